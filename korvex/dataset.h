@@ -1,0 +1,40 @@
+#pragma once
+// Plain in-memory form of signals as the data files hold them. The file
+// readers and writers work on this form only; the object tree converts to and
+// from it, so neither side depends on the other.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvex {
+
+struct SignalData {
+    std::string folder;  // relative sub-folder, "" or "a/b" (no leading or trailing "/")
+    std::string name;
+    std::string unit;   // unit text, e.g. "m/s^2"
+    std::string text5;  // free text shown by the host
+    double startX = 0.0;
+    double stepX = 1.0;
+    double startTime = 0.0;  // automation date
+    // (part, axis) -> code; part 1 quantity, part 2 unit; axis 0 = x, 1 = y.
+    std::map<std::pair<int, int>, uint64_t> axisCodes;
+    std::vector<std::pair<std::string, std::string>> attributes;  // in insertion order
+    std::vector<double> samples;
+};
+
+struct DataSet {
+    std::vector<SignalData> signals;
+};
+
+// Outcome of reading or writing a data file. On failure message names the
+// file and the fault in a line a user can act on.
+struct FileResult {
+    bool ok = false;
+    std::string message;
+    std::vector<std::string> notes;  // things skipped or adjusted on the way
+};
+
+}  // namespace korvex

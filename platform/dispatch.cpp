@@ -1,0 +1,261 @@
+#include "platform/dispatch.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace plat {
+
+namespace {
+
+bool ParseInt64(const std::string& s, int64_t& out) {
+    const char* b = s.c_str();
+    while (*b == ' ' || *b == '\t') ++b;
+    if (!*b) return false;
+    char* e = nullptr;
+    errno = 0;
+    long long v = std::strtoll(b, &e, 10);
+    if (errno != 0) return false;
+    while (*e == ' ' || *e == '\t') ++e;
+    if (*e) {
+        // "12.5" converts through double, as automation coercion does.
+        double d = 0;
+        char* e2 = nullptr;
+        d = std::strtod(b, &e2);
+        while (*e2 == ' ' || *e2 == '\t') ++e2;
+        if (*e2 || !std::isfinite(d) || d < -9.2e18 || d > 9.2e18) return false;
+        out = static_cast<int64_t>(std::llround(d));
+        return true;
+    }
+    out = v;
+    return true;
+}
+
+bool ParseDouble(const std::string& s, double& out) {
+    const char* b = s.c_str();
+    while (*b == ' ' || *b == '\t') ++b;
+    if (!*b) return false;
+    char* e = nullptr;
+    double v = std::strtod(b, &e);
+    while (*e == ' ' || *e == '\t') ++e;
+    if (*e) return false;
+    out = v;
+    return true;
+}
+
+// Doubles convert to integers by rounding, as automation coercion does.
+template <class I>
+bool DoubleToInt(double d, I& out) {
+    if (!std::isfinite(d)) return false;
+    double r = std::nearbyint(d);
+    // 2^63 and 2^64 are exact in double; the integer limits are not.
+    constexpr double hi = std::is_signed_v<I> ? 9223372036854775808.0 : 18446744073709551616.0;
+    constexpr double lo = std::is_signed_v<I> ? -9223372036854775808.0 : 0.0;
+    if (r < lo || r >= hi) return false;
+    out = static_cast<I>(r);
+    return true;
+}
+
+}  // namespace
+
+bool Variant::IsNumeric() const noexcept {
+    switch (Type()) {
+        case VarType::Bool:
+        case VarType::Int32:
+        case VarType::Int64:
+        case VarType::UInt64:
+        case VarType::Double:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Variant::ToInt64(int64_t& out) const {
+    switch (Type()) {
+        case VarType::Bool:
+            out = std::get<bool>(v_) ? 1 : 0;
+            return true;
+        case VarType::Int32:
+            out = std::get<int32_t>(v_);
+            return true;
+        case VarType::Int64:
+            out = std::get<int64_t>(v_);
+            return true;
+        case VarType::UInt64: {
+            uint64_t u = std::get<uint64_t>(v_);
+            if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return false;
+            out = static_cast<int64_t>(u);
+            return true;
+        }
+        case VarType::Double:
+            return DoubleToInt(std::get<double>(v_), out);
+        case VarType::Text:
+            return ParseInt64(std::get<std::string>(v_), out);
+        case VarType::Ref:
+            return RefTarget() && RefTarget()->ToInt64(out);
+        default:
+            return false;
+    }
+}
+
+bool Variant::ToInt32(int32_t& out) const {
+    if (Type() == VarType::Int32) {
+        out = std::get<int32_t>(v_);
+        return true;
+    }
+    int64_t v = 0;
+    if (!ToInt64(v)) return false;
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        return false;
+    out = static_cast<int32_t>(v);
+    return true;
+}
+
+bool Variant::ToUInt64(uint64_t& out) const {
+    switch (Type()) {
+        case VarType::UInt64:
+            out = std::get<uint64_t>(v_);
+            return true;
+        case VarType::Double:
+            return DoubleToInt(std::get<double>(v_), out);
+        case VarType::Text: {
+            const std::string& s = std::get<std::string>(v_);
+            char* e = nullptr;
+            errno = 0;
+            unsigned long long v = std::strtoull(s.c_str(), &e, 0);
+            if (s.empty() || errno || *e || s.find('-') != std::string::npos) return false;
+            out = v;
+            return true;
+        }
+        default: {
+            int64_t v = 0;
+            if (!ToInt64(v) || v < 0) return false;
+            out = static_cast<uint64_t>(v);
+            return true;
+        }
+    }
+}
+
+bool Variant::ToBool(bool& out) const {
+    if (Type() == VarType::Bool) {
+        out = std::get<bool>(v_);
+        return true;
+    }
+    if (Type() == VarType::Text) {
+        const std::string& s = std::get<std::string>(v_);
+        if (s == "true" || s == "True" || s == "TRUE") {
+            out = true;
+            return true;
+        }
+        if (s == "false" || s == "False" || s == "FALSE") {
+            out = false;
+            return true;
+        }
+    }
+    if (Type() == VarType::Double) {
+        double d = std::get<double>(v_);
+        if (std::isnan(d)) return false;
+        out = d != 0.0;
+        return true;
+    }
+    int64_t v = 0;
+    if (!ToInt64(v)) return false;
+    out = v != 0;
+    return true;
+}
+
+bool Variant::ToDouble(double& out) const {
+    switch (Type()) {
+        case VarType::Double:
+            out = std::get<double>(v_);
+            return true;
+        case VarType::Bool:
+            out = std::get<bool>(v_) ? 1.0 : 0.0;
+            return true;
+        case VarType::Int32:
+            out = std::get<int32_t>(v_);
+            return true;
+        case VarType::Int64:
+            out = static_cast<double>(std::get<int64_t>(v_));
+            return true;
+        case VarType::UInt64:
+            out = static_cast<double>(std::get<uint64_t>(v_));
+            return true;
+        case VarType::Text:
+            return ParseDouble(std::get<std::string>(v_), out);
+        case VarType::Ref:
+            return RefTarget() && RefTarget()->ToDouble(out);
+        default:
+            return false;
+    }
+}
+
+bool Variant::ToText(std::string& out) const {
+    char buf[64];
+    switch (Type()) {
+        case VarType::Empty:
+            out.clear();
+            return true;
+        case VarType::Text:
+            out = std::get<std::string>(v_);
+            return true;
+        case VarType::Bool:
+            out = std::get<bool>(v_) ? "1" : "0";
+            return true;
+        case VarType::Int32:
+            std::snprintf(buf, sizeof buf, "%d", std::get<int32_t>(v_));
+            out = buf;
+            return true;
+        case VarType::Int64:
+            std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::get<int64_t>(v_)));
+            out = buf;
+            return true;
+        case VarType::UInt64:
+            std::snprintf(buf, sizeof buf, "%llu",
+                          static_cast<unsigned long long>(std::get<uint64_t>(v_)));
+            out = buf;
+            return true;
+        case VarType::Double:
+            std::snprintf(buf, sizeof buf, "%.17g", std::get<double>(v_));
+            out = buf;
+            return true;
+        case VarType::Ref:
+            return RefTarget() && RefTarget()->ToText(out);
+        default:
+            return false;
+    }
+}
+
+bool Variant::ToObject(DispPtr& out) const {
+    if (Type() == VarType::Object) {
+        out = std::get<DispPtr>(v_);
+        return true;
+    }
+    if (Type() == VarType::Ref) return RefTarget() && RefTarget()->ToObject(out);
+    if (Type() == VarType::Empty) {
+        out.reset();
+        return true;
+    }
+    return false;
+}
+
+const char* DispResultText(DispResult r) {
+    switch (r) {
+        case DispResult::Ok:
+            return "ok";
+        case DispResult::MemberNotFound:
+            return "member not found";
+        case DispResult::BadArgCount:
+            return "wrong number of arguments";
+        case DispResult::TypeMismatch:
+            return "argument type mismatch";
+        case DispResult::Failed:
+            return "call failed";
+    }
+    return "unknown";
+}
+
+}  // namespace plat
