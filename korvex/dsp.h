@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,27 +17,56 @@ namespace korvex {
 class OperatorParams {
 public:
     // Parses and replaces the whole set; false when the text is malformed
-    // (the set is then left unchanged).
+    // (the set is then left unchanged). Items are separated by commas with
+    // any blanks around them; values may be empty ("prs_strCorr="). A piece
+    // without "=" continues the previous value, so a value may hold commas.
     bool Parse(std::string_view text);
     void Set(const std::string& key, double value);
+    void SetText(const std::string& key, std::string value);
+    // The value read as a decimal number; def when the key is missing or its
+    // value does not read entirely as a number.
     double Number(const std::string& key, double def) const;
     std::string Text(const std::string& key) const;
     bool Has(const std::string& key) const;
+    // The set written back in the "key=value, key=value" form (keys sorted).
+    std::string Format() const;
 
 private:
     std::map<std::string, std::string> values_;  // keys are case-sensitive
 };
 
+// Outcome codes of both algorithms. Status is 0 or one of the failures; the
+// state of the last run (GetOperatorState) is the status, or one of the
+// notes when the run succeeded with a remark.
+enum DspCode : int {
+    kDspOk = 0,
+    kDspTooShort = 1,     // fewer than 2 samples
+    kDspBadStep = 2,      // sample step <= 0 or not finite
+    kDspBadSample = 3,    // a sample is NaN or infinite
+    kDspBadWindow = 4,    // "typeWindow" is not 1..5
+    kDspBadLevels = 5,    // trigger levels not finite, or low above high
+    kDspBadDeltaF = 6,    // "deltaF" <= 0 or not finite
+    kDspBadCoef = 7,      // "coefTaho" not finite
+    kDspNoEdges = 100,    // success: no edge found, every value is 0
+    kDspOneEdge = 101,    // success: a single edge gives no speed, every value is 0
+    kDspShortRecord = 102 // success: record shorter than one block, one point for all of it
+};
+
+// Short English text for a code, for messages.
+const char* DspCodeText(int code);
+
 struct SpectrumResult {
     std::vector<double> power;  // lines 0 .. N/2, squared input units
     double df = 0.0;            // line spacing, Hz
     double rmscoef = 1.0;       // 1 / sqrt(ENBW in lines) of the window
+    int state = kDspOk;         // outcome of the run, as returned
 };
 
 // One-sided power spectrum of one block x sampled at dt seconds, with the
-// "АвтоСпектр" keys "typeWindow" (1..5) and "isMO". A sine of amplitude A on
-// a line gives A*A/2 in that line. Returns 0 on success, non-zero for bad
-// input (fewer than 2 samples, dt <= 0, non-finite samples, unknown window).
+// "АвтоСпектр" keys "typeWindow" (1..5, default 1) and "isMO" (default 0).
+// A sine of amplitude A on a line gives A*A/2 in that line. Returns 0 on
+// success, non-zero for bad input (fewer than 2 samples, dt <= 0, non-finite
+// samples, unknown window); power is then empty. Thread-safe.
 int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& params,
                  SpectrumResult& out);
 
@@ -44,12 +74,19 @@ struct TachoResult {
     std::vector<double> values;  // one rotation frequency per analysis block
     double startX = 0.0;         // abscissa of the first block's middle
     double stepX = 0.0;          // block length in seconds
+    std::string unit;            // "Hz" or "rpm"
+    int edges = 0;               // trigger edges found
+    int state = kDspOk;          // outcome: the status or a success note
 };
 
 // Rotation frequency from a pulse signal, with the "Тахо" keys "LevelLo",
 // "LevelHi", "flagAbsOtn", "flagFront", "deltaF", "coefTaho", "typeAxesX".
-// Returns 0 on success, non-zero for bad input.
+// Returns 0 on success, non-zero for bad input (values then empty).
 int Tacho(std::span<const double> x, double startX, double dt, const OperatorParams& params,
           TachoResult& out);
+
+// FFTW's planner is not thread-safe: any code in the process that creates or
+// destroys FFTW plans holds this lock while doing so.
+std::mutex& FftwPlannerMutex();
 
 }  // namespace korvex

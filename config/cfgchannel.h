@@ -1,0 +1,79 @@
+#pragma once
+// Per-channel settings and the algorithm option records, with their one-line
+// "key=value/..." text forms.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct CfgSignalOpt {
+    std::string name;     // name of the frequency item
+    int32_t itemId = 0;   // id of the frequency item
+    int32_t integr = 0;   // 0 none, 1 once, 2 twice
+    int32_t valtype = 0;  // 0 RMS, 1 amplitude, 2 peak-to-peak
+    int32_t grNum = 2;
+    bool bEnabled = false;
+    bool bShow = false;
+
+    bool operator==(const CfgSignalOpt&) const = default;
+};
+
+struct CfgFftOpt {
+    int32_t nPoints = 4096;
+    int32_t nOffset = 4096;
+    int32_t iWindow = 1;
+    bool bMO = false;
+
+    bool operator==(const CfgFftOpt&) const = default;
+};
+
+struct CfgTahoOpt {
+    std::string text;  // kept empty; only copies touch it
+    int32_t typeAxY = 1;
+    double deltaF = 1.0;
+    double levelLo = 30.0;
+    double levelHi = 70.0;
+    double coefTaho = 1.0;
+    int32_t flagAbsOtn = 1;
+    int32_t flagFront = 0;
+
+    bool operator==(const CfgTahoOpt&) const = default;
+};
+
+enum CfgChannelType : int32_t { CfgChannelMeasuring = 1, CfgChannelTacho = 2, CfgChannelRevolution = 3 };
+
+struct CfgChannel {
+    std::map<int32_t, CfgSignalOpt> signalOpts;  // by frequency-item id
+    int32_t type = CfgChannelMeasuring;
+    int32_t grNum = 1;
+    bool check = false;
+    bool show = false;
+    std::string units;
+    double sampleStep = 1.0;
+    bool bDefOptFFT = true;
+    bool bDefOptTaho = true;
+    CfgFftOpt fftOpt;
+    CfgTahoOpt tahoOpt;
+
+    bool operator==(const CfgChannel&) const = default;
+
+    // The options a calculation uses: the process-wide defaults while the
+    // use-default flags are set.
+    const CfgFftOpt& EffectiveFftOpt() const;
+    const CfgTahoOpt& EffectiveTahoOpt() const;
+};
+
+// Text forms.
+std::string ToText(const CfgSignalOpt& o);
+std::string ToText(const CfgFftOpt& o);
+std::string ToText(const CfgTahoOpt& o);
+
+// Parsers: never fail; malformed pairs are skipped, then the record is
+// normalised (non-positive sizes and factors get their defaults).
+CfgSignalOpt ParseSignalOpt(const std::string& text, int32_t itemId);
+void ParseFftOpt(const std::string& text, CfgFftOpt& o);
+void ParseTahoOpt(const std::string& text, CfgTahoOpt& o);
+
+// The process-wide default records.
+CfgFftOpt& DefaultFftOpt();
+CfgTahoOpt& DefaultTahoOpt();

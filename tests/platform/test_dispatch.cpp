@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "platform/dispatch.h"
+
+using namespace plat;
+
+namespace {
+
+// Counts heap allocations so the hot-path guarantee can be checked.
+thread_local long g_allocs = 0;
+thread_local bool g_counting = false;
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    if (g_counting) ++g_allocs;
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+class Probe : public IDispatchObject {
+public:
+    explicit Probe(int* destroyed = nullptr) : destroyed_(destroyed) {}
+    ~Probe() override {
+        if (destroyed_) ++*destroyed_;
+    }
+    DispResult Invoke(int id, InvokeKind kind, std::span<Variant> args, Variant* result) override {
+        lastId = id;
+        lastKind = kind;
+        lastCount = args.size();
+        if (id == 17) {  // GetY-like: int in, double out
+            int32_t i = 0;
+            if (args.size() != 1 || !args[0].ToInt32(i)) return DispResult::TypeMismatch;
+            if (result) *result = Variant(i * 0.5);
+            return DispResult::Ok;
+        }
+        if (id == 46) {  // writes through a by-reference slot
+            if (args.size() != 2 || !args[1].SetRef(Variant(12.25))) return DispResult::TypeMismatch;
+            return DispResult::Ok;
+        }
+        return DispResult::MemberNotFound;
+    }
+    int lastId = 0;
+    InvokeKind lastKind = InvokeKind::Method;
+    size_t lastCount = 0;
+
+private:
+    int* destroyed_;
+};
+
+TEST(Dispatch, HandleLifetimeIsTheReference) {
+    int destroyed = 0;
+    {
+        ObjPtr<Probe> a = MakeObj<Probe>(&destroyed);
+        EXPECT_EQ(a->RefCount(), 1);
+        DispPtr b = a;  // converting copy adds a reference
+        EXPECT_EQ(a->RefCount(), 2);
+        DispPtr c = std::move(b);
+        EXPECT_FALSE(b);
+        EXPECT_EQ(a->RefCount(), 2);
+        Variant v(c);  // a variant holding the object keeps it alive
+        c.reset();
+        a.reset();
+        EXPECT_EQ(destroyed, 0);
+        EXPECT_TRUE(v.AsObject());
+    }
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(Dispatch, ScalarCallsDoNotAllocate) {
+    ObjPtr<Probe> p = MakeObj<Probe>();
+    Variant r;
+    g_allocs = 0;
+    g_counting = true;
+    double sum = 0;
+    for (int i = 0; i < 1000; ++i) {
+        Invoke(p.get(), 17, InvokeKind::Method, &r, i);
+        sum += r.AsDouble();
+    }
+    g_counting = false;
+    EXPECT_EQ(g_allocs, 0);
+    EXPECT_DOUBLE_EQ(sum, 0.5 * 999 * 1000 / 2);
+    EXPECT_EQ(p->lastId, 17);
+    EXPECT_EQ(p->lastCount, 1u);
+}
+
+TEST(Dispatch, ByReferenceSlotReceivesOutValue) {
+    ObjPtr<Probe> p = MakeObj<Probe>();
+    Variant slot;
+    EXPECT_EQ(Invoke(p.get(), 46, InvokeKind::Method, nullptr, 3, Variant::ByRef(slot)),
+              DispResult::Ok);
+    EXPECT_DOUBLE_EQ(slot.AsDouble(), 12.25);
+    EXPECT_EQ(Invoke(p.get(), 99, InvokeKind::PropertyGet, nullptr), DispResult::MemberNotFound);
+    EXPECT_EQ(Invoke(nullptr, 17, InvokeKind::Method, nullptr, 1), DispResult::Failed);
+    // Writing through a value that is no reference fails instead of overwriting it.
+    Variant plain(5);
+    EXPECT_FALSE(plain.SetRef(Variant(1)));
+    EXPECT_EQ(plain.AsInt32(), 5);
+}
+
+TEST(Variant, TypesOfConstruction) {
+    EXPECT_EQ(Variant().Type(), VarType::Empty);
+    EXPECT_EQ(Variant(true).Type(), VarType::Bool);
+    EXPECT_EQ(Variant(5).Type(), VarType::Int32);
+    EXPECT_EQ(Variant(int64_t{5}).Type(), VarType::Int64);
+    EXPECT_EQ(Variant(uint64_t{5}).Type(), VarType::UInt64);
+    EXPECT_EQ(Variant(1.5).Type(), VarType::Double);
+    EXPECT_EQ(Variant("x").Type(), VarType::Text);
+    EXPECT_EQ(Variant(std::string("x")).Type(), VarType::Text);
+}
+
+TEST(Variant, CoercionLikeAutomation) {
+    int32_t i = -7;
+    EXPECT_TRUE(Variant(2.5).ToInt32(i));  // banker's rounding of .5
+    EXPECT_EQ(i, 2);
+    EXPECT_TRUE(Variant(3.5).ToInt32(i));
+    EXPECT_EQ(i, 4);
+    EXPECT_TRUE(Variant(" 42 ").ToInt32(i));
+    EXPECT_EQ(i, 42);
+    EXPECT_FALSE(Variant("4x").ToInt32(i));
+    EXPECT_EQ(i, 42) << "a failed conversion leaves the target alone";
+    EXPECT_FALSE(Variant(int64_t{1} << 40).ToInt32(i));
+    EXPECT_FALSE(Variant(1e300).ToInt32(i));
+
+    uint64_t u = 0;
+    EXPECT_TRUE(Variant(uint64_t{0x00000003FD001401}).ToUInt64(u));
+    EXPECT_EQ(u, 0x00000003FD001401u);
+    EXPECT_FALSE(Variant(-1).ToUInt64(u));
+    EXPECT_TRUE(Variant("0x0000000DFA000A01").ToUInt64(u));
+    EXPECT_EQ(u, 0x0000000DFA000A01u);
+
+    double d = 0;
+    EXPECT_TRUE(Variant("1e-3").ToDouble(d));
+    EXPECT_DOUBLE_EQ(d, 1e-3);
+    EXPECT_FALSE(Variant().ToDouble(d));
+    EXPECT_EQ(Variant(0.1).AsText(), "0.10000000000000001");
+    EXPECT_EQ(Variant(true).AsText(), "1");
+    EXPECT_TRUE(Variant("True").AsBool());
+    EXPECT_FALSE(Variant(0.0).AsBool(true));
+    EXPECT_EQ(Variant("x").AsObject(), DispPtr());
+}
+
+}  // namespace
