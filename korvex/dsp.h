@@ -15,7 +15,7 @@ namespace korvex {
 // An operator's parameter set: "key=value, key=value, ..." with numeric or
 // text values. Overrides by SetParameter replace single keys.
 class OperatorParams {
-public:
+  public:
     // Parses and replaces the whole set; false when the text is malformed
     // (the set is then left unchanged). Items are separated by commas with
     // any blanks around them; values may be empty ("prs_strCorr="). A piece
@@ -31,7 +31,7 @@ public:
     // The set written back in the "key=value, key=value" form (keys sorted).
     std::string Format() const;
 
-private:
+  private:
     std::map<std::string, std::string> values_;  // keys are case-sensitive
 };
 
@@ -40,16 +40,17 @@ private:
 // notes when the run succeeded with a remark.
 enum DspCode : int {
     kDspOk = 0,
-    kDspTooShort = 1,     // fewer than 2 samples
-    kDspBadStep = 2,      // sample step <= 0 or not finite
-    kDspBadSample = 3,    // a sample is NaN or infinite
-    kDspBadWindow = 4,    // "typeWindow" is not 1..5
-    kDspBadLevels = 5,    // trigger levels not finite, or low above high
-    kDspBadDeltaF = 6,    // "deltaF" <= 0 or not finite
-    kDspBadCoef = 7,      // "coefTaho" not finite
-    kDspNoEdges = 100,    // success: no edge found, every value is 0
-    kDspOneEdge = 101,    // success: a single edge gives no speed, every value is 0
-    kDspShortRecord = 102 // success: record shorter than one block, one point for all of it
+    kDspTooShort = 1,      // fewer than 2 samples
+    kDspBadStep = 2,       // sample step <= 0 or not finite
+    kDspBadSample = 3,     // a sample is NaN or infinite (or too large to transform)
+    kDspBadWindow = 4,     // "typeWindow" is not 1..5
+    kDspBadLevels = 5,     // trigger levels not finite, or low above high
+    kDspBadDeltaF = 6,     // "deltaF" <= 0 or not finite
+    kDspBadCoef = 7,       // "coefTaho" not finite
+    kDspFftFailed = 8,     // the transform could not be set up (out of memory)
+    kDspNoEdges = 100,     // success: no edge found, every value is 0
+    kDspOneEdge = 101,     // success: a single edge gives no speed, every value is 0
+    kDspShortRecord = 102  // success: record shorter than one block, one point for all of it
 };
 
 // Short English text for a code, for messages.
