@@ -1,0 +1,117 @@
+#include "config/cfgchannel.h"
+
+#include <charconv>
+
+#include "platform/keyvalue.h"
+
+namespace {
+
+// "%.8f" with a point whatever the C locale says: these texts are stored in
+// files that move between machines.
+void AppendFixed8(std::string& out, double v) {
+    char buf[512];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 8);
+    out.append(buf, res.ptr);
+}
+
+void AppendPair(std::string& out, const char* key, int32_t v) {
+    if (!out.empty()) out += '/';
+    out += key;
+    out += '=';
+    out += std::to_string(v);
+}
+
+void AppendPair(std::string& out, const char* key, double v) {
+    if (!out.empty()) out += '/';
+    out += key;
+    out += '=';
+    AppendFixed8(out, v);
+}
+
+}  // namespace
+
+std::string ToText(const CfgSignalOpt& o) {
+    std::string s;
+    AppendPair(s, "integr", o.integr);
+    AppendPair(s, "valtype", o.valtype);
+    AppendPair(s, "bEnabled", int32_t{o.bEnabled});
+    AppendPair(s, "bShow", int32_t{o.bShow});
+    AppendPair(s, "grNum", o.grNum);
+    return s;
+}
+
+std::string ToText(const CfgFftOpt& o) {
+    std::string s;
+    AppendPair(s, "nPoints", o.nPoints);
+    AppendPair(s, "nOffset", o.nOffset);
+    AppendPair(s, "iWindow", o.iWindow);
+    AppendPair(s, "bMO", int32_t{o.bMO});
+    return s;
+}
+
+std::string ToText(const CfgTahoOpt& o) {
+    std::string s;
+    AppendPair(s, "typeAxY", o.typeAxY);
+    AppendPair(s, "deltaF", o.deltaF);
+    AppendPair(s, "levelLo", o.levelLo);
+    AppendPair(s, "levelHi", o.levelHi);
+    AppendPair(s, "coefTaho", o.coefTaho);
+    AppendPair(s, "flagAbsOtn", o.flagAbsOtn);
+    AppendPair(s, "flagFront", o.flagFront);
+    return s;
+}
+
+CfgSignalOpt ParseSignalOpt(const std::string& text, int32_t itemId) {
+    plat::KeyValues kv = plat::SplitKeyValues(text);
+    CfgSignalOpt o;
+    o.itemId = itemId;
+    o.integr = plat::KvInt(kv, "integr");
+    o.valtype = plat::KvInt(kv, "valtype");
+    o.bEnabled = plat::KvBool(kv, "bEnabled");
+    o.bShow = plat::KvBool(kv, "bShow");
+    o.grNum = plat::KvInt(kv, "grNum");
+    return o;
+}
+
+void ParseFftOpt(const std::string& text, CfgFftOpt& o) {
+    plat::KeyValues kv = plat::SplitKeyValues(text);
+    o.nPoints = plat::KvInt(kv, "nPoints");
+    o.nOffset = plat::KvInt(kv, "nOffset");
+    o.iWindow = plat::KvInt(kv, "iWindow");
+    o.bMO = plat::KvBool(kv, "bMO");
+    if (o.nPoints <= 0) o.nPoints = 4096;
+    if (o.nOffset <= 0) o.nOffset = o.nPoints;
+    if (o.iWindow <= 0) o.iWindow = 1;
+}
+
+void ParseTahoOpt(const std::string& text, CfgTahoOpt& o) {
+    plat::KeyValues kv = plat::SplitKeyValues(text);
+    o.typeAxY = plat::KvInt(kv, "typeAxY");
+    o.deltaF = plat::KvDouble(kv, "deltaF");
+    o.levelLo = plat::KvDouble(kv, "levelLo");
+    o.levelHi = plat::KvDouble(kv, "levelHi");
+    o.coefTaho = plat::KvDouble(kv, "coefTaho");
+    o.flagAbsOtn = plat::KvInt(kv, "flagAbsOtn");
+    o.flagFront = plat::KvInt(kv, "flagFront");
+    // Written as "!(x > 0)" so that a "nan" read from a file gets the default too.
+    if (!(o.deltaF > 0)) o.deltaF = 1.0;
+    if (!(o.coefTaho > 0)) o.coefTaho = 1.0;
+}
+
+CfgFftOpt& DefaultFftOpt() {
+    static CfgFftOpt opt;
+    return opt;
+}
+
+CfgTahoOpt& DefaultTahoOpt() {
+    static CfgTahoOpt opt;
+    return opt;
+}
+
+const CfgFftOpt& CfgChannel::EffectiveFftOpt() const {
+    return bDefOptFFT ? DefaultFftOpt() : fftOpt;
+}
+
+const CfgTahoOpt& CfgChannel::EffectiveTahoOpt() const {
+    return bDefOptTaho ? DefaultTahoOpt() : tahoOpt;
+}

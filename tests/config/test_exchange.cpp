@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+#include <json-c/json.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/cfgitem.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <class T>
+T* Add(CCfgProcFolder& folder, const std::string& name) {
+    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
+    item->name = name;
+    return item;
+}
+
+class Exchange : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vantrel-exchange-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Write(const std::string& name, const std::string& text) const {
+        std::ofstream(Path(name), std::ios::binary) << text;
+        return Path(name);
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    size_t FileCount() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(Exchange, FixedBandFileHasExactMembersInOrder) {
+    CCfgProcSection s;
+    s.name = "S";
+    auto* f1 = Add<CCfgProcBandFix>(s, "F1");
+    f1->bandStart = 10;
+    f1->bandStop = 20;
+    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
+    EXPECT_EQ(s.path, Path("s.json"));
+    EXPECT_EQ(Read(Path("s.json")),
+              "{\n"
+              "  \"Name\": \"S\",\n"
+              "  \"strType\": \"Root\",\n"
+              "  \"Type\": 1,\n"
+              "  \"On\": true,\n"
+              "  \"F1\": {\n"
+              "    \"strType\": \"Fixed Band\",\n"
+              "    \"Type\": 16,\n"
+              "    \"On\": true,\n"
+              "    \"Show By Default\": false,\n"
+              "    \"BandStart\": 10.0,\n"
+              "    \"BandStop\": 20.0\n"
+              "  }\n"
+              "}");
+    EXPECT_EQ(FileCount(), 1u);
+}
+
+TEST_F(Exchange, WholeSectionRoundTrip) {
+    CCfgProcSection s;
+    s.name = "Редуктор";
+    s.info = "ступень 1";
+    auto* shaft = Add<CCfgProcFolder>(s, "Вал");
+    shaft->enabled = false;
+    auto* tacho = Add<CCfgProcTaho>(*shaft, "Ротор");
+    tacho->tachoChannel = "Обороты";
+    tacho->tachoPin = 3;
+    tacho->showByDefault = true;
+    tacho->bandWidth = {"Ротор", 77, false, true, 2.5, 1.25, 8};
+    auto* track = Add<CCfgProcBandTrack>(*shaft, "Зацепление");
+    track->components = {{"Ротор", 77, 23.0}, {"Other", -1, 0.5}};
+    auto* empty = Add<CCfgProcBandTrack>(s, "Empty");
+    auto* fix = Add<CCfgProcBandFix>(s, "F");
+    fix->bandStart = 0.1;
+    fix->bandStop = 1e6;
+    fix->info = std::string(5000, 'x');  // long texts are kept whole
+    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
+
+    std::string text = Read(Path("s.json"));
+    EXPECT_NE(text.find("\"Вал\": {"), std::string::npos);  // UTF-8 as is, not escaped
+    EXPECT_EQ(text.find("tachoRefId"), std::string::npos);
+
+    CCfgProcSection r;
+    ASSERT_TRUE(r.LoadFromFile(Path("s.json")));
+    EXPECT_EQ(r.name, "Редуктор");
+    EXPECT_EQ(r.info, "ступень 1");
+    ASSERT_EQ(r.children.size(), 3u);
+    auto* rShaft = dynamic_cast<CCfgProcFolder*>(r.children[0].get());
+    ASSERT_TRUE(rShaft);
+    EXPECT_EQ(rShaft->name, "Вал");
+    EXPECT_EQ(rShaft->parent, &r);
+    EXPECT_FALSE(rShaft->enabled);
+    ASSERT_EQ(rShaft->children.size(), 2u);
+    auto* rTacho = dynamic_cast<CCfgProcTaho*>(rShaft->children[0].get());
+    ASSERT_TRUE(rTacho);
+    EXPECT_NE(rTacho->id, tacho->id);
+    EXPECT_EQ(rTacho->tachoChannel, "Обороты");
+    EXPECT_EQ(rTacho->tachoPin, 3);
+    EXPECT_TRUE(rTacho->showByDefault);
+    CfgBandWidth expected = tacho->bandWidth;
+    expected.tachoRefId = -1;  // ids are never stored
+    EXPECT_EQ(rTacho->bandWidth, expected);
+    auto* rTrack = dynamic_cast<CCfgProcBandTrack*>(rShaft->children[1].get());
+    ASSERT_TRUE(rTrack);
+    EXPECT_EQ(rTrack->components,
+              (std::vector<CfgBandComponent>{{"Ротор", -1, 23.0}, {"Other", -1, 0.5}}));
+    auto* rEmpty = dynamic_cast<CCfgProcBandTrack*>(r.children[1].get());
+    ASSERT_TRUE(rEmpty);
+    EXPECT_TRUE(rEmpty->components.empty());
+    EXPECT_EQ(rEmpty->bandWidth, empty->bandWidth);
+    auto* rFix = dynamic_cast<CCfgProcBandFix*>(r.children[2].get());
+    ASSERT_TRUE(rFix);
+    EXPECT_EQ(rFix->bandStart, 0.1);
+    EXPECT_EQ(rFix->bandStop, 1e6);
+    EXPECT_EQ(rFix->info, fix->info);
+}
+
+TEST_F(Exchange, DeepFolderTreesReadBack) {
+    CCfgProcSection s;
+    CCfgProcFolder* f = &s;
+    for (int i = 0; i < 60; ++i) f = Add<CCfgProcFolder>(*f, "L" + std::to_string(i));
+    Add<CCfgProcBandTrack>(*f, "deep")->components = {{"T", -1, 1.0}};
+    ASSERT_TRUE(s.SaveToFile(Path("deep.json")));
+    CCfgProcSection r;
+    ASSERT_TRUE(r.LoadFromFile(Path("deep.json")));
+    auto* deep = dynamic_cast<CCfgProcBandTrack*>(r.FindByName("deep"));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->components.size(), 1u);
+}
+
+TEST_F(Exchange, HandWrittenFilesLoadLeniently) {
+    // Unknown kinds and non-object members are skipped; odd components are kept.
+    std::string path = Write("odd.json",
+                             "\xEF\xBB\xBF{ \"Name\": \"Hand\", \"Type\": 1, \"extra\": 5,"
+                             "  \"X\": { \"Type\": 3 },"
+                             "  \"Bad\": { \"Type\": \"16\", \"BandStop\": \"55\" },"
+                             "  \"Tr\": { \"Type\": 8, \"Components\": [ 7, null, "
+                             "            { \"Factor\": 2 } ] },"
+                             "  \"Tr2\": { \"Type\": 8, \"Components\": 3 },"
+                             "  \"F\": { \"Type\": 16, \"On\": false } }");
+    CCfgProcSection s;
+    ASSERT_TRUE(s.LoadFromFile(path));
+    EXPECT_EQ(s.name, "Hand");
+    ASSERT_EQ(s.children.size(), 4u);
+    auto* bad = dynamic_cast<CCfgProcBandFix*>(s.children[0].get());
+    ASSERT_TRUE(bad);
+    EXPECT_EQ(bad->bandStop, 55.0);
+    EXPECT_EQ(bad->bandStart, 0.0);  // absent: the new band's border stays
+    auto* tr = dynamic_cast<CCfgProcBandTrack*>(s.children[1].get());
+    ASSERT_TRUE(tr);
+    EXPECT_EQ(tr->components, (std::vector<CfgBandComponent>{{"", -1, 0.0}, {"", -1, 2.0}}));
+    EXPECT_TRUE(static_cast<CCfgProcBandTrack*>(s.children[2].get())->components.empty());
+    EXPECT_FALSE(s.children[3]->enabled);
+    EXPECT_TRUE(s.children[3]->info.empty());
+
+    // A top object of another kind loads as an empty section, name kept.
+    s.path.clear();
+    ASSERT_TRUE(
+        s.LoadFromFile(Write("folder.json", R"({"Name": "N", "Type": 2, "F": {"Type": 16}})")));
+    EXPECT_EQ(s.name, "N");
+    EXPECT_TRUE(s.children.empty());
+
+    // A single band read on its own keeps fields the object lacks.
+    CCfgProcBandFix band;
+    band.bandStart = 5;
+    json_object* obj = json_tokener_parse(R"({"Type": 16, "BandStop": 9})");
+    EXPECT_TRUE(band.FromJson(obj));
+    EXPECT_EQ(band.bandStart, 5.0);
+    EXPECT_EQ(band.bandStop, 9.0);
+    EXPECT_FALSE(CCfgProcTaho().FromJson(obj));  // another kind
+    EXPECT_FALSE(band.FromJson(nullptr));
+    json_object_put(obj);
+}
+
+TEST_F(Exchange, ChildNamedTypeBreaksTheKind) {
+    CCfgProcSection s;
+    s.name = "S";
+    Add<CCfgProcBandFix>(s, "Type");
+    Add<CCfgProcBandFix>(s, "Dup")->bandStart = 1;
+    Add<CCfgProcBandFix>(s, "Dup")->bandStart = 2;
+    ASSERT_TRUE(s.SaveToFile(Path("t.json")));
+    std::string text = Read(Path("t.json"));
+    EXPECT_EQ(text.find("\"Type\": 1,"), std::string::npos);
+
+    CCfgProcSection r;
+    EXPECT_TRUE(r.LoadFromFile(Path("t.json")));
+    EXPECT_EQ(r.name, "S");
+    EXPECT_TRUE(r.children.empty());
+
+    // Two children of one name collapse into one member: the later one.
+    s.children.erase(s.children.begin());
+    ASSERT_TRUE(s.SaveToFile(""));
+    ASSERT_TRUE(r.LoadFromFile(""));  // the path given earlier is kept
+    ASSERT_EQ(r.children.size(), 1u);
+    EXPECT_EQ(static_cast<CCfgProcBandFix*>(r.children[0].get())->bandStart, 2.0);
+}
+
+TEST_F(Exchange, BadFilesLoadNothing) {
+    CCfgProcSection s;
+    s.name = "Keep";
+    Add<CCfgProcBandFix>(s, "F");
+    const char* bad[] = {"not json", "",         "{\"Name\": \"X\", \"Type\": 1",
+                         "[1, 2]",   "\"text\"", "null"};
+    int i = 0;
+    for (const char* text : bad) {
+        std::string path = Write("bad" + std::to_string(i++) + ".json", text);
+        EXPECT_FALSE(s.LoadFromFile(path)) << text;
+        EXPECT_EQ(s.path, path);
+        EXPECT_EQ(s.name, "Keep");
+        EXPECT_EQ(s.children.size(), 1u);
+    }
+    EXPECT_FALSE(s.LoadFromFile(Path("missing.json")));
+    EXPECT_EQ(s.children.size(), 1u);
+    CCfgProcSection unbound;
+    EXPECT_FALSE(unbound.LoadFromFile(""));
+    EXPECT_FALSE(unbound.SaveToFile(""));
+}
+
+TEST_F(Exchange, FailedSaveKeepsTheOldFile) {
+    CCfgProcSection s;
+    s.name = "S";
+    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
+    const std::string before = Read(Path("s.json"));
+
+    EXPECT_FALSE(s.SaveToFile(Path("no-such-dir/s.json")));
+
+    // Make the write itself fail half-way through: a file-size limit works
+    // even when the tests run as root.
+    for (int i = 0; i < 50; ++i) Add<CCfgProcBandFix>(s, "Band " + std::to_string(i));
+    struct rlimit old;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 256;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool saved = s.SaveToFile(Path("s.json"));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(Read(Path("s.json")), before);
+    EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
+}
+
+}  // namespace
