@@ -15,6 +15,12 @@ using KeyValues = std::map<std::string, std::string>;  // exact, case-sensitive 
 // that starts with "/" is one single token.
 KeyValues SplitKeyValues(std::string_view text);
 
+// The C conversions of a decimal prefix (leading blanks skipped, the longest
+// valid prefix read, else 0), independent of the process locale: files are
+// written with a decimal point whatever the user's locale says.
+int AtoI(std::string_view text);
+double AtoF(std::string_view text);
+
 // Field readers with the C conversions: a missing key reads as "", i.e. 0.
 int KvInt(const KeyValues& kv, const std::string& key);
 double KvDouble(const KeyValues& kv, const std::string& key);

@@ -71,6 +71,19 @@ TEST(KeyValue, SplittingRules) {
     EXPECT_EQ(KvInt(rect, "top"), 2);
 }
 
+TEST(KeyValue, DecimalPrefixConversions) {
+    EXPECT_DOUBLE_EQ(AtoF(" 2.5x"), 2.5);
+    EXPECT_DOUBLE_EQ(AtoF("+1e3"), 1000.0);
+    EXPECT_DOUBLE_EQ(AtoF("-0.25"), -0.25);
+    EXPECT_EQ(AtoF("abc"), 0.0);
+    EXPECT_EQ(AtoF(""), 0.0);
+    EXPECT_EQ(AtoI("-12abc"), -12);
+    EXPECT_EQ(AtoI("  7"), 7);
+    EXPECT_EQ(AtoI("x7"), 0);
+    EXPECT_EQ(AtoI("99999999999"), 2147483647);
+    EXPECT_EQ(AtoI("-2147483648"), -2147483647 - 1);
+}
+
 TEST(AutoDate, KnownDatesAndRoundTrip) {
     double d = 0;
     ASSERT_TRUE(ToAutomationDate({1899, 12, 30, 0, 0, 0, 0}, d));
