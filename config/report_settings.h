@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace plat {
+class ProfileFile;
+}
+
 struct ReportMode {
     std::string name;
     double value = 0.0;     // feature-channel value of the mode
@@ -57,6 +61,17 @@ struct ReportSettings {
     // "report" section of the configuration file.
     bool SavePrograms(const std::string& iniPath) const;
     void LoadPrograms(const std::string& iniPath);
+
+    // The same on a file already in memory, so that a caller writing several
+    // parts of one file replaces it only once.
+    void SaveDialogKeys(plat::ProfileFile& ini) const;
+    void LoadDialogKeys(const plat::ProfileFile& ini);
+    void SavePrograms(plat::ProfileFile& ini) const;
+    void LoadPrograms(const plat::ProfileFile& ini);
+
+    // The report file to write: reportFile, or "Report.rtf" in the data
+    // folder when it is empty.
+    std::string ReportFilePath() const;
 };
 
 // Header channels joined with "; " (names trimmed, empty ones dropped), and back.

@@ -1,0 +1,95 @@
+#pragma once
+// Private-profile (INI) files with the semantics the configuration files were
+// written under: section and key names compare case-insensitively, a write
+// updates a key in place or appends it at the end of its section, a new
+// section goes at the end of the file, and everything else in the file
+// (other keys, comments, blank lines) stays as it was.
+//
+// On disk the files are code page 1251 with CR LF line ends (LF alone is read
+// too); in memory and through this interface all text is UTF-8. A whole file
+// is loaded, edited in memory and written back with one atomic replacement,
+// so a crash or a full disk never leaves a half-written file.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace plat {
+
+class ProfileFile {
+  public:
+    ProfileFile() = default;
+
+    // Replaces the contents with the file at path. A missing file loads as an
+    // empty profile and succeeds; a file that exists but can't be read fails
+    // and leaves the profile empty (error gets a message).
+    bool Load(const std::string& path, std::string* error = nullptr);
+    // Replaces the contents with text in code page 1251.
+    void Parse(std::string_view cp1251);
+    // The whole file in code page 1251 with CR LF line ends.
+    std::string ToBytes() const;
+    // Writes the file atomically (temporary file in the same folder, then
+    // rename). On failure the old file is untouched.
+    bool Save(const std::string& path, std::string* error = nullptr) const;
+
+    // The value of a key: surrounding blanks removed and one pair of
+    // matching quotes (" or ') stripped. def when the key is missing.
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {},
+                          bool* found = nullptr) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+    // Sets a key, creating the section when needed. Values that would not read
+    // back unchanged (surrounding blanks, enclosing quotes) are written quoted;
+    // line breaks, which the format can't hold, become blanks. False (and
+    // nothing changed) for names the format can't hold: an empty key, a key
+    // with "=", a section name with "]", a line break in either.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Both return whether something was removed.
+    bool DeleteKey(std::string_view section, std::string_view key);
+    bool DeleteSection(std::string_view section);
+    // Key names of a section in file order, as spelled in the file (first
+    // occurrence of each name only).
+    std::vector<std::string> GetSectionKeys(std::string_view section) const;
+    std::vector<std::string> GetSectionNames() const;
+    bool HasSection(std::string_view section) const;
+
+  private:
+    struct Line {
+        Line() = default;
+        explicit Line(std::string t) : text(std::move(t)) {}
+        std::string text;  // the line as read or written, UTF-8, without line end
+        bool entry = false;
+        std::string key;      // trimmed key of an entry line
+        size_t valuePos = 0;  // start of the value in text
+    };
+    struct Section {
+        std::string name;
+        bool hasHeader = false;  // false only for lines before the first header
+        std::vector<Line> lines;
+        std::unordered_map<std::string, size_t> index;  // folded key -> first line
+    };
+
+    Section* FindSection(std::string_view name);
+    const Section* FindSection(std::string_view name) const;
+    const Line* FindLine(std::string_view section, std::string_view key) const;
+    static size_t AddLine(Section& sec, Line line);
+    void RebuildIndex();
+    static void IndexSection(Section& sec);
+
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first section
+};
+
+// Single reads and writes in the manner of the platform's private-profile
+// calls; each loads the file, and a write saves it back atomically.
+std::string ProfileGetString(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view def = {},
+                             bool* found = nullptr);
+bool ProfileWriteString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value);
+
+// Replaces path with bytes: a temporary file in the same folder is written,
+// flushed and renamed over the target, keeping the target's permissions.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+}  // namespace plat

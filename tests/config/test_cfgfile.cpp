@@ -1,0 +1,528 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "config/cfgfile.h"
+#include "platform/profile.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <class T>
+T* Add(CCfgProcFolder& folder, const std::string& name) {
+    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
+    item->name = name;
+    return item;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Everything a configuration file and its section files keep, with ids
+// replaced by the names they stand for, so two configurations loaded at
+// different times compare equal when nothing was lost.
+class Dumper {
+  public:
+    explicit Dumper(const CCfgProc& cfg) : cfg_(cfg) {}
+
+    std::string Dump() {
+        o_ << "general " << cfg_.srcFileKorvex << "|" << cfg_.srcFileDir << "|" << cfg_.dstDir
+           << "|" << cfg_.bCloseProgrDlg << "|" << cfg_.cfgFile << "\n";
+        for (const auto& s : cfg_.sections) {
+            o_ << "section " << s->path << "\n";
+            Item(*s, 1);
+        }
+        for (const auto& [name, c] : cfg_.channels) {
+            o_ << "channel " << name;
+            if (!c) {
+                o_ << " (no record)\n";
+                continue;
+            }
+            o_ << " " << c->type << c->check << c->show << c->grNum << c->bDefOptFFT
+               << c->bDefOptTaho << " " << ToText(c->fftOpt) << " " << ToText(c->tahoOpt) << "\n";
+            for (const auto& [id, opt] : c->signalOpts) {
+                const CCfgProcItem* item = cfg_.FindItemById(id);
+                o_ << "  opt " << (item ? item->name : "?") << " " << opt.name << " "
+                   << (opt.itemId == id) << " " << ToText(opt) << "\n";
+            }
+        }
+        const ReportSettings& r = cfg_.report;
+        o_ << "report " << r.reportFile << " " << r.dlgRect.left << "," << r.dlgRect.top << ","
+           << r.dlgRect.right << "," << r.dlgRect.bottom << " " << r.fontSize << r.bNewPage
+           << r.bLandscape << r.bOpenReport << " " << HeaderChannelsToText(r.headerChannels);
+        for (int w : r.colWidth) o_ << " " << w;
+        for (const auto& p : r.programs) {
+            o_ << "\nprogram " << p.name << "|" << p.featureChannel;
+            for (const auto& m : p.modes)
+                o_ << "\n  mode " << m.name << " " << m.value << " " << m.range << " "
+                   << m.duration;
+        }
+        return o_.str();
+    }
+
+  private:
+    std::string Ref(const std::string& ref, int32_t id) {
+        const CCfgProcItem* item = cfg_.FindItemById(id);
+        return ref + "->" + (item ? item->name : "none");
+    }
+    void Width(const CfgBandWidth& w) {
+        o_ << " bw " << Ref(w.tachoRef, w.tachoRefId) << w.relativeBorders << w.inFftBins << " "
+           << w.physicalValue << " " << w.percentValue << " " << w.fftBinsValue;
+    }
+    void Item(const CCfgProcItem& it, int depth) {
+        o_ << std::string(depth * 2, ' ') << CfgItemTypeText(it.type) << " " << it.name << " ["
+           << it.info << "] " << it.enabled;
+        if (auto* f = dynamic_cast<const CCfgProcBandFix*>(&it))
+            o_ << " " << f->showByDefault << " " << f->bandStart << ".." << f->bandStop;
+        if (auto* t = dynamic_cast<const CCfgProcTaho*>(&it)) {
+            o_ << " " << t->showByDefault << " " << t->tachoPin << " " << t->tachoChannel;
+            Width(t->bandWidth);
+        }
+        if (auto* b = dynamic_cast<const CCfgProcBandTrack*>(&it)) {
+            o_ << " " << b->showByDefault;
+            for (const auto& c : b->components)
+                o_ << " " << c.factor << "*" << Ref(c.tachoRef, c.tachoRefId);
+            Width(b->bandWidth);
+        }
+        o_ << "\n";
+        if (auto* folder = dynamic_cast<const CCfgProcFolder*>(&it))
+            for (const auto& child : folder->children) Item(*child, depth + 1);
+    }
+
+    const CCfgProc& cfg_;
+    std::ostringstream o_;
+};
+
+std::string Dump(const CCfgProc& cfg) {
+    return Dumper(cfg).Dump();
+}
+
+class CfgFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vantrel-cfgfile-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        fft_ = DefaultFftOpt();
+        taho_ = DefaultTahoOpt();
+    }
+    void TearDown() override {
+        DefaultFftOpt() = fft_;
+        DefaultTahoOpt() = taho_;
+        fs::remove_all(dir_);
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Two sections in exchange files: folders, fixed and tracking bands and
+    // tacho items with Cyrillic names, a reference across sections; channels
+    // with options, report programs and the dialog keys.
+    void Build(CCfgProc& cfg) {
+        auto* gearbox = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
+        gearbox->name = "Редуктор";
+        auto* shaft = Add<CCfgProcFolder>(*gearbox, "Вал 1");
+        shaft->info = "Входной вал";
+        auto* rotor = Add<CCfgProcTaho>(*shaft, "Обороты вала");
+        rotor->tachoChannel = "Тахо 1";
+        rotor->tachoPin = 3;
+        rotor->showByDefault = true;
+        rotor->bandWidth = {"", -1, false, false, 12.5, 3.0, 3};
+        auto* mesh = Add<CCfgProcBandTrack>(*shaft, "Зубцовая");
+        mesh->components = {{"Обороты вала", -1, 27.0}, {"", -1, 5.5}};
+        mesh->bandWidth = {"Обороты вала", -1, true, true, 10.0, 2.5, 4};
+        auto* fix = Add<CCfgProcBandFix>(*gearbox, "Полоса 10-20");
+        fix->bandStart = 10;
+        fix->bandStop = 20;
+        fix->info = "Описание";
+        fix->SetEnabled(false);
+        ASSERT_TRUE(gearbox->SaveToFile(Path("reductor.json")));
+
+        auto* engine = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
+        engine->name = "Engine";
+        auto* t2 = Add<CCfgProcTaho>(*engine, "T2");
+        t2->tachoChannel = "Tacho 2";
+        auto* track = Add<CCfgProcBandTrack>(*engine, "Track");
+        track->components = {{"T2", -1, 1.0}, {"обороты ВАЛА", -1, -0.5}};
+        Add<CCfgProcBandFix>(*engine, "F")->showByDefault = true;
+        ASSERT_TRUE(engine->SaveToFile(Path("engine.json")));
+        cfg.ResolveRefs();
+
+        cfg.srcFileKorvex = "Испытание 5";
+        cfg.srcFileDir = "D:\\Данные\\test5.quor";
+        cfg.dstDir = "/home/u/results";
+        cfg.bCloseProgrDlg = true;
+
+        auto& vib = cfg.channels["Вибро 1"] = std::make_unique<CfgChannel>();
+        vib->check = vib->show = true;
+        vib->grNum = 2;
+        vib->bDefOptFFT = false;
+        vib->fftOpt = {1024, 512, 3, true};
+        vib->signalOpts[mesh->id] = {"Зубцовая", mesh->id, 1, 2, 3, true, true};
+        vib->signalOpts[fix->id] = {"Полоса 10-20", fix->id, 0, 1, 2, true, false};
+        vib->signalOpts[t2->id] = {"T2", t2->id, 2, 0, 4, false, true};
+        auto& tacho = cfg.channels["Тахо 1"] = std::make_unique<CfgChannel>();
+        tacho->type = CfgChannelTacho;
+        tacho->bDefOptTaho = false;
+        tacho->tahoOpt = {"", 2, 0.5, 20.0, 80.0, 60.0, 0, 1};
+        cfg.channels["b"] = std::make_unique<CfgChannel>();
+        cfg.channels["B"] = std::make_unique<CfgChannel>();
+        cfg.channels["B"]->type = CfgChannelRevolution;
+
+        DefaultFftOpt() = {8192, 2048, 4, true};
+        DefaultTahoOpt() = {"", 2, 0.25, 35.0, 65.0, 2.0, 0, 1};
+
+        ReportSettings& r = cfg.report;
+        r.reportFile = "/home/u/Отчёт.rtf";
+        r.dlgRect = {10, 20, 800, 600};
+        r.colWidth = {120, 60, 60, 80, 200};
+        r.fontSize = 12;
+        r.bLandscape = true;
+        r.programs = {{"Прогон", "Тахо 1", {{"Холостой", 750, 25, 10}, {"Номинал", 1500, 30, 5}}},
+                      {"Empty", "", {}}};
+        r.headerChannels = {"Вибро 1", "Тахо 1"};
+    }
+
+    fs::path dir_;
+    CfgFftOpt fft_;
+    CfgTahoOpt taho_;
+};
+
+}  // namespace
+
+TEST_F(CfgFile, ConfigurationSurvivesSaveAndLoad) {
+    CCfgProc cfg;
+    Build(cfg);
+    const std::string expected = Dump(cfg);
+    const std::string settings = Path("plgVantrel.cfg");
+
+    // Everything in the settings file.
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    const std::string bytes = ReadBytes(settings);
+    // Channels in byte-wise name order, code page 1251, CR LF only.
+    EXPECT_NE(bytes.find("\r\ncnl2_name=" + plat::Utf8ToCp1251("Вибро 1") + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(bytes.find("Вибро"), std::string::npos);
+    for (size_t i = bytes.find('\n'); i != std::string::npos; i = bytes.find('\n', i + 1))
+        ASSERT_EQ(bytes[i - 1], '\r');
+
+    DefaultFftOpt() = fft_;
+    DefaultTahoOpt() = taho_;
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, settings));
+    EXPECT_EQ(back.settingsPath, settings);
+    EXPECT_EQ(Dump(back), expected);
+    EXPECT_EQ(ToText(DefaultFftOpt()), "nPoints=8192/nOffset=2048/iWindow=4/bMO=1");
+    EXPECT_EQ(DefaultTahoOpt().levelLo, 35.0);
+    // Loading and saving again changes nothing in the file.
+    ASSERT_TRUE(SaveSettings(back, settings));
+    EXPECT_EQ(ReadBytes(settings), bytes);
+
+    // With a separate configuration file the settings file keeps only
+    // "general" and "reportDlg".
+    cfg.cfgFile = Path("my.cfg");
+    const std::string settings2 = Path("second.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings2));
+    plat::ProfileFile s2, mine;
+    ASSERT_TRUE(s2.Load(settings2));
+    ASSERT_TRUE(mine.Load(cfg.cfgFile));
+    EXPECT_EQ(s2.GetSectionNames(), (std::vector<std::string>{"general", "reportDlg"}));
+    EXPECT_EQ(mine.GetSectionNames(), (std::vector<std::string>{"test", "channels", "report"}));
+    EXPECT_EQ(s2.GetString("general", "cfgFile"), cfg.cfgFile);
+    CCfgProc back2;
+    ASSERT_TRUE(LoadSettings(back2, settings2));
+    EXPECT_EQ(Dump(back2), Dump(cfg));
+}
+
+TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
+    CCfgProc built;
+    Build(built);
+    WriteBytes(Path("notjson.json"), "this is not JSON");
+    WriteBytes(Path("array.json"), "[1, 2]");
+    fs::copy_file(Path("engine.json"), Path("stale.json"));
+    DefaultFftOpt() = fft_;
+    DefaultTahoOpt() = taho_;
+
+    std::string text =
+        "; written by hand\n"
+        "[general]\n"
+        "cfgFile=\n"
+        "srcFileKorvex = \"Испытание 7\"\n"
+        "bCloseProgrDlg=1\n"
+        "[TEST]\n"
+        "nSECTIONS=6\n"
+        "section0=" +
+        Path("notjson.json") +
+        "\n"
+        "section1=" +
+        Path("reductor.json") +
+        "\n"
+        "section2=" +
+        Path("missing.json") +
+        "\n"
+        "section3=\n"
+        "section4=" +
+        Path("array.json") +
+        "\n"
+        "section5=" +
+        Path("engine.json") +
+        "\n"
+        "section6=" +
+        Path("stale.json") +
+        "\n"
+        "[Channels]\n"
+        "defOptFFT=nPoints=2048/nOffset=0/iWindow=0/bMO=1\n"
+        "nChannels=6\n"
+        "cnl0_name=Вибро 1\n"
+        "cnl0_check=1\n"
+        "cnl0_grNum=\n"
+        "cnl0_nOpts=5\n"
+        "cnl0_opt0_name=ЗУБЦОВАЯ\n"
+        "cnl0_opt0_str=integr=1/valtype=2/bEnabled=1/bShow=1/grNum=3\n"
+        "cnl0_opt1_name=Переименованная\n"
+        "cnl0_opt1_str=integr=2\n"
+        "cnl0_opt2_name=Полоса 10-20\n"
+        "cnl0_opt2_str=\n"
+        "cnl0_opt3_str=integr=2\n"
+        "cnl0_opt4_name=t2\n"
+        "cnl0_opt4_str=integr=2/grNum=9\n"
+        "cnl0_opt5_name=F\n"
+        "cnl0_opt5_str=integr=2\n"
+        "cnl1_name=вибро 1\n"
+        "cnl2_name=Вибро 1\n"
+        "cnl2_type=2\n"
+        "cnl3_name=Тахо 1\n"
+        "CNL3_TYPE=2\n"
+        "cnl3_bDefOptTaho=0\n"
+        "cnl3_optTaho=deltaF=0.5/levelLo=10\n";
+    // Code page 1251 on disk, with CR LF except for the last lines.
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    WriteBytes(Path("hand.cfg"),
+               plat::Utf8ToCp1251(crlf + "cnl5_name=\ncnl6_name=Beyond the count\n"));
+
+    CCfgProc cfg;
+    cfg.dstDir = "kept";
+    ASSERT_TRUE(LoadSettings(cfg, Path("hand.cfg")));
+    EXPECT_EQ(cfg.srcFileKorvex, "Испытание 7");
+    EXPECT_EQ(cfg.dstDir, "kept");
+    EXPECT_TRUE(cfg.bCloseProgrDlg);
+
+    // Only the two good section files, in their order; stale keys unread.
+    ASSERT_EQ(cfg.sections.size(), 2u);
+    EXPECT_EQ(cfg.sections[0]->name, "Редуктор");
+    EXPECT_EQ(cfg.sections[1]->path, Path("engine.json"));
+    auto* track = static_cast<CCfgProcBandTrack*>(cfg.FindItemByName("Track"));
+    ASSERT_NE(track, nullptr);
+    EXPECT_EQ(track->components[1].tachoRefId, cfg.FindItemByName("Обороты вала")->id);
+    EXPECT_TRUE(cfg.frequencyBaseChanged);
+
+    EXPECT_EQ(DefaultFftOpt(), (CfgFftOpt{2048, 2048, 1, true}));
+    EXPECT_EQ(DefaultTahoOpt(), taho_);
+
+    // Names differing in case are two channels; a repeated name is read once.
+    ASSERT_EQ(cfg.channels.size(), 3u);
+    const CfgChannel* vib = cfg.Channel("Вибро 1");
+    ASSERT_NE(vib, nullptr);
+    EXPECT_EQ(vib->type, CfgChannelMeasuring);
+    EXPECT_TRUE(vib->check);
+    EXPECT_EQ(vib->grNum, 1);
+    // Options of renamed or unnamed items and empty option texts are dropped;
+    // found items take the tree's spelling and id; the count bounds the read.
+    ASSERT_EQ(vib->signalOpts.size(), 2u);
+    const CCfgProcItem* mesh = cfg.FindItemByName("Зубцовая");
+    const CfgSignalOpt& o = vib->signalOpts.at(mesh->id);
+    EXPECT_EQ(o, (CfgSignalOpt{"Зубцовая", mesh->id, 1, 2, 3, true, true}));
+    const CCfgProcItem* t2 = cfg.FindItemByName("T2");
+    EXPECT_EQ(vib->signalOpts.at(t2->id).name, "T2");
+    EXPECT_EQ(vib->signalOpts.at(t2->id).grNum, 9);
+
+    EXPECT_EQ(*cfg.Channel("вибро 1"), CfgChannel{});
+    const CfgChannel* tacho = cfg.Channel("Тахо 1");
+    ASSERT_NE(tacho, nullptr);
+    EXPECT_EQ(tacho->type, CfgChannelTacho);
+    EXPECT_FALSE(tacho->bDefOptTaho);
+    EXPECT_EQ(tacho->tahoOpt, (CfgTahoOpt{"", 0, 0.5, 10.0, 0.0, 1.0, 0, 0}));
+
+    // A file that does not exist reads as an empty configuration.
+    ASSERT_TRUE(ReadConfig(cfg, Path("absent.cfg")));
+    EXPECT_TRUE(cfg.sections.empty());
+    EXPECT_TRUE(cfg.channels.empty());
+}
+
+TEST_F(CfgFile, WriteKeepsForeignKeysAndClearsKeysThatWouldComeBackWrong) {
+    CCfgProc cfg;
+    auto* sec = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
+    sec->name = "S";
+    auto* a = Add<CCfgProcBandFix>(*sec, "a");
+    auto* b = Add<CCfgProcBandFix>(*sec, "b");
+    auto* c = Add<CCfgProcBandFix>(*sec, "c");
+    ASSERT_TRUE(sec->SaveToFile(Path("s.json")));
+    auto& ch = cfg.channels["X"] = std::make_unique<CfgChannel>();
+    ch->signalOpts[a->id] = {"a", a->id, 1, 0, 2, true, false};
+    ch->signalOpts[b->id] = {"b", b->id, 2, 0, 2, true, false};
+    ch->signalOpts[c->id] = {"c", c->id, 0, 1, 2, false, true};
+    cfg.channels["Y"] = nullptr;
+
+    const std::string path = Path("c.cfg");
+    WriteBytes(path,
+               "[test]\r\nnSections=3\r\nsection2=/old/z.json\r\n"
+               "[channels]\r\n; user note\r\ncnl1_type=3\r\ncnl1_optFFT=nPoints=64\r\n"
+               "cnl9_name=stale\r\n[other]\r\nmine=1\r\n");
+    ASSERT_TRUE(WriteConfig(cfg, path));
+    sec->Remove(b);  // b's option now names an item that is gone
+    ASSERT_TRUE(WriteConfig(cfg, path));
+
+    plat::ProfileFile f;
+    ASSERT_TRUE(f.Load(path));
+    EXPECT_EQ(f.GetString("test", "nSections"), "1");
+    EXPECT_EQ(f.GetString("test", "section0"), Path("s.json"));
+    EXPECT_EQ(f.GetString("test", "section2"), "/old/z.json");  // beyond the count, kept
+    EXPECT_EQ(f.GetString("other", "mine"), "1");
+    EXPECT_EQ(f.GetString("channels", "cnl9_name"), "stale");
+    EXPECT_EQ(f.GetString("channels", "cnl0_nOpts"), "3");
+    EXPECT_EQ(f.GetString("channels", "cnl0_opt2_str"),
+              "integr=0/valtype=1/bEnabled=0/bShow=1/grNum=2");
+    EXPECT_FALSE(f.HasKey("channels", "cnl0_opt1_name"));
+    EXPECT_FALSE(f.HasKey("channels", "cnl0_opt1_str"));
+    // Y has no record: only its name, and no settings of an earlier channel.
+    EXPECT_EQ(f.GetString("channels", "cnl1_name"), "Y");
+    EXPECT_FALSE(f.HasKey("channels", "cnl1_type"));
+    EXPECT_FALSE(f.HasKey("channels", "cnl1_optFFT"));
+    EXPECT_NE(ReadBytes(path).find("[channels]\r\n; user note\r\n"), std::string::npos);
+
+    CCfgProc back;
+    ASSERT_TRUE(ReadConfig(back, path));
+    const CfgChannel* x = back.Channel("X");
+    ASSERT_NE(x, nullptr);
+    ASSERT_EQ(x->signalOpts.size(), 2u);
+    EXPECT_EQ(x->signalOpts.begin()->second.integr, 1);
+    EXPECT_EQ(*back.Channel("Y"), CfgChannel{});
+}
+
+TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
+    CCfgProc cfg;
+    Build(cfg);
+    const std::string settings = Path("plgVantrel.cfg");
+
+    // cfgFile in a folder that does not exist: the configuration goes into
+    // the settings file, which still names the user's file.
+    cfg.cfgFile = Path("nowhere/my.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_FALSE(fs::exists(Path("nowhere")));
+    EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile"), cfg.cfgFile);
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, settings));
+    EXPECT_EQ(Dump(back), Dump(cfg));
+
+    // A relative path (or one of another system) has no folder here either.
+    cfg.cfgFile = "relative.cfg";
+    fs::remove(settings);
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_FALSE(fs::exists("relative.cfg"));
+    EXPECT_EQ(plat::ProfileGetString(settings, "test", "nSections"), "2");
+
+    // cfgFile naming the settings file itself is cleared.
+    cfg.cfgFile = (dir_ / "." / "plgVantrel.cfg").string();
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_EQ(cfg.cfgFile, "");
+    bool found = false;
+    EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile", "x", &found), "");
+    EXPECT_TRUE(found);
+
+    // An existing configuration file named from a hand-written settings file.
+    CCfgProc other;
+    other.cfgFile = Path("my.cfg");
+    ASSERT_TRUE(WriteConfig(cfg, other.cfgFile));
+    WriteBytes(Path("s2.cfg"), "[general]\r\ncfgFile=" + other.cfgFile + "\r\n");
+    ASSERT_TRUE(LoadSettings(other, Path("s2.cfg")));
+    EXPECT_EQ(other.sections.size(), 2u);
+    EXPECT_EQ(other.channels.size(), 4u);
+}
+
+TEST_F(CfgFile, OpeningAConfigurationBringsItsReportPrograms) {
+    CCfgProc cfg;
+    cfg.report.programs = {{"A", "c", {{"m", 1, 2, 3}}}};
+    ASSERT_TRUE(WriteConfig(cfg, Path("a.cfg")));
+    WriteBytes(Path("old.cfg"), "[test]\r\nnSections=0\r\n");
+
+    CCfgProc other;
+    other.report.programs = {{"B", "c", {}}};
+    ASSERT_TRUE(ReadConfig(other, Path("old.cfg")));  // no programs in it: ours stay
+    EXPECT_EQ(other.report.programs[0].name, "B");
+    ASSERT_TRUE(ReadConfig(other, Path("a.cfg")));
+    EXPECT_EQ(other.report.programs, cfg.report.programs);
+}
+
+TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {
+    CCfgProc cfg;
+    Build(cfg);
+    const std::string settings = Path("plgVantrel.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+
+    // The configuration file can't be written: the save says so.
+    fs::create_directories(Path("cfgdir"));
+    cfg.cfgFile = Path("cfgdir");
+    std::string error;
+    EXPECT_FALSE(SaveSettings(cfg, settings, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(WriteConfig(cfg, Path("cfgdir")));
+
+    // The settings part was still written, and the old configuration in it
+    // is untouched.
+    EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile"), Path("cfgdir"));
+    EXPECT_EQ(plat::ProfileGetString(settings, "channels", "nChannels"), "4");
+
+    // A settings file that can't be read: nothing is written over it and
+    // nothing loaded.
+    CCfgProc back;
+    back.srcFileKorvex = "unchanged";
+    back.channels["kept"] = nullptr;
+    EXPECT_FALSE(LoadSettings(back, Path("cfgdir")));
+    EXPECT_FALSE(SaveSettings(back, Path("cfgdir")));
+    EXPECT_FALSE(ReadConfig(back, Path("cfgdir")));
+    EXPECT_EQ(back.srcFileKorvex, "unchanged");
+    EXPECT_EQ(back.channels.size(), 1u);
+    EXPECT_TRUE(fs::is_empty(Path("cfgdir")));
+}
+
+TEST_F(CfgFile, HundredChannelsWithTwentyOptionsAreQuick) {
+    CCfgProc cfg;
+    auto* sec = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
+    sec->name = "Base";
+    std::vector<CCfgProcItem*> items;
+    for (int i = 0; i < 20; ++i)
+        items.push_back(Add<CCfgProcBandFix>(*sec, "Полоса " + std::to_string(i)));
+    ASSERT_TRUE(sec->SaveToFile(Path("base.json")));
+    for (int c = 0; c < 100; ++c) {
+        auto& ch = cfg.channels["Канал " + std::to_string(c)] = std::make_unique<CfgChannel>();
+        for (auto* it : items) ch->signalOpts[it->id] = {it->name, it->id, 1, 1, 3, true, true};
+    }
+    const std::string settings = Path("big.cfg");
+    auto seconds = [](auto&& step) {
+        auto t0 = std::chrono::steady_clock::now();
+        step();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    };
+    // Generous bounds: a few tens of milliseconds normally, also checked
+    // under sanitizers.
+    EXPECT_LT(seconds([&] { ASSERT_TRUE(SaveSettings(cfg, settings)); }), 1.0);
+    // The update in place of a full file.
+    EXPECT_LT(seconds([&] { ASSERT_TRUE(SaveSettings(cfg, settings)); }), 1.0);
+    CCfgProc back;
+    EXPECT_LT(seconds([&] { ASSERT_TRUE(LoadSettings(back, settings)); }), 1.0);
+    ASSERT_EQ(back.channels.size(), 100u);
+    EXPECT_EQ(back.Channel("Канал 42")->signalOpts.size(), 20u);
+}
