@@ -16,6 +16,15 @@ FileResult WriteQuor(const std::string& path, const DataSet& data);
 FileResult ReadUff58(const std::string& path, DataSet& out);
 FileResult WriteUff58(const std::string& path, const DataSet& data, bool binary = false);
 
+// How WriteUff58 lays out the values: ASCII (4E20.12 double, 6E13.5 single)
+// or binary 58b in either byte order.
+struct Uff58Options {
+    bool binary = false;
+    bool doublePrecision = true;  // 8-byte values; false writes 4-byte floats
+    bool bigEndian = false;       // binary byte order
+};
+FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58Options& options);
+
 // WAV: PCM 16, 24, 32 bit and float 32; one signal per channel.
 FileResult ReadWav(const std::string& path, DataSet& out);
 

@@ -1,0 +1,63 @@
+// Choice of the reader for a data file.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "korvex/formats.h"
+#include "platform/text.h"
+
+namespace korvex {
+
+namespace {
+
+enum class Kind { kUnknown, kQuor, kUff, kWav };
+
+Kind KindByExtension(const std::string& path) {
+    std::string ext = plat::FoldCase(std::filesystem::path(path).extension().string());
+    if (ext == ".quor") return Kind::kQuor;
+    if (ext == ".uff" || ext == ".unv" || ext == ".uf") return Kind::kUff;
+    if (ext == ".wav") return Kind::kWav;
+    return Kind::kUnknown;
+}
+
+// For an extension we do not know, the first bytes tell.
+Kind KindByContent(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return Kind::kUnknown;
+    char head[16] = {};
+    size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    if (n >= 4 && std::memcmp(head, "QUOR", 4) == 0) return Kind::kQuor;
+    if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
+        return Kind::kWav;
+    if (plat::Trim(std::string_view(head, n)).substr(0, 2) == "-1") return Kind::kUff;
+    return Kind::kUnknown;
+}
+
+}  // namespace
+
+FileResult ReadDataFile(const std::string& path, DataSet& out) {
+    Kind kind = KindByExtension(path);
+    if (kind == Kind::kUnknown) kind = KindByContent(path);
+    switch (kind) {
+        case Kind::kQuor:
+            return ReadQuor(path, out);
+        case Kind::kUff:
+            return ReadUff58(path, out);
+        case Kind::kWav:
+            return ReadWav(path, out);
+        case Kind::kUnknown:
+            break;
+    }
+    FileResult result;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
+        result.message = "Cannot open \"" + path + "\": the file does not exist.";
+    else
+        result.message = "Cannot read \"" + path +
+                         "\": unknown kind of data file (expected .quor, .uff, .unv or .wav).";
+    return result;
+}
+
+}  // namespace korvex

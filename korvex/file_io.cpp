@@ -1,0 +1,178 @@
+#include "korvex/file_io.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace korvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+std::string ParentOf(const std::string& path) {
+    fs::path parent = fs::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+std::string Cause(int err) {
+    switch (err) {
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return "the disk is full";
+        case EACCES:
+        case EPERM:
+            return "permission denied";
+        case EROFS:
+            return "the disk is read-only";
+        default:
+            return std::strerror(err);
+    }
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    std::error_code ec;
+    fs::file_status st = fs::status(path, ec);
+    if (ec || !fs::exists(st)) {
+        error = "Cannot open " + Quoted(path) + ": the file does not exist.";
+        return false;
+    }
+    if (fs::is_directory(st)) {
+        error = "Cannot open " + Quoted(path) + ": it is a folder, not a file.";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = "Cannot open " + Quoted(path) + ": " + Cause(errno) + ".";
+        return false;
+    }
+    std::string data;
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+    bool failed = std::ferror(f) != 0;
+    int err = errno;
+    std::fclose(f);
+    if (failed) {
+        error = "Cannot read " + Quoted(path) + ": " + Cause(err) + ".";
+        return false;
+    }
+    bytes.swap(data);
+    return true;
+}
+
+std::string WriteErrorMessage(const std::string& path, int err) {
+    if (err == ENOENT)
+        return "Cannot write " + Quoted(path) + ": the folder " + Quoted(ParentOf(path)) +
+               " does not exist.";
+    if (err == EISDIR) return "Cannot write " + Quoted(path) + ": it is a folder.";
+    return "Cannot write " + Quoted(path) + ": " + Cause(err) + ".";
+}
+
+AtomicFile::~AtomicFile() {
+    Discard();
+}
+
+bool AtomicFile::Open(const std::string& path, std::string& error) {
+    Discard();
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = WriteErrorMessage(path, EISDIR);
+        return false;
+    }
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".tmp~%u%08x", counter.fetch_add(1), rd());
+        std::string temp = path + suffix;
+        // "x": fail rather than reuse a name another writer holds.
+        std::FILE* f = std::fopen(temp.c_str(), "wbx");
+        if (f) {
+            path_ = path;
+            tempPath_ = temp;
+            file_ = f;
+            errno_ = 0;
+            return true;
+        }
+        if (errno != EEXIST) {
+            error = WriteErrorMessage(path, errno);
+            return false;
+        }
+    }
+    error = WriteErrorMessage(path, EEXIST);
+    return false;
+}
+
+void AtomicFile::Write(const void* data, size_t size) {
+    if (!file_ || errno_ != 0 || size == 0) return;
+    errno = 0;
+    if (std::fwrite(data, 1, size, file_) != size) errno_ = errno ? errno : EIO;
+}
+
+bool AtomicFile::Commit(std::string& error) {
+    if (!file_) {
+        error = WriteErrorMessage(path_, EBADF);
+        return false;
+    }
+    int err = errno_;
+    if (err == 0 && std::fflush(file_) != 0) err = errno;
+#ifndef _WIN32
+    if (err == 0 && ::fsync(fileno(file_)) != 0) err = errno;
+#endif
+    int closeResult = std::fclose(file_);
+    file_ = nullptr;
+    if (err == 0 && closeResult != 0) err = errno;
+    if (err == 0) {
+        std::error_code ec;
+        fs::rename(tempPath_, path_, ec);
+        if (ec) err = ec.value();
+    }
+    if (err != 0) {
+        std::error_code ec;
+        fs::remove(tempPath_, ec);
+        tempPath_.clear();
+        error = WriteErrorMessage(path_, err);
+        return false;
+    }
+    tempPath_.clear();
+#ifndef _WIN32
+    // Make the rename itself durable.
+    int dir = ::open(ParentOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+#endif
+    return true;
+}
+
+void AtomicFile::Discard() {
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!tempPath_.empty()) {
+        std::error_code ec;
+        fs::remove(tempPath_, ec);
+        tempPath_.clear();
+    }
+}
+
+}  // namespace korvex
