@@ -1,0 +1,600 @@
+#include "korvex/objects.h"
+
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <new>
+
+#include "korvex/units.h"
+#include "platform/text.h"
+
+namespace korvex {
+
+using plat::DispResult;
+using plat::InvokeKind;
+using plat::Variant;
+
+namespace {
+
+template <class T>
+void SetResult(Variant* result, T&& v) {
+    if (result) *result = Variant(std::forward<T>(v));
+}
+
+bool ArgText(const Variant& v, std::string& out) {
+    // Objects and empty variants are no texts here.
+    if (v.Type() == plat::VarType::Object || v.Type() == plat::VarType::Empty) return false;
+    return v.ToText(out);
+}
+
+}  // namespace
+
+int KindOf(const plat::IDispatchObject* obj) {
+    if (!obj) return KindNone;
+    if (dynamic_cast<const SignalObj*>(obj)) return KindSignal;
+    if (dynamic_cast<const FolderObj*>(obj)) return KindFolder;
+    if (dynamic_cast<const OperatorObj*>(obj)) return KindOperator;
+    if (dynamic_cast<const DataFileObj*>(obj)) return KindDataFile;
+    return KindNone;
+}
+
+std::vector<std::string_view> SplitPath(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t i = 0;
+    while (i < path.size()) {
+        size_t j = path.find('/', i);
+        if (j == std::string_view::npos) j = path.size();
+        if (j > i) parts.push_back(path.substr(i, j - i));
+        i = j + 1;
+    }
+    return parts;
+}
+
+std::string JoinPath(std::string_view folderPath, std::string_view name) {
+    std::string out;
+    for (std::string_view p : SplitPath(folderPath)) {
+        out += '/';
+        out += p;
+    }
+    if (!name.empty()) {
+        out += '/';
+        out += name;
+    }
+    if (out.empty()) out = "/";
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Signal
+
+SignalObj::SignalObj(CorePtr core)
+    : core_(std::move(core)), id_(core_->nextSignalId.fetch_add(1, std::memory_order_relaxed)) {}
+
+SignalObj::~SignalObj() = default;
+
+DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
+                             Variant* result) {
+    try {
+        Lock lock(core_->mutex);
+        switch (kind) {
+            case InvokeKind::PropertyGet:
+                if (!args.empty()) return DispResult::BadArgCount;
+                return Get(dispId, result);
+            case InvokeKind::PropertyPut:
+                if (args.size() != 1) return DispResult::BadArgCount;
+                return Put(dispId, args);
+            case InvokeKind::Method:
+                return Call(dispId, args, result);
+        }
+        return DispResult::MemberNotFound;
+    } catch (const std::exception&) {
+        // Out of memory for a huge PointCount or copy: the call fails, the
+        // signal keeps what it had.
+        return DispResult::Failed;
+    }
+}
+
+DispResult SignalObj::Get(int dispId, Variant* result) {
+    switch (dispId) {
+        case 1:  // PointCount
+            SetResult(result, static_cast<int32_t>(y_.size()));
+            return DispResult::Ok;
+        case 2:  // StepX
+            SetResult(result, stepX_);
+            return DispResult::Ok;
+        case 3:  // StartX
+            SetResult(result, startX_);
+            return DispResult::Ok;
+        case 4:  // Name
+            SetResult(result, name_);
+            return DispResult::Ok;
+        case 5:  // Text5
+            SetResult(result, text5_);
+            return DispResult::Ok;
+        case 6:  // Unit
+            SetResult(result, UnitLocked());
+            return DispResult::Ok;
+        default:
+            return DispResult::MemberNotFound;
+    }
+}
+
+DispResult SignalObj::Put(int dispId, std::span<Variant> args) {
+    const Variant& v = args[0];
+    switch (dispId) {
+        case 1: {  // PointCount: keeps the values it can, new points are 0
+            int32_t n = 0;
+            if (!v.ToInt32(n)) return DispResult::TypeMismatch;
+            if (n < 0) return DispResult::Failed;
+            y_.resize(static_cast<size_t>(n), 0.0);
+            return DispResult::Ok;
+        }
+        case 2:
+        case 3: {
+            double d = 0;
+            if (!v.ToDouble(d)) return DispResult::TypeMismatch;
+            if (!std::isfinite(d)) return DispResult::Failed;
+            (dispId == 2 ? stepX_ : startX_) = d;
+            return DispResult::Ok;
+        }
+        case 4: {  // Name: a filed signal is renamed in its folder
+            std::string s;
+            if (!ArgText(v, s)) return DispResult::TypeMismatch;
+            return SetNameLocked(std::move(s)) ? DispResult::Ok : DispResult::Failed;
+        }
+        case 5: {
+            std::string s;
+            if (!ArgText(v, s)) return DispResult::TypeMismatch;
+            text5_ = std::move(s);
+            return DispResult::Ok;
+        }
+        default:
+            return DispResult::MemberNotFound;
+    }
+}
+
+DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result) {
+    const size_t n = y_.size();
+    switch (dispId) {
+        case 17: {  // GetY: the hot path, nothing allocates
+            if (args.size() != 1) return DispResult::BadArgCount;
+            int32_t i = 0;
+            if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
+            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+            SetResult(result, y_[static_cast<size_t>(i)]);
+            return DispResult::Ok;
+        }
+        case 16: {  // GetX
+            if (args.size() != 1) return DispResult::BadArgCount;
+            int32_t i = 0;
+            if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
+            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+            SetResult(result, startX_ + stepX_ * i);
+            return DispResult::Ok;
+        }
+        case 19: {  // SetY
+            if (args.size() != 2) return DispResult::BadArgCount;
+            int32_t i = 0;
+            double v = 0;
+            if (!args[0].ToInt32(i) || !args[1].ToDouble(v)) return DispResult::TypeMismatch;
+            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+            y_[static_cast<size_t>(i)] = v;
+            return DispResult::Ok;
+        }
+        case 23: {  // ValueAt(x, mode): 1 linear, 0 nearest point; ends hold outside
+            if (args.empty() || args.size() > 2) return DispResult::BadArgCount;
+            double x = 0;
+            int32_t mode = 1;
+            if (!args[0].ToDouble(x)) return DispResult::TypeMismatch;
+            if (args.size() == 2 && !args[1].ToInt32(mode)) return DispResult::TypeMismatch;
+            if ((mode != 0 && mode != 1) || n == 0 || std::isnan(x)) return DispResult::Failed;
+            if (n == 1) {
+                SetResult(result, y_[0]);
+                return DispResult::Ok;
+            }
+            if (stepX_ == 0.0) return DispResult::Failed;
+            const double pos = (x - startX_) / stepX_;
+            double v;
+            if (!(pos > 0.0)) {
+                v = y_[0];
+            } else if (pos >= static_cast<double>(n - 1)) {
+                v = y_[n - 1];
+            } else if (mode == 0) {
+                v = y_[static_cast<size_t>(std::lround(pos))];
+            } else {
+                const size_t i = static_cast<size_t>(pos);
+                const double f = pos - static_cast<double>(i);
+                v = f == 0.0 ? y_[i] : y_[i] + (y_[i + 1] - y_[i]) * f;
+            }
+            SetResult(result, v);
+            return DispResult::Ok;
+        }
+        case 15:  // GetSignalId
+            if (!args.empty()) return DispResult::BadArgCount;
+            SetResult(result, static_cast<int32_t>(id_));
+            return DispResult::Ok;
+        case 55:  // GetStartTime
+            if (!args.empty()) return DispResult::BadArgCount;
+            SetResult(result, startTime_);
+            return DispResult::Ok;
+        case 49: {  // SetStartTime
+            if (args.size() != 1) return DispResult::BadArgCount;
+            double d = 0;
+            if (!args[0].ToDouble(d)) return DispResult::TypeMismatch;
+            if (!std::isfinite(d)) return DispResult::Failed;
+            startTime_ = d;
+            return DispResult::Ok;
+        }
+        case 59: {  // GetAxisCode(part, axis)
+            if (args.size() != 2) return DispResult::BadArgCount;
+            int32_t part = 0, axis = 0;
+            if (!args[0].ToInt32(part) || !args[1].ToInt32(axis)) return DispResult::TypeMismatch;
+            SetResult(result, CodeLocked(part, axis));
+            return DispResult::Ok;
+        }
+        case 58: {  // SetAxisCode(part, axis, code)
+            if (args.size() != 3) return DispResult::BadArgCount;
+            int32_t part = 0, axis = 0;
+            uint64_t code = 0;
+            if (!args[0].ToInt32(part) || !args[1].ToInt32(axis) || !args[2].ToUInt64(code))
+                return DispResult::TypeMismatch;
+            codes_[{part, axis}] = code;
+            return DispResult::Ok;
+        }
+        case 60: {  // SetAttribute(name, value)
+            if (args.size() != 2) return DispResult::BadArgCount;
+            std::string key, value;
+            if (!ArgText(args[0], key) || !args[1].ToText(value)) return DispResult::TypeMismatch;
+            if (key.empty()) return DispResult::Failed;
+            for (auto& a : attributes_)
+                if (a.first == key) {
+                    a.second = std::move(value);
+                    return DispResult::Ok;
+                }
+            attributes_.emplace_back(std::move(key), std::move(value));
+            return DispResult::Ok;
+        }
+        case 61: {  // GetAttribute(name): empty text when unset
+            if (args.size() != 1) return DispResult::BadArgCount;
+            std::string key;
+            if (!ArgText(args[0], key)) return DispResult::TypeMismatch;
+            for (const auto& a : attributes_)
+                if (a.first == key) {
+                    SetResult(result, a.second);
+                    return DispResult::Ok;
+                }
+            SetResult(result, std::string());
+            return DispResult::Ok;
+        }
+        case 62: {  // CopyRange(first, count)
+            if (args.size() != 2) return DispResult::BadArgCount;
+            int64_t first = 0, count = 0;
+            if (!args[0].ToInt64(first) || !args[1].ToInt64(count)) return DispResult::TypeMismatch;
+            plat::ObjPtr<SignalObj> copy = CopyRangeLocked(first, count);
+            if (!copy) return DispResult::Failed;
+            SetResult(result, std::move(copy));
+            return DispResult::Ok;
+        }
+        default:
+            return DispResult::MemberNotFound;
+    }
+}
+
+bool SignalObj::SetNameLocked(std::string name) {
+    if (name.find('/') != std::string::npos) return false;
+    if (parent_) {
+        if (name.empty() || !parent_->CanRenameLocked(this, name)) return false;
+        core_->treeChanges.fetch_add(1, std::memory_order_relaxed);
+    }
+    name_ = std::move(name);
+    return true;
+}
+
+uint64_t SignalObj::CodeLocked(int part, int axis) const {
+    auto it = codes_.find({part, axis});
+    return it == codes_.end() ? 0 : it->second;
+}
+
+std::string SignalObj::UnitLocked() const {
+    if (const units::UnitInfo* u =
+            units::FindUnitByCode(CodeLocked(units::kPartUnit, units::kAxisY)))
+        return u->text;
+    return unit_;
+}
+
+plat::ObjPtr<SignalObj> SignalObj::CopyRangeLocked(int64_t first, int64_t count) const {
+    const auto n = static_cast<int64_t>(y_.size());
+    if (first < 0 || count < 0 || first > n || count > n - first) return {};
+    auto s = plat::MakeObj<SignalObj>(core_);
+    s->name_ = name_;
+    s->text5_ = text5_;
+    s->unit_ = unit_;
+    s->stepX_ = stepX_;
+    s->startX_ = startX_ + stepX_ * static_cast<double>(first);
+    s->startTime_ = startTime_;
+    s->codes_ = codes_;
+    s->attributes_ = attributes_;
+    s->y_.assign(y_.begin() + first, y_.begin() + first + count);
+    return s;
+}
+
+SignalData SignalObj::ToDataLocked() const {
+    SignalData d;
+    d.name = name_;
+    d.unit = UnitLocked();
+    d.text5 = text5_;
+    d.startX = startX_;
+    d.stepX = stepX_;
+    d.startTime = startTime_;
+    d.axisCodes = codes_;
+    d.attributes = attributes_;
+    d.samples = y_;
+    return d;
+}
+
+void SignalObj::AssignLocked(SignalData d) {
+    text5_ = std::move(d.text5);
+    unit_ = std::move(d.unit);
+    startX_ = d.startX;
+    stepX_ = d.stepX;
+    startTime_ = d.startTime;
+    codes_ = std::move(d.axisCodes);
+    attributes_ = std::move(d.attributes);
+    y_ = std::move(d.samples);
+}
+
+std::string SignalObj::Name() const {
+    Lock lock(core_->mutex);
+    return name_;
+}
+std::string SignalObj::Unit() const {
+    Lock lock(core_->mutex);
+    return UnitLocked();
+}
+size_t SignalObj::PointCount() const {
+    Lock lock(core_->mutex);
+    return y_.size();
+}
+double SignalObj::StartX() const {
+    Lock lock(core_->mutex);
+    return startX_;
+}
+double SignalObj::StepX() const {
+    Lock lock(core_->mutex);
+    return stepX_;
+}
+std::vector<double> SignalObj::Samples() const {
+    Lock lock(core_->mutex);
+    return y_;
+}
+SignalData SignalObj::ToData() const {
+    Lock lock(core_->mutex);
+    return ToDataLocked();
+}
+void SignalObj::Assign(SignalData data) {
+    Lock lock(core_->mutex);
+    AssignLocked(std::move(data));
+}
+bool SignalObj::SetName(const std::string& name) {
+    Lock lock(core_->mutex);
+    return SetNameLocked(name);
+}
+void SignalObj::SetUnit(const std::string& text) {
+    Lock lock(core_->mutex);
+    unit_ = text;
+    const std::pair<int, int> q{units::kPartQuantity, units::kAxisY};
+    const std::pair<int, int> u{units::kPartUnit, units::kAxisY};
+    if (const units::UnitInfo* info = units::FindUnitByText(text)) {
+        codes_[q] = info->quantity;
+        codes_[u] = info->code;
+    } else {
+        codes_.erase(q);
+        codes_.erase(u);
+    }
+}
+plat::ObjPtr<SignalObj> SignalObj::CopyRange(int64_t first, int64_t count) const {
+    Lock lock(core_->mutex);
+    return CopyRangeLocked(first, count);
+}
+
+// ---------------------------------------------------------------------------
+// Folder
+
+FolderObj::FolderObj(CorePtr core, std::string name, std::string path)
+    : core_(std::move(core)), name_(std::move(name)), path_(std::move(path)) {}
+
+FolderObj::~FolderObj() {
+    // Signals that outlive the folder (held by the plug-in) are filed nowhere.
+    Lock lock(core_->mutex);
+    for (const Child& c : children_)
+        if (c.kind == ItemSignal) static_cast<SignalObj*>(c.object.get())->parent_ = nullptr;
+}
+
+const std::string& FolderObj::ChildName(const Child& c) {
+    switch (c.kind) {
+        case ItemFolder:
+            return static_cast<const FolderObj*>(c.object.get())->name_;
+        case ItemSignal:
+            return static_cast<const SignalObj*>(c.object.get())->name_;
+        case ItemOperator:
+            break;
+    }
+    return static_cast<const OperatorObj*>(c.object.get())->OperatorName();
+}
+
+DispResult FolderObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
+                             Variant* result) {
+    try {
+        Lock lock(core_->mutex);
+        if (dispId == 2 && kind == InvokeKind::PropertyGet) {  // ItemCount
+            if (!args.empty()) return DispResult::BadArgCount;
+            SetResult(result, static_cast<int32_t>(children_.size()));
+            return DispResult::Ok;
+        }
+        if (kind != InvokeKind::Method) return DispResult::MemberNotFound;
+        switch (dispId) {
+            case 17: {  // GetItem(index)
+                if (args.size() != 1) return DispResult::BadArgCount;
+                int32_t i = 0;
+                if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
+                if (i < 0 || static_cast<size_t>(i) >= children_.size()) return DispResult::Failed;
+                const Child& c = children_[static_cast<size_t>(i)];
+                SetResult(result, plat::MakeObj<ItemObj>(core_, c.kind, c.object));
+                return DispResult::Ok;
+            }
+            case 12:  // GetPath
+                if (!args.empty()) return DispResult::BadArgCount;
+                SetResult(result, path_);
+                return DispResult::Ok;
+            default:
+                return DispResult::MemberNotFound;
+        }
+    } catch (const std::exception&) {
+        return DispResult::Failed;
+    }
+}
+
+std::vector<FolderObj::Entry> FolderObj::Entries() const {
+    Lock lock(core_->mutex);
+    std::vector<Entry> out;
+    out.reserve(children_.size());
+    for (size_t i = 0; i < children_.size(); ++i) out.push_back(EntryLocked(i));
+    return out;
+}
+
+FolderObj::Entry FolderObj::EntryLocked(size_t index) const {
+    const Child& c = children_.at(index);
+    return Entry{ChildName(c), c.kind, c.object};
+}
+
+plat::DispPtr FolderObj::FindLocked(std::string_view name) const {
+    for (const Child& c : children_)
+        if (plat::EqualNoCase(ChildName(c), name)) return c.object;
+    return {};
+}
+
+plat::ObjPtr<FolderObj> FolderObj::FindFolderLocked(std::string_view name) const {
+    for (const Child& c : children_)
+        if (c.kind == ItemFolder && plat::EqualNoCase(ChildName(c), name))
+            return plat::ObjPtr<FolderObj>(static_cast<FolderObj*>(c.object.get()));
+    return {};
+}
+
+plat::ObjPtr<FolderObj> FolderObj::SubFolderLocked(std::string_view name) {
+    if (name.empty() || name.find('/') != std::string_view::npos) return {};
+    if (plat::DispPtr existing = FindLocked(name)) {
+        return plat::DynamicCast<FolderObj>(existing);
+    }
+    auto f = plat::MakeObj<FolderObj>(core_, std::string(name), JoinPath(path_, name));
+    children_.push_back(Child{ItemFolder, f});
+    Changed();
+    return f;
+}
+
+std::string FolderObj::UniqueNameLocked(std::string_view name) const {
+    if (!FindLocked(name)) return std::string(name);
+    for (int k = 2;; ++k) {
+        std::string candidate = std::string(name) + " (" + std::to_string(k) + ")";
+        if (!FindLocked(candidate)) return candidate;
+    }
+}
+
+void FolderObj::AddSignalLocked(const plat::ObjPtr<SignalObj>& s) {
+    children_.push_back(Child{ItemSignal, s});
+    s->parent_ = this;
+    Changed();
+}
+
+void FolderObj::ReplaceSignalLocked(SignalObj* old, const plat::ObjPtr<SignalObj>& s) {
+    for (Child& c : children_)
+        if (c.object.get() == old) {
+            old->parent_ = nullptr;
+            s->parent_ = this;
+            c.object = s;  // may release old
+            Changed();
+            return;
+        }
+    AddSignalLocked(s);
+}
+
+void FolderObj::AddOperatorLocked(const plat::ObjPtr<OperatorObj>& op) {
+    children_.push_back(Child{ItemOperator, op});
+    Changed();
+}
+
+bool FolderObj::CanRenameLocked(const SignalObj* s, std::string_view name) const {
+    for (const Child& c : children_)
+        if (c.object.get() != s && plat::EqualNoCase(ChildName(c), name)) return false;
+    return true;
+}
+
+plat::ObjPtr<SignalObj> FolderObj::FindSignalByIdLocked(int id) const {
+    for (const Child& c : children_) {
+        if (c.kind == ItemSignal) {
+            auto* s = static_cast<SignalObj*>(c.object.get());
+            if (s->id_ == id) return plat::ObjPtr<SignalObj>(s);
+        } else if (c.kind == ItemFolder) {
+            if (auto s = static_cast<const FolderObj*>(c.object.get())->FindSignalByIdLocked(id))
+                return s;
+        }
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------
+// Folder entry
+
+DispResult ItemObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args, Variant* result) {
+    try {
+        Lock lock(core_->mutex);
+        if (!args.empty()) return DispResult::BadArgCount;
+        if (kind == InvokeKind::PropertyGet) {
+            switch (dispId) {
+                case 1:  // ItemName
+                    switch (kind_) {
+                        case ItemFolder:
+                            SetResult(result,
+                                      static_cast<const FolderObj*>(object_.get())->FolderName());
+                            break;
+                        case ItemSignal:
+                            SetResult(result,
+                                      static_cast<const SignalObj*>(object_.get())->NameLocked());
+                            break;
+                        case ItemOperator:
+                            SetResult(
+                                result,
+                                static_cast<const OperatorObj*>(object_.get())->OperatorName());
+                            break;
+                    }
+                    return DispResult::Ok;
+                case 2:  // ItemCount: entries of a folder, 0 for anything else
+                    SetResult(result,
+                              kind_ == ItemFolder
+                                  ? static_cast<int32_t>(
+                                        static_cast<const FolderObj*>(object_.get())->CountLocked())
+                                  : 0);
+                    return DispResult::Ok;
+                default:
+                    return DispResult::MemberNotFound;
+            }
+        }
+        if (kind != InvokeKind::Method) return DispResult::MemberNotFound;
+        switch (dispId) {
+            case 18:  // GetItemKind
+                SetResult(result, static_cast<int32_t>(kind_));
+                return DispResult::Ok;
+            case 14:  // IsFolder
+                SetResult(result, kind_ == ItemFolder ? 1 : 0);
+                return DispResult::Ok;
+            case 4:  // GetItemObject
+                SetResult(result, object_);
+                return DispResult::Ok;
+            default:
+                return DispResult::MemberNotFound;
+        }
+    } catch (const std::exception&) {
+        return DispResult::Failed;
+    }
+}
+
+}  // namespace korvex

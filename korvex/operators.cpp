@@ -1,0 +1,154 @@
+#include "korvex/operators.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "korvex/units.h"
+
+namespace korvex {
+
+using plat::DispResult;
+using plat::InvokeKind;
+using plat::Variant;
+
+namespace {
+
+const std::pair<int, int> kQuantityX{units::kPartQuantity, units::kAxisX};
+const std::pair<int, int> kUnitX{units::kPartUnit, units::kAxisX};
+const std::pair<int, int> kQuantityY{units::kPartQuantity, units::kAxisY};
+const std::pair<int, int> kUnitY{units::kPartUnit, units::kAxisY};
+
+std::string SquaredUnit(const std::string& u) {
+    if (u.empty()) return u;
+    if (u.find_first_of("/^* ") == std::string::npos) return u + "^2";
+    return "(" + u + ")^2";
+}
+
+}  // namespace
+
+DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
+                                      Variant* result) {
+    if (kind != InvokeKind::Method) return DispResult::MemberNotFound;
+    try {
+        switch (dispId) {
+            case 14: {  // SetParameters(text)
+                if (args.size() != 1) return DispResult::BadArgCount;
+                std::string text;
+                if (args[0].Type() == plat::VarType::Object || !args[0].ToText(text))
+                    return DispResult::TypeMismatch;
+                Lock lock(core_->mutex);
+                return params_.Parse(text) ? DispResult::Ok : DispResult::Failed;
+            }
+            case 11: {  // SetParameter(key, number)
+                if (args.size() != 2) return DispResult::BadArgCount;
+                std::string key;
+                double v = 0;
+                if (args[0].Type() == plat::VarType::Object || !args[0].ToText(key) ||
+                    !args[1].ToDouble(v))
+                    return DispResult::TypeMismatch;
+                if (key.empty()) return DispResult::Failed;
+                Lock lock(core_->mutex);
+                params_.Set(key, v);
+                return DispResult::Ok;
+            }
+            case 7: {  // GetOperatorState
+                if (!args.empty()) return DispResult::BadArgCount;
+                if (result) *result = Variant(State());
+                return DispResult::Ok;
+            }
+            case 10: {  // RunOperator(in, in, &out1, &out2)
+                if (args.size() != 3 && args.size() != 4) return DispResult::BadArgCount;
+                if (!args[2].RefTarget()) return DispResult::TypeMismatch;
+                args[2].SetRef(Variant());
+                if (args.size() == 4) args[3].SetRef(Variant());
+                plat::DispPtr in;
+                args[0].ToObject(in);
+                plat::ObjPtr<SignalObj> out;
+                const int status = Run(plat::DynamicCast<SignalObj>(in), out);
+                if (status == 0 && out) args[2].SetRef(Variant(std::move(out)));
+                if (result) *result = Variant(status);
+                return DispResult::Ok;
+            }
+            default:
+                return DispResult::MemberNotFound;
+        }
+    } catch (const std::exception&) {
+        return DispResult::Failed;
+    }
+}
+
+OperatorParams ProcessingOperator::Params() const {
+    Lock lock(core_->mutex);
+    return params_;
+}
+
+int ProcessingOperator::State() const {
+    Lock lock(core_->mutex);
+    return state_;
+}
+
+int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out) {
+    out.reset();
+    Lock lock(core_->mutex);
+    int status = kStatusNoInput;
+    int state = 0;
+    if (input && input->Core() == core_) status = RunLocked(*input, out, state);
+    if (status != 0) {
+        out.reset();
+        state = status;
+    }
+    state_ = state;
+    return status;
+}
+
+int AutoSpectrumOperator::RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) {
+    SpectrumResult r;
+    const int status = AutoSpectrum(in.SamplesLocked(), in.StepXLocked(), params_, r);
+    if (status != 0) return status;
+    state = r.state;
+
+    SignalData d;
+    d.unit = SquaredUnit(in.UnitLocked());
+    d.text5 = in.Text5Locked();
+    d.startX = 0.0;
+    d.stepX = r.df;
+    d.startTime = in.StartTimeLocked();
+    d.axisCodes[kQuantityX] = units::kQuantityFrequency;
+    d.axisCodes[kUnitX] = units::kUnitHertz;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.17g", r.rmscoef);
+    d.attributes.emplace_back("rmscoef", buf);
+    d.samples = std::move(r.power);
+
+    out = plat::MakeObj<SignalObj>(core_);
+    out->AssignLocked(std::move(d));
+    out->SetName(in.NameLocked());
+    return 0;
+}
+
+int TachoOperator::RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) {
+    TachoResult r;
+    const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params_, r);
+    if (status != 0) return status;
+    state = r.state;
+
+    const bool rpm = r.unit.empty() ? params_.Number("typeAxesX", 1.0) == 2.0 : r.unit == "rpm";
+    SignalData d;
+    d.unit = rpm ? "rpm" : "Hz";
+    d.text5 = in.Text5Locked();
+    d.startX = r.startX;
+    d.stepX = r.stepX;
+    d.startTime = in.StartTimeLocked();
+    d.axisCodes[kQuantityX] = units::kQuantityTime;
+    d.axisCodes[kUnitX] = units::kUnitSecond;
+    d.axisCodes[kQuantityY] = rpm ? units::kQuantityRotation : units::kQuantityFrequency;
+    d.axisCodes[kUnitY] = rpm ? units::kUnitRpm : units::kUnitHertz;
+    d.samples = std::move(r.values);
+
+    out = plat::MakeObj<SignalObj>(core_);
+    out->AssignLocked(std::move(d));
+    out->SetName(in.NameLocked());
+    return 0;
+}
+
+}  // namespace korvex
