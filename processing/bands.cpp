@@ -1,0 +1,301 @@
+// The spectrum phase and the band arithmetic: blocks of every measuring
+// channel go through the host's autospectrum operator, and each selected
+// frequency item's level in each spectrum becomes one point of its result
+// signal.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "config/cfgproc.h"
+#include "platform/keyvalue.h"
+#include "processing/ordprocessing.h"
+
+namespace {
+
+constexpr double kSqrt2 = 1.4142135623730951;
+constexpr double kTwoSqrt2 = 2.8284271247461903;
+constexpr double kGravity = 9.80665;
+constexpr double kTwoPiSquared = 39.47841760435743;
+
+// Quantity codes (axis code 1, 1) and unit codes (2, 1) touched by integration.
+constexpr uint64_t kQuantityAcceleration = 80;
+constexpr uint64_t kQuantityVelocity = 70;
+constexpr uint64_t kQuantityDisplacement = 20;
+constexpr uint64_t kUnitMillimetrePerSecond = 0x00000003FD001401ull;
+constexpr uint64_t kUnitMicrometre = 0x0000000DFA000A01ull;
+constexpr uint64_t kUnitGHigh = 1;
+constexpr uint64_t kUnitGLow = 0x150F;
+
+// Spectrum lines beyond this are never asked for; it keeps the line
+// arithmetic of absurd borders inside the integers.
+constexpr double kLineLimit = 1e15;
+
+int64_t IntegerPart(double v) {
+    return static_cast<int64_t>(std::clamp(v, -kLineLimit, kLineLimit));
+}
+
+// One enabled frequency item of a channel with the signal receiving its levels.
+struct BandJob {
+    const CCfgProcItem* item;
+    host::Signal signal;
+    int valtype;
+    int integr;
+};
+
+}  // namespace
+
+double COrdProcessing::IntegratePower(double y, double f, int integr, uint64_t unitCode) {
+    if (integr <= 0 || !(f > 0.0)) return y;
+    if ((unitCode >> 32) == kUnitGHigh && (unitCode & 0xFFFFFFFFull) == kUnitGLow)
+        y *= kGravity * kGravity;
+    const double w = f * f * kTwoPiSquared;
+    return integr == 2 ? y / w / w : y / w;
+}
+
+OrdBand COrdProcessing::BandBorders(const CCfgProcItem* item, double df) const {
+    OrdBand band;
+    if (!item) return band;
+    const CfgBandWidth* rule = nullptr;
+    if (item->type == CfgItemFixedBand) {
+        const auto* fix = static_cast<const CCfgProcBandFix*>(item);
+        band.lower = fix->bandStart;
+        band.upper = fix->bandStop;
+        band.centre = (band.lower + band.upper) * 0.5;
+        return band;
+    }
+    if (item->type == CfgItemTrackingBand) {
+        const auto* track = static_cast<const CCfgProcBandTrack*>(item);
+        for (const CfgBandComponent& c : track->components) {
+            double hz = 0.0;
+            // Without a rotation frequency the factor is read as hertz.
+            band.centre += TachoFrequency(c.tachoRefId, hz) ? c.factor * hz : c.factor;
+        }
+        rule = &track->bandWidth;
+    } else if (item->type == CfgItemTacho) {
+        rule = &static_cast<const CCfgProcTaho*>(item)->bandWidth;
+        TachoFrequency(rule->tachoRefId, band.centre);
+    } else {
+        return band;
+    }
+
+    double w = 0.0;
+    double f = 0.0;
+    if (TachoFrequency(rule->tachoRefId, f)) {
+        if (rule->relativeBorders) {
+            w = f * rule->percentValue / 100.0;
+            band.minLines = rule->inFftBins ? rule->fftBinsValue : 0;
+        } else {
+            w = rule->inFftBins ? rule->fftBinsValue * df : rule->physicalValue;
+        }
+    }
+    band.lower = band.centre - w;
+    band.upper = band.centre + w;
+    return band;
+}
+
+bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype,
+                               int integr, uint64_t unitCode, double& level) const {
+    level = 0.0;
+    if (!spectrum || !item) return false;
+    const double df = spectrum.StepX();
+    // A spectrum without a line spacing has no line in any band.
+    if (!(df > 0.0) || !std::isfinite(df)) return true;
+    const OrdBand band = BandBorders(item, df);
+    // An unknown border (a rotation frequency that is not a number) covers no line.
+    if (std::isnan(band.lower) || std::isnan(band.upper)) return true;
+
+    int64_t a = IntegerPart(band.lower / df + 0.5);
+    if (static_cast<double>(a) * df > band.lower) --a;
+    int64_t b = IntegerPart(band.upper / df + 0.5);
+    if (band.upper > static_cast<double>(b) * df) ++b;
+    if (band.minLines > 0 && b - a < band.minLines) {
+        const int64_t h = (band.minLines - (b - a) + 1) / 2;
+        a -= h;
+        b += h;
+    }
+    const int64_t count = spectrum.PointCount();
+    if (!(a < count && b > 0)) return true;
+    a = std::max<int64_t>(a, 1);  // line 0 holds the mean, never a band
+    b = std::min<int64_t>(b, count - 1);
+
+    static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
+    const std::string coefText = spectrum.GetAttribute(rmsCoefKey);
+    double k = coefText.empty() ? 1.0 : plat::AtoF(coefText);
+    if (valtype == 1) k *= kSqrt2;
+    if (valtype == 2) k *= kTwoSqrt2;
+
+    double sum = 0.0;
+    for (int64_t i = a; i <= b; ++i) {
+        const int line = static_cast<int>(i);
+        // Separate statements: the host is asked for the power, then the frequency.
+        const double y = spectrum.GetY(line);
+        const double x = spectrum.GetX(line);
+        sum += IntegratePower(y, x, integr, unitCode);
+    }
+    level = std::sqrt(std::max(sum, 0.0)) * k;
+    if (integr == 1) level *= 1000.0;
+    if (integr == 2) level *= 1000000.0;
+    return true;
+}
+
+void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal& src,
+                                         const CfgChannel& channel, int n, int s) const {
+    if (n <= 0 || s <= 0) return;
+    const std::string srcName = src.Name();
+    const double startTime = src.GetStartTime();
+    const double startX = src.StartX();
+    const double stepX = src.StepX();
+    const int points = src.PointCount();
+    const uint64_t codeX0 = src.GetAxisCode(1, 0);
+    const uint64_t unitX0 = src.GetAxisCode(2, 0);
+    const uint64_t quantity = src.GetAxisCode(1, 1);
+    const uint64_t unit = src.GetAxisCode(2, 1);
+    const std::string text5 = src.Text5();
+
+    // A source shorter than one block by s or more has no point to give.
+    const int64_t resultPoints = (static_cast<int64_t>(points) - n) / s + 1;
+    if (resultPoints < 1) return;
+
+    for (const auto& [itemId, opt] : channel.signalOpts) {
+        if (!opt.bEnabled) continue;
+        const CCfgProcItem* item = cfg_->FindItemById(itemId);
+        if (!item || item->type < CfgItemTacho) continue;
+
+        host::Signal sig = app_.NewSignal();
+        if (!sig) continue;
+        sig.SetStartTime(startTime);
+        sig.SetStartX(startX + n * stepX * 0.5);
+        sig.SetStepX(s * stepX);
+        sig.SetPointCount(static_cast<int>(resultPoints));
+        sig.SetName(srcName + "." + item->name);
+        sig.SetText5(text5);
+        sig.SetAttribute(ordstr::kSourceAttr, srcName);
+
+        uint64_t newQuantity = quantity;
+        uint64_t newUnit = unit;
+        if (opt.integr == 1 && quantity == kQuantityAcceleration) {
+            newQuantity = kQuantityVelocity;
+            newUnit = kUnitMillimetrePerSecond;
+        } else if (opt.integr == 1 && quantity == kQuantityVelocity) {
+            newQuantity = kQuantityDisplacement;
+            newUnit = kUnitMicrometre;
+        } else if (opt.integr == 2 && quantity == kQuantityAcceleration) {
+            newQuantity = kQuantityDisplacement;
+            newUnit = kUnitMicrometre;
+        }
+        table[itemId] = sig;
+        sig.SetAxisCode(1, 0, codeX0);
+        sig.SetAxisCode(2, 0, unitX0);
+        sig.SetAxisCode(1, 1, newQuantity);
+        sig.SetAxisCode(2, 1, newUnit);
+    }
+}
+
+void COrdProcessing::PublishResultSignals(ResultTable& table,
+                                          const std::string& channelFolder) const {
+    for (const auto& [itemId, sig] : table) {
+        if (!sig) continue;
+        std::string folder = channelFolder;
+        const CCfgProcItem* item = cfg_->FindItemById(itemId);
+        if (item && item->parent && item->parent->type == CfgItemFolder)
+            folder += item->parent->name;
+        app_.AddSignal(folder, sig.Name(), sig);
+    }
+}
+
+bool COrdProcessing::ComputeBands() {
+    host::Operator op =
+        app_.GetOperator(std::string(ordstr::kOperatorsRoot) + ordstr::kAutoSpectrum);
+    if (!op) {
+        SetCode(OrdResultNoAutoSpectrum);
+        return false;
+    }
+    op.SetParameters(ordstr::kSpectrumParams);
+    for (const std::string& name : cfg_->channelNames) {
+        if (StopSeen()) break;
+        const CfgChannel* ch = cfg_->Channel(name);
+        if (!ch || ch->type != CfgChannelMeasuring || !ch->check) continue;
+        auto it = signals_.find(name);
+        if (it == signals_.end()) continue;
+        ProcessMeasuringChannel(name, *ch, it->second, op);
+    }
+    app_.UpdateViews();
+    return ResultCode() == OrdResultOk;
+}
+
+void COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgChannel& channel,
+                                             const host::Signal& src, const host::Operator& op) {
+    CfgFftOpt opt = channel.EffectiveFftOpt();
+    // Sizes that are not positive would never advance the block loop; they
+    // get the defaults a configuration file would give them.
+    if (opt.nPoints <= 0) opt.nPoints = CfgFftOpt().nPoints;
+    if (opt.nOffset <= 0) opt.nOffset = opt.nPoints;
+    const int n = opt.nPoints;
+    const int s = opt.nOffset;
+    op.SetParameter("numPoints", static_cast<double>(n));
+    op.SetParameter("ofsNextBlock", static_cast<double>(s));
+    op.SetParameter("typeWindow", static_cast<double>(opt.iWindow));
+    op.SetParameter("isMO", opt.bMO ? 1.0 : 0.0);
+
+    const int64_t total = src.PointCount();
+    if (notify_) {
+        notify_->BeginChannel(name, CfgChannelMeasuring);
+        notify_->SetStepCount(static_cast<int>(std::max<int64_t>((total - n) / s + 1, 0)));
+    }
+
+    ResultTable results;
+    CreateResultSignals(results, src, channel, n, s);
+    const uint64_t unitCode = src.GetAxisCode(2, 1);
+
+    // The items measured in every block, fixed for the whole channel.
+    std::vector<BandJob> jobs;
+    for (const auto& [itemId, sopt] : channel.signalOpts) {
+        if (!sopt.bEnabled) continue;
+        const CCfgProcItem* item = cfg_->FindItemById(itemId);
+        if (!item || !item->enabled || item->type < CfgItemTacho) continue;
+        auto r = results.find(itemId);
+        if (r == results.end()) continue;
+        jobs.push_back(BandJob{item, r->second, sopt.valtype, sopt.integr});
+    }
+    // Tacho signals sampled per block, in ascending item id.
+    std::vector<std::pair<TachoEntry*, host::Signal>> tachoSignals;
+    for (auto& [itemId, entry] : tachos_) {
+        auto sig = signals_.find(entry.signalName);
+        if (sig != signals_.end()) tachoSignals.emplace_back(&entry, sig->second);
+    }
+
+    bool stopped = false;
+    int k = 0;
+    for (int64_t o = 0; o + n <= total; o += s, ++k) {
+        if (StopSeen()) {
+            stopped = true;
+            break;
+        }
+        const int first = static_cast<int>(o);
+        for (auto& [entry, sig] : tachoSignals) {
+            const double t = src.GetX(n / 2 + first);
+            entry->frequency = sig.ValueAt(t);
+        }
+        {  // the block and its spectrum are released before the step is reported
+            const host::Signal block = app_.ExtractBlock(src, first, n);
+            plat::DispPtr out;
+            if (block && op.RunOperator(block.Disp(), out) == 0 && out) {
+                const host::Signal spectrum(std::move(out));
+                for (const BandJob& job : jobs) {
+                    double level = 0.0;
+                    if (BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode, level))
+                        job.signal.SetY(k, level);
+                }
+            }
+        }
+        if (notify_) notify_->StepDone();
+    }
+    if (stopped || StopSeen()) {
+        // Nothing of a stopped channel reaches the host.
+        return;
+    }
+    PublishResultSignals(results, resultFolder_ + name + "/");
+    if (notify_) notify_->ChannelDone();
+}
