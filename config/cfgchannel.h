@@ -40,7 +40,11 @@ struct CfgTahoOpt {
     bool operator==(const CfgTahoOpt&) const = default;
 };
 
-enum CfgChannelType : int32_t { CfgChannelMeasuring = 1, CfgChannelTacho = 2, CfgChannelRevolution = 3 };
+enum CfgChannelType : int32_t {
+    CfgChannelMeasuring = 1,
+    CfgChannelTacho = 2,
+    CfgChannelRevolution = 3
+};
 
 struct CfgChannel {
     std::map<int32_t, CfgSignalOpt> signalOpts;  // by frequency-item id

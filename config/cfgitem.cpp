@@ -142,8 +142,11 @@ CCfgProcItem* CCfgProcFolder::Append(std::unique_ptr<CCfgProcItem> child) {
 void CCfgProcSection::CopyFrom(const CCfgProcItem* other) {
     auto* src = dynamic_cast<const CCfgProcSection*>(other);
     if (!src) return;
+    // Taken first: src may be a section nested below this one, which the
+    // folder copy destroys.
+    std::string srcPath = src->path;
     CCfgProcFolder::CopyFrom(src);
-    path = src->path;
+    path = std::move(srcPath);
 }
 
 void CCfgProcBandFix::CopyFrom(const CCfgProcItem* other) {

@@ -44,7 +44,7 @@ struct CfgBandComponent {
 class CCfgProcFolder;
 
 class CCfgProcItem {
-public:
+  public:
     virtual ~CCfgProcItem() = default;
     CCfgProcItem(const CCfgProcItem&) = delete;
     CCfgProcItem& operator=(const CCfgProcItem&) = delete;
@@ -73,7 +73,7 @@ public:
     bool enabled = true;
     bool selected = true;
 
-protected:
+  protected:
     explicit CCfgProcItem(int32_t kind);
     void CopyCommon(const CCfgProcItem& other);
     // The members every node writes and reads.
@@ -82,7 +82,7 @@ protected:
 };
 
 class CCfgProcFolder : public CCfgProcItem {
-public:
+  public:
     CCfgProcFolder() : CCfgProcFolder(CfgItemFolder) {}
 
     void CopyFrom(const CCfgProcItem* other) override;
@@ -101,12 +101,12 @@ public:
 
     std::vector<std::unique_ptr<CCfgProcItem>> children;
 
-protected:
+  protected:
     explicit CCfgProcFolder(int32_t kind) : CCfgProcItem(kind) {}
 };
 
 class CCfgProcSection : public CCfgProcFolder {
-public:
+  public:
     CCfgProcSection() : CCfgProcFolder(CfgItemRoot) {}
 
     void CopyFrom(const CCfgProcItem* other) override;
@@ -118,7 +118,7 @@ public:
 };
 
 class CCfgProcBandFix : public CCfgProcItem {
-public:
+  public:
     CCfgProcBandFix() : CCfgProcItem(CfgItemFixedBand) {}
     void CopyFrom(const CCfgProcItem* other) override;
     bool FromJson(json_object* obj) override;
@@ -130,7 +130,7 @@ public:
 };
 
 class CCfgProcTaho : public CCfgProcItem {
-public:
+  public:
     CCfgProcTaho() : CCfgProcItem(CfgItemTacho) {}
     void CopyFrom(const CCfgProcItem* other) override;
     bool FromJson(json_object* obj) override;
@@ -143,7 +143,7 @@ public:
 };
 
 class CCfgProcBandTrack : public CCfgProcItem {
-public:
+  public:
     CCfgProcBandTrack() : CCfgProcItem(CfgItemTrackingBand) {}
     void CopyFrom(const CCfgProcItem* other) override;
     bool FromJson(json_object* obj) override;

@@ -16,7 +16,7 @@ class App;
 }
 
 class CCfgProc {
-public:
+  public:
     CCfgProc() = default;
     CCfgProc(const CCfgProc& other) { *this = other; }
     // Deep copy: sections keep their ids and paths, channel records are copied.

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -129,7 +131,10 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }
 
 // Replaces the file in one step: a failed write never damages the old file.
-bool WriteFileAtomic(const std::string& path, const char* data, size_t size) {
+bool WriteFileAtomic(const std::string& given, const char* data, size_t size) {
+    // Replace the file a symbolic link leads to, not the link itself.
+    char real[PATH_MAX];
+    const std::string path = ::realpath(given.c_str(), real) ? std::string(real) : given;
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');

@@ -131,6 +131,17 @@ TEST(CfgItem, CopyFromDeepCopiesAndKeepsIds) {
     ASSERT_EQ(sub2->children.size(), 1u);
     EXPECT_EQ(sub2->children[0]->name, "inner");
     EXPECT_EQ(sub2->children[0]->parent, sub2);
+
+    // The same for a section holding a section, as an exchange file may: its
+    // path survives the destruction of the source.
+    CCfgProcSection outer;
+    auto* nested = static_cast<CCfgProcSection*>(outer.Append(CreateItem(CfgItemRoot)));
+    nested->path = std::string(100, 'p');  // too long for any short-string buffer
+    Add<CCfgProcBandFix>(*nested, "deep");
+    outer.CopyFrom(nested);
+    EXPECT_EQ(outer.path, std::string(100, 'p'));
+    ASSERT_EQ(outer.children.size(), 1u);
+    EXPECT_EQ(outer.children[0]->name, "deep");
 }
 
 TEST(CfgItem, EnabledAndSelectedFollowTheSubtree) {

@@ -258,6 +258,13 @@ TEST_F(Exchange, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(Read(Path("s.json")), before);
     EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
+
+    // Saving through a symbolic link updates the file it leads to.
+    fs::create_symlink(Path("s.json"), Path("link.json"));
+    ASSERT_TRUE(s.SaveToFile(Path("link.json")));
+    EXPECT_TRUE(fs::is_symlink(Path("link.json")));
+    EXPECT_NE(Read(Path("s.json")).find("\"Band 49\""), std::string::npos);
+    EXPECT_EQ(FileCount(), 2u);
 }
 
 }  // namespace
