@@ -1,0 +1,169 @@
+#include "apps/vantrel/cli.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+
+namespace vantrel {
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage:\n"
+    "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--quiet]\n"
+    "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
+    "  vantrel --help\n"
+    "\n"
+    "run    Loads the data file (.quor, UFF58 .uff/.unv, or .wav) into the host, reads\n"
+    "       the configuration, computes the band levels and writes DIR/results.quor,\n"
+    "       DIR/results.uff and DIR/csv/ (one CSV per result signal).\n"
+    "demo   Makes the gearbox run-up sample and its configuration below DIR\n"
+    "       (default ./vantrel-demo) and runs the calculation on them.\n"
+    "\n"
+    "Options:\n"
+    "  --data FILE        data file to calculate\n"
+    "  --config FILE      configuration file (section files relative to its folder)\n"
+    "  --settings FILE    settings file instead of a configuration file\n"
+    "  --out DIR          output folder (created when missing)\n"
+    "  --duration S       demo sample length in seconds (default 60)\n"
+    "  -q, --quiet        no progress output\n"
+    "  -h, --help         this text\n"
+    "\n"
+    "Exit codes: 0 success, 1 calculation failed or stopped, 2 bad arguments,\n"
+    "3 unreadable input, 4 results could not be written.\n";
+
+constexpr char kDefaultDemoDir[] = "vantrel-demo";
+
+int Usage(Console& c, const std::string& message) {
+    c.err << "vantrel: " << message << " (see vantrel --help)\n" << std::flush;
+    return kExitUsage;
+}
+
+// "--name value" pairs and lone flags after the command word. Each option
+// may appear once.
+struct Parsed {
+    std::map<std::string, std::string> values;
+    bool quiet = false;
+    bool help = false;
+};
+
+bool ParseOptions(const std::vector<std::string>& args, size_t first,
+                  const std::vector<std::string>& valued, Parsed& p, std::string& error) {
+    for (size_t i = first; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-h" || a == "--help") {
+            p.help = true;
+            continue;
+        }
+        if (a == "--quiet" || a == "-q") {
+            p.quiet = true;
+            continue;
+        }
+        std::string name = a, value;
+        bool inline_value = false;
+        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
+            name = a.substr(0, eq);
+            value = a.substr(eq + 1);
+            inline_value = true;
+        }
+        if (std::find(valued.begin(), valued.end(), name) == valued.end()) {
+            error = a.rfind("-", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
+            return false;
+        }
+        if (!inline_value) {
+            if (i + 1 >= args.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (value.empty()) {
+            error = name + " needs a value";
+            return false;
+        }
+        if (!p.values.emplace(name, value).second) {
+            error = name + " given twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Get(const Parsed& p, const std::string& key) {
+    auto it = p.values.find(key);
+    return it == p.values.end() ? std::string() : it->second;
+}
+
+int CommandRun(const std::vector<std::string>& args, Console& c) {
+    Parsed p;
+    std::string error;
+    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out"}, p, error))
+        return Usage(c, error);
+    if (p.help) {
+        c.out << kUsage;
+        return kExitOk;
+    }
+    JobOptions o;
+    o.dataPath = Get(p, "--data");
+    o.configPath = Get(p, "--config");
+    o.settingsPath = Get(p, "--settings");
+    o.outDir = Get(p, "--out");
+    if (o.dataPath.empty()) return Usage(c, "run needs --data FILE");
+    if (o.configPath.empty() && o.settingsPath.empty())
+        return Usage(c, "run needs --config FILE or --settings FILE");
+    if (!o.configPath.empty() && !o.settingsPath.empty())
+        return Usage(c, "give either --config or --settings, not both");
+    if (o.outDir.empty()) return Usage(c, "run needs --out DIR");
+    c.progress = !p.quiet;
+    return RunJob(o, c);
+}
+
+int CommandDemo(const std::vector<std::string>& args, Console& c) {
+    Parsed p;
+    std::string error;
+    if (!ParseOptions(args, 1, {"--out", "--duration"}, p, error)) return Usage(c, error);
+    if (p.help) {
+        c.out << kUsage;
+        return kExitOk;
+    }
+    std::string out = Get(p, "--out");
+    if (out.empty()) out = kDefaultDemoDir;
+    double duration = 60.0;
+    if (const std::string d = Get(p, "--duration"); !d.empty()) {
+        char* end = nullptr;
+        duration = std::strtod(d.c_str(), &end);
+        // A run-up needs a few spectrum blocks; an hour is plenty.
+        if (end == d.c_str() || *end || !std::isfinite(duration) || duration < 2.0 ||
+            duration > 3600.0)
+            return Usage(c, "--duration takes seconds from 2 to 3600, not " + d);
+    }
+    c.progress = !p.quiet;
+    return RunDemo(out, duration, c);
+}
+
+}  // namespace
+
+int VantrelMain(const std::vector<std::string>& args, Console& c) {
+    if (args.empty()) return Usage(c, "no command given");
+    const std::string& command = args[0];
+    if (command == "-h" || command == "--help" || command == "help") {
+        c.out << kUsage;
+        return kExitOk;
+    }
+    if (command == "run") return CommandRun(args, c);
+    if (command == "demo") return CommandDemo(args, c);
+    return Usage(c, "unknown command " + command);
+}
+
+int VantrelMain(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    Console c{std::cout, std::cerr, isatty(STDERR_FILENO) != 0};
+    return VantrelMain(args, c);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,72 @@
+#include <filesystem>
+
+#include "apps/samplegen/gearbox.h"
+#include "apps/vantrel/cli.h"
+#include "apps/vantrel/demo_files.h"
+#include "platform/profile.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+int RunDemo(const std::string& outDir, double duration, Console& c) {
+    std::error_code ec;
+    const fs::path root = fs::absolute(outDir, ec).lexically_normal();
+    const fs::path sampleDir = root / "sample";
+    const fs::path configDir = root / "config";
+    const fs::path resultsDir = root / "results";
+    for (const fs::path& d : {sampleDir, configDir}) {
+        fs::create_directories(d, ec);
+        if (ec) {
+            c.err << "vantrel: cannot create \"" << d.string() << "\": " << ec.message() << '\n';
+            return kExitOutput;
+        }
+    }
+
+    samplegen::GearboxScheme scheme;
+    scheme.duration = duration;
+    const fs::path samplePath = sampleDir / "gearbox.quor";
+    c.out << "Making the gearbox run-up sample (" << duration << " s, " << scheme.inputStartHz
+          << " to " << scheme.inputStopHz << " Hz, " << scheme.sampleRate << " samples/s)\n"
+          << std::flush;
+    const korvex::FileResult written = samplegen::WriteGearboxSample(scheme, samplePath.string());
+    if (!written.ok) {
+        c.err << "vantrel: " << written.message << '\n';
+        return kExitOutput;
+    }
+
+    // The shipped configuration and its sections, side by side: the
+    // configuration names them relative to its own folder.
+    for (const DemoFile& f : DemoFiles()) {
+        const fs::path p = configDir / fs::path(std::string(f.name));
+        std::string error;
+        if (!plat::WriteFileAtomic(p.string(), f.bytes, &error)) {
+            c.err << "vantrel: " << (error.empty() ? "cannot write \"" + p.string() + "\"" : error)
+                  << '\n';
+            return kExitOutput;
+        }
+    }
+    const fs::path configPath = configDir / kDemoConfigName;
+
+    c.out << "Sample:        " << samplePath.string() << '\n'
+          << "Configuration: " << configPath.string() << "\n\n"
+          << std::flush;
+
+    JobOptions o;
+    o.dataPath = samplePath.string();
+    o.configPath = configPath.string();
+    o.outDir = resultsDir.string();
+    const int code = RunJob(o, c);
+    if (code == kExitOk)
+        c.out << "\nEverything is below " << root.string() << ":\n"
+              << "  sample/   the generated data set (gearbox.quor)\n"
+              << "  config/   the configuration (gearbox.cfg) and its frequency-base sections\n"
+              << "  results/  results.quor, results.uff and csv/ with one file per result\n"
+              << "Run it again with your own settings:\n"
+              << "  vantrel run --data " << samplePath.string() << " --config "
+              << configPath.string() << " --out " << resultsDir.string() << '\n'
+              << std::flush;
+    return code;
+}
+
+}  // namespace vantrel

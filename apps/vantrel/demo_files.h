@@ -1,0 +1,20 @@
+#pragma once
+// The demo's configuration and frequency-base sections (data/demo), built
+// into the command.
+
+#include <span>
+#include <string_view>
+
+namespace vantrel {
+
+struct DemoFile {
+    std::string_view name;   // file name, no folder
+    std::string_view bytes;  // contents as shipped
+};
+
+std::span<const DemoFile> DemoFiles();
+
+// The configuration among them; its section files are named relative to it.
+inline constexpr char kDemoConfigName[] = "gearbox.cfg";
+
+}  // namespace vantrel

@@ -1,0 +1,392 @@
+#include "apps/vantrel/job.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "apps/vantrel/progress.h"
+#include "config/cfgfile.h"
+#include "config/cfgproc.h"
+#include "korvex/host.h"
+#include "platform/profile.h"
+#include "processing/ordprocessing.h"
+#include "shell/host.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+// Ctrl+C during a calculation asks the engine to stop, as the progress
+// window's button does; the run then ends cleanly with its own code.
+std::atomic<bool> g_interrupted{false};
+extern "C" void OnInterrupt(int) {
+    g_interrupted.store(true);
+}
+
+class InterruptGuard {
+  public:
+    InterruptGuard() {
+        g_interrupted.store(false);
+        previous_ = std::signal(SIGINT, OnInterrupt);
+        // A process started with Ctrl+C ignored (a background job) keeps
+        // ignoring it.
+        if (previous_ == SIG_IGN) std::signal(SIGINT, SIG_IGN);
+    }
+    ~InterruptGuard() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+int Fail(Console& c, int code, const std::string& message) {
+    c.err << "vantrel: " << message << '\n' << std::flush;
+    return code;
+}
+
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+// A path given on the command line, made absolute so that nothing later
+// depends on the current folder.
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
+bool IsReadableFile(const std::string& path, std::string& why) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (ec || !fs::exists(st)) {
+        why = "not found";
+        return false;
+    }
+    if (fs::is_directory(st)) {
+        why = "is a folder, not a file";
+        return false;
+    }
+    return true;
+}
+
+std::string SectionKey(int i) {
+    return "section" + std::to_string(i);
+}
+
+// Section files named by a relative path are taken relative to the
+// configuration file's folder, so a configuration and its sections can be
+// moved or shipped together. The file itself is not changed.
+std::vector<std::string> AnchorSectionPaths(plat::ProfileFile& ini, const fs::path& cfgDir) {
+    std::vector<std::string> listed;
+    const int n = std::atoi(ini.GetString("test", "nSections").c_str());
+    for (int i = 0; i < n; ++i) {
+        std::string v = ini.GetString("test", SectionKey(i));
+        if (v.empty()) continue;
+        fs::path p(v);
+        if (p.is_relative()) {
+            v = (cfgDir / p).lexically_normal().string();
+            ini.WriteString("test", SectionKey(i), v);
+        }
+        listed.push_back(v);
+    }
+    return listed;
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+// Reads the configuration the way the plug-in does (a settings file names a
+// separate configuration file or holds the configuration itself), with one
+// addition: a relative path inside a file is taken relative to that file's
+// folder.
+bool ReadConfiguration(CCfgProc& cfg, const JobOptions& o, Console& c, std::string& error) {
+    // Start from the built-in defaults: a file without "defOptFFT" must not
+    // inherit the records of an earlier run in the same process.
+    DefaultFftOpt() = CfgFftOpt{};
+    DefaultTahoOpt() = CfgTahoOpt{};
+
+    std::string sourcePath = o.configPath;
+    plat::ProfileFile settings;
+    if (!o.settingsPath.empty()) {
+        if (!settings.Load(o.settingsPath, &error)) return false;
+        cfg.settingsPath = o.settingsPath;
+        cfg.bCloseProgrDlg =
+            std::atoi(settings.GetString("general", "bCloseProgrDlg").c_str()) != 0;
+        cfg.report.LoadDialogKeys(settings);
+        sourcePath = o.settingsPath;
+        if (std::string named = settings.GetString("general", "cfgFile"); !named.empty()) {
+            if (fs::path(named).is_relative())
+                named =
+                    (fs::path(o.settingsPath).parent_path() / named).lexically_normal().string();
+            cfg.cfgFile = named;
+            if (FileExists(named)) sourcePath = named;
+        }
+    }
+    plat::ProfileFile loaded;
+    const bool separate = sourcePath != o.settingsPath;
+    if (separate && !loaded.Load(sourcePath, &error)) return false;
+    plat::ProfileFile& ini = separate ? loaded : settings;
+
+    const std::vector<std::string> listed =
+        AnchorSectionPaths(ini, fs::path(sourcePath).parent_path());
+    ReadConfig(cfg, ini);
+    cfg.report.LoadPrograms(ini);
+    if (o.settingsPath.empty()) cfg.cfgFile = o.configPath;
+
+    std::set<std::string> kept;
+    for (const auto& s : cfg.sections) kept.insert(s->path);
+    for (const std::string& p : listed)
+        if (!kept.count(p))
+            c.err << "vantrel: warning: section file " << Quoted(p)
+                  << " is missing or not a frequency-base file; skipped\n";
+    return true;
+}
+
+// Channels the configuration processes but the data set does not hold.
+void WarnMissingChannels(const CCfgProc& cfg, Console& c) {
+    const std::set<std::string> present(cfg.channelNames.begin(), cfg.channelNames.end());
+    for (const auto& [name, record] : cfg.channels) {
+        if (!record || present.count(name)) continue;
+        const bool used = record->type == CfgChannelTacho || record->type == CfgChannelRevolution ||
+                          (record->type == CfgChannelMeasuring && record->check);
+        if (used)
+            c.err << "vantrel: warning: channel " << Quoted(name)
+                  << " of the configuration is not in the data set\n";
+    }
+}
+
+// Runs the engine on its worker thread while this thread watches for Ctrl+C.
+int Calculate(COrdProcessing& engine, Console& c) {
+    ProgressPrinter progress(c.err, c.errTty);
+    if (c.progress) engine.SetNotify(&progress);
+    InterruptGuard guard;
+    if (!engine.Start()) return -1;
+    bool stopAsked = false;
+    while (!engine.IsFinished()) {
+        if (!stopAsked && g_interrupted.load()) {
+            engine.RequestStop();
+            stopAsked = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    engine.Wait();
+    engine.SetNotify(nullptr);
+    progress.Finish();
+    return engine.ResultCode();
+}
+
+void CollectRows(const korvex::FolderObj& folder, const std::string& channel,
+                 std::vector<ResultRow>& rows) {
+    for (const korvex::FolderObj::Entry& e : folder.Entries()) {
+        if (e.kind == korvex::ItemFolder) {
+            const auto* sub = static_cast<const korvex::FolderObj*>(e.object.get());
+            CollectRows(*sub, channel.empty() ? e.name : channel, rows);
+            continue;
+        }
+        if (e.kind != korvex::ItemSignal || channel.empty()) continue;
+        const auto* sig = static_cast<const korvex::SignalObj*>(e.object.get());
+        ResultRow row;
+        row.channel = channel;
+        row.band = e.name;
+        const std::string prefix = channel + ".";
+        if (row.band.size() > prefix.size() && row.band.compare(0, prefix.size(), prefix) == 0)
+            row.band.erase(0, prefix.size());
+        row.unit = sig->Unit();
+        const std::vector<double> y = sig->Samples();
+        row.points = y.size();
+        if (!y.empty()) {
+            const auto [lo, hi] = std::minmax_element(y.begin(), y.end());
+            row.min = *lo;
+            row.max = *hi;
+            row.last = y.back();
+        }
+        rows.push_back(std::move(row));
+    }
+}
+
+// CSV files go to a fresh folder that then replaces the old one, so a
+// failed export leaves the previous results whole and a repeated run leaves
+// no files of bands that are gone.
+bool ExportCsv(korvex::Host& host, const std::string& folder, const fs::path& target, int& files,
+               std::string& message) {
+    const fs::path fresh = target.parent_path() / (".csv.new");
+    const fs::path old = target.parent_path() / (".csv.old");
+    std::error_code ec;
+    fs::remove_all(fresh, ec);
+    if (!host.ExportFolder(folder, korvex::ExportFormat::Csv, fresh.string(), &message)) {
+        fs::remove_all(fresh, ec);
+        return false;
+    }
+    fs::remove_all(old, ec);
+    if (fs::exists(target, ec)) fs::rename(target, old, ec);
+    if (ec) {
+        message = "cannot replace " + Quoted(target.string()) + ": " + ec.message();
+        fs::remove_all(fresh, ec);
+        return false;
+    }
+    fs::rename(fresh, target, ec);
+    if (ec) {
+        message = "cannot create " + Quoted(target.string()) + ": " + ec.message();
+        std::error_code ec2;
+        fs::rename(old, target, ec2);
+        return false;
+    }
+    fs::remove_all(old, ec);
+    files = 0;
+    for (auto it = fs::recursive_directory_iterator(target, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file() && it->path().extension() == ".csv") ++files;
+    return true;
+}
+
+size_t Width(const std::string& s) {
+    size_t n = 0;
+    for (unsigned char ch : s)
+        if ((ch & 0xC0) != 0x80) ++n;  // count characters, not UTF-8 bytes
+    return n;
+}
+
+std::string Pad(const std::string& s, size_t width) {
+    std::string r = s;
+    for (size_t w = Width(s); w < width; ++w) r += ' ';
+    return r;
+}
+
+std::string Number(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4g", v);
+    return buf;
+}
+
+}  // namespace
+
+void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
+    const std::vector<std::string> head{"Channel", "Band", "Unit", "Min", "Max", "Last"};
+    std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
+    for (const ResultRow& r : rows)
+        cells.push_back({r.channel, r.band, r.unit, Number(r.min), Number(r.max), Number(r.last)});
+    std::vector<size_t> widths;
+    for (const std::string& h : head) widths.push_back(Width(h));
+    for (const auto& line : cells)
+        for (size_t i = 0; i < line.size(); ++i) widths[i] = std::max(widths[i], Width(line[i]));
+
+    auto print = [&](const std::vector<std::string>& line) {
+        std::string text;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const bool numeric = i >= 3;
+            std::string cell = numeric ? std::string(widths[i] - Width(line[i]), ' ') + line[i]
+                                       : Pad(line[i], widths[i]);
+            text += cell;
+            if (i + 1 < line.size()) text += "  ";
+        }
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        out << text << '\n';
+    };
+    print(head);
+    std::vector<std::string> rule;
+    for (size_t w : widths) rule.push_back(std::string(w, '-'));
+    print(rule);
+    std::string previous;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        // The channel is named on its first row only.
+        std::vector<std::string> line = cells[i];
+        if (line[0] == previous) line[0].clear();
+        previous = cells[i][0];
+        print(line);
+    }
+}
+
+int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
+    JobOptions o = given;
+    o.dataPath = Absolute(o.dataPath);
+    if (!o.configPath.empty()) o.configPath = Absolute(o.configPath);
+    if (!o.settingsPath.empty()) o.settingsPath = Absolute(o.settingsPath);
+    o.outDir = Absolute(o.outDir);
+
+    std::string why;
+    if (!IsReadableFile(o.dataPath, why))
+        return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " " + why);
+    const std::string& cfgPath = o.settingsPath.empty() ? o.configPath : o.settingsPath;
+    const char* cfgWhat = o.settingsPath.empty() ? "configuration file " : "settings file ";
+    if (!IsReadableFile(cfgPath, why))
+        return Fail(c, kExitInput, cfgWhat + Quoted(cfgPath) + " " + why);
+
+    // Found out now rather than after a long calculation.
+    if (std::error_code ec; fs::exists(o.outDir, ec) && !fs::is_directory(o.outDir, ec))
+        return Fail(c, kExitOutput, "output folder " + Quoted(o.outDir) + " is a file");
+
+    plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
+    std::string message;
+    plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, &message);
+    if (!dataFolder)
+        return Fail(c, kExitInput,
+                    message.empty() ? "cannot read data file " + Quoted(o.dataPath) : message);
+
+    CCfgProc cfg;
+    std::string error;
+    if (!ReadConfiguration(cfg, o, c, error))
+        return Fail(
+            c, kExitInput,
+            error.empty() ? std::string("cannot read ") + cfgWhat + Quoted(cfgPath) : error);
+
+    // The loaded data set is the source, whatever a settings file named.
+    const host::App app{plat::DispPtr(host)};
+    cfg.srcFileKorvex = dataFolder->FolderName();
+    cfg.srcFileDir = o.dataPath;
+    cfg.dstDir = o.outDir;
+    if (!cfg.RefreshChannels(&app, cfg.srcFileKorvex))
+        return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " holds no signals");
+    WarnMissingChannels(cfg, c);
+    cfg.lastResultFolder.clear();
+
+    COrdProcessing engine(app, &cfg);
+    const int code = Calculate(engine, c);
+    c.out << OrdResultText(code) << '\n';
+    if (code != OrdResultOk || cfg.lastResultFolder.empty()) {
+        c.out << std::flush;
+        return kExitCalcFailed;
+    }
+    const std::string resultFolder = cfg.lastResultFolder;
+    c.out << "Result folder: " << resultFolder << "\n\n";
+
+    std::vector<ResultRow> rows;
+    if (plat::ObjPtr<korvex::FolderObj> f = host->FindFolder(resultFolder))
+        CollectRows(*f, {}, rows);
+    PrintResultTable(c.out, rows);
+    c.out << std::flush;
+
+    std::error_code ec;
+    fs::create_directories(o.outDir, ec);
+    if (ec) return Fail(c, kExitOutput, "cannot create " + Quoted(o.outDir) + ": " + ec.message());
+    JobOutputs written;
+    written.quorPath = (fs::path(o.outDir) / "results.quor").string();
+    written.uffPath = (fs::path(o.outDir) / "results.uff").string();
+    written.csvDir = (fs::path(o.outDir) / "csv").string();
+    if (!host->ExportFolder(resultFolder, korvex::ExportFormat::Quor, written.quorPath, &message) ||
+        !host->ExportFolder(resultFolder, korvex::ExportFormat::Uff58, written.uffPath, &message) ||
+        !ExportCsv(*host, resultFolder, written.csvDir, written.csvFiles, message))
+        return Fail(c, kExitOutput, "cannot write results: " + message);
+
+    c.out << "\nWritten:\n"
+          << "  " << written.quorPath << '\n'
+          << "  " << written.uffPath << '\n'
+          << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
+          << std::flush;
+    if (outputs) *outputs = written;
+    return kExitOk;
+}
+
+}  // namespace vantrel

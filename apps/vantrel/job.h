@@ -1,0 +1,60 @@
+#pragma once
+// One calculation from the command line: a stand-in host with the data file
+// loaded, the configuration read, the engine run with progress on the
+// terminal, and the result folder exported to disk.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// Exit codes of the command.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitCalcFailed = 1,  // the calculation ran but did not succeed
+    kExitUsage = 2,       // bad arguments
+    kExitInput = 3,       // a file to read is missing or unreadable
+    kExitOutput = 4,      // results could not be written
+};
+
+// Where the command writes: out for results and tables, err for progress,
+// warnings and the one line of an error. errTty asks for an in-place
+// progress bar.
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+    bool errTty = false;
+    bool progress = true;
+};
+
+struct JobOptions {
+    std::string dataPath;      // ".quor", UFF58 or WAV
+    std::string configPath;    // a configuration file, or
+    std::string settingsPath;  // a settings file (exactly one of the two)
+    std::string outDir;
+};
+
+// The files a successful run wrote, for whoever reports them.
+struct JobOutputs {
+    std::string quorPath;
+    std::string uffPath;
+    std::string csvDir;
+    int csvFiles = 0;
+};
+
+// Runs the whole job; returns the exit code. Errors are one line on err.
+int RunJob(const JobOptions& options, Console& console, JobOutputs* outputs = nullptr);
+
+// Statistics of one result signal, as the summary table shows them.
+struct ResultRow {
+    std::string channel;  // first level below the result folder
+    std::string band;     // item name (the signal name without "channel.")
+    std::string unit;
+    size_t points = 0;
+    double min = 0, max = 0, last = 0;
+};
+// The table: one line per row, columns padded by characters, not bytes.
+void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows);
+
+}  // namespace vantrel

@@ -1,0 +1,366 @@
+// The whole calculation against the least work that gives the same numbers.
+//
+// A generated data set (8 measuring channels and a tacho channel, 600 s at
+// 25 600 Hz by default) is put into the stand-in host, and the engine runs
+// over it with 40 bands per channel (20 tracking, 20 fixed), N = 4096, once
+// with S = N and once with S = N / 4. Beside each run, a reference loop in
+// this binary does the same spectra and band sums straight on the arrays
+// with FFTW. Printed: both times and their ratio (aim: at most 1.5), and the
+// peak memory against the data set's own size (aim: at most 1.5 times).
+//
+//   bench_engine [SECONDS]     a shorter data set for a quick run
+
+#include <fftw3.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "apps/samplegen/gearbox.h"
+#include "config/cfgproc.h"
+#include "korvex/dsp.h"
+#include "korvex/host.h"
+#include "korvex/units.h"
+#include "processing/ordprocessing.h"
+#include "shell/host.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kRate = 25600.0;
+constexpr int kChannels = 8;
+constexpr int kN = 4096;
+constexpr char kSet[] = "bench";
+constexpr char kShaft[] = "Shaft";
+constexpr int kWindow = 3;  // Hanning
+
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+double PeakMegabytes() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// ---------------------------------------------------------------- the data
+
+plat::ObjPtr<korvex::SignalObj> AddSignal(korvex::Host& host, const std::string& name,
+                                          const char* unit, std::vector<double> samples) {
+    korvex::SignalData d;
+    d.name = name;
+    d.unit = unit;
+    d.stepX = 1.0 / kRate;
+    if (const korvex::units::UnitInfo* u = korvex::units::FindUnitByText(unit)) {
+        d.axisCodes[{1, 1}] = u->quantity;
+        d.axisCodes[{2, 1}] = u->code;
+    }
+    d.samples = std::move(samples);  // moved, never copied: the host holds the only copy
+    plat::ObjPtr<korvex::SignalObj> s = host.NewSignal();
+    s->Assign(std::move(d));
+    host.AddSignal(std::string("/Signals/") + kSet, name, s);
+    return s;
+}
+
+// A run-up from 10 to 50 Hz: tacho pulses, and on every channel three orders
+// of its own mix, a mesh-like order 23 and noise.
+void MakeData(korvex::Host& host, double duration) {
+    samplegen::GearboxScheme scheme;
+    scheme.duration = duration;
+    const auto n = static_cast<size_t>(duration * kRate);
+    std::vector<double> tacho(n);
+    for (size_t i = 0; i < n; ++i)
+        tacho[i] = 5.0 * samplegen::TachoShape(samplegen::InputShaftRevs(scheme, i / kRate));
+    AddSignal(host, "Tacho", "V", std::move(tacho));
+
+    for (int c = 0; c < kChannels; ++c) {
+        samplegen::Prng noise(1000 + c);
+        std::vector<double> y(n);
+        const double a1 = 0.5 + 0.1 * c, a2 = 0.3, a23 = 1.0 + 0.2 * c;
+        for (size_t i = 0; i < n; ++i) {
+            const double revs = samplegen::InputShaftRevs(scheme, i / kRate);
+            const double ph = 2.0 * std::numbers::pi * (revs - std::floor(revs));
+            const double mesh = 23.0 * revs;
+            y[i] = a1 * std::sin(ph) + a2 * std::sin(2.0 * ph) +
+                   a23 * std::sin(2.0 * std::numbers::pi * (mesh - std::floor(mesh))) +
+                   0.05 * noise.Normal();
+        }
+        AddSignal(host, "Ch" + std::to_string(c + 1), "m/s^2", std::move(y));
+    }
+}
+
+// ------------------------------------------------------- the configuration
+
+struct BandDef {
+    bool tracking;
+    double a, b;  // order (tracking) or borders in Hz (fixed)
+    int integr;
+};
+
+std::vector<BandDef> Bands() {
+    std::vector<BandDef> bands;
+    const double orders[20] = {0.5, 1,    1.5,  2,    2.5, 3,  4,  5,  6,  8,
+                               10,  2.32, 3.57, 5.43, 21,  22, 23, 24, 25, 46};
+    for (double k : orders) bands.push_back({true, k, 0, 0});
+    for (int i = 0; i < 20; ++i)  // 10 Hz .. 5 kHz in bands of 250 Hz, the lowest integrated
+        bands.push_back({false, i == 0 ? 10.0 : 250.0 * i, 250.0 * (i + 1), i < 4 ? 1 : 0});
+    return bands;
+}
+
+void Configure(CCfgProc& cfg, const std::vector<BandDef>& bands, int step) {
+    cfg.Reset();
+    auto section = std::make_unique<CCfgProcSection>();
+    section->name = "Bench";
+    auto tacho = std::make_unique<CCfgProcTaho>();
+    tacho->name = kShaft;
+    tacho->tachoChannel = "Tacho.taho";
+    tacho->bandWidth.tachoRef = kShaft;
+    section->Append(std::move(tacho));
+    std::vector<int32_t> ids;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        std::unique_ptr<CCfgProcItem> item;
+        if (bands[i].tracking) {
+            auto t = std::make_unique<CCfgProcBandTrack>();
+            t->components.push_back({kShaft, -1, bands[i].a});
+            t->bandWidth.tachoRef = kShaft;
+            item = std::move(t);
+        } else {
+            auto f = std::make_unique<CCfgProcBandFix>();
+            f->bandStart = bands[i].a;
+            f->bandStop = bands[i].b;
+            item = std::move(f);
+        }
+        item->name = "B" + std::to_string(i);
+        ids.push_back(section->Append(std::move(item))->id);
+    }
+    cfg.sections.push_back(std::move(section));
+    cfg.ResolveRefs(nullptr);
+
+    DefaultFftOpt() = CfgFftOpt{kN, step, kWindow, false};
+    auto tachoChannel = std::make_unique<CfgChannel>();
+    tachoChannel->type = CfgChannelTacho;
+    cfg.channels["Tacho"] = std::move(tachoChannel);
+    for (int c = 0; c < kChannels; ++c) {
+        auto ch = std::make_unique<CfgChannel>();
+        ch->check = true;
+        for (size_t i = 0; i < bands.size(); ++i) {
+            CfgSignalOpt o;
+            o.name = "B" + std::to_string(i);
+            o.itemId = ids[i];
+            o.integr = bands[i].integr;
+            o.bEnabled = true;
+            ch->signalOpts[ids[i]] = o;
+        }
+        cfg.channels["Ch" + std::to_string(c + 1)] = std::move(ch);
+    }
+}
+
+// ------------------------------------------------------------ the reference
+
+// Linear interpolation holding the end values, as the host's ValueAt does.
+double ValueAt(const korvex::TachoResult& t, double x) {
+    const size_t n = t.values.size();
+    if (n == 0) return 0.0;
+    const double pos = (x - t.startX) / t.stepX;
+    if (pos <= 0.0) return t.values.front();
+    if (pos >= static_cast<double>(n - 1)) return t.values.back();
+    const auto i = static_cast<size_t>(pos);
+    const double f = pos - static_cast<double>(i);
+    return t.values[i] + f * (t.values[i + 1] - t.values[i]);
+}
+
+struct Reference {
+    std::vector<std::vector<double>> levels;  // [channel * bands + band][block]
+};
+
+// The same calculation straight on the arrays: tacho curve, then per block
+// Hanning window, FFTW, one-sided power and the band sums with the same
+// border rules and integration.
+Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, int step) {
+    Reference ref;
+    const auto tachoSig = host.FindSignal(std::string("/Signals/") + kSet + "/Tacho");
+    korvex::OperatorParams tp;
+    tp.Parse(
+        "typeAxesX=1, deltaF=1, LevelLo=30, LevelHi=70, level_dF=1, dPNTwide=0.5, coefTaho=1, "
+        "flagFront=0, flagAbsOtn=1");
+    korvex::TachoResult tacho;
+    {
+        korvex::Lock lock = host.LockTree();
+        korvex::Tacho(tachoSig->SamplesLocked(), 0.0, 1.0 / kRate, tp, tacho);
+    }
+
+    std::vector<double> window(kN);
+    double sum = 0.0, sumSq = 0.0;
+    for (int i = 0; i < kN; ++i) {
+        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kN);
+        sum += window[i];
+        sumSq += window[i] * window[i];
+    }
+    const double scale2 = 2.0 / (sum * sum);
+    const double rmscoef = 1.0 / std::sqrt(kN * sumSq / (sum * sum));
+    const double df = kRate / kN;
+    const int lines = kN / 2 + 1;
+
+    double* in = fftw_alloc_real(kN);
+    fftw_complex* out = fftw_alloc_complex(lines);
+    fftw_plan plan;
+    {
+        std::lock_guard lock(korvex::FftwPlannerMutex());
+        plan = fftw_plan_dft_r2c_1d(kN, in, out, FFTW_ESTIMATE);
+    }
+    std::vector<double> power(lines);
+
+    for (int c = 0; c < kChannels; ++c) {
+        const auto sig =
+            host.FindSignal(std::string("/Signals/") + kSet + "/Ch" + std::to_string(c + 1));
+        korvex::Lock lock = host.LockTree();
+        const std::vector<double>& x = sig->SamplesLocked();
+        const size_t n = x.size();
+        const size_t blocks = n >= static_cast<size_t>(kN) ? (n - kN) / step + 1 : 0;
+        for (size_t b = 0; b < bands.size(); ++b) ref.levels.emplace_back(blocks);
+        for (size_t k = 0; k < blocks; ++k) {
+            const size_t o = k * step;
+            const double f = ValueAt(tacho, static_cast<double>(o + kN / 2) / kRate);
+            for (int i = 0; i < kN; ++i) in[i] = x[o + i] * window[i];
+            fftw_execute(plan);
+            for (int i = 0; i < lines; ++i)
+                power[i] = (out[i][0] * out[i][0] + out[i][1] * out[i][1]) * scale2;
+            power[lines - 1] *= 0.5;
+            for (size_t b = 0; b < bands.size(); ++b) {
+                const BandDef& d = bands[b];
+                double lo = d.a, hi = d.b;
+                int minLines = 0;
+                if (d.tracking) {
+                    const double centre = d.a * f, w = f * 0.03;
+                    lo = centre - w;
+                    hi = centre + w;
+                    minLines = 3;
+                }
+                int a = static_cast<int>(lo / df + 0.5);
+                if (a * df > lo) --a;
+                int e = static_cast<int>(hi / df + 0.5);
+                if (hi > e * df) ++e;
+                if (minLines > 0 && e - a < minLines) {
+                    const int h = (minLines - (e - a) + 1) / 2;
+                    a -= h;
+                    e += h;
+                }
+                double s = 0.0;
+                if (a < lines && e > 0) {
+                    a = std::max(a, 1);
+                    e = std::min(e, lines - 1);
+                    for (int i = a; i <= e; ++i) {
+                        double y = power[i];
+                        if (d.integr > 0) {
+                            const double w = i * df * i * df * 39.47841760435743;
+                            y = d.integr == 2 ? y / w / w : y / w;
+                        }
+                        s += y;
+                    }
+                }
+                ref.levels[c * bands.size() + b][k] = std::sqrt(s) * rmscoef *
+                                                      (d.integr == 1   ? 1000.0
+                                                       : d.integr == 2 ? 1e6
+                                                                       : 1.0);
+            }
+        }
+    }
+    {
+        std::lock_guard lock(korvex::FftwPlannerMutex());
+        fftw_destroy_plan(plan);
+    }
+    fftw_free(in);
+    fftw_free(out);
+    return ref;
+}
+
+// Largest relative difference between the engine's result signals and the
+// reference levels (skipping levels near zero).
+double Compare(korvex::Host& host, const std::string& folder, const Reference& ref,
+               size_t bandCount, size_t& compared) {
+    double worst = 0.0;
+    compared = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        const std::string ch = "Ch" + std::to_string(c + 1);
+        for (size_t b = 0; b < bandCount; ++b) {
+            const auto sig = host.FindSignal(folder + ch + "/" + ch + ".B" + std::to_string(b));
+            if (!sig) return INFINITY;
+            const std::vector<double> y = sig->Samples();
+            const std::vector<double>& r = ref.levels[c * bandCount + b];
+            if (y.size() != r.size()) return INFINITY;
+            for (size_t k = 0; k < y.size(); ++k)
+                if (std::fabs(r[k]) > 1e-9) {
+                    worst = std::max(worst, std::fabs(y[k] - r[k]) / std::fabs(r[k]));
+                    ++compared;
+                }
+        }
+    }
+    return worst;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double duration = 600.0;
+    if (argc > 1) {
+        char* end = nullptr;
+        duration = std::strtod(argv[1], &end);
+        if (end == argv[1] || *end || !(duration >= 1.0)) {
+            std::fprintf(stderr, "usage: bench_engine [SECONDS]   (at least 1, default 600)\n");
+            return 2;
+        }
+    }
+
+    plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
+    const auto t0 = Clock::now();
+    MakeData(*host, duration);
+    const double dataMb = (kChannels + 1) *
+                          static_cast<double>(static_cast<size_t>(duration * kRate)) * 8.0 /
+                          (1024.0 * 1024.0);
+    std::printf("Data set: %d channels + tacho, %.0f s at %.0f Hz: %.1f MB (made in %.1f s)\n",
+                kChannels, duration, kRate, dataMb, Seconds(t0, Clock::now()));
+
+    const std::vector<BandDef> bands = Bands();
+    const host::App app{plat::DispPtr(host)};
+    bool allSame = true;
+    for (int step : {kN, kN / 4}) {
+        CCfgProc cfg;
+        Configure(cfg, bands, step);
+        cfg.srcFileKorvex = kSet;
+        cfg.RefreshChannels(&app, kSet);
+
+        COrdProcessing engine(app, &cfg);
+        const auto e0 = Clock::now();
+        const bool ok = engine.Run();
+        const double engineTime = Seconds(e0, Clock::now());
+        if (!ok) {
+            std::printf("N=%d S=%d: the calculation failed: %s\n", kN, step,
+                        OrdResultText(engine.ResultCode()).c_str());
+            return 1;
+        }
+        const auto r0 = Clock::now();
+        const Reference ref = RunReference(*host, bands, step);
+        const double refTime = Seconds(r0, Clock::now());
+        size_t compared = 0;
+        const double diff = Compare(*host, engine.ResultFolder(), ref, bands.size(), compared);
+        allSame = allSame && diff < 1e-9 && compared * 2 > ref.levels.size() * ref.levels[0].size();
+        std::printf(
+            "N=%d S=%-4d  engine %7.2f s   reference %7.2f s   ratio %.2f   (%zu blocks x %d "
+            "channels x %zu bands; largest level difference %.1e)\n",
+            kN, step, engineTime, refTime, engineTime / refTime, ref.levels.front().size(),
+            kChannels, bands.size(), diff);
+    }
+    const double peak = PeakMegabytes();
+    std::printf("Peak memory: %.1f MB = %.2f x the data set\n", peak, peak / dataMb);
+    if (!allSame) std::printf("warning: the engine's levels differ from the reference's\n");
+    return 0;
+}

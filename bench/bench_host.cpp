@@ -1,0 +1,167 @@
+// Host calls through the dispatch layer against direct work on the same data:
+// GetY against an array read, and ExtractBlock plus one "АвтоСпектр" run
+// against the same FFTW calls made directly.
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "korvex/dsp.h"
+#include "korvex/host.h"
+#include "shell/host.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double Micros(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::micro>(b - a).count();
+}
+
+// The engine's parameter string for the spectrum operator.
+constexpr const char* kSpectrumParams =
+    "kindFunc=2, numPoints=4096, nBlocks=1, nLines=0, typeWindow=1, ofsNextBlock=4096, "
+    "typeMagnitude=1, type=0, method=0, isMO=0, isCorrectFunc=0, isMonFase=0, isFill0=0, "
+    "isUseStartX=0, fMaxVal=0, fLog=0, fPrSpec=0, f3D=0, fSwapXZ=0, iStandart=1, fFlt=0, "
+    "fQual=6, blkSize=1, blkOfs=1, minFreq=0, maxFreq=1000, log_kind=0, log_OpZn=2e-005, "
+    "log_fOpZn=0, prs_kind=1, prs_loFreq=1, prs_s2n=100, prs_fCorr=0, prs_strCorr=, "
+    "prs_typeCorr=0";
+
+// Hanning window, r2c and power on a block of the source array.
+struct Direct {
+    int n;
+    std::vector<double> window;
+    double scale;
+    double* in;
+    fftw_complex* out;
+    fftw_plan plan;
+    std::vector<double> power;
+
+    explicit Direct(int size) : n(size), window(size), power(size / 2 + 1) {
+        double sum = 0;
+        for (int i = 0; i < n; ++i) {
+            window[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / n);
+            sum += window[i];
+        }
+        scale = 2.0 / (sum * sum);
+        in = fftw_alloc_real(n);
+        out = fftw_alloc_complex(n / 2 + 1);
+        std::lock_guard lock(korvex::FftwPlannerMutex());
+        plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
+    }
+    ~Direct() {
+        {
+            std::lock_guard lock(korvex::FftwPlannerMutex());
+            fftw_destroy_plan(plan);
+        }
+        fftw_free(in);
+        fftw_free(out);
+    }
+    void Run(const double* x) {
+        for (int i = 0; i < n; ++i) in[i] = x[i] * window[i];
+        fftw_execute(plan);
+        for (int k = 0; k <= n / 2; ++k)
+            power[k] = (out[k][0] * out[k][0] + out[k][1] * out[k][1]) * scale;
+    }
+};
+
+}  // namespace
+
+int main() {
+    auto host = korvex::CreateHost();
+    host::App app{plat::DispPtr(host)};
+
+    const int total = 1 << 20;
+    std::vector<double> data(total);
+    std::mt19937 rng(1);
+    std::normal_distribution<double> noise;
+    for (double& v : data) v = noise(rng);
+    {
+        korvex::SignalData sd;
+        sd.name = "x";
+        sd.stepX = 1.0 / 25600;
+        sd.samples = data;
+        auto s = host->NewSignal();
+        s->Assign(std::move(sd));
+        if (!host->AddSignal("/Signals/bench", "x", s)) {
+            std::printf("could not file the signal\n");
+            return 1;
+        }
+    }
+    host::Signal sig = app.GetSignal("/Signals/bench/x");
+    host::Operator op = app.GetOperator(korvex::kAutoSpectrumPath);
+    if (!sig || !op) {
+        std::printf("host objects missing\n");
+        return 1;
+    }
+
+    // GetY: batches of calls, median time per call.
+    {
+        const int batch = 1000, batches = 300;
+        std::vector<double> tHost, tDirect;
+        volatile double sink = 0;
+        for (int b = 0; b < batches; ++b) {
+            const int first = (b * 7919) % (total - batch);
+            auto t0 = Clock::now();
+            double s = 0;
+            for (int i = 0; i < batch; ++i) s += sig.GetY(first + i);
+            auto t1 = Clock::now();
+            double d = 0;
+            for (int i = 0; i < batch; ++i)
+                d += reinterpret_cast<volatile double&>(data[first + i]);
+            auto t2 = Clock::now();
+            sink = sink + s + d;
+            tHost.push_back(Micros(t0, t1) * 1000 / batch);
+            tDirect.push_back(Micros(t1, t2) * 1000 / batch);
+        }
+        std::printf("GetY through dispatch %8.1f ns/call   array read %6.2f ns/call\n",
+                    Median(tHost), Median(tDirect));
+    }
+
+    // ExtractBlock + operator run against direct FFTW on the source array.
+    std::printf("ExtractBlock + АвтоСпектр (Hanning) against direct FFTW, median per block\n");
+    op.SetParameters(kSpectrumParams);
+    op.SetParameter("typeWindow", 3.0);
+    bool slow = false;
+    for (int n : {4096, 65536}) {
+        op.SetParameter("numPoints", n);
+        op.SetParameter("ofsNextBlock", n);
+        Direct direct(n);
+        const int blocks = total / n;
+        const int reps = n <= 4096 ? 2000 : 200;
+        std::vector<double> tHost, tDirect;
+        for (int r = -1; r < reps; ++r) {  // r = -1 warms the caches up
+            const int o = ((r + 1) % blocks) * n;
+            auto t0 = Clock::now();
+            host::Signal block = app.ExtractBlock(sig, o, n);
+            plat::DispPtr spectrum;
+            const int status = op.RunOperator(block.Disp(), spectrum);
+            auto t1 = Clock::now();
+            direct.Run(data.data() + o);
+            auto t2 = Clock::now();
+            if (status != 0 || !spectrum) {
+                std::printf("operator run failed: status %d\n", status);
+                return 1;
+            }
+            if (r < 0) continue;
+            tHost.push_back(Micros(t0, t1));
+            tDirect.push_back(Micros(t1, t2));
+        }
+        const double h = Median(tHost), d = Median(tDirect);
+        std::printf("N = %6d  host %9.2f us  direct %9.2f us  ratio %.2f\n", n, h, d, h / d);
+        slow = slow || h / d > 1.3;
+    }
+    if (slow) std::printf("note: ratio above the 1.3 aim\n");
+    return 0;
+}

@@ -1,0 +1,294 @@
+// The vantrel command: its arguments and errors, and whole runs on the
+// generated gearbox sample.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "apps/samplegen/gearbox.h"
+#include "apps/vantrel/cli.h"
+#include "apps/vantrel/demo_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int code = 0;
+    std::string out;
+    std::string err;
+    int ErrLines() const { return static_cast<int>(std::count(err.begin(), err.end(), '\n')); }
+};
+
+Outcome Vantrel(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    vantrel::Console console{out, err, false};
+    Outcome o;
+    o.code = vantrel::VantrelMain(args, console);
+    o.out = out.str();
+    o.err = err.str();
+    return o;
+}
+
+struct Series {
+    std::vector<double> t, v;
+};
+
+Series ReadCsv(const fs::path& path) {
+    Series s;
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "time_s,value") << path;
+    while (std::getline(in, line)) {
+        const size_t comma = line.find(',');
+        s.t.push_back(std::stod(line.substr(0, comma)));
+        s.v.push_back(std::stod(line.substr(comma + 1)));
+    }
+    return s;
+}
+
+double Mean(const std::vector<double>& v, size_t from, size_t to) {
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) sum += v[i];
+    return sum / static_cast<double>(to - from);
+}
+
+fs::path TempDir(const std::string& name) {
+    // The process id keeps test processes that CTest runs side by side apart.
+    fs::path d =
+        fs::temp_directory_path() / ("vantrel_cli_test_" + name + "_" + std::to_string(getpid()));
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+TEST(VantrelArgs, BadArgumentsGiveOneLineAndUsageCode) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"run"},
+        {"run", "--data", "x.quor", "--out", "o"},
+        {"run", "--data", "x.quor", "--config", "a.cfg", "--settings", "b.cfg", "--out", "o"},
+        {"run", "--data", "x.quor", "--config", "a.cfg"},
+        {"run", "--data", "x.quor", "--config", "a.cfg", "--out", "o", "--speed", "2"},
+        {"run", "--data", "x.quor", "--data", "y.quor", "--config", "a.cfg", "--out", "o"},
+        {"run", "--data"},
+        {"run", "--data=", "--config", "a.cfg", "--out", "o"},
+        {"run", "stray", "--data", "x.quor", "--config", "a.cfg", "--out", "o"},
+        {"demo", "--duration", "fast"},
+        {"demo", "--duration", "1"},
+        {"demo", "--data", "x.quor"},
+    };
+    for (const auto& args : cases) {
+        std::string joined;
+        for (const auto& a : args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        const Outcome o = Vantrel(args);
+        EXPECT_EQ(o.code, vantrel::kExitUsage);
+        EXPECT_EQ(o.ErrLines(), 1) << o.err;
+        EXPECT_EQ(o.err.rfind("vantrel: ", 0), 0u) << o.err;
+        EXPECT_TRUE(o.out.empty()) << o.out;
+    }
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--help"}, {"run", "--help"}, {"demo", "-h"}}) {
+        const Outcome o = Vantrel(args);
+        EXPECT_EQ(o.code, 0);
+        EXPECT_NE(o.out.find("vantrel run --data FILE"), std::string::npos);
+        EXPECT_TRUE(o.err.empty());
+    }
+}
+
+TEST(VantrelArgs, MissingAndUnreadableInputsGiveOneLine) {
+    const fs::path dir = TempDir("inputs");
+    const fs::path cfg = dir / "a.cfg";
+    std::ofstream(cfg) << "[test]\r\nnSections=0\r\n";
+    const fs::path junk = dir / "junk.quor";
+    std::ofstream(junk) << "this is not a data set";
+    const fs::path out = dir / "out";
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string mentions;
+    };
+    const std::vector<Case> cases = {
+        {{"run", "--data", (dir / "none.quor").string(), "--config", cfg.string(), "--out",
+          out.string()},
+         "none.quor"},
+        {{"run", "--data", junk.string(), "--config", (dir / "none.cfg").string(), "--out",
+          out.string()},
+         "none.cfg"},
+        {{"run", "--data", junk.string(), "--settings", dir.string(), "--out", out.string()},
+         "folder"},
+        {{"run", "--data", junk.string(), "--config", cfg.string(), "--out", out.string()},
+         "junk.quor"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.mentions);
+        const Outcome o = Vantrel(k.args);
+        EXPECT_EQ(o.code, vantrel::kExitInput);
+        EXPECT_EQ(o.ErrLines(), 1) << o.err;
+        EXPECT_NE(o.err.find(k.mentions), std::string::npos) << o.err;
+    }
+    EXPECT_FALSE(fs::exists(out));  // nothing written for a failed run
+
+    // An output folder that is a file is refused before any work.
+    const Outcome o =
+        Vantrel({"run", "--data", junk.string(), "--config", cfg.string(), "--out", cfg.string()});
+    EXPECT_EQ(o.code, vantrel::kExitOutput);
+    EXPECT_EQ(o.ErrLines(), 1) << o.err;
+    fs::remove_all(dir);
+}
+
+TEST(VantrelTable, ColumnsLineUpWithCyrillicNames) {
+    std::ostringstream out;
+    vantrel::PrintResultTable(out, {{"Acc1", "Зубцовая 23x", "m/s^2", 10, 0.5, 5.0, 4.96},
+                                    {"Acc1", "10-100 Гц", "mm/s", 10, 1.25, 1.5, 1.5},
+                                    {"Тахо", "Tacho.taho", "Hz", 10, 10.3, 49.7, 49.7}});
+    std::istringstream lines(out.str());
+    std::string line;
+    std::vector<size_t> unitAt;
+    auto chars = [](const std::string& s, size_t bytes) {
+        size_t n = 0;
+        for (size_t i = 0; i < bytes; ++i)
+            if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) ++n;
+        return n;
+    };
+    while (std::getline(lines, line)) {
+        for (const char* u : {"Unit", "m/s^2", "mm/s", "Hz"})
+            if (size_t p = line.find(u); p != std::string::npos) unitAt.push_back(chars(line, p));
+    }
+    ASSERT_EQ(unitAt.size(), 4u) << out.str();
+    for (size_t p : unitAt) EXPECT_EQ(p, unitAt.front()) << out.str();
+    // The channel is named once per group.
+    EXPECT_EQ(out.str().find("Acc1"), out.str().rfind("Acc1"));
+}
+
+// One demo run shared by the end-to-end checks: a 20 s run-up is short
+// enough for a test and long enough for the tracking bands to settle.
+class VantrelDemo : public ::testing::Test {
+  protected:
+    static constexpr double kDuration = 20.0;
+
+    static void SetUpTestSuite() {
+        dir_ = new fs::path(TempDir("demo"));
+        run_ = new Outcome(Vantrel(
+            {"demo", "--out", dir_->string(), "--duration", std::to_string(kDuration), "--quiet"}));
+    }
+    static void TearDownTestSuite() {
+        fs::remove_all(*dir_);
+        delete dir_;
+        delete run_;
+    }
+    static fs::path Csv(const std::string& rel) { return *dir_ / "results" / "csv" / rel; }
+
+    static fs::path* dir_;
+    static Outcome* run_;
+};
+fs::path* VantrelDemo::dir_ = nullptr;
+Outcome* VantrelDemo::run_ = nullptr;
+
+TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    EXPECT_TRUE(run_->err.empty()) << run_->err;  // no warnings, and --quiet
+    EXPECT_NE(run_->out.find("Расчет закончен"), std::string::npos);
+    EXPECT_NE(run_->out.find("Зубцовая 23x"), std::string::npos);  // the table
+
+    EXPECT_TRUE(fs::is_regular_file(*dir_ / "sample" / "gearbox.quor"));
+    for (const vantrel::DemoFile& f : vantrel::DemoFiles())
+        EXPECT_EQ(fs::file_size(*dir_ / "config" / std::string(f.name)), f.bytes.size()) << f.name;
+    EXPECT_GT(fs::file_size(*dir_ / "results" / "results.quor"), 0u);
+    EXPECT_GT(fs::file_size(*dir_ / "results" / "results.uff"), 0u);
+
+    // Items directly in a section sit in the channel folder, items of a
+    // folder one level down; tachos under "Тахо".
+    for (const char* rel :
+         {"Тахо/Tacho.taho.csv", "Acc1/Acc1.Зубцовая 23x.csv", "Acc1/Вход/Acc1.Вход 1x.csv",
+          "Acc2/Боковые полосы/Acc2.Зубцовая -выход.csv",
+          "Acc2/Подшипник входа/Acc2.Наружное кольцо.csv", "Acc1/Acc1.10-1000 Гц.csv"})
+        EXPECT_TRUE(fs::is_regular_file(Csv(rel))) << rel;
+    size_t csv = 0;
+    for (const auto& e : fs::recursive_directory_iterator(*dir_ / "results" / "csv"))
+        csv += e.is_regular_file();
+    EXPECT_EQ(csv, 1u + 2u * 16u);  // the tacho and 16 bands on each accelerometer
+}
+
+TEST_F(VantrelDemo, LevelsFollowTheRunUp) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    samplegen::GearboxScheme scheme;
+    scheme.duration = kDuration;
+
+    // The rotation frequency is the input shaft's, second by second.
+    const Series tacho = ReadCsv(Csv("Тахо/Tacho.taho.csv"));
+    ASSERT_GE(tacho.v.size(), 15u);
+    for (size_t i = 0; i < tacho.v.size(); ++i)
+        EXPECT_NEAR(tacho.v[i], samplegen::InputShaftHz(scheme, tacho.t[i]), 0.01 * tacho.v[i]);
+
+    // The mesh band rises with speed. Levels are compared with what was put
+    // in at three quarters of the run: near the end the tacho curve, one
+    // point per second, holds its last value while the shaft still speeds up.
+    const Series mesh = ReadCsv(Csv("Acc1/Acc1.Зубцовая 23x.csv"));
+    const size_t n = mesh.v.size();
+    ASSERT_GE(n, 100u);
+    EXPECT_GT(Mean(mesh.v, 3 * n / 4, n), 4.0 * Mean(mesh.v, 0, n / 4));
+    const size_t k = 3 * n / 4;
+    const double t = mesh.t[k];
+    const samplegen::AccComponents put = samplegen::AccAmplitudes(scheme, 1, t);
+    EXPECT_NEAR(mesh.v[k], put.mesh, 0.03 * put.mesh);  // amplitude ("Амплитуда")
+
+    // Input shaft 1x integrated once: the velocity RMS of the order in mm/s.
+    const Series in1 = ReadCsv(Csv("Acc1/Вход/Acc1.Вход 1x.csv"));
+    ASSERT_EQ(in1.t[k], t);
+    const double velocity =
+        put.in1x / (2.0 * std::numbers::pi * samplegen::InputShaftHz(scheme, t)) / std::sqrt(2.0);
+    EXPECT_NEAR(in1.v[k], 1000.0 * velocity, 0.03 * 1000.0 * velocity);
+
+    // The bearing tone's RMS, tracked at 3.57 orders.
+    const Series bpfo = ReadCsv(Csv("Acc1/Подшипник входа/Acc1.Наружное кольцо.csv"));
+    EXPECT_NEAR(bpfo.v[k], put.bpfo / std::sqrt(2.0), 0.03 * put.bpfo / std::sqrt(2.0));
+}
+
+TEST_F(VantrelDemo, SettingsFileNamingTheConfigurationGivesTheSameResults) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    // A settings file beside the demo folders naming the configuration by a
+    // relative path, as a user moving the folder would have it.
+    const fs::path settings = *dir_ / "plgVantrel.cfg";
+    std::ofstream(settings, std::ios::binary)
+        << "[general]\r\ncfgFile=config/gearbox.cfg\r\nsrcFileKorvex=elsewhere\r\n";
+    const fs::path out = *dir_ / "again";
+    const Outcome o = Vantrel({"run", "--data", (*dir_ / "sample" / "gearbox.quor").string(),
+                               "--settings", settings.string(), "--out", out.string(), "--quiet"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    for (const char* rel : {"Acc2/Вход/Acc2.Вход 1x.csv", "Acc1/Acc1.10-100 Гц.csv"}) {
+        const Series a = ReadCsv(Csv(rel));
+        const Series b = ReadCsv(out / "csv" / rel);
+        EXPECT_EQ(a.v, b.v) << rel;
+    }
+}
+
+TEST_F(VantrelDemo, ConfigurationWithoutMatchingChannelsFails) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    const fs::path cfg = *dir_ / "other.cfg";
+    std::ofstream(cfg, std::ios::binary)
+        << "[channels]\r\nnChannels=1\r\ncnl0_name=Other\r\ncnl0_type=1\r\ncnl0_check=1\r\n"
+           "[test]\r\nnSections=1\r\nsection0=missing.json\r\n";
+    const fs::path out = *dir_ / "other";
+    const Outcome o = Vantrel({"run", "--data", (*dir_ / "sample" / "gearbox.quor").string(),
+                               "--config", cfg.string(), "--out", out.string(), "--quiet"});
+    EXPECT_EQ(o.code, vantrel::kExitCalcFailed);
+    EXPECT_NE(o.out.find("Не найдены сигналы с исходными данными"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find("missing.json"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("\"Other\""), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
