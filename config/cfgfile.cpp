@@ -1,5 +1,6 @@
 #include "config/cfgfile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,6 +41,15 @@ bool Read(const plat::ProfileFile& ini, const char* section, const std::string& 
 
 int ReadInt(const plat::ProfileFile& ini, const char* section, const std::string& key) {
     return plat::AtoI(ini.GetString(section, key));
+}
+
+// The count a file gives for numbered keys, cut to the numbers its keys
+// actually use: a damaged or mistyped count (nChannels=2000000000) must not
+// keep the reader busy for minutes. Keys beyond the count stay unread.
+int ReadCount(const plat::ProfileFile& ini, const char* section, const std::string& key,
+              const std::string& prefix) {
+    const int count = ReadInt(ini, section, key);
+    return count <= 0 ? 0 : std::min(count, ini.NumberedKeyLimit(section, prefix));
 }
 
 bool FileExists(const std::string& path) {
@@ -129,11 +139,14 @@ void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
     cfg.report.SavePrograms(ini);
 }
 
-void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
+namespace {
+
+// "test" and "channels".
+void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
     cfg.Reset();
 
     std::string v;
-    const int nSections = ReadInt(ini, kTest, "nSections");
+    const int nSections = ReadCount(ini, kTest, "nSections", "section");
     for (int i = 0; i < nSections; ++i) {
         if (!Read(ini, kTest, Key("section%d", i), v) || !FileExists(v)) continue;
         auto section = std::make_unique<CCfgProcSection>();
@@ -151,7 +164,7 @@ void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
     if (Read(ini, kChannels, "defOptTaho", v)) ParseTahoOpt(v, DefaultTahoOpt());
 
     cfg.channels.clear();
-    const int nChannels = ReadInt(ini, kChannels, "nChannels");
+    const int nChannels = ReadCount(ini, kChannels, "nChannels", "cnl");
     for (int i = 0; i < nChannels; ++i) {
         std::string name;
         // The first of several equal names wins.
@@ -162,14 +175,13 @@ void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
         if (Read(ini, kChannels, Key("cnl%d_check", i), v)) c.check = plat::AtoI(v) != 0;
         if (Read(ini, kChannels, Key("cnl%d_show", i), v)) c.show = plat::AtoI(v) != 0;
         if (Read(ini, kChannels, Key("cnl%d_grNum", i), v)) c.grNum = plat::AtoI(v);
-        if (Read(ini, kChannels, Key("cnl%d_bDefOptFFT", i), v))
-            c.bDefOptFFT = plat::AtoI(v) != 0;
+        if (Read(ini, kChannels, Key("cnl%d_bDefOptFFT", i), v)) c.bDefOptFFT = plat::AtoI(v) != 0;
         if (Read(ini, kChannels, Key("cnl%d_bDefOptTaho", i), v))
             c.bDefOptTaho = plat::AtoI(v) != 0;
         if (Read(ini, kChannels, Key("cnl%d_optFFT", i), v)) ParseFftOpt(v, c.fftOpt);
         if (Read(ini, kChannels, Key("cnl%d_optTaho", i), v)) ParseTahoOpt(v, c.tahoOpt);
 
-        const int nOpts = ReadInt(ini, kChannels, Key("cnl%d_nOpts", i));
+        const int nOpts = ReadCount(ini, kChannels, Key("cnl%d_nOpts", i), Key("cnl%d_opt", i));
         for (int j = 0; j < nOpts; ++j) {
             std::string itemName, text;
             if (!Read(ini, kChannels, Key("cnl%d_opt%d_name", i, j), itemName)) continue;
@@ -182,6 +194,12 @@ void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
         }
         cfg.channels.emplace(std::move(name), std::move(record));
     }
+}
+
+}  // namespace
+
+void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
+    ReadSections(cfg, ini);
     // Opening a configuration brings its programs; one without any keeps the
     // current ones, so the next save does not write an empty list over them.
     if (ini.HasSection("report")) cfg.report.LoadPrograms(ini);
@@ -242,16 +260,19 @@ bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
     if (Read(settings, kGeneral, "srcFileKorvex", v)) cfg.srcFileKorvex = v;
     if (Read(settings, kGeneral, "srcFileDir", v)) cfg.srcFileDir = v;
     if (Read(settings, kGeneral, "dstDir", v)) cfg.dstDir = v;
-    if (Read(settings, kGeneral, "bCloseProgrDlg", v))
-        cfg.bCloseProgrDlg = plat::AtoI(v) != 0;
+    if (Read(settings, kGeneral, "bCloseProgrDlg", v)) cfg.bCloseProgrDlg = plat::AtoI(v) != 0;
     cfg.report.LoadDialogKeys(settings);
 
+    // The programs always come from the file the configuration came from,
+    // an empty list when it has none.
     if (cfg.cfgFile.empty() || !CanReadFrom(cfg.cfgFile)) {
-        ReadConfig(cfg, settings);
+        ReadSections(cfg, settings);
+        cfg.report.LoadPrograms(settings);
         return true;
     }
     plat::ProfileFile config;
     if (!config.Load(cfg.cfgFile, error)) return false;
-    ReadConfig(cfg, config);
+    ReadSections(cfg, config);
+    cfg.report.LoadPrograms(config);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "config/report_settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -14,8 +15,10 @@ namespace {
 constexpr const char* kDlgSection = "reportDlg";
 constexpr const char* kReportSection = "report";
 
+// Sized for any double: "%.6f" of 1e308 has more than 300 digits, and a
+// cut number would read back as another value.
 std::string Fmt(const char* format, double v) {
-    char buf[64];
+    char buf[400];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
 }
@@ -37,6 +40,13 @@ bool Read(const plat::ProfileFile& ini, const char* section, const std::string& 
           std::string& value) {
     value = ini.GetString(section, key);
     return !value.empty();
+}
+
+// The count of numbered keys, cut to the numbers the file's keys use, so
+// that a damaged count does not keep the reader busy for minutes.
+int ReadCount(const plat::ProfileFile& ini, const std::string& key, const std::string& prefix) {
+    const int count = plat::AtoI(ini.GetString(kReportSection, key));
+    return count <= 0 ? 0 : std::min(count, ini.NumberedKeyLimit(kReportSection, prefix));
 }
 
 // Blanks and tabs only: names may legitimately hold other characters.
@@ -127,23 +137,20 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
 
 void ReportSettings::LoadPrograms(const plat::ProfileFile& ini) {
     programs.clear();
-    int count = plat::AtoI(ini.GetString(kReportSection, "nPrograms"));
+    const int count = ReadCount(ini, "nPrograms", "prog");
     for (int i = 0; i < count; ++i) {
         ReportProgram p;
         p.name = ini.GetString(kReportSection, Key("prog%d_name", i));
         if (p.name.empty()) continue;
         p.featureChannel = ini.GetString(kReportSection, Key("prog%d_cnl", i));
-        int modes = plat::AtoI(ini.GetString(kReportSection, Key("prog%d_nPnts", i)));
+        const int modes = ReadCount(ini, Key("prog%d_nPnts", i), Key("prog%dpnt", i));
         for (int j = 0; j < modes; ++j) {
             ReportMode m;
             m.name = ini.GetString(kReportSection, Key("prog%dpnt%d_name", i, j));
             if (m.name.empty()) continue;
-            m.value =
-                plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_value", i, j)));
-            m.range =
-                plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_range", i, j)));
-            m.duration =
-                plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_time", i, j)));
+            m.value = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_value", i, j)));
+            m.range = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_range", i, j)));
+            m.duration = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_time", i, j)));
             p.modes.push_back(std::move(m));
         }
         programs.push_back(std::move(p));

@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 #include "platform/text.h"
 
@@ -294,6 +296,23 @@ std::vector<std::string> ProfileFile::GetSectionNames() const {
         if (it != sectionIndex_.end() && it->second == s) names.push_back(sections_[s].name);
     }
     return names;
+}
+
+int ProfileFile::NumberedKeyLimit(std::string_view section, std::string_view prefix) const {
+    const Section* sec = FindSection(section);
+    if (!sec) return 0;
+    const std::string folded = FoldCase(prefix);
+    constexpr long long kMax = std::numeric_limits<int>::max();
+    long long limit = 0;
+    for (const auto& entry : sec->index) {
+        const std::string& key = entry.first;
+        if (key.size() <= folded.size() || key.compare(0, folded.size(), folded) != 0) continue;
+        long long n = -1;
+        for (size_t i = folded.size(); i < key.size() && key[i] >= '0' && key[i] <= '9'; ++i)
+            n = std::min((n < 0 ? 0 : n) * 10 + (key[i] - '0'), kMax);
+        if (n >= 0) limit = std::max(limit, std::min(n + 1, kMax));
+    }
+    return static_cast<int>(limit);
 }
 
 std::string ProfileGetString(const std::string& path, std::string_view section,

@@ -52,6 +52,11 @@ class ProfileFile {
     std::vector<std::string> GetSectionKeys(std::string_view section) const;
     std::vector<std::string> GetSectionNames() const;
     bool HasSection(std::string_view section) const;
+    // One past the largest number n for which the section has a key that
+    // starts with prefix followed by the digits of n ("cnl" finds 13 in
+    // "cnl12_name"); 0 when there is none. Lets a reader of numbered keys
+    // stop where the file ends, whatever count the file claims.
+    int NumberedKeyLimit(std::string_view section, std::string_view prefix) const;
 
   private:
     struct Line {

@@ -246,6 +246,54 @@ TEST_F(CfgFile, ConfigurationSurvivesSaveAndLoad) {
     EXPECT_EQ(Dump(back2), Dump(cfg));
 }
 
+TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
+    CCfgProc cfg;
+    auto* sec = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
+    sec->name = "S";
+    auto* band = Add<CCfgProcBandFix>(*sec, "Полоса");
+    ASSERT_TRUE(sec->SaveToFile(Path("s.json")));
+    cfg.srcFileKorvex = "Испытание";
+    cfg.srcFileDir = "/data/x.quor";
+    auto& ch = cfg.channels["Канал"] = std::make_unique<CfgChannel>();
+    ch->check = true;
+    ch->signalOpts[band->id] = {"Полоса", band->id, 1, 2, 2, true, false};
+    cfg.report.programs = {{"P", "F", {{"M", 1500.5, 25.0, 2.5}}}};
+    cfg.report.headerChannels = {"A", " B "};
+    DefaultFftOpt() = CfgFftOpt{};
+    DefaultTahoOpt() = CfgTahoOpt{};
+
+    const std::string taho =
+        "typeAxY=1/deltaF=1.00000000/levelLo=30.00000000/levelHi=70.00000000/"
+        "coefTaho=1.00000000/flagAbsOtn=1/flagFront=0";
+    const std::string expected = plat::Utf8ToCp1251(
+        "[general]\r\ncfgFile=\r\nsrcFileKorvex=Испытание\r\nsrcFileDir=/data/x.quor\r\n"
+        "dstDir=\r\nbCloseProgrDlg=0\r\n\r\n"
+        "[reportDlg]\r\nrepFile=\r\ndlgRect=left=0/top=0/right=0/bottom=0\r\n"
+        "dlgColWidth=c0=0/c1=0/c2=0/c3=0/c4=0\r\nfontSize=10\r\nbNewPage=0\r\n"
+        "bLandscape=0\r\nbOpenReport=1\r\n\r\n"
+        "[test]\r\nnSections=1\r\nsection0=" +
+        Path("s.json") +
+        "\r\n\r\n"
+        "[channels]\r\ndefOptFFT=nPoints=4096/nOffset=4096/iWindow=1/bMO=0\r\n"
+        "defOptTaho=" +
+        taho +
+        "\r\nnChannels=1\r\ncnl0_name=Канал\r\ncnl0_type=1\r\ncnl0_check=1\r\n"
+        "cnl0_show=0\r\ncnl0_grNum=1\r\ncnl0_bDefOptFFT=1\r\ncnl0_bDefOptTaho=1\r\n"
+        "cnl0_optFFT=nPoints=4096/nOffset=4096/iWindow=1/bMO=0\r\ncnl0_optTaho=" +
+        taho +
+        "\r\ncnl0_nOpts=1\r\ncnl0_opt0_name=Полоса\r\n"
+        "cnl0_opt0_str=integr=1/valtype=2/bEnabled=1/bShow=0/grNum=2\r\n\r\n"
+        "[report]\r\nnPrograms=1\r\nprog0_name=P\r\nprog0_cnl=F\r\nprog0_nPnts=1\r\n"
+        "prog0pnt0_name=M\r\nprog0pnt0_value=1500.500000\r\nprog0pnt0_range=25.000000\r\n"
+        "prog0pnt0_time=2.5\r\ncnlsInHdr=A; B\r\n");
+    const std::string settings = Path("plgVantrel.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_EQ(ReadBytes(settings), expected);
+    // A second save updates every key in place: nothing is added twice.
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_EQ(ReadBytes(settings), expected);
+}
+
 TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
     CCfgProc built;
     Build(built);
@@ -412,6 +460,30 @@ TEST_F(CfgFile, WriteKeepsForeignKeysAndClearsKeysThatWouldComeBackWrong) {
     EXPECT_EQ(*back.Channel("Y"), CfgChannel{});
 }
 
+TEST_F(CfgFile, DamagedCountsReadOnlyTheKeysPresent) {
+    CCfgProc built;
+    Build(built);
+    const std::string path = Path("counts.cfg");
+    WriteBytes(path, plat::Utf8ToCp1251(
+                         "[test]\r\nnSections=99999999999\r\nsection1=" + Path("engine.json") +
+                         "\r\n[channels]\r\nnChannels=2000000000\r\ncnl0_name=A\r\n"
+                         "cnl7_name=B\r\ncnl7_nOpts=2000000000\r\ncnl7_opt3_name=F\r\n"
+                         "cnl7_opt3_str=integr=2\r\n"
+                         "[report]\r\nnPrograms=2000000000\r\nprog5_name=P\r\n"
+                         "prog5_nPnts=2000000000\r\nprog5pnt9_name=M\r\n"));
+    CCfgProc cfg;
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(ReadConfig(cfg, path));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.0);
+    ASSERT_EQ(cfg.sections.size(), 1u);
+    ASSERT_EQ(cfg.channels.size(), 2u);
+    ASSERT_NE(cfg.Channel("B"), nullptr);
+    EXPECT_EQ(cfg.Channel("B")->signalOpts.size(), 1u);
+    ASSERT_EQ(cfg.report.programs.size(), 1u);
+    ASSERT_EQ(cfg.report.programs[0].modes.size(), 1u);
+    EXPECT_EQ(cfg.report.programs[0].modes[0].name, "M");
+}
+
 TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
     CCfgProc cfg;
     Build(cfg);
@@ -442,6 +514,19 @@ TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
     EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile", "x", &found), "");
     EXPECT_TRUE(found);
 
+    // Letter case tells files apart on most file systems here; only one that
+    // ignores it makes the other spelling the settings file itself.
+    const std::string upper = Path("PLGVANTREL.CFG");
+    cfg.cfgFile = upper;
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    std::error_code ec;
+    if (fs::equivalent(settings, upper, ec)) {
+        EXPECT_EQ(cfg.cfgFile, "");
+    } else {
+        EXPECT_EQ(cfg.cfgFile, upper);
+        EXPECT_EQ(plat::ProfileGetString(upper, "test", "nSections"), "2");
+    }
+
     // An existing configuration file named from a hand-written settings file.
     CCfgProc other;
     other.cfgFile = Path("my.cfg");
@@ -464,6 +549,12 @@ TEST_F(CfgFile, OpeningAConfigurationBringsItsReportPrograms) {
     EXPECT_EQ(other.report.programs[0].name, "B");
     ASSERT_TRUE(ReadConfig(other, Path("a.cfg")));
     EXPECT_EQ(other.report.programs, cfg.report.programs);
+
+    // Loading the settings takes the programs of the file the configuration
+    // comes from, none when it has none.
+    WriteBytes(Path("s.cfg"), "[general]\r\ncfgFile=" + Path("old.cfg") + "\r\n");
+    ASSERT_TRUE(LoadSettings(other, Path("s.cfg")));
+    EXPECT_TRUE(other.report.programs.empty());
 }
 
 TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {

@@ -79,7 +79,7 @@ TEST(ReportSettingsPrograms, RoundTripWithExactNumberFormats) {
     s.programs.push_back(
         Program("Испытание 1", "Обороты",
                 {{"Холостой ход", 750.0, 25.5, 10.0}, {"Номинал", 1500.125, 2.0, 2.25}}));
-    s.programs.push_back(Program("Empty", "", {}));
+    s.programs.push_back(Program("Empty", "", {{"huge", 1e300, -1e200, 1e30}}));
     s.headerChannels = {"Датчик 1", "T2"};
     s.autoProgram = "not stored";
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "platform/datafolder.h"
@@ -288,4 +289,17 @@ TEST(DataFolder, OverridesAndDefaultLayout) {
     EXPECT_EQ(SettingsFilePath(), "/explicit/plgVantrel.cfg");
     SetDataFolder("");
     EXPECT_EQ(DataFolder(), "/tmp/vd/");
+}
+
+TEST_F(Profile, NumberedKeyLimitFindsTheLargestNumberInUse) {
+    ProfileFile f;
+    f.Parse(
+        "[ch]\r\ncnl0_name=a\r\nCNL12_type=1\r\ncnl_x=1\r\ncnlx3=1\r\n"
+        "cnl1_optFFT=x\r\ncnl1_opt4_str=x\r\ncnl12_opt9_str=x\r\n"
+        "[big]\r\ncnl99999999999_name=x\r\n");
+    EXPECT_EQ(f.NumberedKeyLimit("CH", "cnl"), 13);
+    EXPECT_EQ(f.NumberedKeyLimit("ch", "cnl1_opt"), 5);
+    EXPECT_EQ(f.NumberedKeyLimit("ch", "cnl2_opt"), 0);
+    EXPECT_EQ(f.NumberedKeyLimit("missing", "cnl"), 0);
+    EXPECT_EQ(f.NumberedKeyLimit("big", "cnl"), std::numeric_limits<int>::max());
 }
