@@ -29,7 +29,8 @@ bool ReadConfig(CCfgProc& cfg, const std::string& path, std::string* error = nul
 // only when every file was written.
 bool SaveSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* error = nullptr);
 // Mirrors SaveSettings: "general" and "reportDlg" from the settings file, the
-// configuration from cfgFile when it exists, else from the settings file.
+// configuration and its programs from cfgFile when it exists, else from the
+// settings file.
 bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* error = nullptr);
 
 // The same sections on a file in memory.

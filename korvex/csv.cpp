@@ -58,9 +58,10 @@ fs::path SafeFolder(const std::string& folder) {
 
 FileResult WriteCsv(const std::string& dir, const DataSet& data) {
     FileResult result;
-    // Names already used per folder, compared without case as Windows and
-    // macOS file systems do.
-    std::map<fs::path, std::set<std::string>> used;
+    // Names already used per folder, folders and names compared without case
+    // as Windows and macOS file systems do: host folders "b" and "B" are one
+    // folder there, and their files must not overwrite each other.
+    std::map<std::string, std::set<std::string>> used;
     char line[64];
     for (const SignalData& s : data.signals) {
         const fs::path folder = fs::path(dir) / SafeFolder(s.folder);
@@ -73,7 +74,7 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
         }
         const std::string safe = SafeFileName(s.name);
         std::string stem = safe;
-        std::set<std::string>& taken = used[folder];
+        std::set<std::string>& taken = used[plat::FoldCase(folder.generic_string())];
         for (int n = 2; taken.count(plat::FoldCase(stem)); ++n)
             stem = safe + " (" + std::to_string(n) + ")";
         taken.insert(plat::FoldCase(stem));

@@ -253,12 +253,21 @@ plat::ObjPtr<FolderObj> Host::LoadDataFile(const std::string& path, std::string*
     plat::ObjPtr<FolderObj> signalsFolder = root_->SubFolderLocked("Signals");
     if (!signalsFolder) return fail(path + ": the host has no folder /Signals", std::move(notes));
     plat::ObjPtr<FolderObj> data = signalsFolder->SubFolderLocked(stem);
+    // Every folder first: a signal of the file named like one of its
+    // folders then takes a " (k)" name instead of standing in the folder's way.
+    std::vector<plat::ObjPtr<FolderObj>> targets;
+    targets.reserve(loaded.size());
+    for (const Loaded& l : loaded) {
+        plat::ObjPtr<FolderObj> f = data;
+        for (const std::string& p : l.folder) f = f->SubFolderLocked(p);
+        targets.push_back(std::move(f));
+    }
     // Loading a file again is idempotent: each name (and each " (k)" form a
     // repeated name took) replaces the signal of the earlier load.
     std::unordered_set<const SignalObj*> fresh;
-    for (Loaded& l : loaded) {
-        plat::ObjPtr<FolderObj> f = data;
-        for (const std::string& p : l.folder) f = f->SubFolderLocked(p);
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        Loaded& l = loaded[i];
+        const plat::ObjPtr<FolderObj>& f = targets[i];
         const std::string base = l.signal->NameLocked();
         std::string name = base;
         for (int k = 2;; ++k) {
@@ -504,6 +513,10 @@ DispResult Host::CallLocked(int dispId, std::span<Variant> args, Variant* result
         }
         case 43:  // NewCommandId(): ids fit the high 16 bits of a command code
             if (!need(0)) return DispResult::BadArgCount;
+            // Never the high word of a host event (0x2FFFF, 0x10210001): a
+            // plug-in tests its command ids first and would take the event
+            // for a button press.
+            if (nextCommand_ == 0x1021) ++nextCommand_;
             if (nextCommand_ > 0xFFFF) return DispResult::Failed;
             SetResult(result, nextCommand_++);
             return DispResult::Ok;

@@ -6,7 +6,6 @@
 #include <new>
 
 #include "korvex/units.h"
-#include "platform/text.h"
 
 namespace korvex {
 
@@ -281,9 +280,13 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
 }
 
 bool SignalObj::SetNameLocked(std::string name) {
-    if (name.find('/') != std::string::npos) return false;
+    // A signal not yet filed may carry a "/" (a result named after an item
+    // such as "1/2X"): filing it under that name goes into sub-folders, just
+    // as a lookup of that path does. A filed one is an entry of one folder.
     if (parent_) {
-        if (name.empty() || !parent_->CanRenameLocked(this, name)) return false;
+        if (name.empty() || name.find('/') != std::string::npos ||
+            !parent_->CanRenameLocked(this, name))
+            return false;
         core_->treeChanges.fetch_add(1, std::memory_order_relaxed);
     }
     name_ = std::move(name);
@@ -469,13 +472,13 @@ FolderObj::Entry FolderObj::EntryLocked(size_t index) const {
 
 plat::DispPtr FolderObj::FindLocked(std::string_view name) const {
     for (const Child& c : children_)
-        if (plat::EqualNoCase(ChildName(c), name)) return c.object;
+        if (ChildName(c) == name) return c.object;
     return {};
 }
 
 plat::ObjPtr<FolderObj> FolderObj::FindFolderLocked(std::string_view name) const {
     for (const Child& c : children_)
-        if (c.kind == ItemFolder && plat::EqualNoCase(ChildName(c), name))
+        if (c.kind == ItemFolder && ChildName(c) == name)
             return plat::ObjPtr<FolderObj>(static_cast<FolderObj*>(c.object.get()));
     return {};
 }
@@ -524,7 +527,7 @@ void FolderObj::AddOperatorLocked(const plat::ObjPtr<OperatorObj>& op) {
 
 bool FolderObj::CanRenameLocked(const SignalObj* s, std::string_view name) const {
     for (const Child& c : children_)
-        if (c.object.get() != s && plat::EqualNoCase(ChildName(c), name)) return false;
+        if (c.object.get() != s && ChildName(c) == name) return false;
     return true;
 }
 

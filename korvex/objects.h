@@ -93,7 +93,7 @@ class SignalObj final : public plat::IDispatchObject {
     // Replaces everything but the name and the place in the tree.
     void Assign(SignalData data);
     // Same rules as putting Name: a filed signal is renamed in its folder,
-    // which fails when a sibling has that name; "/" is never part of a name.
+    // which fails when a sibling has that name or the name holds a "/".
     bool SetName(const std::string& name);
     // Sets the unit text and the y axis quantity and unit codes from the
     // table; a text the table does not know clears those codes.
@@ -139,7 +139,7 @@ class SignalObj final : public plat::IDispatchObject {
 };
 
 // A folder of the tree. Entries keep their insertion order; names are unique
-// within a folder, compared without regard to case.
+// within a folder and compared exactly: channels "b" and "B" are two signals.
 class FolderObj final : public plat::IDispatchObject {
   public:
     FolderObj(CorePtr core, std::string name, std::string path);

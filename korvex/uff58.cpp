@@ -14,6 +14,7 @@
 
 #include "korvex/file_io.h"
 #include "korvex/formats.h"
+#include "korvex/units.h"
 #include "platform/autodate.h"
 #include "platform/text.h"
 
@@ -23,23 +24,16 @@ namespace {
 
 // ---------------------------------------------------------------- units
 
-// Dataset 58 "specific data type" of an ordinate unit text; 0 = unknown.
-struct UnitType {
-    const char* unit;
-    int type;
-};
-constexpr UnitType kUnitTypes[] = {
-    {"m/s^2", 12}, {"m/s²", 12}, {"m/s2", 12}, {"g", 12},            // acceleration
-    {"mm/s", 11},  {"m/s", 11},                                      // velocity
-    {"um", 8},     {"µm", 8},    {"μm", 8},    {"mm", 8}, {"m", 8},  // displacement
-    {"Pa", 15},                                                      // pressure
-};
-
-int SpecificDataType(std::string_view unit) {
-    unit = plat::Trim(unit);
-    for (const UnitType& u : kUnitTypes)
-        if (unit == u.unit) return u.type;
-    return 0;
+// Dataset 58 "specific data type" of a signal's ordinate: from its quantity
+// code where that has a type, else from its unit text through the host's unit
+// table; 0 = unknown.
+int SpecificDataType(const SignalData& s) {
+    auto q = s.axisCodes.find({units::kPartQuantity, units::kAxisY});
+    if (q != s.axisCodes.end())
+        if (int type = units::UffDataType(q->second)) return type;
+    if (const units::UnitInfo* u = units::FindUnitByText(s.unit))
+        return units::UffDataType(u->quantity);
+    return units::kUffUnknown;
 }
 
 const char* QuantityLabel(int type) {
@@ -52,6 +46,12 @@ const char* QuantityLabel(int type) {
             return "Acceleration";
         case 15:
             return "Pressure";
+        case 17:
+            return "Time";
+        case 18:
+            return "Frequency";
+        case 19:
+            return "RPM";
         default:
             return "NONE";
     }
@@ -383,6 +383,7 @@ struct Header58 {
     int spacing = 1;
     double start = 0.0;
     double step = 0.0;
+    int ordinateDataType = 0;  // specific data type of record 9
     std::string unit;
 };
 
@@ -421,7 +422,7 @@ class UffReader {
     std::vector<std::string> notes_;
     int record_ = 0;  // dataset 58 records seen, counting from 1
     DataSet loaded_;
-    std::map<std::string, std::set<std::string>> names_;  // folder -> folded names
+    std::map<std::string, std::set<std::string>> names_;  // folder -> names taken
     std::vector<long long> otherDatasets_;
 };
 
@@ -464,6 +465,9 @@ bool UffReader::ReadHeader(Header58& h) {
         if (!in_.Next(line))
             return Fail("the file is truncated inside record " + std::to_string(record_) + ".");
         if (k == 9) {
+            long long dataType = 0;
+            if (ParseInt(Slice(line, 0, 10), dataType) && dataType > 0 && dataType < 1000)
+                h.ordinateDataType = static_cast<int>(dataType);
             h.unit = DecodeField(Slice(line, 47, 20));
             if (h.unit == "NONE") h.unit.clear();
         }
@@ -499,13 +503,19 @@ void UffReader::AddSignal(const Header58& h, std::vector<double>&& values) {
     std::string name = h.id[0];
     if (IsNone(name)) name = h.responseEntity;
     if (IsNone(name)) name = "Record " + std::to_string(record_);
+    // Names compare exactly, as the host's do: "b" and "B" are two channels.
     std::set<std::string>& taken = names_[s.folder];
     std::string unique = name;
-    for (int n = 2; taken.count(plat::FoldCase(unique)); ++n)
-        unique = name + " (" + std::to_string(n) + ")";
-    taken.insert(plat::FoldCase(unique));
+    for (int n = 2; taken.count(unique); ++n) unique = name + " (" + std::to_string(n) + ")";
+    taken.insert(unique);
     s.name = unique;
     s.unit = h.unit;
+    // The quantity comes from the unit text when the host knows it (the host
+    // fills that in); else from the record's data type, so that an
+    // acceleration with an unfamiliar unit label still integrates.
+    if (!units::FindUnitByText(s.unit))
+        if (uint64_t q = units::QuantityFromUff(h.ordinateDataType))
+            s.axisCodes[{units::kPartQuantity, units::kAxisY}] = q;
     if (!IsNone(h.id[1])) s.text5 = h.id[1];
     double date;
     if (ParseUffDate(h.id[2], date)) s.startTime = date;
@@ -788,7 +798,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                       1);
         head +=
             buf + FormatE(s.startX, 13, 5) + FormatE(s.stepX, 13, 5) + FormatE(0.0, 13, 5) + "\n";
-        const int type = SpecificDataType(s.unit);
+        const int type = SpecificDataType(s);
         head += Record8(17, "Time", "s");
         head += Record8(type, QuantityLabel(type), s.unit);
         head += Record8(0, "NONE", "NONE");

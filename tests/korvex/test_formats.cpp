@@ -353,6 +353,44 @@ TEST_F(Formats, Uff58BinaryAndSingleRoundTrips) {
     }
 }
 
+TEST_F(Formats, Uff58DataTypesAndQuantities) {
+    // The writer takes record 9's type from the quantity code first: a
+    // velocity without a unit text is still a velocity.
+    DataSet in;
+    in.signals.push_back(MakeSignal("", "v", "", 2, 0.5));
+    in.signals[0].axisCodes[{1, 1}] = 70;
+    in.signals.push_back(MakeSignal("", "t", "rpm", 2, 0.5));
+    in.signals.push_back(MakeSignal("", "T", "м/с2", 2, 0.5));  // Russian spelling, same unit
+    const std::string path = Path("types.uff");
+    ASSERT_TRUE(WriteUff58(path, in).ok);
+    const std::string text = Slurp(path);
+    EXPECT_NE(text.find("        11    0    0    0 Velocity             NONE"), std::string::npos);
+    EXPECT_NE(text.find("        19    0    0    0 RPM"), std::string::npos);
+    EXPECT_NE(text.find("        12    0    0    0 Acceleration"), std::string::npos);
+
+    DataSet out;
+    FileResult r = ReadUff58(path, out);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(out.signals.size(), 3u);
+    // The reader brings the quantity back where the unit text cannot tell it.
+    EXPECT_EQ(out.signals[0].axisCodes.at({1, 1}), 70u);
+    // Names differing only in case are two channels, not a repeat.
+    EXPECT_EQ(out.signals[1].name, "t");
+    EXPECT_EQ(out.signals[2].name, "T");
+
+    // Another writer's label for an acceleration: type 12 makes it one.
+    std::string other = text;
+    const std::string velocityLine = "        11    0    0    0 Velocity             NONE";
+    other.replace(other.find(velocityLine), velocityLine.size(),
+                  "        12    0    0    0 Acc                  m/s**2");
+    Spit(path, other);
+    ASSERT_TRUE(ReadUff58(path, out).ok);
+    EXPECT_EQ(out.signals[0].unit, "m/s**2");
+    EXPECT_EQ(out.signals[0].axisCodes.at({1, 1}), 80u);
+    // A unit the host knows decides by itself (its codes are filled on load).
+    EXPECT_EQ(out.signals[1].axisCodes.count({1, 1}), 0u);
+}
+
 TEST_F(Formats, Uff58NamesAndSkippedRecords) {
     auto header = [](const std::string& id1, int functionType, const std::string& entity,
                      int ordinateType, int points, int spacing) {

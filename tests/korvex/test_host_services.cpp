@@ -240,6 +240,10 @@ TEST_F(HostPlugins, ButtonsAndCursorReachExecute) {
     EXPECT_EQ(codes[0] >> 16, static_cast<uint32_t>(c2));
     EXPECT_EQ(codes[1], 0x2FFFFu);
     EXPECT_EQ(app.GetFolder("/Signals/fromWorker").ItemCount(), 2);
+
+    // No command id is the high word of a host event: the plug-in would run
+    // that button on event 0x10210001.
+    for (int k = 0; k < 4000; ++k) ASSERT_NE(app.NewCommandId(), 0x1021);
 }
 
 void ExpectSameSignal(const host::Signal& a, const host::Signal& b, double tol) {
@@ -326,6 +330,57 @@ TEST_F(HostFiles, ExportAndOpenRoundTrip) {
 
     EXPECT_FALSE(h->ExportFolder("/Signals/none", ExportFormat::Quor, dir / "x.quor", &msg));
     EXPECT_NE(msg.find("/Signals/none"), std::string::npos);
+}
+
+TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
+    TempDir dir;
+    host::Signal lower = MakeSignal("b", {1, 2}, 0.5);
+    host::Signal upper = MakeSignal("B", {3, 4}, 0.5);
+    ASSERT_TRUE(app.AddSignal("/Signals/orig", "", lower));
+    ASSERT_TRUE(app.AddSignal("/Signals/orig", "", upper));
+    EXPECT_EQ(upper.Name(), "B");
+
+    std::string msg;
+    for (auto [format, name] :
+         {std::pair{ExportFormat::Quor, "c.quor"}, std::pair{ExportFormat::Uff58, "c.uff"},
+          std::pair{ExportFormat::Uff58Binary, "cb.uff"}}) {
+        ASSERT_TRUE(h->ExportFolder("/Signals/orig", format, dir / name, &msg)) << msg;
+        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir / name));
+        ASSERT_TRUE(f) << h->LastLoadMessage();
+        EXPECT_EQ(f.ItemCount(), 2) << name;
+        EXPECT_EQ(app.GetSignal(f.GetPath() + "/b").GetY(0), 1) << name;
+        EXPECT_EQ(app.GetSignal(f.GetPath() + "/B").GetY(0), 3) << name;
+    }
+    // What the engine files per channel: "b/" and "B/" are two result folders.
+    host::Signal rb = MakeSignal("b.band", {5});
+    host::Signal rB = MakeSignal("B.band", {6});
+    ASSERT_TRUE(app.AddSignal("/Signals/Результаты/orig/b/", rb.Name(), rb));
+    ASSERT_TRUE(app.AddSignal("/Signals/Результаты/orig/B/", rB.Name(), rB));
+    EXPECT_EQ(app.GetFolder("/Signals/Результаты/orig").ItemCount(), 2);
+    EXPECT_EQ(app.GetSignal("/Signals/Результаты/orig/B/B.band").GetY(0), 6);
+
+    // CSV files of one folder compare without case, as the file system may.
+    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Csv, dir / "csv", &msg)) << msg;
+    EXPECT_TRUE(fs::exists(dir / "csv/b.csv"));
+    EXPECT_TRUE(fs::exists(dir / "csv/B (2).csv"));
+
+    // A file whose signal is named like one of its own sub-folders loads
+    // whole, the signal taking the next free name.
+    DataSet clash;
+    clash.signals.resize(2);
+    clash.signals[0].name = "x";
+    clash.signals[0].samples = {1};
+    clash.signals[1].folder = "x";
+    clash.signals[1].name = "y";
+    clash.signals[1].samples = {2};
+    ASSERT_TRUE(WriteQuor(dir / "clash.quor", clash).ok);
+    for (int load = 0; load < 2; ++load) {
+        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir / "clash.quor"));
+        ASSERT_TRUE(f) << h->LastLoadMessage();
+        EXPECT_EQ(f.ItemCount(), 2);
+        EXPECT_EQ(app.GetSignal("/Signals/clash/x (2)").GetY(0), 1);
+        EXPECT_EQ(app.GetSignal("/Signals/clash/x/y").GetY(0), 2);
+    }
 }
 
 TEST_F(HostFiles, BadFilesLeaveTheTreeAsItWas) {

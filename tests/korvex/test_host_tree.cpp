@@ -73,9 +73,14 @@ TEST_F(HostTree, AddSignalCreatesFoldersAndSuffixesTakenNames) {
     host::Signal b = MakeSignal("b", {4});
     host::Signal c = MakeSignal("c", {5});
     ASSERT_TRUE(app.AddSignal("/Signals/Результаты/test", "x", b));
-    ASSERT_TRUE(app.AddSignal("/Signals//Результаты/test/", "X", c));  // names ignore case
+    // Names differing only in case are two entries: a configuration keeps
+    // channels "x" and "X" apart, and so must the tree.
+    ASSERT_TRUE(app.AddSignal("/Signals//Результаты/test/", "X", c));
     EXPECT_EQ(b.Name(), "x (2)");
-    EXPECT_EQ(c.Name(), "X (3)");
+    EXPECT_EQ(c.Name(), "X");
+    EXPECT_EQ(app.GetSignal("/Signals/Результаты/test/X").GetY(0), 5);
+    EXPECT_EQ(app.GetSignal("/Signals/Результаты/test/x").GetY(0), 1);
+    EXPECT_FALSE(app.PathExists("/signals/Результаты/test/x"));
 
     host::Folder f = app.GetFolder("/Signals/Результаты/test/");
     ASSERT_TRUE(f);
@@ -102,6 +107,12 @@ TEST_F(HostTree, AddSignalCreatesFoldersAndSuffixesTakenNames) {
     EXPECT_TRUE(f.GetItem(3).IsFolder());
     EXPECT_EQ(f.GetItem(3).ItemCount(), 1);
     EXPECT_TRUE(app.GetSignal("/Signals/Результаты/test/ch1/ch1.band"));
+    // As the engine files a result: named first, then filed under its name.
+    // An item name with "/" must not leave the result unfiled.
+    host::Signal half = MakeSignal("", {7});
+    ASSERT_TRUE(half.SetName("ch1.1/2X"));
+    ASSERT_TRUE(app.AddSignal("/Signals/Результаты/test/ch1", half.Name(), half));
+    EXPECT_EQ(app.GetSignal("/Signals/Результаты/test/ch1/ch1.1/2X").GetY(0), 7);
 
     // A signal filed twice: the second filing is a copy with its own id.
     ASSERT_TRUE(app.AddSignal("/Signals/other", "", a));
