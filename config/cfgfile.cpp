@@ -16,40 +16,8 @@ constexpr const char* kGeneral = "general";
 constexpr const char* kTest = "test";
 constexpr const char* kChannels = "channels";
 
-std::string Key(const char* format, int i) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, i);
-    return buf;
-}
-
-std::string Key(const char* format, int i, int j) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, i, j);
-    return buf;
-}
-
 const char* Flag(bool b) {
     return b ? "1" : "0";
-}
-
-// A value that is present and not empty; fields keep their value otherwise.
-bool Read(const plat::ProfileFile& ini, const char* section, const std::string& key,
-          std::string& value) {
-    value = ini.GetString(section, key);
-    return !value.empty();
-}
-
-int ReadInt(const plat::ProfileFile& ini, const char* section, const std::string& key) {
-    return plat::AtoI(ini.GetString(section, key));
-}
-
-// The count a file gives for numbered keys, cut to the numbers its keys
-// actually use: a damaged or mistyped count (nChannels=2000000000) must not
-// keep the reader busy for minutes. Keys beyond the count stay unread.
-int ReadCount(const plat::ProfileFile& ini, const char* section, const std::string& key,
-              const std::string& prefix) {
-    const int count = ReadInt(ini, section, key);
-    return count <= 0 ? 0 : std::min(count, ini.NumberedKeyLimit(section, prefix));
 }
 
 bool FileExists(const std::string& path) {
@@ -91,7 +59,8 @@ constexpr const char* kChannelKeys[] = {"cnl%d_type",   "cnl%d_check",      "cnl
 void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
     ini.WriteString(kTest, "nSections", std::to_string(cfg.sections.size()));
     for (size_t i = 0; i < cfg.sections.size(); ++i)
-        ini.WriteString(kTest, Key("section%d", static_cast<int>(i)), cfg.sections[i]->path);
+        ini.WriteString(kTest, plat::ProfileKey("section%d", static_cast<int>(i)),
+                        cfg.sections[i]->path);
 
     ini.WriteString(kChannels, "defOptFFT", ToText(DefaultFftOpt()));
     ini.WriteString(kChannels, "defOptTaho", ToText(DefaultTahoOpt()));
@@ -99,28 +68,29 @@ void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
 
     int p = 0;
     for (const auto& [name, record] : cfg.channels) {
-        ini.WriteString(kChannels, Key("cnl%d_name", p), name);
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_name", p), name);
         if (!record) {
             // Keys another channel left at this index would otherwise be read
             // back as this channel's settings.
-            for (const char* k : kChannelKeys) ini.DeleteKey(kChannels, Key(k, p));
+            for (const char* k : kChannelKeys) ini.DeleteKey(kChannels, plat::ProfileKey(k, p));
             ++p;
             continue;
         }
         const CfgChannel& c = *record;
-        ini.WriteString(kChannels, Key("cnl%d_type", p), std::to_string(c.type));
-        ini.WriteString(kChannels, Key("cnl%d_check", p), Flag(c.check));
-        ini.WriteString(kChannels, Key("cnl%d_show", p), Flag(c.show));
-        ini.WriteString(kChannels, Key("cnl%d_grNum", p), std::to_string(c.grNum));
-        ini.WriteString(kChannels, Key("cnl%d_bDefOptFFT", p), Flag(c.bDefOptFFT));
-        ini.WriteString(kChannels, Key("cnl%d_bDefOptTaho", p), Flag(c.bDefOptTaho));
-        ini.WriteString(kChannels, Key("cnl%d_optFFT", p), ToText(c.fftOpt));
-        ini.WriteString(kChannels, Key("cnl%d_optTaho", p), ToText(c.tahoOpt));
-        ini.WriteString(kChannels, Key("cnl%d_nOpts", p), std::to_string(c.signalOpts.size()));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_type", p), std::to_string(c.type));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_check", p), Flag(c.check));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_show", p), Flag(c.show));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_grNum", p), std::to_string(c.grNum));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_bDefOptFFT", p), Flag(c.bDefOptFFT));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_bDefOptTaho", p), Flag(c.bDefOptTaho));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_optFFT", p), ToText(c.fftOpt));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_optTaho", p), ToText(c.tahoOpt));
+        ini.WriteString(kChannels, plat::ProfileKey("cnl%d_nOpts", p),
+                        std::to_string(c.signalOpts.size()));
         int j = 0;
         for (const auto& [id, opt] : c.signalOpts) {
-            const std::string nameKey = Key("cnl%d_opt%d_name", p, j);
-            const std::string strKey = Key("cnl%d_opt%d_str", p, j);
+            const std::string nameKey = plat::ProfileKey("cnl%d_opt%d_name", p, j);
+            const std::string strKey = plat::ProfileKey("cnl%d_opt%d_str", p, j);
             if (const CCfgProcItem* item = cfg.FindItemById(id)) {
                 ini.WriteString(kChannels, nameKey, item->name);
                 ini.WriteString(kChannels, strKey, ToText(opt));
@@ -146,9 +116,10 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
     cfg.Reset();
 
     std::string v;
-    const int nSections = ReadCount(ini, kTest, "nSections", "section");
+    const int nSections = ini.GetCount(kTest, "nSections", "section");
     for (int i = 0; i < nSections; ++i) {
-        if (!Read(ini, kTest, Key("section%d", i), v) || !FileExists(v)) continue;
+        if (!ini.GetNonEmpty(kTest, plat::ProfileKey("section%d", i), v) || !FileExists(v))
+            continue;
         auto section = std::make_unique<CCfgProcSection>();
         section->path = v;
         cfg.sections.push_back(std::move(section));
@@ -160,32 +131,44 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
     cfg.ResolveRefs(nullptr);
     cfg.frequencyBaseChanged = true;
 
-    if (Read(ini, kChannels, "defOptFFT", v)) ParseFftOpt(v, DefaultFftOpt());
-    if (Read(ini, kChannels, "defOptTaho", v)) ParseTahoOpt(v, DefaultTahoOpt());
+    if (ini.GetNonEmpty(kChannels, "defOptFFT", v)) ParseFftOpt(v, DefaultFftOpt());
+    if (ini.GetNonEmpty(kChannels, "defOptTaho", v)) ParseTahoOpt(v, DefaultTahoOpt());
 
     cfg.channels.clear();
-    const int nChannels = ReadCount(ini, kChannels, "nChannels", "cnl");
+    const int nChannels = ini.GetCount(kChannels, "nChannels", "cnl");
     for (int i = 0; i < nChannels; ++i) {
         std::string name;
         // The first of several equal names wins.
-        if (!Read(ini, kChannels, Key("cnl%d_name", i), name) || cfg.channels.count(name)) continue;
+        if (!ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_name", i), name) ||
+            cfg.channels.count(name))
+            continue;
         auto record = std::make_unique<CfgChannel>();
         CfgChannel& c = *record;
-        if (Read(ini, kChannels, Key("cnl%d_type", i), v)) c.type = plat::AtoI(v);
-        if (Read(ini, kChannels, Key("cnl%d_check", i), v)) c.check = plat::AtoI(v) != 0;
-        if (Read(ini, kChannels, Key("cnl%d_show", i), v)) c.show = plat::AtoI(v) != 0;
-        if (Read(ini, kChannels, Key("cnl%d_grNum", i), v)) c.grNum = plat::AtoI(v);
-        if (Read(ini, kChannels, Key("cnl%d_bDefOptFFT", i), v)) c.bDefOptFFT = plat::AtoI(v) != 0;
-        if (Read(ini, kChannels, Key("cnl%d_bDefOptTaho", i), v))
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_type", i), v))
+            c.type = plat::AtoI(v);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_check", i), v))
+            c.check = plat::AtoI(v) != 0;
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_show", i), v))
+            c.show = plat::AtoI(v) != 0;
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_grNum", i), v))
+            c.grNum = plat::AtoI(v);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_bDefOptFFT", i), v))
+            c.bDefOptFFT = plat::AtoI(v) != 0;
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_bDefOptTaho", i), v))
             c.bDefOptTaho = plat::AtoI(v) != 0;
-        if (Read(ini, kChannels, Key("cnl%d_optFFT", i), v)) ParseFftOpt(v, c.fftOpt);
-        if (Read(ini, kChannels, Key("cnl%d_optTaho", i), v)) ParseTahoOpt(v, c.tahoOpt);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_optFFT", i), v))
+            ParseFftOpt(v, c.fftOpt);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_optTaho", i), v))
+            ParseTahoOpt(v, c.tahoOpt);
 
-        const int nOpts = ReadCount(ini, kChannels, Key("cnl%d_nOpts", i), Key("cnl%d_opt", i));
+        const int nOpts = ini.GetCount(kChannels, plat::ProfileKey("cnl%d_nOpts", i),
+                                       plat::ProfileKey("cnl%d_opt", i));
         for (int j = 0; j < nOpts; ++j) {
             std::string itemName, text;
-            if (!Read(ini, kChannels, Key("cnl%d_opt%d_name", i, j), itemName)) continue;
-            if (!Read(ini, kChannels, Key("cnl%d_opt%d_str", i, j), text)) continue;
+            if (!ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_opt%d_name", i, j), itemName))
+                continue;
+            if (!ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_opt%d_str", i, j), text))
+                continue;
             const CCfgProcItem* item = cfg.FindItemByName(itemName);
             if (!item) continue;  // the item is no longer in the frequency base
             CfgSignalOpt opt = ParseSignalOpt(text, item->id);
@@ -256,11 +239,12 @@ bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
     plat::ProfileFile settings;
     if (!settings.Load(settingsPath, error)) return false;
     std::string v;
-    if (Read(settings, kGeneral, "cfgFile", v)) cfg.cfgFile = v;
-    if (Read(settings, kGeneral, "srcFileKorvex", v)) cfg.srcFileKorvex = v;
-    if (Read(settings, kGeneral, "srcFileDir", v)) cfg.srcFileDir = v;
-    if (Read(settings, kGeneral, "dstDir", v)) cfg.dstDir = v;
-    if (Read(settings, kGeneral, "bCloseProgrDlg", v)) cfg.bCloseProgrDlg = plat::AtoI(v) != 0;
+    if (settings.GetNonEmpty(kGeneral, "cfgFile", v)) cfg.cfgFile = v;
+    if (settings.GetNonEmpty(kGeneral, "srcFileKorvex", v)) cfg.srcFileKorvex = v;
+    if (settings.GetNonEmpty(kGeneral, "srcFileDir", v)) cfg.srcFileDir = v;
+    if (settings.GetNonEmpty(kGeneral, "dstDir", v)) cfg.dstDir = v;
+    if (settings.GetNonEmpty(kGeneral, "bCloseProgrDlg", v))
+        cfg.bCloseProgrDlg = plat::AtoI(v) != 0;
     cfg.report.LoadDialogKeys(settings);
 
     // The programs always come from the file the configuration came from,

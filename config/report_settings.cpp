@@ -23,32 +23,6 @@ std::string Fmt(const char* format, double v) {
     return buf;
 }
 
-std::string Key(const char* format, int i) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, i);
-    return buf;
-}
-
-std::string Key(const char* format, int i, int j) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, i, j);
-    return buf;
-}
-
-// A value that is present and not empty; the field keeps its value otherwise.
-bool Read(const plat::ProfileFile& ini, const char* section, const std::string& key,
-          std::string& value) {
-    value = ini.GetString(section, key);
-    return !value.empty();
-}
-
-// The count of numbered keys, cut to the numbers the file's keys use, so
-// that a damaged count does not keep the reader busy for minutes.
-int ReadCount(const plat::ProfileFile& ini, const std::string& key, const std::string& prefix) {
-    const int count = plat::AtoI(ini.GetString(kReportSection, key));
-    return count <= 0 ? 0 : std::min(count, ini.NumberedKeyLimit(kReportSection, prefix));
-}
-
 // Blanks and tabs only: names may legitimately hold other characters.
 std::string TrimBlanks(std::string_view s) {
     size_t b = s.find_first_not_of(" \t");
@@ -91,10 +65,10 @@ void ReportSettings::SaveDialogKeys(plat::ProfileFile& ini) const {
 
 void ReportSettings::LoadDialogKeys(const plat::ProfileFile& ini) {
     std::string v;
-    if (Read(ini, kDlgSection, "repFile", v)) reportFile = v;
+    if (ini.GetNonEmpty(kDlgSection, "repFile", v)) reportFile = v;
 
     dlgRect = ReportRect{};
-    if (Read(ini, kDlgSection, "dlgRect", v)) {
+    if (ini.GetNonEmpty(kDlgSection, "dlgRect", v)) {
         plat::KeyValues kv = plat::SplitKeyValues(v);
         ReportRect r{plat::KvInt(kv, "left"), plat::KvInt(kv, "top"), plat::KvInt(kv, "right"),
                      plat::KvInt(kv, "bottom")};
@@ -102,14 +76,14 @@ void ReportSettings::LoadDialogKeys(const plat::ProfileFile& ini) {
         if (r.bottom < r.top) std::swap(r.top, r.bottom);
         if (!r.IsEmpty()) dlgRect = r;
     }
-    if (Read(ini, kDlgSection, "dlgColWidth", v)) {
+    if (ini.GetNonEmpty(kDlgSection, "dlgColWidth", v)) {
         plat::KeyValues kv = plat::SplitKeyValues(v);
-        for (int i = 0; i < 5; ++i) colWidth[i] = plat::KvInt(kv, Key("c%d", i));
+        for (int i = 0; i < 5; ++i) colWidth[i] = plat::KvInt(kv, plat::ProfileKey("c%d", i));
     }
-    if (Read(ini, kDlgSection, "fontSize", v)) fontSize = plat::AtoI(v);
-    if (Read(ini, kDlgSection, "bNewPage", v)) bNewPage = plat::AtoI(v) != 0;
-    if (Read(ini, kDlgSection, "bLandscape", v)) bLandscape = plat::AtoI(v) != 0;
-    if (Read(ini, kDlgSection, "bOpenReport", v)) bOpenReport = plat::AtoI(v) != 0;
+    if (ini.GetNonEmpty(kDlgSection, "fontSize", v)) fontSize = plat::AtoI(v);
+    if (ini.GetNonEmpty(kDlgSection, "bNewPage", v)) bNewPage = plat::AtoI(v) != 0;
+    if (ini.GetNonEmpty(kDlgSection, "bLandscape", v)) bLandscape = plat::AtoI(v) != 0;
+    if (ini.GetNonEmpty(kDlgSection, "bOpenReport", v)) bOpenReport = plat::AtoI(v) != 0;
 }
 
 void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
@@ -119,16 +93,19 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
     for (size_t i = 0; i < programs.size(); ++i) {
         const ReportProgram& p = programs[i];
         int pi = static_cast<int>(i);
-        ini.WriteString(kReportSection, Key("prog%d_name", pi), p.name);
-        ini.WriteString(kReportSection, Key("prog%d_cnl", pi), p.featureChannel);
-        ini.WriteString(kReportSection, Key("prog%d_nPnts", pi), std::to_string(p.modes.size()));
+        ini.WriteString(kReportSection, plat::ProfileKey("prog%d_name", pi), p.name);
+        ini.WriteString(kReportSection, plat::ProfileKey("prog%d_cnl", pi), p.featureChannel);
+        ini.WriteString(kReportSection, plat::ProfileKey("prog%d_nPnts", pi),
+                        std::to_string(p.modes.size()));
         for (size_t j = 0; j < p.modes.size(); ++j) {
             const ReportMode& m = p.modes[j];
             int mj = static_cast<int>(j);
-            ini.WriteString(kReportSection, Key("prog%dpnt%d_name", pi, mj), m.name);
-            ini.WriteString(kReportSection, Key("prog%dpnt%d_value", pi, mj), Fmt("%.6f", m.value));
-            ini.WriteString(kReportSection, Key("prog%dpnt%d_range", pi, mj), Fmt("%.6f", m.range));
-            ini.WriteString(kReportSection, Key("prog%dpnt%d_time", pi, mj),
+            ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_name", pi, mj), m.name);
+            ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_value", pi, mj),
+                            Fmt("%.6f", m.value));
+            ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_range", pi, mj),
+                            Fmt("%.6f", m.range));
+            ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_time", pi, mj),
                             Fmt("%.1f", m.duration));
         }
     }
@@ -137,20 +114,24 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
 
 void ReportSettings::LoadPrograms(const plat::ProfileFile& ini) {
     programs.clear();
-    const int count = ReadCount(ini, "nPrograms", "prog");
+    const int count = ini.GetCount(kReportSection, "nPrograms", "prog");
     for (int i = 0; i < count; ++i) {
         ReportProgram p;
-        p.name = ini.GetString(kReportSection, Key("prog%d_name", i));
+        p.name = ini.GetString(kReportSection, plat::ProfileKey("prog%d_name", i));
         if (p.name.empty()) continue;
-        p.featureChannel = ini.GetString(kReportSection, Key("prog%d_cnl", i));
-        const int modes = ReadCount(ini, Key("prog%d_nPnts", i), Key("prog%dpnt", i));
+        p.featureChannel = ini.GetString(kReportSection, plat::ProfileKey("prog%d_cnl", i));
+        const int modes = ini.GetCount(kReportSection, plat::ProfileKey("prog%d_nPnts", i),
+                                       plat::ProfileKey("prog%dpnt", i));
         for (int j = 0; j < modes; ++j) {
             ReportMode m;
-            m.name = ini.GetString(kReportSection, Key("prog%dpnt%d_name", i, j));
+            m.name = ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_name", i, j));
             if (m.name.empty()) continue;
-            m.value = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_value", i, j)));
-            m.range = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_range", i, j)));
-            m.duration = plat::AtoF(ini.GetString(kReportSection, Key("prog%dpnt%d_time", i, j)));
+            m.value = plat::AtoF(
+                ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_value", i, j)));
+            m.range = plat::AtoF(
+                ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_range", i, j)));
+            m.duration = plat::AtoF(
+                ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_time", i, j)));
             p.modes.push_back(std::move(m));
         }
         programs.push_back(std::move(p));

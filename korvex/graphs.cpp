@@ -7,16 +7,8 @@ namespace korvex {
 
 using plat::DispResult;
 using plat::InvokeKind;
+using plat::SetResult;
 using plat::Variant;
-
-namespace {
-
-template <class T>
-void SetResult(Variant* result, T&& v) {
-    if (result) *result = Variant(std::forward<T>(v));
-}
-
-}  // namespace
 
 GraphService::Graph* GraphService::FindGraph(int id) {
     for (Graph& g : graphs_)

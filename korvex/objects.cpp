@@ -11,14 +11,10 @@ namespace korvex {
 
 using plat::DispResult;
 using plat::InvokeKind;
+using plat::SetResult;
 using plat::Variant;
 
 namespace {
-
-template <class T>
-void SetResult(Variant* result, T&& v) {
-    if (result) *result = Variant(std::forward<T>(v));
-}
 
 bool ArgText(const Variant& v, std::string& out) {
     // Objects and empty variants are no texts here.

@@ -225,6 +225,12 @@ DispResult Invoke(IDispatchObject* obj, int dispId, InvokeKind kind, Variant* re
     return obj->Invoke(dispId, kind, std::span<Variant>(args.data(), args.size()), result);
 }
 
+// For implementers: stores a call's result when the caller asked for one.
+template <class T>
+void SetResult(Variant* result, T&& v) {
+    if (result) *result = Variant(std::forward<T>(v));
+}
+
 const char* DispResultText(DispResult r);
 
 }  // namespace plat

@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
 
+#include "platform/keyvalue.h"
 #include "platform/text.h"
 
 namespace plat {
@@ -397,6 +399,30 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
         ::close(dfd);
     }
     return true;
+}
+
+bool ProfileFile::GetNonEmpty(std::string_view section, std::string_view key,
+                              std::string& value) const {
+    value = GetString(section, key);
+    return !value.empty();
+}
+
+int ProfileFile::GetCount(std::string_view section, std::string_view countKey,
+                          std::string_view prefix) const {
+    const int count = AtoI(GetString(section, countKey));
+    return count <= 0 ? 0 : std::min(count, NumberedKeyLimit(section, prefix));
+}
+
+std::string ProfileKey(const char* format, int i) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, i);
+    return buf;
+}
+
+std::string ProfileKey(const char* format, int i, int j) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, i, j);
+    return buf;
 }
 
 }  // namespace plat

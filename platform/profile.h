@@ -58,6 +58,15 @@ class ProfileFile {
     // stop where the file ends, whatever count the file claims.
     int NumberedKeyLimit(std::string_view section, std::string_view prefix) const;
 
+    // A value that is present and not empty; false leaves the caller's field
+    // as it was.
+    bool GetNonEmpty(std::string_view section, std::string_view key, std::string& value) const;
+    // The count stored under countKey for keys numbered after prefix, cut to
+    // the numbers the file's keys actually use: a damaged count
+    // (nChannels=2000000000) must not keep a reader busy for minutes.
+    int GetCount(std::string_view section, std::string_view countKey,
+                 std::string_view prefix) const;
+
   private:
     struct Line {
         Line() = default;
@@ -84,6 +93,10 @@ class ProfileFile {
     std::vector<Section> sections_;
     std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first section
 };
+
+// Numbered key names: ProfileKey("cnl%d_name", 3) is "cnl3_name".
+std::string ProfileKey(const char* format, int i);
+std::string ProfileKey(const char* format, int i, int j);
 
 // Single reads and writes in the manner of the platform's private-profile
 // calls; each loads the file, and a write saves it back atomically.
