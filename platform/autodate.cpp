@@ -31,20 +31,25 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
 
 const int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);  // 1899-12-30 relative to 1970
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 }  // namespace
 
 bool ToAutomationDate(const DateTime& dt, double& out) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (dt.year < 100 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1) return false;
+    if (dt.year < 100 || dt.year > 9999 || dt.month < 1 || dt.month > 12 || dt.day < 1)
+        return false;
     int dim = kDays[dt.month - 1] + (dt.month == 2 && IsLeap(dt.year) ? 1 : 0);
     if (dt.day > dim || dt.hour < 0 || dt.hour > 23 || dt.minute < 0 || dt.minute > 59 ||
         dt.second < 0 || dt.second > 59 || dt.millisecond < 0 || dt.millisecond > 999)
         return false;
-    int64_t days = DaysFromCivil(dt.year, static_cast<unsigned>(dt.month),
-                                 static_cast<unsigned>(dt.day)) - kEpochOffset;
-    double frac = (dt.hour * 3600.0 + dt.minute * 60.0 + dt.second + dt.millisecond / 1000.0) / 86400.0;
+    int64_t days =
+        DaysFromCivil(dt.year, static_cast<unsigned>(dt.month), static_cast<unsigned>(dt.day)) -
+        kEpochOffset;
+    double frac =
+        (dt.hour * 3600.0 + dt.minute * 60.0 + dt.second + dt.millisecond / 1000.0) / 86400.0;
     // Before the epoch the day counts down but the time of day still counts
     // up: -1.25 is 29 December 1899, 06:00.
     out = days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
@@ -77,8 +82,13 @@ double AutomationDateFromUnix(int64_t unixSeconds, bool localTime) {
         localtime_r(&t, &tm);
     else
         gmtime_r(&t, &tm);
-    DateTime dt{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                tm.tm_sec > 59 ? 59 : tm.tm_sec, 0};
+    DateTime dt{tm.tm_year + 1900,
+                tm.tm_mon + 1,
+                tm.tm_mday,
+                tm.tm_hour,
+                tm.tm_min,
+                tm.tm_sec > 59 ? 59 : tm.tm_sec,
+                0};
     double d = 0;
     ToAutomationDate(dt, d);
     return d;

@@ -19,7 +19,7 @@ namespace plat {
 // Intrusive reference count. Objects are created with MakeObj and live as
 // long as some ObjPtr holds them.
 class RefCounted {
-public:
+  public:
     RefCounted() = default;
     RefCounted(const RefCounted&) = delete;
     RefCounted& operator=(const RefCounted&) = delete;
@@ -31,14 +31,14 @@ public:
     }
     int RefCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
 
-private:
+  private:
     mutable std::atomic<int> refs_{0};
 };
 
 // Owning handle: destroying (or resetting) the handle is the release.
 template <class T>
 class ObjPtr {
-public:
+  public:
     ObjPtr() noexcept = default;
     ObjPtr(std::nullptr_t) noexcept {}
     explicit ObjPtr(T* p) noexcept : p_(p) {
@@ -47,11 +47,11 @@ public:
     ObjPtr(const ObjPtr& o) noexcept : ObjPtr(o.p_) {}
     ObjPtr(ObjPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ObjPtr(const ObjPtr<U>& o) noexcept : ObjPtr(static_cast<T*>(o.get())) {}
+    requires std::is_convertible_v<U*, T*> ObjPtr(const ObjPtr<U>& o)
+    noexcept : ObjPtr(static_cast<T*>(o.get())) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ObjPtr(ObjPtr<U>&& o) noexcept : p_(o.detach()) {}
+    requires std::is_convertible_v<U*, T*> ObjPtr(ObjPtr<U>&& o)
+    noexcept : p_(o.detach()) {}
     ~ObjPtr() { reset(); }
 
     ObjPtr& operator=(ObjPtr o) noexcept {
@@ -71,7 +71,7 @@ public:
     // Hands the reference over to another handle (used by converting moves).
     T* detach() noexcept { return std::exchange(p_, nullptr); }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
@@ -99,7 +99,7 @@ enum class DispResult : int {
 };
 
 class IDispatchObject : public RefCounted {
-public:
+  public:
     // args are in natural order (first argument first). result may be null
     // when the caller does not want one.
     virtual DispResult Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
@@ -113,12 +113,12 @@ enum class VarType : uint8_t { Empty, Bool, Int32, Int64, UInt64, Double, Text, 
 // The value carried by a dispatch call. Scalars are stored inline: building a
 // variant from a number never allocates.
 class Variant {
-public:
+  public:
     Variant() noexcept = default;
     Variant(bool v) noexcept : v_(v) {}
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    Variant(T v) noexcept {
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) Variant(T v)
+    noexcept {
         if constexpr (std::is_signed_v<T> && sizeof(T) <= 4)
             v_ = static_cast<int32_t>(v);
         else if constexpr (std::is_signed_v<T>)
@@ -133,8 +133,8 @@ public:
     Variant(const char* v) : v_(std::string(v ? v : "")) {}
     Variant(DispPtr v) noexcept : v_(std::move(v)) {}
     template <class T>
-        requires std::is_base_of_v<IDispatchObject, T>
-    Variant(ObjPtr<T> v) noexcept : v_(DispPtr(std::move(v))) {}
+    requires std::is_base_of_v<IDispatchObject, T> Variant(ObjPtr<T> v)
+    noexcept : v_(DispPtr(std::move(v))) {}
 
     // A by-reference slot: the callee writes its out value into *slot.
     static Variant ByRef(Variant& slot) noexcept {
@@ -209,7 +209,7 @@ public:
         return std::get_if<T>(&v_);
     }
 
-private:
+  private:
     // Order matches VarType.
     std::variant<std::monostate, bool, int32_t, int64_t, uint64_t, double, std::string, DispPtr,
                  Variant*>
@@ -218,8 +218,7 @@ private:
 
 // Calls obj with the given arguments laid out on the stack.
 template <class... A>
-DispResult Invoke(IDispatchObject* obj, int dispId, InvokeKind kind, Variant* result,
-                  A&&... a) {
+DispResult Invoke(IDispatchObject* obj, int dispId, InvokeKind kind, Variant* result, A&&... a) {
     if (!obj) return DispResult::Failed;
     std::array<Variant, sizeof...(A)> args{Variant(std::forward<A>(a))...};
     return obj->Invoke(dispId, kind, std::span<Variant>(args.data(), args.size()), result);

@@ -30,7 +30,9 @@ std::string KvText(const KeyValues& kv, const std::string& key) {
 namespace {
 
 std::string_view SkipBlanksAndPlus(std::string_view s, bool& negative) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    };
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
     negative = false;
     if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
@@ -71,10 +73,16 @@ double AtoF(std::string_view text) {
     return negative ? -v : v;
 }
 
-int KvInt(const KeyValues& kv, const std::string& key) { return AtoI(KvText(kv, key)); }
+int KvInt(const KeyValues& kv, const std::string& key) {
+    return AtoI(KvText(kv, key));
+}
 
-double KvDouble(const KeyValues& kv, const std::string& key) { return AtoF(KvText(kv, key)); }
+double KvDouble(const KeyValues& kv, const std::string& key) {
+    return AtoF(KvText(kv, key));
+}
 
-bool KvBool(const KeyValues& kv, const std::string& key) { return KvInt(kv, key) != 0; }
+bool KvBool(const KeyValues& kv, const std::string& key) {
+    return KvInt(kv, key) != 0;
+}
 
 }  // namespace plat

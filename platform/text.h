@@ -20,7 +20,9 @@ bool FitsCp1251(std::string_view utf8);
 // letters (Ё/ё included), as the ANSI comparison of the Windows Cyrillic
 // locale does. Returns <0, 0, >0.
 int CompareNoCase(std::string_view a, std::string_view b);
-inline bool EqualNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+    return CompareNoCase(a, b) == 0;
+}
 // Lower-case form used by the comparison (for keys of case-insensitive maps).
 std::string FoldCase(std::string_view s);
 

@@ -86,14 +86,14 @@ inline constexpr int ItemKindSignal = 2;
 inline constexpr int WindowTypeGraph = 1;
 
 class Object {
-public:
+  public:
     Object() = default;
     explicit Object(plat::DispPtr p) : p_(std::move(p)) {}
     explicit operator bool() const { return static_cast<bool>(p_); }
     const plat::DispPtr& Disp() const { return p_; }
     void Reset() { p_.reset(); }
 
-protected:
+  protected:
     // A value call; false when the host refused it.
     template <class... A>
     bool Call(int dispId, plat::InvokeKind kind, plat::Variant* result, A&&... a) const {
@@ -124,7 +124,7 @@ protected:
 };
 
 class Signal : public Object {
-public:
+  public:
     using Object::Object;
     int PointCount() const { return Get(id::PointCount).AsInt32(); }
     bool SetPointCount(int n) const { return Put(id::PointCount, n); }
@@ -163,7 +163,7 @@ public:
 };
 
 class Item : public Object {
-public:
+  public:
     using Object::Object;
     int ItemCount() const { return Get(id::ItemCount).AsInt32(); }
     int GetItemKind() const { return MethodValue(id::GetItemKind).AsInt32(); }
@@ -173,7 +173,7 @@ public:
 };
 
 class Folder : public Object {
-public:
+  public:
     using Object::Object;
     int ItemCount() const { return Get(id::ItemCount).AsInt32(); }
     Item GetItem(int index) const { return Item(MethodValue(id::GetItem, index).AsObject()); }
@@ -181,9 +181,11 @@ public:
 };
 
 class Operator : public Object {
-public:
+  public:
     using Object::Object;
-    bool SetParameters(const std::string& params) const { return Method(id::SetParameters, params); }
+    bool SetParameters(const std::string& params) const {
+        return Method(id::SetParameters, params);
+    }
     bool SetParameter(const std::string& key, double value) const {
         return Method(id::SetParameter, key, value);
     }
@@ -194,7 +196,7 @@ public:
 };
 
 class GraphService : public Object {
-public:
+  public:
     using Object::Object;
     int NewGraphWindow() const { return MethodValue(id::NewGraphWindow).AsInt32(); }
     int GraphCount(int window) const { return MethodValue(id::GraphCount, window).AsInt32(); }
@@ -227,7 +229,7 @@ public:
 
 // The host application: the one connection the plug-in holds.
 class App : public Object {
-public:
+  public:
     using Object::Object;
     plat::DispPtr OpenDataFile(const std::string& path) const {
         return MethodValue(id::OpenDataFile, path).AsObject();

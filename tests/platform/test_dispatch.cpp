@@ -20,13 +20,17 @@ void* operator new(std::size_t n) {
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
 class Probe : public IDispatchObject {
-public:
+  public:
     explicit Probe(int* destroyed = nullptr) : destroyed_(destroyed) {}
     ~Probe() override {
         if (destroyed_) ++*destroyed_;
@@ -42,7 +46,8 @@ public:
             return DispResult::Ok;
         }
         if (id == 46) {  // writes through a by-reference slot
-            if (args.size() != 2 || !args[1].SetRef(Variant(12.25))) return DispResult::TypeMismatch;
+            if (args.size() != 2 || !args[1].SetRef(Variant(12.25)))
+                return DispResult::TypeMismatch;
             return DispResult::Ok;
         }
         return DispResult::MemberNotFound;
@@ -51,7 +56,7 @@ public:
     InvokeKind lastKind = InvokeKind::Method;
     size_t lastCount = 0;
 
-private:
+  private:
     int* destroyed_;
 };
 

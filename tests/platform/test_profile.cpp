@@ -6,44 +6,23 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "platform/datafolder.h"
 #include "platform/profile.h"
+#include "test_util.h"
 
 using namespace plat;
 namespace fs = std::filesystem;
 
 namespace {
 
+using testutil::ReadBytes;
+using testutil::WriteBytes;
+
 class Profile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vantrel-profile-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    static void WriteBytes(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-    static std::string ReadBytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    size_t FileCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
-    }
-
-    fs::path dir_;
+    testutil::TempDir dir_{"profile"};
 };
 
 }  // namespace
@@ -90,9 +69,9 @@ TEST_F(Profile, ReadsNamesCaseInsensitivelyAndValuesTrimmedAndUnquoted) {
 
 TEST_F(Profile, ReadsLfOnlyFilesAndLongValuesWhole) {
     std::string longValue(5000, 'v');
-    WriteBytes(Path("lf.ini"), "[a]\nk=1\nlong=" + longValue + "\n[b]\nk=2");
+    WriteBytes(dir_.Path("lf.ini"), "[a]\nk=1\nlong=" + longValue + "\n[b]\nk=2");
     ProfileFile f;
-    ASSERT_TRUE(f.Load(Path("lf.ini")));
+    ASSERT_TRUE(f.Load(dir_.Path("lf.ini")));
     EXPECT_EQ(f.GetString("a", "k"), "1");
     EXPECT_EQ(f.GetString("a", "long"), longValue);
     EXPECT_EQ(f.GetString("b", "k"), "2");
@@ -175,16 +154,16 @@ TEST_F(Profile, DeletesKeysAndSections) {
 TEST_F(Profile, LoadOfMissingFileIsEmptyAndOfFolderFails) {
     ProfileFile f;
     f.Parse("[x]\r\na=1\r\n");
-    EXPECT_TRUE(f.Load(Path("missing.ini")));
+    EXPECT_TRUE(f.Load(dir_.Path("missing.ini")));
     EXPECT_FALSE(f.HasSection("x"));
     std::string error;
-    EXPECT_FALSE(f.Load(dir_.string(), &error));
+    EXPECT_FALSE(f.Load(dir_.path().string(), &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ProfileGetString(Path("missing.ini"), "x", "a", "def"), "def");
+    EXPECT_EQ(ProfileGetString(dir_.Path("missing.ini"), "x", "a", "def"), "def");
 }
 
 TEST_F(Profile, FreeFunctionsWriteThroughTheFile) {
-    const std::string path = Path("single.ini");
+    const std::string path = dir_.Path("single.ini");
     WriteBytes(path, "; mine\n[S]\nA=1\n");
     EXPECT_TRUE(ProfileWriteString(path, "s", "a", "Тест"));
     EXPECT_TRUE(ProfileWriteString(path, "t", "b", "2"));
@@ -193,11 +172,11 @@ TEST_F(Profile, FreeFunctionsWriteThroughTheFile) {
     EXPECT_EQ(ProfileGetString(path, "S", "A", "", &found), "Тест");
     EXPECT_TRUE(found);
     // A folder in place of the file: nothing is written.
-    EXPECT_FALSE(ProfileWriteString(dir_.string(), "s", "a", "1"));
+    EXPECT_FALSE(ProfileWriteString(dir_.path().string(), "s", "a", "1"));
 }
 
 TEST_F(Profile, SaveReplacesAtomicallyAndLeavesOldFileOnFailure) {
-    const std::string path = Path("target.ini");
+    const std::string path = dir_.Path("target.ini");
     WriteBytes(path, "[old]\r\nk=1\r\n");
     ::chmod(path.c_str(), 0640);
     ProfileFile f;
@@ -206,7 +185,7 @@ TEST_F(Profile, SaveReplacesAtomicallyAndLeavesOldFileOnFailure) {
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);  // permissions survive the replacement
-    EXPECT_EQ(FileCount(), 1u);
+    EXPECT_EQ(dir_.FileCount(), 1u);
 
     // A full disk in the middle of the write: the file size limit makes
     // write() fail the same way.
@@ -225,22 +204,22 @@ TEST_F(Profile, SaveReplacesAtomicallyAndLeavesOldFileOnFailure) {
     EXPECT_FALSE(saved);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
+    EXPECT_EQ(dir_.FileCount(), 1u);  // no temporary file left behind
 
     // The target is a folder: the rename fails and nothing is left over.
-    fs::create_directories(dir_ / "sub" / "inner");
-    EXPECT_FALSE(f.Save(Path("sub")));
-    EXPECT_TRUE(fs::is_directory(dir_ / "sub" / "inner"));
-    EXPECT_EQ(FileCount(), 2u);
+    fs::create_directories(dir_.path() / "sub" / "inner");
+    EXPECT_FALSE(f.Save(dir_.Path("sub")));
+    EXPECT_TRUE(fs::is_directory(dir_.path() / "sub" / "inner"));
+    EXPECT_EQ(dir_.FileCount(), 2u);
 
     // A folder that does not exist.
-    EXPECT_FALSE(f.Save(Path("nowhere/x.ini")));
+    EXPECT_FALSE(f.Save(dir_.Path("nowhere/x.ini")));
 
     // A read-only folder (root may write anyway, so only checked otherwise).
     if (::geteuid() != 0) {
-        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(f.Save(path));
-        fs::permissions(dir_, fs::perms::owner_all);
+        fs::permissions(dir_.path(), fs::perms::owner_all);
         EXPECT_EQ(ReadBytes(path), before);
     }
 }

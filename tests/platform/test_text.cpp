@@ -21,7 +21,9 @@ TEST(Text, Cp1251KnownCharacters) {
     EXPECT_EQ(Utf8ToCp1251("Ёё№"), "\xA8\xB8\xB9");
     EXPECT_EQ(Cp1251ToUtf8("\xC0\xFF"), "Ая");
     // Characters 1251 cannot hold, and malformed UTF-8, become '?'.
-    EXPECT_EQ(Utf8ToCp1251("a€b"), "a\x88" "b");
+    EXPECT_EQ(Utf8ToCp1251("a€b"),
+              "a\x88"
+              "b");
     EXPECT_EQ(Utf8ToCp1251("日本"), "??");
     EXPECT_EQ(Utf8ToCp1251("x\xFFy"), "x?y");
     EXPECT_TRUE(FitsCp1251("Режим µ"));

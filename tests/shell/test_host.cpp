@@ -20,7 +20,7 @@ struct Call {
 };
 
 class Recorder : public IDispatchObject {
-public:
+  public:
     DispResult Invoke(int id, InvokeKind kind, std::span<Variant> args, Variant* result) override {
         Call c{id, kind, {}, {}};
         for (auto& a : args) {
