@@ -10,7 +10,6 @@
 //
 //   bench_engine [SECONDS]     a shorter data set for a quick run
 
-#include <fftw3.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
+#include "bench_util.h"
 #include "config/cfgproc.h"
 #include "korvex/dsp.h"
 #include "korvex/host.h"
@@ -33,7 +33,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Seconds;
 
 constexpr double kRate = 25600.0;
 constexpr int kChannels = 8;
@@ -41,10 +42,6 @@ constexpr int kN = 4096;
 constexpr char kSet[] = "bench";
 constexpr char kShaft[] = "Shaft";
 constexpr int kWindow = 3;  // Hanning
-
-double Seconds(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double>(b - a).count();
-}
 
 double PeakMegabytes() {
     rusage u{};
@@ -198,26 +195,16 @@ Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, in
         korvex::Tacho(tachoSig->SamplesLocked(), 0.0, 1.0 / kRate, tp, tacho);
     }
 
-    std::vector<double> window(kN);
+    bench::Direct direct(kN);
     double sum = 0.0, sumSq = 0.0;
-    for (int i = 0; i < kN; ++i) {
-        window[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kN);
-        sum += window[i];
-        sumSq += window[i] * window[i];
+    for (double w : direct.window) {
+        sum += w;
+        sumSq += w * w;
     }
-    const double scale2 = 2.0 / (sum * sum);
     const double rmscoef = 1.0 / std::sqrt(kN * sumSq / (sum * sum));
     const double df = kRate / kN;
     const int lines = kN / 2 + 1;
-
-    double* in = fftw_alloc_real(kN);
-    fftw_complex* out = fftw_alloc_complex(lines);
-    fftw_plan plan;
-    {
-        std::lock_guard lock(korvex::FftwPlannerMutex());
-        plan = fftw_plan_dft_r2c_1d(kN, in, out, FFTW_ESTIMATE);
-    }
-    std::vector<double> power(lines);
+    std::vector<double>& power = direct.power;
 
     for (int c = 0; c < kChannels; ++c) {
         const auto sig =
@@ -230,10 +217,7 @@ Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, in
         for (size_t k = 0; k < blocks; ++k) {
             const size_t o = k * step;
             const double f = ValueAt(tacho, static_cast<double>(o + kN / 2) / kRate);
-            for (int i = 0; i < kN; ++i) in[i] = x[o + i] * window[i];
-            fftw_execute(plan);
-            for (int i = 0; i < lines; ++i)
-                power[i] = (out[i][0] * out[i][0] + out[i][1] * out[i][1]) * scale2;
+            direct.Run(x.data() + o);
             power[lines - 1] *= 0.5;
             for (size_t b = 0; b < bands.size(); ++b) {
                 const BandDef& d = bands[b];
@@ -274,12 +258,6 @@ Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, in
             }
         }
     }
-    {
-        std::lock_guard lock(korvex::FftwPlannerMutex());
-        fftw_destroy_plan(plan);
-    }
-    fftw_free(in);
-    fftw_free(out);
     return ref;
 }
 

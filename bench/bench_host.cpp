@@ -2,81 +2,20 @@
 // GetY against an array read, and ExtractBlock plus one "АвтоСпектр" run
 // against the same FFTW calls made directly.
 
-#include <fftw3.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <random>
 #include <vector>
 
+#include "bench_util.h"
 #include "korvex/dsp.h"
 #include "korvex/host.h"
+#include "processing/strings.h"
 #include "shell/host.h"
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double Micros(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double, std::micro>(b - a).count();
-}
-
-// The engine's parameter string for the spectrum operator.
-constexpr const char* kSpectrumParams =
-    "kindFunc=2, numPoints=4096, nBlocks=1, nLines=0, typeWindow=1, ofsNextBlock=4096, "
-    "typeMagnitude=1, type=0, method=0, isMO=0, isCorrectFunc=0, isMonFase=0, isFill0=0, "
-    "isUseStartX=0, fMaxVal=0, fLog=0, fPrSpec=0, f3D=0, fSwapXZ=0, iStandart=1, fFlt=0, "
-    "fQual=6, blkSize=1, blkOfs=1, minFreq=0, maxFreq=1000, log_kind=0, log_OpZn=2e-005, "
-    "log_fOpZn=0, prs_kind=1, prs_loFreq=1, prs_s2n=100, prs_fCorr=0, prs_strCorr=, "
-    "prs_typeCorr=0";
-
-// Hanning window, r2c and power on a block of the source array.
-struct Direct {
-    int n;
-    std::vector<double> window;
-    double scale;
-    double* in;
-    fftw_complex* out;
-    fftw_plan plan;
-    std::vector<double> power;
-
-    explicit Direct(int size) : n(size), window(size), power(size / 2 + 1) {
-        double sum = 0;
-        for (int i = 0; i < n; ++i) {
-            window[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / n);
-            sum += window[i];
-        }
-        scale = 2.0 / (sum * sum);
-        in = fftw_alloc_real(n);
-        out = fftw_alloc_complex(n / 2 + 1);
-        std::lock_guard lock(korvex::FftwPlannerMutex());
-        plan = fftw_plan_dft_r2c_1d(n, in, out, FFTW_ESTIMATE);
-    }
-    ~Direct() {
-        {
-            std::lock_guard lock(korvex::FftwPlannerMutex());
-            fftw_destroy_plan(plan);
-        }
-        fftw_free(in);
-        fftw_free(out);
-    }
-    void Run(const double* x) {
-        for (int i = 0; i < n; ++i) in[i] = x[i] * window[i];
-        fftw_execute(plan);
-        for (int k = 0; k <= n / 2; ++k)
-            power[k] = (out[k][0] * out[k][0] + out[k][1] * out[k][1]) * scale;
-    }
-};
-
-}  // namespace
+using bench::Clock;
+using bench::Direct;
+using bench::Median;
+using bench::Micros;
 
 int main() {
     auto host = korvex::CreateHost();
@@ -131,7 +70,7 @@ int main() {
 
     // ExtractBlock + operator run against direct FFTW on the source array.
     std::printf("ExtractBlock + АвтоСпектр (Hanning) against direct FFTW, median per block\n");
-    op.SetParameters(kSpectrumParams);
+    op.SetParameters(ordstr::kSpectrumParams);  // the engine's own string
     op.SetParameter("typeWindow", 3.0);
     bool slow = false;
     for (int n : {4096, 65536}) {

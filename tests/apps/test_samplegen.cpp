@@ -3,15 +3,14 @@
 
 #include <fftw3.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <numbers>
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
 #include "korvex/formats.h"
+#include "test_util.h"
 
 namespace {
 
@@ -160,10 +159,8 @@ TEST(SampleGen, MeshGrowsWithSpeedAndTheFileReadsBack) {
     EXPECT_NEAR(samplegen::OutputShaftHz(s, 0.0), 10.0 * 23.0 / 61.0, 1e-12);
 
     s.duration = 0.25;
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("vantrel_samplegen_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "gearbox.quor").string();
+    const testutil::TempDir dir("samplegen");
+    const std::string path = dir.Path("gearbox.quor");
     ASSERT_TRUE(samplegen::WriteGearboxSample(s, path).ok);
     korvex::DataSet back;
     ASSERT_TRUE(korvex::ReadQuor(path, back).ok);
@@ -174,7 +171,6 @@ TEST(SampleGen, MeshGrowsWithSpeedAndTheFileReadsBack) {
         EXPECT_EQ(back.signals[i].unit, made.signals[i].unit);
         EXPECT_EQ(back.signals[i].samples, made.signals[i].samples);
     }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

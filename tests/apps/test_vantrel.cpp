@@ -2,12 +2,12 @@
 // generated gearbox sample.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -16,6 +16,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
+#include "test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -62,15 +63,6 @@ double Mean(const std::vector<double>& v, size_t from, size_t to) {
     return sum / static_cast<double>(to - from);
 }
 
-fs::path TempDir(const std::string& name) {
-    // The process id keeps test processes that CTest runs side by side apart.
-    fs::path d =
-        fs::temp_directory_path() / ("vantrel_cli_test_" + name + "_" + std::to_string(getpid()));
-    fs::remove_all(d);
-    fs::create_directories(d);
-    return d;
-}
-
 TEST(VantrelArgs, BadArgumentsGiveOneLineAndUsageCode) {
     const std::vector<std::vector<std::string>> cases = {
         {},
@@ -109,11 +101,12 @@ TEST(VantrelArgs, BadArgumentsGiveOneLineAndUsageCode) {
 }
 
 TEST(VantrelArgs, MissingAndUnreadableInputsGiveOneLine) {
-    const fs::path dir = TempDir("inputs");
+    const testutil::TempDir temp("cli-inputs");
+    const fs::path& dir = temp.path();
     const fs::path cfg = dir / "a.cfg";
-    std::ofstream(cfg) << "[test]\r\nnSections=0\r\n";
+    testutil::WriteBytes(cfg, "[test]\r\nnSections=0\r\n");
     const fs::path junk = dir / "junk.quor";
-    std::ofstream(junk) << "this is not a data set";
+    testutil::WriteBytes(junk, "this is not a data set");
     const fs::path out = dir / "out";
 
     struct Case {
@@ -146,7 +139,6 @@ TEST(VantrelArgs, MissingAndUnreadableInputsGiveOneLine) {
         Vantrel({"run", "--data", junk.string(), "--config", cfg.string(), "--out", cfg.string()});
     EXPECT_EQ(o.code, vantrel::kExitOutput);
     EXPECT_EQ(o.ErrLines(), 1) << o.err;
-    fs::remove_all(dir);
 }
 
 TEST(VantrelTable, ColumnsLineUpWithCyrillicNames) {
@@ -180,22 +172,20 @@ class VantrelDemo : public ::testing::Test {
     static constexpr double kDuration = 20.0;
 
     static void SetUpTestSuite() {
-        dir_ = new fs::path(TempDir("demo"));
-        run_ = new Outcome(Vantrel(
-            {"demo", "--out", dir_->string(), "--duration", std::to_string(kDuration), "--quiet"}));
+        temp_ = std::make_unique<testutil::TempDir>("cli-demo");
+        run_ = std::make_unique<Outcome>(Vantrel(
+            {"demo", "--out", Dir().string(), "--duration", std::to_string(kDuration), "--quiet"}));
     }
     static void TearDownTestSuite() {
-        fs::remove_all(*dir_);
-        delete dir_;
-        delete run_;
+        run_.reset();
+        temp_.reset();
     }
-    static fs::path Csv(const std::string& rel) { return *dir_ / "results" / "csv" / rel; }
+    static const fs::path& Dir() { return temp_->path(); }
+    static fs::path Csv(const std::string& rel) { return Dir() / "results" / "csv" / rel; }
 
-    static fs::path* dir_;
-    static Outcome* run_;
+    static inline std::unique_ptr<testutil::TempDir> temp_;
+    static inline std::unique_ptr<Outcome> run_;
 };
-fs::path* VantrelDemo::dir_ = nullptr;
-Outcome* VantrelDemo::run_ = nullptr;
 
 TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
     ASSERT_EQ(run_->code, 0) << run_->err;
@@ -203,11 +193,11 @@ TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
     EXPECT_NE(run_->out.find("Расчет закончен"), std::string::npos);
     EXPECT_NE(run_->out.find("Зубцовая 23x"), std::string::npos);  // the table
 
-    EXPECT_TRUE(fs::is_regular_file(*dir_ / "sample" / "gearbox.quor"));
+    EXPECT_TRUE(fs::is_regular_file(Dir() / "sample" / "gearbox.quor"));
     for (const vantrel::DemoFile& f : vantrel::DemoFiles())
-        EXPECT_EQ(fs::file_size(*dir_ / "config" / std::string(f.name)), f.bytes.size()) << f.name;
-    EXPECT_GT(fs::file_size(*dir_ / "results" / "results.quor"), 0u);
-    EXPECT_GT(fs::file_size(*dir_ / "results" / "results.uff"), 0u);
+        EXPECT_EQ(fs::file_size(Dir() / "config" / std::string(f.name)), f.bytes.size()) << f.name;
+    EXPECT_GT(fs::file_size(Dir() / "results" / "results.quor"), 0u);
+    EXPECT_GT(fs::file_size(Dir() / "results" / "results.uff"), 0u);
 
     // Items directly in a section sit in the channel folder, items of a
     // folder one level down; tachos under "Тахо".
@@ -217,7 +207,7 @@ TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
           "Acc2/Подшипник входа/Acc2.Наружное кольцо.csv", "Acc1/Acc1.10-1000 Гц.csv"})
         EXPECT_TRUE(fs::is_regular_file(Csv(rel))) << rel;
     size_t csv = 0;
-    for (const auto& e : fs::recursive_directory_iterator(*dir_ / "results" / "csv"))
+    for (const auto& e : fs::recursive_directory_iterator(Dir() / "results" / "csv"))
         csv += e.is_regular_file();
     EXPECT_EQ(csv, 1u + 2u * 16u);  // the tacho and 16 bands on each accelerometer
 }
@@ -261,11 +251,11 @@ TEST_F(VantrelDemo, SettingsFileNamingTheConfigurationGivesTheSameResults) {
     ASSERT_EQ(run_->code, 0) << run_->err;
     // A settings file beside the demo folders naming the configuration by a
     // relative path, as a user moving the folder would have it.
-    const fs::path settings = *dir_ / "plgVantrel.cfg";
-    std::ofstream(settings, std::ios::binary)
-        << "[general]\r\ncfgFile=config/gearbox.cfg\r\nsrcFileKorvex=elsewhere\r\n";
-    const fs::path out = *dir_ / "again";
-    const Outcome o = Vantrel({"run", "--data", (*dir_ / "sample" / "gearbox.quor").string(),
+    const fs::path settings = Dir() / "plgVantrel.cfg";
+    testutil::WriteBytes(settings,
+                         "[general]\r\ncfgFile=config/gearbox.cfg\r\nsrcFileKorvex=elsewhere\r\n");
+    const fs::path out = Dir() / "again";
+    const Outcome o = Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(),
                                "--settings", settings.string(), "--out", out.string(), "--quiet"});
     ASSERT_EQ(o.code, 0) << o.err;
     for (const char* rel : {"Acc2/Вход/Acc2.Вход 1x.csv", "Acc1/Acc1.10-100 Гц.csv"}) {
@@ -277,12 +267,13 @@ TEST_F(VantrelDemo, SettingsFileNamingTheConfigurationGivesTheSameResults) {
 
 TEST_F(VantrelDemo, ConfigurationWithoutMatchingChannelsFails) {
     ASSERT_EQ(run_->code, 0) << run_->err;
-    const fs::path cfg = *dir_ / "other.cfg";
-    std::ofstream(cfg, std::ios::binary)
-        << "[channels]\r\nnChannels=1\r\ncnl0_name=Other\r\ncnl0_type=1\r\ncnl0_check=1\r\n"
-           "[test]\r\nnSections=1\r\nsection0=missing.json\r\n";
-    const fs::path out = *dir_ / "other";
-    const Outcome o = Vantrel({"run", "--data", (*dir_ / "sample" / "gearbox.quor").string(),
+    const fs::path cfg = Dir() / "other.cfg";
+    testutil::WriteBytes(
+        cfg,
+        "[channels]\r\nnChannels=1\r\ncnl0_name=Other\r\ncnl0_type=1\r\ncnl0_check=1\r\n"
+        "[test]\r\nnSections=1\r\nsection0=missing.json\r\n");
+    const fs::path out = Dir() / "other";
+    const Outcome o = Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(),
                                "--config", cfg.string(), "--out", out.string(), "--quiet"});
     EXPECT_EQ(o.code, vantrel::kExitCalcFailed);
     EXPECT_NE(o.out.find("Не найдены сигналы с исходными данными"), std::string::npos) << o.out;

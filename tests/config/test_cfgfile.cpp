@@ -1,36 +1,21 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "config/cfgfile.h"
 #include "platform/profile.h"
 #include "platform/text.h"
+#include "test_util.h"
+#include "tree_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-template <class T>
-T* Add(CCfgProcFolder& folder, const std::string& name) {
-    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
-    item->name = name;
-    return item;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using testutil::ReadBytes;
+using testutil::WriteBytes;
 
 // Everything a configuration file and its section files keep, with ids
 // replaced by the names they stand for, so two configurations loaded at
@@ -114,18 +99,13 @@ std::string Dump(const CCfgProc& cfg) {
 class CfgFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vantrel-cfgfile-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         fft_ = DefaultFftOpt();
         taho_ = DefaultTahoOpt();
     }
     void TearDown() override {
         DefaultFftOpt() = fft_;
         DefaultTahoOpt() = taho_;
-        fs::remove_all(dir_);
     }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
     // Two sections in exchange files: folders, fixed and tracking bands and
     // tacho items with Cyrillic names, a reference across sections; channels
@@ -148,7 +128,7 @@ class CfgFile : public ::testing::Test {
         fix->bandStop = 20;
         fix->info = "Описание";
         fix->SetEnabled(false);
-        ASSERT_TRUE(gearbox->SaveToFile(Path("reductor.json")));
+        ASSERT_TRUE(gearbox->SaveToFile(dir_.Path("reductor.json")));
 
         auto* engine = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
         engine->name = "Engine";
@@ -157,7 +137,7 @@ class CfgFile : public ::testing::Test {
         auto* track = Add<CCfgProcBandTrack>(*engine, "Track");
         track->components = {{"T2", -1, 1.0}, {"обороты ВАЛА", -1, -0.5}};
         Add<CCfgProcBandFix>(*engine, "F")->showByDefault = true;
-        ASSERT_TRUE(engine->SaveToFile(Path("engine.json")));
+        ASSERT_TRUE(engine->SaveToFile(dir_.Path("engine.json")));
         cfg.ResolveRefs();
 
         cfg.srcFileKorvex = "Испытание 5";
@@ -195,7 +175,7 @@ class CfgFile : public ::testing::Test {
         r.headerChannels = {"Вибро 1", "Тахо 1"};
     }
 
-    fs::path dir_;
+    testutil::TempDir dir_{"cfgfile"};
     CfgFftOpt fft_;
     CfgTahoOpt taho_;
 };
@@ -206,7 +186,7 @@ TEST_F(CfgFile, ConfigurationSurvivesSaveAndLoad) {
     CCfgProc cfg;
     Build(cfg);
     const std::string expected = Dump(cfg);
-    const std::string settings = Path("plgVantrel.cfg");
+    const std::string settings = dir_.Path("plgVantrel.cfg");
 
     // Everything in the settings file.
     ASSERT_TRUE(SaveSettings(cfg, settings));
@@ -232,8 +212,8 @@ TEST_F(CfgFile, ConfigurationSurvivesSaveAndLoad) {
 
     // With a separate configuration file the settings file keeps only
     // "general" and "reportDlg".
-    cfg.cfgFile = Path("my.cfg");
-    const std::string settings2 = Path("second.cfg");
+    cfg.cfgFile = dir_.Path("my.cfg");
+    const std::string settings2 = dir_.Path("second.cfg");
     ASSERT_TRUE(SaveSettings(cfg, settings2));
     plat::ProfileFile s2, mine;
     ASSERT_TRUE(s2.Load(settings2));
@@ -251,7 +231,7 @@ TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
     auto* sec = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();
     sec->name = "S";
     auto* band = Add<CCfgProcBandFix>(*sec, "Полоса");
-    ASSERT_TRUE(sec->SaveToFile(Path("s.json")));
+    ASSERT_TRUE(sec->SaveToFile(dir_.Path("s.json")));
     cfg.srcFileKorvex = "Испытание";
     cfg.srcFileDir = "/data/x.quor";
     auto& ch = cfg.channels["Канал"] = std::make_unique<CfgChannel>();
@@ -272,7 +252,7 @@ TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
         "dlgColWidth=c0=0/c1=0/c2=0/c3=0/c4=0\r\nfontSize=10\r\nbNewPage=0\r\n"
         "bLandscape=0\r\nbOpenReport=1\r\n\r\n"
         "[test]\r\nnSections=1\r\nsection0=" +
-        Path("s.json") +
+        dir_.Path("s.json") +
         "\r\n\r\n"
         "[channels]\r\ndefOptFFT=nPoints=4096/nOffset=4096/iWindow=1/bMO=0\r\n"
         "defOptTaho=" +
@@ -286,7 +266,7 @@ TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
         "[report]\r\nnPrograms=1\r\nprog0_name=P\r\nprog0_cnl=F\r\nprog0_nPnts=1\r\n"
         "prog0pnt0_name=M\r\nprog0pnt0_value=1500.500000\r\nprog0pnt0_range=25.000000\r\n"
         "prog0pnt0_time=2.5\r\ncnlsInHdr=A; B\r\n");
-    const std::string settings = Path("plgVantrel.cfg");
+    const std::string settings = dir_.Path("plgVantrel.cfg");
     ASSERT_TRUE(SaveSettings(cfg, settings));
     EXPECT_EQ(ReadBytes(settings), expected);
     // A second save updates every key in place: nothing is added twice.
@@ -297,9 +277,9 @@ TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
 TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
     CCfgProc built;
     Build(built);
-    WriteBytes(Path("notjson.json"), "this is not JSON");
-    WriteBytes(Path("array.json"), "[1, 2]");
-    fs::copy_file(Path("engine.json"), Path("stale.json"));
+    WriteBytes(dir_.Path("notjson.json"), "this is not JSON");
+    WriteBytes(dir_.Path("array.json"), "[1, 2]");
+    fs::copy_file(dir_.Path("engine.json"), dir_.Path("stale.json"));
     DefaultFftOpt() = fft_;
     DefaultTahoOpt() = taho_;
 
@@ -312,23 +292,23 @@ TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
         "[TEST]\n"
         "nSECTIONS=6\n"
         "section0=" +
-        Path("notjson.json") +
+        dir_.Path("notjson.json") +
         "\n"
         "section1=" +
-        Path("reductor.json") +
+        dir_.Path("reductor.json") +
         "\n"
         "section2=" +
-        Path("missing.json") +
+        dir_.Path("missing.json") +
         "\n"
         "section3=\n"
         "section4=" +
-        Path("array.json") +
+        dir_.Path("array.json") +
         "\n"
         "section5=" +
-        Path("engine.json") +
+        dir_.Path("engine.json") +
         "\n"
         "section6=" +
-        Path("stale.json") +
+        dir_.Path("stale.json") +
         "\n"
         "[Channels]\n"
         "defOptFFT=nPoints=2048/nOffset=0/iWindow=0/bMO=1\n"
@@ -358,12 +338,12 @@ TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
     // Code page 1251 on disk, with CR LF except for the last lines.
     std::string crlf;
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    WriteBytes(Path("hand.cfg"),
+    WriteBytes(dir_.Path("hand.cfg"),
                plat::Utf8ToCp1251(crlf + "cnl5_name=\ncnl6_name=Beyond the count\n"));
 
     CCfgProc cfg;
     cfg.dstDir = "kept";
-    ASSERT_TRUE(LoadSettings(cfg, Path("hand.cfg")));
+    ASSERT_TRUE(LoadSettings(cfg, dir_.Path("hand.cfg")));
     EXPECT_EQ(cfg.srcFileKorvex, "Испытание 7");
     EXPECT_EQ(cfg.dstDir, "kept");
     EXPECT_TRUE(cfg.bCloseProgrDlg);
@@ -371,7 +351,7 @@ TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
     // Only the two good section files, in their order; stale keys unread.
     ASSERT_EQ(cfg.sections.size(), 2u);
     EXPECT_EQ(cfg.sections[0]->name, "Редуктор");
-    EXPECT_EQ(cfg.sections[1]->path, Path("engine.json"));
+    EXPECT_EQ(cfg.sections[1]->path, dir_.Path("engine.json"));
     auto* track = static_cast<CCfgProcBandTrack*>(cfg.FindItemByName("Track"));
     ASSERT_NE(track, nullptr);
     EXPECT_EQ(track->components[1].tachoRefId, cfg.FindItemByName("Обороты вала")->id);
@@ -405,7 +385,7 @@ TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {
     EXPECT_EQ(tacho->tahoOpt, (CfgTahoOpt{"", 0, 0.5, 10.0, 0.0, 1.0, 0, 0}));
 
     // A file that does not exist reads as an empty configuration.
-    ASSERT_TRUE(ReadConfig(cfg, Path("absent.cfg")));
+    ASSERT_TRUE(ReadConfig(cfg, dir_.Path("absent.cfg")));
     EXPECT_TRUE(cfg.sections.empty());
     EXPECT_TRUE(cfg.channels.empty());
 }
@@ -417,14 +397,14 @@ TEST_F(CfgFile, WriteKeepsForeignKeysAndClearsKeysThatWouldComeBackWrong) {
     auto* a = Add<CCfgProcBandFix>(*sec, "a");
     auto* b = Add<CCfgProcBandFix>(*sec, "b");
     auto* c = Add<CCfgProcBandFix>(*sec, "c");
-    ASSERT_TRUE(sec->SaveToFile(Path("s.json")));
+    ASSERT_TRUE(sec->SaveToFile(dir_.Path("s.json")));
     auto& ch = cfg.channels["X"] = std::make_unique<CfgChannel>();
     ch->signalOpts[a->id] = {"a", a->id, 1, 0, 2, true, false};
     ch->signalOpts[b->id] = {"b", b->id, 2, 0, 2, true, false};
     ch->signalOpts[c->id] = {"c", c->id, 0, 1, 2, false, true};
     cfg.channels["Y"] = nullptr;
 
-    const std::string path = Path("c.cfg");
+    const std::string path = dir_.Path("c.cfg");
     WriteBytes(path,
                "[test]\r\nnSections=3\r\nsection2=/old/z.json\r\n"
                "[channels]\r\n; user note\r\ncnl1_type=3\r\ncnl1_optFFT=nPoints=64\r\n"
@@ -436,7 +416,7 @@ TEST_F(CfgFile, WriteKeepsForeignKeysAndClearsKeysThatWouldComeBackWrong) {
     plat::ProfileFile f;
     ASSERT_TRUE(f.Load(path));
     EXPECT_EQ(f.GetString("test", "nSections"), "1");
-    EXPECT_EQ(f.GetString("test", "section0"), Path("s.json"));
+    EXPECT_EQ(f.GetString("test", "section0"), dir_.Path("s.json"));
     EXPECT_EQ(f.GetString("test", "section2"), "/old/z.json");  // beyond the count, kept
     EXPECT_EQ(f.GetString("other", "mine"), "1");
     EXPECT_EQ(f.GetString("channels", "cnl9_name"), "stale");
@@ -463,9 +443,9 @@ TEST_F(CfgFile, WriteKeepsForeignKeysAndClearsKeysThatWouldComeBackWrong) {
 TEST_F(CfgFile, DamagedCountsReadOnlyTheKeysPresent) {
     CCfgProc built;
     Build(built);
-    const std::string path = Path("counts.cfg");
+    const std::string path = dir_.Path("counts.cfg");
     WriteBytes(path, plat::Utf8ToCp1251(
-                         "[test]\r\nnSections=99999999999\r\nsection1=" + Path("engine.json") +
+                         "[test]\r\nnSections=99999999999\r\nsection1=" + dir_.Path("engine.json") +
                          "\r\n[channels]\r\nnChannels=2000000000\r\ncnl0_name=A\r\n"
                          "cnl7_name=B\r\ncnl7_nOpts=2000000000\r\ncnl7_opt3_name=F\r\n"
                          "cnl7_opt3_str=integr=2\r\n"
@@ -487,13 +467,13 @@ TEST_F(CfgFile, DamagedCountsReadOnlyTheKeysPresent) {
 TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
     CCfgProc cfg;
     Build(cfg);
-    const std::string settings = Path("plgVantrel.cfg");
+    const std::string settings = dir_.Path("plgVantrel.cfg");
 
     // cfgFile in a folder that does not exist: the configuration goes into
     // the settings file, which still names the user's file.
-    cfg.cfgFile = Path("nowhere/my.cfg");
+    cfg.cfgFile = dir_.Path("nowhere/my.cfg");
     ASSERT_TRUE(SaveSettings(cfg, settings));
-    EXPECT_FALSE(fs::exists(Path("nowhere")));
+    EXPECT_FALSE(fs::exists(dir_.Path("nowhere")));
     EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile"), cfg.cfgFile);
     CCfgProc back;
     ASSERT_TRUE(LoadSettings(back, settings));
@@ -507,7 +487,7 @@ TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
     EXPECT_EQ(plat::ProfileGetString(settings, "test", "nSections"), "2");
 
     // cfgFile naming the settings file itself is cleared.
-    cfg.cfgFile = (dir_ / "." / "plgVantrel.cfg").string();
+    cfg.cfgFile = (dir_.path() / "." / "plgVantrel.cfg").string();
     ASSERT_TRUE(SaveSettings(cfg, settings));
     EXPECT_EQ(cfg.cfgFile, "");
     bool found = false;
@@ -516,7 +496,7 @@ TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
 
     // Letter case tells files apart on most file systems here; only one that
     // ignores it makes the other spelling the settings file itself.
-    const std::string upper = Path("PLGVANTREL.CFG");
+    const std::string upper = dir_.Path("PLGVANTREL.CFG");
     cfg.cfgFile = upper;
     ASSERT_TRUE(SaveSettings(cfg, settings));
     std::error_code ec;
@@ -529,10 +509,10 @@ TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
 
     // An existing configuration file named from a hand-written settings file.
     CCfgProc other;
-    other.cfgFile = Path("my.cfg");
+    other.cfgFile = dir_.Path("my.cfg");
     ASSERT_TRUE(WriteConfig(cfg, other.cfgFile));
-    WriteBytes(Path("s2.cfg"), "[general]\r\ncfgFile=" + other.cfgFile + "\r\n");
-    ASSERT_TRUE(LoadSettings(other, Path("s2.cfg")));
+    WriteBytes(dir_.Path("s2.cfg"), "[general]\r\ncfgFile=" + other.cfgFile + "\r\n");
+    ASSERT_TRUE(LoadSettings(other, dir_.Path("s2.cfg")));
     EXPECT_EQ(other.sections.size(), 2u);
     EXPECT_EQ(other.channels.size(), 4u);
 }
@@ -540,40 +520,40 @@ TEST_F(CfgFile, WhereTheConfigurationIsWritten) {
 TEST_F(CfgFile, OpeningAConfigurationBringsItsReportPrograms) {
     CCfgProc cfg;
     cfg.report.programs = {{"A", "c", {{"m", 1, 2, 3}}}};
-    ASSERT_TRUE(WriteConfig(cfg, Path("a.cfg")));
-    WriteBytes(Path("old.cfg"), "[test]\r\nnSections=0\r\n");
+    ASSERT_TRUE(WriteConfig(cfg, dir_.Path("a.cfg")));
+    WriteBytes(dir_.Path("old.cfg"), "[test]\r\nnSections=0\r\n");
 
     CCfgProc other;
     other.report.programs = {{"B", "c", {}}};
-    ASSERT_TRUE(ReadConfig(other, Path("old.cfg")));  // no programs in it: ours stay
+    ASSERT_TRUE(ReadConfig(other, dir_.Path("old.cfg")));  // no programs in it: ours stay
     EXPECT_EQ(other.report.programs[0].name, "B");
-    ASSERT_TRUE(ReadConfig(other, Path("a.cfg")));
+    ASSERT_TRUE(ReadConfig(other, dir_.Path("a.cfg")));
     EXPECT_EQ(other.report.programs, cfg.report.programs);
 
     // Loading the settings takes the programs of the file the configuration
     // comes from, none when it has none.
-    WriteBytes(Path("s.cfg"), "[general]\r\ncfgFile=" + Path("old.cfg") + "\r\n");
-    ASSERT_TRUE(LoadSettings(other, Path("s.cfg")));
+    WriteBytes(dir_.Path("s.cfg"), "[general]\r\ncfgFile=" + dir_.Path("old.cfg") + "\r\n");
+    ASSERT_TRUE(LoadSettings(other, dir_.Path("s.cfg")));
     EXPECT_TRUE(other.report.programs.empty());
 }
 
 TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {
     CCfgProc cfg;
     Build(cfg);
-    const std::string settings = Path("plgVantrel.cfg");
+    const std::string settings = dir_.Path("plgVantrel.cfg");
     ASSERT_TRUE(SaveSettings(cfg, settings));
 
     // The configuration file can't be written: the save says so.
-    fs::create_directories(Path("cfgdir"));
-    cfg.cfgFile = Path("cfgdir");
+    fs::create_directories(dir_.Path("cfgdir"));
+    cfg.cfgFile = dir_.Path("cfgdir");
     std::string error;
     EXPECT_FALSE(SaveSettings(cfg, settings, &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(WriteConfig(cfg, Path("cfgdir")));
+    EXPECT_FALSE(WriteConfig(cfg, dir_.Path("cfgdir")));
 
     // The settings part was still written, and the old configuration in it
     // is untouched.
-    EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile"), Path("cfgdir"));
+    EXPECT_EQ(plat::ProfileGetString(settings, "general", "cfgFile"), dir_.Path("cfgdir"));
     EXPECT_EQ(plat::ProfileGetString(settings, "channels", "nChannels"), "4");
 
     // A settings file that can't be read: nothing is written over it and
@@ -581,12 +561,12 @@ TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {
     CCfgProc back;
     back.srcFileKorvex = "unchanged";
     back.channels["kept"] = nullptr;
-    EXPECT_FALSE(LoadSettings(back, Path("cfgdir")));
-    EXPECT_FALSE(SaveSettings(back, Path("cfgdir")));
-    EXPECT_FALSE(ReadConfig(back, Path("cfgdir")));
+    EXPECT_FALSE(LoadSettings(back, dir_.Path("cfgdir")));
+    EXPECT_FALSE(SaveSettings(back, dir_.Path("cfgdir")));
+    EXPECT_FALSE(ReadConfig(back, dir_.Path("cfgdir")));
     EXPECT_EQ(back.srcFileKorvex, "unchanged");
     EXPECT_EQ(back.channels.size(), 1u);
-    EXPECT_TRUE(fs::is_empty(Path("cfgdir")));
+    EXPECT_TRUE(fs::is_empty(dir_.Path("cfgdir")));
 }
 
 TEST_F(CfgFile, HundredChannelsWithTwentyOptionsAreQuick) {
@@ -596,12 +576,12 @@ TEST_F(CfgFile, HundredChannelsWithTwentyOptionsAreQuick) {
     std::vector<CCfgProcItem*> items;
     for (int i = 0; i < 20; ++i)
         items.push_back(Add<CCfgProcBandFix>(*sec, "Полоса " + std::to_string(i)));
-    ASSERT_TRUE(sec->SaveToFile(Path("base.json")));
+    ASSERT_TRUE(sec->SaveToFile(dir_.Path("base.json")));
     for (int c = 0; c < 100; ++c) {
         auto& ch = cfg.channels["Канал " + std::to_string(c)] = std::make_unique<CfgChannel>();
         for (auto* it : items) ch->signalOpts[it->id] = {it->name, it->id, 1, 1, 3, true, true};
     }
-    const std::string settings = Path("big.cfg");
+    const std::string settings = dir_.Path("big.cfg");
     auto seconds = [](auto&& step) {
         auto t0 = std::chrono::steady_clock::now();
         step();

@@ -4,15 +4,9 @@
 #include <thread>
 
 #include "config/cfgitem.h"
+#include "tree_util.h"
 
 namespace {
-
-template <class T>
-T* Add(CCfgProcFolder& folder, const std::string& name) {
-    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
-    item->name = name;
-    return item;
-}
 
 // S: F1 (fixed), Sub (folder: T1 (tacho), B1 (track)), F2 (fixed)
 struct Tree {

@@ -2,15 +2,9 @@
 
 #include "config/cfgproc.h"
 #include "fake_host.h"
+#include "tree_util.h"
 
 namespace {
-
-template <class T>
-T* Add(CCfgProcFolder& folder, const std::string& name) {
-    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
-    item->name = name;
-    return item;
-}
 
 CCfgProcSection* AddSection(CCfgProc& cfg, const std::string& name) {
     cfg.sections.push_back(std::make_unique<CCfgProcSection>());

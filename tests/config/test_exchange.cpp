@@ -1,51 +1,30 @@
 #include <gtest/gtest.h>
 #include <json-c/json.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "config/cfgitem.h"
+#include "test_util.h"
+#include "tree_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-template <class T>
-T* Add(CCfgProcFolder& folder, const std::string& name) {
-    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
-    item->name = name;
-    return item;
-}
+using testutil::ReadBytes;
+using testutil::WriteBytes;
 
 class Exchange : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vantrel-exchange-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    // Writes the text as a file of the folder and returns its path.
     std::string Write(const std::string& name, const std::string& text) const {
-        std::ofstream(Path(name), std::ios::binary) << text;
-        return Path(name);
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    size_t FileCount() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
+        WriteBytes(dir_.Path(name), text);
+        return dir_.Path(name);
     }
 
-    fs::path dir_;
+    testutil::TempDir dir_{"exchange"};
 };
 
 TEST_F(Exchange, FixedBandFileHasExactMembersInOrder) {
@@ -54,9 +33,9 @@ TEST_F(Exchange, FixedBandFileHasExactMembersInOrder) {
     auto* f1 = Add<CCfgProcBandFix>(s, "F1");
     f1->bandStart = 10;
     f1->bandStop = 20;
-    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
-    EXPECT_EQ(s.path, Path("s.json"));
-    EXPECT_EQ(Read(Path("s.json")),
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("s.json")));
+    EXPECT_EQ(s.path, dir_.Path("s.json"));
+    EXPECT_EQ(ReadBytes(dir_.Path("s.json")),
               "{\n"
               "  \"Name\": \"S\",\n"
               "  \"strType\": \"Root\",\n"
@@ -71,7 +50,7 @@ TEST_F(Exchange, FixedBandFileHasExactMembersInOrder) {
               "    \"BandStop\": 20.0\n"
               "  }\n"
               "}");
-    EXPECT_EQ(FileCount(), 1u);
+    EXPECT_EQ(dir_.FileCount(), 1u);
 }
 
 TEST_F(Exchange, WholeSectionRoundTrip) {
@@ -92,14 +71,14 @@ TEST_F(Exchange, WholeSectionRoundTrip) {
     fix->bandStart = 0.1;
     fix->bandStop = 1e6;
     fix->info = std::string(5000, 'x');  // long texts are kept whole
-    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("s.json")));
 
-    std::string text = Read(Path("s.json"));
+    std::string text = ReadBytes(dir_.Path("s.json"));
     EXPECT_NE(text.find("\"Вал\": {"), std::string::npos);  // UTF-8 as is, not escaped
     EXPECT_EQ(text.find("tachoRefId"), std::string::npos);
 
     CCfgProcSection r;
-    ASSERT_TRUE(r.LoadFromFile(Path("s.json")));
+    ASSERT_TRUE(r.LoadFromFile(dir_.Path("s.json")));
     EXPECT_EQ(r.name, "Редуктор");
     EXPECT_EQ(r.info, "ступень 1");
     ASSERT_EQ(r.children.size(), 3u);
@@ -138,9 +117,9 @@ TEST_F(Exchange, DeepFolderTreesReadBack) {
     CCfgProcFolder* f = &s;
     for (int i = 0; i < 60; ++i) f = Add<CCfgProcFolder>(*f, "L" + std::to_string(i));
     Add<CCfgProcBandTrack>(*f, "deep")->components = {{"T", -1, 1.0}};
-    ASSERT_TRUE(s.SaveToFile(Path("deep.json")));
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("deep.json")));
     CCfgProcSection r;
-    ASSERT_TRUE(r.LoadFromFile(Path("deep.json")));
+    ASSERT_TRUE(r.LoadFromFile(dir_.Path("deep.json")));
     auto* deep = dynamic_cast<CCfgProcBandTrack*>(r.FindByName("deep"));
     ASSERT_TRUE(deep);
     EXPECT_EQ(deep->components.size(), 1u);
@@ -196,12 +175,12 @@ TEST_F(Exchange, ChildNamedTypeBreaksTheKind) {
     Add<CCfgProcBandFix>(s, "Type");
     Add<CCfgProcBandFix>(s, "Dup")->bandStart = 1;
     Add<CCfgProcBandFix>(s, "Dup")->bandStart = 2;
-    ASSERT_TRUE(s.SaveToFile(Path("t.json")));
-    std::string text = Read(Path("t.json"));
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("t.json")));
+    std::string text = ReadBytes(dir_.Path("t.json"));
     EXPECT_EQ(text.find("\"Type\": 1,"), std::string::npos);
 
     CCfgProcSection r;
-    EXPECT_TRUE(r.LoadFromFile(Path("t.json")));
+    EXPECT_TRUE(r.LoadFromFile(dir_.Path("t.json")));
     EXPECT_EQ(r.name, "S");
     EXPECT_TRUE(r.children.empty());
 
@@ -227,7 +206,7 @@ TEST_F(Exchange, BadFilesLoadNothing) {
         EXPECT_EQ(s.name, "Keep");
         EXPECT_EQ(s.children.size(), 1u);
     }
-    EXPECT_FALSE(s.LoadFromFile(Path("missing.json")));
+    EXPECT_FALSE(s.LoadFromFile(dir_.Path("missing.json")));
     EXPECT_EQ(s.children.size(), 1u);
     CCfgProcSection unbound;
     EXPECT_FALSE(unbound.LoadFromFile(""));
@@ -237,10 +216,10 @@ TEST_F(Exchange, BadFilesLoadNothing) {
 TEST_F(Exchange, FailedSaveKeepsTheOldFile) {
     CCfgProcSection s;
     s.name = "S";
-    ASSERT_TRUE(s.SaveToFile(Path("s.json")));
-    const std::string before = Read(Path("s.json"));
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("s.json")));
+    const std::string before = ReadBytes(dir_.Path("s.json"));
 
-    EXPECT_FALSE(s.SaveToFile(Path("no-such-dir/s.json")));
+    EXPECT_FALSE(s.SaveToFile(dir_.Path("no-such-dir/s.json")));
 
     // Make the write itself fail half-way through: a file-size limit works
     // even when the tests run as root.
@@ -251,20 +230,20 @@ TEST_F(Exchange, FailedSaveKeepsTheOldFile) {
     struct rlimit small = old;
     small.rlim_cur = 256;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool saved = s.SaveToFile(Path("s.json"));
+    bool saved = s.SaveToFile(dir_.Path("s.json"));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(saved);
-    EXPECT_EQ(Read(Path("s.json")), before);
-    EXPECT_EQ(FileCount(), 1u);  // no temporary file left behind
+    EXPECT_EQ(ReadBytes(dir_.Path("s.json")), before);
+    EXPECT_EQ(dir_.FileCount(), 1u);  // no temporary file left behind
 
     // Saving through a symbolic link updates the file it leads to.
-    fs::create_symlink(Path("s.json"), Path("link.json"));
-    ASSERT_TRUE(s.SaveToFile(Path("link.json")));
-    EXPECT_TRUE(fs::is_symlink(Path("link.json")));
-    EXPECT_NE(Read(Path("s.json")).find("\"Band 49\""), std::string::npos);
-    EXPECT_EQ(FileCount(), 2u);
+    fs::create_symlink(dir_.Path("s.json"), dir_.Path("link.json"));
+    ASSERT_TRUE(s.SaveToFile(dir_.Path("link.json")));
+    EXPECT_TRUE(fs::is_symlink(dir_.Path("link.json")));
+    EXPECT_NE(ReadBytes(dir_.Path("s.json")).find("\"Band 49\""), std::string::npos);
+    EXPECT_EQ(dir_.FileCount(), 2u);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -7,6 +6,7 @@
 #include "platform/datafolder.h"
 #include "platform/profile.h"
 #include "platform/text.h"
+#include "test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -169,9 +169,9 @@ TEST(ReportSettingsPrograms, HeaderChannelText) {
 }
 
 TEST(ReportSettingsFiles, PathFormsWriteAndReadTheFile) {
-    fs::path dir = fs::temp_directory_path() / ("vantrel-rs-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string path = (dir / "s.cfg").string();
+    const testutil::TempDir temp("report-settings");
+    const fs::path& dir = temp.path();
+    const std::string path = temp.Path("s.cfg");
     ReportSettings s;
     s.fontSize = 14;
     s.programs = {Program("P", "F", {{"M", 1, 2, 3}})};
@@ -189,5 +189,4 @@ TEST(ReportSettingsFiles, PathFormsWriteAndReadTheFile) {
     plat::SetDataFolder("");
     s.reportFile = "/x/y.rtf";
     EXPECT_EQ(s.ReportFilePath(), "/x/y.rtf");
-    fs::remove_all(dir);
 }

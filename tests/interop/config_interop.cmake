@@ -5,6 +5,7 @@
 
 add_executable(config_interop_files ${CMAKE_CURRENT_LIST_DIR}/config_interop_files.cpp)
 target_link_libraries(config_interop_files PRIVATE config)
+target_include_directories(config_interop_files PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 
 set(_config_interop_dir ${CMAKE_CURRENT_BINARY_DIR}/config_interop)
 add_test(NAME config_interop_files

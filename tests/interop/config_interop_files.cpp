@@ -10,18 +10,12 @@
 #include <memory>
 
 #include "config/cfgfile.h"
+#include "config/tree_util.h"
 #include "platform/profile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-template <class T>
-T* Add(CCfgProcFolder& folder, const std::string& name) {
-    auto* item = static_cast<T*>(folder.Append(std::make_unique<T>()));
-    item->name = name;
-    return item;
-}
 
 bool Build(CCfgProc& cfg, const fs::path& dir) {
     auto* gearbox = cfg.sections.emplace_back(std::make_unique<CCfgProcSection>()).get();

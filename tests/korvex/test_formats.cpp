@@ -3,51 +3,25 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <sstream>
 
 #include "korvex/formats.h"
 #include "platform/autodate.h"
 #include "platform/text.h"
+#include "test_util.h"
 
 using namespace korvex;
 namespace fs = std::filesystem;
 
 namespace {
 
+using testutil::ReadBytes;
+using testutil::WriteBytes;
+
 class Formats : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vantrel_formats_" +
-                std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    static std::string Slurp(const std::string& path) {
-        std::ifstream f(path, std::ios::binary);
-        std::stringstream ss;
-        ss << f.rdbuf();
-        return ss.str();
-    }
-    static void Spit(const std::string& path, const std::string& bytes) {
-        std::ofstream f(path, std::ios::binary);
-        f << bytes;
-    }
-    // Only the target itself: no temporary file left beside it.
-    size_t FilesInDir() const {
-        size_t n = 0;
-        for (auto& e : fs::directory_iterator(dir_)) n += e.is_regular_file();
-        return n;
-    }
-
-    fs::path dir_;
+    testutil::TempDir dir_{"formats"};
 };
 
 // A data set that is already there, to check a failed read leaves it alone.
@@ -119,10 +93,10 @@ TEST_F(Formats, QuorRoundTripKeepsEveryField) {
     in.signals.push_back(MakeSignal("Вибро/Канал 1", "v", "mm/s", 3, 0.5));
     in.signals.push_back(MakeSignal("a/b/c", "empty", "", 0, 1.0));
 
-    const std::string path = Path("set.quor");
+    const std::string path = dir_.Path("set.quor");
     FileResult w = WriteQuor(path, in);
     ASSERT_TRUE(w.ok) << w.message;
-    EXPECT_EQ(FilesInDir(), 1u);
+    EXPECT_EQ(dir_.RegularFileCount(), 1u);
 
     DataSet out;
     FileResult r = ReadQuor(path, out);
@@ -152,19 +126,19 @@ TEST_F(Formats, QuorRoundTripKeepsEveryField) {
     ASSERT_TRUE(WriteQuor(path, in).ok);
     ASSERT_TRUE(ReadQuor(path, out).ok);
     EXPECT_EQ(out.signals.size(), 1u);
-    EXPECT_EQ(FilesInDir(), 1u);
+    EXPECT_EQ(dir_.RegularFileCount(), 1u);
 }
 
 TEST_F(Formats, QuorRefusesDamagedFilesAndLeavesDataAlone) {
     DataSet in;
     in.signals.push_back(MakeSignal("f", "s", "g", 100, 0.001));
-    const std::string good = Path("good.quor");
+    const std::string good = dir_.Path("good.quor");
     ASSERT_TRUE(WriteQuor(good, in).ok);
-    const std::string bytes = Slurp(good);
+    const std::string bytes = ReadBytes(good);
 
     auto refused = [&](const std::string& content, const std::string& expect) {
-        const std::string path = Path("bad.quor");
-        Spit(path, content);
+        const std::string path = dir_.Path("bad.quor");
+        WriteBytes(path, content);
         DataSet out = Sentinel();
         FileResult r = ReadQuor(path, out);
         EXPECT_FALSE(r.ok) << expect;
@@ -202,7 +176,7 @@ TEST_F(Formats, QuorRefusesDamagedFilesAndLeavesDataAlone) {
     refused(badUtf8, "UTF-8");
 
     DataSet out = Sentinel();
-    FileResult missing = ReadQuor(Path("nothing.quor"), out);
+    FileResult missing = ReadQuor(dir_.Path("nothing.quor"), out);
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find("does not exist"), std::string::npos) << missing.message;
     ExpectUntouched(out);
@@ -211,30 +185,30 @@ TEST_F(Formats, QuorRefusesDamagedFilesAndLeavesDataAlone) {
 TEST_F(Formats, WritersReportFailuresAndLeaveNoTemporaryFiles) {
     DataSet in;
     in.signals.push_back(MakeSignal("", "s", "", 10, 1.0));
-    FileResult r = WriteQuor(Path("no/such/folder/x.quor"), in);
+    FileResult r = WriteQuor(dir_.Path("no/such/folder/x.quor"), in);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("does not exist"), std::string::npos) << r.message;
-    r = WriteUff58(Path("no/such/x.uff"), in);
+    r = WriteUff58(dir_.Path("no/such/x.uff"), in);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("no/such"), std::string::npos) << r.message;
 
     // A folder that could escape the data set's root is never written.
     in.signals[0].folder = "../up";
-    r = WriteQuor(Path("x.quor"), in);
+    r = WriteQuor(dir_.Path("x.quor"), in);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("invalid folder"), std::string::npos) << r.message;
 
     // A target that is a folder.
-    fs::create_directories(dir_ / "taken.quor");
+    fs::create_directories(dir_.path() / "taken.quor");
     in.signals[0].folder.clear();
-    EXPECT_FALSE(WriteQuor(Path("taken.quor"), in).ok);
+    EXPECT_FALSE(WriteQuor(dir_.Path("taken.quor"), in).ok);
 
     // UFF cannot hold a signal without a time step.
     in.signals[0].stepX = 0.0;
-    r = WriteUff58(Path("x.uff"), in);
+    r = WriteUff58(dir_.Path("x.uff"), in);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("time step"), std::string::npos) << r.message;
-    EXPECT_EQ(FilesInDir(), 0u);
+    EXPECT_EQ(dir_.RegularFileCount(), 0u);
 }
 
 // ------------------------------------------------------------------ UFF 58
@@ -250,7 +224,7 @@ TEST_F(Formats, Uff58AsciiRoundTrip) {
     in.signals.push_back(MakeSignal("Узлы/Опора", "Ω sensor", "mm/s", 5, 0.001));
     in.signals.push_back(MakeSignal("Узлы/Опора", std::string(100, 'x'), "um", 3, 0.25));
     in.signals.push_back(MakeSignal("", "Пё", "", 3, 0.25));  // in 1251 CF B8, valid UTF-8
-    const std::string path = Path("out.uff");
+    const std::string path = dir_.Path("out.uff");
     FileResult w = WriteUff58(path, in);
     ASSERT_TRUE(w.ok) << w.message;
 
@@ -278,7 +252,7 @@ TEST_F(Formats, Uff58AsciiRoundTrip) {
 
     // The layout: every line at most 80 columns, Cyrillic in 1251, the
     // dataset-58 specific data types of the units, 4E20.12 data lines.
-    const std::string text = Slurp(path);
+    const std::string text = ReadBytes(path);
     std::istringstream lines(text);
     std::string line;
     std::vector<std::string> all;
@@ -321,9 +295,9 @@ TEST_F(Formats, Uff58BinaryAndSingleRoundTrips) {
         SCOPED_TRACE(testing::Message()
                      << "binary " << c.options.binary << " double " << c.options.doublePrecision
                      << " big " << c.options.bigEndian);
-        const std::string path = Path("out.uff");
+        const std::string path = dir_.Path("out.uff");
         ASSERT_TRUE(WriteUff58(path, in, c.options).ok);
-        const std::string bytes = Slurp(path);
+        const std::string bytes = ReadBytes(path);
         if (c.options.binary) {
             // Header line: byte order, IEEE, 11 ASCII lines, the byte count.
             char header[80];
@@ -361,9 +335,9 @@ TEST_F(Formats, Uff58DataTypesAndQuantities) {
     in.signals[0].axisCodes[{1, 1}] = 70;
     in.signals.push_back(MakeSignal("", "t", "rpm", 2, 0.5));
     in.signals.push_back(MakeSignal("", "T", "м/с2", 2, 0.5));  // Russian spelling, same unit
-    const std::string path = Path("types.uff");
+    const std::string path = dir_.Path("types.uff");
     ASSERT_TRUE(WriteUff58(path, in).ok);
-    const std::string text = Slurp(path);
+    const std::string text = ReadBytes(path);
     EXPECT_NE(text.find("        11    0    0    0 Velocity             NONE"), std::string::npos);
     EXPECT_NE(text.find("        19    0    0    0 RPM"), std::string::npos);
     EXPECT_NE(text.find("        12    0    0    0 Acceleration"), std::string::npos);
@@ -383,7 +357,7 @@ TEST_F(Formats, Uff58DataTypesAndQuantities) {
     const std::string velocityLine = "        11    0    0    0 Velocity             NONE";
     other.replace(other.find(velocityLine), velocityLine.size(),
                   "        12    0    0    0 Acc                  m/s**2");
-    Spit(path, other);
+    WriteBytes(path, other);
     ASSERT_TRUE(ReadUff58(path, out).ok);
     EXPECT_EQ(out.signals[0].unit, "m/s**2");
     EXPECT_EQ(out.signals[0].axisCodes.at({1, 1}), 80u);
@@ -417,8 +391,8 @@ TEST_F(Formats, Uff58NamesAndSkippedRecords) {
     file += header("uneven", 1, "NONE", 2, 2, 0) + "  0.0  1.0  0.5  2.0\n    -1\n";  // 7
     file += header("complex", 1, "NONE", 5, 1, 1) + "  1.0  2.0\n    -1\n";           // 8
     file = plat::Utf8ToCp1251(file);
-    const std::string path = Path("names.uff");
-    Spit(path, file);
+    const std::string path = dir_.Path("names.uff");
+    WriteBytes(path, file);
 
     DataSet out;
     FileResult r = ReadUff58(path, out);
@@ -443,14 +417,14 @@ TEST_F(Formats, Uff58NamesAndSkippedRecords) {
 TEST_F(Formats, Uff58RefusesBrokenFiles) {
     DataSet in;
     in.signals.push_back(MakeSignal("", "s", "g", 50, 0.001));
-    const std::string ascii = Path("a.uff"), binary = Path("b.uff");
+    const std::string ascii = dir_.Path("a.uff"), binary = dir_.Path("b.uff");
     ASSERT_TRUE(WriteUff58(ascii, in).ok);
     ASSERT_TRUE(WriteUff58(binary, in, true).ok);
-    const std::string asciiBytes = Slurp(ascii), binaryBytes = Slurp(binary);
+    const std::string asciiBytes = ReadBytes(ascii), binaryBytes = ReadBytes(binary);
 
     auto refused = [&](const std::string& content, const std::string& expect) {
-        const std::string path = Path("bad.uff");
-        Spit(path, content);
+        const std::string path = dir_.Path("bad.uff");
+        WriteBytes(path, content);
         DataSet out = Sentinel();
         FileResult r = ReadUff58(path, out);
         EXPECT_FALSE(r.ok) << expect;
@@ -542,8 +516,8 @@ TEST_F(Formats, WavEverySampleFormat) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = Path(std::string(c.name) + ".wav");
-        Spit(path, c.bytes);
+        const std::string path = dir_.Path(std::string(c.name) + ".wav");
+        WriteBytes(path, c.bytes);
         DataSet out;
         FileResult r = ReadWav(path, out);
         ASSERT_TRUE(r.ok) << r.message;
@@ -560,8 +534,8 @@ TEST_F(Formats, WavEverySampleFormat) {
 TEST_F(Formats, WavRefusesBrokenFiles) {
     const std::string good = MakeWav(1, 1, 44100, 16, Raw<int16_t>({1, 2, 3, 4, 5, 6}));
     auto refused = [&](const std::string& content, const std::string& expect) {
-        const std::string path = Path("bad.wav");
-        Spit(path, content);
+        const std::string path = dir_.Path("bad.wav");
+        WriteBytes(path, content);
         DataSet out = Sentinel();
         FileResult r = ReadWav(path, out);
         EXPECT_FALSE(r.ok) << expect;
@@ -600,15 +574,16 @@ TEST_F(Formats, CsvOneFilePerSignal) {
     d.folder = "../up";  // stays below the export folder
     in.signals.push_back(d);
 
-    const fs::path root = dir_ / "export";
+    const fs::path root = dir_.path() / "export";
     FileResult r = WriteCsv(root.string(), in);
     ASSERT_TRUE(r.ok) << r.message;
-    EXPECT_EQ(Slurp((root / "a.csv").string()),
+    EXPECT_EQ(ReadBytes((root / "a.csv").string()),
               "time_s,value\n"
               "0.5,1\n"
               "0.75,-2.5\n"
               "1,0.33333333333333331\n");
-    EXPECT_EQ(Slurp((root / "Вибро" / "Канал" / "x_y_z__.csv").string()), "time_s,value\n0.5,0\n");
+    EXPECT_EQ(ReadBytes((root / "Вибро" / "Канал" / "x_y_z__.csv").string()),
+              "time_s,value\n0.5,0\n");
     EXPECT_TRUE(fs::exists(root / "Вибро" / "Канал" / "x_y_z__ (2).csv"));
     EXPECT_TRUE(fs::exists(root / "__" / "up" / "a.csv"));
     EXPECT_FALSE(r.notes.empty());
@@ -619,24 +594,24 @@ TEST_F(Formats, CsvOneFilePerSignal) {
 TEST_F(Formats, ReadDataFilePicksTheReader) {
     DataSet in;
     in.signals.push_back(MakeSignal("", "s", "g", 20, 0.01));
-    ASSERT_TRUE(WriteQuor(Path("a.QUOR"), in).ok);
-    ASSERT_TRUE(WriteUff58(Path("b.unv"), in).ok);
-    Spit(Path("c.wav"), MakeWav(1, 1, 100, 16, Raw<int16_t>({1, 2})));
-    fs::copy_file(Path("a.QUOR"), Path("noext"));
-    fs::copy_file(Path("b.unv"), Path("b.dat"));
+    ASSERT_TRUE(WriteQuor(dir_.Path("a.QUOR"), in).ok);
+    ASSERT_TRUE(WriteUff58(dir_.Path("b.unv"), in).ok);
+    WriteBytes(dir_.Path("c.wav"), MakeWav(1, 1, 100, 16, Raw<int16_t>({1, 2})));
+    fs::copy_file(dir_.Path("a.QUOR"), dir_.Path("noext"));
+    fs::copy_file(dir_.Path("b.unv"), dir_.Path("b.dat"));
 
     for (const char* name : {"a.QUOR", "b.unv", "c.wav", "noext", "b.dat"}) {
         DataSet out;
-        FileResult r = ReadDataFile(Path(name), out);
+        FileResult r = ReadDataFile(dir_.Path(name), out);
         EXPECT_TRUE(r.ok) << name << ": " << r.message;
         EXPECT_FALSE(out.signals.empty()) << name;
     }
-    Spit(Path("d.txt"), "just text");
+    WriteBytes(dir_.Path("d.txt"), "just text");
     DataSet out = Sentinel();
-    FileResult r = ReadDataFile(Path("d.txt"), out);
+    FileResult r = ReadDataFile(dir_.Path("d.txt"), out);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("unknown kind"), std::string::npos) << r.message;
-    r = ReadDataFile(Path("gone.uff"), out);
+    r = ReadDataFile(dir_.Path("gone.uff"), out);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("does not exist"), std::string::npos) << r.message;
     ExpectUntouched(out);

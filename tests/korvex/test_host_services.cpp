@@ -3,7 +3,6 @@
 // wrappers of shell/host.h as the plug-in drives them.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
@@ -20,6 +19,7 @@
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "shell/host.h"
+#include "test_util.h"
 
 namespace korvex {
 namespace {
@@ -42,22 +42,7 @@ struct HostFixture : ::testing::Test {
     }
 };
 
-// A scratch folder removed with the test.
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = fs::temp_directory_path() /
-               ("host_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
+using testutil::TempDir;
 
 using HostOperators = HostFixture;
 using HostGraphs = HostFixture;
@@ -259,7 +244,7 @@ void ExpectSameSignal(const host::Signal& a, const host::Signal& b, double tol) 
 }
 
 TEST_F(HostFiles, ExportAndOpenRoundTrip) {
-    TempDir dir;
+    TempDir dir{"host"};
     host::Signal a = MakeSignal("Канал 1", {0.1, -2.5, 3e-7, 12345.678}, 1.0 / 25600);
     plat::DynamicCast<SignalObj>(a.Disp())->SetUnit("m/s^2");
     a.SetText5("датчик A");
@@ -271,9 +256,9 @@ TEST_F(HostFiles, ExportAndOpenRoundTrip) {
     ASSERT_TRUE(app.AddSignal("/Signals/orig/sub", "", b));
 
     std::string msg;
-    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Quor, dir / "copy.quor", &msg))
+    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Quor, dir.Path("copy.quor"), &msg))
         << msg;
-    plat::DispPtr file = app.OpenDataFile(dir / "copy.quor");
+    plat::DispPtr file = app.OpenDataFile(dir.Path("copy.quor"));
     ASSERT_TRUE(file) << h->LastLoadMessage();
     EXPECT_EQ(app.GetObjectKind(file), KindDataFile);
     host::Folder f = app.GetDataFolder(file);
@@ -293,7 +278,7 @@ TEST_F(HostFiles, ExportAndOpenRoundTrip) {
 
     // Loading again replaces the signals in place: nothing is added.
     a2.SetY(0, 99);
-    ASSERT_TRUE(app.OpenDataFile(dir / "copy.quor"));
+    ASSERT_TRUE(app.OpenDataFile(dir.Path("copy.quor")));
     EXPECT_EQ(f.ItemCount(), 2);
     EXPECT_EQ(app.GetSignal("/Signals/copy/Канал 1").GetY(0), 0.1);
 
@@ -304,9 +289,9 @@ TEST_F(HostFiles, ExportAndOpenRoundTrip) {
     twice.signals[0].name = twice.signals[1].name = "x";
     twice.signals[0].samples = {1};
     twice.signals[1].samples = {2};
-    ASSERT_TRUE(WriteQuor(dir / "twice.quor", twice).ok);
+    ASSERT_TRUE(WriteQuor(dir.Path("twice.quor"), twice).ok);
     for (int load = 0; load < 2; ++load) {
-        host::Folder tf = app.GetDataFolder(app.OpenDataFile(dir / "twice.quor"));
+        host::Folder tf = app.GetDataFolder(app.OpenDataFile(dir.Path("twice.quor")));
         ASSERT_TRUE(tf) << h->LastLoadMessage();
         ASSERT_EQ(tf.ItemCount(), 2);
         EXPECT_EQ(app.GetSignal("/Signals/twice/x (2)").GetY(0), 2);
@@ -315,25 +300,25 @@ TEST_F(HostFiles, ExportAndOpenRoundTrip) {
     // UFF 58, ASCII and binary, carries names, units, steps and values.
     for (auto [format, name, tol] : {std::tuple{ExportFormat::Uff58, "u.uff", 1e-11},
                                      std::tuple{ExportFormat::Uff58Binary, "ub.uff", 0.0}}) {
-        ASSERT_TRUE(h->ExportFolder("/Signals/orig", format, dir / name, &msg)) << msg;
-        host::Folder uf = app.GetDataFolder(app.OpenDataFile(dir / name));
+        ASSERT_TRUE(h->ExportFolder("/Signals/orig", format, dir.Path(name), &msg)) << msg;
+        host::Folder uf = app.GetDataFolder(app.OpenDataFile(dir.Path(name)));
         ASSERT_TRUE(uf) << h->LastLoadMessage();
         ExpectSameSignal(a, app.GetSignal(uf.GetPath() + "/Канал 1"), tol);
         ExpectSameSignal(b, app.GetSignal(uf.GetPath() + "/sub/b"), tol);
     }
 
-    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Csv, dir / "csv", &msg)) << msg;
-    std::ifstream csv(dir / "csv/sub/b.csv");
+    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Csv, dir.Path("csv"), &msg)) << msg;
+    std::ifstream csv(dir.Path("csv/sub/b.csv"));
     std::string header;
     ASSERT_TRUE(std::getline(csv, header));
     EXPECT_EQ(header, "time_s,value");
 
-    EXPECT_FALSE(h->ExportFolder("/Signals/none", ExportFormat::Quor, dir / "x.quor", &msg));
+    EXPECT_FALSE(h->ExportFolder("/Signals/none", ExportFormat::Quor, dir.Path("x.quor"), &msg));
     EXPECT_NE(msg.find("/Signals/none"), std::string::npos);
 }
 
 TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
-    TempDir dir;
+    TempDir dir{"host"};
     host::Signal lower = MakeSignal("b", {1, 2}, 0.5);
     host::Signal upper = MakeSignal("B", {3, 4}, 0.5);
     ASSERT_TRUE(app.AddSignal("/Signals/orig", "", lower));
@@ -344,8 +329,8 @@ TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
     for (auto [format, name] :
          {std::pair{ExportFormat::Quor, "c.quor"}, std::pair{ExportFormat::Uff58, "c.uff"},
           std::pair{ExportFormat::Uff58Binary, "cb.uff"}}) {
-        ASSERT_TRUE(h->ExportFolder("/Signals/orig", format, dir / name, &msg)) << msg;
-        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir / name));
+        ASSERT_TRUE(h->ExportFolder("/Signals/orig", format, dir.Path(name), &msg)) << msg;
+        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir.Path(name)));
         ASSERT_TRUE(f) << h->LastLoadMessage();
         EXPECT_EQ(f.ItemCount(), 2) << name;
         EXPECT_EQ(app.GetSignal(f.GetPath() + "/b").GetY(0), 1) << name;
@@ -360,9 +345,9 @@ TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
     EXPECT_EQ(app.GetSignal("/Signals/Результаты/orig/B/B.band").GetY(0), 6);
 
     // CSV files of one folder compare without case, as the file system may.
-    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Csv, dir / "csv", &msg)) << msg;
-    EXPECT_TRUE(fs::exists(dir / "csv/b.csv"));
-    EXPECT_TRUE(fs::exists(dir / "csv/B (2).csv"));
+    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Csv, dir.Path("csv"), &msg)) << msg;
+    EXPECT_TRUE(fs::exists(dir.Path("csv/b.csv")));
+    EXPECT_TRUE(fs::exists(dir.Path("csv/B (2).csv")));
 
     // A file whose signal is named like one of its own sub-folders loads
     // whole, the signal taking the next free name.
@@ -373,9 +358,9 @@ TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
     clash.signals[1].folder = "x";
     clash.signals[1].name = "y";
     clash.signals[1].samples = {2};
-    ASSERT_TRUE(WriteQuor(dir / "clash.quor", clash).ok);
+    ASSERT_TRUE(WriteQuor(dir.Path("clash.quor"), clash).ok);
     for (int load = 0; load < 2; ++load) {
-        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir / "clash.quor"));
+        host::Folder f = app.GetDataFolder(app.OpenDataFile(dir.Path("clash.quor")));
         ASSERT_TRUE(f) << h->LastLoadMessage();
         EXPECT_EQ(f.ItemCount(), 2);
         EXPECT_EQ(app.GetSignal("/Signals/clash/x (2)").GetY(0), 1);
@@ -384,25 +369,22 @@ TEST_F(HostFiles, ChannelsDifferingOnlyInCaseStayApart) {
 }
 
 TEST_F(HostFiles, BadFilesLeaveTheTreeAsItWas) {
-    TempDir dir;
+    TempDir dir{"host"};
     host::Signal a = MakeSignal("a", std::vector<double>(1000, 1.5));
     ASSERT_TRUE(app.AddSignal("/Signals/orig", "", a));
     std::string msg;
-    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Quor, dir / "good.quor", &msg));
+    ASSERT_TRUE(h->ExportFolder("/Signals/orig", ExportFormat::Quor, dir.Path("good.quor"), &msg));
 
     // A truncated copy of a good file, garbage under each extension, a
     // missing file.
-    {
-        std::ifstream in(dir / "good.quor", std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        std::ofstream(dir / "cut.quor", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    }
-    std::ofstream(dir / "junk.uff") << "    -1\n    58\nnot a record\n";
-    std::ofstream(dir / "junk.wav", std::ios::binary) << std::string("RIFF\x10\0\0\0WAVEfmt ", 16);
+    const std::string good = testutil::ReadBytes(dir.Path("good.quor"));
+    testutil::WriteBytes(dir.Path("cut.quor"), good.substr(0, good.size() / 2));
+    testutil::WriteBytes(dir.Path("junk.uff"), "    -1\n    58\nnot a record\n");
+    testutil::WriteBytes(dir.Path("junk.wav"), std::string("RIFF\x10\0\0\0WAVEfmt ", 16));
     const uint64_t changes = h->ChangeCount();
     const int signalsCount = app.GetFolder("/Signals").ItemCount();
     for (const char* name : {"cut.quor", "junk.uff", "junk.wav", "missing.quor"}) {
-        const std::string path = dir / name;
+        const std::string path = dir.Path(name);
         EXPECT_FALSE(app.OpenDataFile(path)) << name;
         EXPECT_FALSE(h->LastLoadMessage().empty()) << name;
         EXPECT_NE(h->LastLoadMessage().find(name), std::string::npos) << h->LastLoadMessage();
@@ -416,12 +398,12 @@ TEST_F(HostFiles, BadFilesLeaveTheTreeAsItWas) {
     // A signal in the way of the data folder: refused, tree untouched.
     host::Signal blocker = MakeSignal("good", {1});
     ASSERT_TRUE(app.AddSignal("/Signals", "", blocker));
-    EXPECT_FALSE(app.OpenDataFile(dir / "good.quor"));
+    EXPECT_FALSE(app.OpenDataFile(dir.Path("good.quor")));
     EXPECT_NE(h->LastLoadMessage().find("good.quor"), std::string::npos);
     EXPECT_EQ(app.GetObjectKind(app.GetObject("/Signals/good")), host::KindSignal);
     // A later good load clears the message.
-    fs::copy_file(dir / "good.quor", dir / "fine.quor");
-    EXPECT_TRUE(app.OpenDataFile(dir / "fine.quor"));
+    fs::copy_file(dir.Path("good.quor"), dir.Path("fine.quor"));
+    EXPECT_TRUE(app.OpenDataFile(dir.Path("fine.quor")));
     EXPECT_EQ(h->LastLoadMessage(), "");
 }
 

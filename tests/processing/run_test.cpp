@@ -357,18 +357,24 @@ TEST(Run, StopEndsTheRunWithNothingOfTheStoppedChannel) {
         }
         rig.cfg.lastResultFolder = "before/";
     };
+    // Builds the rig and runs it with a stop asked for at the given step of a
+    // channel (0: as the channel begins); returns the run's result code.
+    auto runStoppedAt = [&](Rig& rig, Recorder& rec, const char* channel, int step) {
+        build(rig);
+        COrdProcessing engine(rig.app, &rig.cfg);
+        rec.engine = &engine;
+        rec.stopAtChannel = channel;
+        rec.stopAtStep = step;
+        engine.SetNotify(&rec);
+        EXPECT_FALSE(engine.Run());
+        rec.engine = nullptr;
+        return engine.ResultCode();
+    };
 
     {  // in the block loop of the second measuring channel
         Rig rig;
-        build(rig);
         Recorder rec;
-        COrdProcessing engine(rig.app, &rig.cfg);
-        rec.engine = &engine;
-        rec.stopAtChannel = "b";
-        rec.stopAtStep = 2;
-        engine.SetNotify(&rec);
-        EXPECT_FALSE(engine.Run());
-        EXPECT_EQ(engine.ResultCode(), OrdResultStopped);
+        EXPECT_EQ(runStoppedAt(rig, rec, "b", 2), OrdResultStopped);
         EXPECT_EQ(rig.Values(kResult + "a/a.band").size(), 8u);
         EXPECT_FALSE(rig.Exists(kResult + "b"));
         EXPECT_EQ(rec.stepsInChannel, 2);
@@ -376,33 +382,20 @@ TEST(Run, StopEndsTheRunWithNothingOfTheStoppedChannel) {
     }
     {  // after the last block of a channel
         Rig rig;
-        build(rig);
         Recorder rec;
-        COrdProcessing engine(rig.app, &rig.cfg);
-        rec.engine = &engine;
-        rec.stopAtChannel = "a";
-        rec.stopAtStep = 8;
-        engine.SetNotify(&rec);
-        EXPECT_FALSE(engine.Run());
-        EXPECT_EQ(engine.ResultCode(), OrdResultStopped);
+        EXPECT_EQ(runStoppedAt(rig, rec, "a", 8), OrdResultStopped);
         EXPECT_FALSE(rig.Exists(kResult + "a"));
         EXPECT_FALSE(rig.Exists(kResult + "b"));
     }
     {  // in the tacho phase: reported as a stop, no spectrum is computed
         Rig rig;
-        build(rig);
         Recorder rec;
-        COrdProcessing engine(rig.app, &rig.cfg);
-        rec.engine = &engine;
-        rec.stopAtChannel = "pulse";
-        rec.stopAtStep = 0;
-        engine.SetNotify(&rec);
-        EXPECT_FALSE(engine.Run());
-        EXPECT_EQ(engine.ResultCode(), OrdResultStopped);
+        const int code = runStoppedAt(rig, rec, "pulse", 0);
+        EXPECT_EQ(code, OrdResultStopped);
         EXPECT_TRUE(rig.Exists(kResult + "Тахо/pulse.taho"));
         EXPECT_FALSE(rig.Exists(kResult + "a"));
         EXPECT_EQ(rec.steps, 0);
-        EXPECT_EQ(OrdResultText(engine.ResultCode()), "Расчет прерван пользователем");
+        EXPECT_EQ(OrdResultText(code), "Расчет прерван пользователем");
     }
     {  // a stop asked for as soon as the worker starts is not lost
         Rig rig;

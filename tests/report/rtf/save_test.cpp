@@ -6,9 +6,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "report/rtf/rtf.h"
+#include "test_util.h"
 
 namespace fs = std::filesystem;
 
@@ -33,65 +33,50 @@ const std::string kHeader =
     "\\green255\\blue255;\\red255\\green255\\blue255;}\\paperw11907\\paperh16840\\psz9"
     "\\margl1134\\margr567\\margt567\\margb567";
 
+using testutil::ReadBytes;
+using testutil::WriteBytes;
+
 class RtfSave : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "rtf_save_XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-        path_ = dir_ / "Report.rtf";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    static std::string Read(const fs::path& p) {
-        std::ifstream f(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(f), {});
-    }
-    static void Put(const fs::path& p, const std::string& data) {
-        std::ofstream(p, std::ios::binary) << data;
-    }
     static rtf::report Entry(const char* text) {
         rtf::report r;
         r << text << rtf::par;
         return r;
     }
-    size_t FilesInDir() const {
-        return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {}));
-    }
 
-    fs::path dir_;
-    fs::path path_;
+    testutil::TempDir dir_{"rtf-save"};
+    fs::path path_ = dir_.path() / "Report.rtf";
 };
 
 TEST_F(RtfSave, NewDocumentAndAppends) {
     ASSERT_TRUE(Entry("Первая").save(path_));
     const std::string first = kHeader + "\n\xCF\xE5\xF0\xE2\xE0\xFF\\par\\par}";
-    EXPECT_EQ(Read(path_), first);
+    EXPECT_EQ(ReadBytes(path_), first);
 
     // Appended entries go in place of the brace, without the closing "\par".
     ASSERT_TRUE(Entry("{2}").save(path_));
-    EXPECT_EQ(Read(path_), first.substr(0, first.size() - 1) + "\n\\{2\\}\\par}");
-    EXPECT_EQ(FilesInDir(), 1u);  // no temporary left behind
+    EXPECT_EQ(ReadBytes(path_), first.substr(0, first.size() - 1) + "\n\\{2\\}\\par}");
+    EXPECT_EQ(dir_.FileCount(), 1u);  // no temporary left behind
 }
 
 TEST_F(RtfSave, AppendAfterTrailingBlanks) {
     const std::string body = kHeader + "\\par";
-    Put(path_, body + "}\r\n");
+    WriteBytes(path_, body + "}\r\n");
     // A short entry covers the brace and CR; the old LF stays after the new brace.
     rtf::report shortEntry;
     shortEntry.add(rtf::term("A"));
     ASSERT_TRUE(shortEntry.save(path_));
-    EXPECT_EQ(Read(path_), body + "A}\n");
+    EXPECT_EQ(ReadBytes(path_), body + "A}\n");
 
     // A longer one overwrites the whole old tail.
     ASSERT_TRUE(Entry("x").save(path_));
-    EXPECT_EQ(Read(path_), body + "A\nx\\par}");
+    EXPECT_EQ(ReadBytes(path_), body + "A\nx\\par}");
 
     // Seven trailing blanks are the most that is allowed; the entry is one
     // byte shorter than the old tail, so the last LF stays.
-    Put(path_, body + "}" + std::string(5, ' ') + "\r\n");
+    WriteBytes(path_, body + "}" + std::string(5, ' ') + "\r\n");
     ASSERT_TRUE(Entry("y").save(path_));
-    EXPECT_EQ(Read(path_), body + "\ny\\par}\n");
+    EXPECT_EQ(ReadBytes(path_), body + "\ny\\par}\n");
 }
 
 TEST_F(RtfSave, RefusesFilesThatAreNotReports) {
@@ -102,12 +87,12 @@ TEST_F(RtfSave, RefusesFilesThatAreNotReports) {
         kHeader + "}" + std::string(6, ' ') + "\r\n",  // brace beyond the last 8 bytes
     };
     for (const auto& content : cases) {
-        Put(path_, content);
+        WriteBytes(path_, content);
         EXPECT_FALSE(Entry("z").save(path_)) << content.substr(content.size() - 10);
-        EXPECT_EQ(Read(path_), content);
+        EXPECT_EQ(ReadBytes(path_), content);
     }
-    EXPECT_FALSE(Entry("z").save(dir_));  // a folder
-    EXPECT_FALSE(Entry("z").save(dir_ / "missing" / "Report.rtf"));
+    EXPECT_FALSE(Entry("z").save(dir_.path()));  // a folder
+    EXPECT_FALSE(Entry("z").save(dir_.path() / "missing" / "Report.rtf"));
     EXPECT_FALSE(Entry("z").save(""));
 }
 
@@ -134,7 +119,7 @@ class FileSizeLimit {
 
 TEST_F(RtfSave, FailedWriteLeavesFileAsItWas) {
     const std::string before = kHeader + "\\par}\r\n";
-    Put(path_, before);
+    WriteBytes(path_, before);
     ::chmod(path_.c_str(), 0640);
     rtf::report big;
     for (int i = 0; i < 200; ++i) big << "Строка отчета" << rtf::par;
@@ -142,10 +127,10 @@ TEST_F(RtfSave, FailedWriteLeavesFileAsItWas) {
         // The new file breaks off midway through the entry.
         FileSizeLimit limit(before.size() + 100);
         EXPECT_FALSE(big.save(path_));
-        EXPECT_FALSE(big.save(dir_ / "New.rtf"));
+        EXPECT_FALSE(big.save(dir_.path() / "New.rtf"));
     }
-    EXPECT_EQ(Read(path_), before);
-    EXPECT_EQ(FilesInDir(), 1u);
+    EXPECT_EQ(ReadBytes(path_), before);
+    EXPECT_EQ(dir_.FileCount(), 1u);
 
     // A successful append keeps the file's permissions.
     ASSERT_TRUE(big.save(path_));
@@ -156,22 +141,22 @@ TEST_F(RtfSave, FailedWriteLeavesFileAsItWas) {
 TEST_F(RtfSave, ReadOnlyFolderOrFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
     const std::string before = kHeader + "}";
-    Put(path_, before);
-    ::chmod(dir_.c_str(), 0555);
+    WriteBytes(path_, before);
+    ::chmod(dir_.path().c_str(), 0555);
     EXPECT_FALSE(Entry("a").save(path_));
-    ::chmod(dir_.c_str(), 0755);
+    ::chmod(dir_.path().c_str(), 0755);
     ::chmod(path_.c_str(), 0444);
     EXPECT_FALSE(Entry("a").save(path_));
-    EXPECT_EQ(Read(path_), before);
+    EXPECT_EQ(ReadBytes(path_), before);
 }
 
 TEST_F(RtfSave, AppendsThroughSymbolicLink) {
-    Put(path_, kHeader + "}");
-    fs::path link = dir_ / "link.rtf";
+    WriteBytes(path_, kHeader + "}");
+    fs::path link = dir_.path() / "link.rtf";
     fs::create_symlink(path_, link);
     ASSERT_TRUE(Entry("b").save(link));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Read(path_), kHeader + "\nb\\par}");
+    EXPECT_EQ(ReadBytes(path_), kHeader + "\nb\\par}");
 }
 
 }  // namespace
