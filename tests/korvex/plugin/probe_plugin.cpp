@@ -83,6 +83,12 @@ class Probe final : public korvex::IKorvexPlugin {
     }
 
     HRESULT Initialize(plat::IDispatchObject* application, int32_t) override {
+        // A green ring on transparent ground.
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const int d = (2 * x - 15) * (2 * x - 15) + (2 * y - 15) * (2 * y - 15);
+                g_pixels[y * 16 + x] = d > 100 && d < 200 ? 0xFF2CA02Cu : 0u;
+            }
         host_ = korvex::AdoptHost(application);
         pluginId_ = Call(host_, 68, "Probe").AsInt32();
         for (int i = 0; i < 2; ++i) {
