@@ -282,6 +282,16 @@ void GraphView::RenderBase(QPainter& p) {
     p.restore();
     p.setPen(Qt::gray);
     p.drawRect(r);
+    // What the x axis is: time, or the signal picked for it.
+    QString xName = wbtext::kXAxisTime;
+    if (xsig) {
+        xName = QString::fromStdString(xsig->NameLocked());
+        if (const std::string u = xsig->UnitLocked(); !u.empty())
+            xName += " [" + QString::fromStdString(u) + "]";
+    }
+    p.setPen(Qt::darkGray);
+    p.drawText(QRectF(0, r.bottom() + 2, kLeft - 4, kBottom - 4), Qt::AlignRight | Qt::AlignVCenter,
+               xName);
     yLo_ = yLo;
     yHi_ = yHi;
 }
@@ -293,6 +303,15 @@ void GraphView::PaintCursorLayer(QPainter& p) {
     if (px >= r.left() && px <= r.right()) {
         p.setPen(QPen(QColor(200, 0, 0), 1.0));
         p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+        QFont cf = font();
+        cf.setPointSizeF(8);
+        p.setFont(cf);
+        const QString label = QString(wbtext::kCursorLabel).arg(t, 0, 'g', 7);
+        const double lw = QFontMetrics(cf).horizontalAdvance(label) + 8;
+        const QRectF lr(std::min(px + 3, r.right() - lw), r.bottom() - 16, lw, 14);
+        p.fillRect(lr, QColor(255, 255, 255, 210));
+        p.setPen(QColor(200, 0, 0));
+        p.drawText(lr, Qt::AlignCenter, label);
     }
     // Legend: every signal with its unit and its value at the cursor.
     QFont f = font();

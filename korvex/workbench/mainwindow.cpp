@@ -104,7 +104,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     tree_->setDragEnabled(true);
     tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree_->header()->setStretchLastSection(false);
-    const int widths[] = {150, 55, 70, 70, 60};
+    const int widths[] = {140, 50, 62, 80, 48};
     for (int c = 0; c < 5; ++c) tree_->setColumnWidth(c, widths[c]);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (int id = item->data(0, kIdRole).toInt()) ShowSignal(id);
@@ -121,7 +121,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     logDock->setObjectName("log");
     logDock->setWidget(log_);
     addDockWidget(Qt::BottomDockWidgetArea, logDock);
-    resizeDocks({treeDock}, {340}, Qt::Horizontal);
+    resizeDocks({treeDock}, {390}, Qt::Horizontal);
     resizeDocks({logDock}, {110}, Qt::Vertical);
 
     pluginBar_ = addToolBar(wbtext::kPluginBar);
@@ -325,7 +325,7 @@ void MainWindow::RebuildTree() {
                     item->setData(0, kIdRole, s->Id());
                     item->setText(1, QString::fromStdString(s->UnitLocked()));
                     item->setText(2, QString::number(n));
-                    item->setText(3, QString::number(s->StepXLocked(), 'g', 6));
+                    item->setText(3, QString::number(s->StepXLocked(), 'g', 4));
                     item->setText(
                         4, QString::number(s->StepXLocked() * static_cast<double>(n), 'g', 6));
                     item->setFlags(item->flags() | Qt::ItemIsDragEnabled);

@@ -47,6 +47,7 @@ inline constexpr const char* kCannotWrite = "Cannot write \"%1\".";
 inline constexpr const char* kSaved = "Saved %1";
 inline constexpr const char* kRegistryUnreadable = "Plug-ins not loaded: %1";
 inline constexpr const char* kPluginsLoaded = "%1 plug-in(s) loaded";
-inline constexpr const char* kCursorLabel = "x = %1";
+inline constexpr const char* kCursorLabel = "t = %1 s";
+inline constexpr const char* kXAxisTime = "t [s]";
 
 }  // namespace wbtext
