@@ -38,11 +38,14 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
     }
     for (GraphView* v : views_)
         if (std::find(next.begin(), next.end(), v) == next.end()) delete v;
-    views_ = next;
-    for (size_t i = 0; i < views_.size(); ++i) {
-        layout_->removeWidget(views_[i]);
-        layout_->insertWidget(static_cast<int>(i), views_[i], 1);
-        views_[i]->show();
+    // Laid out again only when the graphs changed, not on every cursor move.
+    if (next != views_) {
+        views_ = next;
+        for (size_t i = 0; i < views_.size(); ++i) {
+            layout_->removeWidget(views_[i]);
+            layout_->insertWidget(static_cast<int>(i), views_[i], 1);
+            views_[i]->show();
+        }
     }
     activeGraph_ = info.activeGraph;
 

@@ -209,6 +209,7 @@ TEST_F(Workbench, CursorMovesSendTheEventAndTheServiceAnswersThePosition) {
         QMouseEvent move(QEvent::MouseMove, QPointF(px, 40), v->mapToGlobal(QPointF(px, 40)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(v, &move);
+        QApplication::processEvents();  // the service's change comes back posted
         v->repaint();
     }
     QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(200, 40));
