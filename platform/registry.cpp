@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -363,6 +364,10 @@ bool Update(const std::string& path, const std::function<bool(Registry&)>& chang
         if (message) *message = "no registry file";
         return false;
     }
+    // A fresh machine has no data folder yet; the first registration makes it.
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
     const std::string lockPath = path + ".lock";
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {

@@ -113,8 +113,8 @@ TEST(Registry, MalformedFileFailsWithItsLineAndUpdateLeavesItAlone) {
         Registry x;
         EXPECT_FALSE(x.FromText(text)) << text;
     }
-    // No file yet is an empty registry, and Update creates it.
-    const std::string fresh = dir.Path("fresh.reg");
+    // No file yet is an empty registry, and Update creates it with its folder.
+    const std::string fresh = dir.Path("new/folder/fresh.reg");
     EXPECT_TRUE(Update(fresh, [](Registry& x) {
         x.SetString(Root::LocalMachine, "K", "n", "v");
         return true;
