@@ -260,6 +260,36 @@ TEST_F(Workbench, WindowsMirrorTheServiceWhoeverChangesIt) {
     EXPECT_EQ(CallGraphs(*w_, 60, {window}).AsInt32(), 0);
 }
 
+TEST_F(Workbench, TreeAndGraphsFollowWhatAPluginWrites) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    const int acc = SignalId(*w_, "/Signals/set/Acc1");
+    GraphView* v = ShowInNewWindow(acc);
+    ASSERT_TRUE(v);
+    const int renders = v->BaseRenders();
+
+    // A result filed by a plug-in shows in the tree on the next poll.
+    auto s = w_->Host().NewSignal();
+    korvex::SignalData d;
+    d.samples = {1, 2, 3};
+    s->Assign(d);
+    ASSERT_TRUE(w_->Host().AddSignal("/Signals/Результаты/set/Acc1", "Acc1.1X", s));
+    EXPECT_FALSE(FindItem(w_->Tree(), "Acc1.1X"));
+    w_->Poll();
+    QTreeWidgetItem* item = FindItem(w_->Tree(), "Acc1.1X");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(2), "3");
+
+    // Samples changed in place show after UpdateViews.
+    v->repaint();
+    EXPECT_EQ(v->BaseRenders(), renders);
+    plat::Invoke(w_->Host().FindSignal("/Signals/set/Acc1").get(), 19, plat::InvokeKind::Method,
+                 nullptr, 5, 1000.0);
+    plat::Invoke(&w_->Host(), 9, plat::InvokeKind::Method, nullptr);
+    w_->Poll();
+    v->repaint();
+    EXPECT_EQ(v->BaseRenders(), renders + 1);
+}
+
 TEST_F(Workbench, PlotsAgainstASignalAndExportsTheGraph) {
     ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
     GraphView* v = ShowInNewWindow(SignalId(*w_, "/Signals/set/Acc1"));
