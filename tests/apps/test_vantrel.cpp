@@ -212,6 +212,21 @@ TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
     EXPECT_EQ(csv, 1u + 2u * 16u);  // the tacho and 16 bands on each accelerometer
 }
 
+TEST_F(VantrelDemo, ReportHasOneEntryPerSteadySpeed) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    EXPECT_NE(run_->out.find("Report: " + (Dir() / "report.rtf").string() + " (3 entries)"),
+              std::string::npos)
+        << run_->out;
+    const std::string doc = testutil::ReadBytes(Dir() / "report.rtf");
+    size_t entries = 0;
+    for (const char* mode : {"1200", "1800", "2400"}) {
+        const std::string line = "\n\xD0\xE5\xE6\xE8\xEC\n: \t\t\n" + std::string(mode);  // Режим
+        entries += doc.find(line) != std::string::npos;
+    }
+    EXPECT_EQ(entries, 3u);
+    EXPECT_FALSE(fs::exists(Dir() / ".new.report.rtf"));
+}
+
 TEST_F(VantrelDemo, LevelsFollowTheRunUp) {
     ASSERT_EQ(run_->code, 0) << run_->err;
     samplegen::GearboxScheme scheme;
