@@ -75,13 +75,13 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
         }
         if (entries == 0) {
             fs::remove(reportPath, rec);
-        } else {
-            fs::rename(fresh, reportPath, rec);
-            if (rec) {
-                fs::remove(fresh, rec);
-                con.err << "vantrel: cannot write \"" << reportPath.string() << "\"\n";
-                return static_cast<int>(kExitOutput);
-            }
+            return static_cast<int>(kExitOk);
+        }
+        fs::rename(fresh, reportPath, rec);
+        if (rec) {
+            fs::remove(fresh, rec);
+            con.err << "vantrel: cannot write \"" << reportPath.string() << "\"\n";
+            return static_cast<int>(kExitOutput);
         }
         PrintReportPath(con, reportPath.string(), entries);
         return static_cast<int>(kExitOk);
