@@ -69,11 +69,12 @@ void CReportTable::ClearRows() {
 void CReportTable::RebuildRows() {
     ClearRows();
     if (view_) view_->DeleteAllRows();
+    listRows_ = 0;
     if (!cfg_) return;
     for (const std::string& name : cfg_->channelNames) {
         const CfgChannel* record = cfg_->Channel(name);
         if (!record || !record->check) continue;
-        int channelRow = view_ ? view_->InsertRow(name) : static_cast<int>(rows_.size());
+        const int channelRow = InsertListRow(name);
         if (view_) view_->SetCellText(channelRow, 3, record->units);
         bool any = false;
         for (const auto& [id, opt] : record->signalOpts) {
@@ -82,15 +83,23 @@ void CReportTable::RebuildRows() {
             ReportRow row;
             row.channel = name;
             row.itemId = id;
-            if (view_) {
-                row.listIndex = view_->InsertRow(std::string());
-                view_->SetCellText(row.listIndex, 1, item->name);
-            }
+            row.listIndex = InsertListRow({});
+            if (view_) view_->SetCellText(row.listIndex, 1, item->name);
             rows_.push_back(std::move(row));
             any = true;
         }
-        if (!any && view_) view_->DeleteRow(channelRow);
+        if (!any) {
+            if (view_) view_->DeleteRow(channelRow);
+            --listRows_;
+        }
     }
+}
+
+int CReportTable::InsertListRow(const std::string& column0) {
+    // Without a window the indices are those the list would give.
+    const int index = view_ ? view_->InsertRow(column0) : listRows_;
+    ++listRows_;
+    return index;
 }
 
 host::Signal CReportTable::FindSignalByName(const host::Folder& folder,
@@ -256,49 +265,49 @@ int32_t CReportTable::ColumnWidth() const {
     return static_cast<int32_t>(textWidthMm / 4.0 * 57.6 + 0.5);
 }
 
+rtf::table CReportTable::ChannelTable(const CfgChannel& record, const ChannelValues& values) const {
+    const int32_t w = ColumnWidth();
+    const auto n = static_cast<int32_t>(values.levels.size());
+    rtf::table table(n + 1, 4);
+    for (int32_t j = 0; j < 4; ++j) {
+        table.setColumnWidth(j, w);
+        for (int32_t r = 0; r <= n; ++r) table.rowAt(r)->cellAt(j)->apply(rtf::alignCenter);
+    }
+    const char* heading[4] = {repstr::kColumnItem, repstr::kColumnFrequency, repstr::kColumnLevel,
+                              repstr::kColumnCoincidences};
+    for (int32_t j = 0; j < 4; ++j) {
+        rtf::cell& c = *table.rowAt(0)->cellAt(j);
+        c.apply(rtf::bold);
+        c << heading[j];
+    }
+    int32_t r = 1;
+    for (const auto& [id, opt] : record.signalOpts) {
+        auto level = values.levels.find(id);
+        if (level == values.levels.end() || r > n) continue;
+        const std::string texts[4] = {opt.name, FrequencyTextOf(id), level->second,
+                                      Lookup(values.coincidences, id)};
+        for (int32_t j = 0; j < 4; ++j) {
+            rtf::cell& c = *table.rowAt(r)->cellAt(j);
+            c.apply(rtf::italic).apply(rtf::colorBlue);
+            c << texts[j];
+        }
+        ++r;
+    }
+    return table;
+}
+
 bool CReportTable::AppendEntry(double t, const std::string& givenPath, const std::string& mode) {
     if (!cfg_) return false;
     const ReportSettings& rs = cfg_->report;
     const std::string path = givenPath.empty() ? rs.ReportFilePath() : givenPath;
-    const int32_t w = ColumnWidth();
 
-    struct ChannelTable {
-        const std::string* channel;
-        rtf::table table;
-    };
-    std::vector<ChannelTable> tables;
+    // One table per measuring channel with levels, in channel order.
+    std::vector<std::pair<const std::string*, rtf::table>> tables;
     for (const std::string& name : cfg_->channelNames) {
         const CfgChannel* record = cfg_->Channel(name);
         auto cv = channelValues_.find(name);
         if (!record || cv == channelValues_.end() || cv->second.levels.empty()) continue;
-        const ChannelValues& values = cv->second;
-        const auto n = static_cast<int32_t>(values.levels.size());
-        rtf::table table(n + 1, 4);
-        for (int32_t j = 0; j < 4; ++j) {
-            table.setColumnWidth(j, w);
-            for (int32_t r = 0; r <= n; ++r) table.rowAt(r)->cellAt(j)->apply(rtf::alignCenter);
-        }
-        const char* heading[4] = {repstr::kColumnItem, repstr::kColumnFrequency,
-                                  repstr::kColumnLevel, repstr::kColumnCoincidences};
-        for (int32_t j = 0; j < 4; ++j) {
-            rtf::cell& c = *table.rowAt(0)->cellAt(j);
-            c.apply(rtf::bold);
-            c << heading[j];
-        }
-        int32_t r = 1;
-        for (const auto& [id, opt] : record->signalOpts) {
-            auto level = values.levels.find(id);
-            if (level == values.levels.end() || r > n) continue;
-            const std::string texts[4] = {opt.name, FrequencyTextOf(id), level->second,
-                                          Lookup(values.coincidences, id)};
-            for (int32_t j = 0; j < 4; ++j) {
-                rtf::cell& c = *table.rowAt(r)->cellAt(j);
-                c.apply(rtf::italic).apply(rtf::colorBlue);
-                c << texts[j];
-            }
-            ++r;
-        }
-        tables.push_back({&name, std::move(table)});
+        tables.emplace_back(&name, ChannelTable(*record, cv->second));
     }
 
     const std::string seconds = WithNumber(repstr::kSeconds, t);
@@ -338,9 +347,9 @@ bool CReportTable::AppendEntry(double t, const std::string& givenPath, const std
         }
         doc << rtf::par;
     }
-    for (ChannelTable& ct : tables) {
-        doc << rtf::par << *ct.channel;
-        doc.add(std::move(ct.table));
+    for (auto& [channel, table] : tables) {
+        doc << rtf::par << *channel;
+        doc.add(std::move(table));
     }
     return doc.save(path);
 }

@@ -15,6 +15,7 @@
 #include "config/cfgproc.h"
 #include "platform/autodate.h"
 #include "report/modes.h"
+#include "report/rtf/rtf.h"
 #include "shell/host.h"
 
 // What the table needs of the window's list and controls. Rows are
@@ -101,6 +102,8 @@ class CReportTable {
 
   private:
     int32_t ColumnWidth() const;
+    int InsertListRow(const std::string& column0);
+    rtf::table ChannelTable(const CfgChannel& record, const ChannelValues& values) const;
 
     host::App app_;
     host::GraphService graphs_;
@@ -115,4 +118,5 @@ class CReportTable {
     double lastCursorTime_ = 0.0;
     plat::DateTime valuesDate_;
     std::string dateLocale_;
+    int listRows_ = 0;  // rows of the window's list
 };

@@ -168,6 +168,13 @@ TEST_F(ReportTable, RowsForCheckedChannelsWithEnabledItemsOnly) {
     EXPECT_EQ(table->Rows()[2].itemId, fix_->id);
     EXPECT_EQ(table->Rows()[2].listIndex, 3);
     EXPECT_FALSE(table->Rows()[0].signal);  // bound only on a cursor change or a fill
+    // Headless, the rows keep the indices a list would give them.
+    auto headless = Table();
+    headless->RebuildRows();
+    headless->RebuildRows();
+    ASSERT_EQ(headless->Rows().size(), 3u);
+    EXPECT_EQ(headless->Rows()[0].listIndex, 1);
+    EXPECT_EQ(headless->Rows()[2].listIndex, 3);
 }
 
 TEST_F(ReportTable, FrequencyLevelAndCoincidenceTexts) {
