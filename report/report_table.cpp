@@ -338,8 +338,9 @@ bool CReportTable::AppendEntry(double t, const std::string& givenPath, const std
             doc << channel;
             auto it = headerSignals_.find(channel);
             if (it != headerSignals_.end() && it->second) {
-                std::string text =
-                    " = " + Fixed(it->second.ValueAt(t), 2) + " " + it->second.Unit();
+                std::string text = WithNumber(repstr::kHeaderValue, it->second.ValueAt(t));
+                if (const size_t at = text.find("%s"); at != std::string::npos)
+                    text.replace(at, 2, it->second.Unit());
                 doc << text;
             } else {
                 doc << repstr::kHeaderNoValue;
