@@ -10,12 +10,31 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
+// std::min(a, v) and std::max(a, v) keep a when v is NaN, so NaN samples
+// are skipped. Eight running values per pass keep the comparisons
+// independent of each other, which is what makes a long scan fast.
 void Scan(std::span<const double> y, size_t from, size_t to, MinMax& m) {
-    for (size_t i = from; i < to; ++i) {
-        const double v = y[i];
-        // NaN fails both tests and is skipped.
-        if (v < m.min) m.min = v;
-        if (v > m.max) m.max = v;
+    constexpr size_t kLanes = 8;
+    size_t i = from;
+    if (to - from >= 2 * kLanes) {
+        double lo[kLanes], hi[kLanes];
+        for (size_t k = 0; k < kLanes; ++k) {
+            lo[k] = kInf;
+            hi[k] = -kInf;
+        }
+        for (; i + kLanes <= to; i += kLanes)
+            for (size_t k = 0; k < kLanes; ++k) {
+                lo[k] = std::min(lo[k], y[i + k]);
+                hi[k] = std::max(hi[k], y[i + k]);
+            }
+        for (size_t k = 0; k < kLanes; ++k) {
+            m.min = std::min(m.min, lo[k]);
+            m.max = std::max(m.max, hi[k]);
+        }
+    }
+    for (; i < to; ++i) {
+        m.min = std::min(m.min, y[i]);
+        m.max = std::max(m.max, y[i]);
     }
 }
 
