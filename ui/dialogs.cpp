@@ -58,9 +58,7 @@ QWidget* MakeControl(QWidget* host, const res::Control& c, const QString& text) 
             return w;
         }
         case Kind::CheckBox: {
-            auto* w = new QCheckBox(text, host);
-            w->setAutoFillBackground(true);  // may sit on a group box's edge
-            return w;
+            return new QCheckBox(text, host);
         }
         case Kind::Radio: {
             auto* w = new QRadioButton(text, host);
@@ -98,6 +96,17 @@ QWidget* MakeControl(QWidget* host, const res::Control& c, const QString& text) 
         }
     }
     return nullptr;
+}
+
+// A check box drawn on a group box's top edge hides the frame line behind it.
+bool OnGroupEdge(const res::DialogTemplate& t, const res::Control& box) {
+    for (const res::Control& g : t.controls) {
+        if (g.kind != res::Kind::GroupBox) continue;
+        const bool straddles = box.rect.y < g.rect.y && box.rect.y + box.rect.h > g.rect.y;
+        const bool inside = box.rect.x >= g.rect.x && box.rect.x < g.rect.x + g.rect.w;
+        if (straddles && inside) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -152,6 +161,7 @@ void BuildFromTemplate(QWidget* host, const res::DialogTemplate& t) {
         w->setProperty(kIdProperty, c.id);
         if (c.id != res::kStatic) w->setObjectName(QString("c%1").arg(c.id));
         if (c.style & res::kHidden) w->hide();
+        if (c.kind == res::Kind::CheckBox && OnGroupEdge(t, c)) w->setAutoFillBackground(true);
         if (c.style & res::kDisabled) w->setEnabled(false);
         auto* radio = qobject_cast<QRadioButton*>(w);
         if (!radio || (c.style & res::kGroupStart)) {
