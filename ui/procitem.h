@@ -119,6 +119,8 @@ class CProcItemFFT : public CProcItem {
     void ShowRecords() override;
 
   private:
+    void ShowResolution();
+
     const bool defaultsMode_;
 };
 

@@ -33,6 +33,19 @@ void CProcItemFFT::OnCreated() {
     });
     connect(Check(IDC_CENTRE), &QCheckBox::clicked, this,
             [this] { ui::MakeTwoState(Check(IDC_CENTRE)); });
+    connect(List(IDC_BLOCK), &QComboBox::currentIndexChanged, this, [this] { ShowResolution(); });
+}
+
+// The resolution the chosen block size gives on the records, when they agree.
+void CProcItemFFT::ShowResolution() {
+    const auto block = ui::EntryValue(List(IDC_BLOCK));
+    std::string text;
+    if (HasRecords())
+        text = procrules::CommonText(records_, [&](const CfgChannel& c) {
+            const int n = block ? procrules::BlockSize(*block) : c.fftOpt.nPoints;
+            return procrules::ResolutionText(c.sampleStep, n);
+        });
+    ui::ShowText(Edit(IDC_RESOLUTION), text);
 }
 
 void CProcItemFFT::ShowRecords() {
@@ -65,6 +78,7 @@ void CProcItemFFT::ShowRecords() {
         ui::ShowCheck(Check(IDC_CENTRE), false);
         ui::ShowCheck(Check(IDC_DEF_FFT), false);
     }
+    ShowResolution();
     Enable();
 }
 

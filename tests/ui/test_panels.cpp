@@ -193,6 +193,26 @@ TEST(SpectrumPanel, BlockAndOffsetEntriesFromTheRecords) {
     EXPECT_EQ(a.fftOpt.nOffset, 2048);
 }
 
+TEST(SpectrumPanel, ShowsTheFrequencyResolutionOfTheChosenBlockSize) {
+    CProcItemFFT panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a, b;
+    a.sampleStep = b.sampleStep = 1.0 / 25600;
+    a.fftOpt.nPoints = 8192;
+    b.fftOpt.nPoints = 4096;
+    panel.SetChannels("", {&a});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "3.1250 Гц");
+    C<QComboBox>(&panel, IDC_BLOCK)->setCurrentIndex(9);  // 16384
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "1.5625 Гц");
+    panel.SetChannels("", {&a, &b});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "");
+    C<QComboBox>(&panel, IDC_BLOCK)->setCurrentIndex(7);  // 4096 on both
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "6.2500 Гц");
+    EXPECT_EQ(a.fftOpt.nPoints, 8192);  // shown, not yet applied
+    panel.SetChannels("", {});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "");
+}
+
 TEST(SpectrumPanel, UseDefaultBoxLocksTheOwnSettings) {
     CProcItemFFT panel;
     panel.Create(nullptr, nullptr);

@@ -61,6 +61,12 @@ std::string PointsText(double sampleStep, double deltaF) {
                            {std::to_string(static_cast<int>(n)), res::Str(res::IDS_UNIT_POINTS)});
 }
 
+std::string ResolutionText(double sampleStep, int n) {
+    if (!(sampleStep > 0) || n <= 0) return {};
+    return res::FormatText("%s %s",
+                           {Fixed(1.0 / (sampleStep * n), 4), res::Str(res::IDS_UNITS_FIRST)});
+}
+
 std::string SecondsText(double deltaF) {
     if (!(deltaF > 0)) return {};
     return res::FormatText("%s %s", {Fixed(1.0 / deltaF, 4), res::Str(res::IDS_UNIT_SECONDS)});

@@ -40,6 +40,10 @@ std::string Fixed(double v, int decimals);
 double LeadingNumber(const std::string& text);
 int LeadingInt(const std::string& text);
 
+// Frequency resolution of a block of n points, "%.4f Гц"; empty without a
+// usable sampling step.
+std::string ResolutionText(double sampleStep, int n);
+
 // Tacho panel texts. PointsText is empty when sampleStep is not above 0.
 std::string PointsText(double sampleStep, double deltaF);
 std::string SecondsText(double deltaF);
