@@ -74,6 +74,11 @@ QWidget* MakeControl(QWidget* host, const res::Control& c, const QString& text) 
         }
         case Kind::DropList:
             return new QComboBox(host);
+        case Kind::ComboBox: {
+            auto* w = new QComboBox(host);
+            w->setEditable(true);
+            return w;
+        }
         case Kind::ListView: {
             auto* w = new QListWidget(host);
             w->setSelectionMode(c.style & res::kMultiSel ? QAbstractItemView::ExtendedSelection

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFrame>
 #include <QListWidget>
 #include <QPainter>
 #include <QTreeWidget>
@@ -26,6 +27,7 @@
 #include "ui/images.h"
 #include "ui/procitem.h"
 #include "ui/procpage.h"
+#include "ui/res/ids.h"
 
 namespace fs = std::filesystem;
 
@@ -221,6 +223,28 @@ void ShootDialogs(Shooter& shot) {
     shot.Shoot(&taho, "dialog-defaults-tacho");
 }
 
+// Templates of windows still to come, as laid out, so their geometry can be
+// reviewed before their code exists.
+void ShootTemplates(Shooter& shot) {
+    const std::pair<int, const char*> templates[] = {{res::IDD_MAIN, "main"},
+                                                     {res::IDD_SIGNALS, "signals"},
+                                                     {res::IDD_GENERAL, "general-page"},
+                                                     {res::IDD_FREQS, "frequency-page"},
+                                                     {res::IDD_PROGRESS, "progress"},
+                                                     {res::IDD_REPORT, "report-window"},
+                                                     {res::IDD_REPORT_PAGE, "report-page"},
+                                                     {res::IDD_REPORT_AUTO, "report-auto"}};
+    for (auto [id, name] : templates) {
+        QWidget w;
+        ui::BuildFromTemplate(&w, id);
+        if (auto* frame = ui::Ctl<QFrame>(&w, res::IDC_PLACEHOLDER)) {
+            frame->setFrameShape(QFrame::Box);  // show where the placeholder is
+            frame->show();
+        }
+        shot.Shoot(&w, QString("template-%1-%2").arg(id).arg(name));
+    }
+}
+
 void ShootImages(const QDir& dir, int& written) {
     ui::ImageList images;
     for (qreal dpr : {1.0, 2.0}) {
@@ -275,6 +299,7 @@ int main(int argc, char** argv) {
         ShootPanels(shot, scene);
         ShootPage(shot, scene);
         ShootDialogs(shot);
+        ShootTemplates(shot);
         written += shot.written_;
         failed += shot.failed_;
     }

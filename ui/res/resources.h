@@ -23,6 +23,7 @@ enum class Kind {
     Radio,      // automatic radio button
     Edit,       // one-line edit
     DropList,   // drop-down list without an edit part
+    ComboBox,   // drop-down list with an edit part
     ListView,   // report-view list with one column and no header
     TreeView,
     UpDown,    // up-down control bound to the control before it

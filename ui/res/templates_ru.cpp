@@ -174,11 +174,98 @@ DialogTemplate DefaultsDialog() {
              });
 }
 
+DialogTemplate FreqsPage() {
+    return T(IDD_FREQS, "База частот", 500, 240,
+             {
+                 C(IDC_TREE, Kind::TreeView, 0, "", 7, 7, 200, 205),
+                 C(IDC_IMPORT, Kind::Button, 0, "Импорт", 7, 218, 60, 14),
+                 C(IDC_EXPORT, Kind::Button, kDisabled, "Экспорт", 72, 218, 60, 14),
+                 C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 215, 2, 278, 231),
+             });
+}
+
+// Resizable; the window moves its controls with the size.
+DialogTemplate ReportWindow() {
+    return T(IDD_REPORT, "Отчет", 420, 200,
+             {
+                 C(IDC_LIST, Kind::ListView, 0, "", 7, 7, 406, 164),
+                 C(IDC_REPORT_BUTTON, Kind::Button, 0, "Отчет", 7, 179, 60, 14),
+                 C(IDC_REPORT_FILE, Kind::Edit, 0, "", 72, 180, 305, 12),
+                 C(IDC_BROWSE, Kind::Button, 0, "...", 382, 179, 31, 14),
+             });
+}
+
+DialogTemplate ReportPage() {
+    return T(IDD_REPORT_PAGE, "Отчет", 500, 240,
+             {
+                 C(IDC_LIST, Kind::ListView, 0, "", 7, 7, 150, 205),
+                 C(IDC_MODE_ADD, Kind::Button, 0, "+", 7, 218, 20, 14),
+                 C(IDC_MODE_DELETE, Kind::Button, 0, "-", 30, 218, 20, 14),
+                 C(IDC_MODE_UP, Kind::Button, 0, "^", 53, 218, 20, 14),
+                 C(IDC_MODE_DOWN, Kind::Button, 0, "v", 76, 218, 20, 14),
+
+                 C(kStatic, Kind::GroupBox, 0, "Программа", 165, 4, 328, 66),
+                 L("Список программ", 172, 19, 100),
+                 C(IDC_PROGRAMS, Kind::DropList, 0, "", 276, 17, 120, 12),
+                 C(IDC_PROGRAM_ADD, Kind::Button, 0, "Добавить", 400, 16, 44, 14),
+                 C(IDC_PROGRAM_DELETE, Kind::Button, 0, "Удалить", 446, 16, 42, 14),
+                 L("Название программы", 172, 35, 100),
+                 C(IDC_PROGRAM_NAME, Kind::Edit, 0, "", 276, 33, 120, 12),
+                 C(IDC_PROGRAM_APPLY, Kind::Button, 0, "Применить", 400, 32, 88, 14),
+                 L("Признак постоянного режима", 172, 51, 102),
+                 C(IDC_FEATURE_CHANNEL, Kind::DropList, 0, "", 276, 49, 120, 12),
+
+                 C(kStatic, Kind::GroupBox, 0, "Режим", 165, 72, 328, 80),
+                 L("Название режима", 172, 87, 100),
+                 C(IDC_MODE_NAME, Kind::Edit, 0, "", 276, 85, 120, 12),
+                 L("Значение признака", 172, 103, 100),
+                 C(IDC_MODE_VALUE, Kind::Edit, 0, "", 276, 101, 120, 12),
+                 L("Диапазон измен. +/-", 172, 119, 100),
+                 C(IDC_MODE_RANGE, Kind::Edit, 0, "", 276, 117, 120, 12),
+                 L("Продолжительность", 172, 135, 100),
+                 C(IDC_MODE_DURATION, Kind::Edit, 0, "", 276, 133, 120, 12),
+
+                 C(kStatic, Kind::GroupBox, 0, "Опции", 165, 154, 160, 79),
+                 C(IDC_NEW_PAGE, Kind::CheckBox, 0, "Новая страница", 172, 167, 100, 10),
+                 C(IDC_LANDSCAPE, Kind::CheckBox, 0, "Ландшафт", 172, 181, 100, 10),
+                 L("Размер шрифта", 172, 199, 70),
+                 C(IDC_FONT_SIZE, Kind::Edit, kNumber, "", 245, 197, 30, 12),
+                 C(IDC_FONT_SIZE_SPIN, Kind::UpDown, 0, "", 275, 197, 12, 12),
+
+                 C(kStatic, Kind::GroupBox, 0, "Заголовок", 330, 154, 163, 79),
+                 L("Список каналов", 337, 166, 100),
+                 C(IDC_HEADER_CHANNELS, Kind::Edit, 0, "", 337, 176, 149, 12),
+                 C(IDC_HEADER_CHANNEL, Kind::ComboBox, 0, "", 337, 194, 88, 12),
+                 C(IDC_HEADER_ADD, Kind::Button, 0, "Добавить", 429, 193, 57, 14),
+                 C(IDC_HEADER_ADD_ALL, Kind::Button, 0, "Добавить все", 429, 211, 57, 14),
+             });
+}
+
+DialogTemplate ReportAutoDialog() {
+    return T(
+        IDD_REPORT_AUTO, "Автоматический отчет", 260, 140,
+        {
+            L("Программа", 7, 9, 70),
+            C(IDC_PROGRAMS, Kind::DropList, 0, "", 80, 7, 173, 12),
+            L("Замер", 7, 25, 70),
+            C(IDC_AUTO_MEASUREMENT, Kind::Edit, kReadOnly, "", 80, 23, 173, 12),
+            L("Результат расчета", 7, 41, 70),
+            C(IDC_AUTO_RESULT, Kind::Edit, kReadOnly, "", 80, 39, 173, 12),
+            L("Файл отчета", 7, 57, 70),
+            C(IDC_AUTO_FILE, Kind::Edit, 0, "", 80, 55, 150, 12),
+            C(IDC_BROWSE, Kind::Button, 0, "...", 233, 54, 20, 14),
+            C(IDC_OPEN_REPORT, Kind::CheckBox, 0, "Открыть отчет после заполнения", 7, 74, 180, 10),
+            C(IDOK, Kind::DefButton, 0, "OK", 148, 119, 50, 14),
+            C(IDCANCEL, Kind::Button, 0, "Отмена", 203, 119, 50, 14),
+        });
+}
+
 }  // namespace
 
 std::vector<DialogTemplate> OwnDialogs() {
-    return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),       SignalPanel(),
-            BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(), DefaultsDialog()};
+    return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),        SignalPanel(),
+            BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(),  DefaultsDialog(),
+            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog()};
 }
 
 Menu OwnMainMenu() {
