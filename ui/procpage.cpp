@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "ui/dialogs.h"
@@ -38,6 +40,7 @@ bool CVantrelProcPage::Create() {
     tree_ = ui::Ctl<QTreeWidget>(this, IDC_TREE);
     area_ = ui::FindControl(this, IDC_PLACEHOLDER);
     tree_->installEventFilter(this);
+    list_->viewport()->installEventFilter(this);
     const int icon = 16 * ui::DialogDpi() / 96;
     tree_->setIconSize(QSize(icon, icon));
     signal_ = new CProcItemSignal;
@@ -275,7 +278,23 @@ bool CVantrelProcPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tree_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
         return OnTreeSpace();
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonPress)
+        return OnListPress(static_cast<QMouseEvent*>(event)->position().toPoint());
     return QWidget::eventFilter(watched, event);
+}
+
+// A click on an item's check box ticks it and leaves the selection alone, so a
+// channel outside a multi-selection can be switched without losing it.
+bool CVantrelProcPage::OnListPress(const QPoint& pos) {
+    QListWidgetItem* item = list_->itemAt(pos);
+    if (!item) return false;
+    const QRect r = list_->visualItemRect(item);
+    QStyle* style = list_->style();
+    const int box = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list_) +
+                    2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 2;
+    if (pos.x() >= r.left() + box) return false;
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    return true;
 }
 
 bool CVantrelProcPage::OnTreeSpace() {

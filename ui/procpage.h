@@ -70,6 +70,7 @@ class CVantrelProcPage : public QWidget, public IProcItemDlgNotify {
     void ApplySelection(const std::vector<int>& selection);
     void OnTreeCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     bool OnTreeSpace();
+    bool OnListPress(const QPoint& pos);
     void LayoutPanels();
     // The record of channel index i; created with defaults when asked.
     CfgChannel* Record(int i, bool create) const;

@@ -100,6 +100,22 @@ TEST_F(ProcPage, TickingABoxOfTheSelectionTicksAllSelectedOnlyThenAlone) {
     EXPECT_TRUE(acc1->check);
 }
 
+TEST_F(ProcPage, ClickingACheckBoxKeepsTheSelection) {
+    Select({0, 1});
+    const QRect r = List()->visualItemRect(List()->item(3));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+    Settle();
+    EXPECT_TRUE(speed->check);
+    EXPECT_EQ(List()->item(3)->checkState(), Qt::Checked);
+    EXPECT_EQ(page.Selection(), (std::vector<int>{0, 1}));
+    // A click on the name selects as usual.
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                      QPoint(r.right() - 10, r.center().y()));
+    Settle();
+    EXPECT_EQ(page.Selection(), std::vector<int>{3});
+    EXPECT_TRUE(speed->check);
+}
+
 TEST_F(ProcPage, PanelsFollowTheCommonChannelType) {
     CProcItem* band = page.BandPanel();
     Select({0, 1});
