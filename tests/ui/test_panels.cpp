@@ -1,0 +1,335 @@
+// The processing-item panels driven by control id: what they show for one
+// or several records and what apply writes back.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "ui/dialogs.h"
+#include "ui/procitem.h"
+#include "ui/res/ids.h"
+#include "ui_util.h"
+
+using namespace res;
+
+namespace {
+
+struct Notify : IProcItemDlgNotify {
+    int channels = 0;
+    int processing = 0;
+    void ChannelsChanged() override { ++channels; }
+    void ItemProcessingChanged() override { ++processing; }
+};
+
+template <class T>
+T* C(const QWidget* panel, int id) {
+    T* w = ui::Ctl<T>(panel, id);
+    EXPECT_NE(w, nullptr) << "control " << id;
+    return w;
+}
+
+QString Entry(const QWidget* panel, int id) {
+    return C<QComboBox>(panel, id)->currentText();
+}
+
+void Type(QWidget* panel, int id, const QString& text) {
+    QLineEdit* e = C<QLineEdit>(panel, id);
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QTest::keyClicks(e, text);
+}
+
+}  // namespace
+
+TEST(ChannelPanel, SeveralRecordsShowOnlyWhatTheyShareAndApplyOnlyWhatIsDefinite) {
+    Notify notify;
+    CProcItemSignal panel;
+    ASSERT_TRUE(panel.Create(nullptr, &notify));
+    EXPECT_GT(panel.Height(), 0);
+    EXPECT_FALSE(C<QComboBox>(&panel, IDC_TYPE)->isEnabled());
+    EXPECT_FALSE(C<QCheckBox>(&panel, IDC_CHECK)->isEnabled());
+
+    CfgChannel a, b;
+    a.check = true;
+    a.grNum = 3;
+    b.grNum = 4;
+    b.show = true;
+    panel.SetChannels("", {&a, &b});
+    auto* check = C<QCheckBox>(&panel, IDC_CHECK);
+    EXPECT_EQ(check->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(Entry(&panel, IDC_TYPE), "Измерительный");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_GRNUM)->text(), "");
+    EXPECT_EQ(C<QCheckBox>(&panel, IDC_SHOW)->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(C<QLineEdit>(&panel, IDC_GRNUM)->isEnabled());
+
+    // Apply leaves the mixed fields alone.
+    panel.Apply();
+    EXPECT_TRUE(a.check);
+    EXPECT_FALSE(b.check);
+    EXPECT_EQ(a.grNum, 3);
+    EXPECT_EQ(b.grNum, 4);
+
+    // A click on the mixed box makes it a plain box and writes every record at once.
+    check->click();
+    EXPECT_FALSE(check->isTristate());
+    EXPECT_TRUE(a.check && b.check);
+    EXPECT_EQ(notify.channels, 1);
+
+    C<QComboBox>(&panel, IDC_TYPE)->setCurrentIndex(1);
+    EXPECT_EQ(a.type, CfgChannelTacho);
+    EXPECT_EQ(b.type, CfgChannelTacho);
+    EXPECT_EQ(notify.channels, 2);
+}
+
+TEST(ChannelPanel, GraphNumberFollowsTheGraphBoxAndAnEmptyNumberKeepsTheRecords) {
+    CProcItemSignal panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a;
+    a.grNum = 3;
+    panel.SetChannels("Acc1", {&a});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_NAME)->text(), "Acc1");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_GRNUM)->text(), "3");
+    auto* show = C<QCheckBox>(&panel, IDC_SHOW);
+    EXPECT_FALSE(C<QLineEdit>(&panel, IDC_GRNUM)->isEnabled());
+    show->click();
+    EXPECT_TRUE(C<QLineEdit>(&panel, IDC_GRNUM)->isEnabled());
+    EXPECT_TRUE(C<ui::UpDown>(&panel, IDC_GRNUM_SPIN)->isEnabled());
+    C<QLineEdit>(&panel, IDC_GRNUM)->clear();
+    panel.Apply();
+    EXPECT_TRUE(a.show);
+    EXPECT_EQ(a.grNum, 3);
+
+    // The up-down keeps the number within 1 to 4.
+    auto* spin = C<ui::UpDown>(&panel, IDC_GRNUM_SPIN);
+    spin->Step(1);
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_GRNUM)->text(), "1");
+    Type(&panel, IDC_GRNUM, "9");
+    panel.Apply();
+    EXPECT_EQ(a.grNum, 4);
+}
+
+TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
+    CCfgProc cfg;
+    uitest::Base base = uitest::AddBase(cfg);
+    Notify notify;
+    CProcItemBase panel;
+    panel.Create(nullptr, &notify);
+    CfgChannel a, b;
+    a.signalOpts[base.mesh->id] = CfgSignalOpt{"", base.mesh->id, 1, 2, 3, true, true};
+    panel.SetChannels("", {&a, &b});
+    panel.SetItem(base.mesh);
+    // A record without an option for the item gets one with the defaults.
+    ASSERT_EQ(b.signalOpts.count(base.mesh->id), 1u);
+    EXPECT_EQ(b.signalOpts[base.mesh->id].grNum, 2);
+    EXPECT_EQ(b.signalOpts[base.mesh->id].name, "");
+    EXPECT_EQ(C<QCheckBox>(&panel, IDC_PROCESSED)->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(C<QComboBox>(&panel, IDC_INTEGR)->currentIndex(), -1);
+    EXPECT_TRUE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
+
+    b.signalOpts[base.mesh->id].valtype = 2;
+    panel.SetItem(base.mesh);
+    EXPECT_EQ(Entry(&panel, IDC_VALTYPE), "Размах");
+    C<QComboBox>(&panel, IDC_INTEGR)->setCurrentIndex(2);
+    panel.Apply();
+    EXPECT_EQ(a.signalOpts[base.mesh->id].integr, 2);
+    EXPECT_EQ(b.signalOpts[base.mesh->id].integr, 2);
+    EXPECT_TRUE(a.signalOpts[base.mesh->id].bEnabled);  // mixed box left alone
+    EXPECT_FALSE(b.signalOpts[base.mesh->id].bEnabled);
+
+    base.mesh->selected = false;
+    C<QCheckBox>(&panel, IDC_PROCESSED)->click();
+    EXPECT_TRUE(base.mesh->selected);
+    EXPECT_EQ(notify.processing, 1);
+
+    // A tacho channel among the records disables and clears the lists.
+    b.type = CfgChannelTacho;
+    panel.SetItem(base.mesh);
+    EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
+    EXPECT_EQ(C<QComboBox>(&panel, IDC_VALTYPE)->currentIndex(), -1);
+    // A folder is no band to evaluate.
+    b.type = CfgChannelMeasuring;
+    panel.SetItem(base.gears);
+    EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
+    EXPECT_TRUE(C<QCheckBox>(&panel, IDC_PROCESSED)->isEnabled());
+}
+
+TEST(SpectrumPanel, BlockAndOffsetEntriesFromTheRecords) {
+    CProcItemFFT panel;
+    panel.Create(nullptr, nullptr);
+    ASSERT_EQ(C<QComboBox>(&panel, IDC_BLOCK)->count(), 16);
+    EXPECT_EQ(C<QComboBox>(&panel, IDC_BLOCK)->itemText(15), "1048576");
+    EXPECT_FALSE(C<QCheckBox>(&panel, IDC_DEF_FFT)->isVisibleTo(&panel));
+
+    CfgChannel a, b;
+    a.bDefOptFFT = b.bDefOptFFT = false;
+    a.fftOpt.nPoints = 4096;
+    b.fftOpt.nPoints = 8192;
+    panel.SetChannels("", {&a, &b});
+    EXPECT_EQ(C<QComboBox>(&panel, IDC_BLOCK)->currentIndex(), -1);
+    EXPECT_TRUE(C<QComboBox>(&panel, IDC_BLOCK)->isEnabled());
+    panel.Apply();
+    EXPECT_EQ(a.fftOpt.nPoints, 4096);
+    EXPECT_EQ(b.fftOpt.nPoints, 8192);
+
+    for (auto [n, shown] : {std::pair{256, "256"}, {2097152, "1048576"}}) {
+        a.fftOpt.nPoints = n;
+        panel.SetChannels("", {&a});
+        EXPECT_EQ(Entry(&panel, IDC_BLOCK), shown);
+    }
+    a.fftOpt.nPoints = 4096;
+    for (auto [offset, shown] : {std::pair{1024, "1/4"}, {4096, "1"}, {12288, "3"}}) {
+        a.fftOpt.nOffset = offset;
+        panel.SetChannels("", {&a});
+        EXPECT_EQ(Entry(&panel, IDC_OFFSET), shown);
+    }
+    C<QComboBox>(&panel, IDC_BLOCK)->setCurrentIndex(5);   // 1024
+    C<QComboBox>(&panel, IDC_OFFSET)->setCurrentIndex(4);  // "2"
+    panel.Apply();
+    EXPECT_EQ(a.fftOpt.nPoints, 1024);
+    EXPECT_EQ(a.fftOpt.nOffset, 2048);
+}
+
+TEST(SpectrumPanel, ShowsTheFrequencyResolutionOfTheChosenBlockSize) {
+    CProcItemFFT panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a, b;
+    a.sampleStep = b.sampleStep = 1.0 / 25600;
+    a.fftOpt.nPoints = 8192;
+    b.fftOpt.nPoints = 4096;
+    panel.SetChannels("", {&a});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "3.1250 Гц");
+    C<QComboBox>(&panel, IDC_BLOCK)->setCurrentIndex(9);  // 16384
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "1.5625 Гц");
+    panel.SetChannels("", {&a, &b});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "");
+    C<QComboBox>(&panel, IDC_BLOCK)->setCurrentIndex(7);  // 4096 on both
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "6.2500 Гц");
+    EXPECT_EQ(a.fftOpt.nPoints, 8192);  // shown, not yet applied
+    panel.SetChannels("", {});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_RESOLUTION)->text(), "");
+}
+
+TEST(SpectrumPanel, UseDefaultBoxLocksTheOwnSettings) {
+    CProcItemFFT panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a;
+    a.bDefOptFFT = true;
+    panel.SetChannels("", {&a});
+    EXPECT_TRUE(C<QCheckBox>(&panel, IDC_DEF_FFT)->isVisibleTo(&panel));
+    EXPECT_FALSE(C<QComboBox>(&panel, IDC_WINDOW)->isEnabled());
+    C<QCheckBox>(&panel, IDC_DEF_FFT)->click();
+    EXPECT_FALSE(a.bDefOptFFT);
+    EXPECT_TRUE(C<QComboBox>(&panel, IDC_WINDOW)->isEnabled());
+    EXPECT_TRUE(C<QCheckBox>(&panel, IDC_CENTRE)->isEnabled());
+    // A tacho channel among them: nothing to edit here.
+    CfgChannel t;
+    t.type = CfgChannelTacho;
+    panel.SetChannels("", {&a, &t});
+    EXPECT_FALSE(C<QCheckBox>(&panel, IDC_DEF_FFT)->isEnabled());
+    EXPECT_FALSE(C<QComboBox>(&panel, IDC_BLOCK)->isEnabled());
+}
+
+TEST(TachoPanel, BlockLengthInPointsAndSecondsFollowEachOther) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel t;
+    t.type = CfgChannelTacho;
+    t.bDefOptTaho = false;
+    t.sampleStep = 0.001;
+    t.tahoOpt.deltaF = 1.0;
+    panel.SetChannels("", {&t});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_POINTS)->text(), "1000 тчк.");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_SECONDS)->text(), "1.0000 сек.");
+    EXPECT_TRUE(C<QLineEdit>(&panel, IDC_POINTS)->isEnabled());
+    Type(&panel, IDC_POINTS, "2048");
+    EXPECT_DOUBLE_EQ(t.tahoOpt.deltaF, 1.0 / 2.048);
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_SECONDS)->text(), "2.0480 сек.");
+    Type(&panel, IDC_SECONDS, "0.5");
+    EXPECT_DOUBLE_EQ(t.tahoOpt.deltaF, 2.0);
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_POINTS)->text(), "500 тчк.");
+    Type(&panel, IDC_SECONDS, "0");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_POINTS)->text(), "");
+    EXPECT_DOUBLE_EQ(t.tahoOpt.deltaF, 2.0);
+
+    // A record without a sampling step blanks the text and stops there.
+    CfgChannel u = t;
+    u.sampleStep = 0;
+    u.tahoOpt.deltaF = 5;
+    panel.SetChannels("", {&t, &u});
+    Type(&panel, IDC_POINTS, "100");
+    EXPECT_DOUBLE_EQ(t.tahoOpt.deltaF, 10.0);
+    EXPECT_DOUBLE_EQ(u.tahoOpt.deltaF, 5.0);
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_SECONDS)->text(), "");
+}
+
+TEST(TachoPanel, LevelsConvertBetweenAbsoluteAndRelative) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel t;
+    t.type = CfgChannelTacho;
+    t.bDefOptTaho = false;
+    t.tahoOpt.flagAbsOtn = 0;
+    t.tahoOpt.levelLo = 0.3;
+    t.tahoOpt.levelHi = 0.7;
+    panel.SetChannels("", {&t});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_LO)->text(), "0.3000");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_HI)->text(), "0.7000");
+    EXPECT_TRUE(C<QRadioButton>(&panel, IDC_ABS)->isChecked());
+    C<QRadioButton>(&panel, IDC_REL)->click();
+    EXPECT_FALSE(C<QRadioButton>(&panel, IDC_ABS)->isChecked());
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_LO)->text(), "30.00%");
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_HI)->text(), "70.00%");
+    C<QRadioButton>(&panel, IDC_REL)->click();  // already relative: no second conversion
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_HI)->text(), "70.00%");
+    panel.Apply();
+    EXPECT_DOUBLE_EQ(t.tahoOpt.levelLo, 30);
+    EXPECT_DOUBLE_EQ(t.tahoOpt.levelHi, 70);
+    EXPECT_EQ(t.tahoOpt.flagAbsOtn, 1);
+}
+
+TEST(TachoPanel, MixedModesWithEmptyLevelsConvertOnlyTheOtherRecords) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a, r;
+    for (CfgChannel* c : {&a, &r}) {
+        c->type = CfgChannelTacho;
+        c->bDefOptTaho = false;
+    }
+    a.tahoOpt.flagAbsOtn = 0;
+    a.tahoOpt.levelLo = 0.3;
+    a.tahoOpt.levelHi = 0.7;
+    r.tahoOpt.flagAbsOtn = 1;
+    r.tahoOpt.levelLo = 20;
+    r.tahoOpt.levelHi = 80;
+    r.tahoOpt.flagFront = 1;
+    panel.SetChannels("", {&a, &r});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_LEVEL_HI)->text(), "");
+    EXPECT_FALSE(C<QRadioButton>(&panel, IDC_ABS)->isChecked());
+    EXPECT_FALSE(C<QRadioButton>(&panel, IDC_REL)->isChecked());
+    EXPECT_FALSE(C<QRadioButton>(&panel, IDC_FRONT_POS)->isChecked());
+    EXPECT_FALSE(C<QRadioButton>(&panel, IDC_FRONT_NEG)->isChecked());
+    C<QRadioButton>(&panel, IDC_REL)->click();
+    panel.Apply();
+    EXPECT_DOUBLE_EQ(a.tahoOpt.levelLo, 30);
+    EXPECT_DOUBLE_EQ(a.tahoOpt.levelHi, 70);
+    EXPECT_DOUBLE_EQ(r.tahoOpt.levelLo, 20);
+    EXPECT_DOUBLE_EQ(r.tahoOpt.levelHi, 80);
+    EXPECT_EQ(a.tahoOpt.flagAbsOtn, 1);
+    EXPECT_EQ(a.tahoOpt.flagFront, 0);  // the edge stays mixed
+    EXPECT_EQ(r.tahoOpt.flagFront, 1);
+}
+
+TEST(TachoPanel, NoRecordsShowsNothingAndDisablesAll) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_COEF)->text(), "");
+    EXPECT_EQ(C<QComboBox>(&panel, IDC_UNITS)->currentIndex(), -1);
+    EXPECT_FALSE(C<QLineEdit>(&panel, IDC_SECONDS)->isEnabled());
+    EXPECT_FALSE(C<QCheckBox>(&panel, IDC_DEF_TAHO)->isEnabled());
+    EXPECT_TRUE(C<QCheckBox>(&panel, IDC_DEF_TAHO)->isVisibleTo(&panel));
+    panel.Apply();  // nothing to write, nothing breaks
+}

@@ -1,0 +1,179 @@
+#pragma once
+// Resource numbers: strings, templates, menus, bitmaps and the control ids
+// the windows look their controls up by.
+
+namespace res {
+
+// Strings.
+enum StringId : int {
+    IDS_ABOUT_CAPTION = 110,
+    IDS_ABOUT_TEXT = 111,
+    IDS_ERROR = 200,
+    IDS_WARNING = 201,
+    IDS_APP = 202,
+    IDS_CLOSE = 210,
+    IDS_CANCEL = 211,
+    IDS_RESULTS_ROOT = 300,
+    IDS_TACHO_FOLDER = 301,
+    IDS_ALG_SPECTRUM = 310,
+    IDS_ALG_TACHO = 311,
+    IDS_UNIT_SECONDS = 500,
+    IDS_UNIT_POINTS = 501,
+    IDS_BUTTON_MAIN = 1000,
+    IDS_BUTTON_REPORT = 1001,
+    IDS_BUTTON_ADDPOINT = 1002,
+    IDS_MAIN_TITLE = 2000,
+    IDS_FILTER_QUOR = 2010,
+    IDS_FILTER_CFG = 2012,
+    IDS_FILTER_REPORT = 2014,
+    IDS_NEW_CONFIG = 2300,
+    IDS_CALC_HEADLINE = 3000,
+    IDS_CALC_CHANNEL_TACHO = 3001,
+    IDS_CALC_CHANNEL_BANDS = 3002,
+    IDS_CALC_CHANNEL_NONE = 3003,
+    IDS_CALC_DONE = 3010,
+    IDS_CALC_STOPPED_USER = 3011,
+    IDS_CALC_STOPPED = 3012,
+    IDS_CALC_UNKNOWN = 3020,
+    IDS_CALC_NO_SOURCE = 3022,
+    IDS_CALC_NO_SPECTRUM = 3026,
+    IDS_CALC_NO_TACHO = 3027,
+    // Report commands and page.
+    IDS_REPORT_WRITE_FAILED = 4000,
+    IDS_REPORT_NEED_DATA = 4001,
+    IDS_REPORT_NO_PROGRAM = 4002,
+    IDS_REPORT_NO_MODES = 4003,
+    IDS_REPORT_AUTO_FAILED = 4004,
+    IDS_REPORT_AUTO_DONE = 4005,
+    IDS_REPORT_DELETE_PROGRAM = 4006,
+    IDS_REPORT_DELETE_MODE = 4007,
+    IDS_REPORT_PROGRAM_NAME = 4008,
+    IDS_REPORT_MODE_NAME = 4009,
+    IDS_REPORT_CAPTION_TIME = 4010,
+    IDS_REPORT_COL_MODES = 4011,
+    IDS_REPORT_COL_CHANNEL = 4012,
+    IDS_REPORT_COL_COMPONENT = 4013,
+    IDS_REPORT_COL_FREQ = 4014,
+    IDS_REPORT_COL_LEVEL = 4015,
+    IDS_REPORT_COL_MATCHES = 4016,
+    // Entries of the panels' drop-down lists, in list order.
+    IDS_CHTYPE_FIRST = 5000,   // 5000..5002 channel types
+    IDS_INTEGR_FIRST = 5010,   // 5010..5012 integration
+    IDS_VALTYPE_FIRST = 5020,  // 5020..5022 value kind
+    IDS_WINDOW_FIRST = 5030,   // 5030..5034 weighting windows
+    IDS_OFFSET_FIRST = 5040,   // 5040..5046 block offsets
+    IDS_UNITS_FIRST = 5050,    // 5050..5051 tacho units
+    IDS_DEFAULTS_TITLE = 5100,
+};
+
+// Dialog templates, menus and bitmaps.
+enum TemplateId : int {
+    IDD_MAIN = 202,
+    IDD_SIGNALS = 203,
+    IDD_GENERAL = 204,
+    IDD_FREQS = 205,
+    IDD_PROC = 211,
+    IDD_ITEM_SIGNAL = 212,
+    IDD_ITEM_BASE = 213,
+    IDD_ITEM_FFT = 214,
+    IDD_ITEM_TAHO = 215,
+    IDD_PROGRESS = 216,
+    IDD_DEFAULTS = 217,
+    IDD_REPORT = 222,
+    IDD_REPORT_PAGE = 223,
+    IDD_REPORT_AUTO = 228,
+    IDR_MAIN_MENU = 219,
+    IDB_TREE_IMAGES = 205,
+};
+
+// Controls.
+enum ControlId : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDC_PLACEHOLDER = 1000,
+    IDC_LIST = 1010,
+    IDC_SRC_EDIT = 1013,
+    IDC_RESULT_EDIT = 1014,
+    IDC_BROWSE = 1015,
+    IDC_TREE = 1016,
+    IDC_NAME = 1018,
+    IDC_CHANNELS = 1033,
+    IDC_PROCESSED = 1034,
+    IDC_CHECK = 1035,
+    IDC_TYPE = 1036,
+    IDC_VALTYPE = 1037,
+    IDC_INTEGR = 1038,
+    IDC_CALC = 1039,
+    IDC_DEF_FFT = 1040,
+    IDC_BLOCK = 1041,
+    IDC_OFFSET = 1042,
+    IDC_WINDOW = 1043,
+    IDC_CENTRE = 1044,
+    IDC_SECONDS = 1045,
+    IDC_RESOLUTION = 1046,  // spectrum panel
+    IDC_POINTS = 1046,      // tacho panel
+    IDC_LEVEL_LO = 1047,
+    IDC_LEVEL_HI = 1048,
+    IDC_UNITS = 1049,
+    IDC_ABS = 1050,
+    IDC_REL = 1051,
+    IDC_FRONT_POS = 1052,
+    IDC_FRONT_NEG = 1053,
+    IDC_COEF = 1054,
+    IDC_DEF_TAHO = 1055,
+    IDC_SHOW = 1075,
+    IDC_GRNUM = 1076,
+    IDC_GRNUM_SPIN = 1077,
+    // Frequency-base page.
+    IDC_IMPORT = 1080,
+    IDC_EXPORT = 1081,
+    // Report page, report window and automatic-report dialog.
+    IDC_MODE_NAME = 1032,
+    IDC_MODE_VALUE = 1033,
+    IDC_MODE_RANGE = 1034,
+    IDC_MODE_DURATION = 1035,
+    IDC_HEADER_CHANNELS = 1036,
+    IDC_PROGRAM_ADD = 1039,
+    IDC_REPORT_BUTTON = 1039,
+    IDC_PROGRAM_DELETE = 1040,
+    IDC_PROGRAM_APPLY = 1041,
+    IDC_HEADER_ADD = 1042,
+    IDC_HEADER_ADD_ALL = 1043,
+    IDC_REPORT_FILE = 1057,
+    IDC_PROGRAM_NAME = 1060,
+    IDC_FEATURE_CHANNEL = 1061,
+    IDC_MODE_ADD = 1062,
+    IDC_MODE_DELETE = 1063,
+    IDC_MODE_UP = 1064,
+    IDC_MODE_DOWN = 1065,
+    IDC_AUTO_MEASUREMENT = 1063,
+    IDC_AUTO_RESULT = 1064,
+    IDC_AUTO_FILE = 1065,
+    IDC_PROGRAMS = 1066,
+    IDC_NEW_PAGE = 1067,
+    IDC_LANDSCAPE = 1068,
+    IDC_FONT_SIZE = 1069,
+    IDC_FONT_SIZE_SPIN = 1070,
+    IDC_OPEN_REPORT = 1071,
+    IDC_HEADER_CHANNEL = 1072,
+    // Progress window.
+    IDC_PROG_CHANNELS = 1047,
+    IDC_PROG_STEPS = 1048,
+    IDC_PROG_STATUS = 1049,
+    IDC_PROG_HEADLINE = 1050,
+    IDC_PROG_CLOSE_WHEN_DONE = 1044,
+};
+
+// Menu commands.
+enum CommandId : int {
+    ID_LOAD_DATA = 32775,
+    ID_NEW_CONFIG = 32782,
+    ID_OPEN_CONFIG = 32771,
+    ID_SAVE_CONFIG = 32772,
+    ID_SAVE_CONFIG_AS = 32773,
+    ID_ABOUT = 32776,
+    ID_DEFAULTS_FFT = 32779,
+    ID_DEFAULTS_TAHO = 32780,
+};
+
+}  // namespace res

@@ -1,0 +1,16 @@
+#pragma once
+// The contents of the plug-in's own (Russian) resource module.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/res/resources.h"
+
+namespace res {
+
+std::map<int, std::string> OwnStrings();
+std::vector<DialogTemplate> OwnDialogs();
+Menu OwnMainMenu();
+
+}  // namespace res
