@@ -69,14 +69,33 @@ SignalObj::~SignalObj() = default;
 
 DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
                              Variant* result) {
-    // GetY and GetX are asked for every spectrum line of every band: they are
-    // answered first, without exceptions to guard against.
+    // GetY and GetX are asked for every spectrum line of every band. Their
+    // common form on a spectrum (an Int32 index, no lock, in range) is
+    // answered here, with no frame; everything else goes on.
+    if (kind == InvokeKind::Method && (dispId == 17 || dispId == 16) && args.size() == 1 &&
+        args[0].Type() == plat::VarType::Int32 && result && !Shared()) {
+        const int32_t i = args[0].Int32Value();
+        if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
+            result->SetDouble(dispId == 17 ? y_[static_cast<size_t>(i)] : startX_ + stepX_ * i);
+            return DispResult::Ok;
+        }
+    }
+    return InvokeRest(dispId, kind, args, result);
+}
+
+DispResult SignalObj::InvokeRest(int dispId, InvokeKind kind, std::span<Variant> args,
+                                 Variant* result) {
     if (kind == InvokeKind::Method && (dispId == 17 || dispId == 16 || dispId == 19)) {
         if (!Shared()) return LineCall(dispId, args, result);
-        Lock lock(core_->mutex);
-        return LineCall(dispId, args, result);
+        return LockedLineCall(dispId, args, result);
     }
     return InvokeGeneral(dispId, kind, args, result);
+}
+
+// Out of line, so that the unlocked path needs no frame for the lock.
+DispResult SignalObj::LockedLineCall(int dispId, std::span<Variant> args, Variant* result) {
+    Lock lock(core_->mutex);
+    return LineCall(dispId, args, result);
 }
 
 DispResult SignalObj::LineCall(int dispId, std::span<Variant> args, Variant* result) {

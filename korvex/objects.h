@@ -138,8 +138,15 @@ class SignalObj final : public plat::IDispatchObject {
 
     uint64_t CodeLocked(int part, int axis) const;
     bool SetNameLocked(std::string name);
+    [[gnu::noinline]] plat::DispResult InvokeRest(int dispId, plat::InvokeKind kind,
+                                                  std::span<plat::Variant> args,
+                                                  plat::Variant* result);
     // The per-line calls and SetY; other calls take the general path.
-    plat::DispResult LineCall(int dispId, std::span<plat::Variant> args, plat::Variant* result);
+    [[gnu::always_inline]] inline plat::DispResult LineCall(int dispId,
+                                                            std::span<plat::Variant> args,
+                                                            plat::Variant* result);
+    [[gnu::noinline]] plat::DispResult LockedLineCall(int dispId, std::span<plat::Variant> args,
+                                                      plat::Variant* result);
     plat::DispResult InvokeGeneral(int dispId, plat::InvokeKind kind, std::span<plat::Variant> args,
                                    plat::Variant* result);
     plat::DispResult Get(int dispId, plat::Variant* result);

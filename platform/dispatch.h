@@ -179,6 +179,13 @@ class Variant {
         if (!IsPlain()) DestroySlow();
     }
 
+    // Stores a number in place, for results written many times a second.
+    void SetDouble(double v) noexcept {
+        if (!IsPlain()) DestroySlow();
+        type_ = VarType::Double;
+        u_.d = v;
+    }
+
     // A by-reference slot: the callee writes its out value into *slot.
     static Variant ByRef(Variant& slot) noexcept {
         Variant v;
@@ -257,6 +264,8 @@ class Variant {
         return true;
     }
 
+    // The stored number of an Int32 variant; check Type first.
+    int32_t Int32Value() const noexcept { return u_.i32; }
     // The stored text or object when that is the type, else null.
     const std::string* TextIf() const noexcept {
         return type_ == VarType::Text ? &u_.text : nullptr;

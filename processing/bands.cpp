@@ -122,7 +122,15 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
     const std::string coefText = spectrum.GetAttribute(rmsCoefKey);
-    double k = coefText.empty() ? 1.0 : plat::AtoF(coefText);
+    // The spectra of a channel carry one coefficient text: it is read as a
+    // number once, not once per band and block.
+    thread_local std::string lastCoefText;
+    thread_local double lastCoef = 1.0;
+    if (coefText != lastCoefText) {
+        lastCoef = coefText.empty() ? 1.0 : plat::AtoF(coefText);
+        lastCoefText = coefText;
+    }
+    double k = lastCoef;
     if (valtype == 1) k *= kSqrt2;
     if (valtype == 2) k *= kTwoSqrt2;
 
