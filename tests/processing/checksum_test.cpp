@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -191,17 +192,92 @@ struct Rig {
     size_t degenerate = 0;
 };
 
-TEST(Checksum, LevelsOfAFixedRunKeepTheirBits) {
-    Rig rig;
-    COrdProcessing engine(rig.app, &rig.cfg);
-    ASSERT_TRUE(engine.Run());
-    size_t values = 0;
-    const uint64_t sum = rig.Checksum(engine.ResultFolder(), values);
+// Every progress call in order, as one line each.
+class CallLog : public IOrdProcNotify {
+  public:
+    void SetChannelCount(int n) override { calls.push_back("channels " + std::to_string(n)); }
+    void SetStepCount(int n) override { calls.push_back("steps " + std::to_string(n)); }
+    void BeginChannel(const std::string& name, int type) override {
+        calls.push_back("begin " + name + " " + std::to_string(type));
+    }
+    void ChannelDone() override { calls.push_back("done"); }
+    void StepDone() override {
+        calls.push_back("step");
+        if (engine && ++steps == stopAfter) engine->RequestStop();
+    }
+    std::vector<std::string> calls;
+    COrdProcessing* engine = nullptr;
+    int stopAfter = -1;
+    int steps = 0;
+};
+
+std::string Hex(uint64_t v) {
     char text[32];
-    std::snprintf(text, sizeof text, "0x%016" PRIx64, sum);
-    EXPECT_EQ(values, 1637u);
-    EXPECT_EQ(rig.degenerate, 0u);
-    EXPECT_STREQ(text, "0xe0f3cd52171de138");
+    std::snprintf(text, sizeof text, "0x%016" PRIx64, v);
+    return text;
+}
+
+TEST(Checksum, LevelsOfAFixedRunKeepTheirBits) {
+    // The same bits on one thread and on several: the channels are computed
+    // side by side but filed, and reported, as one thread would.
+    std::vector<std::string> oneThread;
+    for (int jobs : {1, 2, 3, 8}) {
+        SCOPED_TRACE("jobs " + std::to_string(jobs));
+        Rig rig;
+        CallLog log;
+        COrdProcessing engine(rig.app, &rig.cfg);
+        engine.SetJobs(jobs);
+        engine.SetNotify(&log);
+        ASSERT_TRUE(engine.Run());
+        EXPECT_EQ(engine.ResultFolder(), "/Signals/Результаты/sum/");
+        size_t values = 0;
+        const uint64_t sum = rig.Checksum(engine.ResultFolder(), values);
+        EXPECT_EQ(values, 1637u);
+        EXPECT_EQ(rig.degenerate, 0u);
+        EXPECT_EQ(Hex(sum), "0xe0f3cd52171de138");
+        if (jobs == 1)
+            oneThread = log.calls;
+        else
+            EXPECT_EQ(log.calls, oneThread);
+    }
+    // The tacho channel first, then the three channels with their blocks.
+    ASSERT_GE(oneThread.size(), 4u);
+    EXPECT_EQ(oneThread[0], "channels 4");
+    EXPECT_EQ(oneThread[2], "begin tacho 2");
+}
+
+TEST(Checksum, StopWithSeveralJobsFilesOnlyWholeChannels) {
+    // Stopped in the middle: every channel that is filed is whole and has
+    // the levels of an undisturbed run; the others are not there at all.
+    Rig whole;
+    COrdProcessing reference(whole.app, &whole.cfg);
+    ASSERT_TRUE(reference.Run());
+
+    for (int stopAfter : {1, 40, 200}) {
+        SCOPED_TRACE("stop after step " + std::to_string(stopAfter));
+        Rig rig;
+        CallLog log;
+        COrdProcessing engine(rig.app, &rig.cfg);
+        engine.SetJobs(2);
+        engine.SetNotify(&log);
+        log.engine = &engine;
+        log.stopAfter = stopAfter;
+        EXPECT_FALSE(engine.Run());
+        log.engine = nullptr;
+        EXPECT_EQ(engine.ResultCode(), OrdResultStopped);
+        EXPECT_TRUE(rig.cfg.lastResultFolder.empty());
+        int filed = 0;
+        for (const char* ch : {"acc1", "acc2", "accg"}) {
+            const std::string folder = engine.ResultFolder() + ch;
+            if (!rig.kh->FindFolder(folder)) continue;
+            ++filed;
+            size_t got = 0, want = 0;
+            EXPECT_EQ(rig.Checksum(folder, got), whole.Checksum(folder, want)) << ch;
+            EXPECT_EQ(got, want) << ch;
+        }
+        const auto done = std::count(log.calls.begin(), log.calls.end(), "done");
+        EXPECT_EQ(done, 1 + filed);  // the tacho channel and each filed channel
+    }
 }
 
 }  // namespace
