@@ -353,6 +353,8 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     cfg.lastResultFolder.clear();
 
     COrdProcessing engine(app, &cfg);
+    engine.SetJobs(
+        o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {

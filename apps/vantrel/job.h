@@ -33,7 +33,10 @@ struct JobOptions {
     std::string configPath;    // a configuration file, or
     std::string settingsPath;  // a settings file (exactly one of the two)
     std::string outDir;
+    int jobs = 0;  // measuring channels computed side by side; 0: one per core
 };
+
+inline constexpr int kMaxJobs = 256;
 
 // The files a successful run wrote, for whoever reports them.
 struct JobOutputs {
