@@ -80,40 +80,65 @@ DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Var
     }
 }
 
+namespace {
+
+const std::shared_ptr<const void>& ThreadToken() {
+    thread_local const std::shared_ptr<const void> token = std::make_shared<char>();
+    return token;
+}
+
+}  // namespace
+
+ProcessingOperator::Binding* ProcessingOperator::Own(bool make) {
+    const std::shared_ptr<const void>& token = ThreadToken();
+    auto it = threads_.find(token.get());
+    if (it != threads_.end() && it->second.thread.lock() == token) return &it->second;
+    if (!make) return nullptr;
+    // Threads that have ended leave their bindings behind: drop them now.
+    std::erase_if(threads_, [](const auto& e) { return e.second.thread.expired(); });
+    Binding& b = threads_[token.get()];
+    b = Binding{};
+    b.thread = token;
+    return &b;
+}
+
+const ProcessingOperator::Binding* ProcessingOperator::Own() const {
+    const std::shared_ptr<const void>& token = ThreadToken();
+    auto it = threads_.find(token.get());
+    return it != threads_.end() && it->second.thread.lock() == token ? &it->second : nullptr;
+}
+
 template <class F>
 bool ProcessingOperator::Change(F&& change) {
     std::lock_guard lock(mutex_);
-    Binding& own = threads_[std::this_thread::get_id()];
-    auto changed = std::make_shared<OperatorParams>(own.params ? *own.params : *common_);
+    Binding* own = Own(false);
+    auto changed = std::make_shared<OperatorParams>(own && own->params ? *own->params : *common_);
     if (!change(*changed)) return false;
-    own.params = changed;
+    if (!own) own = Own(true);
+    own->params = changed;
     common_ = std::move(changed);
     return true;
 }
 
-ProcessingOperator::ParamsPtr ProcessingOperator::ParamsFor(std::thread::id thread) const {
-    auto it = threads_.find(thread);
-    return it != threads_.end() && it->second.params ? it->second.params : common_;
-}
-
 OperatorParams ProcessingOperator::Params() const {
     std::lock_guard lock(mutex_);
-    return *ParamsFor(std::this_thread::get_id());
+    const Binding* own = Own();
+    return own && own->params ? *own->params : *common_;
 }
 
 int ProcessingOperator::State() const {
     std::lock_guard lock(mutex_);
-    auto it = threads_.find(std::this_thread::get_id());
-    return it != threads_.end() && it->second.ran ? it->second.state : commonState_;
+    const Binding* own = Own();
+    return own && own->ran ? own->state : commonState_;
 }
 
 int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out) {
     out.reset();
-    const std::thread::id self = std::this_thread::get_id();
     ParamsPtr params;
     {
         std::lock_guard lock(mutex_);
-        params = ParamsFor(self);
+        const Binding* own = Own();
+        params = own && own->params ? own->params : common_;
     }
     int status = kStatusNoInput;
     int state = 0;
@@ -127,9 +152,9 @@ int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<S
         state = status;
     }
     std::lock_guard lock(mutex_);
-    Binding& own = threads_[self];
-    own.state = state;
-    own.ran = true;
+    Binding* own = Own(true);
+    own->state = state;
+    own->ran = true;
     commonState_ = state;
     return status;
 }

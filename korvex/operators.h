@@ -24,7 +24,6 @@
 #include <mutex>
 #include <span>
 #include <string>
-#include <thread>
 
 #include "korvex/dsp.h"
 #include "korvex/objects.h"
@@ -57,6 +56,7 @@ class ProcessingOperator : public OperatorObj {
   private:
     using ParamsPtr = std::shared_ptr<const OperatorParams>;
     struct Binding {
+        std::weak_ptr<const void> thread;  // expires when its thread ends
         ParamsPtr params;
         int state = 0;
         bool ran = false;
@@ -65,12 +65,17 @@ class ProcessingOperator : public OperatorObj {
     // also becomes the set of threads without one.
     template <class F>
     bool Change(F&& change);
-    ParamsPtr ParamsFor(std::thread::id thread) const;
+    // The calling thread's binding, made when missing; or null when it has
+    // none and make is false.
+    Binding* Own(bool make);
+    const Binding* Own() const;
 
     mutable std::mutex mutex_;  // guards the bindings, never held during a run
     ParamsPtr common_ = std::make_shared<const OperatorParams>();
     int commonState_ = 0;
-    std::map<std::thread::id, Binding> threads_;
+    // By the address of a token each thread holds while it lives: unlike a
+    // thread id it is never handed to a later thread while the entry stands.
+    std::map<const void*, Binding> threads_;
 };
 
 class AutoSpectrumOperator final : public ProcessingOperator {
