@@ -69,8 +69,57 @@ SignalObj::~SignalObj() = default;
 
 DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
                              Variant* result) {
+    // GetY and GetX are asked for every spectrum line of every band. Their
+    // common form on a spectrum (an Int32 index, no lock, in range) is
+    // answered here, with no frame; everything else goes on.
+    if (kind == InvokeKind::Method && (dispId == 17 || dispId == 16) && args.size() == 1 &&
+        args[0].Type() == plat::VarType::Int32 && result && !Shared()) {
+        const int32_t i = args[0].Int32Value();
+        if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
+            result->SetDouble(dispId == 17 ? y_[static_cast<size_t>(i)] : startX_ + stepX_ * i);
+            return DispResult::Ok;
+        }
+    }
+    return InvokeRest(dispId, kind, args, result);
+}
+
+DispResult SignalObj::InvokeRest(int dispId, InvokeKind kind, std::span<Variant> args,
+                                 Variant* result) {
+    if (kind == InvokeKind::Method && (dispId == 17 || dispId == 16 || dispId == 19)) {
+        if (!Shared()) return LineCall(dispId, args, result);
+        return LockedLineCall(dispId, args, result);
+    }
+    return InvokeGeneral(dispId, kind, args, result);
+}
+
+// Out of line, so that the unlocked path needs no frame for the lock.
+DispResult SignalObj::LockedLineCall(int dispId, std::span<Variant> args, Variant* result) {
+    Lock lock(core_->mutex);
+    return LineCall(dispId, args, result);
+}
+
+DispResult SignalObj::LineCall(int dispId, std::span<Variant> args, Variant* result) {
+    const size_t n = y_.size();
+    int32_t i = 0;
+    if (dispId == 19) {  // SetY
+        if (args.size() != 2) return DispResult::BadArgCount;
+        double v = 0;
+        if (!args[0].ToInt32(i) || !args[1].ToDouble(v)) return DispResult::TypeMismatch;
+        if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+        y_[static_cast<size_t>(i)] = v;
+        return DispResult::Ok;
+    }
+    if (args.size() != 1) return DispResult::BadArgCount;
+    if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
+    if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+    if (result) *result = Variant(dispId == 17 ? y_[static_cast<size_t>(i)] : startX_ + stepX_ * i);
+    return DispResult::Ok;
+}
+
+DispResult SignalObj::InvokeGeneral(int dispId, InvokeKind kind, std::span<Variant> args,
+                                    Variant* result) {
     try {
-        Lock lock(core_->mutex);
+        Guard guard(*this);
         switch (kind) {
             case InvokeKind::PropertyGet:
                 if (!args.empty()) return DispResult::BadArgCount;
@@ -151,31 +200,6 @@ DispResult SignalObj::Put(int dispId, std::span<Variant> args) {
 DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result) {
     const size_t n = y_.size();
     switch (dispId) {
-        case 17: {  // GetY: the hot path, nothing allocates
-            if (args.size() != 1) return DispResult::BadArgCount;
-            int32_t i = 0;
-            if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
-            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
-            SetResult(result, y_[static_cast<size_t>(i)]);
-            return DispResult::Ok;
-        }
-        case 16: {  // GetX
-            if (args.size() != 1) return DispResult::BadArgCount;
-            int32_t i = 0;
-            if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
-            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
-            SetResult(result, startX_ + stepX_ * i);
-            return DispResult::Ok;
-        }
-        case 19: {  // SetY
-            if (args.size() != 2) return DispResult::BadArgCount;
-            int32_t i = 0;
-            double v = 0;
-            if (!args[0].ToInt32(i) || !args[1].ToDouble(v)) return DispResult::TypeMismatch;
-            if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
-            y_[static_cast<size_t>(i)] = v;
-            return DispResult::Ok;
-        }
         case 23: {  // ValueAt(x, mode): 1 linear, 0 nearest point; ends hold outside
             if (args.empty() || args.size() > 2) return DispResult::BadArgCount;
             double x = 0;
@@ -251,8 +275,14 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
         }
         case 61: {  // GetAttribute(name): empty text when unset
             if (args.size() != 1) return DispResult::BadArgCount;
-            std::string key;
-            if (!ArgText(args[0], key)) return DispResult::TypeMismatch;
+            // A text key (the usual case) is compared where it lies.
+            std::string converted;
+            const std::string* text = args[0].TextIf();
+            if (!text) {
+                if (!ArgText(args[0], converted)) return DispResult::TypeMismatch;
+                text = &converted;
+            }
+            const std::string& key = *text;
             for (const auto& a : attributes_)
                 if (a.first == key) {
                     SetResult(result, a.second);
@@ -343,43 +373,43 @@ void SignalObj::AssignLocked(SignalData d) {
 }
 
 std::string SignalObj::Name() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return name_;
 }
 std::string SignalObj::Unit() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return UnitLocked();
 }
 size_t SignalObj::PointCount() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return y_.size();
 }
 double SignalObj::StartX() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return startX_;
 }
 double SignalObj::StepX() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return stepX_;
 }
 std::vector<double> SignalObj::Samples() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return y_;
 }
 SignalData SignalObj::ToData() const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return ToDataLocked();
 }
 void SignalObj::Assign(SignalData data) {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     AssignLocked(std::move(data));
 }
 bool SignalObj::SetName(const std::string& name) {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return SetNameLocked(name);
 }
 void SignalObj::SetUnit(const std::string& text) {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     unit_ = text;
     const std::pair<int, int> q{units::kPartQuantity, units::kAxisY};
     const std::pair<int, int> u{units::kPartUnit, units::kAxisY};
@@ -392,7 +422,7 @@ void SignalObj::SetUnit(const std::string& text) {
     }
 }
 plat::ObjPtr<SignalObj> SignalObj::CopyRange(int64_t first, int64_t count) const {
-    Lock lock(core_->mutex);
+    Guard guard(*this);
     return CopyRangeLocked(first, count);
 }
 
@@ -501,6 +531,7 @@ std::string FolderObj::UniqueNameLocked(std::string_view name) const {
 void FolderObj::AddSignalLocked(const plat::ObjPtr<SignalObj>& s) {
     children_.push_back(Child{ItemSignal, s});
     s->parent_ = this;
+    s->shared_.store(true, std::memory_order_release);
     Changed();
 }
 
@@ -509,6 +540,7 @@ void FolderObj::ReplaceSignalLocked(SignalObj* old, const plat::ObjPtr<SignalObj
         if (c.object.get() == old) {
             old->parent_ = nullptr;
             s->parent_ = this;
+            s->shared_.store(true, std::memory_order_release);
             c.object = s;  // may release old
             Changed();
             return;

@@ -7,6 +7,11 @@
 // Every Invoke and every C++ accessor below takes it, so a worker thread may
 // write signals while the user-interface thread reads the tree. Members
 // marked "Locked" expect the caller to hold it already.
+//
+// A signal that has never been filed in the tree is the exception: only the
+// holders of its handle can reach it, so its calls skip the host lock, and
+// holders that share one across threads order their calls themselves. Once
+// filed, a signal is shared for the rest of its life and always locks.
 
 #include <atomic>
 #include <cstdint>
@@ -78,6 +83,8 @@ class SignalObj final : public plat::IDispatchObject {
 
     // Unique among all signals of the host for its whole life.
     int Id() const { return id_; }
+    // Whether the signal has ever been filed in the tree (it then locks).
+    bool Shared() const { return shared_.load(std::memory_order_acquire); }
     const CorePtr& Core() const { return core_; }
 
     // C++ access (each call takes the host lock).
@@ -118,8 +125,30 @@ class SignalObj final : public plat::IDispatchObject {
   private:
     friend class FolderObj;
 
+    // Holds the host lock while the signal is shared.
+    class Guard {
+      public:
+        explicit Guard(const SignalObj& s) {
+            if (s.Shared()) lock_ = Lock(s.core_->mutex);
+        }
+
+      private:
+        Lock lock_;
+    };
+
     uint64_t CodeLocked(int part, int axis) const;
     bool SetNameLocked(std::string name);
+    [[gnu::noinline]] plat::DispResult InvokeRest(int dispId, plat::InvokeKind kind,
+                                                  std::span<plat::Variant> args,
+                                                  plat::Variant* result);
+    // The per-line calls and SetY; other calls take the general path.
+    [[gnu::always_inline]] inline plat::DispResult LineCall(int dispId,
+                                                            std::span<plat::Variant> args,
+                                                            plat::Variant* result);
+    [[gnu::noinline]] plat::DispResult LockedLineCall(int dispId, std::span<plat::Variant> args,
+                                                      plat::Variant* result);
+    plat::DispResult InvokeGeneral(int dispId, plat::InvokeKind kind, std::span<plat::Variant> args,
+                                   plat::Variant* result);
     plat::DispResult Get(int dispId, plat::Variant* result);
     plat::DispResult Put(int dispId, std::span<plat::Variant> args);
     plat::DispResult Call(int dispId, std::span<plat::Variant> args, plat::Variant* result);
@@ -135,7 +164,8 @@ class SignalObj final : public plat::IDispatchObject {
     std::map<std::pair<int, int>, uint64_t> codes_;
     std::vector<std::pair<std::string, std::string>> attributes_;
     std::vector<double> y_;
-    FolderObj* parent_ = nullptr;  // the folder that files it (it owns us), or null
+    FolderObj* parent_ = nullptr;      // the folder that files it (it owns us), or null
+    std::atomic<bool> shared_{false};  // set under the lock when first filed
 };
 
 // A folder of the tree. Entries keep their insertion order; names are unique

@@ -36,8 +36,9 @@ DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Var
                 std::string text;
                 if (args[0].Type() == plat::VarType::Object || !args[0].ToText(text))
                     return DispResult::TypeMismatch;
-                Lock lock(core_->mutex);
-                return params_.Parse(text) ? DispResult::Ok : DispResult::Failed;
+                return Change([&](OperatorParams& p) { return p.Parse(text); })
+                           ? DispResult::Ok
+                           : DispResult::Failed;
             }
             case 11: {  // SetParameter(key, number)
                 if (args.size() != 2) return DispResult::BadArgCount;
@@ -47,8 +48,10 @@ DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Var
                     !args[1].ToDouble(v))
                     return DispResult::TypeMismatch;
                 if (key.empty()) return DispResult::Failed;
-                Lock lock(core_->mutex);
-                params_.Set(key, v);
+                Change([&](OperatorParams& p) {
+                    p.Set(key, v);
+                    return true;
+                });
                 return DispResult::Ok;
             }
             case 7: {  // GetOperatorState
@@ -77,33 +80,89 @@ DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Var
     }
 }
 
+namespace {
+
+const std::shared_ptr<const void>& ThreadToken() {
+    thread_local const std::shared_ptr<const void> token = std::make_shared<char>();
+    return token;
+}
+
+}  // namespace
+
+ProcessingOperator::Binding* ProcessingOperator::Own(bool make) {
+    const std::shared_ptr<const void>& token = ThreadToken();
+    auto it = threads_.find(token.get());
+    if (it != threads_.end() && it->second.thread.lock() == token) return &it->second;
+    if (!make) return nullptr;
+    // Threads that have ended leave their bindings behind: drop them now.
+    std::erase_if(threads_, [](const auto& e) { return e.second.thread.expired(); });
+    Binding& b = threads_[token.get()];
+    b = Binding{};
+    b.thread = token;
+    return &b;
+}
+
+const ProcessingOperator::Binding* ProcessingOperator::Own() const {
+    const std::shared_ptr<const void>& token = ThreadToken();
+    auto it = threads_.find(token.get());
+    return it != threads_.end() && it->second.thread.lock() == token ? &it->second : nullptr;
+}
+
+template <class F>
+bool ProcessingOperator::Change(F&& change) {
+    std::lock_guard lock(mutex_);
+    Binding* own = Own(false);
+    auto changed = std::make_shared<OperatorParams>(own && own->params ? *own->params : *common_);
+    if (!change(*changed)) return false;
+    if (!own) own = Own(true);
+    own->params = changed;
+    common_ = std::move(changed);
+    return true;
+}
+
 OperatorParams ProcessingOperator::Params() const {
-    Lock lock(core_->mutex);
-    return params_;
+    std::lock_guard lock(mutex_);
+    const Binding* own = Own();
+    return own && own->params ? *own->params : *common_;
 }
 
 int ProcessingOperator::State() const {
-    Lock lock(core_->mutex);
-    return state_;
+    std::lock_guard lock(mutex_);
+    const Binding* own = Own();
+    return own && own->ran ? own->state : commonState_;
 }
 
 int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out) {
     out.reset();
-    Lock lock(core_->mutex);
+    ParamsPtr params;
+    {
+        std::lock_guard lock(mutex_);
+        const Binding* own = Own();
+        params = own && own->params ? own->params : common_;
+    }
     int status = kStatusNoInput;
     int state = 0;
-    if (input && input->Core() == core_) status = RunLocked(*input, out, state);
+    if (input && input->Core() == core_) {
+        Lock lock(core_->mutex, std::defer_lock);
+        if (input->Shared()) lock.lock();
+        status = Compute(*input, *params, out, state);
+    }
     if (status != 0) {
         out.reset();
         state = status;
     }
-    state_ = state;
+    std::lock_guard lock(mutex_);
+    Binding* own = Own(true);
+    own->state = state;
+    own->ran = true;
+    commonState_ = state;
     return status;
 }
 
-int AutoSpectrumOperator::RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) {
+int AutoSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& params,
+                                  plat::ObjPtr<SignalObj>& out, int& state) {
     SpectrumResult r;
-    const int status = AutoSpectrum(in.SamplesLocked(), in.StepXLocked(), params_, r);
+    const int status = AutoSpectrum(in.SamplesLocked(), in.StepXLocked(), params, r);
     if (status != 0) return status;
     state = r.state;
 
@@ -126,13 +185,14 @@ int AutoSpectrumOperator::RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>
     return 0;
 }
 
-int TachoOperator::RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) {
+int TachoOperator::Compute(const SignalObj& in, const OperatorParams& params,
+                           plat::ObjPtr<SignalObj>& out, int& state) {
     TachoResult r;
-    const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params_, r);
+    const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params, r);
     if (status != 0) return status;
     state = r.state;
 
-    const bool rpm = r.unit.empty() ? params_.Number("typeAxesX", 1.0) == 2.0 : r.unit == "rpm";
+    const bool rpm = r.unit.empty() ? params.Number("typeAxesX", 1.0) == 2.0 : r.unit == "rpm";
     SignalData d;
     d.unit = rpm ? "rpm" : "Hz";
     d.text5 = in.Text5Locked();

@@ -10,9 +10,18 @@
 // answers the outcome of the last run (0 before the first): the failure
 // status, or the algorithm's note on a success with a remark (kDspNoEdges...).
 //
-// A run holds the host lock: its input cannot change under it, and the other
-// threads wait for one block's worth of work at most.
+// Threads: a run on a signal that has never been filed needs no host lock
+// (only its holder can reach it), so runs on several threads go side by side;
+// a run on a filed signal holds the host lock so that its input cannot change
+// under it. Parameters are bound to the thread that sets them: a thread that
+// has set any runs with its own set, one that has set none with the set last
+// made on any thread. So engines on several threads can share one operator,
+// and a set made on one thread still serves another that sets nothing.
+// GetOperatorState answers the same way for the outcome of the last run.
 
+#include <map>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -32,19 +41,41 @@ class ProcessingOperator : public OperatorObj {
     plat::DispResult Invoke(int dispId, plat::InvokeKind kind, std::span<plat::Variant> args,
                             plat::Variant* result) override;
 
-    // C++ side (each takes the host lock).
+    // C++ side, for the calling thread.
     OperatorParams Params() const;
     int State() const;
     // Runs on a signal; status as RunOperator answers it.
     int Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out);
 
   protected:
-    // Under the lock: computes the output of one run from a signal of this
-    // host; returns the status and sets state to the outcome.
-    virtual int RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) = 0;
+    // Computes the output of one run from a signal of this host that cannot
+    // change meanwhile; returns the status and sets state to the outcome.
+    virtual int Compute(const SignalObj& in, const OperatorParams& params,
+                        plat::ObjPtr<SignalObj>& out, int& state) = 0;
 
-    OperatorParams params_;
-    int state_ = 0;
+  private:
+    using ParamsPtr = std::shared_ptr<const OperatorParams>;
+    struct Binding {
+        std::weak_ptr<const void> thread;  // expires when its thread ends
+        ParamsPtr params;
+        int state = 0;
+        bool ran = false;
+    };
+    // Under mutex_: applies change to the calling thread's set, which then
+    // also becomes the set of threads without one.
+    template <class F>
+    bool Change(F&& change);
+    // The calling thread's binding, made when missing; or null when it has
+    // none and make is false.
+    Binding* Own(bool make);
+    const Binding* Own() const;
+
+    mutable std::mutex mutex_;  // guards the bindings, never held during a run
+    ParamsPtr common_ = std::make_shared<const OperatorParams>();
+    int commonState_ = 0;
+    // By the address of a token each thread holds while it lives: unlike a
+    // thread id it is never handed to a later thread while the entry stands.
+    std::map<const void*, Binding> threads_;
 };
 
 class AutoSpectrumOperator final : public ProcessingOperator {
@@ -55,7 +86,8 @@ class AutoSpectrumOperator final : public ProcessingOperator {
   protected:
     // Output: the power lines 0..N/2 (StartX 0, StepX df), attribute "rmscoef"
     // written so that it reads back to the same double, x axis in Hz.
-    int RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) override;
+    int Compute(const SignalObj& in, const OperatorParams& params, plat::ObjPtr<SignalObj>& out,
+                int& state) override;
 };
 
 class TachoOperator final : public ProcessingOperator {
@@ -65,7 +97,8 @@ class TachoOperator final : public ProcessingOperator {
   protected:
     // Output: one frequency per analysis block, in Hz ("typeAxesX" 1) or rpm
     // (2), with the input's name, start time and Text5.
-    int RunLocked(const SignalObj& in, plat::ObjPtr<SignalObj>& out, int& state) override;
+    int Compute(const SignalObj& in, const OperatorParams& params, plat::ObjPtr<SignalObj>& out,
+                int& state) override;
 };
 
 }  // namespace korvex

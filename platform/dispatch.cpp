@@ -60,6 +60,35 @@ bool DoubleToInt(double d, I& out) {
 
 }  // namespace
 
+void Variant::CopySlow(const Variant& o) {
+    if (o.type_ == VarType::Text) {
+        new (&u_.text) std::string(o.u_.text);
+    } else {
+        u_.obj = o.u_.obj;
+        if (u_.obj) u_.obj->AddRef();
+    }
+    type_ = o.type_;
+}
+
+void Variant::MoveSlow(Variant& o) noexcept {
+    if (o.type_ == VarType::Text) {
+        new (&u_.text) std::string(std::move(o.u_.text));
+        o.u_.text.~basic_string();
+    } else {
+        u_.obj = std::exchange(o.u_.obj, nullptr);
+    }
+    type_ = o.type_;
+    o.type_ = VarType::Empty;
+    o.u_.u64 = 0;
+}
+
+void Variant::DestroySlow() noexcept {
+    if (type_ == VarType::Text)
+        u_.text.~basic_string();
+    else if (u_.obj)
+        u_.obj->Release();
+}
+
 bool Variant::IsNumeric() const noexcept {
     switch (Type()) {
         case VarType::Bool:
@@ -76,24 +105,24 @@ bool Variant::IsNumeric() const noexcept {
 bool Variant::ToInt64(int64_t& out) const {
     switch (Type()) {
         case VarType::Bool:
-            out = std::get<bool>(v_) ? 1 : 0;
+            out = u_.b ? 1 : 0;
             return true;
         case VarType::Int32:
-            out = std::get<int32_t>(v_);
+            out = u_.i32;
             return true;
         case VarType::Int64:
-            out = std::get<int64_t>(v_);
+            out = u_.i64;
             return true;
         case VarType::UInt64: {
-            uint64_t u = std::get<uint64_t>(v_);
+            uint64_t u = u_.u64;
             if (u > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) return false;
             out = static_cast<int64_t>(u);
             return true;
         }
         case VarType::Double:
-            return DoubleToInt(std::get<double>(v_), out);
+            return DoubleToInt(u_.d, out);
         case VarType::Text:
-            return ParseInt64(std::get<std::string>(v_), out);
+            return ParseInt64(u_.text, out);
         case VarType::Ref:
             return RefTarget() && RefTarget()->ToInt64(out);
         default:
@@ -101,11 +130,7 @@ bool Variant::ToInt64(int64_t& out) const {
     }
 }
 
-bool Variant::ToInt32(int32_t& out) const {
-    if (Type() == VarType::Int32) {
-        out = std::get<int32_t>(v_);
-        return true;
-    }
+bool Variant::ToInt32Slow(int32_t& out) const {
     int64_t v = 0;
     if (!ToInt64(v)) return false;
     if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
@@ -117,12 +142,12 @@ bool Variant::ToInt32(int32_t& out) const {
 bool Variant::ToUInt64(uint64_t& out) const {
     switch (Type()) {
         case VarType::UInt64:
-            out = std::get<uint64_t>(v_);
+            out = u_.u64;
             return true;
         case VarType::Double:
-            return DoubleToInt(std::get<double>(v_), out);
+            return DoubleToInt(u_.d, out);
         case VarType::Text: {
-            const std::string& s = std::get<std::string>(v_);
+            const std::string& s = u_.text;
             char* e = nullptr;
             errno = 0;
             unsigned long long v = std::strtoull(s.c_str(), &e, 0);
@@ -141,11 +166,11 @@ bool Variant::ToUInt64(uint64_t& out) const {
 
 bool Variant::ToBool(bool& out) const {
     if (Type() == VarType::Bool) {
-        out = std::get<bool>(v_);
+        out = u_.b;
         return true;
     }
     if (Type() == VarType::Text) {
-        const std::string& s = std::get<std::string>(v_);
+        const std::string& s = u_.text;
         if (s == "true" || s == "True" || s == "TRUE") {
             out = true;
             return true;
@@ -156,7 +181,7 @@ bool Variant::ToBool(bool& out) const {
         }
     }
     if (Type() == VarType::Double) {
-        double d = std::get<double>(v_);
+        double d = u_.d;
         if (std::isnan(d)) return false;
         out = d != 0.0;
         return true;
@@ -167,25 +192,25 @@ bool Variant::ToBool(bool& out) const {
     return true;
 }
 
-bool Variant::ToDouble(double& out) const {
+bool Variant::ToDoubleSlow(double& out) const {
     switch (Type()) {
         case VarType::Double:
-            out = std::get<double>(v_);
+            out = u_.d;
             return true;
         case VarType::Bool:
-            out = std::get<bool>(v_) ? 1.0 : 0.0;
+            out = u_.b ? 1.0 : 0.0;
             return true;
         case VarType::Int32:
-            out = std::get<int32_t>(v_);
+            out = u_.i32;
             return true;
         case VarType::Int64:
-            out = static_cast<double>(std::get<int64_t>(v_));
+            out = static_cast<double>(u_.i64);
             return true;
         case VarType::UInt64:
-            out = static_cast<double>(std::get<uint64_t>(v_));
+            out = static_cast<double>(u_.u64);
             return true;
         case VarType::Text:
-            return ParseDouble(std::get<std::string>(v_), out);
+            return ParseDouble(u_.text, out);
         case VarType::Ref:
             return RefTarget() && RefTarget()->ToDouble(out);
         default:
@@ -200,26 +225,25 @@ bool Variant::ToText(std::string& out) const {
             out.clear();
             return true;
         case VarType::Text:
-            out = std::get<std::string>(v_);
+            out = u_.text;
             return true;
         case VarType::Bool:
-            out = std::get<bool>(v_) ? "1" : "0";
+            out = u_.b ? "1" : "0";
             return true;
         case VarType::Int32:
-            std::snprintf(buf, sizeof buf, "%d", std::get<int32_t>(v_));
+            std::snprintf(buf, sizeof buf, "%d", u_.i32);
             out = buf;
             return true;
         case VarType::Int64:
-            std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(std::get<int64_t>(v_)));
+            std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(u_.i64));
             out = buf;
             return true;
         case VarType::UInt64:
-            std::snprintf(buf, sizeof buf, "%llu",
-                          static_cast<unsigned long long>(std::get<uint64_t>(v_)));
+            std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(u_.u64));
             out = buf;
             return true;
         case VarType::Double:
-            std::snprintf(buf, sizeof buf, "%.17g", std::get<double>(v_));
+            std::snprintf(buf, sizeof buf, "%.17g", u_.d);
             out = buf;
             return true;
         case VarType::Ref:
@@ -231,7 +255,7 @@ bool Variant::ToText(std::string& out) const {
 
 bool Variant::ToObject(DispPtr& out) const {
     if (Type() == VarType::Object) {
-        out = std::get<DispPtr>(v_);
+        out = DispPtr(u_.obj);
         return true;
     }
     if (Type() == VarType::Ref) return RefTarget() && RefTarget()->ToObject(out);

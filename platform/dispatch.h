@@ -7,12 +7,13 @@
 #include <atomic>
 #include <concepts>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
-#include <variant>
 
 namespace plat {
 
@@ -110,51 +111,114 @@ using DispPtr = ObjPtr<IDispatchObject>;
 
 enum class VarType : uint8_t { Empty, Bool, Int32, Int64, UInt64, Double, Text, Object, Ref };
 
-// The value carried by a dispatch call. Scalars are stored inline: building a
-// variant from a number never allocates.
+// The value carried by a dispatch call: a tagged union. Scalars are stored
+// inline and copied as plain bytes, so building, copying and destroying a
+// numeric variant never allocates or branches into a visitor; only texts and
+// objects take the out-of-line paths.
 class Variant {
   public:
-    Variant() noexcept = default;
-    Variant(bool v) noexcept : v_(v) {}
+    Variant() noexcept : u_() {}
+    Variant(bool v) noexcept : type_(VarType::Bool) { u_.b = v; }
     template <std::integral T>
     requires(!std::same_as<T, bool> && !std::same_as<T, char>) Variant(T v)
     noexcept {
-        if constexpr (std::is_signed_v<T> && sizeof(T) <= 4)
-            v_ = static_cast<int32_t>(v);
-        else if constexpr (std::is_signed_v<T>)
-            v_ = static_cast<int64_t>(v);
-        else
-            v_ = static_cast<uint64_t>(v);
+        if constexpr (std::is_signed_v<T> && sizeof(T) <= 4) {
+            type_ = VarType::Int32;
+            u_.i32 = static_cast<int32_t>(v);
+        } else if constexpr (std::is_signed_v<T>) {
+            type_ = VarType::Int64;
+            u_.i64 = static_cast<int64_t>(v);
+        } else {
+            type_ = VarType::UInt64;
+            u_.u64 = static_cast<uint64_t>(v);
+        }
     }
-    Variant(double v) noexcept : v_(v) {}
-    Variant(float v) noexcept : v_(static_cast<double>(v)) {}
-    Variant(std::string v) : v_(std::move(v)) {}
-    Variant(std::string_view v) : v_(std::string(v)) {}
-    Variant(const char* v) : v_(std::string(v ? v : "")) {}
-    Variant(DispPtr v) noexcept : v_(std::move(v)) {}
+    Variant(double v) noexcept : type_(VarType::Double) { u_.d = v; }
+    Variant(float v) noexcept : Variant(static_cast<double>(v)) {}
+    Variant(std::string v) : type_(VarType::Text) { new (&u_.text) std::string(std::move(v)); }
+    Variant(std::string_view v) : Variant(std::string(v)) {}
+    Variant(const char* v) : Variant(std::string(v ? v : "")) {}
+    Variant(DispPtr v) noexcept : type_(VarType::Object) { u_.obj = v.detach(); }
     template <class T>
     requires std::is_base_of_v<IDispatchObject, T> Variant(ObjPtr<T> v)
-    noexcept : v_(DispPtr(std::move(v))) {}
+    noexcept : Variant(DispPtr(std::move(v))) {}
+
+    Variant(const Variant& o) {
+        if (o.IsPlain())
+            CopyPlain(o);
+        else
+            CopySlow(o);
+    }
+    Variant(Variant&& o) noexcept {
+        if (o.IsPlain())
+            CopyPlain(o);
+        else
+            MoveSlow(o);
+    }
+    Variant& operator=(const Variant& o) {
+        if (this == &o) return *this;
+        if (IsPlain() && o.IsPlain()) {
+            CopyPlain(o);
+            return *this;
+        }
+        Variant copy(o);
+        Reset();
+        MoveSlow(copy);
+        return *this;
+    }
+    Variant& operator=(Variant&& o) noexcept {
+        if (this == &o) return *this;
+        if (!IsPlain()) Reset();
+        if (o.IsPlain())
+            CopyPlain(o);
+        else
+            MoveSlow(o);
+        return *this;
+    }
+    ~Variant() {
+        if (!IsPlain()) DestroySlow();
+    }
+
+    // Stores a number in place, for results written many times a second.
+    void SetDouble(double v) noexcept {
+        if (!IsPlain()) DestroySlow();
+        type_ = VarType::Double;
+        u_.d = v;
+    }
 
     // A by-reference slot: the callee writes its out value into *slot.
     static Variant ByRef(Variant& slot) noexcept {
         Variant v;
-        v.v_ = &slot;
+        v.type_ = VarType::Ref;
+        v.u_.ref = &slot;
         return v;
     }
 
-    VarType Type() const noexcept { return static_cast<VarType>(v_.index()); }
-    bool IsEmpty() const noexcept { return Type() == VarType::Empty; }
+    VarType Type() const noexcept { return type_; }
+    bool IsEmpty() const noexcept { return type_ == VarType::Empty; }
     bool IsNumeric() const noexcept;
 
     // Conversions in the manner of automation coercion: numbers convert
     // between each other, texts parse as numbers, bools are 0 and 1. They
     // return false and leave out untouched when the value does not convert.
+    // The common exact cases are answered inline.
     bool ToBool(bool& out) const;
-    bool ToInt32(int32_t& out) const;
+    bool ToInt32(int32_t& out) const {
+        if (type_ == VarType::Int32) {
+            out = u_.i32;
+            return true;
+        }
+        return ToInt32Slow(out);
+    }
     bool ToInt64(int64_t& out) const;
     bool ToUInt64(uint64_t& out) const;
-    bool ToDouble(double& out) const;
+    bool ToDouble(double& out) const {
+        if (type_ == VarType::Double) {
+            out = u_.d;
+            return true;
+        }
+        return ToDoubleSlow(out);
+    }
     bool ToText(std::string& out) const;
     bool ToObject(DispPtr& out) const;
 
@@ -191,10 +255,7 @@ class Variant {
     }
 
     // The slot of a by-reference variant, or null.
-    Variant* RefTarget() const noexcept {
-        auto p = std::get_if<Variant*>(&v_);
-        return p ? *p : nullptr;
-    }
+    Variant* RefTarget() const noexcept { return type_ == VarType::Ref ? u_.ref : nullptr; }
     // Writes through a by-reference variant; false when this is not one.
     bool SetRef(Variant value) {
         Variant* t = RefTarget();
@@ -203,17 +264,45 @@ class Variant {
         return true;
     }
 
-    // Direct access for callers that know the stored type.
-    template <class T>
-    const T* Get() const noexcept {
-        return std::get_if<T>(&v_);
+    // The stored number of an Int32 variant; check Type first.
+    int32_t Int32Value() const noexcept { return u_.i32; }
+    // The stored text or object when that is the type, else null.
+    const std::string* TextIf() const noexcept {
+        return type_ == VarType::Text ? &u_.text : nullptr;
+    }
+    IDispatchObject* ObjectIf() const noexcept {
+        return type_ == VarType::Object ? u_.obj : nullptr;
     }
 
   private:
-    // Order matches VarType.
-    std::variant<std::monostate, bool, int32_t, int64_t, uint64_t, double, std::string, DispPtr,
-                 Variant*>
-        v_;
+    bool IsPlain() const noexcept { return type_ != VarType::Text && type_ != VarType::Object; }
+    void CopyPlain(const Variant& o) noexcept {
+        type_ = o.type_;
+        std::memcpy(static_cast<void*>(&u_), &o.u_, sizeof(double));
+    }
+    void Reset() noexcept {
+        if (!IsPlain()) DestroySlow();
+        type_ = VarType::Empty;
+    }
+    void CopySlow(const Variant& o);
+    void MoveSlow(Variant& o) noexcept;
+    void DestroySlow() noexcept;
+    bool ToInt32Slow(int32_t& out) const;
+    bool ToDoubleSlow(double& out) const;
+
+    VarType type_ = VarType::Empty;
+    union Storage {
+        Storage() noexcept : u64(0) {}
+        ~Storage() {}
+        bool b;
+        int32_t i32;
+        int64_t i64;
+        uint64_t u64;
+        double d;
+        Variant* ref;
+        IDispatchObject* obj;  // holds one reference
+        std::string text;
+    } u_;
 };
 
 // Calls obj with the given arguments laid out on the stack.

@@ -122,7 +122,15 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
     const std::string coefText = spectrum.GetAttribute(rmsCoefKey);
-    double k = coefText.empty() ? 1.0 : plat::AtoF(coefText);
+    // The spectra of a channel carry one coefficient text: it is read as a
+    // number once, not once per band and block.
+    thread_local std::string lastCoefText;
+    thread_local double lastCoef = 1.0;
+    if (coefText != lastCoefText) {
+        lastCoef = coefText.empty() ? 1.0 : plat::AtoF(coefText);
+        lastCoefText = coefText;
+    }
+    double k = lastCoef;
     if (valtype == 1) k *= kSqrt2;
     if (valtype == 2) k *= kTwoSqrt2;
 
@@ -213,20 +221,32 @@ bool COrdProcessing::ComputeBands() {
         return false;
     }
     op.SetParameters(ordstr::kSpectrumParams);
-    for (const std::string& name : cfg_->channelNames) {
-        if (StopSeen()) break;
-        const CfgChannel* ch = cfg_->Channel(name);
-        if (!ch || ch->type != CfgChannelMeasuring || !ch->check) continue;
-        auto it = signals_.find(name);
-        if (it == signals_.end()) continue;
-        ProcessMeasuringChannel(name, *ch, it->second, op);
+    if (jobs_ > 1) {
+        ComputeChannelsOnThreads(op);
+    } else {
+        for (const std::string& name : cfg_->channelNames) {
+            if (StopSeen()) break;
+            const CfgChannel* ch = cfg_->Channel(name);
+            if (!ch || ch->type != CfgChannelMeasuring || !ch->check) continue;
+            auto it = signals_.find(name);
+            if (it == signals_.end()) continue;
+            ResultTable results;
+            if (ProcessMeasuringChannel(name, *ch, it->second, op, results))
+                FinishChannel(name, results);
+        }
     }
     app_.UpdateViews();
     return ResultCode() == OrdResultOk;
 }
 
-void COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgChannel& channel,
-                                             const host::Signal& src, const host::Operator& op) {
+void COrdProcessing::FinishChannel(const std::string& name, ResultTable& results) {
+    PublishResultSignals(results, resultFolder_ + name + "/");
+    if (notify_) notify_->ChannelDone();
+}
+
+bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgChannel& channel,
+                                             const host::Signal& src, const host::Operator& op,
+                                             ResultTable& results) {
     CfgFftOpt opt = channel.EffectiveFftOpt();
     // Sizes that are not positive would never advance the block loop; they
     // get the defaults a configuration file would give them.
@@ -245,7 +265,6 @@ void COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
         notify_->SetStepCount(static_cast<int>(std::max<int64_t>((total - n) / s + 1, 0)));
     }
 
-    ResultTable results;
     CreateResultSignals(results, src, channel, n, s);
     const uint64_t unitCode = src.GetAxisCode(2, 1);
 
@@ -292,10 +311,6 @@ void COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
         }
         if (notify_) notify_->StepDone();
     }
-    if (stopped || StopSeen()) {
-        // Nothing of a stopped channel reaches the host.
-        return;
-    }
-    PublishResultSignals(results, resultFolder_ + name + "/");
-    if (notify_) notify_->ChannelDone();
+    // Nothing of a stopped channel reaches the host.
+    return !(stopped || StopSeen());
 }

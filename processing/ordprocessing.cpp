@@ -74,6 +74,7 @@ void COrdProcessing::Wait() {
 }
 
 bool COrdProcessing::StopSeen() {
+    if (owner_) return owner_->StopSeen();
     if (!stopRequested_.load()) return false;
     SetCode(OrdResultStopped);
     return true;

@@ -23,7 +23,9 @@ class CCfgProc;
 class CCfgProcItem;
 struct CfgChannel;
 
-// Progress of a calculation. All calls come from the thread running Run.
+// Progress of a calculation. All calls come from the thread running Run, or
+// with several jobs from the job threads, one call at a time and in the
+// order a single thread would make them.
 class IOrdProcNotify {
   public:
     virtual ~IOrdProcNotify() = default;
@@ -71,6 +73,12 @@ class COrdProcessing {
     // The result folder chosen by the last run, ending in "/".
     const std::string& ResultFolder() const { return resultFolder_; }
     void SetNotify(IOrdProcNotify* notify) { notify_ = notify; }
+    // Measuring channels computed side by side on n threads (1, the
+    // default: all on the thread running Run). The levels, the result tree
+    // and the progress calls are those of one thread; the tacho phase runs
+    // once, before them. Set before Run or Start.
+    void SetJobs(int n) { jobs_ = n < 1 ? 1 : n; }
+    int Jobs() const { return jobs_; }
 
     // Steps of Run.
     bool FindSourceSignals();
@@ -111,12 +119,23 @@ class COrdProcessing {
     // True (and result code 1) when a stop has been requested.
     bool StopSeen();
     void SetCode(int code) { resultCode_.store(code); }
-    void ProcessMeasuringChannel(const std::string& name, const CfgChannel& channel,
-                                 const host::Signal& src, const host::Operator& op);
+    // Fills results with the channel's levels; false when a stop cut it
+    // short (nothing of it may then reach the host).
+    bool ProcessMeasuringChannel(const std::string& name, const CfgChannel& channel,
+                                 const host::Signal& src, const host::Operator& op,
+                                 ResultTable& results);
+    // Publishes a finished channel's results and reports it done.
+    void FinishChannel(const std::string& name, ResultTable& results);
+    // ComputeBands' channel loop on jobs_ threads.
+    void ComputeChannelsOnThreads(const host::Operator& op);
 
     host::App app_;
     CCfgProc* cfg_;
     IOrdProcNotify* notify_ = nullptr;
+    int jobs_ = 1;
+    // The engine a job thread's engine works for: its stop flag and result
+    // code are the ones that count.
+    COrdProcessing* owner_ = nullptr;
     std::atomic<int> resultCode_{0};
     std::atomic<bool> running_{false};
     std::atomic<bool> finished_{false};

@@ -137,8 +137,9 @@ class Signal : public Object {
     std::string Text5() const { return Get(id::Text5).AsText(); }
     bool SetText5(const std::string& v) const { return Put(id::Text5, v); }
     std::string Unit() const { return Get(id::Unit).AsText(); }
-    double GetX(int index) const { return MethodValue(id::GetX, index).AsDouble(); }
-    double GetY(int index) const { return MethodValue(id::GetY, index).AsDouble(); }
+    // The per-line calls read the result where it was written.
+    double GetX(int index) const { return LineValue(id::GetX, index); }
+    double GetY(int index) const { return LineValue(id::GetY, index); }
     bool SetY(int index, double v) const { return Method(id::SetY, index, v); }
     // Linear interpolation at x; outside the signal the end values hold.
     double ValueAt(double x) const { return MethodValue(id::ValueAt, x, 1).AsDouble(); }
@@ -160,6 +161,12 @@ class Signal : public Object {
         return Signal(MethodValue(id::CopyRange, first, count).AsObject());
     }
     int GetSignalId() const { return MethodValue(id::GetSignalId).AsInt32(); }
+
+  private:
+    double LineValue(int dispId, int index) const {
+        plat::Variant r;
+        return Call(dispId, plat::InvokeKind::Method, &r, index) ? r.AsDouble() : 0.0;
+    }
 };
 
 class Item : public Object {

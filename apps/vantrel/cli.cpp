@@ -16,7 +16,8 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage:\n"
-    "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--quiet]\n"
+    "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N] "
+    "[--quiet]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
     "                 [--out DIR] [--new-page] [--landscape] [--font-size N] [--quiet]\n"
@@ -38,6 +39,7 @@ constexpr char kUsage[] =
     "  --config FILE      configuration file (section files relative to its folder)\n"
     "  --settings FILE    settings file instead of a configuration file\n"
     "  --out DIR          output folder (created when missing)\n"
+    "  --jobs N           measuring channels computed side by side (default: one per core)\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
     "  --rtf FILE         report file to append to (created when missing)\n"
     "  --at S             entry at S seconds from the start of the measurement\n"
@@ -114,7 +116,7 @@ std::string Get(const Parsed& p, const std::string& key) {
 int CommandRun(const std::vector<std::string>& args, Console& c) {
     Parsed p;
     std::string error;
-    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out"}, p, error))
+    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out", "--jobs"}, p, error))
         return Usage(c, error);
     if (p.help) {
         c.out << kUsage;
@@ -131,6 +133,14 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
     if (!o.configPath.empty() && !o.settingsPath.empty())
         return Usage(c, "give either --config or --settings, not both");
     if (o.outDir.empty()) return Usage(c, "run needs --out DIR");
+    if (const std::string j = Get(p, "--jobs"); !j.empty()) {
+        char* end = nullptr;
+        const long n = std::strtol(j.c_str(), &end, 10);
+        if (end == j.c_str() || *end || n < 1 || n > kMaxJobs)
+            return Usage(
+                c, "--jobs takes a count from 1 to " + std::to_string(kMaxJobs) + ", not " + j);
+        o.jobs = static_cast<int>(n);
+    }
     c.progress = !p.quiet;
     return RunJob(o, c);
 }

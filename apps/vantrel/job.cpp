@@ -356,6 +356,8 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         if (const int step = o.beforeCalculation(*host, cfg, c); step != kExitOk) return step;
 
     COrdProcessing engine(app, &cfg);
+    engine.SetJobs(
+        o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {

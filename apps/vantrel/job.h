@@ -45,7 +45,10 @@ struct JobOptions {
     std::string outDir;         // empty: the results are not written to disk
     JobStep beforeCalculation;  // once the data and configuration are loaded
     JobStep afterCalculation;   // once the calculation succeeded and was written
+    int jobs = 0;               // measuring channels side by side; 0: one per core
 };
+
+inline constexpr int kMaxJobs = 256;
 
 // The files a successful run wrote, for whoever reports them.
 struct JobOutputs {

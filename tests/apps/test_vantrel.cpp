@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
@@ -79,6 +83,9 @@ TEST(VantrelArgs, BadArgumentsGiveOneLineAndUsageCode) {
         {"demo", "--duration", "fast"},
         {"demo", "--duration", "1"},
         {"demo", "--data", "x.quor"},
+        {"run", "--data", "x.quor", "--config", "a.cfg", "--out", "o", "--jobs", "0"},
+        {"run", "--data", "x.quor", "--config", "a.cfg", "--out", "o", "--jobs", "two"},
+        {"run", "--data", "x.quor", "--config", "a.cfg", "--out", "o", "--jobs=1000"},
     };
     for (const auto& args : cases) {
         std::string joined;
@@ -284,6 +291,68 @@ TEST_F(VantrelDemo, SettingsFileNamingTheConfigurationGivesTheSameResults) {
         const Series b = ReadCsv(out / "csv" / rel);
         EXPECT_EQ(a.v, b.v) << rel;
     }
+}
+
+TEST_F(VantrelDemo, SeveralJobsWriteTheSameFilesAndProgress) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    // With progress shown (plain lines): the lines of one thread's run.
+    auto run = [&](const char* jobs, const fs::path& out) {
+        return Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(), "--config",
+                        (Dir() / "config" / "gearbox.cfg").string(), "--out", out.string(),
+                        "--jobs", jobs});
+    };
+    const Outcome one = run("1", Dir() / "jobs1");
+    const Outcome three = run("3", Dir() / "jobs3");
+    ASSERT_EQ(one.code, 0) << one.err;
+    ASSERT_EQ(three.code, 0) << three.err;
+    EXPECT_EQ(three.err, one.err);
+    EXPECT_NE(one.err.find("Acc2"), std::string::npos) << one.err;
+    auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        for (size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))
+            text.replace(p, from.size(), to);
+        return text;
+    };
+    EXPECT_EQ(replaced(three.out, "jobs3", "jobs1"), one.out);
+    for (const char* file : {"results.quor", "results.uff"})
+        EXPECT_EQ(testutil::ReadBytes((Dir() / "jobs3" / file).string()),
+                  testutil::ReadBytes((Dir() / "jobs1" / file).string()))
+            << file;
+    size_t compared = 0;
+    for (const auto& e : fs::recursive_directory_iterator(Dir() / "jobs1" / "csv")) {
+        if (!e.is_regular_file()) continue;
+        const fs::path rel = fs::relative(e.path(), Dir() / "jobs1");
+        EXPECT_EQ(testutil::ReadBytes((Dir() / "jobs3" / rel).string()),
+                  testutil::ReadBytes(e.path().string()))
+            << rel;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 1u + 2u * 16u);
+}
+
+extern "C" void IgnoreInterrupt(int) {}
+
+TEST_F(VantrelDemo, CtrlCStopsSeveralJobsCleanly) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    // Ctrl+C comes again and again from another thread while the run goes;
+    // outside the run it meets a handler that does nothing.
+    auto previous = std::signal(SIGINT, IgnoreInterrupt);
+    std::atomic<bool> running{true};
+    std::thread presser([&] {
+        while (running.load()) {
+            std::raise(SIGINT);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    const fs::path out = Dir() / "interrupted";
+    const Outcome o = Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(),
+                               "--config", (Dir() / "config" / "gearbox.cfg").string(), "--out",
+                               out.string(), "--jobs", "2", "--quiet"});
+    running.store(false);
+    presser.join();
+    std::signal(SIGINT, previous);
+    EXPECT_EQ(o.code, vantrel::kExitCalcFailed);
+    EXPECT_NE(o.out.find("Расчет прерван пользователем"), std::string::npos) << o.out;
+    EXPECT_FALSE(fs::exists(out));
 }
 
 TEST_F(VantrelDemo, ConfigurationWithoutMatchingChannelsFails) {

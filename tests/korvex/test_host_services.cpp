@@ -439,5 +439,66 @@ TEST_F(HostThreads, WriterAndReaderAtOnce) {
     EXPECT_GE(reads, 0);
 }
 
+TEST_F(HostThreads, OperatorParametersBelongToTheThreadThatSetsThem) {
+    host::Operator op = app.GetOperator(kAutoSpectrumPath);
+    ASSERT_TRUE(op);
+    std::vector<double> x(1024);
+    for (size_t i = 0; i < x.size(); ++i) x[i] = std::sin(2 * pi * 50 * i / 1024.0) + 0.25;
+    const host::Signal input = MakeSignal("x", x, 1.0 / 1024);
+
+    // The spectrum of one run on this thread, as its first lines.
+    auto spectrum = [&](const host::Signal& in) {
+        plat::DispPtr out;
+        std::vector<double> lines;
+        if (op.RunOperator(in.Disp(), out) != 0 || !out) return lines;
+        const host::Signal s(out);
+        for (int i = 0; i < 60; ++i) lines.push_back(s.GetY(i));
+        return lines;
+    };
+    op.SetParameter("typeWindow", 1.0);
+    const std::vector<double> rect = spectrum(input);
+    op.SetParameter("typeWindow", 3.0);
+    const std::vector<double> hann = spectrum(input);
+    ASSERT_EQ(rect.size(), 60u);
+    ASSERT_NE(rect, hann);
+
+    // Two threads with their own windows, each running many times while the
+    // other changes its own set: neither sees the other's window.
+    std::atomic<int> wrong{0};
+    auto worker = [&](double window, const std::vector<double>& want) {
+        op.SetParameters("typeWindow=1, isMO=0");
+        op.SetParameter("typeWindow", window);
+        const host::Signal own = MakeSignal("own", x, 1.0 / 1024);  // unfiled: no host lock
+        for (int k = 0; k < 40; ++k) {
+            op.SetParameter("typeWindow", window);
+            if (spectrum(own) != want) ++wrong;
+            if (op.GetOperatorState() != 0) ++wrong;
+        }
+    };
+    std::thread a(worker, 1.0, rect);
+    std::thread b(worker, 3.0, hann);
+    a.join();
+    b.join();
+    EXPECT_EQ(wrong.load(), 0);
+
+    // This thread keeps its own set; a thread that sets nothing runs with the
+    // set last made on any thread (here, this thread's next change).
+    EXPECT_EQ(spectrum(input), hann);
+    op.SetParameter("typeWindow", 1.0);
+    std::vector<double> other;
+    std::thread c([&] { other = spectrum(input); });
+    c.join();
+    EXPECT_EQ(other, rect);
+
+    // A run on a filed signal while another thread writes the tree.
+    ASSERT_TRUE(app.AddSignal("/Signals/ops", "x", input));
+    const host::Signal filed = app.GetSignal("/Signals/ops/x");
+    std::thread writer([&] {
+        for (int k = 0; k < 50; ++k) app.AddSignal("/Signals/ops", "w", MakeSignal("w", x));
+    });
+    for (int k = 0; k < 20; ++k) EXPECT_EQ(spectrum(filed), rect);
+    writer.join();
+}
+
 }  // namespace
 }  // namespace korvex

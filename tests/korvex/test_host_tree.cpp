@@ -193,33 +193,51 @@ TEST_F(HostSignal, PropertiesAndValueAt) {
 }
 
 TEST_F(HostSignal, OutOfRangeCallsFailCleanly) {
-    host::Signal s = MakeSignal("s", {1, 2, 3});
-    plat::IDispatchObject* d = s.Disp().get();
-    plat::Variant r;
-    using plat::DispResult;
-    using plat::InvokeKind;
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 2), DispResult::Ok);
-    EXPECT_EQ(r.AsDouble(), 3);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 3), DispResult::Failed);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, -1), DispResult::Failed);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, int64_t{1} << 40),
-              DispResult::TypeMismatch);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, "one"),
-              DispResult::TypeMismatch);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r), DispResult::BadArgCount);
-    EXPECT_EQ(plat::Invoke(d, host::id::SetY, InvokeKind::Method, nullptr, 3, 1.0),
-              DispResult::Failed);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetX, InvokeKind::Method, &r, 3), DispResult::Failed);
-    EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::PropertyGet, &r, 0),
-              DispResult::BadArgCount);
-    EXPECT_EQ(plat::Invoke(d, 999, InvokeKind::Method, &r), DispResult::MemberNotFound);
-    EXPECT_EQ(plat::Invoke(d, host::id::Unit, InvokeKind::PropertyPut, nullptr, "g"),
-              DispResult::MemberNotFound);  // Unit is read-only
+    // The same answers from a signal no folder holds (no lock) and a filed one.
+    host::Signal unfiled = MakeSignal("s", {1, 2, 3});
+    host::Signal filed = MakeSignal("s", {1, 2, 3});
+    ASSERT_TRUE(app.AddSignal("/Signals/f", "s", filed));
+    for (const host::Signal& s : {unfiled, filed}) {
+        SCOPED_TRACE(&s == &unfiled ? "unfiled" : "filed");
+        plat::IDispatchObject* d = s.Disp().get();
+        plat::Variant r;
+        using plat::DispResult;
+        using plat::InvokeKind;
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 2), DispResult::Ok);
+        EXPECT_EQ(r.AsDouble(), 3);
+        // Indices of other types convert as automation converts them.
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 1.0), DispResult::Ok);
+        EXPECT_EQ(r.AsDouble(), 2);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetX, InvokeKind::Method, &r, " 2 "), DispResult::Ok);
+        EXPECT_EQ(r.AsDouble(), 2);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, nullptr, 0), DispResult::Ok);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 3), DispResult::Failed);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, -1), DispResult::Failed);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, int64_t{1} << 40),
+                  DispResult::TypeMismatch);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, "one"),
+                  DispResult::TypeMismatch);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r), DispResult::BadArgCount);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 1, 2),
+                  DispResult::BadArgCount);
+        EXPECT_EQ(plat::Invoke(d, host::id::SetY, InvokeKind::Method, nullptr, 3, 1.0),
+                  DispResult::Failed);
+        EXPECT_EQ(plat::Invoke(d, host::id::SetY, InvokeKind::Method, nullptr, 0, "x"),
+                  DispResult::TypeMismatch);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetX, InvokeKind::Method, &r, 3), DispResult::Failed);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::PropertyGet, &r, 0),
+                  DispResult::BadArgCount);
+        EXPECT_EQ(plat::Invoke(d, 999, InvokeKind::Method, &r), DispResult::MemberNotFound);
+        EXPECT_EQ(plat::Invoke(d, host::id::Unit, InvokeKind::PropertyPut, nullptr, "g"),
+                  DispResult::MemberNotFound);  // Unit is read-only
+        EXPECT_EQ(s.GetY(0), 1);                // nothing changed
+    }
     // ValueAt of an empty signal has no value to give.
     host::Signal empty = app.NewSignal();
-    EXPECT_EQ(plat::Invoke(empty.Disp().get(), host::id::ValueAt, InvokeKind::Method, &r, 0.0, 1),
-              DispResult::Failed);
-    EXPECT_EQ(s.GetY(0), 1);  // nothing changed
+    plat::Variant r;
+    EXPECT_EQ(
+        plat::Invoke(empty.Disp().get(), host::id::ValueAt, plat::InvokeKind::Method, &r, 0.0, 1),
+        plat::DispResult::Failed);
 }
 
 TEST_F(HostSignal, CopyRangeAndExtractBlock) {

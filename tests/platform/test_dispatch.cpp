@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/dispatch.h"
 
@@ -150,6 +152,64 @@ TEST(Variant, CoercionLikeAutomation) {
     EXPECT_TRUE(Variant("True").AsBool());
     EXPECT_FALSE(Variant(0.0).AsBool(true));
     EXPECT_EQ(Variant("x").AsObject(), DispPtr());
+}
+
+TEST(Variant, CopiesMovesAndReassignmentKeepTextsAndReferencesRight) {
+    int destroyed = 0;
+    {
+        ObjPtr<Probe> p = MakeObj<Probe>(&destroyed);
+        const std::string longText(100, 'x');  // beyond any small-string buffer
+        Variant obj(p);
+        Variant text(longText);
+        EXPECT_EQ(p->RefCount(), 2);
+
+        Variant copy = obj;  // a copy holds its own reference
+        EXPECT_EQ(p->RefCount(), 3);
+        Variant moved = std::move(copy);
+        EXPECT_EQ(p->RefCount(), 3);
+        EXPECT_TRUE(copy.IsEmpty());
+
+        // Every change of kind releases what was held before.
+        moved = text;
+        EXPECT_EQ(p->RefCount(), 2);
+        EXPECT_EQ(moved.AsText(), longText);
+        moved = 7;
+        EXPECT_EQ(moved.AsInt32(), 7);
+        moved = obj;
+        EXPECT_EQ(p->RefCount(), 3);
+        moved.SetDouble(0.5);
+        EXPECT_EQ(p->RefCount(), 2);
+        EXPECT_EQ(moved.AsDouble(), 0.5);
+        text = std::move(obj);
+        EXPECT_EQ(p->RefCount(), 2);
+        EXPECT_TRUE(obj.IsEmpty());
+        EXPECT_EQ(text.ObjectIf(), p.get());
+        text = text;  // self-assignment keeps the value
+        EXPECT_EQ(text.ObjectIf(), p.get());
+
+        std::vector<Variant> many(50, Variant(longText));
+        many.push_back(Variant(p));
+        many.insert(many.begin(), Variant(1.5));  // moves every element
+        EXPECT_EQ(many[1].AsText(), longText);
+        EXPECT_EQ(many.back().ObjectIf(), p.get());
+        EXPECT_EQ(p->RefCount(), 3);
+    }
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST(Variant, ByReferenceSlotTakesAnyKind) {
+    int destroyed = 0;
+    Variant slot("old text that is long enough to live on the heap");
+    {
+        ObjPtr<Probe> p = MakeObj<Probe>(&destroyed);
+        Variant ref = Variant::ByRef(slot);
+        Variant copy = ref;  // copies of a reference point at the same slot
+        EXPECT_TRUE(copy.SetRef(Variant(p)));
+        EXPECT_EQ(slot.ObjectIf(), p.get());
+        EXPECT_TRUE(ref.SetRef(Variant(3)));
+    }
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(slot.AsInt32(), 3);
 }
 
 }  // namespace
