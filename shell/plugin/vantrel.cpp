@@ -1,0 +1,133 @@
+#include "shell/plugin/vantrel.h"
+
+#include "config/cfgfile.h"
+#include "platform/datafolder.h"
+#include "shell/plugin/module.h"
+#include "ui/res/ids.h"
+#include "ui/res/resources.h"
+
+namespace vantrel {
+
+namespace {
+
+std::unique_ptr<host::App> g_host;
+
+// The three button images (ids 201, 220, 221): a filled square, a sheet and
+// a plus, 16 x 16 ARGB.
+struct Bitmaps {
+    uint32_t pixels[3][16 * 16] = {};
+    korvex::ButtonBitmap bitmaps[3];
+    Bitmaps() {
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inner = x >= 2 && x < 14 && y >= 2 && y < 14;
+                pixels[0][y * 16 + x] = inner ? 0xFF1F5FAFu : 0u;
+                pixels[1][y * 16 + x] = (x >= 3 && x < 13 && y >= 1 && y < 15)
+                                            ? (y % 3 ? 0xFFF0F0F0u : 0xFF404040u)
+                                            : 0u;
+                pixels[2][y * 16 + x] =
+                    ((x >= 7 && x < 9 && inner) || (y >= 7 && y < 9 && inner)) ? 0xFF2C8C2Cu : 0u;
+            }
+        for (int i = 0; i < 3; ++i) bitmaps[i] = {16, 16, pixels[i]};
+    }
+};
+const korvex::ButtonBitmap& ButtonBitmap(int index) {
+    static const Bitmaps b;
+    return b.bitmaps[index];
+}
+
+constexpr int kButtonStrings[3] = {res::IDS_BUTTON_MAIN, res::IDS_BUTTON_REPORT,
+                                   res::IDS_BUTTON_ADDPOINT};
+
+}  // namespace
+
+host::App* HostConnection() {
+    return g_host.get();
+}
+
+Command Classify(uint32_t code, const int (&commandIds)[3]) {
+    const int command = static_cast<int>(code >> 16);
+    constexpr Command byButton[3] = {Command::Main, Command::Report, Command::AddPoint};
+    for (int i = 0; i < 3; ++i)
+        if (commandIds[i] != 0 && command == commandIds[i]) return byButton[i];
+    if (code == kCursorEvent) return Command::Cursor;
+    if (code == kSelectionEvent) return Command::Selection;
+    return Command::None;
+}
+
+CVantrel::CVantrel() : settingsPath_(plat::SettingsFilePath()) {
+    Module().Lock();
+    // A missing or unreadable settings file leaves the defaults.
+    if (!settingsPath_.empty()) LoadSettings(cfg_, settingsPath_);
+}
+
+CVantrel::~CVantrel() {
+    Module().Unlock();
+}
+
+plat::HRESULT CVantrel::QueryInterface(const plat::Guid& iid, void** out) {
+    if (!out) return plat::E_POINTER;
+    if (iid == plat::IID_IUnknown || iid == plat::IID_IDispatch ||
+        iid == korvex::IID_IKorvexPlugin) {
+        *out = static_cast<korvex::IKorvexPlugin*>(this);
+        AddRef();
+        return plat::S_OK;
+    }
+    *out = nullptr;
+    return plat::E_NOINTERFACE;
+}
+
+uint32_t CVantrel::Release() {
+    const uint32_t n = --refs_;
+    if (n == 0) delete this;
+    return n;
+}
+
+plat::HRESULT CVantrel::GetTypeInfoCount(uint32_t* count) {
+    if (count) *count = 0;
+    return plat::S_OK;
+}
+
+plat::HRESULT CVantrel::Initialize(plat::IDispatchObject* application, int32_t) {
+    g_host = std::make_unique<host::App>(korvex::AdoptHost(application));
+    pluginId_ = g_host->RegisterPlugin("Vantrel");
+    // The host's answers are not examined: a host that refuses a button
+    // simply shows none.
+    for (int i = 0; i < 3; ++i) {
+        commandIds_[i] = g_host->NewCommandId();
+        const auto bitmap = static_cast<int64_t>(reinterpret_cast<intptr_t>(&ButtonBitmap(i)));
+        g_host->AddCommandButton(pluginId_, commandIds_[i], bitmap, res::Str(kButtonStrings[i]));
+    }
+    return plat::S_OK;
+}
+
+plat::HRESULT CVantrel::Shutdown(int32_t) {
+    // TODO(report window): destroy the report window here, also when hidden.
+    if (!settingsPath_.empty() && plat::EnsureDataFolder()) SaveSettings(cfg_, settingsPath_);
+    g_host.reset();
+    return plat::S_OK;
+}
+
+plat::HRESULT CVantrel::Execute(uint32_t code, plat::Variant*, int32_t) {
+    switch (Classify(code, commandIds_)) {
+        case Command::Main:
+            // TODO(main dialog): ensure the source is loaded, edit a copy of
+            // the configuration, save on OK, run the calculation, fill graphs.
+            break;
+        case Command::Report:
+            // TODO(report window): create once, then toggle.
+            break;
+        case Command::AddPoint:
+            // TODO(automatic report): the add-point command.
+            break;
+        case Command::Cursor:
+            // TODO(report window): refresh the table when it is visible.
+            break;
+        case Command::Selection:  // the plug-in takes no action on it
+        case Command::None:
+            break;
+    }
+    return plat::S_OK;
+}
+
+}  // namespace vantrel

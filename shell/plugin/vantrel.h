@@ -1,0 +1,58 @@
+#pragma once
+// The plug-in object the host creates: it owns the working configuration and
+// the settings-file path, registers the plug-in and its three buttons with
+// the host and turns button presses and host events into commands.
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "config/cfgproc.h"
+#include "korvex/plugin.h"
+#include "shell/host.h"
+
+namespace vantrel {
+
+// What Execute does with a code.
+enum class Command { None, Main, Report, AddPoint, Cursor, Selection };
+inline constexpr uint32_t kCursorEvent = 0x2FFFF;
+inline constexpr uint32_t kSelectionEvent = 0x10210001;
+// Button ids first (by the high 16 bits), then the two events; a command id
+// of 0 (not registered) matches nothing.
+Command Classify(uint32_t code, const int (&commandIds)[3]);
+
+// The one host connection of the process, null outside Initialize..Shutdown.
+host::App* HostConnection();
+
+class CVantrel final : public korvex::IKorvexPlugin {
+  public:
+    CVantrel();
+    ~CVantrel();
+
+    plat::HRESULT QueryInterface(const plat::Guid& iid, void** out) override;
+    uint32_t AddRef() override { return ++refs_; }
+    uint32_t Release() override;
+    plat::HRESULT GetTypeInfoCount(uint32_t* count) override;
+    plat::HRESULT GetTypeInfo(uint32_t, uint32_t, void**) override { return plat::E_NOTIMPL; }
+    plat::HRESULT GetIDsOfNames(const plat::Guid&, const char* const*, uint32_t, uint32_t,
+                                int32_t*) override {
+        return plat::E_NOTIMPL;
+    }
+    plat::HRESULT InvokeSlot(int32_t, const plat::Guid&, uint32_t, uint16_t, void*, void*, void*,
+                             uint32_t*) override {
+        return plat::E_NOTIMPL;
+    }
+
+    plat::HRESULT Initialize(plat::IDispatchObject* application, int32_t reserved) override;
+    plat::HRESULT Shutdown(int32_t reserved) override;
+    plat::HRESULT Execute(uint32_t code, plat::Variant* data, int32_t reserved) override;
+
+  private:
+    std::atomic<uint32_t> refs_{0};
+    CCfgProc cfg_;
+    std::string settingsPath_;
+    int pluginId_ = 0;
+    int commandIds_[3] = {0, 0, 0};
+};
+
+}  // namespace vantrel
