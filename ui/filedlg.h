@@ -12,7 +12,7 @@ namespace ui {
 
 struct FileRequest {
     bool save = false;
-    std::string filter;      // "Файлы JSON|*.json||"
+    std::string filter;      // "Name|*.json||": pairs of a name and its patterns
     std::string defaultExt;  // added when the typed name has none
     std::string initial;     // a folder, or a file name to start with
 };

@@ -61,8 +61,8 @@ std::string MinText(const CfgBandWidth& bw);  // empty without relative borders
 void TypeWidth(CfgBandWidth& bw, const std::string& text);
 void TypeMin(CfgBandWidth& bw, const std::string& text);
 
-// "Файлы JSON|*.json||" as a file dialog shows it: "Файлы JSON (*.json)",
-// one line per name and pattern pair.
+// A "Name|*.json||" filter as a file dialog shows it: "Name (*.json)", one
+// line per name and pattern pair.
 std::vector<std::string> DialogFilters(const std::string& filter);
 
 // The folder of a chosen file with a trailing separator.
