@@ -69,8 +69,78 @@ double TachoShape(double revs) {
     return 0.0;
 }
 
+namespace {
+
+// The run-up as plateaus and changes between them: where t falls, how far
+// into its segment, and the revolutions before the segment.
+struct Segment {
+    double from = 0, length = 0;
+    double hz0 = 0, hz1 = 0;  // equal on a plateau
+    double revsBefore = 0;
+};
+
+Segment SegmentAt(const GearboxScheme& s, double t) {
+    Segment seg;
+    if (s.steps <= 0 || s.duration <= 0) {
+        seg.length = s.duration;
+        seg.hz0 = s.inputStartHz;
+        seg.hz1 = s.inputStopHz;
+        return seg;
+    }
+    const double hold = s.holdShare * s.duration / (s.steps + 1);
+    const double change = (1.0 - s.holdShare) * s.duration / s.steps;
+    const double dHz = (s.inputStopHz - s.inputStartHz) / s.steps;
+    for (int k = 0; k <= s.steps; ++k) {
+        const double hz = s.inputStartHz + dHz * k;
+        seg = Segment{seg.from, hold, hz, hz, seg.revsBefore};
+        if (t < seg.from + hold || k == s.steps) return seg;
+        seg.revsBefore += hz * hold;
+        seg.from += hold;
+        seg = Segment{seg.from, change, hz, hz + dHz, seg.revsBefore};
+        if (t < seg.from + change) return seg;
+        // The raised-cosine change turns as many revolutions as a linear one.
+        seg.revsBefore += (hz + 0.5 * dHz) * change;
+        seg.from += change;
+    }
+    return seg;
+}
+
+// Speed and revolutions a time tau into a segment; the change follows
+// hz0 + (hz1 - hz0) (1 - cos(pi tau / length)) / 2, the linear ramp a line.
+double SegmentHz(const GearboxScheme& s, const Segment& g, double tau) {
+    if (g.hz0 == g.hz1 || g.length <= 0) return g.hz0;
+    const double u = tau / g.length;
+    if (s.steps <= 0) return g.hz0 + (g.hz1 - g.hz0) * u;
+    return g.hz0 + (g.hz1 - g.hz0) * 0.5 * (1.0 - std::cos(std::numbers::pi * u));
+}
+
+double SegmentRevs(const GearboxScheme& s, const Segment& g, double tau) {
+    if (g.hz0 == g.hz1 || g.length <= 0) return g.hz0 * tau;
+    const double d = g.hz1 - g.hz0;
+    if (s.steps <= 0) return g.hz0 * tau + d * tau * tau / (2.0 * g.length);
+    return g.hz0 * tau +
+           0.5 * d *
+               (tau - g.length / std::numbers::pi * std::sin(std::numbers::pi * tau / g.length));
+}
+
+}  // namespace
+
+std::vector<SpeedPlateau> SpeedPlateaus(const GearboxScheme& s) {
+    std::vector<SpeedPlateau> out;
+    if (s.steps <= 0) return out;
+    const double hold = s.holdShare * s.duration / (s.steps + 1);
+    const double change = (1.0 - s.holdShare) * s.duration / s.steps;
+    for (int k = 0; k <= s.steps; ++k) {
+        const double from = k * (hold + change);
+        out.push_back(
+            {s.inputStartHz + (s.inputStopHz - s.inputStartHz) * k / s.steps, from, from + hold});
+    }
+    return out;
+}
+
 double InputShaftHz(const GearboxScheme& s, double t) {
-    return s.inputStartHz + (s.inputStopHz - s.inputStartHz) * t / s.duration;
+    const Segment g = SegmentAt(s, t);
+    return SegmentHz(s, g, t - g.from);
 }
 
 double OutputShaftHz(const GearboxScheme& s, double t) {
@@ -82,8 +152,8 @@ double MeshHz(const GearboxScheme& s, double t) {
 }
 
 double InputShaftRevs(const GearboxScheme& s, double t) {
-    // The integral of the linear speed ramp.
-    return s.inputStartHz * t + (s.inputStopHz - s.inputStartHz) * t * t / (2.0 * s.duration);
+    const Segment g = SegmentAt(s, t);
+    return g.revsBefore + SegmentRevs(s, g, t - g.from);
 }
 
 AccComponents AccAmplitudes(const GearboxScheme& s, int sensor, double t) {

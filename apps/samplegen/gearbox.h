@@ -1,6 +1,7 @@
 #pragma once
 // The demo sample: a gearbox run-up made from its kinematic scheme. An input
-// shaft speeds up linearly, one tacho pulse per revolution marks it, a gear
+// shaft speeds up in steps, holding each speed for a while (or linearly),
+// one tacho pulse per revolution marks it, a gear
 // pair drives the output shaft, and two accelerometers pick up the orders of
 // both shafts, the gear mesh with its sidebands, an outer-race bearing tone
 // and broadband noise. Everything is computed from closed-form phases and an
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "korvex/dataset.h"
 
@@ -19,9 +21,13 @@ struct GearboxScheme {
     double duration = 60.0;       // seconds; the run-up spans the whole record
     double inputStartHz = 10.0;   // input shaft speed at the start
     double inputStopHz = 50.0;    // and at the end
-    int inputTeeth = 23;          // pinion on the input shaft
-    int outputTeeth = 61;         // wheel on the output shaft
-    double bpfoOrder = 3.57;      // outer-race defect frequency, orders of the input shaft
+    // Equal speed steps from start to stop, each speed held steady between
+    // smooth (raised-cosine) changes; 0 gives one linear ramp.
+    int steps = 4;
+    double holdShare = 0.6;   // share of the record spent at steady speeds
+    int inputTeeth = 23;      // pinion on the input shaft
+    int outputTeeth = 61;     // wheel on the output shaft
+    double bpfoOrder = 3.57;  // outer-race defect frequency, orders of the input shaft
     uint64_t seed = 20240315;
 };
 
@@ -33,6 +39,13 @@ inline constexpr char kSpeedName[] = "Speed";
 inline constexpr char kAccUnit[] = "m/s^2";
 inline constexpr double kTachoHighVolts = 5.0;
 inline constexpr double kSpeedRate = 10.0;  // samples per second of the speed feature
+
+// Steady speeds of the run-up: its start, the end of each step and the
+// time span each is held (seconds). Empty for a linear run-up.
+struct SpeedPlateau {
+    double hz = 0, from = 0, to = 0;
+};
+std::vector<SpeedPlateau> SpeedPlateaus(const GearboxScheme& s);
 
 // Rotation frequencies in Hz at time t (seconds from the start).
 double InputShaftHz(const GearboxScheme& s, double t);

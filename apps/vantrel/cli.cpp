@@ -8,6 +8,8 @@
 #include <iostream>
 #include <map>
 
+#include "apps/vantrel/report_cmd.h"
+
 namespace vantrel {
 
 namespace {
@@ -15,14 +17,21 @@ namespace {
 constexpr char kUsage[] =
     "Usage:\n"
     "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--quiet]\n"
+    "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
+    "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
+    "                 [--out DIR] [--new-page] [--landscape] [--font-size N] [--quiet]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel --help\n"
     "\n"
     "run    Loads the data file (.quor, UFF58 .uff/.unv, or .wav) into the host, reads\n"
     "       the configuration, computes the band levels and writes DIR/results.quor,\n"
     "       DIR/results.uff and DIR/csv/ (one CSV per result signal).\n"
+    "report Calculates like run, then appends report entries to REPORT.rtf: one per\n"
+    "       --at time, or one per steady mode of the configuration's test program\n"
+    "       NAME. With --out DIR the results are written as by run.\n"
     "demo   Makes the gearbox run-up sample and its configuration below DIR\n"
-    "       (default ./vantrel-demo) and runs the calculation on them.\n"
+    "       (default ./vantrel-demo), runs the calculation on them and writes\n"
+    "       DIR/report.rtf with one entry per steady speed.\n"
     "\n"
     "Options:\n"
     "  --data FILE        data file to calculate\n"
@@ -30,6 +39,10 @@ constexpr char kUsage[] =
     "  --settings FILE    settings file instead of a configuration file\n"
     "  --out DIR          output folder (created when missing)\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
+    "  --rtf FILE         report file to append to (created when missing)\n"
+    "  --at S             entry at S seconds from the start of the measurement\n"
+    "  --program NAME     entries for the steady modes of a test program\n"
+    "  --new-page, --landscape, --font-size N   report layout (N from 6 to 24)\n"
     "  -q, --quiet        no progress output\n"
     "  -h, --help         this text\n"
     "\n"
@@ -156,6 +169,7 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     }
     if (command == "run") return CommandRun(args, c);
     if (command == "demo") return CommandDemo(args, c);
+    if (command == "report") return CommandReport(args, kUsage, c);
     return Usage(c, "unknown command " + command);
 }
 

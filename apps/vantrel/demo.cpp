@@ -3,6 +3,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
+#include "apps/vantrel/report_cmd.h"
 #include "platform/profile.h"
 
 namespace fs = std::filesystem;
@@ -27,7 +28,8 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
     scheme.duration = duration;
     const fs::path samplePath = sampleDir / "gearbox.quor";
     c.out << "Making the gearbox run-up sample (" << duration << " s, " << scheme.inputStartHz
-          << " to " << scheme.inputStopHz << " Hz, " << scheme.sampleRate << " samples/s)\n"
+          << " to " << scheme.inputStopHz << " Hz in " << scheme.steps << " steps, "
+          << scheme.sampleRate << " samples/s)\n"
           << std::flush;
     const korvex::FileResult written = samplegen::WriteGearboxSample(scheme, samplePath.string());
     if (!written.ok) {
@@ -56,15 +58,47 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
     o.dataPath = samplePath.string();
     o.configPath = configPath.string();
     o.outDir = resultsDir.string();
+    // One report entry per steady speed. The report of an earlier demo run
+    // is replaced only by a whole new one.
+    const fs::path reportPath = root / kDemoReportName;
+    o.afterCalculation = [&reportPath](korvex::Host& host, CCfgProc& cfg, Console& con) {
+        const fs::path fresh =
+            reportPath.parent_path() / (".new." + reportPath.filename().string());
+        std::error_code rec;
+        fs::remove(fresh, rec);
+        con.out << '\n';
+        int entries = 0;
+        const int code = FillReport(host, cfg, kDemoProgram, fresh.string(), con, entries);
+        if (code != kExitOk) {
+            fs::remove(fresh, rec);
+            return code;
+        }
+        if (entries == 0) {
+            fs::remove(reportPath, rec);
+            return static_cast<int>(kExitOk);
+        }
+        fs::rename(fresh, reportPath, rec);
+        if (rec) {
+            fs::remove(fresh, rec);
+            con.err << "vantrel: cannot write \"" << reportPath.string() << "\"\n";
+            return static_cast<int>(kExitOutput);
+        }
+        PrintReportPath(con, reportPath.string(), entries);
+        return static_cast<int>(kExitOk);
+    };
     const int code = RunJob(o, c);
     if (code == kExitOk)
         c.out << "\nEverything is below " << root.string() << ":\n"
               << "  sample/   the generated data set (gearbox.quor)\n"
               << "  config/   the configuration (gearbox.cfg) and its frequency-base sections\n"
               << "  results/  results.quor, results.uff and csv/ with one file per result\n"
+              << "  report.rtf  one report entry per steady speed of the run-up\n"
               << "Run it again with your own settings:\n"
               << "  vantrel run --data " << samplePath.string() << " --config "
               << configPath.string() << " --out " << resultsDir.string() << '\n'
+              << "  vantrel report --data " << samplePath.string() << " --config "
+              << configPath.string() << " --rtf " << reportPath.string() << " --program \""
+              << kDemoProgram << "\"\n"
               << std::flush;
     return code;
 }

@@ -16,5 +16,9 @@ std::span<const DemoFile> DemoFiles();
 
 // The configuration among them; its section files are named relative to it.
 inline constexpr char kDemoConfigName[] = "gearbox.cfg";
+// The test program of the configuration whose modes are the run-up's steady speeds.
+inline constexpr char kDemoProgram[] = "Ступени скорости";
+// The report the demo writes beside its folders.
+inline constexpr char kDemoReportName[] = "report.rtf";
 
 }  // namespace vantrel

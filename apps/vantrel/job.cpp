@@ -314,7 +314,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     o.dataPath = Absolute(o.dataPath);
     if (!o.configPath.empty()) o.configPath = Absolute(o.configPath);
     if (!o.settingsPath.empty()) o.settingsPath = Absolute(o.settingsPath);
-    o.outDir = Absolute(o.outDir);
+    if (!o.outDir.empty()) o.outDir = Absolute(o.outDir);
 
     std::string why;
     if (!IsReadableFile(o.dataPath, why))
@@ -325,7 +325,8 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         return Fail(c, kExitInput, cfgWhat + Quoted(cfgPath) + " " + why);
 
     // Found out now rather than after a long calculation.
-    if (std::error_code ec; fs::exists(o.outDir, ec) && !fs::is_directory(o.outDir, ec))
+    if (std::error_code ec;
+        !o.outDir.empty() && fs::exists(o.outDir, ec) && !fs::is_directory(o.outDir, ec))
         return Fail(c, kExitOutput, "output folder " + Quoted(o.outDir) + " is a file");
 
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
@@ -351,6 +352,8 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " holds no signals");
     WarnMissingChannels(cfg, c);
     cfg.lastResultFolder.clear();
+    if (o.beforeCalculation)
+        if (const int step = o.beforeCalculation(*host, cfg, c); step != kExitOk) return step;
 
     COrdProcessing engine(app, &cfg);
     const int code = Calculate(engine, c);
@@ -367,6 +370,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         CollectRows(*f, {}, rows);
     PrintResultTable(c.out, rows);
     c.out << std::flush;
+    if (o.outDir.empty()) return o.afterCalculation ? o.afterCalculation(*host, cfg, c) : kExitOk;
 
     std::error_code ec;
     fs::create_directories(o.outDir, ec);
@@ -386,7 +390,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
           << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
           << std::flush;
     if (outputs) *outputs = written;
-    return kExitOk;
+    return o.afterCalculation ? o.afterCalculation(*host, cfg, c) : kExitOk;
 }
 
 }  // namespace vantrel

@@ -3,9 +3,15 @@
 // loaded, the configuration read, the engine run with progress on the
 // terminal, and the result folder exported to disk.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+class CCfgProc;
+namespace korvex {
+class Host;
+}
 
 namespace vantrel {
 
@@ -28,11 +34,17 @@ struct Console {
     bool progress = true;
 };
 
+// A step of a job with the host and the configuration it loaded; returns an
+// exit code, and anything but kExitOk ends the job with it.
+using JobStep = std::function<int(korvex::Host& host, CCfgProc& cfg, Console& console)>;
+
 struct JobOptions {
-    std::string dataPath;      // ".quor", UFF58 or WAV
-    std::string configPath;    // a configuration file, or
-    std::string settingsPath;  // a settings file (exactly one of the two)
-    std::string outDir;
+    std::string dataPath;       // ".quor", UFF58 or WAV
+    std::string configPath;     // a configuration file, or
+    std::string settingsPath;   // a settings file (exactly one of the two)
+    std::string outDir;         // empty: the results are not written to disk
+    JobStep beforeCalculation;  // once the data and configuration are loaded
+    JobStep afterCalculation;   // once the calculation succeeded and was written
 };
 
 // The files a successful run wrote, for whoever reports them.

@@ -94,21 +94,25 @@ TEST(SampleGen, SameSchemeSameSamplesAndOwnGeneratorIsSplitMix) {
     EXPECT_DOUBLE_EQ(speed->samples.front(), 600.0);  // 10 Hz in rpm
 }
 
-TEST(SampleGen, TachoPulsesOncePerRevolutionOfTheRunUp) {
-    GearboxScheme s;
-    s.duration = 4.0;  // 10 to 50 Hz in 4 s: a steep ramp checks the phase law hard
-    const korvex::DataSet set = samplegen::MakeGearboxSample(s);
-    const korvex::SignalData* tacho = Find(set, samplegen::kTachoName);
-    ASSERT_NE(tacho, nullptr);
-
-    // Rising crossings of half the pulse height, interpolated.
+// Rising crossings of half the tacho pulse height, interpolated.
+std::vector<double> TachoEdges(const korvex::DataSet& set) {
     std::vector<double> edges;
+    const korvex::SignalData* tacho = Find(set, samplegen::kTachoName);
+    if (!tacho) return edges;
     const double level = samplegen::kTachoHighVolts / 2.0;
     for (size_t i = 1; i < tacho->samples.size(); ++i) {
         const double y0 = tacho->samples[i - 1], y1 = tacho->samples[i];
         if (y0 < level && y1 >= level)
             edges.push_back((static_cast<double>(i - 1) + (level - y0) / (y1 - y0)) * tacho->stepX);
     }
+    return edges;
+}
+
+TEST(SampleGen, TachoPulsesOncePerRevolutionOfTheRunUp) {
+    GearboxScheme s;
+    s.steps = 0;
+    s.duration = 4.0;  // 10 to 50 Hz in 4 s: a steep ramp checks the phase law hard
+    std::vector<double> edges = TachoEdges(samplegen::MakeGearboxSample(s));
     const double revs = samplegen::InputShaftRevs(s, s.duration);  // 120 revolutions
     EXPECT_NEAR(static_cast<double>(edges.size()), std::floor(revs), 1.0);
     for (size_t i = 1; i < edges.size(); ++i) {
@@ -116,6 +120,56 @@ TEST(SampleGen, TachoPulsesOncePerRevolutionOfTheRunUp) {
         const double hz = 1.0 / (edges[i] - edges[i - 1]);
         ASSERT_NEAR(hz, samplegen::InputShaftHz(s, mid), 0.002 * hz) << "edge " << i;
     }
+
+    // Stepped: the speed law and the revolutions agree, edge by edge, also
+    // through the fast changes of a short record.
+    s.steps = 4;
+    edges = TachoEdges(samplegen::MakeGearboxSample(s));
+    EXPECT_NEAR(static_cast<double>(edges.size()), std::floor(samplegen::InputShaftRevs(s, 4.0)),
+                1.0);
+    for (size_t i = 1; i < edges.size(); ++i)
+        ASSERT_NEAR(
+            samplegen::InputShaftRevs(s, edges[i]) - samplegen::InputShaftRevs(s, edges[i - 1]),
+            1.0, 0.002)
+            << "edge " << i;
+}
+
+TEST(SampleGen, SteppedRunUpHoldsEachSpeed) {
+    GearboxScheme s;
+    s.duration = 20.0;
+    const auto plateaus = samplegen::SpeedPlateaus(s);
+    ASSERT_EQ(plateaus.size(), 5u);
+    EXPECT_EQ(plateaus.front().from, 0.0);
+    EXPECT_NEAR(plateaus.back().to, 20.0, 1e-9);
+    for (size_t k = 0; k < plateaus.size(); ++k) {
+        const auto& p = plateaus[k];
+        EXPECT_DOUBLE_EQ(p.hz, 10.0 + 10.0 * static_cast<double>(k));
+        EXPECT_NEAR(p.to - p.from, 2.4, 1e-9);
+        for (double t = p.from; t < p.to; t += 0.1)
+            EXPECT_DOUBLE_EQ(samplegen::InputShaftHz(s, t), p.hz);
+        if (k + 1 < plateaus.size()) {
+            // The change in between is smooth and monotonic.
+            double last = p.hz;
+            for (double t = p.to; t <= plateaus[k + 1].from; t += 0.01) {
+                const double hz = samplegen::InputShaftHz(s, t);
+                EXPECT_GE(hz, last - 1e-9);
+                EXPECT_LT(hz - last, 0.1);
+                last = hz;
+            }
+        }
+    }
+    // Revolutions are the integral of the speed.
+    double revs = 0.0;
+    const double dt = 1e-4;
+    for (double t = 0.5 * dt; t < 20.0; t += dt) revs += samplegen::InputShaftHz(s, t) * dt;
+    EXPECT_NEAR(samplegen::InputShaftRevs(s, 20.0), revs, 1e-3);
+    // The speed feature holds the plateaus in rpm.
+    GearboxScheme light = s;
+    light.sampleRate = 1000.0;
+    const korvex::DataSet set = samplegen::MakeGearboxSample(light);
+    const korvex::SignalData* speed = Find(set, samplegen::kSpeedName);
+    ASSERT_NE(speed, nullptr);
+    EXPECT_DOUBLE_EQ(speed->samples[100], 1800.0);  // t = 10 s, the 30 Hz plateau
 }
 
 TEST(SampleGen, OrdersMeshSidebandsAndBearingToneAtSteadySpeed) {

@@ -93,6 +93,12 @@ TEST_F(ProcPage, TickingABoxOfTheSelectionTicksAllSelectedOnlyThenAlone) {
     EXPECT_EQ(List()->item(1)->checkState(), Qt::Checked);
     EXPECT_EQ(ui::Ctl<QCheckBox>(page.SignalPanel(), IDC_CHECK)->checkState(), Qt::Checked);
 
+    // The channel panel's box writes the records and the list follows.
+    ui::Ctl<QCheckBox>(page.SignalPanel(), IDC_CHECK)->click();
+    EXPECT_FALSE(acc2->check || tacho->check);
+    EXPECT_EQ(List()->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(List()->item(2)->checkState(), Qt::Unchecked);
+
     List()->item(3)->setCheckState(Qt::Checked);
     Settle();
     EXPECT_TRUE(speed->check);

@@ -74,13 +74,18 @@ std::string FormatText(const std::string& format, const std::vector<std::string>
             out += c;
             continue;
         }
-        const char k = format[i + 1];
-        if (k == '%') {
+        if (format[i + 1] == '%') {
             out += '%';
             ++i;
-        } else if (k == 's' || k == 'd') {
+            continue;
+        }
+        // A conversion: optional precision ("%.1f"), then s, d or f.
+        size_t k = i + 1;
+        while (k < format.size() && (format[k] == '.' || (format[k] >= '0' && format[k] <= '9')))
+            ++k;
+        if (k < format.size() && (format[k] == 's' || format[k] == 'd' || format[k] == 'f')) {
             if (next < args.size()) out += args[next++];
-            ++i;
+            i = k;
         } else {
             out += c;
         }

@@ -116,9 +116,11 @@ std::string Str(int id);
 const DialogTemplate* Dialog(int id);
 const Menu* FindMenu(int id);
 
-// printf-style "%s" and "%d" substitution into a string-table text, so
-// translated formats cannot overrun anything: arguments are taken in order,
-// "%%" is a percent sign, other sequences stay as they are.
+// printf-style substitution into a string-table text that cannot overrun
+// anything, whatever a translated format holds: each "%s", "%d" or "%.Nf"
+// takes the next argument as given (the caller formats numbers, locale-free,
+// with the precision the text shows), "%%" is a percent sign, other
+// sequences stay as they are.
 std::string Format(int id, const std::vector<std::string>& args);
 std::string FormatText(const std::string& format, const std::vector<std::string>& args);
 

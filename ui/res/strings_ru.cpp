@@ -54,7 +54,7 @@ std::map<int, std::string> OwnStrings() {
         {IDS_REPORT_DELETE_MODE, "Удалить режим '%s'?"},
         {IDS_REPORT_PROGRAM_NAME, "Программа %d"},
         {IDS_REPORT_MODE_NAME, "Режим %d"},
-        {IDS_REPORT_CAPTION_TIME, "Отчет, время: %s сек."},
+        {IDS_REPORT_CAPTION_TIME, "Отчет, время: %.1f сек."},
         {IDS_REPORT_COL_MODES, "Список режимов"},
         {IDS_REPORT_COL_CHANNEL, "Канал"},
         {IDS_REPORT_COL_COMPONENT, "Компонента"},

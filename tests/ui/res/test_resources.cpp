@@ -46,6 +46,8 @@ TEST(StringTable, FormatsOnlyItsOwnArgumentsInOrder) {
     // A translated format with more conversions than arguments cannot read past them.
     EXPECT_EQ(FormatText("%s/%d/%s %% %x", {"a", "1"}), "a/1/ % %x");
     EXPECT_EQ(FormatText("100%", {}), "100%");
+    EXPECT_EQ(Format(IDS_REPORT_CAPTION_TIME, {"12.5"}), "Отчет, время: 12.5 сек.");
+    EXPECT_EQ(FormatText("%.2f%%|%q", {"1.50"}), "1.50%|%q");
 }
 
 TEST(ResourceModule, ASecondModuleReplacesWhatItCarriesAndFallsBackForTheRest) {
