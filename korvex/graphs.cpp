@@ -33,6 +33,7 @@ int GraphService::NewWindow() {
     w.id = nextWindow_++;
     windows_.push_back(w);
     activeWindow_ = w.id;
+    Changed();
     return w.id;
 }
 
@@ -46,6 +47,7 @@ int GraphService::AddGraph(int window) {
     graphs_.push_back(std::move(g));
     w->graphs.push_back(graphs_.back().id);
     if (w->activeGraph == 0) w->activeGraph = graphs_.back().id;
+    Changed();
     return graphs_.back().id;
 }
 
@@ -58,6 +60,7 @@ bool GraphService::AddSignal(int graph, int signalId) {
     plat::ObjPtr<SignalObj> s = SignalById(signalId);
     if (!s) return false;
     g->signals.push_back(std::move(s));
+    Changed();
     return true;
 }
 
@@ -66,6 +69,7 @@ bool GraphService::SetCursor(int graph, double x) {
     Graph* g = FindGraph(graph);
     if (!g) return false;
     g->cursorX = x;
+    Changed();
     return true;
 }
 
@@ -78,6 +82,7 @@ bool GraphService::SetActive(int window, int graph) {
         w->activeGraph = graph;
     }
     activeWindow_ = window;
+    Changed();
     return true;
 }
 
@@ -124,6 +129,38 @@ std::vector<GraphService::WindowInfo> GraphService::Windows() const {
         out.push_back(std::move(wi));
     }
     return out;
+}
+
+bool GraphService::RemoveWindow(int window) {
+    Lock lock(core_->mutex);
+    auto w = std::find_if(windows_.begin(), windows_.end(),
+                          [&](const Window& x) { return x.id == window; });
+    if (w == windows_.end()) return false;
+    std::erase_if(graphs_, [&](const Graph& g) { return g.window == window; });
+    windows_.erase(w);
+    if (activeWindow_ == window) activeWindow_ = windows_.empty() ? 0 : windows_.back().id;
+    Changed();
+    return true;
+}
+
+bool GraphService::RemoveSignal(int graph, int signalId) {
+    Lock lock(core_->mutex);
+    Graph* g = FindGraph(graph);
+    if (!g) return false;
+    const auto n = std::erase_if(g->signals, [&](const auto& s) { return s->Id() == signalId; });
+    if (n == 0) return false;
+    Changed();
+    return true;
+}
+
+void GraphService::SetObserver(std::function<void()> observer) {
+    Lock lock(core_->mutex);
+    observer_ = std::move(observer);
+}
+
+void GraphService::Changed() {
+    revision_.fetch_add(1, std::memory_order_relaxed);
+    if (observer_) observer_();
 }
 
 DispResult GraphService::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
@@ -220,6 +257,7 @@ DispResult GraphService::CallLocked(int dispId, std::span<Variant> args, Variant
             Graph* g = FindGraph(a[0]);
             if (!g) return DispResult::Failed;
             ++g->refreshCount;
+            Changed();
             return DispResult::Ok;
         }
         case 60:

@@ -8,6 +8,9 @@
 // A graph holds the signals it shows, so a signal id on a graph stays
 // resolvable while the graph lives, even when the tree no longer files it.
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,6 +54,16 @@ class GraphService final : public plat::IDispatchObject {
     };
     std::vector<WindowInfo> Windows() const;  // a snapshot for views
 
+    // Views: closing a window drops its graphs; a signal leaves one graph.
+    bool RemoveWindow(int window);
+    bool RemoveSignal(int graph, int signalId);
+    // Called after every change of windows, graphs, their signals, the
+    // active window or graph, a cursor or a refresh, with the host lock
+    // held: the observer only notes the change or posts it to its thread.
+    void SetObserver(std::function<void()> observer);
+    // Changes so far.
+    uint64_t Revision() const { return revision_.load(std::memory_order_relaxed); }
+
   private:
     struct Graph {
         int id = 0;
@@ -71,7 +84,11 @@ class GraphService final : public plat::IDispatchObject {
     const Window* FindWindow(int id) const;
     plat::DispResult CallLocked(int dispId, std::span<plat::Variant> args, plat::Variant* result);
 
+    void Changed();
+
     const CorePtr core_;
+    std::function<void()> observer_;
+    std::atomic<uint64_t> revision_{0};
     std::vector<Window> windows_;
     std::vector<Graph> graphs_;
     int activeWindow_ = 0;

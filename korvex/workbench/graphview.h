@@ -1,0 +1,95 @@
+#pragma once
+// One graph of a graph window: its signals drawn against the window's shared
+// abscissa range, the window's cursor and a legend reading every signal at
+// the cursor. The curves are drawn into a cached layer that is redrawn only
+// when the data or the view changes; a cursor move repaints the cursor layer
+// on top of it.
+
+#include <QMimeData>
+#include <QPixmap>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "korvex/envelope.h"
+#include "korvex/host.h"
+
+namespace workbench {
+
+class GraphWindow;
+
+class GraphView : public QWidget {
+    Q_OBJECT
+  public:
+    GraphView(korvex::Host& host, int graphId, GraphWindow* owner);
+
+    int GraphId() const { return graphId_; }
+    // The signals the service shows on this graph, in order.
+    void SetSignals(const std::vector<int>& ids);
+    const std::vector<int>& SignalIds() const { return ids_; }
+    // The curves must be drawn again (data or view changed).
+    void Invalidate();
+    // The abscissa extent of the data, in the window's x units.
+    bool DataExtent(double& lo, double& hi) const;
+    void AutoscaleY() {
+        autoY_ = true;
+        Invalidate();
+    }
+    // Adds the signals of a drag from the tree; false when it holds none.
+    bool DropSignals(const QMimeData& mime);
+    // Plot area in widget coordinates.
+    QRectF PlotRect() const;
+
+    // The two layers, public for the benchmark.
+    void RenderBase(QPainter& p);
+    void PaintCursorLayer(QPainter& p);
+    // Times the curve layer was drawn.
+    int BaseRenders() const { return baseRenders_; }
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dropEvent(QDropEvent*) override;
+    void contextMenuEvent(QContextMenuEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
+
+  private:
+    struct Trace {
+        int id = 0;
+        plat::ObjPtr<korvex::SignalObj> signal;
+        korvex::Envelope envelope;
+        uint64_t builtAt = UINT64_MAX;  // host update count the envelope was built at
+    };
+    void PrepareTraces();
+    void DrawTimeTrace(QPainter& p, const Trace& t, const QRectF& r, double yLo, double yHi);
+    void DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::SignalObj& xs,
+                           const QRectF& r, double yLo, double yHi);
+    void YRange(double& lo, double& hi) const;
+    double XOfPixel(double px) const;
+    double PixelOfX(double x) const;
+    void CursorToPixel(double px);
+
+    korvex::Host& host_;
+    const int graphId_;
+    GraphWindow* const owner_;
+    std::vector<int> ids_;
+    std::vector<Trace> traces_;
+    QPixmap base_;
+    bool dirty_ = true;
+    int baseRenders_ = 0;
+    bool autoY_ = true;
+    double yLo_ = 0.0, yHi_ = 1.0;
+    enum class Drag { None, Cursor, Pan } drag_ = Drag::None;
+    double dragStartPx_ = 0.0, dragStartLo_ = 0.0, dragStartHi_ = 0.0;
+};
+
+QColor TraceColor(size_t index);
+
+}  // namespace workbench

@@ -1,0 +1,149 @@
+#include "korvex/workbench/graphwindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "korvex/envelope.h"
+#include "korvex/workbench/graphview.h"
+#include "korvex/workbench/texts.h"
+
+namespace workbench {
+
+GraphWindow::GraphWindow(korvex::Host& host, int windowId, QWidget* parent)
+    : QWidget(parent), host_(host), windowId_(windowId), layout_(new QVBoxLayout(this)) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(1);
+    setWindowTitle(QString(wbtext::kWindowTitle).arg(windowId));
+    setMinimumSize(320, 200);
+}
+
+GraphView* GraphWindow::ViewOf(int graph) const {
+    for (GraphView* v : views_)
+        if (v->GraphId() == graph) return v;
+    return nullptr;
+}
+
+GraphView* GraphWindow::ActiveView() const {
+    if (GraphView* v = ViewOf(activeGraph_)) return v;
+    return views_.empty() ? nullptr : views_.front();
+}
+
+void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
+    std::vector<GraphView*> next;
+    for (const auto& g : info.graphs) {
+        GraphView* v = ViewOf(g.id);
+        if (!v) v = new GraphView(host_, g.id, this);
+        v->SetSignals(g.signalIds);
+        next.push_back(v);
+    }
+    for (GraphView* v : views_)
+        if (std::find(next.begin(), next.end(), v) == next.end()) delete v;
+    // Laid out again only when the graphs changed, not on every cursor move.
+    if (next != views_) {
+        views_ = next;
+        for (size_t i = 0; i < views_.size(); ++i) {
+            layout_->removeWidget(views_[i]);
+            layout_->insertWidget(static_cast<int>(i), views_[i], 1);
+            views_[i]->show();
+        }
+    }
+    activeGraph_ = info.activeGraph;
+
+    // The window has one cursor: the active graph's.
+    double cursor = cursor_;
+    for (const auto& g : info.graphs)
+        if (g.id == activeGraph_) cursor = g.cursorX;
+    if (cursor != cursor_) {
+        cursor_ = cursor;
+        for (GraphView* v : views_) v->update();
+    }
+    if (!ranged_) Autoscale();
+}
+
+void GraphWindow::SetRange(double lo, double hi) {
+    if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi)) return;
+    lo_ = lo;
+    hi_ = hi;
+    ranged_ = true;
+    InvalidateAll();
+}
+
+void GraphWindow::Autoscale() {
+    bool any = false;
+    double lo = 0, hi = 1;
+    for (GraphView* v : views_) {
+        double a, b;
+        if (!v->DataExtent(a, b)) continue;
+        lo = any ? std::min(lo, a) : a;
+        hi = any ? std::max(hi, b) : b;
+        any = true;
+    }
+    if (!any) return;
+    if (!(hi > lo)) {
+        lo -= 0.5;
+        hi += 0.5;
+    }
+    for (GraphView* v : views_) v->AutoscaleY();
+    SetRange(lo, hi);
+}
+
+void GraphWindow::ZoomAround(double x, double factor) {
+    SetRange(x - (x - lo_) * factor, x + (hi_ - x) * factor);
+}
+
+void GraphWindow::MoveCursor(double t, int graph) {
+    if (!std::isfinite(t)) return;
+    // Every graph of the window shares the cursor; the host then makes the
+    // graph active and tells the plug-ins.
+    for (GraphView* v : views_) host_.Graphs().SetCursor(v->GraphId(), t);
+    host_.MoveCursor(graph, t);
+    cursor_ = t;
+    activeGraph_ = graph;
+    for (GraphView* v : views_) v->update();
+    Q_EMIT CursorMoved(t);
+}
+
+double GraphWindow::CursorStep() const {
+    double step = 0;
+    GraphView* v = ActiveView();
+    if (v && !v->SignalIds().empty())
+        if (auto s = host_.Graphs().SignalById(v->SignalIds().front()))
+            step = std::fabs(s->StepX());
+    if (xSignal_ == 0 && v) step = std::max(step, (hi_ - lo_) / v->PlotRect().width());
+    return step > 0 ? step : (hi_ - lo_) / 100;
+}
+
+void GraphWindow::SetXSignal(int signalId) {
+    xSignal_ = signalId;
+    ranged_ = false;
+    Autoscale();
+    InvalidateAll();
+}
+
+plat::ObjPtr<korvex::SignalObj> GraphWindow::XSignalObj() const {
+    return xSignal_ ? host_.Graphs().SignalById(xSignal_) : nullptr;
+}
+
+double GraphWindow::XOfTime(double t) const {
+    auto xs = XSignalObj();
+    if (!xs) return t;
+    korvex::Lock lock = host_.LockTree();
+    return korvex::SampleAt(xs->SamplesLocked(), xs->StartXLocked(), xs->StepXLocked(), t);
+}
+
+double GraphWindow::TimeOfX(double x) const {
+    auto xs = XSignalObj();
+    if (!xs) return x;
+    korvex::Lock lock = host_.LockTree();
+    const auto& v = xs->SamplesLocked();
+    size_t best = 0;
+    for (size_t i = 1; i < v.size(); ++i)
+        if (std::fabs(v[i] - x) < std::fabs(v[best] - x)) best = i;
+    return xs->StartXLocked() + xs->StepXLocked() * static_cast<double>(best);
+}
+
+void GraphWindow::InvalidateAll() {
+    for (GraphView* v : views_) v->Invalidate();
+}
+
+}  // namespace workbench

@@ -1,0 +1,74 @@
+#pragma once
+// A graph window: the graphs of one service window stacked vertically over a
+// shared abscissa, with one cursor. The window mirrors the service's state
+// (Sync); a cursor the user moves goes to every graph of the window in the
+// service and the host then sends the cursor event to the plug-ins.
+//
+// The cursor is a time abscissa (what a plug-in reads back). With a signal
+// picked as the x axis, the graphs plot against that signal's value at each
+// time and the cursor stands at its value at the cursor time.
+
+#include <QVBoxLayout>
+#include <QWidget>
+#include <vector>
+
+#include "korvex/graphs.h"
+#include "korvex/host.h"
+
+namespace workbench {
+
+class GraphView;
+
+class GraphWindow : public QWidget {
+    Q_OBJECT
+  public:
+    GraphWindow(korvex::Host& host, int windowId, QWidget* parent = nullptr);
+
+    int WindowId() const { return windowId_; }
+    void Sync(const korvex::GraphService::WindowInfo& info);
+    std::vector<GraphView*> Views() const { return views_; }
+    GraphView* ActiveView() const;
+    GraphView* ViewOf(int graph) const;
+
+    // The shared view range, in x-axis units (time, or the x signal's).
+    double Lo() const { return lo_; }
+    double Hi() const { return hi_; }
+    void SetRange(double lo, double hi);
+    void Autoscale();
+    void ZoomAround(double x, double factor);
+
+    double CursorTime() const { return cursor_; }
+    // Moves the cursor of every graph to time t; graph becomes the active
+    // one and the plug-ins hear of it.
+    void MoveCursor(double t, int graph);
+    // A step of the cursor keys: one sample of the first signal, at least a
+    // pixel.
+    double CursorStep() const;
+
+    // 0: time; else the id of the signal whose values form the x axis.
+    int XSignal() const { return xSignal_; }
+    void SetXSignal(int signalId);
+    plat::ObjPtr<korvex::SignalObj> XSignalObj() const;
+    // The x-axis position of time t (t itself on a time axis).
+    double XOfTime(double t) const;
+    // The time whose x-axis position is nearest to x.
+    double TimeOfX(double x) const;
+
+    void InvalidateAll();
+
+  Q_SIGNALS:
+    void CursorMoved(double t);
+
+  private:
+    korvex::Host& host_;
+    const int windowId_;
+    QVBoxLayout* layout_;
+    std::vector<GraphView*> views_;
+    int activeGraph_ = 0;
+    double lo_ = 0.0, hi_ = 1.0;
+    bool ranged_ = false;  // the range was set from data or by the user
+    double cursor_ = 0.0;
+    int xSignal_ = 0;
+};
+
+}  // namespace workbench

@@ -1,0 +1,106 @@
+#pragma once
+// The workbench's main window: the host's signal tree in a dock, graph
+// windows in the middle, a log dock and the plug-ins' toolbar. It owns the
+// host and the loaded plug-ins. The graph windows mirror the host's graph
+// service, whatever changed it (the user, a plug-in); the tree follows the
+// host's tree and UpdateViews.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <atomic>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "korvex/host.h"
+#include "korvex/plugins.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QPlainTextEdit;
+class QToolBar;
+class QTreeWidget;
+class QMenu;
+
+namespace workbench {
+
+class GraphWindow;
+
+// Modal file dialogs and message boxes, replaced in tests.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    virtual QStringList OpenFiles(QWidget* parent);
+    virtual QString SaveFile(QWidget* parent, const QString& filter);
+    virtual void Error(QWidget* parent, const QString& text);
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(std::unique_ptr<Dialogs> dialogs = nullptr);
+    ~MainWindow() override;
+
+    korvex::Host& Host() { return *host_; }
+    // Loads the registered plug-ins (registry file of the data folder).
+    void LoadPlugins(const std::string& registryPath);
+    // Shuts the plug-ins down and releases them (also done on close).
+    void UnloadPlugins();
+    bool OpenFile(const QString& path);
+    QStringList Log() const;
+    QStringList RecentFiles() const { return recent_; }
+
+    // Opens a graph window with one graph; returns the service window.
+    int NewGraphWindow();
+    GraphWindow* WindowOf(int windowId) const;
+    GraphWindow* ActiveGraphWindow() const;
+    // Adds a signal of the tree to the active graph, opening a window first
+    // when none is open.
+    bool ShowSignal(int signalId);
+    // Mirrors the graph service now (otherwise done shortly after a change).
+    void SyncGraphs();
+    // Rebuilds the tree and toolbar when the host changed.
+    void Poll();
+    QTreeWidget* Tree() const { return tree_; }
+    QToolBar* PluginBar() const { return pluginBar_; }
+    bool ExportActivePng(const QString& path);
+    bool ExportActiveCsv(const QString& path);
+    // The selected signal of the tree, or 0.
+    int SelectedSignal() const;
+
+  protected:
+    void closeEvent(QCloseEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dropEvent(QDropEvent*) override;
+
+  private:
+    void BuildMenus();
+    void RebuildTree();
+    void RebuildPluginBar();
+    void UpdateRecentMenu();
+    void AddLog(const QString& line);
+    void LoadRecent();
+    void SaveRecent() const;
+    void OpenDialog();
+    void ExportPngDialog();
+    void ExportCsvDialog();
+    void AddGraphToActive();
+
+    plat::ObjPtr<korvex::Host> host_;
+    std::unique_ptr<korvex::PluginManager> plugins_;
+    std::unique_ptr<Dialogs> dialogs_;
+    QMdiArea* mdi_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QPlainTextEdit* log_ = nullptr;
+    QToolBar* pluginBar_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::map<int, QMdiSubWindow*> windows_;
+    QStringList recent_;
+    std::set<QString> knownFolders_;
+    std::atomic<bool> syncPending_{false};
+    bool syncing_ = false;
+    uint64_t seenChanges_ = UINT64_MAX, seenUpdates_ = UINT64_MAX;
+    size_t seenButtons_ = SIZE_MAX;
+};
+
+}  // namespace workbench

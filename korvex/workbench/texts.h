@@ -1,0 +1,53 @@
+#pragma once
+// Every text the workbench shows, in one place. These are the host's own
+// texts, not a plug-in's.
+
+namespace wbtext {
+
+inline constexpr const char* kAppName = "Korvex workbench";
+inline constexpr const char* kMenuFile = "&File";
+inline constexpr const char* kOpen = "&Open data file...";
+inline constexpr const char* kRecent = "Open &recent";
+inline constexpr const char* kRecentNone = "(none)";
+inline constexpr const char* kExportPng = "Export graph as &PNG...";
+inline constexpr const char* kExportCsv = "Export graph signals as &CSV...";
+inline constexpr const char* kQuit = "&Quit";
+inline constexpr const char* kMenuGraph = "&Graph";
+inline constexpr const char* kNewWindow = "&New graph window";
+inline constexpr const char* kAddGraph = "&Add graph to window";
+inline constexpr const char* kAutoscale = "Auto&scale";
+inline constexpr const char* kXTime = "X axis: &time";
+inline constexpr const char* kXSignal = "X axis: &selected signal";
+inline constexpr const char* kRemoveSignal = "Remove \"%1\" from the graph";
+inline constexpr const char* kMenuView = "&View";
+inline constexpr const char* kMenuHelp = "&Help";
+inline constexpr const char* kAbout = "&About";
+inline constexpr const char* kAboutText =
+    "The Korvex workbench: the stand-in measurement host with its signal tree, graph windows "
+    "and plug-in toolbar.";
+inline constexpr const char* kTreeDock = "Signals";
+inline constexpr const char* kLogDock = "Log";
+inline constexpr const char* kPluginBar = "Plug-ins";
+inline constexpr const char* kColName = "Name";
+inline constexpr const char* kColUnit = "Unit";
+inline constexpr const char* kColPoints = "Points";
+inline constexpr const char* kColStep = "Step";
+inline constexpr const char* kColDuration = "Duration";
+inline constexpr const char* kWindowTitle = "Graphs %1";
+inline constexpr const char* kDataFilter =
+    "Data files (*.quor *.uff *.unv *.uf *.wav);;All files (*)";
+inline constexpr const char* kPngFilter = "PNG images (*.png)";
+inline constexpr const char* kCsvFilter = "CSV files (*.csv)";
+inline constexpr const char* kError = "Error";
+inline constexpr const char* kOpened = "Opened %1 into %2";
+inline constexpr const char* kNote = "  note: %1";
+inline constexpr const char* kNoGraph = "No graph window is active.";
+inline constexpr const char* kNoSignalSelected = "Select a signal in the tree first.";
+inline constexpr const char* kCannotWrite = "Cannot write \"%1\".";
+inline constexpr const char* kSaved = "Saved %1";
+inline constexpr const char* kRegistryUnreadable = "Plug-ins not loaded: %1";
+inline constexpr const char* kPluginsLoaded = "%1 plug-in(s) loaded";
+inline constexpr const char* kCursorLabel = "t = %1 s";
+inline constexpr const char* kXAxisTime = "t [s]";
+
+}  // namespace wbtext

@@ -1,0 +1,362 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <cmath>
+#include <cstdlib>
+
+#include "korvex/workbench/graphview.h"
+#include "korvex/workbench/graphwindow.h"
+#include "korvex/workbench/mainwindow.h"
+#include "korvex/workbench/mime.h"
+#include "platform/registry.h"
+#include "test_util.h"
+
+using namespace workbench;
+
+namespace {
+
+class FakeDialogs : public Dialogs {
+  public:
+    QStringList OpenFiles(QWidget*) override { return open; }
+    QString SaveFile(QWidget*, const QString&) override { return save; }
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    QStringList open;
+    QString save;
+    QStringList errors;
+};
+
+// A data set of two signals written as a host data file.
+std::string WriteSample(const testutil::TempDir& dir) {
+    auto host = korvex::CreateHost();
+    auto add = [&](const char* name, const char* unit, double step, size_t n, double slope) {
+        auto s = host->NewSignal();
+        korvex::SignalData d;
+        d.name = name;
+        d.unit = unit;
+        d.stepX = step;
+        for (size_t i = 0; i < n; ++i) d.samples.push_back(slope * static_cast<double>(i));
+        s->Assign(d);
+        host->AddSignal("/Signals/set", name, s);
+    };
+    add("Acc1", "m/s^2", 0.001, 2000, 0.01);  // 2 s
+    add("Speed", "rpm", 0.1, 21, 100.0);      // 0 to 2000 rpm over 2 s
+    const std::string path = dir.Path("set.quor");
+    EXPECT_TRUE(host->ExportFolder("/Signals/set", korvex::ExportFormat::Quor, path));
+    return path;
+}
+
+QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& name) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->text(0) == name) return *it;
+    return nullptr;
+}
+
+int SignalId(MainWindow& w, const char* path) {
+    auto s = w.Host().FindSignal(path);
+    return s ? s->Id() : 0;
+}
+
+plat::Variant CallGraphs(MainWindow& w, int id, std::vector<plat::Variant> args) {
+    plat::Variant r;
+    w.Host().Graphs().Invoke(id, plat::InvokeKind::Method, args, &r);
+    return r;
+}
+
+class Workbench : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("VANTREL_DATA_DIR", dir_.path().c_str(), 1);
+        auto d = std::make_unique<FakeDialogs>();
+        dialogs_ = d.get();
+        w_ = std::make_unique<MainWindow>(std::move(d));
+        w_->resize(1000, 700);
+        w_->show();
+        sample_ = WriteSample(dir_);
+    }
+    void TearDown() override {
+        w_.reset();
+        ::unsetenv("VANTREL_DATA_DIR");
+    }
+    // The window's first graph, laid out and painted.
+    GraphView* ShowInNewWindow(int signalId) {
+        EXPECT_TRUE(w_->ShowSignal(signalId));
+        QApplication::processEvents();
+        GraphWindow* gw = w_->ActiveGraphWindow();
+        EXPECT_TRUE(gw);
+        GraphView* v = gw ? gw->ActiveView() : nullptr;
+        if (v) v->repaint();
+        return v;
+    }
+    // Records what the host sends to an attached plug-in.
+    std::vector<uint32_t>& Listen() {
+        plat::Variant id;
+        plat::Invoke(&w_->Host(), 68, plat::InvokeKind::Method, &id, "listener");
+        w_->Host().AttachPlugin(id.AsInt32(),
+                                [this](uint32_t code, plat::Variant*) { codes_.push_back(code); });
+        return codes_;
+    }
+
+    testutil::TempDir dir_{"workbench"};
+    FakeDialogs* dialogs_ = nullptr;
+    std::unique_ptr<MainWindow> w_;
+    std::string sample_;
+    std::vector<uint32_t> codes_;
+};
+
+}  // namespace
+
+TEST_F(Workbench, OpensAFileIntoTheTreeAndReportsAFileItCannotRead) {
+    dialogs_->open = {QString::fromStdString(sample_)};
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    QTreeWidgetItem* acc = FindItem(w_->Tree(), "Acc1");
+    ASSERT_TRUE(acc);
+    EXPECT_EQ(acc->text(1), "m/s^2");
+    EXPECT_EQ(acc->text(2), "2000");
+    EXPECT_EQ(acc->text(3), "0.001");
+    EXPECT_EQ(acc->text(4), "2");
+    EXPECT_EQ(acc->parent()->text(0), "set");
+    EXPECT_TRUE(acc->parent()->isExpanded());
+    EXPECT_TRUE(FindItem(w_->Tree(), "Тахо"));
+    EXPECT_EQ(w_->RecentFiles().value(0).toStdString(), sample_);
+
+    const std::string bad = dir_.Path("broken.quor");
+    testutil::WriteBytes(bad, "not a data file");
+    EXPECT_FALSE(w_->OpenFile(QString::fromStdString(bad)));
+    ASSERT_EQ(dialogs_->errors.size(), 1);
+    EXPECT_TRUE(dialogs_->errors[0].contains("broken.quor"));
+    EXPECT_TRUE(w_->Log().last().contains("broken.quor"));
+    EXPECT_EQ(w_->RecentFiles().size(), 1);
+
+    // The recent list outlives the window.
+    w_ = std::make_unique<MainWindow>(std::make_unique<FakeDialogs>());
+    EXPECT_EQ(w_->RecentFiles().value(0).toStdString(), sample_);
+}
+
+TEST_F(Workbench, SignalDroppedFromTheTreeLandsInTheGraph) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    const int window = w_->NewGraphWindow();
+    QApplication::processEvents();
+    GraphView* v = w_->WindowOf(window)->ActiveView();
+    ASSERT_TRUE(v);
+
+    // What the tree hands to a drag.
+    QTreeWidgetItem* item = FindItem(w_->Tree(), "Speed");
+    ASSERT_TRUE(item);
+    const int id = SignalId(*w_, "/Signals/set/Speed");
+    QAbstractItemModel* model = w_->Tree()->model();
+    const QModelIndex index = w_->Tree()->indexFromItem(item);
+    EXPECT_TRUE(model->flags(index) & Qt::ItemIsDragEnabled);
+    EXPECT_FALSE(model->flags(w_->Tree()->indexFromItem(item->parent())) & Qt::ItemIsDragEnabled);
+    std::unique_ptr<QMimeData> mime(model->mimeData({index}));
+    ASSERT_TRUE(mime);
+    EXPECT_TRUE(v->DropSignals(*mime));
+    EXPECT_FALSE(v->DropSignals(QMimeData()));
+    QApplication::processEvents();
+    EXPECT_EQ(v->SignalIds(), std::vector<int>{id});
+    // The graph service answers what the window shows.
+    EXPECT_EQ(CallGraphs(*w_, 15, {v->GraphId()}).AsInt32(), 1);
+    EXPECT_EQ(CallGraphs(*w_, 19, {v->GraphId(), 0}).AsInt32(), id);
+    // The window took the signal's time span.
+    EXPECT_DOUBLE_EQ(w_->WindowOf(window)->Lo(), 0.0);
+    EXPECT_DOUBLE_EQ(w_->WindowOf(window)->Hi(), 2.0);
+}
+
+TEST_F(Workbench, CursorMovesSendTheEventAndTheServiceAnswersThePosition) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    const int acc = SignalId(*w_, "/Signals/set/Acc1");
+    GraphView* v = ShowInNewWindow(acc);
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    w_->Host().Graphs().AddGraph(gw->WindowId());
+    QApplication::processEvents();
+    ASSERT_EQ(gw->Views().size(), 2u);
+    GraphView* lower = gw->Views()[1];
+    auto& codes = Listen();
+
+    // A click in the lower graph: the cursor goes there for both graphs.
+    const QRectF r = lower->PlotRect();
+    QTest::mouseClick(lower, Qt::LeftButton, {}, QPoint(static_cast<int>(r.center().x()), 30));
+    ASSERT_EQ(codes.size(), 1u);
+    EXPECT_EQ(codes[0], 0x2FFFFu);
+    const double x = gw->CursorTime();
+    EXPECT_NEAR(x, 1.0, 2.0 / r.width());
+    EXPECT_EQ(CallGraphs(*w_, 27, {}).AsInt32(), gw->WindowId());
+    EXPECT_EQ(CallGraphs(*w_, 60, {gw->WindowId()}).AsInt32(), 1);
+    EXPECT_EQ(CallGraphs(*w_, 28, {gw->WindowId()}).AsInt32(), lower->GraphId());
+    for (GraphView* g : gw->Views()) {
+        plat::Variant out;
+        CallGraphs(*w_, 46, {g->GraphId(), plat::Variant::ByRef(out), false});
+        EXPECT_DOUBLE_EQ(out.AsDouble(), x);
+    }
+
+    // Keys and a drag move it too, one event per move; the curves are not
+    // drawn again for any of them.
+    v->setFocus();
+    v->repaint();
+    const int renders = v->BaseRenders();
+    QTest::keyClick(v, Qt::Key_Right);
+    EXPECT_GT(gw->CursorTime(), x);
+    EXPECT_EQ(CallGraphs(*w_, 28, {gw->WindowId()}).AsInt32(), v->GraphId());
+    QTest::mousePress(v, Qt::LeftButton, {}, QPoint(100, 40));
+    for (int px = 110; px < 200; px += 10) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(px, 40), v->mapToGlobal(QPointF(px, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v, &move);
+        QApplication::processEvents();  // the service's change comes back posted
+        v->repaint();
+    }
+    QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(200, 40));
+    EXPECT_EQ(codes.size(), 1u + 1u + 1u + 9u);
+    EXPECT_EQ(v->BaseRenders(), renders);
+    plat::Variant out;
+    CallGraphs(*w_, 46, {v->GraphId(), plat::Variant::ByRef(out), false});
+    EXPECT_DOUBLE_EQ(out.AsDouble(), gw->CursorTime());
+    EXPECT_NEAR(gw->CursorTime(), gw->Lo() + (190 - r.left()) / r.width() * (gw->Hi() - gw->Lo()),
+                1e-9);
+
+    // Zooming redraws the curves.
+    QTest::keyClick(v, Qt::Key_Plus);
+    v->repaint();
+    EXPECT_GT(v->BaseRenders(), renders);
+    EXPECT_LT(gw->Hi() - gw->Lo(), 2.0);
+}
+
+TEST_F(Workbench, WindowsMirrorTheServiceWhoeverChangesIt) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    // A plug-in builds a window through the dispatch calls.
+    const int window = CallGraphs(*w_, 2, {}).AsInt32();
+    CallGraphs(*w_, 4, {window});
+    CallGraphs(*w_, 4, {window});
+    const int g2 = CallGraphs(*w_, 17, {window, 1}).AsInt32();
+    const int id = SignalId(*w_, "/Signals/set/Speed");
+    CallGraphs(*w_, 7, {g2, -1, id});
+    EXPECT_FALSE(w_->WindowOf(window));  // posted, not yet shown
+    QApplication::processEvents();
+    GraphWindow* gw = w_->WindowOf(window);
+    ASSERT_TRUE(gw);
+    ASSERT_EQ(gw->Views().size(), 2u);
+    EXPECT_EQ(gw->Views()[1]->SignalIds(), std::vector<int>{id});
+
+    // The service's cursor shows in the window.
+    w_->Host().MoveCursor(g2, 1.5);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(gw->CursorTime(), 1.5);
+
+    // Removing a signal and closing the window reach the service.
+    w_->Host().Graphs().RemoveSignal(g2, id);
+    QApplication::processEvents();
+    EXPECT_TRUE(gw->Views()[1]->SignalIds().empty());
+    gw->parentWidget()->close();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w_->WindowOf(window));
+    EXPECT_EQ(CallGraphs(*w_, 60, {window}).AsInt32(), 0);
+}
+
+TEST_F(Workbench, TreeAndGraphsFollowWhatAPluginWrites) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    const int acc = SignalId(*w_, "/Signals/set/Acc1");
+    GraphView* v = ShowInNewWindow(acc);
+    ASSERT_TRUE(v);
+    const int renders = v->BaseRenders();
+
+    // A result filed by a plug-in shows in the tree on the next poll.
+    auto s = w_->Host().NewSignal();
+    korvex::SignalData d;
+    d.samples = {1, 2, 3};
+    s->Assign(d);
+    ASSERT_TRUE(w_->Host().AddSignal("/Signals/Результаты/set/Acc1", "Acc1.1X", s));
+    EXPECT_FALSE(FindItem(w_->Tree(), "Acc1.1X"));
+    w_->Poll();
+    QTreeWidgetItem* item = FindItem(w_->Tree(), "Acc1.1X");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(2), "3");
+
+    // Samples changed in place show after UpdateViews.
+    v->repaint();
+    EXPECT_EQ(v->BaseRenders(), renders);
+    plat::Invoke(w_->Host().FindSignal("/Signals/set/Acc1").get(), 19, plat::InvokeKind::Method,
+                 nullptr, 5, 1000.0);
+    plat::Invoke(&w_->Host(), 9, plat::InvokeKind::Method, nullptr);
+    w_->Poll();
+    v->repaint();
+    EXPECT_EQ(v->BaseRenders(), renders + 1);
+}
+
+TEST_F(Workbench, PlotsAgainstASignalAndExportsTheGraph) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    GraphView* v = ShowInNewWindow(SignalId(*w_, "/Signals/set/Acc1"));
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    gw->SetXSignal(SignalId(*w_, "/Signals/set/Speed"));
+    EXPECT_DOUBLE_EQ(gw->Lo(), 0.0);
+    EXPECT_DOUBLE_EQ(gw->Hi(), 2000.0);
+    EXPECT_DOUBLE_EQ(gw->XOfTime(0.55), 550.0);
+    EXPECT_NEAR(gw->TimeOfX(1234.0), 1.2, 1e-12);  // the nearest speed sample
+    gw->MoveCursor(1.0, v->GraphId());
+    v->repaint();
+
+    const std::string csv = dir_.Path("graph.csv");
+    ASSERT_TRUE(w_->ExportActiveCsv(QString::fromStdString(csv)));
+    EXPECT_EQ(testutil::ReadBytes(csv).substr(0, 32), "x,Acc1 [m/s^2]\n0,0\n0.001,0.01\n0.");
+    const std::string png = dir_.Path("graph.png");
+    ASSERT_TRUE(w_->ExportActivePng(QString::fromStdString(png)));
+    QImage img(QString::fromStdString(png));
+    EXPECT_GT(img.width(), 300);
+    EXPECT_FALSE(w_->ExportActivePng(QString::fromStdString(dir_.Path("no/such/dir/g.png"))));
+    EXPECT_EQ(dialogs_->errors.size(), 1);
+}
+
+TEST_F(Workbench, RegisteredPluginGetsItsButtonsCommandsAndEvents) {
+    void* probe = ::dlopen(KVX_PROBE_PLUGIN, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_TRUE(probe);
+    auto log = reinterpret_cast<const char* (*)()>(::dlsym(probe, "ProbeLog"));
+    const size_t start = std::string(log()).size();
+    const std::string cmd = std::string("'") + KVX_REGSVR + "' -s '" + KVX_PROBE_PLUGIN + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    // A second, broken registration is reported and skipped.
+    ASSERT_TRUE(plat::reg::Update(plat::reg::DefaultRegistryPath(), [&](plat::reg::Registry& r) {
+        r.SetString(plat::reg::Root::LocalMachine, "Software\\QUOR\\Korvex\\COMPlugins",
+                    dir_.Path("gone.so"), "kvxProbe.Probe");
+        return true;
+    }));
+
+    w_->LoadPlugins(plat::reg::DefaultRegistryPath());
+    const QString all = w_->Log().join('\n');
+    EXPECT_TRUE(all.contains("gone.so (kvxProbe.Probe): cannot be loaded")) << all.toStdString();
+    EXPECT_TRUE(all.contains("1 plug-in(s) loaded"));
+    const auto actions = w_->PluginBar()->actions();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0]->text(), "Probe");
+    EXPECT_EQ(actions[0]->toolTip(), "Probe the cursor");
+    EXPECT_FALSE(actions[0]->icon().isNull());
+    actions[0]->trigger();
+
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    GraphView* v = ShowInNewWindow(SignalId(*w_, "/Signals/set/Acc1"));
+    ASSERT_TRUE(v);
+    QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(static_cast<int>(v->PlotRect().left()), 30));
+    w_->close();
+    w_.reset();
+    const std::string seen = std::string(log()).substr(start);
+    EXPECT_NE(seen.find("button 1"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("execute 0x2FFFF window=1 kind=1 graph=1 signals=1 first=Acc1 x=0\n"),
+              std::string::npos)
+        << seen;
+    EXPECT_NE(seen.find("shutdown\nreleased\n"), std::string::npos) << seen;
+    ::dlclose(probe);
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
