@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
+#include "apps/uishots/freqshots.h"
 #include "apps/vantrel/demo_files.h"
 #include "config/cfgfile.h"
 #include "korvex/host.h"
@@ -300,6 +301,7 @@ int main(int argc, char** argv) {
         ShootPage(shot, scene);
         ShootDialogs(shot);
         ShootTemplates(shot);
+        written += ShootFreqWindows(dir, dpi, scene.cfg, scene.host, failed);
         written += shot.written_;
         failed += shot.failed_;
     }

@@ -176,4 +176,39 @@ enum CommandId : int {
     ID_DEFAULTS_TAHO = 32780,
 };
 
+// Frequency-base page: item panels, their controls, texts and messages.
+enum FreqTemplateId : int {
+    IDD_FREQ_BASE = 206,
+    IDD_FREQ_TAHO = 207,
+    IDD_FREQ_BAND = 208,
+    IDD_FREQ_TRACK = 209,
+    IDD_FREQ_BANDWIDTH = 210,
+};
+enum FreqControlId : int {
+    IDC_FI_NAME = 1018,
+    IDC_FI_INFO = 1019,
+    IDC_FI_ENABLED = 1020,
+    IDC_FI_TAHO_CHANNEL = 1021,
+    IDC_FI_BAND_LO = 1022,
+    IDC_FI_BAND_HI = 1023,
+    IDC_FI_FORMULA = 1024,
+    IDC_FI_TRACK_TAHO1 = 1025,  // 1025..1027 the rows' tacho names
+    IDC_FI_TRACK_COEF1 = 1028,  // 1028..1030 the rows' factors
+    IDC_FI_TRACK_CONST = 1031,
+    IDC_FI_BW_CHANNEL = 1082,
+    IDC_FI_BW_MODE = 1083,
+    IDC_FI_BW_VALUE = 1084,
+    IDC_FI_BW_MIN_MODE = 1085,
+    IDC_FI_BW_MIN_VALUE = 1086,
+};
+enum FreqStringId : int {
+    IDS_FILTER_JSON = 2016,
+    IDS_FREQ_DELETE = 2100,
+    IDS_FREQ_LOADED = 2101,
+    IDS_FREQ_SAVED = 2102,
+    IDS_FREQ_SAVE_FAILED = 2103,
+    IDS_BW_MODE_FIRST = 5060,  // 5060..5062 width modes
+    IDS_BW_MIN_FIRST = 5070,   // 5070..5071 minimum-width modes
+};
+
 }  // namespace res

@@ -11,6 +11,8 @@ namespace res {
 
 std::map<int, std::string> OwnStrings();
 std::vector<DialogTemplate> OwnDialogs();
+// The frequency-base page's item panels.
+std::vector<DialogTemplate> FreqItemDialogs();
 Menu OwnMainMenu();
 
 }  // namespace res

@@ -34,6 +34,7 @@ const Module& OwnModule() {
         TableModule m;
         m.strings = OwnStrings();
         for (DialogTemplate& d : OwnDialogs()) m.dialogs.emplace(d.id, std::move(d));
+        for (DialogTemplate& d : FreqItemDialogs()) m.dialogs.emplace(d.id, std::move(d));
         Menu menu = OwnMainMenu();
         m.menus.emplace(menu.id, std::move(menu));
         return m;

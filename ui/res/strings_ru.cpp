@@ -85,6 +85,16 @@ std::map<int, std::string> OwnStrings() {
         {IDS_UNITS_FIRST + 0, "Гц"},
         {IDS_UNITS_FIRST + 1, "об/мин"},
         {IDS_DEFAULTS_TITLE, "Настройки по умолчанию: %s"},
+        {IDS_FILTER_JSON, "Файлы JSON|*.json||"},
+        {IDS_FREQ_DELETE, "Удалить элемент '%s'?"},
+        {IDS_FREQ_LOADED, "Файл '%s' уже загружен!"},
+        {IDS_FREQ_SAVED, "Элемент '%s' успешно сохранен в файл '%s'."},
+        {IDS_FREQ_SAVE_FAILED, "Ошибка при сохранении элемента '%s' в файл '%s'."},
+        {IDS_BW_MODE_FIRST + 0, "% от частоты"},
+        {IDS_BW_MODE_FIRST + 1, "Частота в Гц"},
+        {IDS_BW_MODE_FIRST + 2, "Линии спектра"},
+        {IDS_BW_MIN_FIRST + 0, "Частота в Гц"},
+        {IDS_BW_MIN_FIRST + 1, "Линии спектра"},
     };
 }
 
