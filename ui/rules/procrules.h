@@ -40,7 +40,7 @@ std::string Fixed(double v, int decimals);
 double LeadingNumber(const std::string& text);
 int LeadingInt(const std::string& text);
 
-// Frequency resolution of a block of n points, "%.4f Гц"; empty without a
+// Frequency resolution of a block of n points, "%.4f" plus the hertz unit text; empty without a
 // usable sampling step.
 std::string ResolutionText(double sampleStep, int n);
 
