@@ -24,9 +24,10 @@ class App;
 
 class CVantrelDlg : public QDialog {
   public:
-    // A page another module provides (the report page): its widget, which the
-    // tab control takes over, and what showing it, OK and a configuration
-    // replaced under it (new, open) do to it. Empty functions do nothing.
+    // A page another module provides (the report page): its widget, with its
+    // controls already built, which the tab control takes over, and what
+    // showing it, OK and a configuration replaced under it (new, open) do to
+    // it. Empty functions do nothing.
     struct ExtraPage {
         QWidget* widget = nullptr;
         std::function<void()> activate;
