@@ -1,7 +1,7 @@
 #pragma once
 // The main dialog: the four pages over one working copy of the
 // configuration, the configuration-file commands of its menu and the
-// buttons "OK", "Отмена" and "Расчет". The caller fills the copy, shows the
+// buttons OK, cancel and calculate. The caller fills the copy, shows the
 // dialog and takes the copy back only when it ended with OK.
 
 #include <QDialog>
