@@ -7,7 +7,8 @@
 namespace {
 
 korvex::DataSet SaveAndLoad(const korvex::DataSet& data, const std::string& path) {
-    const korvex::FileResult saved = korvex::WriteUff58(path, data, korvex::Uff58Options{true, true, false});
+    const korvex::FileResult saved =
+        korvex::WriteUff58(path, data, korvex::Uff58Options{true, true, false});
     fuzz::Check(saved.ok, "a loaded UFF does not save", saved.message);
     korvex::DataSet again;
     const korvex::FileResult reread = korvex::ReadUff58(path, again);

@@ -34,8 +34,8 @@ inline void Check(bool ok, const char* what, const std::string& detail = {}) {
 // side), removed with the folder at exit.
 inline std::string Scratch(const std::string& name) {
     static const std::filesystem::path dir = [] {
-        std::filesystem::path d = std::filesystem::temp_directory_path() /
-                                  ("vantrel-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::path d =
+            std::filesystem::temp_directory_path() / ("vantrel-fuzz-" + std::to_string(::getpid()));
         std::filesystem::create_directories(d);
         static const struct Remove {
             std::filesystem::path p;
@@ -81,7 +81,8 @@ inline void CheckSameSignals(const korvex::DataSet& a, const korvex::DataSet& b,
         const korvex::SignalData& y = b.signals[i];
         const std::string at = "signal " + std::to_string(i) + " \"" + x.name + "\"";
         Check(x.name == y.name, what, at + ": name \"" + y.name + "\"");
-        Check(x.folder == y.folder, what, at + ": folder \"" + x.folder + "\" / \"" + y.folder + "\"");
+        Check(x.folder == y.folder, what,
+              at + ": folder \"" + x.folder + "\" / \"" + y.folder + "\"");
         Check(x.unit == y.unit, what, at + ": unit");
         Check(x.samples.size() == y.samples.size(), what, at + ": sample count");
         auto same = exact ? SameDouble : CloseDouble;
