@@ -12,6 +12,9 @@
 // holders of its handle can reach it, so its calls skip the host lock, and
 // holders that share one across threads order their calls themselves. Once
 // filed, a signal is shared for the rest of its life and always locks.
+// Signals cut from another (blocks, range copies) share its sample array
+// until one side writes, so a block read without the lock never sees a write
+// its filed source takes under the lock.
 
 #include <atomic>
 #include <cstdint>
