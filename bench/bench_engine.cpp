@@ -213,7 +213,7 @@ Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, in
         const auto sig =
             host.FindSignal(std::string("/Signals/") + kSet + "/Ch" + std::to_string(c + 1));
         korvex::Lock lock = host.LockTree();
-        const std::vector<double>& x = sig->SamplesLocked();
+        const korvex::SampleBuffer& x = sig->SamplesLocked();
         const size_t n = x.size();
         const size_t blocks = n >= static_cast<size_t>(kN) ? (n - kN) / step + 1 : 0;
         for (size_t b = 0; b < bands.size(); ++b) ref.levels.emplace_back(blocks);

@@ -131,6 +131,34 @@ Caches& TheCaches() {
     return c;
 }
 
+// The plan and window of the thread's last call, held by the thread: a run of
+// equal blocks then takes neither the cache lock nor the shared counts that
+// several job threads would pass between their cores.
+struct LastUsed {
+    size_t planSize = 0;
+    std::shared_ptr<const Plan> plan;
+    std::pair<int, size_t> windowKey{0, 0};
+    std::shared_ptr<const Window> window;
+};
+
+const Plan* PlanFor(size_t n) {
+    thread_local LastUsed last;
+    if (!last.plan || last.planSize != n) {
+        last.plan = TheCaches().GetPlan(n);
+        last.planSize = n;
+    }
+    return last.plan.get();
+}
+
+const Window* WindowFor(int type, size_t n) {
+    thread_local LastUsed last;
+    if (!last.window || last.windowKey != std::make_pair(type, n)) {
+        last.window = TheCaches().GetWindow(type, n);
+        last.windowKey = {type, n};
+    }
+    return last.window.get();
+}
+
 // Each thread keeps its transform buffers for the largest size it has used,
 // so a run of equal blocks allocates nothing after the first.
 struct ThreadBuffers {
@@ -185,18 +213,18 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
 
     const double mean = removeMean ? Mean(x) : 0.0;
 
-    auto plan = TheCaches().GetPlan(n);
+    const Plan* plan = PlanFor(n);
     thread_local ThreadBuffers buffers;
     if (!plan || !buffers.Reserve(n)) return fail(kDspFftFailed);
     double* in = buffers.in.get();
     fftw_complex* spec = buffers.out.get();
 
     double sum = static_cast<double>(n), sumSq = static_cast<double>(n);
-    std::shared_ptr<const Window> window;
+    const Window* window = nullptr;
     if (type == 1) {
         for (size_t i = 0; i < n; ++i) in[i] = x[i] - mean;
     } else {
-        window = TheCaches().GetWindow(type, n);
+        window = WindowFor(type, n);
         const double* w = window->w.data();
         for (size_t i = 0; i < n; ++i) in[i] = (x[i] - mean) * w[i];
         sum = window->sum;

@@ -106,7 +106,7 @@ DispResult SignalObj::LineCall(int dispId, std::span<Variant> args, Variant* res
         double v = 0;
         if (!args[0].ToInt32(i) || !args[1].ToDouble(v)) return DispResult::TypeMismatch;
         if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
-        y_[static_cast<size_t>(i)] = v;
+        y_.Mutable()[static_cast<size_t>(i)] = v;
         return DispResult::Ok;
     }
     if (args.size() != 1) return DispResult::BadArgCount;
@@ -170,7 +170,7 @@ DispResult SignalObj::Put(int dispId, std::span<Variant> args) {
             int32_t n = 0;
             if (!v.ToInt32(n)) return DispResult::TypeMismatch;
             if (n < 0) return DispResult::Failed;
-            y_.resize(static_cast<size_t>(n), 0.0);
+            y_.Resize(static_cast<size_t>(n));
             return DispResult::Ok;
         }
         case 2:
@@ -343,7 +343,7 @@ plat::ObjPtr<SignalObj> SignalObj::CopyRangeLocked(int64_t first, int64_t count)
     s->startTime_ = startTime_;
     s->codes_ = codes_;
     s->attributes_ = attributes_;
-    s->y_.assign(y_.begin() + first, y_.begin() + first + count);
+    s->y_ = y_.Slice(static_cast<size_t>(first), static_cast<size_t>(count));
     return s;
 }
 
@@ -357,7 +357,7 @@ SignalData SignalObj::ToDataLocked() const {
     d.startTime = startTime_;
     d.axisCodes = codes_;
     d.attributes = attributes_;
-    d.samples = y_;
+    d.samples = y_.ToVector();
     return d;
 }
 
@@ -369,7 +369,7 @@ void SignalObj::AssignLocked(SignalData d) {
     startTime_ = d.startTime;
     codes_ = std::move(d.axisCodes);
     attributes_ = std::move(d.attributes);
-    y_ = std::move(d.samples);
+    y_.Assign(std::move(d.samples));
 }
 
 std::string SignalObj::Name() const {
@@ -394,7 +394,7 @@ double SignalObj::StepX() const {
 }
 std::vector<double> SignalObj::Samples() const {
     Guard guard(*this);
-    return y_;
+    return y_.ToVector();
 }
 SignalData SignalObj::ToData() const {
     Guard guard(*this);

@@ -12,6 +12,9 @@
 // holders of its handle can reach it, so its calls skip the host lock, and
 // holders that share one across threads order their calls themselves. Once
 // filed, a signal is shared for the rest of its life and always locks.
+// Signals cut from another (blocks, range copies) share its sample array
+// until one side writes, so a block read without the lock never sees a write
+// its filed source takes under the lock.
 
 #include <atomic>
 #include <cstdint>
@@ -25,6 +28,7 @@
 #include <vector>
 
 #include "korvex/dataset.h"
+#include "korvex/sample_buffer.h"
 #include "platform/dispatch.h"
 
 namespace korvex {
@@ -105,12 +109,13 @@ class SignalObj final : public plat::IDispatchObject {
     // Sets the unit text and the y axis quantity and unit codes from the
     // table; a text the table does not know clears those codes.
     void SetUnit(const std::string& text);
-    // A new signal of points [first, first + count); null when the range does
-    // not lie inside the signal.
+    // A new signal of points [first, first + count), sharing this one's
+    // values until either writes; null when the range does not lie inside
+    // the signal.
     plat::ObjPtr<SignalObj> CopyRange(int64_t first, int64_t count) const;
 
     // Under the lock.
-    const std::vector<double>& SamplesLocked() const { return y_; }
+    const SampleBuffer& SamplesLocked() const { return y_; }
     FolderObj* ParentLocked() const { return parent_; }
     const std::string& NameLocked() const { return name_; }
     const std::string& Text5Locked() const { return text5_; }
@@ -163,8 +168,8 @@ class SignalObj final : public plat::IDispatchObject {
     double startTime_ = 0.0;
     std::map<std::pair<int, int>, uint64_t> codes_;
     std::vector<std::pair<std::string, std::string>> attributes_;
-    std::vector<double> y_;
-    FolderObj* parent_ = nullptr;      // the folder that files it (it owns us), or null
+    SampleBuffer y_;               // shared with the signals cut from this one until either writes
+    FolderObj* parent_ = nullptr;  // the folder that files it (it owns us), or null
     std::atomic<bool> shared_{false};  // set under the lock when first filed
 };
 

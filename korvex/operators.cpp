@@ -1,6 +1,6 @@
 #include "korvex/operators.h"
 
-#include <cstdio>
+#include <charconv>
 #include <exception>
 
 #include "korvex/units.h"
@@ -174,9 +174,10 @@ int AutoSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& par
     d.startTime = in.StartTimeLocked();
     d.axisCodes[kQuantityX] = units::kQuantityFrequency;
     d.axisCodes[kUnitX] = units::kUnitHertz;
+    // The shortest text that reads back to the same double, free of the locale.
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.17g", r.rmscoef);
-    d.attributes.emplace_back("rmscoef", buf);
+    const auto written = std::to_chars(buf, buf + sizeof buf, r.rmscoef);
+    d.attributes.emplace_back("rmscoef", std::string(buf, written.ptr));
     d.samples = std::move(r.power);
 
     out = plat::MakeObj<SignalObj>(core_);

@@ -31,6 +31,9 @@ class RefCounted {
         if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
     }
     int RefCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
+    // Whether this handle's holder is the only one; the acquire pairs with
+    // the release of the last other holder, so its reads are over.
+    bool Unique() const noexcept { return refs_.load(std::memory_order_acquire) == 1; }
 
   private:
     mutable std::atomic<int> refs_{0};
@@ -243,10 +246,15 @@ class Variant {
         ToDouble(def);
         return def;
     }
-    std::string AsText() const {
+    std::string AsText() const& {
         std::string s;
         ToText(s);
         return s;
+    }
+    // A text result handed on without a copy.
+    std::string AsText() && {
+        if (type_ == VarType::Text) return std::move(u_.text);
+        return static_cast<const Variant&>(*this).AsText();
     }
     DispPtr AsObject() const {
         DispPtr p;

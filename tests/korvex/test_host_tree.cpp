@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "korvex/host.h"
@@ -272,6 +274,64 @@ TEST_F(HostSignal, CopyRangeAndExtractBlock) {
     EXPECT_FALSE(s.CopyRange(int64_t{1} << 62, int64_t{1} << 62));
     EXPECT_FALSE(app.ExtractBlock(s, 5, 2));
     EXPECT_FALSE(app.ExtractBlock(host::Signal(), 0, 1));
+}
+
+// Blocks cost no copy: they read their source's array until one side writes,
+// and a writer never changes what the other sees, on any thread.
+TEST_F(HostSignal, BlocksShareTheSourceUntilEitherWrites) {
+    const int n = 4096;
+    std::vector<double> y(n);
+    for (int i = 0; i < n; ++i) y[i] = i;
+    ASSERT_TRUE(app.AddSignal("/Signals/cow", "src", MakeSignal("src", y)));
+    host::Signal s = app.GetSignal("/Signals/cow/src");
+    auto obj = [](const host::Signal& x) { return plat::DynamicCast<SignalObj>(x.Disp()); };
+
+    host::Signal b = app.ExtractBlock(s, 100, 8);
+    host::Signal bb = b.CopyRange(2, 4);  // a block of a block
+    ASSERT_TRUE(b && bb);
+    {
+        Lock lock = h->LockTree();
+        EXPECT_EQ(obj(b)->SamplesLocked().data(), obj(s)->SamplesLocked().data() + 100);
+        EXPECT_EQ(obj(bb)->SamplesLocked().data(), obj(s)->SamplesLocked().data() + 102);
+    }
+    s.SetY(100, -1);
+    s.SetY(102, -2);
+    EXPECT_EQ(b.GetY(0), 100);
+    EXPECT_EQ(bb.GetY(0), 102);
+    EXPECT_EQ(s.GetY(100), -1);
+    b.SetY(2, -3);
+    EXPECT_EQ(bb.GetY(0), 102);
+    EXPECT_EQ(b.GetY(2), -3);
+    EXPECT_EQ(b.GetY(3), 103);
+    ASSERT_TRUE(bb.SetPointCount(6));  // grows a view: kept values, then zeros
+    EXPECT_EQ(bb.GetY(3), 105);
+    EXPECT_EQ(bb.GetY(5), 0);
+    ASSERT_TRUE(s.SetPointCount(10));  // the source shrinks under a block
+    EXPECT_EQ(b.PointCount(), 8);
+    EXPECT_EQ(b.GetY(7), 107);
+
+    // A block outlives its unfiled source.
+    host::Signal u = MakeSignal("u", {1, 2, 3, 4});
+    host::Signal ub = u.CopyRange(1, 2);
+    u.Reset();
+    EXPECT_EQ(ub.GetY(1), 3);
+
+    // Blocks read on a worker without the host lock while the source is
+    // written under it.
+    ASSERT_TRUE(s.SetPointCount(n));
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int k = 0; !done.load(); ++k) s.SetY(k % n, -k);
+    });
+    bool same = true;
+    for (int k = 0; k < 200; ++k) {
+        host::Signal blk = app.ExtractBlock(s, 0, n);
+        const double first = blk.GetY(n - 1);
+        for (int r = 0; r < 3; ++r) same = same && blk.GetY(n - 1) == first;
+    }
+    done = true;
+    writer.join();
+    EXPECT_TRUE(same);
 }
 
 TEST_F(HostSignal, UnitFollowsTheUnitCode) {
