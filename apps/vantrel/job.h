@@ -67,7 +67,7 @@ struct ResultRow {
     std::string band;     // item name (the signal name without "channel.")
     std::string unit;
     size_t points = 0;
-    double min = 0, max = 0, last = 0;
+    double min = 0, max = 0, last = 0;  // of the measured points; NaN without any
 };
 // The table: one line per row, columns padded by characters, not bytes.
 void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows);
