@@ -177,7 +177,7 @@ struct ThreadBuffers {
 
 // Four running sums keep the additions independent, so the pass runs at
 // memory speed rather than at the latency of one chain of additions.
-double Mean(std::span<const double> x) {
+double Sum(std::span<const double> x) {
     double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
     size_t i = 0;
     for (; i + 4 <= x.size(); i += 4) {
@@ -187,7 +187,20 @@ double Mean(std::span<const double> x) {
         d += x[i + 3];
     }
     for (; i < x.size(); ++i) a += x[i];
-    return ((a + b) + (c + d)) / static_cast<double>(x.size());
+    return (a + b) + (c + d);
+}
+
+double WeightedSum(std::span<const double> x, const double* w) {
+    double a = 0.0, b = 0.0, c = 0.0, d = 0.0;
+    size_t i = 0;
+    for (; i + 4 <= x.size(); i += 4) {
+        a += x[i] * w[i];
+        b += x[i + 1] * w[i + 1];
+        c += x[i + 2] * w[i + 2];
+        d += x[i + 3] * w[i + 3];
+    }
+    for (; i < x.size(); ++i) a += x[i] * w[i];
+    return (a + b) + (c + d);
 }
 
 }  // namespace
@@ -211,8 +224,6 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
     const int type = static_cast<int>(typeValue);
     const bool removeMean = params.Number("isMO", 0.0) != 0.0;
 
-    const double mean = removeMean ? Mean(x) : 0.0;
-
     const Plan* plan = PlanFor(n);
     thread_local ThreadBuffers buffers;
     if (!plan || !buffers.Reserve(n)) return fail(kDspFftFailed);
@@ -221,14 +232,20 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
 
     double sum = static_cast<double>(n), sumSq = static_cast<double>(n);
     const Window* window = nullptr;
+    // Centring removes the mean as the window weighs it (sum x*w / sum w):
+    // the windowed block then has no DC at all, whereas the plain mean
+    // times the window would leak into the lines next to line 0, which
+    // integration then blows up.
     if (type == 1) {
+        const double mean = removeMean ? Sum(x) / static_cast<double>(n) : 0.0;
         for (size_t i = 0; i < n; ++i) in[i] = x[i] - mean;
     } else {
         window = WindowFor(type, n);
         const double* w = window->w.data();
-        for (size_t i = 0; i < n; ++i) in[i] = (x[i] - mean) * w[i];
         sum = window->sum;
         sumSq = window->sumSq;
+        const double mean = removeMean ? WeightedSum(x, w) / sum : 0.0;
+        for (size_t i = 0; i < n; ++i) in[i] = (x[i] - mean) * w[i];
     }
     fftw_execute_dft_r2c(plan->plan, in, spec);
     // The DC line is the plain sum of the windowed samples, and a NaN or an

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "config/cfgproc.h"
@@ -27,6 +28,10 @@ constexpr uint64_t kUnitMillimetrePerSecond = 0x00000003FD001401ull;
 constexpr uint64_t kUnitMicrometre = 0x0000000DFA000A01ull;
 constexpr uint64_t kUnitGHigh = 1;
 constexpr uint64_t kUnitGLow = 0x150F;
+// Families (high half of a unit code) and the rotation speed in rpm.
+constexpr uint64_t kFamilyAcceleration = 1;
+constexpr uint64_t kFamilyVelocity = 3;
+constexpr uint64_t kUnitRpm = 0x000000220000030Full;
 
 // Spectrum lines beyond this are never asked for; it keeps the line
 // arithmetic of absurd borders inside the integers.
@@ -44,6 +49,15 @@ struct BandJob {
     int integr;
 };
 
+// What a point holds when no block measured it (a source shorter than one
+// block, a failed spectrum, an item that is off): not a number, which no
+// reader can take for a measured level.
+constexpr double kNotMeasured = std::numeric_limits<double>::quiet_NaN();
+
+// Fills every point of the channel's result signals that no block wrote.
+void MarkUnmeasured(const COrdProcessing::ResultTable& results, const std::vector<BandJob>& jobs,
+                    int blocks);
+
 }  // namespace
 
 double COrdProcessing::IntegratePower(double y, double f, int integr, uint64_t unitCode) {
@@ -52,6 +66,28 @@ double COrdProcessing::IntegratePower(double y, double f, int integr, uint64_t u
         y *= kGravity * kGravity;
     const double w = f * f * kTwoPiSquared;
     return integr == 2 ? y / w / w : y / w;
+}
+
+double COrdProcessing::IntegrationScale(int integr, uint64_t unitCode) {
+    if (integr != 1 && integr != 2) return 1.0;
+    const uint64_t family = unitCode >> 32;
+    // Byte 3 of the low half: the signed decimal exponent of the prefix.
+    const int prefix = static_cast<int8_t>(static_cast<uint8_t>((unitCode >> 24) & 0xFF));
+    // Exponent of the labelled unit relative to the source's base unit:
+    // acceleration once gives mm/s (1e3), velocity once and acceleration
+    // twice give um (1e6).
+    int exponent = 0;
+    if (family == kFamilyAcceleration)
+        exponent = integr == 1 ? 3 : 6;
+    else if (family == kFamilyVelocity && integr == 1)
+        exponent = 6;
+    else
+        return integr == 1 ? 1000.0 : 1000000.0;
+    return std::pow(10.0, exponent + prefix);
+}
+
+double COrdProcessing::HertzPerUnit(uint64_t unitCode) {
+    return unitCode == kUnitRpm ? 1.0 / 60.0 : 1.0;
 }
 
 OrdBand COrdProcessing::BandBorders(const CCfgProcItem* item, double df) const {
@@ -142,9 +178,7 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
         const double x = spectrum.GetX(line);
         sum += IntegratePower(y, x, integr, unitCode);
     }
-    level = std::sqrt(std::max(sum, 0.0)) * k;
-    if (integr == 1) level *= 1000.0;
-    if (integr == 2) level *= 1000000.0;
+    level = std::sqrt(std::max(sum, 0.0)) * k * IntegrationScale(integr, unitCode);
     return true;
 }
 
@@ -278,11 +312,20 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
         if (r == results.end()) continue;
         jobs.push_back(BandJob{item, r->second, sopt.valtype, sopt.integr});
     }
-    // Tacho signals sampled per block, in ascending item id.
-    std::vector<std::pair<TachoEntry*, host::Signal>> tachoSignals;
+    // Tacho signals sampled per block, in ascending item id, each with the
+    // factor that gives hertz: bands are placed in hertz whatever unit the
+    // user chose for the rotation curve.
+    struct TachoSource {
+        TachoEntry* entry;
+        host::Signal signal;
+        double toHertz;
+    };
+    std::vector<TachoSource> tachoSignals;
     for (auto& [itemId, entry] : tachos_) {
         auto sig = signals_.find(entry.signalName);
-        if (sig != signals_.end()) tachoSignals.emplace_back(&entry, sig->second);
+        if (sig != signals_.end())
+            tachoSignals.push_back(
+                {&entry, sig->second, HertzPerUnit(sig->second.GetAxisCode(2, 1))});
     }
 
     bool stopped = false;
@@ -293,24 +336,44 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
             break;
         }
         const int first = static_cast<int>(o);
-        for (auto& [entry, sig] : tachoSignals) {
+        for (TachoSource& tacho : tachoSignals) {
             const double t = src.GetX(n / 2 + first);
-            entry->frequency = sig.ValueAt(t);
+            tacho.entry->frequency = tacho.signal.ValueAt(t) * tacho.toHertz;
         }
         {  // the block and its spectrum are released before the step is reported
             const host::Signal block = app_.ExtractBlock(src, first, n);
             plat::DispPtr out;
-            if (block && op.RunOperator(block.Disp(), out) == 0 && out) {
-                const host::Signal spectrum(std::move(out));
-                for (const BandJob& job : jobs) {
-                    double level = 0.0;
-                    if (BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode, level))
-                        job.signal.SetY(k, level);
-                }
+            const bool measured = block && op.RunOperator(block.Disp(), out) == 0 && out;
+            const host::Signal spectrum(measured ? std::move(out) : plat::DispPtr());
+            for (const BandJob& job : jobs) {
+                double level = kNotMeasured;
+                if (measured &&
+                    !BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode, level))
+                    level = kNotMeasured;
+                job.signal.SetY(k, level);
             }
         }
         if (notify_) notify_->StepDone();
     }
     // Nothing of a stopped channel reaches the host.
-    return !(stopped || StopSeen());
+    if (stopped || StopSeen()) return false;
+    MarkUnmeasured(results, jobs, k);
+    return true;
 }
+
+namespace {
+
+void MarkUnmeasured(const COrdProcessing::ResultTable& results, const std::vector<BandJob>& jobs,
+                    int blocks) {
+    for (const auto& [itemId, sig] : results) {
+        if (!sig) continue;
+        // Items measured per block have their first `blocks` points written;
+        // items that are off have none.
+        const bool measured = std::any_of(jobs.begin(), jobs.end(),
+                                          [&](const BandJob& j) { return j.item->id == itemId; });
+        const int count = sig.PointCount();
+        for (int i = measured ? blocks : 0; i < count; ++i) sig.SetY(i, kNotMeasured);
+    }
+}
+
+}  // namespace

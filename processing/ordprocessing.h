@@ -100,6 +100,15 @@ class COrdProcessing {
     bool BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype, int integr,
                    uint64_t unitCode, double& level) const;
     static double IntegratePower(double y, double f, int integr, uint64_t unitCode);
+    // The factor that puts an integrated level into the unit the result
+    // signal is labelled with (mm/s once from acceleration, um otherwise):
+    // it follows the decimal prefix of the source unit, so m/s integrated
+    // once gives um as mm/s does. Sources whose unit is not an acceleration
+    // or velocity unit keep 1000 per integration.
+    static double IntegrationScale(int integr, uint64_t unitCode);
+    // The factor that turns a rotation signal's values into hertz: 1/60
+    // for a signal in rpm, 1 for anything else.
+    static double HertzPerUnit(uint64_t unitCode);
     // Cuts suffix off name when it follows the name's last "." (".grad" cuts
     // X.grad to X and leaves X.taho alone).
     static void StripSuffix(std::string& name, std::string_view suffix);

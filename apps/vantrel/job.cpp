@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <thread>
 
 #include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
+#include "apps/vantrel/tacho_check.h"
 #include "config/cfgfile.h"
 #include "config/cfgproc.h"
 #include "config/validate.h"
@@ -234,6 +237,19 @@ int Calculate(COrdProcessing& engine, Console& c) {
     return engine.ResultCode();
 }
 
+// Points no block measured hold NaN; the statistics are of the measured
+// ones, and a signal without any shows none.
+void Summarise(const std::vector<double>& y, ResultRow& row) {
+    row.points = y.size();
+    row.min = row.max = row.last = std::numeric_limits<double>::quiet_NaN();
+    for (double v : y) {
+        if (std::isnan(v)) continue;
+        if (!(v >= row.min)) row.min = v;  // also the first measured point
+        if (!(v <= row.max)) row.max = v;
+        row.last = v;
+    }
+}
+
 void CollectRows(const korvex::FolderObj& folder, const std::string& channel,
                  std::vector<ResultRow>& rows) {
     for (const korvex::FolderObj::Entry& e : folder.Entries()) {
@@ -251,14 +267,7 @@ void CollectRows(const korvex::FolderObj& folder, const std::string& channel,
         if (row.band.size() > prefix.size() && row.band.compare(0, prefix.size(), prefix) == 0)
             row.band.erase(0, prefix.size());
         row.unit = sig->Unit();
-        const std::vector<double> y = sig->Samples();
-        row.points = y.size();
-        if (!y.empty()) {
-            const auto [lo, hi] = std::minmax_element(y.begin(), y.end());
-            row.min = *lo;
-            row.max = *hi;
-            row.last = y.back();
-        }
+        Summarise(sig->Samples(), row);
         rows.push_back(std::move(row));
     }
 }
@@ -277,6 +286,7 @@ std::string Pad(const std::string& s, size_t width) {
 }
 
 std::string Number(double v) {
+    if (std::isnan(v)) return "-";
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.4g", v);
     return buf;
@@ -377,6 +387,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     engine.SetJobs(
         o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
+    c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {
         c.out << std::flush;

@@ -32,7 +32,7 @@ struct Console {
     std::ostream& err;
     bool errTty = false;
     bool progress = true;
-    int warnings = 0;  // counted by Warn
+    int warnings = 0;  // counted by Warn and the tacho check
 };
 
 // One "vantrel: warning: " line on err, counted for --strict.
@@ -73,7 +73,7 @@ struct ResultRow {
     std::string band;     // item name (the signal name without "channel.")
     std::string unit;
     size_t points = 0;
-    double min = 0, max = 0, last = 0;
+    double min = 0, max = 0, last = 0;  // of the measured points; NaN without any
 };
 // The table: one line per row, columns padded by characters, not bytes.
 void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows);

@@ -143,6 +143,47 @@ TEST(AutoSpectrum, MeanRemovalOddSizesAndReuseOfOutput) {
     EXPECT_NEAR(r.power[0], 4.0, 1e-12);
 }
 
+// Displacement of a band from an acceleration spectrum, integrated twice as
+// the engine does it: the lowest lines weigh 1/f^4, so any power that
+// centring puts near line 0 shows at once.
+double DisplacementRms(const SpectrumResult& r, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t k = from; k <= to && k < r.power.size(); ++k) {
+        const double w = 2 * pi * r.df * static_cast<double>(k);
+        sum += r.power[k] / (w * w * w * w);
+    }
+    return std::sqrt(sum) * r.rmscoef;
+}
+
+TEST(AutoSpectrum, CentringLeavesAnOffLineToneAloneWithEveryWindow) {
+    // 159 Hz is between lines 25 and 26 (df 6.25 Hz); a band of 10-1000 Hz
+    // covers lines 1 to 160. A window's own leakage into the lowest lines
+    // (large for the rectangular and triangular ones) is the same with and
+    // without centring; centring may only remove power, never add it.
+    const size_t n = 4096;
+    const double dt = 1.0 / 25600;
+    const auto tone = Sine(n, dt, 1.0, 159.0);
+    auto offset = tone;
+    for (double& v : offset) v += 3.0;
+    const double w = 2 * pi * 159.0;
+    const double truth = 1.0 / std::sqrt(2.0) / (w * w);
+    for (int window = 1; window <= 5; ++window) {
+        SCOPED_TRACE(window);
+        SpectrumResult plain, centred, shifted;
+        ASSERT_EQ(AutoSpectrum(tone, dt, SpectrumParams(window, false), plain), 0);
+        ASSERT_EQ(AutoSpectrum(tone, dt, SpectrumParams(window, true), centred), 0);
+        ASSERT_EQ(AutoSpectrum(offset, dt, SpectrumParams(window, true), shifted), 0);
+        const double without = DisplacementRms(plain, 1, 160);
+        const double with = DisplacementRms(centred, 1, 160);
+        EXPECT_LE(std::abs(with - truth), std::abs(without - truth) + truth * 0.005);
+        if (window >= 3) {
+            EXPECT_NEAR(with, without, without * 0.005);
+        }
+        EXPECT_NEAR(DisplacementRms(shifted, 1, 160), with, with * 1e-6);
+        EXPECT_LT(shifted.power[0], 1e-20);  // the offset is gone from line 0
+    }
+}
+
 TEST(AutoSpectrum, BadInputGivesStatusAndNoOutput) {
     SpectrumResult r;
     const std::vector<double> ok = {1, 2, 3, 4};
