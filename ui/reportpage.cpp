@@ -108,6 +108,17 @@ bool CVantrelReportPage::Create() {
                 if (notify_) OnModeSelection(Rows(deselected), Rows(selected));
             });
 
+    ui::Ctl<ui::UpDown>(this, IDC_FONT_SIZE_SPIN)->SetRange(6, 24);
+    ShowConfig();
+    return true;
+}
+
+void CVantrelReportPage::ShowConfig() {
+    program_ = mode_ = -1;
+    {
+        Quiet quiet(notify_);
+        programs_->clear();
+    }
     if (cfg_) {
         Quiet quiet(notify_);
         const ReportSettings& rs = cfg_->report;
@@ -120,14 +131,14 @@ bool CVantrelReportPage::Create() {
         ui::Ctl<QCheckBox>(this, IDC_NEW_PAGE)->setChecked(rs.bNewPage);
         ui::Ctl<QCheckBox>(this, IDC_LANDSCAPE)->setChecked(rs.bLandscape);
         auto* spin = ui::Ctl<ui::UpDown>(this, IDC_FONT_SIZE_SPIN);
-        spin->SetRange(6, 24);
         spin->SetPos(rs.fontSize);
         Edit(IDC_HEADER_CHANNELS)->setText(ui::QStr(HeaderChannelsToText(rs.headerChannels)));
-    } else {
-        ui::Ctl<ui::UpDown>(this, IDC_FONT_SIZE_SPIN)->SetRange(6, 24);
     }
     UpdateEnabling();
-    return true;
+}
+
+void CVantrelReportPage::Reload() {
+    if (created_) ShowConfig();
 }
 
 void CVantrelReportPage::Activate() {

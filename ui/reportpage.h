@@ -27,6 +27,8 @@ class CVantrelReportPage : public QWidget {
     // Stores the current program and mode, the options and the header
     // channels into the configuration.
     void Apply();
+    // The configuration was replaced under the page (new, open): show it anew.
+    void Reload();
 
     // The page's operations, as its buttons and lists call them.
     void SelectProgram(int index);
@@ -47,6 +49,7 @@ class CVantrelReportPage : public QWidget {
     QTableWidget* Modes() const { return modes_; }
 
   private:
+    void ShowConfig();
     ReportProgram* Program() const;
     ReportMode* Mode() const;
     void FillFeatureChannels();

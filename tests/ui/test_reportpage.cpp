@@ -201,6 +201,15 @@ TEST_F(ReportPage, OptionsAndHeaderChannelsAreStored) {
     EXPECT_EQ(cfg.report.fontSize, 24);
     EXPECT_TRUE(cfg.report.bNewPage);
     EXPECT_EQ(cfg.report.headerChannels, (std::vector<std::string>{"speed", "Load", "Acc"}));
+
+    // A configuration replaced under the page is shown anew.
+    cfg = CCfgProc();
+    cfg.report.programs = {ReportProgram{"Новая", "", {}}};
+    page.Reload();
+    EXPECT_EQ(Text(IDC_PROGRAM_NAME), "Новая");
+    EXPECT_EQ(Text(IDC_FONT_SIZE), "10");
+    EXPECT_EQ(Text(IDC_HEADER_CHANNELS), "");
+    EXPECT_EQ(ui::Ctl<QComboBox>(&page, IDC_PROGRAMS)->count(), 1);
 }
 
 TEST(ReportPageAlone, WithoutAConfigurationNothingIsEditable) {
