@@ -16,6 +16,7 @@
 #include "ui/generalpage.h"
 #include "ui/msgbox.h"
 #include "ui/procpage.h"
+#include "ui/reportpage.h"
 #include "ui/res/ids.h"
 #include "ui/rules/mainrules.h"
 
@@ -152,7 +153,13 @@ void CVantrelDlg::AddPages() {
     freqs_->Create();
     proc_->Create();
     if (Factory()) report_ = Factory()(app_, &cfg_);
-    if (!report_.widget) report_ = ExtraPage{new QWidget, {}, {}, {}};
+    if (!report_.widget) {
+        auto* page = new CVantrelReportPage;
+        page->SetConfig(&cfg_);
+        page->Create();
+        report_ = ExtraPage{page, [page] { page->Activate(); }, [page] { page->Apply(); },
+                            [page] { page->Reload(); }};
+    }
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("tabs");
