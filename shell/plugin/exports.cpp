@@ -52,6 +52,12 @@ std::string LibraryPath() {
     return plat::ModulePathOf(reinterpret_cast<const void*>(&LibraryPath));
 }
 
+// Library start-up: the language library beside the plug-in, if any, gives
+// the texts. The application object closes it again at unload.
+__attribute__((constructor)) void OnLibraryLoad() {
+    vantrel::App().InitInstance(LibraryPath());
+}
+
 }  // namespace
 
 #define VANTREL_EXPORT extern "C" __attribute__((visibility("default")))

@@ -46,14 +46,27 @@ class CplgVantrelModule {
     std::atomic<int32_t> locks_{0};
 };
 
+// The language libraries looked for beside the plug-in, in this order.
+inline constexpr const char* kResourceLibraries[] = {"plgVantrel_ENU", "plgVantrel_LOC"};
+// The platform's suffix of a shared library (".so").
+const char* SharedLibrarySuffix();
+
 // The application object: holds the resource library when one was loaded.
 class CplgVantrelApp {
   public:
-    // TODO(resources): pick the language library beside the plug-in at load.
+    ~CplgVantrelApp() { ExitInstance(); }
+    // At library load: takes the first language library found in the folder
+    // of libraryPath and makes its module answer first; without one the own
+    // (Russian) texts stay. Returns the loaded library's path, or empty.
+    std::string InitInstance(const std::string& libraryPath);
+    // At library unload: the own texts again, the language library closed.
+    void ExitInstance();
     void* resourceLibrary() const { return resources_; }
+    const std::string& resourceLibraryPath() const { return resourcePath_; }
 
   private:
     void* resources_ = nullptr;
+    std::string resourcePath_;
 };
 
 CplgVantrelModule& Module();
