@@ -54,7 +54,8 @@ bool EnsureSourceLoaded(const host::App& app, CCfgProc& cfg) {
     if (!folder || app.GetObjectKind(folder.Disp()) != host::KindFolder) return false;
     const std::string path = folder.GetPath();
     // Only a folder below "/Signals/" names a data set.
-    if (path.size() <= kSignalsRootLength || path.compare(0, kSignalsRootLength, ordstr::kSignalsRoot) != 0)
+    if (path.size() <= kSignalsRootLength ||
+        path.compare(0, kSignalsRootLength, ordstr::kSignalsRoot) != 0)
         return false;
     std::string name = path.substr(kSignalsRootLength);
     while (!name.empty() && name.back() == '/') name.pop_back();

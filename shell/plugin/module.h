@@ -36,14 +36,19 @@ class CplgVantrelModule {
     int32_t Lock() { return ++locks_; }
     int32_t Unlock() { return --locks_; }
     int32_t LockCount() const { return locks_.load(); }
-    // S_OK when the library may be unloaded, else S_FALSE.
-    plat::HRESULT CanUnloadNow() const { return locks_.load() == 0 ? plat::S_OK : plat::S_FALSE; }
+    // S_OK when the library may be unloaded, else S_FALSE. Once it has made
+    // windows the toolkit keeps references into it, so it stays loaded.
+    plat::HRESULT CanUnloadNow() const {
+        return locks_.load() == 0 && !windowsMade_.load() ? plat::S_OK : plat::S_FALSE;
+    }
+    void WindowsMade() { windowsMade_ = true; }
 
     int appIdScript() const { return kAppIdScript; }
     const plat::Guid& appId() const { return APPID_plgVantrel; }
 
   private:
     std::atomic<int32_t> locks_{0};
+    std::atomic<bool> windowsMade_{false};
 };
 
 // The language libraries looked for beside the plug-in, in this order.

@@ -1,9 +1,8 @@
 // The language libraries: which one the plug-in takes at load, and that the
 // English set carries every text of the own module.
 
-#include <gtest/gtest.h>
-
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
@@ -76,15 +75,15 @@ TEST_F(Languages, TheHostShowsTheTextsOfTheLibraryTheArrangementOffers) {
     EXPECT_EQ(Buttons(Arrange("own", {})), kRussian);
     EXPECT_EQ(Buttons(Arrange("enu", {{VANTREL_LANG_ENU, kEnuName}})), kEnglish);
     // ENU wins over LOC.
-    EXPECT_EQ(Buttons(Arrange("both", {{VANTREL_LANG_ENU, kEnuName},
-                                       {VANTREL_LANG_TESTLOC, kLocName}})),
-              kEnglish);
+    EXPECT_EQ(
+        Buttons(Arrange("both", {{VANTREL_LANG_ENU, kEnuName}, {VANTREL_LANG_TESTLOC, kLocName}})),
+        kEnglish);
     // LOC alone: its texts, and the own ones for what it lacks.
     EXPECT_EQ(Buttons(Arrange("loc", {{VANTREL_LANG_TESTLOC, kLocName}})),
               (std::vector<std::string>{kRussian[0], "LOC report\nLOC tooltip", kRussian[2]}));
     // A library of that name without the entry point counts as missing.
-    EXPECT_EQ(Buttons(Arrange("broken", {{VANTREL_PLUGIN, kEnuName},
-                                         {VANTREL_LANG_TESTLOC, kLocName}}))[1],
+    EXPECT_EQ(Buttons(Arrange("broken",
+                              {{VANTREL_PLUGIN, kEnuName}, {VANTREL_LANG_TESTLOC, kLocName}}))[1],
               "LOC report\nLOC tooltip");
 }
 

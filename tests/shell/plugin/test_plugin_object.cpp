@@ -101,7 +101,9 @@ class PluginObject : public ::testing::Test {
         plugin_->Initialize(host_.get(), 0);
         return *plugin_;
     }
-    void Press(int button) { plugin_->Execute(uint32_t(plugin_->CommandId(button)) << 16, nullptr, 0); }
+    void Press(int button) {
+        plugin_->Execute(uint32_t(plugin_->CommandId(button)) << 16, nullptr, 0);
+    }
 
     // The result signals a calculation over "set" files: the tacho curve and
     // two bands of Acc1, one of them inside a folder of the section.
@@ -250,8 +252,7 @@ TEST_F(PluginObject, SignalLookupByChannelKindAndItem) {
     cfg.srcFileKorvex = "";
     EXPECT_EQ(name("set", 1, 0), "-");
 
-    for (int n : {-5, 0, 1})
-        EXPECT_EQ(vantrel::GraphIndex(n), 0) << n;
+    for (int n : {-5, 0, 1}) EXPECT_EQ(vantrel::GraphIndex(n), 0) << n;
     EXPECT_EQ(vantrel::GraphIndex(4), 3);
     EXPECT_EQ(vantrel::GraphIndex(7), 3);
 }

@@ -40,7 +40,8 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_CALC_NO_SPECTRUM, "The autospectrum algorithm was not found"},
         {IDS_CALC_NO_TACHO, "The tacho algorithm was not found"},
         {IDS_REPORT_WRITE_FAILED, "Cannot write to the report file"},
-        {IDS_REPORT_NEED_DATA, "Load the source data and a configuration and run a calculation first"},
+        {IDS_REPORT_NEED_DATA,
+         "Load the source data and a configuration and run a calculation first"},
         {IDS_REPORT_NO_PROGRAM, "No program chosen, or the program is not in the list"},
         {IDS_REPORT_NO_MODES, "The list of modes is not set up"},
         {IDS_REPORT_AUTO_FAILED, "The automatic report could not be filled"},
@@ -87,8 +88,8 @@ std::map<int, std::string> EnglishStrings() {
     // Names of host objects and plain numbers are the same in every
     // language: the host looks its folders and operators up by them.
     const std::map<int, std::string> own = OwnStrings();
-    for (int id : {int(IDS_RESULTS_ROOT), int(IDS_TACHO_FOLDER), int(IDS_ALG_SPECTRUM),
-                   int(IDS_ALG_TACHO)})
+    for (int id :
+         {int(IDS_RESULTS_ROOT), int(IDS_TACHO_FOLDER), int(IDS_ALG_SPECTRUM), int(IDS_ALG_TACHO)})
         s[id] = own.at(id);
     for (int i = 0; i < 7; ++i) s[IDS_OFFSET_FIRST + i] = own.at(IDS_OFFSET_FIRST + i);
     return s;
