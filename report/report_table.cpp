@@ -376,8 +376,9 @@ bool CReportTable::RefreshAtCursor() {
     if (view_) view_->EnableReportButton(true);
     double t = 0.0;
     if (!graphs_.GetCursorX(graph, t)) t = 0.0;
-    if (t == lastCursorTime_) return false;
-    if (window != lastWindow_ || graph != lastGraph_ || signalId != lastSignal_) {
+    if (t == lastCursorTime_ && !cursorStale_) return false;
+    if (cursorStale_ || window != lastWindow_ || graph != lastGraph_ || signalId != lastSignal_) {
+        cursorStale_ = false;
         BindSignals();
         lastWindow_ = window;
         lastGraph_ = graph;

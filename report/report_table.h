@@ -79,6 +79,9 @@ class CReportTable {
 
     // Follows the host's graph cursor; true when the values changed.
     bool RefreshAtCursor();
+    // The next refresh binds the rows again and recomputes the values even at
+    // the same cursor time (rows just rebuilt have no signals).
+    void ForgetCursor() { cursorStale_ = true; }
     // One entry per steady mode of the program found on its feature channel.
     // False for an unknown program, a feature channel that is not a signal,
     // or a failed append (the entries before it stay).
@@ -116,6 +119,7 @@ class CReportTable {
     std::map<std::string, host::Signal> headerSignals_;
     int32_t lastWindow_ = 0, lastGraph_ = 0, lastSignal_ = 0;
     double lastCursorTime_ = 0.0;
+    bool cursorStale_ = false;
     plat::DateTime valuesDate_;
     std::string dateLocale_;
     int listRows_ = 0;  // rows of the window's list

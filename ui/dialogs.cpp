@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <cmath>
@@ -83,6 +84,22 @@ QWidget* MakeControl(QWidget* host, const res::Control& c, const QString& text) 
             auto* w = new QListWidget(host);
             w->setSelectionMode(c.style & res::kMultiSel ? QAbstractItemView::ExtendedSelection
                                                          : QAbstractItemView::SingleSelection);
+            return w;
+        }
+        case Kind::ReportView: {
+            // Rows under a header of columns, selected whole, with grid lines.
+            auto* w = new QTableWidget(host);
+            w->setSelectionBehavior(QAbstractItemView::SelectRows);
+            w->setSelectionMode(c.style & res::kMultiSel ? QAbstractItemView::ExtendedSelection
+                                                         : QAbstractItemView::SingleSelection);
+            w->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            w->setShowGrid(true);
+            w->setWordWrap(false);
+            w->verticalHeader()->hide();
+            w->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+            w->verticalHeader()->setDefaultSectionSize(QFontMetrics(host->font()).height() + 4);
+            w->horizontalHeader()->setStretchLastSection(false);
+            w->horizontalHeader()->setHighlightSections(false);
             return w;
         }
         case Kind::TreeView: {

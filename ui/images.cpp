@@ -87,7 +87,48 @@ void BandSpectrum(QPainter& p, const QColor& band) {
     }
 }
 
+// The mode buttons' glyphs, dark on any button face.
+void ButtonGlyph(QPainter& p, int resourceId) {
+    const QColor ink(40, 60, 110);
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    switch (resourceId) {
+        case kIconModeAdd:
+            p.drawRect(QRectF(7, 3, 2, 10));
+            [[fallthrough]];
+        case kIconModeDelete:
+            p.drawRect(QRectF(3, 7, 10, 2));
+            break;
+        case kIconModeUp:
+            p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(13.5, 9), QPointF(2.5, 9)}));
+            p.drawRect(QRectF(6.5, 9, 3, 4));
+            break;
+        case kIconModeDown:
+            p.drawPolygon(QPolygonF({QPointF(8, 13), QPointF(13.5, 7), QPointF(2.5, 7)}));
+            p.drawRect(QRectF(6.5, 3, 3, 4));
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
+
+QIcon ButtonIcon(int resourceId) {
+    if (resourceId < kIconModeAdd || resourceId > kIconModeUp) return {};
+    QIcon icon;
+    for (qreal dpr : {1.0, 2.0}) {
+        QPixmap pm(QSize(16, 16) * dpr);
+        pm.setDevicePixelRatio(dpr);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        ButtonGlyph(p, resourceId);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
 
 QPixmap TreeImage(int index, qreal dpr) {
     QPixmap pm(QSize(16, 16) * dpr);

@@ -21,6 +21,14 @@ QPixmap TreeImage(int index, qreal dpr = 1.0);
 // The node icon for a kind of frequency-base node (0 for no such kind).
 int ImageForKind(int kind);
 
+// Icons of the report page's mode buttons by resource id: 224 plus,
+// 225 arrow down, 226 minus, 227 arrow up. A null icon for other ids.
+inline constexpr int kIconModeAdd = 224;
+inline constexpr int kIconModeDown = 225;
+inline constexpr int kIconModeDelete = 226;
+inline constexpr int kIconModeUp = 227;
+QIcon ButtonIcon(int resourceId);
+
 // Icon of a tree item: the image with an overlay (0 none, 1..4) drawn over
 // it, at 1x and 2x.
 class ImageList {

@@ -26,8 +26,9 @@ enum class Kind {
     ComboBox,   // drop-down list with an edit part
     ListView,   // report-view list with one column and no header
     TreeView,
-    UpDown,    // up-down control bound to the control before it
-    Progress,  // progress bar
+    UpDown,      // up-down control bound to the control before it
+    Progress,    // progress bar
+    ReportView,  // rows under a header of columns, with grid lines
 };
 
 // Style bits that matter to the widgets built from a template.

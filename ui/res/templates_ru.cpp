@@ -188,7 +188,7 @@ DialogTemplate FreqsPage() {
 DialogTemplate ReportWindow() {
     return T(IDD_REPORT, "Отчет", 420, 200,
              {
-                 C(IDC_LIST, Kind::ListView, 0, "", 7, 7, 406, 164),
+                 C(IDC_LIST, Kind::ReportView, 0, "", 7, 7, 406, 164),
                  C(IDC_REPORT_BUTTON, Kind::Button, 0, "Отчет", 7, 179, 60, 14),
                  C(IDC_REPORT_FILE, Kind::Edit, 0, "", 72, 180, 305, 12),
                  C(IDC_BROWSE, Kind::Button, 0, "...", 382, 179, 31, 14),
@@ -198,7 +198,7 @@ DialogTemplate ReportWindow() {
 DialogTemplate ReportPage() {
     return T(IDD_REPORT_PAGE, "Отчет", 500, 240,
              {
-                 C(IDC_LIST, Kind::ListView, 0, "", 7, 7, 150, 205),
+                 C(IDC_LIST, Kind::ReportView, 0, "", 7, 7, 150, 205),
                  C(IDC_MODE_ADD, Kind::Button, 0, "+", 7, 218, 20, 14),
                  C(IDC_MODE_DELETE, Kind::Button, 0, "-", 30, 218, 20, 14),
                  C(IDC_MODE_UP, Kind::Button, 0, "^", 53, 218, 20, 14),
