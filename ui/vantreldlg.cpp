@@ -146,6 +146,11 @@ void CVantrelDlg::AddPages() {
     proc_->SetConfig(&cfg_);
     freqs_->SetImageList(&images_);
     proc_->SetImageList(&images_);
+    // Controls made after the tab control is visible would stay hidden, so
+    // the page windows are built here; they read the copy when first shown.
+    general_->Create();
+    freqs_->Create();
+    proc_->Create();
     if (Factory()) report_ = Factory()(app_, &cfg_);
     if (!report_.widget) report_ = ExtraPage{new QWidget, {}, {}, {}};
 
@@ -252,7 +257,7 @@ bool CVantrelDlg::OnCommand(int id) {
     }
 }
 
-// Pages store in a fixed order; one never shown has nothing to store.
+// Pages store in a fixed order.
 void CVantrelDlg::OnOK() {
     if (ready_) {
         general_->Apply();

@@ -1,7 +1,7 @@
 #pragma once
 // The main dialog: the four pages over one working copy of the
 // configuration, the configuration-file commands of its menu and the
-// buttons "OK", "Отмена" and "Расчет". The caller fills the copy, shows the
+// buttons OK, cancel and calculate. The caller fills the copy, shows the
 // dialog and takes the copy back only when it ended with OK.
 
 #include <QDialog>
@@ -24,9 +24,10 @@ class App;
 
 class CVantrelDlg : public QDialog {
   public:
-    // A page another module provides (the report page): its widget, which the
-    // tab control takes over, and what showing it, OK and a configuration
-    // replaced under it (new, open) do to it. Empty functions do nothing.
+    // A page another module provides (the report page): its widget, with its
+    // controls already built, which the tab control takes over, and what
+    // showing it, OK and a configuration replaced under it (new, open) do to
+    // it. Empty functions do nothing.
     struct ExtraPage {
         QWidget* widget = nullptr;
         std::function<void()> activate;
