@@ -19,6 +19,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "apps/uishots/freqshots.h"
 #include "apps/uishots/mainshots.h"
+#include "apps/uishots/reportshots.h"
 #include "apps/vantrel/demo_files.h"
 #include "config/cfgfile.h"
 #include "korvex/host.h"
@@ -304,6 +305,7 @@ int main(int argc, char** argv) {
         ShootTemplates(shot);
         written += ShootFreqWindows(dir, dpi, scene.cfg, scene.host, failed);
         written += ShootMainWindows(dir, dpi, scene.cfg, scene.host, failed);
+        written += ShootReportWindows(dir, dpi, scene.cfg, scene.host, failed);
         written += shot.written_;
         failed += shot.failed_;
     }
