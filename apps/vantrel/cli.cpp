@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -16,11 +17,12 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage:\n"
-    "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N] "
-    "[--quiet]\n"
+    "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N]\n"
+    "              [--strict] [--quiet]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
-    "                 [--out DIR] [--new-page] [--landscape] [--font-size N] [--quiet]\n"
+    "                 [--out DIR] [--new-page] [--landscape] [--font-size N] [--strict]\n"
+    "                 [--quiet]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel --help\n"
     "\n"
@@ -45,6 +47,8 @@ constexpr char kUsage[] =
     "  --at S             entry at S seconds from the start of the measurement\n"
     "  --program NAME     entries for the steady modes of a test program\n"
     "  --new-page, --landscape, --font-size N   report layout (N from 6 to 24)\n"
+    "  --strict           a warning (a value that does not read, an unknown item, a\n"
+    "                     file in the wrong encoding, ...) ends the run with code 3\n"
     "  -q, --quiet        no progress output\n"
     "  -h, --help         this text\n"
     "\n"
@@ -64,12 +68,18 @@ struct Parsed {
     std::map<std::string, std::string> values;
     bool quiet = false;
     bool help = false;
+    bool strict = false;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, size_t first,
-                  const std::vector<std::string>& valued, Parsed& p, std::string& error) {
+                  const std::vector<std::string>& valued, Parsed& p, std::string& error,
+                  bool takesStrict = false) {
     for (size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (takesStrict && a == "--strict") {
+            p.strict = true;
+            continue;
+        }
         if (a == "-h" || a == "--help") {
             p.help = true;
             continue;
@@ -116,7 +126,8 @@ std::string Get(const Parsed& p, const std::string& key) {
 int CommandRun(const std::vector<std::string>& args, Console& c) {
     Parsed p;
     std::string error;
-    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out", "--jobs"}, p, error))
+    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out", "--jobs"}, p, error,
+                      true))
         return Usage(c, error);
     if (p.help) {
         c.out << kUsage;
@@ -141,6 +152,7 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
                 c, "--jobs takes a count from 1 to " + std::to_string(kMaxJobs) + ", not " + j);
         o.jobs = static_cast<int>(n);
     }
+    o.strict = p.strict;
     c.progress = !p.quiet;
     return RunJob(o, c);
 }
@@ -170,7 +182,34 @@ int CommandDemo(const std::vector<std::string>& args, Console& c) {
 
 }  // namespace
 
+namespace {
+
+// A write past the file-size limit (ulimit -f) then fails with an error the
+// writer reports and cleans up after, instead of killing the command halfway
+// through a result folder.
+class FileSizeSignalGuard {
+  public:
+#ifdef SIGXFSZ
+    FileSizeSignalGuard() : previous_(std::signal(SIGXFSZ, SIG_IGN)) {}
+    ~FileSizeSignalGuard() {
+        if (previous_ != SIG_ERR) std::signal(SIGXFSZ, previous_);
+    }
+#else
+    FileSizeSignalGuard() = default;
+#endif
+    FileSizeSignalGuard(const FileSizeSignalGuard&) = delete;
+    FileSizeSignalGuard& operator=(const FileSizeSignalGuard&) = delete;
+
+  private:
+#ifdef SIGXFSZ
+    void (*previous_)(int);
+#endif
+};
+
+}  // namespace
+
 int VantrelMain(const std::vector<std::string>& args, Console& c) {
+    const FileSizeSignalGuard guard;
     if (args.empty()) return Usage(c, "no command given");
     const std::string& command = args[0];
     if (command == "-h" || command == "--help" || command == "help") {

@@ -7,12 +7,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <thread>
 
+#include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
 #include "config/cfgfile.h"
 #include "config/cfgproc.h"
+#include "config/validate.h"
 #include "korvex/host.h"
 #include "platform/profile.h"
 #include "processing/ordprocessing.h"
@@ -48,9 +52,28 @@ class InterruptGuard {
     void (*previous_)(int) = SIG_DFL;
 };
 
+// Reads a file for the encoding checks; a file that is not a plain file or
+// is larger than any configuration counts as unreadable here.
+bool ReadSmallFile(const std::string& path, std::string& bytes) {
+    constexpr std::uintmax_t kLimit = 64u << 20;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kLimit || ec) return false;
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
 int Fail(Console& c, int code, const std::string& message) {
     c.err << "vantrel: " << message << '\n' << std::flush;
     return code;
+}
+
+// With --strict a warning is an error: the job ends before it writes.
+int StrictStop(const JobOptions& o, Console& c) {
+    if (!o.strict || c.warnings == 0) return kExitOk;
+    return Fail(c, kExitInput,
+                std::to_string(c.warnings) + (c.warnings == 1 ? " warning" : " warnings") +
+                    " with --strict; stopped");
 }
 
 std::string Quoted(const std::string& s) {
@@ -88,7 +111,7 @@ std::string SectionKey(int i) {
 // moved or shipped together. The file itself is not changed.
 std::vector<std::string> AnchorSectionPaths(plat::ProfileFile& ini, const fs::path& cfgDir) {
     std::vector<std::string> listed;
-    const int n = std::atoi(ini.GetString("test", "nSections").c_str());
+    const int n = ini.GetCount("test", "nSections", "section");
     for (int i = 0; i < n; ++i) {
         std::string v = ini.GetString("test", SectionKey(i));
         if (v.empty()) continue;
@@ -105,6 +128,29 @@ std::vector<std::string> AnchorSectionPaths(plat::ProfileFile& ini, const fs::pa
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
+}
+
+// What the readers passed over quietly: text in the wrong encoding, values
+// that are not of their key's type, options of items the frequency base
+// lacks. settings is the settings file when the configuration came from
+// another file.
+void WarnLenientReads(const CCfgProc& cfg, const plat::ProfileFile& ini, const std::string& iniPath,
+                      const plat::ProfileFile* settings, const std::string& settingsPath,
+                      Console& c) {
+    auto checkIni = [&c](const plat::ProfileFile& file, const std::string& path) {
+        std::string bytes;
+        if (ReadSmallFile(path, bytes))
+            if (std::string w = CheckIniEncoding(bytes, path); !w.empty()) Warn(c, w);
+        for (const std::string& w : CheckConfigValues(file, path)) Warn(c, w);
+    };
+    if (settings) checkIni(*settings, settingsPath);
+    checkIni(ini, iniPath);
+    for (const auto& section : cfg.sections) {
+        std::string bytes;
+        if (ReadSmallFile(section->path, bytes))
+            if (std::string w = CheckJsonEncoding(bytes, section->path); !w.empty()) Warn(c, w);
+    }
+    for (const std::string& w : CheckChannelItems(ini, cfg, iniPath)) Warn(c, w);
 }
 
 // Reads the configuration the way the plug-in does (a settings file names a
@@ -149,8 +195,10 @@ bool ReadConfiguration(CCfgProc& cfg, const JobOptions& o, Console& c, std::stri
     for (const auto& s : cfg.sections) kept.insert(s->path);
     for (const std::string& p : listed)
         if (!kept.count(p))
-            c.err << "vantrel: warning: section file " << Quoted(p)
-                  << " is missing or not a frequency-base file; skipped\n";
+            Warn(c,
+                 "section file " + Quoted(p) + " is missing or not a frequency-base file; skipped");
+    WarnLenientReads(cfg, ini, separate ? sourcePath : o.settingsPath,
+                     separate && !o.settingsPath.empty() ? &settings : nullptr, o.settingsPath, c);
     return true;
 }
 
@@ -162,8 +210,7 @@ void WarnMissingChannels(const CCfgProc& cfg, Console& c) {
         const bool used = record->type == CfgChannelTacho || record->type == CfgChannelRevolution ||
                           (record->type == CfgChannelMeasuring && record->check);
         if (used)
-            c.err << "vantrel: warning: channel " << Quoted(name)
-                  << " of the configuration is not in the data set\n";
+            Warn(c, "channel " + Quoted(name) + " of the configuration is not in the data set");
     }
 }
 
@@ -216,41 +263,6 @@ void CollectRows(const korvex::FolderObj& folder, const std::string& channel,
     }
 }
 
-// CSV files go to a fresh folder that then replaces the old one, so a
-// failed export leaves the previous results whole and a repeated run leaves
-// no files of bands that are gone.
-bool ExportCsv(korvex::Host& host, const std::string& folder, const fs::path& target, int& files,
-               std::string& message) {
-    const fs::path fresh = target.parent_path() / (".csv.new");
-    const fs::path old = target.parent_path() / (".csv.old");
-    std::error_code ec;
-    fs::remove_all(fresh, ec);
-    if (!host.ExportFolder(folder, korvex::ExportFormat::Csv, fresh.string(), &message)) {
-        fs::remove_all(fresh, ec);
-        return false;
-    }
-    fs::remove_all(old, ec);
-    if (fs::exists(target, ec)) fs::rename(target, old, ec);
-    if (ec) {
-        message = "cannot replace " + Quoted(target.string()) + ": " + ec.message();
-        fs::remove_all(fresh, ec);
-        return false;
-    }
-    fs::rename(fresh, target, ec);
-    if (ec) {
-        message = "cannot create " + Quoted(target.string()) + ": " + ec.message();
-        std::error_code ec2;
-        fs::rename(old, target, ec2);
-        return false;
-    }
-    fs::remove_all(old, ec);
-    files = 0;
-    for (auto it = fs::recursive_directory_iterator(target, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_regular_file() && it->path().extension() == ".csv") ++files;
-    return true;
-}
-
 size_t Width(const std::string& s) {
     size_t n = 0;
     for (unsigned char ch : s)
@@ -271,6 +283,11 @@ std::string Number(double v) {
 }
 
 }  // namespace
+
+void Warn(Console& c, const std::string& text) {
+    c.err << "vantrel: warning: " << text << '\n' << std::flush;
+    ++c.warnings;
+}
 
 void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
     const std::vector<std::string> head{"Channel", "Band", "Unit", "Min", "Max", "Last"};
@@ -351,6 +368,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     if (!cfg.RefreshChannels(&app, cfg.srcFileKorvex))
         return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " holds no signals");
     WarnMissingChannels(cfg, c);
+    if (const int stop = StrictStop(o, c); stop != kExitOk) return stop;
     cfg.lastResultFolder.clear();
     if (o.beforeCalculation)
         if (const int step = o.beforeCalculation(*host, cfg, c); step != kExitOk) return step;
@@ -372,25 +390,31 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         CollectRows(*f, {}, rows);
     PrintResultTable(c.out, rows);
     c.out << std::flush;
+    // A calculation can succeed and file nothing: no checked channel has an
+    // enabled item, or every source is shorter than one spectrum block.
+    if (rows.empty())
+        Warn(c,
+             "the calculation filed no result signals (no enabled item on a checked "
+             "measuring channel, or sources shorter than one spectrum block)");
+    if (const int stop = StrictStop(o, c); stop != kExitOk) return stop;
     if (o.outDir.empty()) return o.afterCalculation ? o.afterCalculation(*host, cfg, c) : kExitOk;
 
     std::error_code ec;
     fs::create_directories(o.outDir, ec);
     if (ec) return Fail(c, kExitOutput, "cannot create " + Quoted(o.outDir) + ": " + ec.message());
     JobOutputs written;
-    written.quorPath = (fs::path(o.outDir) / "results.quor").string();
-    written.uffPath = (fs::path(o.outDir) / "results.uff").string();
-    written.csvDir = (fs::path(o.outDir) / "csv").string();
-    if (!host->ExportFolder(resultFolder, korvex::ExportFormat::Quor, written.quorPath, &message) ||
-        !host->ExportFolder(resultFolder, korvex::ExportFormat::Uff58, written.uffPath, &message) ||
-        !ExportCsv(*host, resultFolder, written.csvDir, written.csvFiles, message))
+    if (!WriteResultGeneration(*host, resultFolder, !rows.empty(), o.outDir, written, message))
         return Fail(c, kExitOutput, "cannot write results: " + message);
 
-    c.out << "\nWritten:\n"
-          << "  " << written.quorPath << '\n'
-          << "  " << written.uffPath << '\n'
-          << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
-          << std::flush;
+    if (rows.empty()) {
+        c.out << "\nWritten: nothing (" << o.outDir << " holds no results)\n" << std::flush;
+    } else {
+        c.out << "\nWritten:\n"
+              << "  " << written.quorPath << '\n'
+              << "  " << written.uffPath << '\n'
+              << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
+              << std::flush;
+    }
     if (outputs) *outputs = written;
     return o.afterCalculation ? o.afterCalculation(*host, cfg, c) : kExitOk;
 }

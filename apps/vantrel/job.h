@@ -32,7 +32,11 @@ struct Console {
     std::ostream& err;
     bool errTty = false;
     bool progress = true;
+    int warnings = 0;  // counted by Warn
 };
+
+// One "vantrel: warning: " line on err, counted for --strict.
+void Warn(Console& console, const std::string& text);
 
 // A step of a job with the host and the configuration it loaded; returns an
 // exit code, and anything but kExitOk ends the job with it.
@@ -46,11 +50,13 @@ struct JobOptions {
     JobStep beforeCalculation;  // once the data and configuration are loaded
     JobStep afterCalculation;   // once the calculation succeeded and was written
     int jobs = 0;               // measuring channels side by side; 0: one per core
+    bool strict = false;        // any warning ends the job with kExitInput
 };
 
 inline constexpr int kMaxJobs = 256;
 
-// The files a successful run wrote, for whoever reports them.
+// The files a successful run wrote, for whoever reports them. A run that
+// filed no result signal writes none of them (the paths stay empty).
 struct JobOutputs {
     std::string quorPath;
     std::string uffPath;

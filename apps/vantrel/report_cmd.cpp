@@ -21,7 +21,7 @@ struct ReportArgs {
     std::string data, config, settings, rtf, out, program;
     std::vector<double> at;
     int fontSize = 0;  // 0: as the settings say
-    bool newPage = false, landscape = false, quiet = false, help = false;
+    bool newPage = false, landscape = false, quiet = false, help = false, strict = false;
 };
 
 int Usage(Console& c, const std::string& message) {
@@ -69,6 +69,10 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
         }
         if (a == "--landscape") {
             r.landscape = true;
+            continue;
+        }
+        if (a == "--strict") {
+            r.strict = true;
             continue;
         }
         std::string name = a, value;
@@ -230,6 +234,7 @@ int CommandReport(const std::vector<std::string>& args, const char* usage, Conso
     o.configPath = r.config;
     o.settingsPath = r.settings;
     o.outDir = r.out;
+    o.strict = r.strict;
     o.beforeCalculation = [&r](korvex::Host& host, CCfgProc& cfg, Console& con) {
         // The layout options of the command line win over the settings file.
         if (r.newPage) cfg.report.bNewPage = true;

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses of tests/fuzz (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs each for SECONDS (default 60). Any
+# crash, leak, sanitizer report, broken round trip or input that takes over
+# 10 s fails the script; the input that did it is kept in build/fuzz/artifacts/.
+# Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]   (see docs/fuzzing.md)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+shift || true
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_profile fuzz_keyvalue fuzz_exchange fuzz_quor
+                                         fuzz_uff58 fuzz_uff58b fuzz_wav)
+if ! command -v clang++-14 >/dev/null; then
+    echo "fuzz: clang++-14 is missing (apt-get install clang-14 libclang-rt-14-dev)" >&2
+    exit 1
+fi
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+bin=build/fuzz/tests/fuzz
+artifacts=build/fuzz/artifacts
+mkdir -p "$artifacts"
+failed=()
+for h in "${harnesses[@]}"; do
+    # New inputs go to a working corpus; the seeds in the repository stay.
+    work="build/fuzz/corpus/$h"
+    mkdir -p "$work"
+    echo "== $h: $seconds s"
+    if ! "$bin/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/$h-" "$work" "tests/fuzz/corpus/$h" 2>"build/fuzz/$h.log"; then
+        tail -n 40 "build/fuzz/$h.log" >&2
+        failed+=("$h")
+    else
+        grep -E "^stat::number_of_executed_units|^Done" "build/fuzz/$h.log" || true
+    fi
+done
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "fuzz: failed: ${failed[*]} (inputs in $artifacts/)" >&2
+    exit 1
+fi
+echo "fuzz: ${#harnesses[@]} harnesses, $seconds s each, no finding"

@@ -1,0 +1,19 @@
+// The host's data-set file: whatever loads saves, and reloads field for
+// field the same.
+
+#include "fuzz/fuzz_util.h"
+#include "korvex/formats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string in = fuzz::Scratch("in.quor"), out = fuzz::Scratch("out.quor");
+    fuzz::WriteBytes(in, data, size);
+    korvex::DataSet loaded;
+    if (!korvex::ReadQuor(in, loaded).ok) return 0;
+    const korvex::FileResult saved = korvex::WriteQuor(out, loaded);
+    fuzz::Check(saved.ok, "a loaded .quor does not save", saved.message);
+    korvex::DataSet again;
+    const korvex::FileResult reread = korvex::ReadQuor(out, again);
+    fuzz::Check(reread.ok, "a saved .quor does not load", reread.message);
+    fuzz::CheckSameSignals(loaded, again, true, true, ".quor reload differs");
+    return 0;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// What the harnesses share: a scratch folder of the process for the readers
+// that take a path, and the check that turns a broken round trip into a
+// crash libFuzzer keeps.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "korvex/dataset.h"
+
+namespace fuzz {
+
+[[noreturn]] inline void Fail(const char* what, const std::string& detail = {}) {
+    std::fprintf(stderr, "round trip broken: %s%s%s\n", what, detail.empty() ? "" : ": ",
+                 detail.c_str());
+    std::abort();
+}
+
+inline void Check(bool ok, const char* what, const std::string& detail = {}) {
+    if (!ok) Fail(what, detail);
+}
+
+// A file in the process's own scratch folder (harnesses may run side by
+// side), removed with the folder at exit.
+inline std::string Scratch(const std::string& name) {
+    static const std::filesystem::path dir = [] {
+        std::filesystem::path d =
+            std::filesystem::temp_directory_path() / ("vantrel-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(d);
+        static const struct Remove {
+            std::filesystem::path p;
+            ~Remove() {
+                std::error_code ec;
+                std::filesystem::remove_all(p, ec);
+            }
+        } remover{d};
+        return d;
+    }();
+    return (dir / name).string();
+}
+
+inline void WriteBytes(const std::string& path, const uint8_t* data, size_t size) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    Check(static_cast<bool>(out), "cannot write the scratch file", path);
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool SameDouble(double a, double b) {
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Within a relative 1e-10: what a text form of 13 significant digits keeps.
+inline bool CloseDouble(double a, double b) {
+    if (SameDouble(a, b) || a == b) return true;
+    return std::isfinite(a) && std::isfinite(b) &&
+           std::fabs(a - b) <= 1e-10 * std::max(std::fabs(a), std::fabs(b));
+}
+
+// Names, folders and units exactly; samples and the time axis exactly or
+// within text precision.
+inline void CheckSameSignals(const korvex::DataSet& a, const korvex::DataSet& b, bool exact,
+                             bool everyField, const char* what) {
+    Check(a.signals.size() == b.signals.size(), what, "signal count");
+    for (size_t i = 0; i < a.signals.size(); ++i) {
+        const korvex::SignalData& x = a.signals[i];
+        const korvex::SignalData& y = b.signals[i];
+        const std::string at = "signal " + std::to_string(i) + " \"" + x.name + "\"";
+        Check(x.name == y.name, what, at + ": name \"" + y.name + "\"");
+        Check(x.folder == y.folder, what,
+              at + ": folder \"" + x.folder + "\" / \"" + y.folder + "\"");
+        Check(x.unit == y.unit, what, at + ": unit");
+        Check(x.samples.size() == y.samples.size(), what, at + ": sample count");
+        auto same = exact ? SameDouble : CloseDouble;
+        Check(same(x.startX, y.startX) && same(x.stepX, y.stepX), what, at + ": time axis");
+        for (size_t k = 0; k < x.samples.size(); ++k)
+            Check(same(x.samples[k], y.samples[k]), what, at + ": sample " + std::to_string(k));
+        if (!everyField) continue;
+        Check(x.text5 == y.text5, what, at + ": text");
+        Check(SameDouble(x.startTime, y.startTime), what, at + ": start time");
+        Check(x.axisCodes == y.axisCodes, what, at + ": axis codes");
+        Check(x.attributes == y.attributes, what, at + ": attributes");
+    }
+}
+
+}  // namespace fuzz

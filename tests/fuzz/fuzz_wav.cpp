@@ -1,0 +1,19 @@
+// WAV files: whatever loads keeps its samples exactly through the host's own
+// file (the host has no WAV writer).
+
+#include "fuzz/fuzz_util.h"
+#include "korvex/formats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string in = fuzz::Scratch("in.wav"), out = fuzz::Scratch("out.quor");
+    fuzz::WriteBytes(in, data, size);
+    korvex::DataSet loaded;
+    if (!korvex::ReadWav(in, loaded).ok) return 0;
+    const korvex::FileResult saved = korvex::WriteQuor(out, loaded);
+    fuzz::Check(saved.ok, "a loaded WAV does not save", saved.message);
+    korvex::DataSet again;
+    const korvex::FileResult reread = korvex::ReadQuor(out, again);
+    fuzz::Check(reread.ok, "a saved WAV does not load", reread.message);
+    fuzz::CheckSameSignals(loaded, again, true, true, "WAV through .quor differs");
+    return 0;
+}
