@@ -4,6 +4,7 @@
 #include "platform/com.h"
 #include "platform/registry.h"
 #include "shell/plugin/module.h"
+#include "shell/plugin/qtwindows.h"
 #include "shell/plugin/registration.h"
 #include "shell/plugin/vantrel.h"
 
@@ -33,7 +34,7 @@ class Factory final : public plat::IClassFactoryBase {
         if (!out) return plat::E_POINTER;
         *out = nullptr;
         if (outer) return plat::CLASS_E_NOAGGREGATION;
-        auto* p = new vantrel::CVantrel;
+        auto* p = new vantrel::CVantrel(vantrel::MakeQtWindows());
         p->AddRef();
         const HRESULT hr = p->QueryInterface(iid, out);
         p->Release();
@@ -50,6 +51,12 @@ std::atomic<reg::Scope> g_scope{reg::Scope::Machine};
 
 std::string LibraryPath() {
     return plat::ModulePathOf(reinterpret_cast<const void*>(&LibraryPath));
+}
+
+// Library start-up: the language library beside the plug-in, if any, gives
+// the texts. The application object closes it again at unload.
+__attribute__((constructor)) void OnLibraryLoad() {
+    vantrel::App().InitInstance(LibraryPath());
 }
 
 }  // namespace

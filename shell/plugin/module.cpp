@@ -1,7 +1,11 @@
 #include "shell/plugin/module.h"
 
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <mutex>
+
+#include "ui/res/reslib.h"
 
 #ifndef VANTREL_VERSION_MAJOR
 #define VANTREL_VERSION_MAJOR -1
@@ -20,6 +24,43 @@ CplgVantrelModule& Module() {
 CplgVantrelApp& App() {
     static CplgVantrelApp a;
     return a;
+}
+
+const char* SharedLibrarySuffix() {
+    return ".so";
+}
+
+std::string CplgVantrelApp::InitInstance(const std::string& libraryPath) {
+    ExitInstance();
+    const size_t slash = libraryPath.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : libraryPath.substr(0, slash + 1);
+    for (const char* name : kResourceLibraries) {
+        const std::string path = folder + name + SharedLibrarySuffix();
+        void* lib = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!lib) continue;
+        // A library without the entry point or of another interface version
+        // counts as missing.
+        auto entry = reinterpret_cast<res::ResourceEntry>(::dlsym(lib, res::kResourceEntry));
+        const res::Module* module = entry ? entry(res::kResourceAbi) : nullptr;
+        if (!module) {
+            ::dlclose(lib);
+            continue;
+        }
+        resources_ = lib;
+        resourcePath_ = path;
+        res::InstallModule(module);
+        return path;
+    }
+    return {};
+}
+
+void CplgVantrelApp::ExitInstance() {
+    if (!resources_) return;
+    res::InstallModule(nullptr);
+    ::dlclose(resources_);
+    resources_ = nullptr;
+    resourcePath_.clear();
 }
 
 std::string FormatVersion(int major, int minor, int build, int revision) {

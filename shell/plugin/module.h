@@ -36,24 +36,42 @@ class CplgVantrelModule {
     int32_t Lock() { return ++locks_; }
     int32_t Unlock() { return --locks_; }
     int32_t LockCount() const { return locks_.load(); }
-    // S_OK when the library may be unloaded, else S_FALSE.
-    plat::HRESULT CanUnloadNow() const { return locks_.load() == 0 ? plat::S_OK : plat::S_FALSE; }
+    // S_OK when the library may be unloaded, else S_FALSE. Once it has made
+    // windows the toolkit keeps references into it, so it stays loaded.
+    plat::HRESULT CanUnloadNow() const {
+        return locks_.load() == 0 && !windowsMade_.load() ? plat::S_OK : plat::S_FALSE;
+    }
+    void WindowsMade() { windowsMade_ = true; }
 
     int appIdScript() const { return kAppIdScript; }
     const plat::Guid& appId() const { return APPID_plgVantrel; }
 
   private:
     std::atomic<int32_t> locks_{0};
+    std::atomic<bool> windowsMade_{false};
 };
+
+// The language libraries looked for beside the plug-in, in this order.
+inline constexpr const char* kResourceLibraries[] = {"plgVantrel_ENU", "plgVantrel_LOC"};
+// The platform's suffix of a shared library (".so").
+const char* SharedLibrarySuffix();
 
 // The application object: holds the resource library when one was loaded.
 class CplgVantrelApp {
   public:
-    // TODO(resources): pick the language library beside the plug-in at load.
+    ~CplgVantrelApp() { ExitInstance(); }
+    // At library load: takes the first language library found in the folder
+    // of libraryPath and makes its module answer first; without one the own
+    // (Russian) texts stay. Returns the loaded library's path, or empty.
+    std::string InitInstance(const std::string& libraryPath);
+    // At library unload: the own texts again, the language library closed.
+    void ExitInstance();
     void* resourceLibrary() const { return resources_; }
+    const std::string& resourceLibraryPath() const { return resourcePath_; }
 
   private:
     void* resources_ = nullptr;
+    std::string resourcePath_;
 };
 
 CplgVantrelModule& Module();

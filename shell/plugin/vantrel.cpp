@@ -2,6 +2,7 @@
 
 #include "config/cfgfile.h"
 #include "platform/datafolder.h"
+#include "shell/plugin/commands.h"
 #include "shell/plugin/module.h"
 #include "ui/res/ids.h"
 #include "ui/res/resources.h"
@@ -55,13 +56,16 @@ Command Classify(uint32_t code, const int (&commandIds)[3]) {
     return Command::None;
 }
 
-CVantrel::CVantrel() : settingsPath_(plat::SettingsFilePath()) {
+CVantrel::CVantrel(std::unique_ptr<IPluginWindows> windows)
+    : settingsPath_(plat::SettingsFilePath()), windows_(std::move(windows)) {
     Module().Lock();
     // A missing or unreadable settings file leaves the defaults.
     if (!settingsPath_.empty()) LoadSettings(cfg_, settingsPath_);
 }
 
 CVantrel::~CVantrel() {
+    report_.reset();
+    windows_.reset();
     Module().Unlock();
 }
 
@@ -102,8 +106,9 @@ plat::HRESULT CVantrel::Initialize(plat::IDispatchObject* application, int32_t) 
 }
 
 plat::HRESULT CVantrel::Shutdown(int32_t) {
-    // TODO(report window): destroy the report window here, also when hidden.
-    if (!settingsPath_.empty() && plat::EnsureDataFolder()) SaveSettings(cfg_, settingsPath_);
+    // Closing the report window only hides it; shut-down destroys it.
+    if (report_ && report_->IsWindow()) report_->Destroy();
+    Save();
     g_host.reset();
     return plat::S_OK;
 }
@@ -111,23 +116,60 @@ plat::HRESULT CVantrel::Shutdown(int32_t) {
 plat::HRESULT CVantrel::Execute(uint32_t code, plat::Variant*, int32_t) {
     switch (Classify(code, commandIds_)) {
         case Command::Main:
-            // TODO(main dialog): ensure the source is loaded, edit a copy of
-            // the configuration, save on OK, run the calculation, fill graphs.
+            MainCommand();
             break;
         case Command::Report:
-            // TODO(report window): create once, then toggle.
+            ReportCommand();
             break;
         case Command::AddPoint:
-            // TODO(automatic report): the add-point command.
+            AddPointCommand();
             break;
         case Command::Cursor:
-            // TODO(report window): refresh the table when it is visible.
+            if (report_ && report_->IsWindow() && report_->IsVisible()) report_->RefreshAtCursor();
             break;
         case Command::Selection:  // the plug-in takes no action on it
         case Command::None:
             break;
     }
     return plat::S_OK;
+}
+
+bool CVantrel::Save() {
+    // The data folder may not exist yet on a first run.
+    if (settingsPath_.empty() || !plat::EnsureDataFolder()) return false;
+    return SaveSettings(cfg_, settingsPath_);
+}
+
+int CVantrel::MainCommand() {
+    if (!g_host || !windows_) return 0;
+    EnsureSourceLoaded(*g_host, cfg_);
+    CCfgProc copy(cfg_);
+    const MainDialogEnd end = windows_->RunMainDialog(*g_host, copy);
+    if (!end.ok) return 1;
+    cfg_ = copy;
+    Save();
+    if (!end.calculate) return 1;
+    if (!windows_->RunProgress(*g_host, cfg_)) return 0;
+    Save();
+    BuildResultGraphs(*g_host, cfg_);
+    return 1;
+}
+
+int CVantrel::ReportCommand() {
+    if (!g_host || !windows_) return 0;
+    EnsureSourceLoaded(*g_host, cfg_);
+    if (!report_) {
+        report_ = windows_->CreateReportWindow(*g_host, cfg_);
+        if (report_) report_->Show(true);
+    } else if (report_->IsWindow()) {
+        report_->Show(!report_->IsVisible());
+    }
+    return 1;
+}
+
+int CVantrel::AddPointCommand() {
+    if (!g_host || !windows_) return 0;
+    return windows_->AddPoint(*g_host, cfg_, settingsPath_, report_);
 }
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include "config/cfgproc.h"
 #include "korvex/plugin.h"
 #include "shell/host.h"
+#include "shell/plugin/windows.h"
 
 namespace vantrel {
 
@@ -26,7 +27,8 @@ host::App* HostConnection();
 
 class CVantrel final : public korvex::IKorvexPlugin {
   public:
-    CVantrel();
+    // windows may be null: the commands that need a window then do nothing.
+    explicit CVantrel(std::unique_ptr<IPluginWindows> windows = nullptr);
     ~CVantrel();
 
     plat::HRESULT QueryInterface(const plat::Guid& iid, void** out) override;
@@ -47,10 +49,24 @@ class CVantrel final : public korvex::IKorvexPlugin {
     plat::HRESULT Shutdown(int32_t reserved) override;
     plat::HRESULT Execute(uint32_t code, plat::Variant* data, int32_t reserved) override;
 
+    // The internal results of the commands (the host is told 0 in any case).
+    int MainCommand();
+    int ReportCommand();
+    int AddPointCommand();
+
+    const CCfgProc& Config() const { return cfg_; }
+    const std::string& SettingsPath() const { return settingsPath_; }
+    IReportWindow* ReportWindow() const { return report_.get(); }
+    int CommandId(int button) const { return commandIds_[button]; }
+
   private:
+    bool Save();
+
     std::atomic<uint32_t> refs_{0};
     CCfgProc cfg_;
     std::string settingsPath_;
+    std::unique_ptr<IPluginWindows> windows_;
+    std::unique_ptr<IReportWindow> report_;
     int pluginId_ = 0;
     int commandIds_[3] = {0, 0, 0};
 };
