@@ -20,19 +20,38 @@ cmake --build --preset fuzz
 bin=build/fuzz/tests/fuzz
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
-failed=()
-for h in "${harnesses[@]}"; do
+run_one() {
+    local h="$1"
     # New inputs go to a working corpus; the seeds in the repository stay.
-    work="build/fuzz/corpus/$h"
+    local work="build/fuzz/corpus/$h"
     mkdir -p "$work"
-    echo "== $h: $seconds s"
-    if ! "$bin/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    if "$bin/$h" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$artifacts/$h-" "$work" "tests/fuzz/corpus/$h" 2>"build/fuzz/$h.log"; then
-        tail -n 40 "build/fuzz/$h.log" >&2
-        failed+=("$h")
+        echo "== $h: $seconds s, $(grep -oE '^stat::number_of_executed_units: *[0-9]+' \
+            "build/fuzz/$h.log" | grep -oE '[0-9]+$' || echo '?') runs"
     else
-        grep -E "^stat::number_of_executed_units|^Done" "build/fuzz/$h.log" || true
+        echo "== $h: FAILED" >&2
+        tail -n 40 "build/fuzz/$h.log" >&2
+        return 1
     fi
+}
+# One harness per core at a time: the wall time is what CI pays for.
+slots=$(nproc)
+failed=()
+pids=()
+names=()
+for h in "${harnesses[@]}"; do
+    run_one "$h" &
+    pids+=($!)
+    names+=("$h")
+    if [ ${#pids[@]} -ge "$slots" ]; then
+        wait "${pids[0]}" || failed+=("${names[0]}")
+        pids=("${pids[@]:1}")
+        names=("${names[@]:1}")
+    fi
+done
+for i in "${!pids[@]}"; do
+    wait "${pids[$i]}" || failed+=("${names[$i]}")
 done
 if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzz: failed: ${failed[*]} (inputs in $artifacts/)" >&2
