@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "korvex/units.h"
+#include "platform/numtext.h"
 
 namespace korvex {
 
@@ -174,9 +175,7 @@ int AutoSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& par
     d.startTime = in.StartTimeLocked();
     d.axisCodes[kQuantityX] = units::kQuantityFrequency;
     d.axisCodes[kUnitX] = units::kUnitHertz;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.17g", r.rmscoef);
-    d.attributes.emplace_back("rmscoef", buf);
+    d.attributes.emplace_back("rmscoef", plat::GeneralText(r.rmscoef, 17));
     d.samples = std::move(r.power);
 
     out = plat::MakeObj<SignalObj>(core_);

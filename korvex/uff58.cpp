@@ -16,6 +16,7 @@
 #include "korvex/formats.h"
 #include "korvex/units.h"
 #include "platform/autodate.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -241,10 +242,10 @@ Scan NextNumber(std::string_view s, size_t& i, double& v, std::string_view* toke
         auto r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v);
         if (r.ec == std::errc::invalid_argument || r.ptr != fixed.data() + fixed.size())
             return Scan::kBad;
-        if (r.ec == std::errc::result_out_of_range) v = std::strtod(fixed.c_str(), nullptr);
+        if (r.ec == std::errc::result_out_of_range)
+            plat::ReadDecimal(fixed.data(), fixed.data() + fixed.size(), v);
     } else if (ec == std::errc::result_out_of_range) {
-        std::string copy(first, p);
-        v = std::strtod(copy.c_str(), nullptr);
+        plat::ReadDecimal(first, p, v);
     }
     // A number must end at a blank, the line's end or the sign of the next.
     if (end < last && !IsBlank(*end) && *end != '-' && *end != '+') return Scan::kBad;
@@ -283,10 +284,7 @@ std::string FormatE(double value, int width, int digits) {
     else if (std::isinf(value))
         std::snprintf(buf, sizeof buf, "%*s", width, value < 0 ? "-Inf" : "Inf");
     else {
-        // to_chars: a decimal point whatever the process locale is.
-        char* end =
-            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits).ptr;
-        std::string s(buf, end);
+        std::string s = plat::ScientificText(value, digits);
         size_t e = s.find('e');
         if (e != std::string::npos) {
             if (s.size() - e > 4)
