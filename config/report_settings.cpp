@@ -107,15 +107,13 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
 
 void ReportSettings::LoadPrograms(const plat::ProfileFile& ini) {
     programs.clear();
-    const int count = ini.GetCount(kReportSection, "nPrograms", "prog");
-    for (int i = 0; i < count; ++i) {
+    for (int i : ini.CountedKeys(kReportSection, "nPrograms", "prog")) {
         ReportProgram p;
         p.name = ini.GetString(kReportSection, plat::ProfileKey("prog%d_name", i));
         if (p.name.empty()) continue;
         p.featureChannel = ini.GetString(kReportSection, plat::ProfileKey("prog%d_cnl", i));
-        const int modes = ini.GetCount(kReportSection, plat::ProfileKey("prog%d_nPnts", i),
-                                       plat::ProfileKey("prog%dpnt", i));
-        for (int j = 0; j < modes; ++j) {
+        for (int j : ini.CountedKeys(kReportSection, plat::ProfileKey("prog%d_nPnts", i),
+                                     plat::ProfileKey("prog%dpnt", i))) {
             ReportMode m;
             m.name = ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_name", i, j));
             if (m.name.empty()) continue;
