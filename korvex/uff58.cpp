@@ -496,7 +496,15 @@ void UffReader::AddSignal(const Header58& h, std::vector<double>&& values) {
             valid = part != "." && part != "..";
             b = e + 1;
         }
-        if (valid) s.folder = folder;
+        const bool control = std::any_of(folder.begin(), folder.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        if (valid && !control)
+            s.folder = folder;
+        else
+            notes_.push_back("R" + RecordLabel(h).substr(1) + ": its folder text is not a folder" +
+                             (control ? " (it holds control characters)" : "") +
+                             "; the signal is loaded at the top level.");
     }
     std::string name = h.id[0];
     if (IsNone(name)) name = h.responseEntity;
@@ -632,6 +640,9 @@ bool UffReader::ReadDataset58(std::string_view afterNumber, int startLine) {
         if (!closed)
             return Fail("the file is truncated: " + RecordLabel(h) + " opened on line " +
                         std::to_string(startLine) + " has no closing \"-1\" line.");
+        // A record that declares more than it holds must not keep the room
+        // reserved for it: thousands of them would hold gigabytes.
+        if (values.capacity() > values.size() + values.size() / 8) values.shrink_to_fit();
     }
     if (!skipWhy.empty()) {
         Skip(h, skipWhy);
@@ -780,7 +791,10 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
         head += PadField(TextOrNone(s.name), 80) + "\n";
         head += PadField(TextOrNone(s.text5), 80) + "\n";
         head += PadField(FormatUffDate(s.startTime), 80) + "\n";
-        head += PadField(s.folder.empty() ? "NONE" : "Folder: " + s.folder, 80) + "\n";
+        // A folder longer than the 80 columns makes a longer line rather than
+        // being cut: this reader takes the whole line back.
+        const std::string folderLine = s.folder.empty() ? "NONE" : "Folder: " + s.folder;
+        head += PadField(folderLine, std::max<size_t>(80, folderLine.size())) + "\n";
         head += PadField("NONE", 80) + "\n";
         // Record 6: a time response of a scalar point numbered after the signal.
         std::snprintf(buf, sizeof buf, "%5d%10d%5d%10d", 1, index, 0, 0);
