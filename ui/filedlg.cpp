@@ -30,8 +30,9 @@ std::optional<std::string> AskFileName(QWidget* parent, const FileRequest& reque
     dlg.setNameFilters(filters);
     dlg.setDefaultSuffix(QStr(request.defaultExt));
     if (request.save) {
-        // Overwriting is confirmed by the dialog itself.
+        // Overwriting is confirmed by the dialog itself, unless asked not to.
         dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
         dlg.setFileMode(QFileDialog::AnyFile);
         if (!request.initial.empty()) dlg.selectFile(QStr(request.initial));
     } else {

@@ -12,9 +12,10 @@ namespace ui {
 
 struct FileRequest {
     bool save = false;
-    std::string filter;      // "Name|*.json||": pairs of a name and its patterns
-    std::string defaultExt;  // added when the typed name has none
-    std::string initial;     // a folder, or a file name to start with
+    std::string filter;            // "Name|*.json||": pairs of a name and its patterns
+    std::string defaultExt;        // added when the typed name has none
+    std::string initial;           // a folder, or a file name to start with
+    bool confirmOverwrite = true;  // save: ask before replacing an existing file
 };
 
 // The chosen path, or none when the user cancelled.

@@ -18,6 +18,7 @@
 
 #include "apps/samplegen/gearbox.h"
 #include "apps/uishots/freqshots.h"
+#include "apps/uishots/mainshots.h"
 #include "apps/vantrel/demo_files.h"
 #include "config/cfgfile.h"
 #include "korvex/host.h"
@@ -301,6 +302,7 @@ int main(int argc, char** argv) {
         ShootDialogs(shot);
         ShootTemplates(shot);
         written += ShootFreqWindows(dir, dpi, scene.cfg, scene.host, failed);
+        written += ShootMainWindows(dir, dpi, scene.cfg, scene.host, failed);
         written += shot.written_;
         failed += shot.failed_;
     }
