@@ -1,18 +1,9 @@
 #include "config/cfgchannel.h"
 
-#include <charconv>
-
 #include "platform/keyvalue.h"
+#include "platform/numtext.h"
 
 namespace {
-
-// "%.8f" with a point whatever the C locale says: these texts are stored in
-// files that move between machines.
-void AppendFixed8(std::string& out, double v) {
-    char buf[512];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 8);
-    out.append(buf, res.ptr);
-}
 
 void AppendPair(std::string& out, const char* key, int32_t v) {
     if (!out.empty()) out += '/';
@@ -25,7 +16,7 @@ void AppendPair(std::string& out, const char* key, double v) {
     if (!out.empty()) out += '/';
     out += key;
     out += '=';
-    AppendFixed8(out, v);
+    plat::AppendFixed(out, v, 8);  // "%.8f"
 }
 
 }  // namespace

@@ -116,8 +116,7 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
     cfg.Reset();
 
     std::string v;
-    const int nSections = ini.GetCount(kTest, "nSections", "section");
-    for (int i = 0; i < nSections; ++i) {
+    for (int i : ini.CountedKeys(kTest, "nSections", "section")) {
         if (!ini.GetNonEmpty(kTest, plat::ProfileKey("section%d", i), v) || !FileExists(v))
             continue;
         auto section = std::make_unique<CCfgProcSection>();
@@ -135,8 +134,7 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
     if (ini.GetNonEmpty(kChannels, "defOptTaho", v)) ParseTahoOpt(v, DefaultTahoOpt());
 
     cfg.channels.clear();
-    const int nChannels = ini.GetCount(kChannels, "nChannels", "cnl");
-    for (int i = 0; i < nChannels; ++i) {
+    for (int i : ini.CountedKeys(kChannels, "nChannels", "cnl")) {
         std::string name;
         // The first of several equal names wins.
         if (!ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_name", i), name) ||
@@ -161,9 +159,8 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
         if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_optTaho", i), v))
             ParseTahoOpt(v, c.tahoOpt);
 
-        const int nOpts = ini.GetCount(kChannels, plat::ProfileKey("cnl%d_nOpts", i),
-                                       plat::ProfileKey("cnl%d_opt", i));
-        for (int j = 0; j < nOpts; ++j) {
+        for (int j : ini.CountedKeys(kChannels, plat::ProfileKey("cnl%d_nOpts", i),
+                                     plat::ProfileKey("cnl%d_opt", i))) {
             std::string itemName, text;
             if (!ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_opt%d_name", i, j), itemName))
                 continue;

@@ -112,7 +112,12 @@ class CCfgProcSection : public CCfgProcFolder {
     void CopyFrom(const CCfgProcItem* other) override;
     // Exchange file of the section; a non-empty path replaces the section's own.
     virtual bool LoadFromFile(const std::string& path);
-    virtual bool SaveToFile(const std::string& path);
+    // Refuses (false, the file untouched, error naming the item) a tree in
+    // which an item's name is one the file uses for its folder's own members
+    // ("Type", "On", "Info", "strType"; "Name" directly in the section): the
+    // item would overwrite that member and the section would read back
+    // different or empty.
+    virtual bool SaveToFile(const std::string& path, std::string* error = nullptr);
 
     std::string path;
 };
@@ -153,6 +158,10 @@ class CCfgProcBandTrack : public CCfgProcItem {
     std::vector<CfgBandComponent> components;
     CfgBandWidth bandWidth;
 };
+
+// The first item, in tree order, whose name the exchange file can't hold as
+// a member of its folder (see SaveToFile); null when there is none.
+const CCfgProcItem* FindReservedName(const CCfgProcFolder& folder);
 
 // A new node of the kind with its defaults, or null for a kind not in the table.
 std::unique_ptr<CCfgProcItem> CreateItem(int32_t kind);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/cfgitem.h"
+#include "platform/fileread.h"
 
 namespace {
 
@@ -87,21 +88,11 @@ json_object* PrepareSlot(json_object** slot) {
     return *slot;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
 // Parses a whole file; null when it can't be read or is not JSON.
 json_object* ParseFile(const std::string& path) {
-    std::string text;
-    if (!ReadWholeFile(path, text)) return nullptr;
+    std::string text, why;
+    plat::ReadFault fault;
+    if (!plat::ReadWholeFile(path, plat::kMaxSettingsFileBytes, text, fault, why)) return nullptr;
     size_t start = 0;
     // Editors on Windows like to put a byte-order mark in front.
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
@@ -299,9 +290,40 @@ bool CCfgProcBandTrack::FromJson(json_object* obj) {
 
 // ---------------------------------------------------------------- section file
 
-bool CCfgProcSection::SaveToFile(const std::string& newPath) {
+namespace {
+
+bool IsMemberKey(const std::string& name, bool inSection) {
+    return name == "strType" || name == "Type" || name == "On" || name == "Info" ||
+           (inSection && name == "Name");
+}
+
+const CCfgProcItem* FindReservedIn(const CCfgProcFolder& folder, bool inSection) {
+    for (const auto& child : folder.children) {
+        if (IsMemberKey(child->name, inSection)) return child.get();
+        if (const auto* sub = dynamic_cast<const CCfgProcFolder*>(child.get()))
+            if (const CCfgProcItem* hit = FindReservedIn(*sub, false)) return hit;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const CCfgProcItem* FindReservedName(const CCfgProcFolder& folder) {
+    return FindReservedIn(folder, folder.type == CfgItemRoot);
+}
+
+bool CCfgProcSection::SaveToFile(const std::string& newPath, std::string* error) {
     if (!newPath.empty()) path = newPath;
     if (path.empty()) return false;
+    if (const CCfgProcItem* item = FindReservedName(*this)) {
+        if (error) {
+            const std::string where = item->parent ? item->parent->name : name;
+            *error = "the item \"" + item->name + "\" in \"" + where +
+                     "\" has a name the exchange file uses for its folder's own data; rename "
+                     "it before saving";
+        }
+        return false;
+    }
     json_object* obj = json_object_new_object();
     if (!obj) return false;
     AddString(obj, "Name", name);
@@ -310,6 +332,7 @@ bool CCfgProcSection::SaveToFile(const std::string& newPath) {
         size_t len = 0;
         const char* text = json_object_to_json_string_length(obj, kWriteFlags, &len);
         ok = text && WriteFileAtomic(path, text, len);
+        if (!ok && error) *error = "cannot write " + path;
     }
     json_object_put(obj);
     return ok;

@@ -7,6 +7,7 @@
 
 #include "platform/datafolder.h"
 #include "platform/keyvalue.h"
+#include "platform/numtext.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
@@ -14,14 +15,6 @@ namespace {
 
 constexpr const char* kDlgSection = "reportDlg";
 constexpr const char* kReportSection = "report";
-
-// Sized for any double: "%.6f" of 1e308 has more than 300 digits, and a
-// cut number would read back as another value.
-std::string Fmt(const char* format, double v) {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, format, v);
-    return buf;
-}
 
 // Blanks and tabs only: names may legitimately hold other characters.
 std::string TrimBlanks(std::string_view s) {
@@ -102,11 +95,11 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
             int mj = static_cast<int>(j);
             ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_name", pi, mj), m.name);
             ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_value", pi, mj),
-                            Fmt("%.6f", m.value));
+                            plat::FixedText(m.value, 6));
             ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_range", pi, mj),
-                            Fmt("%.6f", m.range));
+                            plat::FixedText(m.range, 6));
             ini.WriteString(kReportSection, plat::ProfileKey("prog%dpnt%d_time", pi, mj),
-                            Fmt("%.1f", m.duration));
+                            plat::FixedText(m.duration, 1));
         }
     }
     ini.WriteString(kReportSection, "cnlsInHdr", HeaderChannelsToText(headerChannels));
@@ -114,15 +107,13 @@ void ReportSettings::SavePrograms(plat::ProfileFile& ini) const {
 
 void ReportSettings::LoadPrograms(const plat::ProfileFile& ini) {
     programs.clear();
-    const int count = ini.GetCount(kReportSection, "nPrograms", "prog");
-    for (int i = 0; i < count; ++i) {
+    for (int i : ini.CountedKeys(kReportSection, "nPrograms", "prog")) {
         ReportProgram p;
         p.name = ini.GetString(kReportSection, plat::ProfileKey("prog%d_name", i));
         if (p.name.empty()) continue;
         p.featureChannel = ini.GetString(kReportSection, plat::ProfileKey("prog%d_cnl", i));
-        const int modes = ini.GetCount(kReportSection, plat::ProfileKey("prog%d_nPnts", i),
-                                       plat::ProfileKey("prog%dpnt", i));
-        for (int j = 0; j < modes; ++j) {
+        for (int j : ini.CountedKeys(kReportSection, plat::ProfileKey("prog%d_nPnts", i),
+                                     plat::ProfileKey("prog%dpnt", i))) {
             ReportMode m;
             m.name = ini.GetString(kReportSection, plat::ProfileKey("prog%dpnt%d_name", i, j));
             if (m.name.empty()) continue;

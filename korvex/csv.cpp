@@ -1,6 +1,5 @@
 // Export of signals as CSV, one file per signal: dir/<folder>/<name>.csv.
 
-#include <charconv>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -8,6 +7,7 @@
 
 #include "korvex/file_io.h"
 #include "korvex/formats.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -62,7 +62,6 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
     // as Windows and macOS file systems do: host folders "b" and "B" are one
     // folder there, and their files must not overwrite each other.
     std::map<std::string, std::set<std::string>> used;
-    char line[64];
     for (const SignalData& s : data.signals) {
         const fs::path folder = fs::path(dir) / SafeFolder(s.folder);
         std::error_code ec;
@@ -88,12 +87,10 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
         std::string text = "time_s,value\n";
         for (size_t i = 0; i < s.samples.size(); ++i) {
             double t = s.startX + static_cast<double>(i) * s.stepX;
-            // to_chars: the C locale's form whatever the process locale is.
-            char* p = std::to_chars(line, line + 30, t, std::chars_format::general, 17).ptr;
-            *p++ = ',';
-            p = std::to_chars(p, line + 60, s.samples[i], std::chars_format::general, 17).ptr;
-            *p++ = '\n';
-            text.append(line, p);
+            plat::AppendGeneral(text, t, 17);
+            text += ',';
+            plat::AppendGeneral(text, s.samples[i], 17);
+            text += '\n';
             if (text.size() >= (1 << 16)) {
                 file.Write(text);
                 text.clear();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "korvex/dsp.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -36,9 +37,7 @@ bool OperatorParams::Parse(std::string_view text) {
 }
 
 void OperatorParams::Set(const std::string& key, double value) {
-    char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    values_[key] = ec == std::errc() ? std::string(buf, end) : std::string();
+    values_[key] = plat::ShortestText(value);
 }
 
 void OperatorParams::SetText(const std::string& key, std::string value) {

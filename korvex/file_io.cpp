@@ -7,6 +7,8 @@
 #include <random>
 #include <system_error>
 
+#include "platform/fileread.h"
+
 #ifndef _WIN32
 #include <fcntl.h>
 #include <unistd.h>
@@ -47,34 +49,12 @@ std::string Cause(int err) {
 }  // namespace
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (ec || !fs::exists(st)) {
-        error = "Cannot open " + Quoted(path) + ": the file does not exist.";
-        return false;
-    }
-    if (fs::is_directory(st)) {
-        error = "Cannot open " + Quoted(path) + ": it is a folder, not a file.";
-        return false;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "Cannot open " + Quoted(path) + ": " + Cause(errno) + ".";
-        return false;
-    }
-    std::string data;
-    char buf[1 << 16];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    bool failed = std::ferror(f) != 0;
-    int err = errno;
-    std::fclose(f);
-    if (failed) {
-        error = "Cannot read " + Quoted(path) + ": " + Cause(err) + ".";
-        return false;
-    }
-    bytes.swap(data);
-    return true;
+    std::string why;
+    plat::ReadFault fault = plat::ReadFault::kNone;
+    if (plat::ReadWholeFile(path, plat::kMaxDataFileBytes, bytes, fault, why)) return true;
+    const bool opening = fault != plat::ReadFault::kUnreadable;
+    error = (opening ? "Cannot open " : "Cannot read ") + Quoted(path) + ": " + why + ".";
+    return false;
 }
 
 std::string WriteErrorMessage(const std::string& path, int err) {

@@ -1,9 +1,8 @@
 #include "korvex/graph_csv.h"
 
-#include <charconv>
-
 #include "korvex/envelope.h"
 #include "korvex/file_io.h"
+#include "platform/numtext.h"
 
 namespace korvex {
 
@@ -17,10 +16,7 @@ std::string CsvField(const std::string& s) {
 }
 
 void AppendNumber(std::string& out, double v) {
-    char buf[32];
-    // to_chars: the C locale's form whatever the process locale is.
-    char* p = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17).ptr;
-    out.append(buf, p);
+    plat::AppendGeneral(out, v, 17);
 }
 
 }  // namespace

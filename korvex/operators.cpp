@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "korvex/units.h"
+#include "platform/numtext.h"
 
 namespace korvex {
 

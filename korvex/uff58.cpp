@@ -16,6 +16,7 @@
 #include "korvex/formats.h"
 #include "korvex/units.h"
 #include "platform/autodate.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -241,10 +242,10 @@ Scan NextNumber(std::string_view s, size_t& i, double& v, std::string_view* toke
         auto r = std::from_chars(fixed.data(), fixed.data() + fixed.size(), v);
         if (r.ec == std::errc::invalid_argument || r.ptr != fixed.data() + fixed.size())
             return Scan::kBad;
-        if (r.ec == std::errc::result_out_of_range) v = std::strtod(fixed.c_str(), nullptr);
+        if (r.ec == std::errc::result_out_of_range)
+            plat::ReadDecimal(fixed.data(), fixed.data() + fixed.size(), v);
     } else if (ec == std::errc::result_out_of_range) {
-        std::string copy(first, p);
-        v = std::strtod(copy.c_str(), nullptr);
+        plat::ReadDecimal(first, p, v);
     }
     // A number must end at a blank, the line's end or the sign of the next.
     if (end < last && !IsBlank(*end) && *end != '-' && *end != '+') return Scan::kBad;
@@ -283,10 +284,7 @@ std::string FormatE(double value, int width, int digits) {
     else if (std::isinf(value))
         std::snprintf(buf, sizeof buf, "%*s", width, value < 0 ? "-Inf" : "Inf");
     else {
-        // to_chars: a decimal point whatever the process locale is.
-        char* end =
-            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, digits).ptr;
-        std::string s(buf, end);
+        std::string s = plat::ScientificText(value, digits);
         size_t e = s.find('e');
         if (e != std::string::npos) {
             if (s.size() - e > 4)
@@ -498,7 +496,15 @@ void UffReader::AddSignal(const Header58& h, std::vector<double>&& values) {
             valid = part != "." && part != "..";
             b = e + 1;
         }
-        if (valid) s.folder = folder;
+        const bool control = std::any_of(folder.begin(), folder.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+        });
+        if (valid && !control)
+            s.folder = folder;
+        else
+            notes_.push_back("R" + RecordLabel(h).substr(1) + ": its folder text is not a folder" +
+                             (control ? " (it holds control characters)" : "") +
+                             "; the signal is loaded at the top level.");
     }
     std::string name = h.id[0];
     if (IsNone(name)) name = h.responseEntity;
@@ -634,6 +640,9 @@ bool UffReader::ReadDataset58(std::string_view afterNumber, int startLine) {
         if (!closed)
             return Fail("the file is truncated: " + RecordLabel(h) + " opened on line " +
                         std::to_string(startLine) + " has no closing \"-1\" line.");
+        // A record that declares more than it holds must not keep the room
+        // reserved for it: thousands of them would hold gigabytes.
+        if (values.capacity() > values.size() + values.size() / 8) values.shrink_to_fit();
     }
     if (!skipWhy.empty()) {
         Skip(h, skipWhy);
@@ -782,7 +791,10 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
         head += PadField(TextOrNone(s.name), 80) + "\n";
         head += PadField(TextOrNone(s.text5), 80) + "\n";
         head += PadField(FormatUffDate(s.startTime), 80) + "\n";
-        head += PadField(s.folder.empty() ? "NONE" : "Folder: " + s.folder, 80) + "\n";
+        // A folder longer than the 80 columns makes a longer line rather than
+        // being cut: this reader takes the whole line back.
+        const std::string folderLine = s.folder.empty() ? "NONE" : "Folder: " + s.folder;
+        head += PadField(folderLine, std::max<size_t>(80, folderLine.size())) + "\n";
         head += PadField("NONE", 80) + "\n";
         // Record 6: a time response of a scalar point numbered after the signal.
         std::snprintf(buf, sizeof buf, "%5d%10d%5d%10d", 1, index, 0, 0);

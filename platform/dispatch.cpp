@@ -6,9 +6,26 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/numtext.h"
+
 namespace plat {
 
 namespace {
+
+// With a decimal point whatever the process locale says, as the texts come
+// from files and other programs.
+bool ParseDouble(const std::string& s, double& out) {
+    const char* b = s.c_str();
+    const char* end = b + s.size();
+    while (*b == ' ' || *b == '\t') ++b;
+    double v = 0.0;
+    const char* e = ReadDecimal(b, end, v);
+    if (e == b) return false;
+    while (e < end && (*e == ' ' || *e == '\t')) ++e;
+    if (e != end) return false;
+    out = v;
+    return true;
+}
 
 bool ParseInt64(const std::string& s, int64_t& out) {
     const char* b = s.c_str();
@@ -22,25 +39,10 @@ bool ParseInt64(const std::string& s, int64_t& out) {
     if (*e) {
         // "12.5" converts through double, as automation coercion does.
         double d = 0;
-        char* e2 = nullptr;
-        d = std::strtod(b, &e2);
-        while (*e2 == ' ' || *e2 == '\t') ++e2;
-        if (*e2 || !std::isfinite(d) || d < -9.2e18 || d > 9.2e18) return false;
+        if (!ParseDouble(s, d) || !std::isfinite(d) || d < -9.2e18 || d > 9.2e18) return false;
         out = static_cast<int64_t>(std::llround(d));
         return true;
     }
-    out = v;
-    return true;
-}
-
-bool ParseDouble(const std::string& s, double& out) {
-    const char* b = s.c_str();
-    while (*b == ' ' || *b == '\t') ++b;
-    if (!*b) return false;
-    char* e = nullptr;
-    double v = std::strtod(b, &e);
-    while (*e == ' ' || *e == '\t') ++e;
-    if (*e) return false;
     out = v;
     return true;
 }
@@ -243,8 +245,7 @@ bool Variant::ToText(std::string& out) const {
             out = buf;
             return true;
         case VarType::Double:
-            std::snprintf(buf, sizeof buf, "%.17g", u_.d);
-            out = buf;
+            out = GeneralText(u_.d, 17);
             return true;
         case VarType::Ref:
             return RefTarget() && RefTarget()->ToText(out);

@@ -1,8 +1,8 @@
 #include "platform/keyvalue.h"
 
-#include <charconv>
-#include <cstdlib>
 #include <string>
+
+#include "platform/numtext.h"
 
 namespace plat {
 
@@ -29,11 +29,12 @@ std::string KvText(const KeyValues& kv, const std::string& key) {
 
 namespace {
 
+bool IsCBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
 std::string_view SkipBlanksAndPlus(std::string_view s, bool& negative) {
-    auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-    };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsCBlank(s.front())) s.remove_prefix(1);
     negative = false;
     if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
         negative = s.front() == '-';
@@ -59,18 +60,10 @@ int AtoI(std::string_view text) {
 }
 
 double AtoF(std::string_view text) {
-    bool negative = false;
-    std::string_view s = SkipBlanksAndPlus(text, negative);
+    while (!text.empty() && IsCBlank(text.front())) text.remove_prefix(1);
     double v = 0.0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
-    if (r.ec == std::errc::result_out_of_range) {
-        // from_chars leaves v alone on overflow; strtod gives inf or 0.
-        v = std::strtod(std::string(s.substr(0, static_cast<size_t>(r.ptr - s.data()))).c_str(),
-                        nullptr);
-    } else if (r.ec != std::errc()) {
-        return 0.0;
-    }
-    return negative ? -v : v;
+    ReadDecimal(text.data(), text.data() + text.size(), v);
+    return v;
 }
 
 int KvInt(const KeyValues& kv, const std::string& key) {

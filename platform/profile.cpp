@@ -10,10 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
+#include "platform/fileread.h"
 #include "platform/keyvalue.h"
 #include "platform/text.h"
 
@@ -83,17 +82,59 @@ std::string DecodeValue(std::string_view raw) {
 
 }  // namespace
 
-void ProfileFile::Parse(std::string_view cp1251) {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// UTF-8 text as it is, with any byte that is not part of a well-formed
+// sequence taken as code page 1251: a damaged file loses nothing more.
+std::string LenientUtf8(std::string_view s) {
+    if (IsValidUtf8(s)) return std::string(s);
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        const size_t before = i;
+        const char32_t c = DecodeUtf8(s, i);
+        if (c == 0xFFFD && i - before != 3)
+            out += Cp1251ToUtf8(s.substr(before, 1));
+        else
+            out.append(s.substr(before, i - before));
+    }
+    return out;
+}
+
+bool HasHighBytes(std::string_view s) {
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+}  // namespace
+
+void ProfileFile::Parse(std::string_view bytes) {
     sections_.clear();
     sectionIndex_.clear();
-    std::string text = Cp1251ToUtf8(cp1251);
+    notes_.clear();
+    utf8_ = bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark;
+    looksUtf8_ = !utf8_ && HasHighBytes(bytes) && IsValidUtf8(bytes);
+    std::string text = utf8_ ? LenientUtf8(bytes.substr(kUtf8Mark.size())) : Cp1251ToUtf8(bytes);
     std::string_view rest(text);
     sections_.emplace_back();  // lines before the first header
+    int lineNo = 0;
     while (!rest.empty()) {
-        size_t nl = rest.find('\n');
-        std::string_view line = rest.substr(0, nl);
-        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // CR LF, LF or a lone CR end a line: a CR can never stand inside a
+        // value, since no writer could put it back.
+        size_t end = rest.find_first_of("\r\n");
+        std::string_view line = rest.substr(0, end);
+        size_t next = end == std::string_view::npos ? rest.size() : end + 1;
+        if (end != std::string_view::npos && rest[end] == '\r') {
+            if (next < rest.size() && rest[next] == '\n')
+                ++next;
+            else
+                notes_.push_back("line " + std::to_string(lineNo + 1) +
+                                 ": a lone CR is taken as the end of the line");
+        }
+        rest.remove_prefix(next);
+        ++lineNo;
 
         std::string name;
         if (HeaderName(line, name)) {
@@ -120,6 +161,7 @@ void ProfileFile::Parse(std::string_view cp1251) {
 }
 
 void ProfileFile::IndexSection(Section& sec) {
+    sec.sortedValid = false;
     sec.index.clear();
     for (size_t i = 0; i < sec.lines.size(); ++i)
         if (sec.lines[i].entry) sec.index.emplace(FoldCase(sec.lines[i].key), i);
@@ -135,25 +177,11 @@ void ProfileFile::RebuildIndex() {
 
 bool ProfileFile::Load(const std::string& path, std::string* error) {
     Parse({});
-    std::error_code ec;
-    fs::file_status st = fs::status(path, ec);
-    if (st.type() == fs::file_type::not_found) return true;
-    if (ec) {
-        SetError(error, "cannot access " + path + ": " + ec.message());
-        return false;
-    }
-    if (fs::is_directory(st)) {
-        SetError(error, path + " is a folder");
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        SetError(error, ErrnoText("cannot open", path));
-        return false;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        SetError(error, ErrnoText("cannot read", path));
+    std::string bytes, why;
+    ReadFault fault = ReadFault::kNone;
+    if (!ReadWholeFile(path, kMaxSettingsFileBytes, bytes, fault, why)) {
+        if (fault == ReadFault::kMissing) return true;
+        SetError(error, "cannot read " + path + ": " + why);
         return false;
     }
     Parse(bytes);
@@ -161,10 +189,16 @@ bool ProfileFile::Load(const std::string& path, std::string* error) {
 }
 
 std::string ProfileFile::ToBytes() const {
-    std::string out;
+    bool fits = true;
+    for (const Section& sec : sections_)
+        for (const Line& l : sec.lines) fits = fits && FitsCp1251(l.text);
+    // Code page 1251 whenever it holds every character, as the files have
+    // always been; else UTF-8 behind a byte-order mark, which the reader
+    // recognises, so that no character turns into "?".
+    std::string out = fits ? std::string() : std::string(kUtf8Mark);
     for (const Section& sec : sections_)
         for (const Line& l : sec.lines) {
-            out += Utf8ToCp1251(l.text);
+            out += fits ? Utf8ToCp1251(l.text) : l.text;
             out += "\r\n";
         }
     return out;
@@ -253,6 +287,7 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key,
     added.valuePos = key.size() + 1;
     // Only blank lines can follow the insertion point, so the indices of the
     // entries already in the section stay valid.
+    sec->sortedValid = false;
     sec->index.emplace(std::move(folded), AddLine(*sec, std::move(added)));
     return true;
 }
@@ -298,23 +333,6 @@ std::vector<std::string> ProfileFile::GetSectionNames() const {
         if (it != sectionIndex_.end() && it->second == s) names.push_back(sections_[s].name);
     }
     return names;
-}
-
-int ProfileFile::NumberedKeyLimit(std::string_view section, std::string_view prefix) const {
-    const Section* sec = FindSection(section);
-    if (!sec) return 0;
-    const std::string folded = FoldCase(prefix);
-    constexpr long long kMax = std::numeric_limits<int>::max();
-    long long limit = 0;
-    for (const auto& entry : sec->index) {
-        const std::string& key = entry.first;
-        if (key.size() <= folded.size() || key.compare(0, folded.size(), folded) != 0) continue;
-        long long n = -1;
-        for (size_t i = folded.size(); i < key.size() && key[i] >= '0' && key[i] <= '9'; ++i)
-            n = std::min((n < 0 ? 0 : n) * 10 + (key[i] - '0'), kMax);
-        if (n >= 0) limit = std::max(limit, std::min(n + 1, kMax));
-    }
-    return static_cast<int>(limit);
 }
 
 std::string ProfileGetString(const std::string& path, std::string_view section,
@@ -407,10 +425,34 @@ bool ProfileFile::GetNonEmpty(std::string_view section, std::string_view key,
     return !value.empty();
 }
 
-int ProfileFile::GetCount(std::string_view section, std::string_view countKey,
-                          std::string_view prefix) const {
-    const int count = AtoI(GetString(section, countKey));
-    return count <= 0 ? 0 : std::min(count, NumberedKeyLimit(section, prefix));
+std::vector<int> ProfileFile::NumberedKeys(std::string_view section, std::string_view prefix,
+                                           int limit) const {
+    std::vector<int> numbers;
+    const Section* sec = FindSection(section);
+    if (!sec || limit <= 0) return numbers;
+    if (!sec->sortedValid) {
+        sec->sorted.clear();
+        sec->sorted.reserve(sec->index.size());
+        for (const auto& entry : sec->index) sec->sorted.push_back(entry.first);
+        std::sort(sec->sorted.begin(), sec->sorted.end());
+        sec->sortedValid = true;
+    }
+    const std::string folded = FoldCase(prefix);
+    for (auto it = std::lower_bound(sec->sorted.begin(), sec->sorted.end(), folded);
+         it != sec->sorted.end() && it->compare(0, folded.size(), folded) == 0; ++it) {
+        long long n = -1;
+        for (size_t i = folded.size(); i < it->size() && (*it)[i] >= '0' && (*it)[i] <= '9'; ++i)
+            n = std::min((n < 0 ? 0 : n) * 10 + ((*it)[i] - '0'), static_cast<long long>(limit));
+        if (n >= 0 && n < limit) numbers.push_back(static_cast<int>(n));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+std::vector<int> ProfileFile::CountedKeys(std::string_view section, std::string_view countKey,
+                                          std::string_view prefix) const {
+    return NumberedKeys(section, prefix, AtoI(GetString(section, countKey)));
 }
 
 std::string ProfileKey(const char* format, int i) {

@@ -5,8 +5,10 @@
 // section goes at the end of the file, and everything else in the file
 // (other keys, comments, blank lines) stays as it was.
 //
-// On disk the files are code page 1251 with CR LF line ends (LF alone is read
-// too); in memory and through this interface all text is UTF-8. A whole file
+// On disk the files are code page 1251 with CR LF line ends (LF or a lone CR
+// end a line too), or, when a text holds a character 1251 has not, UTF-8
+// behind a byte-order mark; in memory and through this interface all text
+// is UTF-8. A whole file
 // is loaded, edited in memory and written back with one atomic replacement,
 // so a crash or a full disk never leaves a half-written file.
 
@@ -25,10 +27,22 @@ class ProfileFile {
     // empty profile and succeeds; a file that exists but can't be read fails
     // and leaves the profile empty (error gets a message).
     bool Load(const std::string& path, std::string* error = nullptr);
-    // Replaces the contents with text in code page 1251.
-    void Parse(std::string_view cp1251);
-    // The whole file in code page 1251 with CR LF line ends.
+    // Replaces the contents with a file's bytes: UTF-8 after a byte-order
+    // mark, code page 1251 otherwise.
+    void Parse(std::string_view bytes);
+    // The whole file with CR LF line ends: code page 1251 when it holds every
+    // character (byte for byte what the files have always been), else UTF-8
+    // with a byte-order mark.
     std::string ToBytes() const;
+
+    // What the last Parse or Load found: a byte-order mark (UTF-8 text);
+    // no mark but bytes that are well-formed UTF-8 with non-ASCII characters
+    // in them, so probably a file saved as UTF-8 by an editor and read here
+    // as 1251; and notes on lines read in a way the writer would not have
+    // written them.
+    bool HadUtf8Mark() const { return utf8_; }
+    bool LooksUtf8WithoutMark() const { return looksUtf8_; }
+    const std::vector<std::string>& Notes() const { return notes_; }
     // Writes the file atomically (temporary file in the same folder, then
     // rename). On failure the old file is untouched.
     bool Save(const std::string& path, std::string* error = nullptr) const;
@@ -52,20 +66,18 @@ class ProfileFile {
     std::vector<std::string> GetSectionKeys(std::string_view section) const;
     std::vector<std::string> GetSectionNames() const;
     bool HasSection(std::string_view section) const;
-    // One past the largest number n for which the section has a key that
-    // starts with prefix followed by the digits of n ("cnl" finds 13 in
-    // "cnl12_name"); 0 when there is none. Lets a reader of numbered keys
-    // stop where the file ends, whatever count the file claims.
-    int NumberedKeyLimit(std::string_view section, std::string_view prefix) const;
-
     // A value that is present and not empty; false leaves the caller's field
     // as it was.
     bool GetNonEmpty(std::string_view section, std::string_view key, std::string& value) const;
-    // The count stored under countKey for keys numbered after prefix, cut to
-    // the numbers the file's keys actually use: a damaged count
-    // (nChannels=2000000000) must not keep a reader busy for minutes.
-    int GetCount(std::string_view section, std::string_view countKey,
-                 std::string_view prefix) const;
+    // The numbers n below limit for which the section has a key made of
+    // prefix and the digits of n ("cnl" finds 12 in "cnl12_name"), ascending,
+    // each once. A reader of numbered keys visits these only, so a damaged
+    // count (nChannels=2000000000) costs no more than the keys present.
+    std::vector<int> NumberedKeys(std::string_view section, std::string_view prefix,
+                                  int limit) const;
+    // NumberedKeys below the count stored under countKey (0 when missing).
+    std::vector<int> CountedKeys(std::string_view section, std::string_view countKey,
+                                 std::string_view prefix) const;
 
   private:
     struct Line {
@@ -81,6 +93,10 @@ class ProfileFile {
         bool hasHeader = false;  // false only for lines before the first header
         std::vector<Line> lines;
         std::unordered_map<std::string, size_t> index;  // folded key -> first line
+        // The folded keys in order, made when a reader of numbered keys first
+        // asks; cleared by every change of the section's keys.
+        mutable std::vector<std::string> sorted;
+        mutable bool sortedValid = false;
     };
 
     Section* FindSection(std::string_view name);
@@ -92,6 +108,9 @@ class ProfileFile {
 
     std::vector<Section> sections_;
     std::unordered_map<std::string, size_t> sectionIndex_;  // folded name -> first section
+    std::vector<std::string> notes_;
+    bool utf8_ = false;
+    bool looksUtf8_ = false;
 };
 
 // Numbered key names: ProfileKey("cnl%d_name", 3) is "cnl3_name".

@@ -1,10 +1,10 @@
 #include "report/report_table.h"
 
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 
 #include "platform/datefmt.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 #include "report/rtf/rtf.h"
 #include "report/strings.h"
@@ -18,10 +18,7 @@ constexpr char kGradSuffix[] = ".grad";
 // "%.2f" and friends without the C locale's say: a report reads the same
 // whatever locale the process runs in.
 std::string Fixed(double v, int decimals) {
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    if (res.ec != std::errc()) return "?";
-    return std::string(buf, res.ptr);
+    return plat::FixedText(v, decimals);
 }
 
 // A string-table pattern with one number in it ("%.1f" or "%.2f").

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <clocale>
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -66,6 +68,64 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// LC_NUMERIC switched to a locale whose decimal separator is a comma for the
+// object's life, as a GUI process under a German or Russian desktop has it.
+// When none is installed one is generated with localedef into a folder under
+// the temporary folder (kept for later runs); Active() is false when that is
+// impossible too, and the caller skips.
+class CommaNumericLocale {
+  public:
+    CommaNumericLocale() {
+        const char* had = std::setlocale(LC_NUMERIC, nullptr);
+        saved_ = had ? had : "C";
+        active_ = TryInstalled() || TryGenerated();
+    }
+    ~CommaNumericLocale() { std::setlocale(LC_NUMERIC, saved_.c_str()); }
+    CommaNumericLocale(const CommaNumericLocale&) = delete;
+    CommaNumericLocale& operator=(const CommaNumericLocale&) = delete;
+
+    bool Active() const { return active_; }
+
+  private:
+    static bool Comma() {
+        const std::lconv* lc = std::localeconv();
+        return lc && lc->decimal_point && std::string(lc->decimal_point) == ",";
+    }
+    static bool TryInstalled() {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "ru_RU.UTF-8", "ru_RU.utf8",
+                                 "fr_FR.UTF-8", "de_DE", "ru_RU"})
+            if (std::setlocale(LC_NUMERIC, name) && Comma()) return true;
+        return false;
+    }
+    static bool TryGenerated() {
+        namespace fs = std::filesystem;
+        const fs::path dir = fs::temp_directory_path() / "vantrel-locales";
+        std::error_code ec;
+        if (!fs::exists(dir / "de_DE.UTF-8" / "LC_NUMERIC", ec)) {
+            // Built aside and renamed into place, so that test programs that
+            // run side by side never see half a locale.
+            const fs::path part =
+                fs::temp_directory_path() / ("vantrel-locales-" + std::to_string(::getpid()));
+            fs::remove_all(part, ec);
+            fs::create_directories(part, ec);
+            const std::string cmd = "localedef -i de_DE -f UTF-8 '" +
+                                    (part / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+            const bool made = std::system(cmd.c_str()) == 0 &&
+                              fs::exists(part / "de_DE.UTF-8" / "LC_NUMERIC", ec);
+            if (made) fs::rename(part, dir, ec);
+            fs::remove_all(part, ec);
+        }
+        if (!fs::exists(dir / "de_DE.UTF-8" / "LC_NUMERIC", ec)) return false;
+        ::setenv("LOCPATH", dir.c_str(), 1);
+        const bool ok = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && Comma();
+        if (!ok) std::setlocale(LC_NUMERIC, "C");
+        return ok;
+    }
+
+    std::string saved_;
+    bool active_ = false;
 };
 
 }  // namespace testutil

@@ -61,8 +61,7 @@ bool LoadDemo(Scene& s, const fs::path& work, std::string& error) {
     // The configuration names its sections relative to its own folder.
     plat::ProfileFile ini;
     if (!ini.Load((work / vantrel::kDemoConfigName).string(), &error)) return false;
-    const int sections = std::atoi(ini.GetString("test", "nSections").c_str());
-    for (int i = 0; i < sections; ++i) {
+    for (int i : ini.CountedKeys("test", "nSections", "section")) {
         const std::string key = "section" + std::to_string(i);
         ini.WriteString("test", key, (work / ini.GetString("test", key)).string());
     }

@@ -114,8 +114,7 @@ std::string SectionKey(int i) {
 // moved or shipped together. The file itself is not changed.
 std::vector<std::string> AnchorSectionPaths(plat::ProfileFile& ini, const fs::path& cfgDir) {
     std::vector<std::string> listed;
-    const int n = ini.GetCount("test", "nSections", "section");
-    for (int i = 0; i < n; ++i) {
+    for (int i : ini.CountedKeys("test", "nSections", "section")) {
         std::string v = ini.GetString("test", SectionKey(i));
         if (v.empty()) continue;
         fs::path p(v);

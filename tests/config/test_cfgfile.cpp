@@ -448,20 +448,67 @@ TEST_F(CfgFile, DamagedCountsReadOnlyTheKeysPresent) {
                          "[test]\r\nnSections=99999999999\r\nsection1=" + dir_.Path("engine.json") +
                          "\r\n[channels]\r\nnChannels=2000000000\r\ncnl0_name=A\r\n"
                          "cnl7_name=B\r\ncnl7_nOpts=2000000000\r\ncnl7_opt3_name=F\r\n"
-                         "cnl7_opt3_str=integr=2\r\n"
+                         "cnl7_opt3_str=integr=2\r\ncnl1999999999_name=C\r\n"
+                         "cnl1999999999_nOpts=2000000000\r\ncnl1999999999_opt1999999998_name=F\r\n"
+                         "cnl1999999999_opt1999999998_str=integr=1\r\n"
                          "[report]\r\nnPrograms=2000000000\r\nprog5_name=P\r\n"
-                         "prog5_nPnts=2000000000\r\nprog5pnt9_name=M\r\n"));
+                         "prog5_nPnts=2000000000\r\nprog5pnt9_name=M\r\n"
+                         "prog1999999999_name=Q\r\n"));
     CCfgProc cfg;
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_TRUE(ReadConfig(cfg, path));
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), 1.0);
     ASSERT_EQ(cfg.sections.size(), 1u);
-    ASSERT_EQ(cfg.channels.size(), 2u);
+    // Keys numbered close to the count are read, as fast as any other.
+    ASSERT_EQ(cfg.channels.size(), 3u);
+    ASSERT_NE(cfg.Channel("C"), nullptr);
+    EXPECT_EQ(cfg.Channel("C")->signalOpts.size(), 1u);
     ASSERT_NE(cfg.Channel("B"), nullptr);
     EXPECT_EQ(cfg.Channel("B")->signalOpts.size(), 1u);
-    ASSERT_EQ(cfg.report.programs.size(), 1u);
+    ASSERT_EQ(cfg.report.programs.size(), 2u);
+    EXPECT_EQ(cfg.report.programs[1].name, "Q");
     ASSERT_EQ(cfg.report.programs[0].modes.size(), 1u);
     EXPECT_EQ(cfg.report.programs[0].modes[0].name, "M");
+}
+
+TEST_F(CfgFile, NumbersReadBackUnderACommaLocale) {
+    testutil::CommaNumericLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma can be had";
+    CCfgProc cfg;
+    Build(cfg);
+    cfg.report.programs[0].modes[0] = {"Half", 0.5, 0.25, 2.5};
+    const std::string expected = Dump(cfg);
+    const std::string settings = dir_.Path("plgVantrel.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    const std::string bytes = ReadBytes(settings);
+    EXPECT_NE(bytes.find("prog0pnt0_value=0.500000\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("prog0pnt0_time=2.5\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("deltaF=0.50000000/"), std::string::npos);
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, settings));
+    EXPECT_EQ(Dump(back), expected);
+}
+
+TEST_F(CfgFile, PathsOutsideCodePage1251SurviveSaveAndLoad) {
+    CCfgProc cfg;
+    Build(cfg);
+    const fs::path folder = dir_.path() / "jürgen Ω";
+    fs::create_directories(folder);
+    for (auto& s : cfg.sections) {
+        ASSERT_TRUE(s->SaveToFile((folder / fs::path(s->path).filename()).string()));
+    }
+    cfg.cfgFile = (folder / "my.cfg").string();
+    const std::string expected = Dump(cfg);
+    const std::string settings = dir_.Path("plgVantrel.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_EQ(ReadBytes(settings).substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(ReadBytes(cfg.cfgFile).substr(0, 3), "\xEF\xBB\xBF");
+
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, settings));
+    EXPECT_EQ(back.cfgFile, cfg.cfgFile);
+    EXPECT_EQ(back.sections.size(), 2u);
+    EXPECT_EQ(Dump(back), expected);
 }
 
 TEST_F(CfgFile, WhereTheConfigurationIsWritten) {

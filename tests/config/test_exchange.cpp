@@ -169,27 +169,52 @@ TEST_F(Exchange, HandWrittenFilesLoadLeniently) {
     json_object_put(obj);
 }
 
-TEST_F(Exchange, ChildNamedTypeBreaksTheKind) {
+TEST_F(Exchange, ItemsNamedLikeTheFilesOwnMembersAreRefusedAndTheOldFileKept) {
     CCfgProcSection s;
     s.name = "S";
-    Add<CCfgProcBandFix>(s, "Type");
-    Add<CCfgProcBandFix>(s, "Dup")->bandStart = 1;
-    Add<CCfgProcBandFix>(s, "Dup")->bandStart = 2;
+    auto* folder = Add<CCfgProcFolder>(s, "Подшипник");
+    Add<CCfgProcBandFix>(*folder, "Наружное кольцо");
+    Add<CCfgProcBandFix>(*folder, "Name");  // no "Name" member inside a folder
     ASSERT_TRUE(s.SaveToFile(dir_.Path("t.json")));
-    std::string text = ReadBytes(dir_.Path("t.json"));
-    EXPECT_EQ(text.find("\"Type\": 1,"), std::string::npos);
+    const std::string before = ReadBytes(dir_.Path("t.json"));
 
+    for (const char* key : {"Type", "On", "Info", "strType"}) {
+        for (CCfgProcFolder* where : {static_cast<CCfgProcFolder*>(&s), folder}) {
+            CCfgProcItem* bad = Add<CCfgProcBandFix>(*where, key);
+            std::string error;
+            EXPECT_FALSE(s.SaveToFile("", &error)) << key;
+            EXPECT_NE(error.find(std::string("\"") + key + "\""), std::string::npos) << error;
+            EXPECT_EQ(FindReservedName(s), bad);
+            where->Remove(bad);
+        }
+    }
+    Add<CCfgProcBandFix>(s, "Name");
+    EXPECT_FALSE(s.SaveToFile(""));
+    EXPECT_EQ(ReadBytes(dir_.Path("t.json")), before);
+
+    // What was saved reads back whole.
     CCfgProcSection r;
-    EXPECT_TRUE(r.LoadFromFile(dir_.Path("t.json")));
-    EXPECT_EQ(r.name, "S");
-    EXPECT_TRUE(r.children.empty());
+    ASSERT_TRUE(r.LoadFromFile(dir_.Path("t.json")));
+    ASSERT_EQ(r.children.size(), 1u);
+    auto* back = dynamic_cast<CCfgProcFolder*>(r.children[0].get());
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->children.size(), 2u);
+    EXPECT_EQ(back->children[1]->name, "Name");
 
     // Two children of one name collapse into one member: the later one.
-    s.children.erase(s.children.begin());
-    ASSERT_TRUE(s.SaveToFile(""));
-    ASSERT_TRUE(r.LoadFromFile(""));  // the path given earlier is kept
+    CCfgProcSection d;
+    Add<CCfgProcBandFix>(d, "Dup")->bandStart = 1;
+    Add<CCfgProcBandFix>(d, "Dup")->bandStart = 2;
+    ASSERT_TRUE(d.SaveToFile(dir_.Path("d.json")));
+    ASSERT_TRUE(r.LoadFromFile(dir_.Path("d.json")));
     ASSERT_EQ(r.children.size(), 1u);
     EXPECT_EQ(static_cast<CCfgProcBandFix*>(r.children[0].get())->bandStart, 2.0);
+}
+
+TEST_F(Exchange, DevicesAreNoExchangeFiles) {
+    CCfgProcSection s;
+    if (!fs::exists("/dev/zero")) GTEST_SKIP() << "no /dev/zero";
+    EXPECT_FALSE(s.LoadFromFile("/dev/zero"));  // refused at once, not read until memory ends
 }
 
 TEST_F(Exchange, BadFilesLoadNothing) {

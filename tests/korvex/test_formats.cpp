@@ -275,6 +275,75 @@ TEST_F(Formats, Uff58AsciiRoundTrip) {
     EXPECT_NE(text.find("         8    0    0    0 Displacement"), std::string::npos);
 }
 
+TEST_F(Formats, Uff58HostileInputsCostNoMemoryAndFoldersSurvive) {
+    // Records that declare 10^15 points each but hold one: nothing reserved
+    // for the points that are not there.
+    std::string record =
+        "    -1\n    58\nAcc\nNONE\nNONE\nNONE\nNONE\n"
+        "    1         1    0         0 Acc               1   0 NONE               0   0\n"
+        "         4 1000000000000000         1  0.00000E+00  1.00000E-03  0.00000E+00\n"
+        "        17    0    0    0 Time                 s                   \n"
+        "        12    0    0    0 Acceleration         m/s^2               \n"
+        "         0    0    0    0 NONE                 NONE                \n"
+        "         0    0    0    0 NONE                 NONE                \n"
+        "  1.000000000000E+00\n    -1\n";
+    std::string many;
+    for (int i = 0; i < 200; ++i) many += record;
+    WriteBytes(dir_.Path("huge.uff"), many);
+    DataSet out;
+    FileResult r = ReadUff58(dir_.Path("huge.uff"), out);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(out.signals.size(), 200u);
+    for (const SignalData& s : out.signals) EXPECT_LE(s.samples.capacity(), 2u);
+
+    // A folder text with control bytes is no folder: the signal comes at
+    // the top level, with a note, and the data set can be written anywhere.
+    std::string nul = record;
+    nul.replace(nul.find("NONE\nNONE\nNONE\n") + 10, 4, std::string("Folder: a/b\0", 12));
+    WriteBytes(dir_.Path("nul.uff"), nul);
+    out = DataSet();
+    r = ReadUff58(dir_.Path("nul.uff"), out);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(out.signals.size(), 1u);
+    EXPECT_EQ(out.signals[0].folder, "");
+    ASSERT_FALSE(r.notes.empty());
+    EXPECT_NE(r.notes.back().find("control characters"), std::string::npos) << r.notes.back();
+    EXPECT_TRUE(WriteQuor(dir_.Path("nul.quor"), out).ok);
+
+    // Folder texts longer than ID line 4's 72 free columns come back whole.
+    DataSet in;
+    const std::string longFolder = "Агрегат 1/" + std::string(90, 'f') + "/Опора";
+    in.signals.push_back(MakeSignal(longFolder, "A", "m/s^2", 4, 0.5));
+    ASSERT_TRUE(WriteUff58(dir_.Path("long.uff"), in).ok);
+    out = DataSet();
+    ASSERT_TRUE(ReadUff58(dir_.Path("long.uff"), out).ok);
+    ASSERT_EQ(out.signals.size(), 1u);
+    EXPECT_EQ(out.signals[0].folder, longFolder);
+
+    if (std::filesystem::exists("/dev/zero")) {
+        r = ReadUff58("/dev/zero", out);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find("not a file"), std::string::npos) << r.message;
+    }
+}
+
+TEST_F(Formats, WrittenNumbersDoNotFollowACommaLocale) {
+    testutil::CommaNumericLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no locale with a decimal comma can be had";
+    DataSet in;
+    in.signals.push_back(MakeSignal("", "A", "m/s^2", 7, 0.5, 0.25));
+    ASSERT_TRUE(WriteUff58(dir_.Path("c.uff"), in).ok);
+    DataSet out;
+    ASSERT_TRUE(ReadUff58(dir_.Path("c.uff"), out).ok);
+    ASSERT_EQ(out.signals.size(), 1u);
+    EXPECT_EQ(out.signals[0].stepX, 0.5);
+    EXPECT_EQ(out.signals[0].startX, 0.25);
+    EXPECT_NEAR(out.signals[0].samples[3], in.signals[0].samples[3], 1e-4);
+    ASSERT_TRUE(WriteCsv(dir_.Path("csv"), in).ok);
+    const std::string csv = ReadBytes(dir_.Path("csv/A.csv"));
+    EXPECT_EQ(csv.substr(0, 25), "time_s,value\n0.25,0\n0.75,");
+}
+
 TEST_F(Formats, Uff58BinaryAndSingleRoundTrips) {
     DataSet in;
     in.signals.push_back(MakeSignal("", "a", "g", 777, 1.0 / 51200, 0.125));

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/datafolder.h"
+#include "platform/fileread.h"
 #include "platform/profile.h"
 #include "test_util.h"
 
@@ -162,6 +163,76 @@ TEST_F(Profile, LoadOfMissingFileIsEmptyAndOfFolderFails) {
     EXPECT_EQ(ProfileGetString(dir_.Path("missing.ini"), "x", "a", "def"), "def");
 }
 
+TEST_F(Profile, DevicesAndOversizedFilesAreRefusedWithAMessage) {
+    ProfileFile f;
+    std::string error;
+    if (fs::exists("/dev/zero")) {
+        EXPECT_FALSE(f.Load("/dev/zero", &error));  // it would never end
+        EXPECT_NE(error.find("not a file"), std::string::npos) << error;
+    }
+    std::string bytes, why;
+    ReadFault fault = ReadFault::kNone;
+    WriteBytes(dir_.Path("big.ini"), std::string(2000, 'x'));
+    EXPECT_FALSE(ReadWholeFile(dir_.Path("big.ini"), 1000, bytes, fault, why));
+    EXPECT_EQ(fault, ReadFault::kTooLarge);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(ReadWholeFile(dir_.Path("big.ini"), 2000, bytes, fault, why));
+    EXPECT_EQ(bytes.size(), 2000u);
+}
+
+TEST_F(Profile, TextOutside1251IsKeptAsUtf8WithAMarkAnd1251FilesStayAsTheyWere) {
+    // A file 1251 holds is written byte for byte as before, Cyrillic included.
+    const std::string cp1251 = "[general]\r\ncfgFile=/home/\xc8\xe2\xe0\xed/a.cfg\r\n";
+    ProfileFile f;
+    f.Parse(cp1251);
+    EXPECT_FALSE(f.HadUtf8Mark());
+    EXPECT_EQ(f.GetString("general", "cfgFile"), "/home/Иван/a.cfg");
+    EXPECT_EQ(f.ToBytes(), cp1251);
+
+    // One character 1251 lacks turns the whole file into UTF-8 with a mark.
+    ASSERT_TRUE(f.WriteString("general", "dstDir", "/home/jürgen/Ω"));
+    const std::string bytes = f.ToBytes();
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(bytes.find("cfgFile=/home/Иван/a.cfg\r\n"), std::string::npos);
+    ASSERT_TRUE(f.Save(dir_.Path("s.cfg")));
+    ProfileFile back;
+    ASSERT_TRUE(back.Load(dir_.Path("s.cfg")));
+    EXPECT_TRUE(back.HadUtf8Mark());
+    EXPECT_EQ(back.GetString("general", "dstDir"), "/home/jürgen/Ω");
+    EXPECT_EQ(back.GetString("general", "cfgFile"), "/home/Иван/a.cfg");
+    EXPECT_EQ(back.GetSectionNames(), std::vector<std::string>{"general"});  // no mark in a name
+    EXPECT_EQ(back.ToBytes(), bytes);
+
+    // Once the odd character is gone the file is 1251 again.
+    ASSERT_TRUE(back.DeleteKey("general", "dstDir"));
+    EXPECT_EQ(back.ToBytes(), cp1251);
+
+    // A stray byte after the mark is taken as 1251 rather than lost.
+    back.Parse("\xEF\xBB\xBF[a]\r\nk=\xc8 Ω\r\n");
+    EXPECT_EQ(back.GetString("a", "k"), "И Ω");
+
+    // UTF-8 without a mark reads as 1251, and says it looks like UTF-8.
+    back.Parse("[a]\r\nk=\xd0\x98\r\n");
+    EXPECT_TRUE(back.LooksUtf8WithoutMark());
+    back.Parse(cp1251);
+    EXPECT_FALSE(back.LooksUtf8WithoutMark());
+}
+
+TEST_F(Profile, ALoneCrEndsTheLineSoWhatIsReadIsWhatIsWritten) {
+    ProfileFile f;
+    f.Parse("[channels]\r\nnChannels=1\r\ncnl0_name=Acc1\rX\r\nnext=2\r\n");
+    EXPECT_EQ(f.GetString("channels", "cnl0_name"), "Acc1");
+    EXPECT_EQ(f.GetString("channels", "next"), "2");
+    ASSERT_EQ(f.Notes().size(), 1u);
+    EXPECT_NE(f.Notes()[0].find("line 3"), std::string::npos) << f.Notes()[0];
+    ASSERT_TRUE(f.WriteString("channels", "cnl0_name", f.GetString("channels", "cnl0_name")));
+    ProfileFile back;
+    back.Parse(f.ToBytes());
+    EXPECT_EQ(back.GetString("channels", "cnl0_name"), "Acc1");
+    EXPECT_TRUE(back.Notes().empty());
+    EXPECT_EQ(back.ToBytes(), f.ToBytes());
+}
+
 TEST_F(Profile, FreeFunctionsWriteThroughTheFile) {
     const std::string path = dir_.Path("single.ini");
     WriteBytes(path, "; mine\n[S]\nA=1\n");
@@ -270,15 +341,23 @@ TEST(DataFolder, OverridesAndDefaultLayout) {
     EXPECT_EQ(DataFolder(), "/tmp/vd/");
 }
 
-TEST_F(Profile, NumberedKeyLimitFindsTheLargestNumberInUse) {
+TEST_F(Profile, NumberedKeysAreTheNumbersInUseBelowTheCount) {
     ProfileFile f;
     f.Parse(
-        "[ch]\r\ncnl0_name=a\r\nCNL12_type=1\r\ncnl_x=1\r\ncnlx3=1\r\n"
-        "cnl1_optFFT=x\r\ncnl1_opt4_str=x\r\ncnl12_opt9_str=x\r\n"
-        "[big]\r\ncnl99999999999_name=x\r\n");
-    EXPECT_EQ(f.NumberedKeyLimit("CH", "cnl"), 13);
-    EXPECT_EQ(f.NumberedKeyLimit("ch", "cnl1_opt"), 5);
-    EXPECT_EQ(f.NumberedKeyLimit("ch", "cnl2_opt"), 0);
-    EXPECT_EQ(f.NumberedKeyLimit("missing", "cnl"), 0);
-    EXPECT_EQ(f.NumberedKeyLimit("big", "cnl"), std::numeric_limits<int>::max());
+        "[ch]\r\nnChannels=2000000000\r\ncnl0_name=a\r\nCNL12_type=1\r\ncnl_x=1\r\ncnlx3=1\r\n"
+        "cnl1_optFFT=x\r\ncnl1_opt4_str=x\r\ncnl12_opt9_str=x\r\ncnl1999999999_name=x\r\n"
+        "cnl99999999999_name=x\r\nnOpts=-3\r\n");
+    EXPECT_EQ(f.NumberedKeys("CH", "cnl", 13), (std::vector<int>{0, 1, 12}));
+    EXPECT_EQ(f.NumberedKeys("ch", "cnl", 12), (std::vector<int>{0, 1}));
+    EXPECT_EQ(f.CountedKeys("ch", "nChannels", "cnl"), (std::vector<int>{0, 1, 12, 1999999999}));
+    EXPECT_EQ(f.NumberedKeys("ch", "cnl1_opt", 100), (std::vector<int>{4}));
+    EXPECT_TRUE(f.NumberedKeys("ch", "cnl2_opt", 100).empty());
+    EXPECT_TRUE(f.NumberedKeys("missing", "cnl", 100).empty());
+    EXPECT_TRUE(f.CountedKeys("ch", "nOpts", "cnl").empty());
+    EXPECT_TRUE(f.CountedKeys("ch", "noCount", "cnl").empty());
+    // A key added later is found too.
+    ASSERT_TRUE(f.WriteString("ch", "cnl5_name", "b"));
+    EXPECT_EQ(f.NumberedKeys("ch", "cnl", 13), (std::vector<int>{0, 1, 5, 12}));
+    ASSERT_TRUE(f.DeleteKey("ch", "cnl0_name"));
+    EXPECT_EQ(f.NumberedKeys("ch", "cnl", 6), (std::vector<int>{1, 5}));
 }
