@@ -195,13 +195,11 @@ std::vector<std::string> CheckConfigValues(const plat::ProfileFile& ini, const s
 std::vector<std::string> CheckChannelItems(const plat::ProfileFile& ini, const CCfgProc& cfg,
                                            const std::string& label) {
     std::vector<std::string> out;
-    const int channels = ini.GetCount("channels", "nChannels", "cnl");
-    for (int i = 0; i < channels; ++i) {
+    for (int i : ini.CountedKeys("channels", "nChannels", "cnl")) {
         std::string name;
         if (!ini.GetNonEmpty("channels", plat::ProfileKey("cnl%d_name", i), name)) continue;
-        const int opts = ini.GetCount("channels", plat::ProfileKey("cnl%d_nOpts", i),
-                                      plat::ProfileKey("cnl%d_opt", i));
-        for (int j = 0; j < opts; ++j) {
+        for (int j : ini.CountedKeys("channels", plat::ProfileKey("cnl%d_nOpts", i),
+                                     plat::ProfileKey("cnl%d_opt", i))) {
             std::string item, text;
             if (!ini.GetNonEmpty("channels", plat::ProfileKey("cnl%d_opt%d_name", i, j), item) ||
                 !ini.GetNonEmpty("channels", plat::ProfileKey("cnl%d_opt%d_str", i, j), text))
