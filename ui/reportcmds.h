@@ -1,6 +1,6 @@
 #pragma once
-// The plug-in's two report commands: "Отчет" shows or hides the report
-// window, "Добавить точку в отчет" fills the report automatically for a
+// The plug-in's two report commands: the report button shows or hides the
+// report window, the add-point button fills the report automatically for a
 // program chosen in the automatic-report dialog. The plug-in object owns the
 // report window and lends it, with what else the commands need, in Env.
 
@@ -25,11 +25,11 @@ struct Env {
     std::function<bool()> saveSettings;             // writes the settings file
 };
 
-// "Отчет": creates and shows the window the first time, then shows it when
+// The report button: creates and shows the window the first time, then shows it when
 // hidden and hides it when visible. Returns 1.
 int ShowReportTable(Env& env);
 
-// "Добавить точку в отчет": 1 when the fill succeeded, 0 otherwise (after
+// The add-point button: 1 when the fill succeeded, 0 otherwise (after
 // one message box, or when the dialog was cancelled).
 int AddPointToReport(Env& env);
 

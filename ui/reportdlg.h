@@ -27,7 +27,7 @@ class CReportDlg : public QDialog, public IReportView {
     bool RefreshAtCursor() { return table_.RefreshAtCursor(); }
     bool FillAutomatically(const std::string& program) { return table_.FillAutomatically(program); }
 
-    // The buttons: "Отчет" appends an entry at the last cursor time, "..."
+    // The buttons: the report button appends an entry at the last cursor time, "..."
     // chooses the report file.
     void OnReport();
     void OnBrowse();

@@ -37,7 +37,7 @@ struct ControlMove {
 };
 std::vector<ControlMove> ReportWindowMoves(int dx, int dy);
 
-// The first name made from the pattern ("Программа %d") with k = 1, 2, ...
+// The first name made from the pattern (the program or mode name with a %d) with k = 1, 2, ...
 // that none of taken carries (letter case ignored).
 std::string FreeName(const std::string& pattern, const std::vector<std::string>& taken);
 
