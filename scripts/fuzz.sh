@@ -29,6 +29,7 @@ run_one() {
         -artifact_prefix="$artifacts/$h-" "$work" "tests/fuzz/corpus/$h" 2>"build/fuzz/$h.log"; then
         echo "== $h: $seconds s, $(grep -oE '^stat::number_of_executed_units: *[0-9]+' \
             "build/fuzz/$h.log" | grep -oE '[0-9]+$' || echo '?') runs"
+        grep -a "^round trip broken (reported)" "build/fuzz/$h.log" | cut -c1-300 || true
     else
         echo "== $h: FAILED" >&2
         tail -n 40 "build/fuzz/$h.log" >&2
