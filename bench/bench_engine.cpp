@@ -11,7 +11,10 @@
 // the loop's (aim: none), and the peak memory against the data set's own size
 // (aim: at most 1.5 times).
 //
-//   bench_engine [SECONDS]     a shorter data set for a quick run
+//   bench_engine [SECONDS [TURNS]]
+//
+// SECONDS makes a shorter data set for a quick run. Engine and loop take
+// TURNS turns each (default 3), and the best time of each side is printed.
 
 #include <sys/resource.h>
 
@@ -292,13 +295,27 @@ double Compare(korvex::Host& host, const std::string& folder, const Reference& r
 
 int main(int argc, char** argv) {
     double duration = 600.0;
+    int reps = 3;
+    if (argc > 3) {
+        std::fprintf(stderr, "usage: bench_engine [SECONDS [TURNS]]\n");
+        return 2;
+    }
     if (argc > 1) {
         char* end = nullptr;
         duration = std::strtod(argv[1], &end);
         if (end == argv[1] || *end || !(duration >= 1.0)) {
-            std::fprintf(stderr, "usage: bench_engine [SECONDS]   (at least 1, default 600)\n");
+            std::fprintf(stderr, "bench_engine: SECONDS is at least 1 (default 600)\n");
             return 2;
         }
+    }
+    if (argc > 2) {
+        char* end = nullptr;
+        const long n = std::strtol(argv[2], &end, 10);
+        if (end == argv[2] || *end || n < 1 || n > 100) {
+            std::fprintf(stderr, "bench_engine: TURNS is 1 to 100 (default 3)\n");
+            return 2;
+        }
+        reps = static_cast<int>(n);
     }
 
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
@@ -327,31 +344,40 @@ int main(int argc, char** argv) {
         cfg.srcFileKorvex = kSet;
         cfg.RefreshChannels(&app, kSet);
 
-        COrdProcessing engine(app, &cfg);
-        engine.SetJobs(run.jobs);
-        const auto e0 = Clock::now();
-        const bool ok = engine.Run();
-        const double engineTime = Seconds(e0, Clock::now());
-        if (!ok) {
-            std::printf("N=%d S=%d: the calculation failed: %s\n", kN, step,
-                        OrdResultText(engine.ResultCode()).c_str());
-            return 1;
+        // Engine and loop take turns, and each keeps its best time: on a
+        // shared machine a slow spell then lands on one turn instead of on
+        // one side of the ratio.
+        double engineTime = INFINITY, refTime = INFINITY;
+        std::string folder;
+        Reference ref;
+        for (int rep = 0; rep < reps; ++rep) {
+            COrdProcessing engine(app, &cfg);
+            engine.SetJobs(run.jobs);
+            const auto e0 = Clock::now();
+            const bool ok = engine.Run();
+            engineTime = std::min(engineTime, Seconds(e0, Clock::now()));
+            if (!ok) {
+                std::printf("N=%d S=%d: the calculation failed: %s\n", kN, step,
+                            OrdResultText(engine.ResultCode()).c_str());
+                return 1;
+            }
+            folder = engine.ResultFolder();
+            const auto r0 = Clock::now();
+            ref = RunReference(*host, bands, step);
+            refTime = std::min(refTime, Seconds(r0, Clock::now()));
         }
-        const auto r0 = Clock::now();
-        const Reference ref = RunReference(*host, bands, step);
-        double refTime = Seconds(r0, Clock::now());
         if (run.jobs == 1 && step == kN) singleRefTime = refTime;
-        if (run.jobs > 1) refTime = singleRefTime;
+        if (run.jobs > 1) refTime = std::min(refTime, singleRefTime);
         size_t compared = 0;
-        const double diff = Compare(*host, engine.ResultFolder(), ref, bands.size(), compared);
+        const double diff = Compare(*host, folder, ref, bands.size(), compared);
         allSame = allSame && diff == 0.0 && compared * 2 > ref.levels.size() * ref.levels[0].size();
         char jobs[32] = "";
         if (run.jobs > 1) std::snprintf(jobs, sizeof jobs, " jobs=%d", run.jobs);
         std::printf(
             "N=%d S=%-4d%s  engine %7.2f s   reference %7.2f s   ratio %.2f   (%zu blocks x %d "
-            "channels x %zu bands; largest level difference %.1e)\n",
+            "channels x %zu bands; best of %d; largest level difference %.1e)\n",
             kN, step, jobs, engineTime, refTime, engineTime / refTime, ref.levels.front().size(),
-            kChannels, bands.size(), diff);
+            kChannels, bands.size(), reps, diff);
     }
     const double peak = PeakMegabytes();
     std::printf("Peak memory: %.1f MB = %.2f x the data set\n", peak, peak / dataMb);

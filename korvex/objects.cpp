@@ -69,18 +69,58 @@ SignalObj::~SignalObj() = default;
 
 DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
                              Variant* result) {
-    // GetY and GetX are asked for every spectrum line of every band. Their
-    // common form on a spectrum (an Int32 index, no lock, in range) is
-    // answered here, with no frame; everything else goes on.
-    if (kind == InvokeKind::Method && (dispId == 17 || dispId == 16) && args.size() == 1 &&
-        args[0].Type() == plat::VarType::Int32 && result && !Shared()) {
-        const int32_t i = args[0].Int32Value();
-        if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
-            result->SetDouble(dispId == 17 ? y_[static_cast<size_t>(i)] : startX_ + stepX_ * i);
-            return DispResult::Ok;
+    // A calculation asks GetY and GetX for every spectrum line of every band,
+    // and StepX, PointCount, GetAttribute and SetY for every band. Their common forms on a
+    // signal only its holder reaches (no lock, exact argument types, in
+    // range) are answered here, with no frame; everything else goes on.
+    if (!Shared()) {
+        if (kind == InvokeKind::Method) {
+            if ((dispId == 17 || dispId == 16) && args.size() == 1 &&
+                args[0].Type() == plat::VarType::Int32 && result && result->IsPlain()) {
+                const int32_t i = args[0].Int32Value();
+                if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
+                    result->SetPlainDouble(dispId == 17 ? y_[static_cast<size_t>(i)]
+                                                        : startX_ + stepX_ * i);
+                    return DispResult::Ok;
+                }
+            } else if (dispId == 19 && args.size() == 2 && args[0].Type() == plat::VarType::Int32 &&
+                       args[1].Type() == plat::VarType::Double) {
+                const int32_t i = args[0].Int32Value();
+                double* y = y_.OwnedData();
+                if (y && i >= 0 && static_cast<size_t>(i) < y_.size()) {
+                    y[i] = args[1].DoubleValue();
+                    return DispResult::Ok;
+                }
+            } else if (dispId == 61) {
+                return AttributeCall(args, result);
+            }
+        } else if (kind == InvokeKind::PropertyGet && args.empty() && result && result->IsPlain()) {
+            if (dispId == 1) {  // PointCount
+                result->SetPlainInt32(static_cast<int32_t>(y_.size()));
+                return DispResult::Ok;
+            }
+            if (dispId == 2) {  // StepX
+                result->SetPlainDouble(stepX_);
+                return DispResult::Ok;
+            }
         }
     }
     return InvokeRest(dispId, kind, args, result);
+}
+
+// Out of line, so that the calls above need no frame.
+DispResult SignalObj::AttributeCall(std::span<Variant> args, Variant* result) {
+    if (args.size() == 1 && args[0].Type() == plat::VarType::Text && result) {
+        // A short text is handed over without allocating, so nothing here
+        // can throw.
+        const std::string_view key = args[0].TextView();
+        for (const auto& a : attributes_)
+            if (a.first == key && a.second.size() <= Variant::kInlineText) {
+                *result = Variant(std::string_view(a.second));
+                return DispResult::Ok;
+            }
+    }
+    return InvokeRest(61, InvokeKind::Method, args, result);
 }
 
 DispResult SignalObj::InvokeRest(int dispId, InvokeKind kind, std::span<Variant> args,
@@ -277,12 +317,11 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
             if (args.size() != 1) return DispResult::BadArgCount;
             // A text key (the usual case) is compared where it lies.
             std::string converted;
-            const std::string* text = args[0].TextIf();
-            if (!text) {
+            std::string_view key = args[0].TextView();
+            if (args[0].Type() != plat::VarType::Text) {
                 if (!ArgText(args[0], converted)) return DispResult::TypeMismatch;
-                text = &converted;
+                key = converted;
             }
-            const std::string& key = *text;
             for (const auto& a : attributes_)
                 if (a.first == key) {
                     SetResult(result, a.second);

@@ -143,6 +143,8 @@ class SignalObj final : public plat::IDispatchObject {
 
     uint64_t CodeLocked(int part, int axis) const;
     bool SetNameLocked(std::string name);
+    [[gnu::noinline]] plat::DispResult AttributeCall(std::span<plat::Variant> args,
+                                                     plat::Variant* result);
     [[gnu::noinline]] plat::DispResult InvokeRest(int dispId, plat::InvokeKind kind,
                                                   std::span<plat::Variant> args,
                                                   plat::Variant* result);

@@ -69,6 +69,9 @@ class SampleBuffer {
         if (!OwnsWhole()) Assign(ToVector());
         return store_ ? store_->values.data() : nullptr;
     }
+    // The values when they may be written in place (this is their only
+    // holder), else null.
+    double* OwnedData() noexcept { return OwnsWhole() ? store_->values.data() : nullptr; }
     // New values are 0.
     void Resize(size_t n) {
         if (n == size_) return;

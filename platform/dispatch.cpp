@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "platform/numtext.h"
@@ -14,10 +15,10 @@ namespace {
 
 // With a decimal point whatever the process locale says, as the texts come
 // from files and other programs.
-bool ParseDouble(const std::string& s, double& out) {
-    const char* b = s.c_str();
+bool ParseDouble(std::string_view s, double& out) {
+    const char* b = s.data();
     const char* end = b + s.size();
-    while (*b == ' ' || *b == '\t') ++b;
+    while (b < end && (*b == ' ' || *b == '\t')) ++b;
     double v = 0.0;
     const char* e = ReadDecimal(b, end, v);
     if (e == b) return false;
@@ -70,6 +71,8 @@ void Variant::CopySlow(const Variant& o) {
         if (u_.obj) u_.obj->AddRef();
     }
     type_ = o.type_;
+    small_ = 0;
+    heap_ = true;
 }
 
 void Variant::MoveSlow(Variant& o) noexcept {
@@ -80,7 +83,10 @@ void Variant::MoveSlow(Variant& o) noexcept {
         u_.obj = std::exchange(o.u_.obj, nullptr);
     }
     type_ = o.type_;
+    small_ = 0;
+    heap_ = true;
     o.type_ = VarType::Empty;
+    o.heap_ = false;
     o.u_.u64 = 0;
 }
 
@@ -89,6 +95,7 @@ void Variant::DestroySlow() noexcept {
         u_.text.~basic_string();
     else if (u_.obj)
         u_.obj->Release();
+    heap_ = false;
 }
 
 bool Variant::IsNumeric() const noexcept {
@@ -124,7 +131,7 @@ bool Variant::ToInt64(int64_t& out) const {
         case VarType::Double:
             return DoubleToInt(u_.d, out);
         case VarType::Text:
-            return ParseInt64(u_.text, out);
+            return ParseInt64(std::string(TextView()), out);
         case VarType::Ref:
             return RefTarget() && RefTarget()->ToInt64(out);
         default:
@@ -149,7 +156,7 @@ bool Variant::ToUInt64(uint64_t& out) const {
         case VarType::Double:
             return DoubleToInt(u_.d, out);
         case VarType::Text: {
-            const std::string& s = u_.text;
+            const std::string s(TextView());
             char* e = nullptr;
             errno = 0;
             unsigned long long v = std::strtoull(s.c_str(), &e, 0);
@@ -172,7 +179,7 @@ bool Variant::ToBool(bool& out) const {
         return true;
     }
     if (Type() == VarType::Text) {
-        const std::string& s = u_.text;
+        const std::string_view s = TextView();
         if (s == "true" || s == "True" || s == "TRUE") {
             out = true;
             return true;
@@ -212,7 +219,7 @@ bool Variant::ToDoubleSlow(double& out) const {
             out = static_cast<double>(u_.u64);
             return true;
         case VarType::Text:
-            return ParseDouble(u_.text, out);
+            return ParseDouble(TextView(), out);
         case VarType::Ref:
             return RefTarget() && RefTarget()->ToDouble(out);
         default:
@@ -227,7 +234,7 @@ bool Variant::ToText(std::string& out) const {
             out.clear();
             return true;
         case VarType::Text:
-            out = u_.text;
+            out = TextView();
             return true;
         case VarType::Bool:
             out = u_.b ? "1" : "0";

@@ -117,7 +117,9 @@ enum class VarType : uint8_t { Empty, Bool, Int32, Int64, UInt64, Double, Text, 
 // The value carried by a dispatch call: a tagged union. Scalars are stored
 // inline and copied as plain bytes, so building, copying and destroying a
 // numeric variant never allocates or branches into a visitor; only texts and
-// objects take the out-of-line paths.
+// objects take the out-of-line paths. Texts up to kInlineText bytes (names,
+// numbers as text) are held in place too, so handing one over allocates
+// nothing.
 class Variant {
   public:
     Variant() noexcept : u_() {}
@@ -138,10 +140,27 @@ class Variant {
     }
     Variant(double v) noexcept : type_(VarType::Double) { u_.d = v; }
     Variant(float v) noexcept : Variant(static_cast<double>(v)) {}
-    Variant(std::string v) : type_(VarType::Text) { new (&u_.text) std::string(std::move(v)); }
-    Variant(std::string_view v) : Variant(std::string(v)) {}
-    Variant(const char* v) : Variant(std::string(v ? v : "")) {}
-    Variant(DispPtr v) noexcept : type_(VarType::Object) { u_.obj = v.detach(); }
+    Variant(std::string_view v) : type_(VarType::Text) {
+        if (v.size() <= kInlineText) {
+            small_ = static_cast<uint8_t>(v.size() + 1);
+            if (!v.empty()) std::memcpy(u_.chars, v.data(), v.size());
+        } else {
+            new (&u_.text) std::string(v);
+            heap_ = true;
+        }
+    }
+    Variant(const std::string& v) : Variant(std::string_view(v)) {}
+    Variant(std::string&& v) : type_(VarType::Text) {
+        if (v.size() <= kInlineText) {
+            small_ = static_cast<uint8_t>(v.size() + 1);
+            if (!v.empty()) std::memcpy(u_.chars, v.data(), v.size());
+        } else {
+            new (&u_.text) std::string(std::move(v));
+            heap_ = true;
+        }
+    }
+    Variant(const char* v) : Variant(std::string_view(v ? v : "")) {}
+    Variant(DispPtr v) noexcept : type_(VarType::Object), heap_(true) { u_.obj = v.detach(); }
     template <class T>
     requires std::is_base_of_v<IDispatchObject, T> Variant(ObjPtr<T> v)
     noexcept : Variant(DispPtr(std::move(v))) {}
@@ -166,7 +185,10 @@ class Variant {
         }
         Variant copy(o);
         Reset();
-        MoveSlow(copy);
+        if (copy.IsPlain())
+            CopyPlain(copy);
+        else
+            MoveSlow(copy);
         return *this;
     }
     Variant& operator=(Variant&& o) noexcept {
@@ -182,11 +204,21 @@ class Variant {
         if (!IsPlain()) DestroySlow();
     }
 
-    // Stores a number in place, for results written many times a second.
+    // Whether the value is plain bytes: anything but a long text or an object.
+    bool IsPlain() const noexcept { return !heap_; }
+    // Store a number in place, for results written many times a second.
     void SetDouble(double v) noexcept {
         if (!IsPlain()) DestroySlow();
+        SetPlainDouble(v);
+    }
+    // The same on a variant that IsPlain, so there is nothing to release.
+    void SetPlainDouble(double v) noexcept {
         type_ = VarType::Double;
         u_.d = v;
+    }
+    void SetPlainInt32(int32_t v) noexcept {
+        type_ = VarType::Int32;
+        u_.u64 = static_cast<uint32_t>(v);  // as the constructor leaves it
     }
 
     // A by-reference slot: the callee writes its out value into *slot.
@@ -251,9 +283,9 @@ class Variant {
         ToText(s);
         return s;
     }
-    // A text result handed on without a copy.
+    // A long text result handed on without a copy.
     std::string AsText() && {
-        if (type_ == VarType::Text) return std::move(u_.text);
+        if (type_ == VarType::Text && heap_) return std::move(u_.text);
         return static_cast<const Variant&>(*this).AsText();
     }
     DispPtr AsObject() const {
@@ -272,21 +304,29 @@ class Variant {
         return true;
     }
 
-    // The stored number of an Int32 variant; check Type first.
+    // The stored number of an Int32 or Double variant; check Type first.
     int32_t Int32Value() const noexcept { return u_.i32; }
-    // The stored text or object when that is the type, else null.
-    const std::string* TextIf() const noexcept {
-        return type_ == VarType::Text ? &u_.text : nullptr;
+    double DoubleValue() const noexcept { return u_.d; }
+    // The stored text; empty when the type is not Text.
+    std::string_view TextView() const noexcept {
+        if (type_ != VarType::Text) return {};
+        return small_ ? std::string_view(u_.chars, small_ - 1u) : std::string_view(u_.text);
     }
+    // The stored object when that is the type, else null.
     IDispatchObject* ObjectIf() const noexcept {
         return type_ == VarType::Object ? u_.obj : nullptr;
     }
 
   private:
-    bool IsPlain() const noexcept { return type_ != VarType::Text && type_ != VarType::Object; }
     void CopyPlain(const Variant& o) noexcept {
         type_ = o.type_;
-        std::memcpy(static_cast<void*>(&u_), &o.u_, sizeof(double));
+        small_ = o.small_;
+        // A number is copied as the 8 bytes it was written as: a wider read
+        // of a value just stored would wait for the store to retire.
+        if (o.type_ == VarType::Text)
+            std::memcpy(static_cast<void*>(&u_), &o.u_, sizeof u_);
+        else
+            std::memcpy(static_cast<void*>(&u_), &o.u_, sizeof(double));
     }
     void Reset() noexcept {
         if (!IsPlain()) DestroySlow();
@@ -298,7 +338,13 @@ class Variant {
     bool ToInt32Slow(int32_t& out) const;
     bool ToDoubleSlow(double& out) const;
 
+  public:
+    static constexpr size_t kInlineText = sizeof(std::string);
+
+  private:
     VarType type_ = VarType::Empty;
+    uint8_t small_ = 0;  // Text: its length + 1 when held in u_.chars, else 0
+    bool heap_ = false;  // u_ holds a std::string or an object reference
     union Storage {
         Storage() noexcept : u64(0) {}
         ~Storage() {}
@@ -310,6 +356,7 @@ class Variant {
         Variant* ref;
         IDispatchObject* obj;  // holds one reference
         std::string text;
+        char chars[sizeof(std::string)];
     } u_;
 };
 

@@ -157,7 +157,10 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     b = std::min<int64_t>(b, count - 1);
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
-    const std::string coefText = spectrum.GetAttribute(rmsCoefKey);
+    const plat::Variant coefValue = spectrum.GetAttributeValue(rmsCoefKey);
+    std::string converted;
+    std::string_view coefText = coefValue.TextView();
+    if (coefValue.Type() != plat::VarType::Text) coefText = converted = coefValue.AsText();
     // The spectra of a channel carry one coefficient text: it is read as a
     // number once, not once per band and block.
     thread_local std::string lastCoefText;
@@ -171,12 +174,23 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     if (valtype == 2) k *= kTwoSqrt2;
 
     double sum = 0.0;
-    for (int64_t i = a; i <= b; ++i) {
-        const int line = static_cast<int>(i);
-        // Separate statements: the host is asked for the power, then the frequency.
-        const double y = spectrum.GetY(line);
-        const double x = spectrum.GetX(line);
-        sum += IntegratePower(y, x, integr, unitCode);
+    // Separate statements: the host is asked for the power, then the
+    // frequency. Without integration the frequency is asked for and unused,
+    // and the loop keeps nothing else.
+    if (integr <= 0) {
+        for (int64_t i = a; i <= b; ++i) {
+            const int line = static_cast<int>(i);
+            const double y = spectrum.GetY(line);
+            static_cast<void>(spectrum.GetX(line));
+            sum += y;
+        }
+    } else {
+        for (int64_t i = a; i <= b; ++i) {
+            const int line = static_cast<int>(i);
+            const double y = spectrum.GetY(line);
+            const double x = spectrum.GetX(line);
+            sum += IntegratePower(y, x, integr, unitCode);
+        }
     }
     level = std::sqrt(std::max(sum, 0.0)) * k * IntegrationScale(integr, unitCode);
     return true;

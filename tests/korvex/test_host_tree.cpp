@@ -185,6 +185,13 @@ TEST_F(HostSignal, PropertiesAndValueAt) {
     EXPECT_TRUE(s.SetAttribute("source", "B"));  // replaces
     EXPECT_EQ(s.GetAttribute("source"), "B");
     EXPECT_EQ(s.GetAttribute("Source"), "");
+    const std::string longValue(100, 'v');  // beyond the in-place text of a variant
+    EXPECT_TRUE(s.SetAttribute("long", longValue));
+    EXPECT_EQ(s.GetAttribute("long"), longValue);
+    EXPECT_EQ(s.GetAttributeValue("source").TextView(), "B");
+    EXPECT_EQ(plat::Invoke(s.Disp().get(), host::id::GetAttribute, plat::InvokeKind::Method,
+                           nullptr, "source"),
+              plat::DispResult::Ok);
 
     // Ids stay unique across every way a signal is made.
     host::Signal t = app.NewSignal();
@@ -233,6 +240,28 @@ TEST_F(HostSignal, OutOfRangeCallsFailCleanly) {
         EXPECT_EQ(plat::Invoke(d, host::id::Unit, InvokeKind::PropertyPut, nullptr, "g"),
                   DispResult::MemberNotFound);  // Unit is read-only
         EXPECT_EQ(s.GetY(0), 1);                // nothing changed
+        // A result variant holding an object or a long text is released
+        // when a number is written into it.
+        r = plat::Variant(std::string(100, 'x'));
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 1), DispResult::Ok);
+        EXPECT_EQ(r.Type(), plat::VarType::Double);
+        r = plat::Variant(s.Disp());
+        EXPECT_EQ(plat::Invoke(d, host::id::PointCount, InvokeKind::PropertyGet, &r),
+                  DispResult::Ok);
+        EXPECT_EQ(r.AsInt32(), 3);
+        EXPECT_EQ(plat::Invoke(d, host::id::PointCount, InvokeKind::PropertyGet, &r, 1),
+                  DispResult::BadArgCount);
+    }
+    {
+        // A block shares its source's values: writing it leaves the source as it was.
+        host::Signal src = MakeSignal("src", {1, 2, 3, 4});
+        host::Signal block = src.CopyRange(1, 2);
+        EXPECT_TRUE(block.SetY(0, 9));
+        EXPECT_EQ(block.GetY(0), 9);
+        EXPECT_EQ(src.GetY(1), 2);
+        EXPECT_TRUE(block.SetY(1, 8));  // now its own array, written in place
+        EXPECT_EQ(block.GetY(1), 8);
+        EXPECT_EQ(src.GetY(2), 3);
     }
     // ValueAt of an empty signal has no value to give.
     host::Signal empty = app.NewSignal();

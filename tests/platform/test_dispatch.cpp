@@ -197,6 +197,52 @@ TEST(Variant, CopiesMovesAndReassignmentKeepTextsAndReferencesRight) {
     EXPECT_EQ(destroyed, 1);
 }
 
+TEST(Variant, ShortTextsAreHeldInPlaceAndSurviveEveryCopy) {
+    const std::string atLimit(Variant::kInlineText, 'a');
+    const std::string overLimit(Variant::kInlineText + 1, 'b');
+    const std::string withNul("x\0y", 3);
+    g_allocs = 0;
+    g_counting = true;
+    {
+        Variant a(atLimit), b(std::string_view("1.6329931618554518")), c(withNul), e("");
+        Variant copy = a;
+        Variant moved = std::move(b);
+        copy = c;
+        EXPECT_EQ(copy.TextView(), withNul);
+        EXPECT_EQ(moved.TextView(), "1.6329931618554518");
+        EXPECT_EQ(a.TextView(), atLimit);
+        EXPECT_EQ(e.Type(), VarType::Text);
+        EXPECT_TRUE(e.TextView().empty());
+        double d = 0;
+        EXPECT_TRUE(moved.ToDouble(d));
+        EXPECT_EQ(d, 1.6329931618554518);
+    }
+    g_counting = false;
+    EXPECT_EQ(g_allocs, 0);
+
+    // Short and long texts, numbers and objects replace one another in
+    // every order and keep their values.
+    ObjPtr<Probe> p = MakeObj<Probe>();
+    std::vector<Variant> kinds{Variant(atLimit), Variant(overLimit), Variant(2.5), Variant(p),
+                               Variant(withNul)};
+    for (const Variant& from : kinds)
+        for (const Variant& to : kinds) {
+            Variant x = from;
+            x = to;
+            EXPECT_EQ(x.Type(), to.Type());
+            EXPECT_EQ(x.TextView(), to.TextView());
+            EXPECT_EQ(x.AsText(), to.AsText());
+            Variant y = from;
+            y = Variant(to);
+            EXPECT_EQ(y.AsText(), to.AsText());
+        }
+    EXPECT_EQ(p->RefCount(), 2);
+    EXPECT_EQ(Variant(overLimit).TextView(), overLimit);
+    EXPECT_EQ(std::move(kinds[1]).AsText(), overLimit);
+    EXPECT_EQ(std::move(kinds[0]).AsText(), atLimit);
+    EXPECT_EQ(Variant(3).TextView(), "");  // only texts have a view
+}
+
 TEST(Variant, ByReferenceSlotTakesAnyKind) {
     int destroyed = 0;
     Variant slot("old text that is long enough to live on the heap");
