@@ -73,14 +73,22 @@ DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> arg
     // and StepX, PointCount, GetAttribute and SetY for every band. Their common forms on a
     // signal only its holder reaches (no lock, exact argument types, in
     // range) are answered here, with no frame; everything else goes on.
+    // GetY, by far the most frequent, falls straight through.
+    if (__builtin_expect(dispId == 17 && kind == InvokeKind::Method && args.size() == 1 &&
+                             result && args[0].Type() == plat::VarType::Int32 &&
+                             result->IsPlain() && !Shared() && args[0].Int32Value() >= 0 &&
+                             static_cast<size_t>(args[0].Int32Value()) < y_.size(),
+                         1)) {
+        result->SetPlainDouble(y_[static_cast<size_t>(args[0].Int32Value())]);
+        return DispResult::Ok;
+    }
     if (!Shared()) {
         if (kind == InvokeKind::Method) {
-            if ((dispId == 17 || dispId == 16) && args.size() == 1 &&
-                args[0].Type() == plat::VarType::Int32 && result && result->IsPlain()) {
+            if (dispId == 16 && args.size() == 1 && args[0].Type() == plat::VarType::Int32 &&
+                result && result->IsPlain()) {
                 const int32_t i = args[0].Int32Value();
                 if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
-                    result->SetPlainDouble(dispId == 17 ? y_[static_cast<size_t>(i)]
-                                                        : startX_ + stepX_ * i);
+                    result->SetPlainDouble(startX_ + stepX_ * i);
                     return DispResult::Ok;
                 }
             } else if (dispId == 19 && args.size() == 2 && args[0].Type() == plat::VarType::Int32 &&
@@ -113,14 +121,19 @@ DispResult SignalObj::AttributeCall(std::span<Variant> args, Variant* result) {
     if (args.size() == 1 && args[0].Type() == plat::VarType::Text && result) {
         // A short text is handed over without allocating, so nothing here
         // can throw.
-        const std::string_view key = args[0].TextView();
-        for (const auto& a : attributes_)
-            if (a.first == key && a.second.size() <= Variant::kInlineText) {
-                *result = Variant(std::string_view(a.second));
-                return DispResult::Ok;
-            }
+        const std::string* value = FindAttribute(args[0].TextView());
+        if (value && value->size() <= Variant::kInlineText) {
+            *result = Variant(std::string_view(*value));
+            return DispResult::Ok;
+        }
     }
     return InvokeRest(61, InvokeKind::Method, args, result);
+}
+
+std::string* SignalObj::FindAttribute(std::string_view key) {
+    for (auto& a : attributes_)
+        if (a.first == key) return &a.second;
+    return nullptr;
 }
 
 DispResult SignalObj::InvokeRest(int dispId, InvokeKind kind, std::span<Variant> args,
@@ -305,12 +318,10 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
             std::string key, value;
             if (!ArgText(args[0], key) || !args[1].ToText(value)) return DispResult::TypeMismatch;
             if (key.empty()) return DispResult::Failed;
-            for (auto& a : attributes_)
-                if (a.first == key) {
-                    a.second = std::move(value);
-                    return DispResult::Ok;
-                }
-            attributes_.emplace_back(std::move(key), std::move(value));
+            if (std::string* old = FindAttribute(key))
+                *old = std::move(value);
+            else
+                attributes_.emplace_back(std::move(key), std::move(value));
             return DispResult::Ok;
         }
         case 61: {  // GetAttribute(name): empty text when unset
@@ -322,12 +333,8 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
                 if (!ArgText(args[0], converted)) return DispResult::TypeMismatch;
                 key = converted;
             }
-            for (const auto& a : attributes_)
-                if (a.first == key) {
-                    SetResult(result, a.second);
-                    return DispResult::Ok;
-                }
-            SetResult(result, std::string());
+            const std::string* value = FindAttribute(key);
+            SetResult(result, value ? *value : std::string());
             return DispResult::Ok;
         }
         case 62: {  // CopyRange(first, count)

@@ -143,6 +143,8 @@ class SignalObj final : public plat::IDispatchObject {
 
     uint64_t CodeLocked(int part, int axis) const;
     bool SetNameLocked(std::string name);
+    // The value filed under key, or null.
+    std::string* FindAttribute(std::string_view key);
     [[gnu::noinline]] plat::DispResult AttributeCall(std::span<plat::Variant> args,
                                                      plat::Variant* result);
     [[gnu::noinline]] plat::DispResult InvokeRest(int dispId, plat::InvokeKind kind,

@@ -201,6 +201,11 @@ bool Variant::ToBool(bool& out) const {
     return true;
 }
 
+double Variant::AsDoubleSlow(double def) const {
+    ToDoubleSlow(def);
+    return def;
+}
+
 bool Variant::ToDoubleSlow(double& out) const {
     switch (Type()) {
         case VarType::Double:

@@ -129,7 +129,8 @@ class Variant {
     noexcept {
         if constexpr (std::is_signed_v<T> && sizeof(T) <= 4) {
             type_ = VarType::Int32;
-            u_.i32 = static_cast<int32_t>(v);
+            // One 8-byte store; i32 reads the low half.
+            u_.u64 = static_cast<uint32_t>(static_cast<int32_t>(v));
         } else if constexpr (std::is_signed_v<T>) {
             type_ = VarType::Int64;
             u_.i64 = static_cast<int64_t>(v);
@@ -141,20 +142,14 @@ class Variant {
     Variant(double v) noexcept : type_(VarType::Double) { u_.d = v; }
     Variant(float v) noexcept : Variant(static_cast<double>(v)) {}
     Variant(std::string_view v) : type_(VarType::Text) {
-        if (v.size() <= kInlineText) {
-            small_ = static_cast<uint8_t>(v.size() + 1);
-            if (!v.empty()) std::memcpy(u_.chars, v.data(), v.size());
-        } else {
+        if (!HoldInPlace(v)) {
             new (&u_.text) std::string(v);
             heap_ = true;
         }
     }
     Variant(const std::string& v) : Variant(std::string_view(v)) {}
     Variant(std::string&& v) : type_(VarType::Text) {
-        if (v.size() <= kInlineText) {
-            small_ = static_cast<uint8_t>(v.size() + 1);
-            if (!v.empty()) std::memcpy(u_.chars, v.data(), v.size());
-        } else {
+        if (!HoldInPlace(v)) {
             new (&u_.text) std::string(std::move(v));
             heap_ = true;
         }
@@ -201,7 +196,8 @@ class Variant {
         return *this;
     }
     ~Variant() {
-        if (!IsPlain()) DestroySlow();
+        if (!IsPlain()) [[unlikely]]
+            DestroySlow();
     }
 
     // Whether the value is plain bytes: anything but a long text or an object.
@@ -248,7 +244,7 @@ class Variant {
     bool ToInt64(int64_t& out) const;
     bool ToUInt64(uint64_t& out) const;
     bool ToDouble(double& out) const {
-        if (type_ == VarType::Double) {
+        if (type_ == VarType::Double) [[likely]] {
             out = u_.d;
             return true;
         }
@@ -263,7 +259,9 @@ class Variant {
         return def;
     }
     int32_t AsInt32(int32_t def = 0) const {
-        ToInt32(def);
+        if (type_ == VarType::Int32) [[likely]]
+            return u_.i32;
+        ToInt32Slow(def);
         return def;
     }
     int64_t AsInt64(int64_t def = 0) const {
@@ -274,9 +272,12 @@ class Variant {
         ToUInt64(def);
         return def;
     }
+    // The exact case returns straight from the register, so a caller's
+    // fallback is not written to memory on every call.
     double AsDouble(double def = 0.0) const {
-        ToDouble(def);
-        return def;
+        if (type_ == VarType::Double) [[likely]]
+            return u_.d;
+        return AsDoubleSlow(def);
     }
     std::string AsText() const& {
         std::string s;
@@ -332,11 +333,19 @@ class Variant {
         if (!IsPlain()) DestroySlow();
         type_ = VarType::Empty;
     }
+    // Keeps a short text in u_.chars; false when it is too long for that.
+    bool HoldInPlace(std::string_view v) noexcept {
+        if (v.size() > kInlineText) return false;
+        small_ = static_cast<uint8_t>(v.size() + 1);
+        if (!v.empty()) std::memcpy(u_.chars, v.data(), v.size());
+        return true;
+    }
     void CopySlow(const Variant& o);
     void MoveSlow(Variant& o) noexcept;
     void DestroySlow() noexcept;
     bool ToInt32Slow(int32_t& out) const;
     bool ToDoubleSlow(double& out) const;
+    double AsDoubleSlow(double def) const;
 
   public:
     static constexpr size_t kInlineText = sizeof(std::string);

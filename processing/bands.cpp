@@ -175,22 +175,12 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
 
     double sum = 0.0;
     // Separate statements: the host is asked for the power, then the
-    // frequency. Without integration the frequency is asked for and unused,
-    // and the loop keeps nothing else.
-    if (integr <= 0) {
-        for (int64_t i = a; i <= b; ++i) {
-            const int line = static_cast<int>(i);
-            const double y = spectrum.GetY(line);
-            static_cast<void>(spectrum.GetX(line));
-            sum += y;
-        }
-    } else {
-        for (int64_t i = a; i <= b; ++i) {
-            const int line = static_cast<int>(i);
-            const double y = spectrum.GetY(line);
-            const double x = spectrum.GetX(line);
-            sum += IntegratePower(y, x, integr, unitCode);
-        }
+    // frequency, which only an integrating band uses.
+    for (int64_t i = a; i <= b; ++i) {
+        const int line = static_cast<int>(i);
+        const double y = spectrum.GetY(line);
+        const double x = spectrum.GetX(line);
+        sum += integr <= 0 ? y : IntegratePower(y, x, integr, unitCode);
     }
     level = std::sqrt(std::max(sum, 0.0)) * k * IntegrationScale(integr, unitCode);
     return true;
