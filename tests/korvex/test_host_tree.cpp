@@ -222,6 +222,8 @@ TEST_F(HostSignal, OutOfRangeCallsFailCleanly) {
         EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, nullptr, 0), DispResult::Ok);
         EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, 3), DispResult::Failed);
         EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, -1), DispResult::Failed);
+        EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, INT32_MIN),
+                  DispResult::Failed);
         EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, int64_t{1} << 40),
                   DispResult::TypeMismatch);
         EXPECT_EQ(plat::Invoke(d, host::id::GetY, InvokeKind::Method, &r, "one"),
