@@ -75,9 +75,9 @@ DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> arg
     // range) are answered here, with no frame; everything else goes on.
     // GetY, by far the most frequent, falls straight through. A negative
     // index widens to a size no buffer has, so one compare bounds it.
-    if (__builtin_expect(dispId == 17 && kind == InvokeKind::Method && args.size() == 1 &&
-                             result && args[0].Type() == plat::VarType::Int32 &&
-                             result->IsPlain() && !Shared() &&
+    if (__builtin_expect(dispId == 17 && kind == InvokeKind::Method && args.size() == 1 && result &&
+                             args[0].Type() == plat::VarType::Int32 && result->IsPlain() &&
+                             !Shared() &&
                              static_cast<size_t>(int64_t{args[0].Int32Value()}) < y_.size(),
                          1)) {
         result->SetPlainDouble(y_[static_cast<size_t>(args[0].Int32Value())]);
