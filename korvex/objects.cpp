@@ -69,26 +69,31 @@ SignalObj::~SignalObj() = default;
 
 DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
                              Variant* result) {
-    // A calculation asks GetY and GetX for every spectrum line of every band,
-    // and StepX, PointCount, GetAttribute and SetY for every band. Their common forms on a
-    // signal only its holder reaches (no lock, exact argument types, in
-    // range) are answered here, with no frame; everything else goes on.
-    // GetY, by far the most frequent, falls straight through. A negative
-    // index widens to a size no buffer has, so one compare bounds it.
+    // A calculation asks GetY for every spectrum line of every band: its
+    // common form on a signal only its holder reaches (no lock, exact
+    // argument types, in range) is answered here, with no frame, and
+    // everything else goes on with the registers as they came.
     if (__builtin_expect(dispId == 17 && kind == InvokeKind::Method && args.size() == 1 && result &&
                              args[0].Type() == plat::VarType::Int32 && result->IsPlain() &&
-                             !Shared() &&
-                             static_cast<size_t>(int64_t{args[0].Int32Value()}) < y_.size(),
+                             !Shared() && InRange(args[0].Int32Value()),
                          1)) {
         result->SetPlainDouble(y_[static_cast<size_t>(args[0].Int32Value())]);
         return DispResult::Ok;
     }
+    return InvokeNear(dispId, kind, args, result);
+}
+
+// GetX is asked per line too, and StepX, PointCount, GetAttribute and SetY
+// per band: their common forms on an unshared signal are answered without
+// the general path.
+DispResult SignalObj::InvokeNear(int dispId, InvokeKind kind, std::span<Variant> args,
+                                 Variant* result) {
     if (!Shared()) {
         if (kind == InvokeKind::Method) {
             if (dispId == 16 && args.size() == 1 && args[0].Type() == plat::VarType::Int32 &&
                 result && result->IsPlain()) {
                 const int32_t i = args[0].Int32Value();
-                if (i >= 0 && static_cast<size_t>(i) < y_.size()) {
+                if (InRange(i)) {
                     result->SetPlainDouble(startX_ + stepX_ * i);
                     return DispResult::Ok;
                 }
@@ -96,7 +101,7 @@ DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> arg
                        args[1].Type() == plat::VarType::Double) {
                 const int32_t i = args[0].Int32Value();
                 double* y = y_.OwnedData();
-                if (y && i >= 0 && static_cast<size_t>(i) < y_.size()) {
+                if (y && InRange(i)) {
                     y[i] = args[1].DoubleValue();
                     return DispResult::Ok;
                 }
@@ -153,19 +158,18 @@ DispResult SignalObj::LockedLineCall(int dispId, std::span<Variant> args, Varian
 }
 
 DispResult SignalObj::LineCall(int dispId, std::span<Variant> args, Variant* result) {
-    const size_t n = y_.size();
     int32_t i = 0;
     if (dispId == 19) {  // SetY
         if (args.size() != 2) return DispResult::BadArgCount;
         double v = 0;
         if (!args[0].ToInt32(i) || !args[1].ToDouble(v)) return DispResult::TypeMismatch;
-        if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+        if (!InRange(i)) return DispResult::Failed;
         y_.Mutable()[static_cast<size_t>(i)] = v;
         return DispResult::Ok;
     }
     if (args.size() != 1) return DispResult::BadArgCount;
     if (!args[0].ToInt32(i)) return DispResult::TypeMismatch;
-    if (i < 0 || static_cast<size_t>(i) >= n) return DispResult::Failed;
+    if (!InRange(i)) return DispResult::Failed;
     if (result) *result = Variant(dispId == 17 ? y_[static_cast<size_t>(i)] : startX_ + stepX_ * i);
     return DispResult::Ok;
 }

@@ -147,6 +147,12 @@ class SignalObj final : public plat::IDispatchObject {
     std::string* FindAttribute(std::string_view key);
     [[gnu::noinline]] plat::DispResult AttributeCall(std::span<plat::Variant> args,
                                                      plat::Variant* result);
+    // Whether i indexes a point: a negative index widens to a size no
+    // buffer has, so one compare bounds it.
+    bool InRange(int32_t i) const { return static_cast<size_t>(int64_t{i}) < y_.size(); }
+    [[gnu::noinline]] plat::DispResult InvokeNear(int dispId, plat::InvokeKind kind,
+                                                  std::span<plat::Variant> args,
+                                                  plat::Variant* result);
     [[gnu::noinline]] plat::DispResult InvokeRest(int dispId, plat::InvokeKind kind,
                                                   std::span<plat::Variant> args,
                                                   plat::Variant* result);

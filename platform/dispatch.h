@@ -123,6 +123,10 @@ enum class VarType : uint8_t { Empty, Bool, Int32, Int64, UInt64, Double, Text, 
 class Variant {
   public:
     Variant() noexcept : u_() {}
+    // An empty variant for a callee to fill, as a per-line call's result:
+    // only the tag is written, since an empty variant's value is never read.
+    struct Slot {};
+    explicit Variant(Slot) noexcept : u_(Storage::Unset{}) {}
     Variant(bool v) noexcept : type_(VarType::Bool) { u_.b = v; }
     template <std::integral T>
     requires(!std::same_as<T, bool> && !std::same_as<T, char>) Variant(T v)
@@ -355,7 +359,9 @@ class Variant {
     uint8_t small_ = 0;  // Text: its length + 1 when held in u_.chars, else 0
     bool heap_ = false;  // u_ holds a std::string or an object reference
     union Storage {
+        struct Unset {};
         Storage() noexcept : u64(0) {}
+        explicit Storage(Unset) noexcept {}
         ~Storage() {}
         bool b;
         int32_t i32;

@@ -172,7 +172,7 @@ class Signal : public Object {
     // rather than through the general argument packing.
     [[gnu::always_inline]] double LineValue(int dispId, int index) const {
         if (!p_) return 0.0;
-        plat::Variant arg(index), r;
+        plat::Variant arg(index), r{plat::Variant::Slot{}};
         return p_->Invoke(dispId, plat::InvokeKind::Method, std::span<plat::Variant>(&arg, 1),
                           &r) == plat::DispResult::Ok
                    ? r.AsDouble()

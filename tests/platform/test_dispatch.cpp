@@ -123,6 +123,19 @@ TEST(Variant, TypesOfConstruction) {
     EXPECT_EQ(Variant(std::string("x")).Type(), VarType::Text);
 }
 
+// A result slot starts empty and takes any value a callee writes, a long
+// text included, which it then releases.
+TEST(Variant, ResultSlotIsEmptyAndTakesAnyValue) {
+    Variant slot{Variant::Slot{}};
+    EXPECT_TRUE(slot.IsEmpty());
+    EXPECT_TRUE(slot.IsPlain());
+    EXPECT_EQ(slot.AsDouble(-1.0), -1.0);
+    Variant copy = slot;
+    EXPECT_TRUE(copy.IsEmpty());
+    slot = Variant(std::string(100, 'x'));
+    EXPECT_EQ(slot.AsText(), std::string(100, 'x'));
+}
+
 TEST(Variant, CoercionLikeAutomation) {
     int32_t i = -7;
     EXPECT_TRUE(Variant(2.5).ToInt32(i));  // banker's rounding of .5
