@@ -105,7 +105,8 @@ enum class DispResult : int {
 class IDispatchObject : public RefCounted {
   public:
     // args are in natural order (first argument first). result may be null
-    // when the caller does not want one.
+    // when the caller does not want one. Arguments are the caller's: a
+    // callee reads them and writes only through a Ref argument's target.
     virtual DispResult Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
                               Variant* result) = 0;
 };
@@ -279,8 +280,12 @@ class Variant {
     // The exact case returns straight from the register, so a caller's
     // fallback is not written to memory on every call.
     double AsDouble(double def = 0.0) const {
-        if (type_ == VarType::Double) [[likely]]
+        if (type_ == VarType::Double) [[likely]] {
+            // A number never holds storage; said so that a caller's release
+            // test on a result just read folds away.
+            if (heap_) __builtin_unreachable();
             return u_.d;
+        }
         return AsDoubleSlow(def);
     }
     std::string AsText() const& {
@@ -373,6 +378,23 @@ class Variant {
         std::string text;
         char chars[sizeof(std::string)];
     } u_;
+};
+
+// A number argument with no destructor: the callee only reads its arguments
+// and a number holds no storage, so there is nothing to release after the
+// call. For calls made once per spectrum line.
+class PlainArg {
+  public:
+    explicit PlainArg(int32_t v) noexcept : v_(v) {}
+    ~PlainArg() {}
+    PlainArg(const PlainArg&) = delete;
+    PlainArg& operator=(const PlainArg&) = delete;
+    std::span<Variant> Span() noexcept { return std::span<Variant>(&v_, 1); }
+
+  private:
+    union {
+        Variant v_;
+    };
 };
 
 // Calls obj with the given arguments laid out on the stack.

@@ -171,12 +171,14 @@ class Signal : public Object {
     // Called for every spectrum line, so it calls the object straight
     // rather than through the general argument packing.
     [[gnu::always_inline]] double LineValue(int dispId, int index) const {
-        if (!p_) return 0.0;
-        plat::Variant arg(index), r{plat::Variant::Slot{}};
-        return p_->Invoke(dispId, plat::InvokeKind::Method, std::span<plat::Variant>(&arg, 1),
-                          &r) == plat::DispResult::Ok
-                   ? r.AsDouble()
-                   : 0.0;
+        if (!p_) [[unlikely]]
+            return 0.0;
+        plat::PlainArg arg(index);
+        plat::Variant r{plat::Variant::Slot{}};
+        if (p_->Invoke(dispId, plat::InvokeKind::Method, arg.Span(), &r) == plat::DispResult::Ok)
+            [[likely]]
+            return r.AsDouble();
+        return 0.0;
     }
 };
 

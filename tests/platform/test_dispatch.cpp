@@ -136,6 +136,16 @@ TEST(Variant, ResultSlotIsEmptyAndTakesAnyValue) {
     EXPECT_EQ(slot.AsText(), std::string(100, 'x'));
 }
 
+TEST(Variant, PlainArgumentIsOneInt32) {
+    PlainArg a(-42);
+    std::span<Variant> args = a.Span();
+    ASSERT_EQ(args.size(), 1u);
+    EXPECT_EQ(args[0].Type(), VarType::Int32);
+    EXPECT_TRUE(args[0].IsPlain());
+    EXPECT_EQ(args[0].AsInt32(), -42);
+    EXPECT_EQ(args[0].AsDouble(), -42.0);
+}
+
 TEST(Variant, CoercionLikeAutomation) {
     int32_t i = -7;
     EXPECT_TRUE(Variant(2.5).ToInt32(i));  // banker's rounding of .5

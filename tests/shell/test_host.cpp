@@ -126,6 +126,35 @@ TEST(HostWrappers, SignalCalls) {
     Expect(rec->Last(), 15, K::Method, {});
 }
 
+// The per-line reads take their own fast path: a callee that answers with a
+// long text, or fills the result and then fails, must still have its value
+// released (the sanitizer job sees a leak) and give the number or 0.
+TEST(HostWrappers, PerLineValuesOfEveryKindAreReadAndReleased) {
+    auto rec = MakeObj<Recorder>();
+    host::Signal s{DispPtr(rec)};
+    const std::string longNumber = "2.5" + std::string(40, ' ');
+    int step = 0;
+    rec->answer = [&](int, InvokeKind, std::span<Variant> args, Variant* r) {
+        EXPECT_EQ(args.size(), 1u);
+        EXPECT_EQ(args[0].Type(), T::Int32);
+        switch (step++) {
+            case 0:
+                *r = Variant(args[0].AsInt32() * 0.5);
+                return DispResult::Ok;
+            case 1:
+                *r = Variant(std::string(longNumber));
+                return DispResult::Ok;
+            default:
+                *r = Variant(std::string(longNumber));
+                return DispResult::Failed;
+        }
+    };
+    EXPECT_EQ(s.GetY(7), 3.5);
+    EXPECT_EQ(s.GetX(7), 2.5);
+    EXPECT_EQ(s.GetY(7), 0.0);
+    EXPECT_EQ(host::Signal().GetY(1), 0.0);
+}
+
 TEST(HostWrappers, FolderItemOperatorAndGraphCalls) {
     auto rec = MakeObj<Recorder>();
     DispPtr d(rec);
