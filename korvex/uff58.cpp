@@ -102,6 +102,16 @@ std::string DecodeField(std::string_view bytes) {
     return plat::Cp1251ToUtf8(bytes);
 }
 
+// A text field as read, its control characters as spaces: the writer stores
+// them so, and a text must read back the same after saving. The folder line
+// is read raw, since control characters there make it no folder.
+std::string DecodeText(std::string_view bytes) {
+    std::string clean(bytes);
+    for (char& c : clean)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return DecodeField(clean);
+}
+
 std::string_view Slice(std::string_view line, size_t begin, size_t width) {
     if (begin >= line.size()) return {};
     return line.substr(begin, width);
@@ -140,6 +150,13 @@ std::string PadField(std::string_view utf8, size_t width) {
     std::string bytes = EncodeField(utf8, width);
     bytes.resize(width, ' ');
     return bytes;
+}
+
+// An ID line of 80 columns. A longer text makes a longer line rather than
+// being cut, since this reader takes the whole line back and a name or folder
+// cut on saving would be lost.
+std::string IdLine(std::string_view utf8) {
+    return PadField(utf8, std::max<size_t>(80, utf8.size())) + "\n";
 }
 
 std::string TextOrNone(std::string_view s) {
@@ -430,7 +447,7 @@ bool UffReader::ReadHeader(Header58& h) {
         if (!in_.Next(line))
             return Fail("the file is truncated inside the header of record " +
                         std::to_string(record_) + ".");
-        h.id[k] = DecodeField(line);
+        h.id[k] = k == 3 ? DecodeField(line) : DecodeText(line);
     }
     // Record 6: Format(2(I5,I10),2(1X,10A1,I10,I4))
     if (!in_.Next(line))
@@ -444,7 +461,7 @@ bool UffReader::ReadHeader(Header58& h) {
         type = ToInteger(v[0]);
     }
     h.functionType = type >= -1e9 && type <= 1e9 ? static_cast<int>(type) : -1;
-    h.responseEntity = DecodeField(Slice(line, 31, 10));
+    h.responseEntity = DecodeText(Slice(line, 31, 10));
     // Record 7: Format(3I10,3E13.5)
     if (!in_.Next(line))
         return Fail("the file is truncated inside record " + std::to_string(record_) + ".");
@@ -466,7 +483,7 @@ bool UffReader::ReadHeader(Header58& h) {
             long long dataType = 0;
             if (ParseInt(Slice(line, 0, 10), dataType) && dataType > 0 && dataType < 1000)
                 h.ordinateDataType = static_cast<int>(dataType);
-            h.unit = DecodeField(Slice(line, 47, 20));
+            h.unit = DecodeText(Slice(line, 47, 20));
             if (h.unit == "NONE") h.unit.clear();
         }
     }
@@ -788,14 +805,11 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
             head += "    58\n";
         }
         // ID lines: name, free text, date, sub-folder, unused.
-        head += PadField(TextOrNone(s.name), 80) + "\n";
-        head += PadField(TextOrNone(s.text5), 80) + "\n";
-        head += PadField(FormatUffDate(s.startTime), 80) + "\n";
-        // A folder longer than the 80 columns makes a longer line rather than
-        // being cut: this reader takes the whole line back.
-        const std::string folderLine = s.folder.empty() ? "NONE" : "Folder: " + s.folder;
-        head += PadField(folderLine, std::max<size_t>(80, folderLine.size())) + "\n";
-        head += PadField("NONE", 80) + "\n";
+        head += IdLine(TextOrNone(s.name));
+        head += IdLine(TextOrNone(s.text5));
+        head += IdLine(FormatUffDate(s.startTime));
+        head += IdLine(s.folder.empty() ? "NONE" : "Folder: " + s.folder);
+        head += IdLine("NONE");
         // Record 6: a time response of a scalar point numbered after the signal.
         std::snprintf(buf, sizeof buf, "%5d%10d%5d%10d", 1, index, 0, 0);
         head += buf;

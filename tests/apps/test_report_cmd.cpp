@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/run_vantrel.h"
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
@@ -21,20 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int code = 0;
-    std::string out, err;
-};
-
-Outcome Vantrel(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    vantrel::Console console{out, err, false};
-    Outcome o;
-    o.code = vantrel::VantrelMain(args, console);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
-}
+using testutil::Outcome;
+using testutil::Vantrel;
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "apps/run_vantrel.h"
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
@@ -26,22 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int code = 0;
-    std::string out;
-    std::string err;
-    int ErrLines() const { return static_cast<int>(std::count(err.begin(), err.end(), '\n')); }
-};
-
-Outcome Vantrel(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    vantrel::Console console{out, err, false};
-    Outcome o;
-    o.code = vantrel::VantrelMain(args, console);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
-}
+using testutil::Outcome;
+using testutil::Vantrel;
 
 struct Series {
     std::vector<double> t, v;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/run_vantrel.h"
 #include "apps/vantrel/cli.h"
 #include "platform/text.h"
 #include "test_util.h"
@@ -23,20 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int code = 0;
-    std::string out, err;
-};
-
-Outcome Vantrel(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    vantrel::Console console{out, err, false};
-    Outcome o;
-    o.code = vantrel::VantrelMain(args, console);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
-}
+using testutil::Outcome;
+using testutil::Vantrel;
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     for (size_t p = text.find(from); p != std::string::npos; p = text.find(from, p + to.size()))

@@ -11,6 +11,7 @@
 #include "apps/vantrel/job.h"
 #include "apps/vantrel/tacho_check.h"
 #include "config/cfgproc.h"
+#include "file_signal.h"
 #include "korvex/host.h"
 
 namespace {
@@ -28,12 +29,7 @@ TEST(VantrelNumbers, TableShowsNoLevelForUnmeasuredSignals) {
 TEST(VantrelNumbers, TachoChannelWithoutEdgesIsNamedWithItsLevels) {
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
     auto add = [&](const std::string& name, std::vector<double> y) {
-        korvex::SignalData d;
-        d.stepX = 1e-3;
-        d.samples = std::move(y);
-        auto s = host->NewSignal();
-        s->Assign(std::move(d));
-        ASSERT_TRUE(host->AddSignal("/Signals/set", name, s));
+        ASSERT_TRUE(testutil::FileSignal(*host, "/Signals/set", name, std::move(y), 1e-3));
     };
     std::vector<double> pulses(4000);
     for (size_t i = 0; i < pulses.size(); ++i) pulses[i] = (i / 20) % 2 ? 5.0 : 0.0;

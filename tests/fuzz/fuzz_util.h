@@ -79,16 +79,23 @@ inline bool SameDouble(double a, double b) {
 }
 
 // Within a relative 1e-10: what a text form of 13 significant digits keeps.
+inline bool Within(double a, double b, double rel);
 inline bool CloseDouble(double a, double b) {
+    return Within(a, b, 1e-10);
+}
+
+// Within a relative rel.
+inline bool Within(double a, double b, double rel) {
     if (SameDouble(a, b) || a == b) return true;
     return std::isfinite(a) && std::isfinite(b) &&
-           std::fabs(a - b) <= 1e-10 * std::max(std::fabs(a), std::fabs(b));
+           std::fabs(a - b) <= rel * std::max(std::fabs(a), std::fabs(b));
 }
 
 // Names, folders and units exactly; samples and the time axis exactly or
-// within text precision.
+// within text precision. A format that prints the time axis with fewer
+// digits than it reads gives their precision as axisRel.
 inline void CheckSameSignals(const korvex::DataSet& a, const korvex::DataSet& b, bool exact,
-                             bool everyField, const char* what) {
+                             bool everyField, const char* what, double axisRel = -1.0) {
     Check(a.signals.size() == b.signals.size(), what, "signal count");
     if (a.signals.size() != b.signals.size()) return;
     for (size_t i = 0; i < a.signals.size(); ++i) {
@@ -101,7 +108,10 @@ inline void CheckSameSignals(const korvex::DataSet& a, const korvex::DataSet& b,
         Check(x.unit == y.unit, what, at + ": unit");
         Check(x.samples.size() == y.samples.size(), what, at + ": sample count");
         auto same = exact ? SameDouble : CloseDouble;
-        Check(same(x.startX, y.startX) && same(x.stepX, y.stepX), what, at + ": time axis");
+        auto sameAxis = [&](double u, double v) {
+            return axisRel >= 0.0 ? Within(u, v, axisRel) : same(u, v);
+        };
+        Check(sameAxis(x.startX, y.startX) && sameAxis(x.stepX, y.stepX), what, at + ": time axis");
         for (size_t k = 0; k < std::min(x.samples.size(), y.samples.size()); ++k)
             Check(same(x.samples[k], y.samples[k]), what, at + ": sample " + std::to_string(k));
         if (!everyField) continue;
@@ -110,6 +120,19 @@ inline void CheckSameSignals(const korvex::DataSet& a, const korvex::DataSet& b,
         Check(x.axisCodes == y.axisCodes, what, at + ": axis codes");
         Check(x.attributes == y.attributes, what, at + ": attributes");
     }
+}
+
+// Saves data to path with write and loads it back with read; either failing
+// is a finding.
+template <class Write, class Read>
+korvex::DataSet SaveAndLoad(const korvex::DataSet& data, const std::string& path, Write write,
+                            Read read, const char* notSaved, const char* notLoaded) {
+    const auto saved = write(path, data);
+    Check(saved.ok, notSaved, saved.message);
+    korvex::DataSet again;
+    const auto reread = read(path, again);
+    Check(reread.ok, notLoaded, reread.message);
+    return again;
 }
 
 }  // namespace fuzz

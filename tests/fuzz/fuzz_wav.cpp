@@ -9,11 +9,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::WriteBytes(in, data, size);
     korvex::DataSet loaded;
     if (!korvex::ReadWav(in, loaded).ok) return 0;
-    const korvex::FileResult saved = korvex::WriteQuor(out, loaded);
-    fuzz::Check(saved.ok, "a loaded WAV does not save", saved.message);
-    korvex::DataSet again;
-    const korvex::FileResult reread = korvex::ReadQuor(out, again);
-    fuzz::Check(reread.ok, "a saved WAV does not load", reread.message);
+    const korvex::DataSet again =
+        fuzz::SaveAndLoad(loaded, out, korvex::WriteQuor, korvex::ReadQuor,
+                          "a loaded WAV does not save", "a saved WAV does not load");
     fuzz::CheckSameSignals(loaded, again, true, true, "WAV through .quor differs");
     return 0;
 }

@@ -247,17 +247,20 @@ TEST_F(Formats, Uff58AsciiRoundTrip) {
 
     EXPECT_EQ(out.signals[1].name, "Ω sensor");  // UTF-8 where 1251 cannot hold it
     EXPECT_EQ(out.signals[1].folder, "Узлы/Опора");
-    EXPECT_EQ(out.signals[2].name, std::string(80, 'x'));  // the field is 80 bytes
+    EXPECT_EQ(out.signals[2].name, std::string(100, 'x'));  // not cut at the field's 80
     EXPECT_EQ(out.signals[3].name, "Пё");
 
-    // The layout: every line at most 80 columns, Cyrillic in 1251, the
-    // dataset-58 specific data types of the units, 4E20.12 data lines.
+    // The layout: every line at most 80 columns but the one of the long
+    // name, Cyrillic in 1251, the dataset-58 specific data types of the
+    // units, 4E20.12 data lines.
     const std::string text = ReadBytes(path);
     std::istringstream lines(text);
     std::string line;
     std::vector<std::string> all;
     while (std::getline(lines, line)) {
-        EXPECT_LE(line.size(), 80u) << line;
+        if (line != std::string(100, 'x')) {
+            EXPECT_LE(line.size(), 80u) << line;
+        }
         all.push_back(line);
     }
     EXPECT_EQ(all[0], "    -1");
@@ -310,15 +313,44 @@ TEST_F(Formats, Uff58HostileInputsCostNoMemoryAndFoldersSurvive) {
     EXPECT_NE(r.notes.back().find("control characters"), std::string::npos) << r.notes.back();
     EXPECT_TRUE(WriteQuor(dir_.Path("nul.quor"), out).ok);
 
-    // Folder texts longer than ID line 4's 72 free columns come back whole.
+    // Control characters in a name, a text or a unit read as the spaces the
+    // writer leaves, so that saving and reading again changes nothing.
+    std::string ctl = record;
+    ctl.replace(ctl.find("Acc\n"), 4,
+                "A\x01"
+                "cc\x1e\n");
+    ctl.replace(ctl.find("NONE\n"), 5, "t\tt\n");
+    ctl.replace(ctl.find("m/s^2     "), 10, "m/s^2\x1e\x1e   ");
+    WriteBytes(dir_.Path("ctl.uff"), ctl);
+    out = DataSet();
+    ASSERT_TRUE(ReadUff58(dir_.Path("ctl.uff"), out).ok);
+    ASSERT_EQ(out.signals.size(), 1u);
+    EXPECT_EQ(out.signals[0].name, "A cc");
+    EXPECT_EQ(out.signals[0].text5, "t t");
+    EXPECT_EQ(out.signals[0].unit, "m/s^2");
+
+    // Folders, names and texts longer than an ID line's 80 columns come
+    // back whole, also when the name was made unique by the reader.
     DataSet in;
     const std::string longFolder = "Агрегат 1/" + std::string(90, 'f') + "/Опора";
-    in.signals.push_back(MakeSignal(longFolder, "A", "m/s^2", 4, 0.5));
+    const std::string longName = "Виброускорение " + std::string(65, 'n');
+    in.signals.push_back(MakeSignal(longFolder, longName + " `", "m/s^2", 4, 0.5));
+    in.signals[0].text5 = std::string(85, 't') + " режим";
+    in.signals.push_back(MakeSignal("", longName, "m/s^2", 4, 0.5));
+    in.signals.push_back(MakeSignal("", longName, "m/s^2", 4, 0.5));
     ASSERT_TRUE(WriteUff58(dir_.Path("long.uff"), in).ok);
     out = DataSet();
     ASSERT_TRUE(ReadUff58(dir_.Path("long.uff"), out).ok);
-    ASSERT_EQ(out.signals.size(), 1u);
+    ASSERT_EQ(out.signals.size(), 3u);
     EXPECT_EQ(out.signals[0].folder, longFolder);
+    EXPECT_EQ(out.signals[0].name, longName + " `");
+    EXPECT_EQ(out.signals[0].text5, in.signals[0].text5);
+    EXPECT_EQ(out.signals[2].name, longName + " (2)");
+    ASSERT_TRUE(WriteUff58(dir_.Path("again.uff"), out).ok);
+    DataSet again;
+    ASSERT_TRUE(ReadUff58(dir_.Path("again.uff"), again).ok);
+    ASSERT_EQ(again.signals.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(again.signals[i].name, out.signals[i].name);
 
     if (std::filesystem::exists("/dev/zero")) {
         r = ReadUff58("/dev/zero", out);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
+#include "file_signal.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"
@@ -36,14 +37,8 @@ struct Rig {
     }
     void Signal(const std::string& name, std::vector<double> y, uint64_t quantity = 0,
                 uint64_t unit = 0) {
-        korvex::SignalData d;
-        d.stepX = 1.0 / kFs;
-        d.samples = std::move(y);
-        if (quantity) d.axisCodes[{1, 1}] = quantity;
-        if (unit) d.axisCodes[{2, 1}] = unit;
-        auto s = kh->NewSignal();
-        s->Assign(std::move(d));
-        ASSERT_TRUE(kh->AddSignal("/Signals/test", name, s));
+        ASSERT_TRUE(testutil::FileSignal(*kh, "/Signals/test", name, std::move(y), 1.0 / kFs,
+                                         quantity, unit));
     }
     CfgChannel& Channel(const std::string& name, int type) {
         cfg.channelNames.push_back(name);

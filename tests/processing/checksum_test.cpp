@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
+#include "file_signal.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"
@@ -50,14 +51,8 @@ struct Rig {
 
     void AddSignal(const std::string& name, std::vector<double> y, uint64_t quantity,
                    uint64_t unit) {
-        korvex::SignalData d;
-        d.stepX = 1.0 / kFs;
-        d.samples = std::move(y);
-        if (quantity) d.axisCodes[{1, 1}] = quantity;
-        if (unit) d.axisCodes[{2, 1}] = unit;
-        auto s = kh->NewSignal();
-        s->Assign(std::move(d));
-        ASSERT_TRUE(kh->AddSignal("/Signals/sum", name, s));
+        ASSERT_TRUE(testutil::FileSignal(*kh, "/Signals/sum", name, std::move(y), 1.0 / kFs,
+                                         quantity, unit));
     }
 
     CfgChannel& Channel(const std::string& name, int type, bool check) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
+#include "file_signal.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"
@@ -82,15 +83,8 @@ class Rig {
 
     void AddSignal(const std::string& name, std::vector<double> y, double dt, uint64_t quantity = 0,
                    uint64_t unit = 0) {
-        korvex::SignalData d;
-        d.stepX = dt;
-        d.samples = std::move(y);
-        d.text5 = "t5";
-        if (quantity) d.axisCodes[{1, 1}] = quantity;
-        if (unit) d.axisCodes[{2, 1}] = unit;
-        auto s = kh->NewSignal();
-        s->Assign(std::move(d));
-        ASSERT_TRUE(kh->AddSignal("/Signals/test", name, s));
+        ASSERT_TRUE(testutil::FileSignal(*kh, "/Signals/test", name, std::move(y), dt, quantity,
+                                         unit, "t5"));
     }
 
     CfgChannel& Channel(const std::string& name, int type, bool check = true) {

@@ -21,25 +21,10 @@
 
 using namespace res;
 using uitest::Add;
+using uitest::Boxes;
 using uitest::Settle;
 
 namespace {
-
-// Message boxes answered with a fixed button and remembered.
-class Boxes {
-  public:
-    explicit Boxes(int answer = ui::MbYes) {
-        old_ = ui::SetMessageBoxHook([this, answer](const ui::MbRequest& r) {
-            seen.push_back(r);
-            return answer;
-        });
-    }
-    ~Boxes() { ui::SetMessageBoxHook(old_); }
-    std::vector<ui::MbRequest> seen;
-
-  private:
-    ui::MessageBoxHook old_;
-};
 
 // File dialogs answered with a path (none: cancelled) and remembered.
 class Files {

@@ -91,20 +91,7 @@ class Files {
     ui::FileDialogHook old_;
 };
 
-class Boxes {
-  public:
-    explicit Boxes(int answer) {
-        old_ = ui::SetMessageBoxHook([this, answer](const ui::MbRequest& r) {
-            seen.push_back(r);
-            return answer;
-        });
-    }
-    ~Boxes() { ui::SetMessageBoxHook(old_); }
-    std::vector<ui::MbRequest> seen;
-
-  private:
-    ui::MessageBoxHook old_;
-};
+using uitest::Boxes;
 
 // The dialog filled as the plug-in fills it, shown.
 struct Main {

@@ -1,12 +1,14 @@
 #pragma once
-// Helpers of the widget tests: pending queued calls, channel records and a
-// small frequency base.
+// Helpers of the widget tests: pending queued calls, channel records, a
+// small frequency base and message boxes answered without a user.
 
 #include <QCoreApplication>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/cfgproc.h"
+#include "ui/msgbox.h"
 
 namespace uitest {
 
@@ -73,5 +75,23 @@ inline Base AddBase(CCfgProc& cfg) {
     b.hidden = Add<CCfgProcBandFix>(*off, "1-10 кГц");
     return b;
 }
+
+// Message boxes answered with a fixed button and remembered.
+class Boxes {
+  public:
+    explicit Boxes(int answer = ui::MbYes) {
+        old_ = ui::SetMessageBoxHook([this, answer](const ui::MbRequest& r) {
+            seen.push_back(r);
+            return answer;
+        });
+    }
+    ~Boxes() { ui::SetMessageBoxHook(old_); }
+    Boxes(const Boxes&) = delete;
+    Boxes& operator=(const Boxes&) = delete;
+    std::vector<ui::MbRequest> seen;
+
+  private:
+    ui::MessageBoxHook old_;
+};
 
 }  // namespace uitest
