@@ -9,6 +9,7 @@
 #include <iostream>
 #include <map>
 
+#include "apps/vantrel/options.h"
 #include "apps/vantrel/report_cmd.h"
 
 namespace vantrel {
@@ -88,28 +89,11 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
             p.quiet = true;
             continue;
         }
-        std::string name = a, value;
-        bool inline_value = false;
-        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-            inline_value = true;
-        }
-        if (std::find(valued.begin(), valued.end(), name) == valued.end()) {
-            error = a.rfind("-", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
-            return false;
-        }
-        if (!inline_value) {
-            if (i + 1 >= args.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (value.empty()) {
-            error = name + " needs a value";
-            return false;
-        }
+        std::string name, value;
+        auto known = [&](const std::string& n) {
+            return std::find(valued.begin(), valued.end(), n) != valued.end();
+        };
+        if (!TakeOption(args, i, known, name, value, error)) return false;
         if (!p.values.emplace(name, value).second) {
             error = name + " given twice";
             return false;

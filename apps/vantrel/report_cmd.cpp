@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "apps/vantrel/options.h"
 #include "config/cfgproc.h"
 #include "korvex/host.h"
 #include "report/report_table.h"
@@ -75,36 +76,21 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
             r.strict = true;
             continue;
         }
-        std::string name = a, value;
-        bool inlineValue = false;
-        if (const size_t eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
-            name = a.substr(0, eq);
-            value = a.substr(eq + 1);
-            inlineValue = true;
-        }
-        std::string* slot = name == "--data"       ? &r.data
-                            : name == "--config"   ? &r.config
-                            : name == "--settings" ? &r.settings
-                            : name == "--rtf"      ? &r.rtf
-                            : name == "--out"      ? &r.out
-                            : name == "--program"  ? &r.program
-                                                   : nullptr;
-        const bool known = slot || name == "--at" || name == "--font-size";
-        if (!known) {
-            error = a.rfind("-", 0) == 0 ? "unknown option " + a : "unexpected argument " + a;
-            return false;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (value.empty()) {
-            error = name + " needs a value";
-            return false;
-        }
+        auto slotOf = [&r](const std::string& n) -> std::string* {
+            return n == "--data"       ? &r.data
+                   : n == "--config"   ? &r.config
+                   : n == "--settings" ? &r.settings
+                   : n == "--rtf"      ? &r.rtf
+                   : n == "--out"      ? &r.out
+                   : n == "--program"  ? &r.program
+                                       : nullptr;
+        };
+        auto known = [&](const std::string& n) {
+            return slotOf(n) || n == "--at" || n == "--font-size";
+        };
+        std::string name, value;
+        if (!TakeOption(args, i, known, name, value, error)) return false;
+        std::string* slot = slotOf(name);
         if (name == "--at") {
             double t = 0;
             if (!ParseNumber(value, t)) {
