@@ -8,26 +8,17 @@
 
 #include "ui/dialogs.h"
 #include "ui/images.h"
+#include "ui/quiet.h"
 #include "ui/res/ids.h"
 
 using namespace res;
+using ui::Quiet;
 
 namespace {
 
 constexpr int kNodeRole = Qt::UserRole;
 constexpr int kMarkRole = Qt::UserRole + 1;
 constexpr int kCheckRole = Qt::UserRole + 1;  // list: the last check state seen
-
-// Notifications off for a scope.
-class Quiet {
-  public:
-    explicit Quiet(bool& flag) : flag_(flag), was_(flag) { flag_ = false; }
-    ~Quiet() { flag_ = was_; }
-
-  private:
-    bool& flag_;
-    bool was_;
-};
 
 }  // namespace
 

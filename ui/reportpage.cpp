@@ -12,24 +12,15 @@
 #include "ui/dialogs.h"
 #include "ui/images.h"
 #include "ui/msgbox.h"
+#include "ui/quiet.h"
 #include "ui/res/ids.h"
 #include "ui/rules/procrules.h"
 #include "ui/rules/reportrules.h"
 
 using namespace res;
+using ui::Quiet;
 
 namespace {
-
-// Notifications off for a scope.
-class Quiet {
-  public:
-    explicit Quiet(bool& flag) : flag_(flag), was_(flag) { flag_ = false; }
-    ~Quiet() { flag_ = was_; }
-
-  private:
-    bool& flag_;
-    bool was_;
-};
 
 std::vector<int> Rows(const QItemSelection& s) {
     std::vector<int> rows;
