@@ -6,10 +6,6 @@
 
 namespace {
 
-// Record 7 prints the start and the step with six significant digits, and
-// a file may give more.
-constexpr double kRecord7 = 1e-5;
-
 korvex::DataSet SaveAndLoad(const korvex::DataSet& data, const std::string& path) {
     auto write = [](const std::string& p, const korvex::DataSet& d) {
         return korvex::WriteUff58(p, d, korvex::Uff58Options{true, true, false});
@@ -26,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     korvex::DataSet loaded;
     if (!korvex::ReadUff58(in, loaded).ok) return 0;
     const korvex::DataSet once = SaveAndLoad(loaded, fuzz::Scratch("once.uff"));
-    fuzz::CheckSameSignals(loaded, once, true, false, "UFF reload differs", kRecord7);
+    fuzz::CheckSameSignals(loaded, once, true, false, "UFF reload differs", fuzz::kUffRecord7);
     const korvex::DataSet twice = SaveAndLoad(once, fuzz::Scratch("twice.uff"));
     fuzz::CheckSameSignals(once, twice, true, true, "UFF second round trip differs");
     return 0;

@@ -78,18 +78,21 @@ inline bool SameDouble(double a, double b) {
     return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Within a relative 1e-10: what a text form of 13 significant digits keeps.
-inline bool Within(double a, double b, double rel);
-inline bool CloseDouble(double a, double b) {
-    return Within(a, b, 1e-10);
-}
-
 // Within a relative rel.
 inline bool Within(double a, double b, double rel) {
     if (SameDouble(a, b) || a == b) return true;
     return std::isfinite(a) && std::isfinite(b) &&
            std::fabs(a - b) <= rel * std::max(std::fabs(a), std::fabs(b));
 }
+
+// Within a relative 1e-10: what a text form of 13 significant digits keeps.
+inline bool CloseDouble(double a, double b) {
+    return Within(a, b, 1e-10);
+}
+
+// UFF record 7 prints the start and the step with six significant digits,
+// and a file may give more.
+constexpr double kUffRecord7 = 1e-5;
 
 // Names, folders and units exactly; samples and the time axis exactly or
 // within text precision. A format that prints the time axis with fewer
