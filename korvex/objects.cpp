@@ -75,7 +75,7 @@ DispResult SignalObj::Invoke(int dispId, InvokeKind kind, std::span<Variant> arg
     // everything else goes on with the registers as they came.
     if (__builtin_expect(dispId == 17 && kind == InvokeKind::Method && args.size() == 1 && result &&
                              args[0].Type() == plat::VarType::Int32 && result->IsPlain() &&
-                             !Shared() && InRange(args[0].Int32Value()),
+                             HolderInRange(args[0].Int32Value()),
                          1)) {
         result->SetPlainDouble(y_[static_cast<size_t>(args[0].Int32Value())]);
         return DispResult::Ok;
@@ -229,6 +229,7 @@ DispResult SignalObj::Put(int dispId, std::span<Variant> args) {
             if (!v.ToInt32(n)) return DispResult::TypeMismatch;
             if (n < 0) return DispResult::Failed;
             y_.Resize(static_cast<size_t>(n));
+            PointsChanged();
             return DispResult::Ok;
         }
         case 2:
@@ -395,6 +396,7 @@ plat::ObjPtr<SignalObj> SignalObj::CopyRangeLocked(int64_t first, int64_t count)
     s->codes_ = codes_;
     s->attributes_ = attributes_;
     s->y_ = y_.Slice(static_cast<size_t>(first), static_cast<size_t>(count));
+    s->PointsChanged();
     return s;
 }
 
@@ -421,6 +423,7 @@ void SignalObj::AssignLocked(SignalData d) {
     codes_ = std::move(d.axisCodes);
     attributes_ = std::move(d.attributes);
     y_.Assign(std::move(d.samples));
+    PointsChanged();
 }
 
 std::string SignalObj::Name() const {
@@ -583,6 +586,7 @@ void FolderObj::AddSignalLocked(const plat::ObjPtr<SignalObj>& s) {
     children_.push_back(Child{ItemSignal, s});
     s->parent_ = this;
     s->shared_.store(true, std::memory_order_release);
+    s->PointsChanged();
     Changed();
 }
 
@@ -592,6 +596,7 @@ void FolderObj::ReplaceSignalLocked(SignalObj* old, const plat::ObjPtr<SignalObj
             old->parent_ = nullptr;
             s->parent_ = this;
             s->shared_.store(true, std::memory_order_release);
+            s->PointsChanged();
             c.object = s;  // may release old
             Changed();
             return;

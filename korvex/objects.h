@@ -150,6 +150,15 @@ class SignalObj final : public plat::IDispatchObject {
     // Whether i indexes a point: a negative index widens to a size no
     // buffer has, so one compare bounds it.
     bool InRange(int32_t i) const { return static_cast<size_t>(int64_t{i}) < y_.size(); }
+    // The same for a signal only its holder reaches, false on a filed one:
+    // GetY's fast path bounds the index and tests for the lock in one compare.
+    bool HolderInRange(int32_t i) const {
+        return static_cast<size_t>(int64_t{i}) < holderPoints_.load(std::memory_order_relaxed);
+    }
+    // After every change of the point count or of Shared.
+    void PointsChanged() {
+        holderPoints_.store(Shared() ? 0 : y_.size(), std::memory_order_relaxed);
+    }
     [[gnu::noinline]] plat::DispResult InvokeNear(int dispId, plat::InvokeKind kind,
                                                   std::span<plat::Variant> args,
                                                   plat::Variant* result);
@@ -180,7 +189,8 @@ class SignalObj final : public plat::IDispatchObject {
     std::vector<std::pair<std::string, std::string>> attributes_;
     SampleBuffer y_;               // shared with the signals cut from this one until either writes
     FolderObj* parent_ = nullptr;  // the folder that files it (it owns us), or null
-    std::atomic<bool> shared_{false};  // set under the lock when first filed
+    std::atomic<bool> shared_{false};      // set under the lock when first filed
+    std::atomic<size_t> holderPoints_{0};  // y_.size() until filed, then 0
 };
 
 // A folder of the tree. Entries keep their insertion order; names are unique

@@ -143,6 +143,34 @@ TEST_F(HostTree, AddSignalCreatesFoldersAndSuffixesTakenNames) {
     EXPECT_EQ(h->UpdateCount(), updates + 1);
 }
 
+// GetY on a signal no folder holds reads without the lock, bounded by a
+// count of its own: it must follow every change of the points and stop at
+// filing.
+TEST_F(HostSignal, LineReadsFollowThePointCount) {
+    auto sig = h->NewSignal();
+    SignalData d;
+    d.name = "s";
+    d.samples = {1, 2, 3, 4, 5};
+    sig->Assign(d);
+    host::Signal s{plat::DispPtr(sig)};
+    EXPECT_EQ(s.GetY(4), 5);
+    ASSERT_TRUE(s.SetPointCount(3));
+    EXPECT_EQ(s.GetY(2), 3);
+    EXPECT_EQ(s.GetY(4), 0);  // gone, though the array may still hold it
+    ASSERT_TRUE(s.SetPointCount(6));
+    EXPECT_EQ(s.GetY(5), 0);
+    host::Signal part = s.CopyRange(1, 2);
+    EXPECT_EQ(part.GetY(1), 3);
+    EXPECT_EQ(part.GetY(2), 0);
+    d.samples = {7};
+    sig->Assign(d);
+    EXPECT_EQ(s.GetY(0), 7);
+    EXPECT_EQ(s.GetY(1), 0);
+    ASSERT_TRUE(h->AddSignal("/Signals", "s", sig));
+    EXPECT_EQ(s.GetY(0), 7);  // now under the lock
+    EXPECT_EQ(s.GetY(1), 0);
+}
+
 TEST_F(HostSignal, PropertiesAndValueAt) {
     host::Signal s = app.NewSignal();
     ASSERT_TRUE(s);
