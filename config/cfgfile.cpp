@@ -111,13 +111,28 @@ void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
 
 namespace {
 
-// "test" and "channels".
-void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
+// A section file named by a relative path that does not lead to a file from
+// the current folder is looked for beside the configuration file, where a
+// configuration shipped with its sections names them. Otherwise opening it
+// from another folder would drop every section, and the next save would
+// write the configuration without them.
+bool FindSectionFile(std::string& path, const fs::path& cfgDir) {
+    if (FileExists(path)) return true;
+    if (cfgDir.empty() || !fs::path(path).is_relative()) return false;
+    std::string beside = (cfgDir / path).lexically_normal().string();
+    if (!FileExists(beside)) return false;
+    path = std::move(beside);
+    return true;
+}
+
+// "test" and "channels"; cfgDir is the folder of the file they came from.
+void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini, const fs::path& cfgDir) {
     cfg.Reset();
 
     std::string v;
     for (int i : ini.CountedKeys(kTest, "nSections", "section")) {
-        if (!ini.GetNonEmpty(kTest, plat::ProfileKey("section%d", i), v) || !FileExists(v))
+        if (!ini.GetNonEmpty(kTest, plat::ProfileKey("section%d", i), v) ||
+            !FindSectionFile(v, cfgDir))
             continue;
         auto section = std::make_unique<CCfgProcSection>();
         section->path = v;
@@ -178,8 +193,8 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini) {
 
 }  // namespace
 
-void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini) {
-    ReadSections(cfg, ini);
+void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini, const std::string& cfgDir) {
+    ReadSections(cfg, ini, cfgDir);
     // Opening a configuration brings its programs; one without any keeps the
     // current ones, so the next save does not write an empty list over them.
     if (ini.HasSection("report")) cfg.report.LoadPrograms(ini);
@@ -196,7 +211,7 @@ bool WriteConfig(const CCfgProc& cfg, const std::string& path, std::string* erro
 bool ReadConfig(CCfgProc& cfg, const std::string& path, std::string* error) {
     plat::ProfileFile ini;
     if (!ini.Load(path, error)) return false;
-    ReadConfig(cfg, ini);
+    ReadConfig(cfg, ini, fs::path(path).parent_path().string());
     return true;
 }
 
@@ -247,13 +262,13 @@ bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
     // The programs always come from the file the configuration came from,
     // an empty list when it has none.
     if (cfg.cfgFile.empty() || !CanReadFrom(cfg.cfgFile)) {
-        ReadSections(cfg, settings);
+        ReadSections(cfg, settings, fs::path(settingsPath).parent_path());
         cfg.report.LoadPrograms(settings);
         return true;
     }
     plat::ProfileFile config;
     if (!config.Load(cfg.cfgFile, error)) return false;
-    ReadSections(cfg, config);
+    ReadSections(cfg, config, fs::path(cfg.cfgFile).parent_path());
     cfg.report.LoadPrograms(config);
     return true;
 }

@@ -19,9 +19,9 @@ class ProfileFile;
 // read or written (the old file then stays as it was).
 bool WriteConfig(const CCfgProc& cfg, const std::string& path, std::string* error = nullptr);
 // Resets the configuration and reads "test", "channels", the section files
-// and, when the file has that section, "report". A missing file reads as an
-// empty configuration; a file that exists but can't be read fails and leaves
-// the configuration untouched.
+// (looked for beside the configuration file too) and, when the file has that
+// section, "report". A missing file reads as an empty configuration; a file
+// that exists but can't be read fails and leaves the configuration untouched.
 bool ReadConfig(CCfgProc& cfg, const std::string& path, std::string* error = nullptr);
 
 // The settings file: "general" and "reportDlg", then the configuration into
@@ -33,6 +33,8 @@ bool SaveSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
 // settings file.
 bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* error = nullptr);
 
-// The same sections on a file in memory.
+// The same sections on a file in memory. A relative section path that leads
+// to no file from the current folder is tried in cfgDir, the folder of the
+// file the configuration came from, when one is given.
 void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini);
-void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini);
+void ReadConfig(CCfgProc& cfg, const plat::ProfileFile& ini, const std::string& cfgDir = {});

@@ -46,9 +46,6 @@ settings="$VANTREL_DATA_DIR/plgVantrel.cfg"
 if [ ! -f "$settings" ]; then
     mkdir -p "$VANTREL_DATA_DIR/config"
     cp -f "$demo"/config/* "$VANTREL_DATA_DIR/config/"
-    # The plug-in takes section files as written: full paths.
-    sed -i "s|^\(section[0-9]*=\)\([^/]\)|\1$VANTREL_DATA_DIR/config/\2|" \
-        "$VANTREL_DATA_DIR/config/gearbox.cfg"
     printf '[general]\r\ncfgFile=%s\r\nsrcFileKorvex=gearbox\r\nsrcFileDir=%s\r\n' \
         "$VANTREL_DATA_DIR/config/gearbox.cfg" "$demo/sample/gearbox.quor" > "$settings"
 fi

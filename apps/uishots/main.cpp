@@ -59,13 +59,7 @@ bool LoadDemo(Scene& s, const fs::path& work, std::string& error) {
     plat::ObjPtr<korvex::FolderObj> folder = s.host->LoadDataFile(data.string(), &error);
     if (!folder) return false;
     // The configuration names its sections relative to its own folder.
-    plat::ProfileFile ini;
-    if (!ini.Load((work / vantrel::kDemoConfigName).string(), &error)) return false;
-    for (int i : ini.CountedKeys("test", "nSections", "section")) {
-        const std::string key = "section" + std::to_string(i);
-        ini.WriteString("test", key, (work / ini.GetString("test", key)).string());
-    }
-    ReadConfig(s.cfg, ini);
+    if (!ReadConfig(s.cfg, (work / vantrel::kDemoConfigName).string(), &error)) return false;
     if (s.cfg.sections.empty()) {
         error = "the demo configuration has no frequency base";
         return false;

@@ -591,6 +591,47 @@ TEST_F(CfgFile, OpeningAConfigurationBringsItsReportPrograms) {
     EXPECT_TRUE(other.report.programs.empty());
 }
 
+// A configuration shipped with its sections names them relative to its own
+// folder; it is opened from wherever the program happens to run.
+TEST_F(CfgFile, RelativeSectionPathsAreFoundBesideTheConfiguration) {
+    std::filesystem::create_directories(dir_.path() / "sub");
+    CCfgProcSection section;
+    section.name = "Shipped";
+    ASSERT_TRUE(section.SaveToFile(dir_.Path("sub/shipped.json")));
+    const std::string body =
+        "[test]\r\nnSections=3\r\nsection0=sub/shipped.json\r\nsection1=missing.json\r\n"
+        "section2=" +
+        dir_.Path("sub/shipped.json") + "\r\n";
+    WriteBytes(dir_.Path("shipped.cfg"), body);
+    ASSERT_FALSE(std::filesystem::exists("sub/shipped.json"));  // not from the current folder
+
+    const std::string anchored = (dir_.path() / "sub/shipped.json").lexically_normal().string();
+    CCfgProc cfg;
+    ASSERT_TRUE(ReadConfig(cfg, dir_.Path("shipped.cfg")));
+    ASSERT_EQ(cfg.sections.size(), 2u);  // the missing one is still dropped
+    EXPECT_EQ(cfg.sections[0]->path, anchored);
+    EXPECT_EQ(cfg.sections[0]->name, "Shipped");
+
+    // The same through the settings file, holding the configuration or naming it.
+    WriteBytes(dir_.Path("inside.cfg"), "[general]\r\n" + body);
+    CCfgProc inside;
+    ASSERT_TRUE(LoadSettings(inside, dir_.Path("inside.cfg")));
+    ASSERT_EQ(inside.sections.size(), 2u);
+    EXPECT_EQ(inside.sections[0]->path, anchored);
+    WriteBytes(dir_.Path("naming.cfg"),
+               "[general]\r\ncfgFile=" + dir_.Path("shipped.cfg") + "\r\n");
+    CCfgProc named;
+    ASSERT_TRUE(LoadSettings(named, dir_.Path("naming.cfg")));
+    ASSERT_EQ(named.sections.size(), 2u);
+
+    // Saved, the section keeps a path that leads to it.
+    ASSERT_TRUE(WriteConfig(cfg, dir_.Path("shipped.cfg")));
+    plat::ProfileFile back;
+    ASSERT_TRUE(back.Load(dir_.Path("shipped.cfg")));
+    EXPECT_EQ(back.GetString("test", "nSections"), "2");
+    EXPECT_EQ(back.GetString("test", "section0"), anchored);
+}
+
 TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {
     CCfgProc cfg;
     Build(cfg);
