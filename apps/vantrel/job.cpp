@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -12,7 +11,6 @@
 #include <iterator>
 #include <limits>
 #include <set>
-#include <thread>
 
 #include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
@@ -32,10 +30,16 @@ namespace vantrel {
 namespace {
 
 // Ctrl+C during a calculation asks the engine to stop, as the progress
-// window's button does; the run then ends cleanly with its own code.
+// window's button does; the run then ends cleanly with its own code. The
+// handler sets the engine's stop flag itself, so that an interrupt is never
+// outrun by a calculation that ends before anyone looks at a flag.
 std::atomic<bool> g_interrupted{false};
+std::atomic<COrdProcessing*> g_engine{nullptr};
+static_assert(std::atomic<bool>::is_always_lock_free &&
+              std::atomic<COrdProcessing*>::is_always_lock_free);
 extern "C" void OnInterrupt(int) {
     g_interrupted.store(true);
+    if (COrdProcessing* engine = g_engine.load()) engine->RequestStop();
 }
 
 class InterruptGuard {
@@ -47,9 +51,19 @@ class InterruptGuard {
         // ignoring it.
         if (previous_ == SIG_IGN) std::signal(SIGINT, SIG_IGN);
     }
-    ~InterruptGuard() { std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_); }
+    ~InterruptGuard() {
+        g_engine.store(nullptr);
+        std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+    }
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    // From here on an interrupt stops the engine at once; one that came
+    // before (while the run was being started) stops it now.
+    void Watch(COrdProcessing& engine) {
+        g_engine.store(&engine);
+        if (g_interrupted.load()) engine.RequestStop();
+    }
 
   private:
     void (*previous_)(int) = SIG_DFL;
@@ -216,20 +230,13 @@ void WarnMissingChannels(const CCfgProc& cfg, Console& c) {
     }
 }
 
-// Runs the engine on its worker thread while this thread watches for Ctrl+C.
+// Runs the engine on its worker thread; Ctrl+C meanwhile stops it.
 int Calculate(COrdProcessing& engine, Console& c) {
     ProgressPrinter progress(c.err, c.errTty);
     if (c.progress) engine.SetNotify(&progress);
     InterruptGuard guard;
     if (!engine.Start()) return -1;
-    bool stopAsked = false;
-    while (!engine.IsFinished()) {
-        if (!stopAsked && g_interrupted.load()) {
-            engine.RequestStop();
-            stopAsked = true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    guard.Watch(engine);
     engine.Wait();
     engine.SetNotify(nullptr);
     progress.Finish();
