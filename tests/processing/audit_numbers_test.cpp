@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
-#include "file_signal.h"
+#include "engine_rig.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"
@@ -27,57 +27,22 @@ std::vector<double> Sine(double amplitude, double hz, int n) {
     return y;
 }
 
-struct Rig {
-    Rig() {
-        cfg.srcFileKorvex = "test";
-        auto s = std::make_unique<CCfgProcSection>();
-        s->name = "base";
-        section = s.get();
-        cfg.sections.push_back(std::move(s));
-    }
+// Channels with a 1024-point spectrum; results looked up below the result
+// folder.
+struct Rig : testutil::EngineRig {
     void Signal(const std::string& name, std::vector<double> y, uint64_t quantity = 0,
                 uint64_t unit = 0) {
-        ASSERT_TRUE(testutil::FileSignal(*kh, "/Signals/test", name, std::move(y), 1.0 / kFs,
-                                         quantity, unit));
+        AddSignal(name, std::move(y), 1.0 / kFs, quantity, unit);
     }
     CfgChannel& Channel(const std::string& name, int type) {
-        cfg.channelNames.push_back(name);
-        auto& rec = cfg.channels[name];
-        rec = std::make_unique<CfgChannel>();
-        rec->type = type;
-        rec->check = true;
-        rec->bDefOptFFT = false;
-        rec->fftOpt = CfgFftOpt{1024, 1024, 3, false};
-        return *rec;
-    }
-    template <class T>
-    T* Add(const std::string& name) {
-        auto item = std::make_unique<T>();
-        item->name = name;
-        return static_cast<T*>(section->Append(std::move(item)));
-    }
-    CCfgProcBandFix* Fixed(const std::string& name, double lo, double hi) {
-        auto* b = Add<CCfgProcBandFix>(name);
-        b->bandStart = lo;
-        b->bandStop = hi;
-        return b;
-    }
-    void Select(const std::string& channel, const CCfgProcItem* item, int integr = 0) {
-        CfgSignalOpt& o = cfg.channels[channel]->signalOpts[item->id];
-        o.itemId = item->id;
-        o.name = item->name;
-        o.bEnabled = true;
-        o.integr = integr;
+        CfgChannel& rec = EngineRig::Channel(name, type);
+        rec.bDefOptFFT = false;
+        rec.fftOpt = CfgFftOpt{1024, 1024, 3, false};
+        return rec;
     }
     std::vector<double> Values(const std::string& path) const {
-        auto s = kh->FindSignal(kResult + path);
-        return s ? s->Samples() : std::vector<double>{};
+        return EngineRig::Values(kResult + path);
     }
-
-    plat::ObjPtr<korvex::Host> kh = korvex::CreateHost();
-    host::App app{plat::DispPtr(kh)};
-    CCfgProc cfg;
-    CCfgProcSection* section = nullptr;
 };
 
 TEST(AuditNumbers, RotationInRpmPlacesBandsInHertz) {
