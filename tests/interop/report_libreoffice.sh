@@ -10,45 +10,10 @@
 set -u
 
 gen=${1:?usage: report_libreoffice.sh <report_interop_doc>}
+source "$(dirname "$0")/office_common.sh" "$gen"
 
-find_tool() {  # $1 = preferred path (may be empty or *-NOTFOUND), $2 = name
-    if [[ -n "$1" && -x "$1" ]]; then
-        echo "$1"
-    else
-        command -v "$2" || true
-    fi
-}
-soffice=$(find_tool "${SOFFICE:-}" soffice)
-pdftotext=$(find_tool "${PDFTOTEXT:-}" pdftotext)
-pdfinfo=$(command -v pdfinfo || true)
-if [[ -z "$soffice" || -z "$pdftotext" || -z "$pdfinfo" ]]; then
-    echo "SKIP: soffice and poppler-utils are needed"
-    exit 77
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home"
-mkdir -p "$HOME"
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-
-"$gen" "$work/report.rtf" || fail "the generator could not write the report"
-timeout 240 "$soffice" --headless --norestore --nolockcheck \
-    "-env:UserInstallation=file://$work/profile" \
-    --convert-to pdf --outdir "$work" "$work/report.rtf" >"$work/soffice.log" 2>&1
-[[ -s "$work/report.pdf" ]] || {
-    cat "$work/soffice.log"
-    fail "soffice did not convert the report to pdf"
-}
-"$pdftotext" -layout -enc UTF-8 "$work/report.pdf" "$work/report.txt" || fail "pdftotext failed"
-
-# Lines with blanks and tabs squeezed, empty lines dropped; every expected
-# line must come in this order (the page break falls before the third date).
-mapfile -t got < <(sed -e 's/[[:space:]]\+/ /g' -e 's/^ //' -e 's/ $//' -e '/^$/d' "$work/report.txt")
+# Every expected line must come in this order (the page break falls before
+# the third date).
 head="Компонента Частота, Гц Уровень Совпадения"
 expected=()
 for entry in "14:03:27|12.5|1500|0.25" "14:03:34|20.0||0.40" "14:03:44|30.0|3000|0.60"; do
@@ -66,28 +31,13 @@ for entry in "14:03:27|12.5|1500|0.25" "14:03:34|20.0||0.40" "14:03:44|30.0|3000
         "Вал 1x 25.00 7.50 Вал 1x,Гармоника"
     )
 done
-i=0
-for want in "${expected[@]}"; do
-    while ((i < ${#got[@]})) && [[ "${got[i]}" != "$want" ]]; do
-        ((i++))
-    done
-    if ((i == ${#got[@]})); then
-        printf '%s\n' "--- text of the PDF:" "${got[@]}"
-        fail "line not found in order: $want"
-    fi
-    ((i++))
-done
+expect_in_order
 # No mode line in the second entry, and nothing but the three entries.
 count=$(grep -c '^Режим:' < <(printf '%s\n' "${got[@]}"))
 [[ "$count" == 2 ]] || fail "expected 2 mode lines, found $count"
 count=$(grep -c '^Дата ' < <(printf '%s\n' "${got[@]}"))
 [[ "$count" == 3 ]] || fail "expected 3 date lines, found $count"
 
-orient() {
-    "$pdfinfo" -f "$1" -l "$1" "$work/report.pdf" |
-        awk -v p="$1" '$1 == "Page" && $2 == p && $3 == "size:" {
-            print ($4 < $6) ? "portrait" : "landscape" }'
-}
 [[ "$(orient 1)" == portrait ]] || fail "page 1 is not portrait"
 [[ "$(orient 2)" == landscape ]] || fail "the new-page entry is not on a landscape page"
 # The third entry starts page 2.
