@@ -119,7 +119,11 @@ namespace {
 bool FindSectionFile(std::string& path, const fs::path& cfgDir) {
     if (FileExists(path)) return true;
     if (cfgDir.empty() || !fs::path(path).is_relative()) return false;
-    std::string beside = (cfgDir / path).lexically_normal().string();
+    // Full, so that the path saved later leads to it from any folder too.
+    std::error_code ec;
+    const fs::path full = fs::absolute(cfgDir / path, ec);
+    if (ec) return false;
+    std::string beside = full.lexically_normal().string();
     if (!FileExists(beside)) return false;
     path = std::move(beside);
     return true;

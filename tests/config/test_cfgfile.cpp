@@ -630,6 +630,16 @@ TEST_F(CfgFile, RelativeSectionPathsAreFoundBesideTheConfiguration) {
     ASSERT_TRUE(back.Load(dir_.Path("shipped.cfg")));
     EXPECT_EQ(back.GetString("test", "nSections"), "2");
     EXPECT_EQ(back.GetString("test", "section0"), anchored);
+
+    // Opened by a relative path, it is still saved with the full one.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path() / "sub");
+    CCfgProc relative;
+    const bool read = ReadConfig(relative, "../inside.cfg");
+    std::filesystem::current_path(here);
+    ASSERT_TRUE(read);
+    ASSERT_FALSE(relative.sections.empty());
+    EXPECT_EQ(relative.sections[0]->path, anchored);
 }
 
 TEST_F(CfgFile, FailuresAreReportedAndOldFilesKept) {
