@@ -6,6 +6,7 @@
 #include "platform/datefmt.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
+#include "processing/ordprocessing.h"
 #include "report/rtf/rtf.h"
 #include "report/strings.h"
 
@@ -205,7 +206,11 @@ bool CReportTable::ValuesAtTime(double t) {
     valuesDate_ = dt;
 
     for (auto& [id, tv] : tachos_)
-        if (tv.signal) tv.value = tv.signal.ValueAt(t);
+        // In hertz, as the frequency column says, also for a rotation curve
+        // the user keeps in rpm.
+        if (tv.signal)
+            tv.value =
+                tv.signal.ValueAt(t) * COrdProcessing::HertzPerUnit(tv.signal.GetAxisCode(2, 1));
     if (!cfg_) return true;
 
     for (int32_t kind : {CfgItemTacho, CfgItemTrackingBand, CfgItemFixedBand}) {

@@ -47,7 +47,7 @@ struct ChannelValues {
 struct TachoValue {
     std::string signalName;
     host::Signal signal;
-    double value = 0.0;  // the tacho frequency at the current time
+    double value = 0.0;  // the rotation frequency at the current time, in hertz
 };
 
 // One entry written by an automatic fill (ok) or the one that failed.

@@ -13,6 +13,7 @@
 
 #include "config/cfgproc.h"
 #include "korvex/host.h"
+#include "korvex/units.h"
 #include "platform/autodate.h"
 #include "platform/text.h"
 #include "report/report_table.h"
@@ -233,6 +234,28 @@ TEST_F(ReportTable, FrequencyLevelAndCoincidenceTexts) {
     b2_->components = {{"T", tacho_->id, 1.0}, {"nowhere", -1, 2.0}};
     table->ValuesAtTime(1.0);
     EXPECT_EQ(table->FrequencyTextOf(b2_->id), "26.50");
+}
+
+// A rotation curve kept in rpm still gives frequencies in hertz, as the
+// column heading says; the coincidences follow the same numbers.
+TEST_F(ReportTable, TachoInRpmGivesHertz) {
+    host_->FindSignal(std::string(kResults) + "Тахо/Tacho.taho")->Assign([&] {
+        korvex::SignalData d;
+        d.unit = "rpm";
+        d.axisCodes[{2, 1}] = korvex::units::kUnitRpm;
+        d.stepX = 100.0;
+        d.startTime = start_;
+        d.samples = {1500.0, 1500.0};
+        return d;
+    }());
+    auto table = Table();
+    table->RebuildRows();
+    table->BindSignals();
+    table->ValuesAtTime(50.0);
+    EXPECT_EQ(table->FrequencyTextOf(tacho_->id), "25.00");
+    EXPECT_EQ(table->FrequencyTextOf(b1_->id), "25.00");
+    EXPECT_EQ(table->FrequencyTextOf(b2_->id), "25.00");  // 0.5 x 25 + 12.5
+    EXPECT_EQ(table->ValuesOf("Acc1")->coincidences.at(b1_->id), "B1,B2");
 }
 
 TEST_F(ReportTable, DateOfTheValuesComesFromTheFirstTacho) {
