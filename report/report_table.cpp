@@ -205,9 +205,9 @@ bool CReportTable::ValuesAtTime(double t) {
     dt.millisecond = 0;
     valuesDate_ = dt;
 
+    // In hertz, as the frequency column says, also for a rotation curve the
+    // user keeps in rpm.
     for (auto& [id, tv] : tachos_)
-        // In hertz, as the frequency column says, also for a rotation curve
-        // the user keeps in rpm.
         if (tv.signal)
             tv.value =
                 tv.signal.ValueAt(t) * COrdProcessing::HertzPerUnit(tv.signal.GetAxisCode(2, 1));
