@@ -584,9 +584,7 @@ std::string FolderObj::UniqueNameLocked(std::string_view name) const {
 
 void FolderObj::AddSignalLocked(const plat::ObjPtr<SignalObj>& s) {
     children_.push_back(Child{ItemSignal, s});
-    s->parent_ = this;
-    s->shared_.store(true, std::memory_order_release);
-    s->PointsChanged();
+    s->FiledIn(this);
     Changed();
 }
 
@@ -594,9 +592,7 @@ void FolderObj::ReplaceSignalLocked(SignalObj* old, const plat::ObjPtr<SignalObj
     for (Child& c : children_)
         if (c.object.get() == old) {
             old->parent_ = nullptr;
-            s->parent_ = this;
-            s->shared_.store(true, std::memory_order_release);
-            s->PointsChanged();
+            s->FiledIn(this);
             c.object = s;  // may release old
             Changed();
             return;

@@ -155,9 +155,16 @@ class SignalObj final : public plat::IDispatchObject {
     bool HolderInRange(int32_t i) const {
         return static_cast<size_t>(int64_t{i}) < holderPoints_.load(std::memory_order_relaxed);
     }
-    // After every change of the point count or of Shared.
+    // After every change of the point count.
     void PointsChanged() {
         holderPoints_.store(Shared() ? 0 : y_.size(), std::memory_order_relaxed);
+    }
+    // Under the lock, as a folder takes the signal: from now on other
+    // threads reach it, so every call goes the locked way.
+    void FiledIn(FolderObj* parent) {
+        parent_ = parent;
+        shared_.store(true, std::memory_order_release);
+        PointsChanged();
     }
     [[gnu::noinline]] plat::DispResult InvokeNear(int dispId, plat::InvokeKind kind,
                                                   std::span<plat::Variant> args,
