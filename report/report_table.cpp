@@ -432,6 +432,9 @@ bool CReportTable::FillAutomatically(const std::string& programName,
             if (observer) observer(e, ok);
             return ok;
         });
+    // The rows were rebuilt and hold a mode's values: show the cursor's again.
+    ForgetCursor();
+    RefreshAtCursor();
     return !stopped;
 }
 

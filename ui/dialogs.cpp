@@ -68,7 +68,19 @@ QWidget* MakeControl(QWidget* host, const res::Control& c, const QString& text) 
         }
         case Kind::Edit: {
             auto* w = new QLineEdit(text, host);
-            w->setReadOnly(c.style & res::kReadOnly);
+            if (c.style & res::kReadOnly) {
+                // Read-only fields wear the window's colour, not an input's.
+                w->setReadOnly(true);
+                QPalette p = w->palette();
+                p.setColor(QPalette::Base, p.color(QPalette::Window));
+                w->setPalette(p);
+            }
+            // A text set from the program shows its start (names, long
+            // descriptions), not its end. Setting a text clears the modified
+            // flag that typing sets, so typing keeps its cursor.
+            QObject::connect(w, &QLineEdit::textChanged, w, [w] {
+                if (!w->isModified()) w->setCursorPosition(0);
+            });
             if (c.style & res::kNumber)
                 w->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), w));
             return w;

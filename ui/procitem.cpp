@@ -21,7 +21,7 @@ bool CProcItem::Create(QWidget* parent, IProcItemDlgNotify* target) {
     created_ = true;
     OnCreated();
     SetChannels("", {});
-    SetItem(nullptr);
+    SetItem(0);
     return true;
 }
 
@@ -131,8 +131,10 @@ void CProcItemSignal::Enable() {
 }
 
 void CProcItemSignal::RefreshCheck() {
+    // No records: an empty box, not the mixed state of records that differ.
     ui::ShowCheck(Check(IDC_CHECK),
-                  Common<bool>(records_, [](const CfgChannel& c) { return c.check; }));
+                  HasRecords() ? Common<bool>(records_, [](const CfgChannel& c) { return c.check; })
+                               : std::optional<bool>(false));
 }
 
 void CProcItemSignal::Apply() {
@@ -160,9 +162,10 @@ void CProcItemBase::OnCreated() {
     ui::FillEntries(List(IDC_VALTYPE), IDS_VALTYPE_FIRST, 3);
     Spin(IDC_GRNUM_SPIN)->SetRange(1, 4);
     connect(Check(IDC_PROCESSED), &QCheckBox::clicked, this, [this] {
-        if (!HasRecords() || !item_) return;
+        CCfgProcItem* item = Item();
+        if (!HasRecords() || !item) return;
         ui::MakeTwoState(Check(IDC_PROCESSED));
-        item_->SetSelected(Check(IDC_PROCESSED)->isChecked());
+        item->SetSelected(Check(IDC_PROCESSED)->isChecked());
         Notify(&IProcItemDlgNotify::ItemProcessingChanged);
     });
     connect(Check(IDC_SHOW), &QCheckBox::clicked, this, [this] {
@@ -176,9 +179,10 @@ void CProcItemBase::SetChannels(const std::string& text, const procrules::Record
     records_ = records;
 }
 
-void CProcItemBase::SetItem(CCfgProcItem* node) {
-    item_ = node;
+void CProcItemBase::SetItem(int32_t itemId) {
+    itemId_ = itemId;
     if (!created_) return;
+    CCfgProcItem* node = Item();
     if (HasRecords() && node) {
         auto opt = [node](CfgChannel& c) -> CfgSignalOpt& {
             return procrules::SignalOpt(c, *node);
@@ -201,11 +205,12 @@ void CProcItemBase::SetItem(CCfgProcItem* node) {
 
 void CProcItemBase::RefreshLists() {
     std::optional<int> integr, valtype;
-    const bool measured = HasRecords() && item_ && procrules::IsLeafKind(item_->GetType()) &&
+    const CCfgProcItem* item = Item();
+    const bool measured = HasRecords() && item && procrules::IsLeafKind(item->GetType()) &&
                           records_.front()->type == CfgChannelMeasuring;
     if (measured && AllOfType(CfgChannelMeasuring)) {
-        auto opt = [this](CfgChannel& c) -> CfgSignalOpt& {
-            return procrules::SignalOpt(c, *item_);
+        auto opt = [item](CfgChannel& c) -> CfgSignalOpt& {
+            return procrules::SignalOpt(c, *item);
         };
         integr = Common<int32_t>(records_, [&](CfgChannel& c) { return opt(c).integr; });
         valtype = Common<int32_t>(records_, [&](CfgChannel& c) { return opt(c).valtype; });
@@ -217,8 +222,12 @@ void CProcItemBase::RefreshLists() {
 }
 
 void CProcItemBase::RefreshProcessed() {
-    if (!item_ || !created_) return;
-    CCfgProcItem* node = item_;
+    const CCfgProcItem* node = Item();
+    if (!node || !created_) return;
+    if (!HasRecords()) {
+        ui::ShowCheck(Check(IDC_PROCESSED), false);
+        return;
+    }
     ui::ShowCheck(Check(IDC_PROCESSED), Common<bool>(records_, [node](CfgChannel& c) {
                       return procrules::SignalOpt(c, *node).bEnabled;
                   }));
@@ -226,8 +235,9 @@ void CProcItemBase::RefreshProcessed() {
 
 void CProcItemBase::Enable() {
     const bool has = HasRecords();
+    const CCfgProcItem* item = Item();
     const bool lists =
-        has && item_ && procrules::IsLeafKind(item_->GetType()) && AllOfType(CfgChannelMeasuring);
+        has && item && procrules::IsLeafKind(item->GetType()) && AllOfType(CfgChannelMeasuring);
     List(IDC_INTEGR)->setEnabled(lists);
     List(IDC_VALTYPE)->setEnabled(lists);
     Check(IDC_PROCESSED)->setEnabled(has);
@@ -237,14 +247,15 @@ void CProcItemBase::Enable() {
 }
 
 void CProcItemBase::Apply() {
-    if (!HasRecords() || !item_) return;
+    const CCfgProcItem* item = Item();
+    if (!HasRecords() || !item) return;
     const auto integr = ui::EntryValue(List(IDC_INTEGR));
     const auto valtype = ui::EntryValue(List(IDC_VALTYPE));
     const auto enabled = ui::CheckValue(Check(IDC_PROCESSED));
     const auto show = ui::CheckValue(Check(IDC_SHOW));
     const bool number = ui::TextValue(Edit(IDC_GRNUM)).has_value();
     for (CfgChannel* r : records_) {
-        CfgSignalOpt& o = procrules::SignalOpt(*r, *item_);
+        CfgSignalOpt& o = procrules::SignalOpt(*r, *item);
         if (integr) o.integr = *integr;
         if (valtype) o.valtype = *valtype;
         if (enabled) o.bEnabled = *enabled;

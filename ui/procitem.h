@@ -8,6 +8,7 @@
 
 #include "config/cfgchannel.h"
 #include "config/cfgitem.h"
+#include "config/cfgproc.h"
 #include "ui/rules/procrules.h"
 
 class QCheckBox;
@@ -39,12 +40,16 @@ class CProcItem : public QWidget {
     // Client height, 0 before Create.
     virtual int Height() const;
     virtual void SetChannels(const std::string& text, const procrules::Records& records);
-    virtual void SetItem(CCfgProcItem* node) { item_ = node; }
+    // The frequency base the item ids are looked up in. The panel keeps an
+    // id, not the item: the frequency page may delete it in between.
+    void SetBase(const CCfgProc* base) { base_ = base; }
+    virtual void SetItem(int32_t itemId) { itemId_ = itemId; }
     virtual int TemplateId() const = 0;
     virtual void Apply() = 0;
 
     const procrules::Records& Records() const { return records_; }
-    CCfgProcItem* Item() const { return item_; }
+    // The current item, or none when there is none or it was deleted.
+    CCfgProcItem* Item() const { return base_ ? base_->FindItemById(itemId_) : nullptr; }
 
   protected:
     // Fills the lists and connects the controls once they exist.
@@ -65,7 +70,8 @@ class CProcItem : public QWidget {
 
     std::string text_;
     procrules::Records records_;
-    CCfgProcItem* item_ = nullptr;
+    const CCfgProc* base_ = nullptr;
+    int32_t itemId_ = 0;
     IProcItemDlgNotify* notify_ = nullptr;
     bool created_ = false;
 };
@@ -93,7 +99,7 @@ class CProcItemBase : public CProcItem {
     using CProcItem::CProcItem;
     int TemplateId() const override;
     void SetChannels(const std::string& text, const procrules::Records& records) override;
-    void SetItem(CCfgProcItem* node) override;
+    void SetItem(int32_t itemId) override;
     void Apply() override;
     void RefreshLists();
     void RefreshProcessed();

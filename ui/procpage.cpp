@@ -38,8 +38,10 @@ bool CVantrelProcPage::Create() {
     band_ = new CProcItemBase;
     fft_ = new CProcItemFFT(false);
     taho_ = new CProcItemTaho(false);
-    for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_})
+    for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_}) {
+        p->SetBase(cfg_);
         p->Create(this, this);
+    }
     signal_->move(area_->pos());
     signal_->show();
     connect(list_, &QListWidget::itemChanged, this,
@@ -66,11 +68,11 @@ void CVantrelProcPage::Apply() {
 
 void CVantrelProcPage::Reload() {
     reloadPending_ = true;
-    current_ = nullptr;
+    currentId_ = 0;
     if (!created_) return;
     for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_}) {
         p->SetChannels("", {});
-        p->SetItem(nullptr);
+        p->SetItem(0);
     }
     if (active_) Activate();
 }
@@ -122,12 +124,12 @@ bool CVantrelProcPage::AddNode(CCfgProcItem* node, QTreeWidgetItem* parent) {
     if (leaf && !node->enabled) return false;
     if (!leaf && !node->IsFolder()) return false;
     auto* item = new QTreeWidgetItem(QStringList(ui::QStr(node->name)));
-    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+    item->setData(0, kNodeRole, node->id);
     if (parent)
         parent->addChild(item);
     else
         tree_->addTopLevelItem(item);
-    if (current_ && current_->id == node->id) tree_->setCurrentItem(item);
+    if (currentId_ == node->id) tree_->setCurrentItem(item);
     if (leaf) {
         SetMark(item, node->selected ? procrules::kMarkNone : procrules::kMarkOff);
         return true;
@@ -143,9 +145,8 @@ bool CVantrelProcPage::AddNode(CCfgProcItem* node, QTreeWidgetItem* parent) {
     return true;
 }
 
-CCfgProcItem* CVantrelProcPage::Node(const QTreeWidgetItem* item) {
-    return item ? reinterpret_cast<CCfgProcItem*>(item->data(0, kNodeRole).value<quintptr>())
-                : nullptr;
+CCfgProcItem* CVantrelProcPage::Node(const QTreeWidgetItem* item) const {
+    return item && cfg_ ? cfg_->FindItemById(item->data(0, kNodeRole).toInt()) : nullptr;
 }
 
 int CVantrelProcPage::Mark(const QTreeWidgetItem* item) {
@@ -252,7 +253,7 @@ void CVantrelProcPage::ApplySelection(const std::vector<int>& selection) {
     const std::string text = selection_.size() == 1 ? cfg_->channelNames[selection_[0]] : "";
     for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_}) {
         p->SetChannels(text, records);
-        p->SetItem(current_);
+        p->SetItem(currentId_);
     }
     LayoutPanels();
 }
@@ -260,17 +261,27 @@ void CVantrelProcPage::ApplySelection(const std::vector<int>& selection) {
 void CVantrelProcPage::OnTreeCurrentChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (!notify_) return;
     if (previous && current != previous) Apply();
-    current_ = Node(current);
+    const CCfgProcItem* node = Node(current);
+    currentId_ = node ? node->id : 0;
     for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_})
-        p->SetItem(current_);
+        p->SetItem(currentId_);
 }
 
 bool CVantrelProcPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == tree_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
         return OnTreeSpace();
-    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonPress)
-        return OnListPress(static_cast<QMouseEvent*>(event)->position().toPoint());
+    if (watched == list_->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            return OnListPress(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // The view toggles a box again on the release of a press it saw on
+        // the same item before; the press on the box was ours, so is this.
+        if (type == QEvent::MouseButtonRelease && boxPressed_) {
+            boxPressed_ = false;
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -285,6 +296,7 @@ bool CVantrelProcPage::OnListPress(const QPoint& pos) {
                     2 * style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 2;
     if (pos.x() >= r.left() + box) return false;
     item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    boxPressed_ = true;
     return true;
 }
 

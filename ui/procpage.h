@@ -41,9 +41,9 @@ class CVantrelProcPage : public QWidget, public IProcItemDlgNotify {
     void ChannelsChanged() override;
     void ItemProcessingChanged() override;
 
-    // Tree state mark and node of a tree item.
+    // Tree state mark and node of a tree item (none when it was deleted).
     static int Mark(const QTreeWidgetItem* item);
-    static CCfgProcItem* Node(const QTreeWidgetItem* item);
+    CCfgProcItem* Node(const QTreeWidgetItem* item) const;
 
     QListWidget* Channels() const { return list_; }
     QTreeWidget* Tree() const { return tree_; }
@@ -52,7 +52,7 @@ class CVantrelProcPage : public QWidget, public IProcItemDlgNotify {
     CProcItemFFT* FftPanel() const { return fft_; }
     CProcItemTaho* TahoPanel() const { return taho_; }
     const std::vector<int>& Selection() const { return selection_; }
-    CCfgProcItem* CurrentItem() const { return current_; }
+    CCfgProcItem* CurrentItem() const { return cfg_ ? cfg_->FindItemById(currentId_) : nullptr; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,10 +87,12 @@ class CVantrelProcPage : public QWidget, public IProcItemDlgNotify {
     CProcItemFFT* fft_ = nullptr;
     CProcItemTaho* taho_ = nullptr;
     std::vector<int> selection_;
-    CCfgProcItem* current_ = nullptr;
+    // Ids, not items: the frequency page may delete the item in between.
+    int32_t currentId_ = 0;
     bool created_ = false;
     bool reloadPending_ = false;
     bool active_ = false;
     bool notify_ = true;
     bool selectionPosted_ = false;
+    bool boxPressed_ = false;  // the list's last press toggled a box
 };

@@ -248,10 +248,10 @@ void CVantrelReportPage::ApplyProgram() {
         Quiet quiet(notify_);
         programs_->setItemText(program_, ui::QStr(name));
     }
-    const int f = feature_->currentIndex();
-    p->featureChannel = f >= 0 && f < static_cast<int>(cfg_->channelNames.size())
-                            ? cfg_->channelNames[static_cast<size_t>(f)]
-                            : std::string();
+    // By name: the list may still hold the channels of a data set replaced
+    // since. With nothing selected (no data set, or one without the channel)
+    // the stored channel stays.
+    if (feature_->currentIndex() >= 0) p->featureChannel = ui::StdStr(feature_->currentText());
     ApplyMode();
 }
 

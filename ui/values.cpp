@@ -47,6 +47,7 @@ void ShowText(QLineEdit* edit, const std::string& text) {
     if (!edit) return;
     const QSignalBlocker quiet(edit);
     edit->setText(QStr(text));
+    edit->setCursorPosition(0);
 }
 
 std::optional<std::string> TextValue(const QLineEdit* edit) {

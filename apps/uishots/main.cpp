@@ -137,17 +137,18 @@ void ShootPanels(Shooter& shot, Scene& s) {
     shot.Shoot(&signal, "panel-channel-several");
 
     CProcItemBase band;
+    band.SetBase(&s.cfg);
     band.Create(nullptr, nullptr);
     CCfgProcItem* mesh = FirstLeaf(s.cfg, CfgItemTrackingBand);
     band.SetChannels(kAcc1Name, Records(s.cfg, {kAcc1Name}));
-    band.SetItem(mesh);
+    band.SetItem(mesh ? mesh->id : 0);
     shot.Shoot(&band, "panel-band-one");
     if (CfgChannel* acc2 = s.cfg.Channel(kAcc2Name); acc2 && mesh) {
         procrules::SignalOpt(*acc2, *mesh).valtype = 2;
         procrules::SignalOpt(*acc2, *mesh).bEnabled = false;
     }
     band.SetChannels("", Records(s.cfg, {kAcc1Name, kAcc2Name}));
-    band.SetItem(mesh);
+    band.SetItem(mesh ? mesh->id : 0);
     shot.Shoot(&band, "panel-band-several");
 
     CProcItemFFT fft;

@@ -8,7 +8,6 @@
 #include "ui/progressdlg.h"
 #include "ui/reportcmds.h"
 #include "ui/reportdlg.h"
-#include "ui/reportpage.h"
 #include "ui/vantreldlg.h"
 
 namespace vantrel {
@@ -45,21 +44,8 @@ class QtReportWindow final : public IReportWindow {
     std::unique_ptr<CReportDlg> dlg;
 };
 
-CVantrelDlg::ExtraPage MakeReportPage(const host::App*, CCfgProc* cfg) {
-    auto* page = new CVantrelReportPage;
-    page->SetConfig(cfg);
-    page->Create();
-    CVantrelDlg::ExtraPage p;
-    p.widget = page;
-    p.activate = [page] { page->Activate(); };
-    p.store = [page] { page->Apply(); };
-    return p;
-}
-
 class QtWindows final : public IPluginWindows {
   public:
-    QtWindows() { CVantrelDlg::SetReportPageFactory(MakeReportPage); }
-
     MainDialogEnd RunMainDialog(const host::App& app, CCfgProc& copy) override {
         if (!HaveDesktop()) return {};
         CVantrelDlg dlg(HostWindow());

@@ -21,6 +21,7 @@
 #include "ui/msgbox.h"
 #include "ui/procitem.h"
 #include "ui/res/ids.h"
+#include "ui/values.h"
 
 using namespace res;
 
@@ -61,6 +62,20 @@ TEST(Templates, ControlsAreFoundByIdAtTheirDialogUnitRectangles) {
     EXPECT_EQ(ui::Ctl<QComboBox>(&host, IDC_COEF), nullptr);  // wrong kind
     EXPECT_EQ(ui::FindControl(&host, 4242), nullptr);
     EXPECT_FALSE(ui::BuildFromTemplate(&host, 9999));
+}
+
+TEST(Templates, ReadOnlyFieldsLookSoAndTextsShowTheirStart) {
+    QWidget host;
+    ASSERT_TRUE(ui::BuildFromTemplate(&host, IDD_GENERAL));
+    const QLineEdit* source = ui::Ctl<QLineEdit>(&host, IDC_SRC_EDIT);
+    QLineEdit* result = ui::Ctl<QLineEdit>(&host, IDC_RESULT_EDIT);
+    EXPECT_TRUE(source->isReadOnly());
+    EXPECT_EQ(source->palette().color(QPalette::Base), source->palette().color(QPalette::Window));
+    EXPECT_NE(result->palette().color(QPalette::Base), result->palette().color(QPalette::Window));
+    result->setText(QString(300, QChar('x')));
+    EXPECT_EQ(result->cursorPosition(), 0);
+    ui::ShowText(result, std::string(300, 'y'));
+    EXPECT_EQ(result->cursorPosition(), 0);
 }
 
 TEST(Templates, TextsFitTheirControlsAt96And144Dpi) {

@@ -310,6 +310,7 @@ TEST_F(FreqsPage, BandwidthModesActAtOnce) {
     EXPECT_EQ(channel->currentText(), "Обороты");
     EXPECT_TRUE(channel->isEnabled());
 
+    value->end(false);             // a click behind the text shown from its start
     QTest::keyClicks(value, "5");  // "3.0005"
     EXPECT_DOUBLE_EQ(bw.percentValue, 3.0005);
     minMode->activated(0);  // "Частота в Гц"

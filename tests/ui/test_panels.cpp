@@ -117,11 +117,12 @@ TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
     uitest::Base base = uitest::AddBase(cfg);
     Notify notify;
     CProcItemBase panel;
+    panel.SetBase(&cfg);
     panel.Create(nullptr, &notify);
     CfgChannel a, b;
     a.signalOpts[base.mesh->id] = CfgSignalOpt{"", base.mesh->id, 1, 2, 3, true, true};
     panel.SetChannels("", {&a, &b});
-    panel.SetItem(base.mesh);
+    panel.SetItem(base.mesh->id);
     // A record without an option for the item gets one with the defaults.
     ASSERT_EQ(b.signalOpts.count(base.mesh->id), 1u);
     EXPECT_EQ(b.signalOpts[base.mesh->id].grNum, 2);
@@ -131,7 +132,7 @@ TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
     EXPECT_TRUE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
 
     b.signalOpts[base.mesh->id].valtype = 2;
-    panel.SetItem(base.mesh);
+    panel.SetItem(base.mesh->id);
     EXPECT_EQ(Entry(&panel, IDC_VALTYPE), "Размах");
     C<QComboBox>(&panel, IDC_INTEGR)->setCurrentIndex(2);
     panel.Apply();
@@ -147,12 +148,12 @@ TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
 
     // A tacho channel among the records disables and clears the lists.
     b.type = CfgChannelTacho;
-    panel.SetItem(base.mesh);
+    panel.SetItem(base.mesh->id);
     EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
     EXPECT_EQ(C<QComboBox>(&panel, IDC_VALTYPE)->currentIndex(), -1);
     // A folder is no band to evaluate.
     b.type = CfgChannelMeasuring;
-    panel.SetItem(base.gears);
+    panel.SetItem(base.gears->id);
     EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
     EXPECT_TRUE(C<QCheckBox>(&panel, IDC_PROCESSED)->isEnabled());
 }

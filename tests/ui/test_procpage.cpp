@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "ui/dialogs.h"
+#include "ui/freqspage.h"
 #include "ui/images.h"
 #include "ui/procpage.h"
 #include "ui/res/ids.h"
@@ -120,6 +121,22 @@ TEST_F(ProcPage, ClickingACheckBoxKeepsTheSelection) {
     Settle();
     EXPECT_EQ(page.Selection(), std::vector<int>{3});
     EXPECT_TRUE(speed->check);
+    // The box of the item just clicked toggles once, not twice.
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+    Settle();
+    EXPECT_FALSE(speed->check);
+    EXPECT_EQ(List()->item(3)->checkState(), Qt::Unchecked);
+}
+
+TEST_F(ProcPage, WithNoChannelSelectedTheBoxesAreEmptyNotMixed) {
+    Select({});
+    Tree()->setCurrentItem(Find("10-100 Гц"));
+    const QRect r = List()->visualItemRect(List()->item(3));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 6, r.center().y()));
+    PressSpace();
+    Settle();
+    EXPECT_EQ(ui::Ctl<QCheckBox>(page.SignalPanel(), IDC_CHECK)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(ui::Ctl<QCheckBox>(page.BandPanel(), IDC_PROCESSED)->checkState(), Qt::Unchecked);
 }
 
 TEST_F(ProcPage, PanelsFollowTheCommonChannelType) {
@@ -243,4 +260,46 @@ TEST_F(ProcPage, PagesSwitchingKeepsSelectionAndCurrentItem) {
     Settle();
     EXPECT_EQ(page.Selection(), std::vector<int>{1});
     EXPECT_EQ(page.CurrentItem(), base.mesh);
+}
+
+// The frequency page deletes the current band, then the current band's
+// folder, then the current item's whole section while this page is away:
+// coming back reads no freed item (AddressSanitizer) and files nothing under
+// the dead ids.
+TEST_F(ProcPage, ItemsDeletedOnTheFrequencyPageAreLetGo) {
+    CVantrelFreqsPage freqs;
+    freqs.SetConfig(&cfg);
+    freqs.SetImageList(&images);
+    uitest::Boxes yes(ui::MbYes);
+    Select({0, 1});
+    const int32_t low = base.low->id, mesh = base.mesh->id;
+    auto deleteAway = [&](const char* current, const char* doomed) {
+        Tree()->setCurrentItem(Find(current));
+        ui::Ctl<QComboBox>(page.BandPanel(), IDC_INTEGR)->setCurrentIndex(2);
+        page.Apply();
+        page.Deactivate();
+        freqs.Activate();
+        const auto found = freqs.Tree()->findItems(QString::fromUtf8(doomed),
+                                                   Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1);
+        freqs.Tree()->setCurrentItem(found.front());
+        freqs.DeleteSelected();
+        freqs.Deactivate();
+        for (CfgChannel* ch : {acc1, acc2}) ch->signalOpts.clear();
+        page.Activate();
+        Settle();
+        ui::Ctl<QComboBox>(page.BandPanel(), IDC_INTEGR)->setCurrentIndex(1);
+        page.Apply();
+        Tree()->setCurrentItem(Tree()->topLevelItem(Tree()->topLevelItemCount() - 1));
+    };
+    deleteAway("10-100 Гц", "10-100 Гц");
+    EXPECT_EQ(Find("10-100 Гц"), nullptr);
+    deleteAway("Зуб 23x", "Зацепление");
+    EXPECT_EQ(Find("Зуб 23x"), nullptr);
+    deleteAway("Обороты", "Вал");
+    EXPECT_EQ(Find("Обороты"), nullptr);
+    for (const CfgChannel* ch : {acc1, acc2}) {
+        EXPECT_EQ(ch->signalOpts.count(low), 0u);
+        EXPECT_EQ(ch->signalOpts.count(mesh), 0u);
+    }
 }

@@ -333,8 +333,11 @@ TEST_F(ReportCommands, AddPointFillsTheReportAndOpensIt) {
     EXPECT_NE(doc.find("\nРежим\n: \t\t\nM1\\par"), std::string::npos);
     EXPECT_NE(doc.find("\nРежим\n: \t\t\nM2\\par"), std::string::npos);
 
-    // Without opening: a message instead.
+    // Without opening: a message instead. The window, shown at a cursor,
+    // shows its values again as soon as the fill ends.
     rig.cfg.report.bOpenReport = false;
+    ASSERT_TRUE(rig.kh->MoveCursor(rig.ShowGraph(), 1.5));
+    window->show();
     seams.modal = [](CReportAutoDlg& d) {
         ui::Ctl<QCheckBox>(&d, IDC_OPEN_REPORT)->setChecked(false);
         d.OnOK();
@@ -346,6 +349,10 @@ TEST_F(ReportCommands, AddPointFillsTheReportAndOpensIt) {
     EXPECT_EQ(seams.boxes[0].caption, "Vantrel");
     EXPECT_EQ(seams.boxes[0].icon, ui::MbIcon::Information);
     EXPECT_EQ(seams.opened.size(), 1u);
+    int levels = 0;
+    for (int r = 0; r < window->List()->rowCount(); ++r)
+        levels += Cell(window->List(), r, 3).empty() ? 0 : 1;
+    EXPECT_GT(levels, 2);
 }
 
 TEST_F(ReportCommands, AddPointFailuresEachHaveTheirMessage) {

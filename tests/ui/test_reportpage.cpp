@@ -119,10 +119,12 @@ TEST_F(ReportPage, ModesAreEditedStoredAndMoved) {
     // A negative range typed, then another mode selected: stored as 0.
     Type(IDC_MODE_RANGE, "-5");
     Type(IDC_MODE_VALUE, "51.5");
+    Type(IDC_MODE_DURATION, "2,5");  // a comma-decimal keyboard's number
     SelectMode(1);
     EXPECT_EQ(page.CurrentMode(), 1);
     EXPECT_EQ(cfg.report.programs[0].modes[0].range, 0.0);
     EXPECT_EQ(cfg.report.programs[0].modes[0].value, 51.5);
+    EXPECT_EQ(cfg.report.programs[0].modes[0].duration, 2.5);
     EXPECT_TRUE(Enabled(IDC_MODE_UP));
     EXPECT_FALSE(Enabled(IDC_MODE_DOWN));
     SelectMode(0);
@@ -171,6 +173,19 @@ TEST_F(ReportPage, SwitchingProgramsKeepsWhatWasTyped) {
     EXPECT_EQ(cfg.report.programs[0].name, "A2");
     EXPECT_EQ(page.CurrentMode(), -1);
     EXPECT_EQ(ui::Ctl<QComboBox>(&page, IDC_PROGRAMS)->currentIndex(), 1);
+}
+
+// No data set, or one without the channel: nothing is selected in the list,
+// and applying keeps the stored channel.
+TEST_F(ReportPage, AFeatureChannelNotInTheListIsKept) {
+    cfg.channelNames.clear();
+    ReportProgram p;
+    p.name = "P";
+    p.featureChannel = "Speed";
+    cfg.report.programs = {p};
+    Open();
+    page.Apply();
+    EXPECT_EQ(cfg.report.programs[0].featureChannel, "Speed");
 }
 
 TEST_F(ReportPage, OptionsAndHeaderChannelsAreStored) {

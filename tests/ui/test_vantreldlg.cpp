@@ -178,6 +178,30 @@ TEST(VantrelDlg, LoadDataFileTakesTheHostFolderAsSource) {
     EXPECT_EQ(m.dlg.ProcPage()->Channels()->count(), 4);
 }
 
+// A data set loaded, then OK without a visit to the report tab: the program
+// keeps its feature channel by name, not by its place in the list.
+TEST(VantrelDlg, ANewDataSetKeepsTheFeatureChannelByName) {
+    Demo demo;
+    {
+        Files files({demo.Path("gearbox.quor")});
+        Main probe(demo);
+        probe.dlg.OnCommand(ID_LOAD_DATA);
+        demo.cfg.channelNames = probe.dlg.Config().channelNames;
+    }
+    const std::vector<std::string> names = demo.cfg.channelNames;
+    ASSERT_GE(names.size(), 3u);
+    demo.cfg.channelNames.insert(demo.cfg.channelNames.begin(), "Zzz");
+    demo.cfg.report.programs.assign(1, ReportProgram{});
+    demo.cfg.report.programs[0].name = "P";
+    demo.cfg.report.programs[0].featureChannel = names[1];
+    Main m(demo);
+    Files files({demo.Path("gearbox.quor")});
+    m.dlg.OnCommand(ID_LOAD_DATA);
+    ASSERT_EQ(m.dlg.Config().channelNames, names);
+    m.dlg.OnOK();
+    EXPECT_EQ(m.dlg.Config().report.programs[0].featureChannel, names[1]);
+}
+
 // Edit on the processing page, save, start anew, open the saved file again.
 TEST(VantrelDlg, EditSaveNewOpen) {
     Demo demo;

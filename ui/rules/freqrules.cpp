@@ -1,6 +1,5 @@
 #include "ui/rules/freqrules.h"
 
-#include "platform/keyvalue.h"
 #include "platform/text.h"
 #include "ui/rules/procrules.h"
 
@@ -75,9 +74,9 @@ std::vector<CfgBandComponent> BuildComponents(const TachoList& list,
     std::vector<CfgBandComponent> out;
     for (size_t i = 0; i < factors.size() && i < list.size(); ++i) {
         if (factors[i].empty()) continue;
-        out.push_back({list[i].second, list[i].first, plat::AtoF(factors[i])});
+        out.push_back({list[i].second, list[i].first, procrules::LeadingNumber(factors[i])});
     }
-    if (!constant.empty()) out.push_back({"", -1, plat::AtoF(constant)});
+    if (!constant.empty()) out.push_back({"", -1, procrules::LeadingNumber(constant)});
     return out;
 }
 
@@ -112,7 +111,7 @@ std::string MinText(const CfgBandWidth& bw) {
 }
 
 void TypeWidth(CfgBandWidth& bw, const std::string& text) {
-    const double v = plat::AtoF(text);
+    const double v = procrules::LeadingNumber(text);
     if (bw.relativeBorders)
         bw.percentValue = v;
     else if (bw.inFftBins)
@@ -122,7 +121,7 @@ void TypeWidth(CfgBandWidth& bw, const std::string& text) {
 }
 
 void TypeMin(CfgBandWidth& bw, const std::string& text) {
-    const double v = plat::AtoF(text);
+    const double v = procrules::LeadingNumber(text);
     if (bw.inFftBins)
         bw.fftBinsValue = static_cast<int32_t>(v);
     else

@@ -47,7 +47,12 @@ std::string Fixed(double v, int decimals) {
 }
 
 double LeadingNumber(const std::string& text) {
-    return plat::AtoF(text);
+    // A comma-decimal keyboard gives "1200,5": the same number as "1200.5".
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos || text.find('.') != std::string::npos) return plat::AtoF(text);
+    std::string pointed = text;
+    pointed[comma] = '.';
+    return plat::AtoF(pointed);
 }
 int LeadingInt(const std::string& text) {
     return plat::AtoI(text);

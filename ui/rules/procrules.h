@@ -36,7 +36,9 @@ int OffsetEntry(int offset, int n);
 
 // Locale-free "%.<decimals>f".
 std::string Fixed(double v, int decimals);
-// The leading decimal number of a typed text (0 when there is none).
+// The leading decimal number of a typed text (0 when there is none), read
+// the same whatever the locale; a comma stands for the decimal point when the
+// text holds no point.
 double LeadingNumber(const std::string& text);
 int LeadingInt(const std::string& text);
 

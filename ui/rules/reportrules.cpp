@@ -1,10 +1,9 @@
 #include "ui/rules/reportrules.h"
 
-#include <cstdlib>
-
 #include "platform/text.h"
 #include "ui/res/ids.h"
 #include "ui/res/resources.h"
+#include "ui/rules/procrules.h"
 
 namespace reportrules {
 
@@ -48,7 +47,7 @@ std::string FreeName(const std::string& pattern, const std::vector<std::string>&
 }
 
 double Number(const std::string& text) {
-    return std::atof(text.c_str());
+    return procrules::LeadingNumber(text);
 }
 
 double NonNegative(double v) {

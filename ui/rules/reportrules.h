@@ -41,8 +41,8 @@ std::vector<ControlMove> ReportWindowMoves(int dx, int dy);
 // that none of taken carries (letter case ignored).
 std::string FreeName(const std::string& pattern, const std::vector<std::string>& taken);
 
-// A typed number (the longest valid prefix, else 0); NonNegative makes a
-// negative result 0.
+// A typed number (the longest valid prefix, else 0; a comma taken as the
+// decimal point, whatever the locale); NonNegative makes a negative result 0.
 double Number(const std::string& text);
 double NonNegative(double v);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "test_util.h"
 #include "ui/res/ids.h"
 #include "ui/rules/reportrules.h"
 
@@ -45,6 +46,12 @@ TEST(ReportRules, FreeNamesIgnoreCaseAndFillGaps) {
 }
 
 TEST(ReportRules, NumbersAndModeButtons) {
+    {
+        testutil::CommaNumericLocale comma;  // what a desktop session may set
+        EXPECT_EQ(Number("1200.5"), 1200.5);
+        EXPECT_EQ(Number("1200,5"), 1200.5);
+        EXPECT_EQ(Number("0,75 Hz"), 0.75);
+    }
     EXPECT_EQ(Number("12.5abc"), 12.5);
     EXPECT_EQ(Number("x"), 0.0);
     EXPECT_EQ(NonNegative(Number("-5")), 0.0);
