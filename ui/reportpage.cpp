@@ -114,8 +114,7 @@ void CVantrelReportPage::ShowConfig() {
         Quiet quiet(notify_);
         const ReportSettings& rs = cfg_->report;
         for (const ReportProgram& p : rs.programs) programs_->addItem(ui::QStr(p.name));
-        Fill(feature_, cfg_->channelNames);
-        Fill(channel_, cfg_->channelNames);
+        FillChannelLists();
         const int first = rs.programs.empty() ? -1 : 0;
         programs_->setCurrentIndex(first);
         SelectProgram(first);
@@ -135,7 +134,7 @@ void CVantrelReportPage::Reload() {
 void CVantrelReportPage::Activate() {
     if (!Create() || !cfg_) return;
     Quiet quiet(notify_);
-    FillFeatureChannels();
+    FillChannelLists();
     const ReportProgram* p = Program();
     SelectFeatureChannel(p ? p->featureChannel : std::string());
 }
@@ -162,8 +161,10 @@ ReportMode* CVantrelReportPage::Mode() const {
     return &p->modes[static_cast<size_t>(mode_)];
 }
 
-void CVantrelReportPage::FillFeatureChannels() {
-    Fill(feature_, cfg_ ? cfg_->channelNames : std::vector<std::string>{});
+void CVantrelReportPage::FillChannelLists() {
+    const std::vector<std::string> none;
+    Fill(feature_, cfg_ ? cfg_->channelNames : none);
+    Fill(channel_, cfg_ ? cfg_->channelNames : none);
 }
 
 void CVantrelReportPage::SelectFeatureChannel(const std::string& channel) {
@@ -356,11 +357,10 @@ void CVantrelReportPage::MoveMode(int step) {
 
 void CVantrelReportPage::AddHeaderChannel() {
     if (!cfg_) return;
-    const int i = channel_->currentIndex();
-    if (i < 0 || i >= static_cast<int>(cfg_->channelNames.size())) return;
+    if (channel_->currentIndex() < 0) return;
     QLineEdit* edit = Edit(IDC_HEADER_CHANNELS);
     std::vector<std::string> list = HeaderChannelsFromText(ui::StdStr(edit->text()));
-    if (reportrules::AddHeaderChannel(list, cfg_->channelNames[static_cast<size_t>(i)]))
+    if (reportrules::AddHeaderChannel(list, ui::StdStr(channel_->currentText())))
         edit->setText(ui::QStr(HeaderChannelsToText(list)));
 }
 

@@ -21,8 +21,8 @@ class CVantrelReportPage : public QWidget {
     // Builds the page window (once) and shows the configuration.
     bool Create();
     bool IsCreated() const { return created_; }
-    // Each time the page becomes the active page: the feature-channel list
-    // again from the channel names.
+    // Each time the page becomes the active page: the channel lists again
+    // from the channel names (a data set may have been loaded since).
     void Activate();
     // Stores the current program and mode, the options and the header
     // channels into the configuration.
@@ -52,7 +52,7 @@ class CVantrelReportPage : public QWidget {
     void ShowConfig();
     ReportProgram* Program() const;
     ReportMode* Mode() const;
-    void FillFeatureChannels();
+    void FillChannelLists();  // the feature and header channel lists
     void SelectFeatureChannel(const std::string& channel);
     void SetModeText(int row, const std::string& name);
     void SelectModeRow(int row);

@@ -186,6 +186,14 @@ TEST_F(ReportPage, AFeatureChannelNotInTheListIsKept) {
     Open();
     page.Apply();
     EXPECT_EQ(cfg.report.programs[0].featureChannel, "Speed");
+    // Another data set loaded: both channel lists hold its channels.
+    cfg.channelNames = {"Rpm"};
+    page.Activate();
+    for (int id : {IDC_FEATURE_CHANNEL, IDC_HEADER_CHANNEL}) {
+        const QComboBox* list = ui::Ctl<QComboBox>(&page, id);
+        ASSERT_EQ(list->count(), 1);
+        EXPECT_EQ(list->itemText(0), "Rpm");
+    }
 }
 
 TEST_F(ReportPage, OptionsAndHeaderChannelsAreStored) {
