@@ -204,7 +204,7 @@ void CFreqItemTrack::Fill() {
     if (rows.constant)
         Edit(IDC_FI_TRACK_CONST)->setText(ui::QStr(procrules::Fixed(*rows.constant, 3)));
     for (int i = 0; i < 4; ++i) shown_[i] = Edit(kValueIds[i])->text();
-    Edit(IDC_FI_FORMULA)->setText(ui::QStr(freqrules::Formula(t->components)));
+    Edit(IDC_FI_FORMULA)->setText(ui::QStr(freqrules::Formula(t->components, tacho_)));
 }
 
 void CFreqItemTrack::EnableControls() {

@@ -290,6 +290,15 @@ TEST_F(TrackPanel, LeavingKeepsTheFactorsTheRowsShowRounded) {
     EXPECT_EQ(base.mesh->components[2], stored[1]);
 }
 
+TEST_F(TrackPanel, TheFormulaFollowsARenamedTachoItem) {
+    base.mesh->components = {{"T2", t2->id, 2.5}};
+    Select(t2);
+    In<QLineEdit>(page.BasePanel(), IDC_FI_NAME)->setText("Вторичный");
+    Select(base.mesh);
+    EXPECT_EQ(E(IDC_FI_TRACK_TAHO1 + 1)->text(), "Вторичный");
+    EXPECT_EQ(E(IDC_FI_FORMULA)->text(), "2.5*Вторичный");
+}
+
 TEST_F(TrackPanel, AComponentOfTheFourthTachoIsLostOnApply) {
     base.mesh->components = {{"T2", t2->id, 2.0}, {"T4", t4->id, 4.0}};
     Select(base.mesh);
