@@ -1,5 +1,7 @@
 #include "config/cfgchannel.h"
 
+#include <cmath>
+
 #include "platform/keyvalue.h"
 #include "platform/numtext.h"
 
@@ -12,11 +14,17 @@ void AppendPair(std::string& out, const char* key, int32_t v) {
     out += std::to_string(v);
 }
 
+// "%.8f", the form files have always had; a value it would not read back as
+// (too small, or more digits) gets the shortest text that does.
 void AppendPair(std::string& out, const char* key, double v) {
     if (!out.empty()) out += '/';
     out += key;
     out += '=';
-    plat::AppendFixed(out, v, 8);  // "%.8f"
+    const std::string fixed = plat::FixedText(v, 8);
+    const double back = plat::AtoF(fixed);
+    const bool same =
+        back == v ? std::signbit(back) == std::signbit(v) : std::isnan(back) && std::isnan(v);
+    out += same ? fixed : plat::ShortestText(v);
 }
 
 }  // namespace

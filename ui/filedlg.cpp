@@ -1,6 +1,7 @@
 #include "ui/filedlg.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "ui/dialogs.h"
@@ -12,6 +13,20 @@ namespace {
 FileDialogHook& Hook() {
     static FileDialogHook hook;
     return hook;
+}
+
+// In the folder of the initial file with its name filled in; a folder (one
+// that exists, or a path ending in "/") opens with no name.
+void StartAt(QFileDialog& dlg, const std::string& initial) {
+    if (initial.empty()) return;
+    const QString path = QStr(initial);
+    const QFileInfo info(path);
+    if (path.endsWith('/') || info.isDir()) {
+        dlg.setDirectory(path);
+        return;
+    }
+    dlg.setDirectory(info.absolutePath());
+    dlg.selectFile(info.absoluteFilePath());
 }
 
 }  // namespace
@@ -34,12 +49,11 @@ std::optional<std::string> AskFileName(QWidget* parent, const FileRequest& reque
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
         dlg.setFileMode(QFileDialog::AnyFile);
-        if (!request.initial.empty()) dlg.selectFile(QStr(request.initial));
     } else {
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
         dlg.setFileMode(QFileDialog::ExistingFile);
-        if (!request.initial.empty()) dlg.setDirectory(QStr(request.initial));
     }
+    StartAt(dlg, request.initial);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return StdStr(dlg.selectedFiles().first());
 }

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <array>
+#include <optional>
 
+#include "platform/numtext.h"
 #include "platform/text.h"
 #include "ui/dialogs.h"
 #include "ui/res/ids.h"
@@ -175,6 +177,12 @@ void CFreqItemBand::Apply() {
 
 // --- track panel ---
 
+namespace {
+// The three factor rows, then the constant.
+constexpr int kValueIds[4] = {IDC_FI_TRACK_COEF1, IDC_FI_TRACK_COEF1 + 1, IDC_FI_TRACK_COEF1 + 2,
+                              IDC_FI_TRACK_CONST};
+}  // namespace
+
 int CFreqItemTrack::TemplateId() const {
     return IDD_FREQ_TRACK;
 }
@@ -195,7 +203,8 @@ void CFreqItemTrack::Fill() {
             Edit(IDC_FI_TRACK_COEF1 + i)->setText(ui::QStr(procrules::Fixed(*rows.factors[i], 3)));
     if (rows.constant)
         Edit(IDC_FI_TRACK_CONST)->setText(ui::QStr(procrules::Fixed(*rows.constant, 3)));
-    Edit(IDC_FI_FORMULA)->setText(ui::QStr(freqrules::Formula(t->components)));
+    for (int i = 0; i < 4; ++i) shown_[i] = Edit(kValueIds[i])->text();
+    Edit(IDC_FI_FORMULA)->setText(ui::QStr(freqrules::Formula(t->components, tacho_)));
 }
 
 void CFreqItemTrack::EnableControls() {
@@ -207,11 +216,17 @@ void CFreqItemTrack::EnableControls() {
 void CFreqItemTrack::Apply() {
     CCfgProcBandTrack* t = AsTrack(item_);
     if (!t || !created_) return;
+    // A row still showing what Fill put there keeps its stored value, not
+    // the rounded text.
+    const freqrules::TrackRows rows = freqrules::PlaceComponents(t->components, tacho_);
+    auto text = [this](int row, const std::optional<double>& stored) {
+        const QString typed = Edit(kValueIds[row])->text();
+        if (typed == shown_[row]) return stored ? plat::ShortestText(*stored) : std::string();
+        return std::string(plat::Trim(ui::StdStr(typed)));
+    };
     std::array<std::string, 3> factors;
-    for (int i = 0; i < 3; ++i)
-        factors[i] = std::string(plat::Trim(ui::StdStr(Edit(IDC_FI_TRACK_COEF1 + i)->text())));
-    t->components = freqrules::BuildComponents(
-        tacho_, factors, std::string(plat::Trim(ui::StdStr(Edit(IDC_FI_TRACK_CONST)->text()))));
+    for (int i = 0; i < 3; ++i) factors[i] = text(i, rows.factors[i]);
+    t->components = freqrules::BuildComponents(tacho_, factors, text(3, rows.constant));
 }
 
 // --- band-width panel ---

@@ -2,6 +2,7 @@
 // The frequency-base item panels: small child windows that edit the node
 // selected in the page's tree, one panel per group of fields.
 
+#include <QString>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -104,6 +105,9 @@ class CFreqItemTrack : public CFreqItem {
 
   protected:
     void Fill() override;
+
+  private:
+    QString shown_[4];  // the rows' texts as Fill set them, the constant last
 };
 
 // The width rule of a tacho item or a tracking band. Modes and values act on

@@ -4,6 +4,7 @@
 // agree and writes back only what is definite.
 
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "config/cfgchannel.h"
@@ -152,5 +153,6 @@ class CProcItemTaho : public CProcItem {
 
     const bool defaultsMode_;
     bool editHandlers_ = true;
-    int levelMode_ = -1;  // 0 absolute, 1 relative, -1 mixed
+    int levelMode_ = -1;             // 0 absolute, 1 relative, -1 mixed
+    std::optional<int> unitsShown_;  // the units entry as the records have it
 };

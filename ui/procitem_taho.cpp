@@ -78,10 +78,11 @@ void CProcItemTaho::ShowRecords() {
                       HasRecords()
                           ? Common<bool>(src, [](const CfgChannel& c) { return c.bDefOptTaho; })
                           : std::optional<bool>(false));
-        auto units = Common<int>(src, [](const CfgChannel& c) {
-            return Taho(c).typeAxY == 2 ? 1 : 0;  // anything but rpm reads as Hz
-        });
-        ui::ShowEntry(List(IDC_UNITS), units);
+        // The stored values are compared, so 1 and 3 show no entry; a shared
+        // value other than rpm reads as Hz.
+        const auto axis = Common<int>(src, [](const CfgChannel& c) { return Taho(c).typeAxY; });
+        unitsShown_ = axis ? std::optional<int>(*axis == 2 ? 1 : 0) : std::nullopt;
+        ui::ShowEntry(List(IDC_UNITS), unitsShown_);
         auto absOtn = Common<int>(src, [](const CfgChannel& c) { return Taho(c).flagAbsOtn; });
         ui::ShowPair(Radio(IDC_ABS), Radio(IDC_REL), absOtn);
         levelMode_ = absOtn && (*absOtn == 0 || *absOtn == 1) ? *absOtn : -1;
@@ -90,6 +91,7 @@ void CProcItemTaho::ShowRecords() {
     } else {
         for (int id : {IDC_POINTS, IDC_SECONDS, IDC_LEVEL_HI, IDC_LEVEL_LO, IDC_COEF})
             SetEditText(id, "");
+        unitsShown_.reset();
         ui::ShowEntry(List(IDC_UNITS), std::nullopt);
         ui::ShowPair(Radio(IDC_ABS), Radio(IDC_REL), std::nullopt);
         ui::ShowPair(Radio(IDC_FRONT_POS), Radio(IDC_FRONT_NEG), std::nullopt);
@@ -173,7 +175,10 @@ void CProcItemTaho::LevelMode(int mode) {
 }
 
 void CProcItemTaho::Apply() {
-    const auto units = ui::EntryValue(List(IDC_UNITS));
+    // Units only once the user picked another entry: the hertz entry also
+    // stands for stored values other than 1, which it must not overwrite.
+    auto units = ui::EntryValue(List(IDC_UNITS));
+    if (units == unitsShown_) units.reset();
     const auto hi = ui::TextValue(Edit(IDC_LEVEL_HI));
     const auto lo = ui::TextValue(Edit(IDC_LEVEL_LO));
     const auto coef = ui::TextValue(Edit(IDC_COEF));
@@ -208,4 +213,5 @@ void CProcItemTaho::Apply() {
         if (lo) d.levelLo = procrules::LeadingNumber(*lo);
         if (coef) d.coefTaho = procrules::LeadingNumber(*coef);
     }
+    if (units) unitsShown_ = units;
 }

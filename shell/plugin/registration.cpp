@@ -23,6 +23,13 @@ std::string TypeLibKey(reg::Scope scope) {
 
 }  // namespace
 
+bool HasDiscoveryValue(const std::string& libraryPath) {
+    size_t characters = 0;
+    for (size_t i = 0; i < libraryPath.size() && characters < kMaxDiscoveryPath; ++characters)
+        plat::DecodeUtf8(libraryPath, i);
+    return characters < kMaxDiscoveryPath;
+}
+
 reg::ClassRegistration ClassEntry(const std::string& libraryPath) {
     reg::ClassRegistration c;
     c.classId = CLSID_Vantrel;
@@ -37,7 +44,7 @@ reg::ClassRegistration ClassEntry(const std::string& libraryPath) {
 
 void WriteRegistration(reg::Registry& r, reg::Scope scope, const std::string& libraryPath) {
     // The discovery value is always the machine's, whatever the class scope.
-    if (libraryPath.size() < kMaxDiscoveryPath)
+    if (HasDiscoveryValue(libraryPath))
         r.SetString(reg::Root::LocalMachine, korvex::kPluginsKey, libraryPath, kViProgId);
 
     const reg::Root root = RootOf(scope);
@@ -57,7 +64,7 @@ void WriteRegistration(reg::Registry& r, reg::Scope scope, const std::string& li
 }
 
 void RemoveRegistration(reg::Registry& r, reg::Scope scope, const std::string& libraryPath) {
-    if (libraryPath.size() < kMaxDiscoveryPath)
+    if (HasDiscoveryValue(libraryPath))
         r.DeleteValue(reg::Root::LocalMachine, korvex::kPluginsKey, libraryPath);
 
     const reg::Root root = RootOf(scope);

@@ -10,9 +10,12 @@
 
 namespace vantrel {
 
-// Library paths this long or longer get no discovery value (the class is
-// registered all the same).
+// Library paths of this many characters or more get no discovery value (the
+// class is registered all the same).
 inline constexpr size_t kMaxDiscoveryPath = 260;
+// Whether the path gets one: characters (UTF-8 code points, a malformed byte
+// one each) are counted, not bytes, at registration and removal alike.
+bool HasDiscoveryValue(const std::string& libraryPath);
 
 plat::reg::ClassRegistration ClassEntry(const std::string& libraryPath);
 

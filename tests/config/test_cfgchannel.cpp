@@ -17,7 +17,7 @@ TEST(CfgChannel, TextForms) {
     t.deltaF = 1.0 / 3.0;
     t.levelHi = 1e9;
     EXPECT_EQ(ToText(t),
-              "typeAxY=1/deltaF=0.33333333/levelLo=-0.12500000/levelHi=1000000000.00000000/"
+              "typeAxY=1/deltaF=0.3333333333333333/levelLo=-0.12500000/levelHi=1000000000.00000000/"
               "coefTaho=1.00000000/flagAbsOtn=1/flagFront=0");
 
     CfgSignalOpt s{"ignored", 42, 2, 1, -3, true, true};
@@ -29,6 +29,18 @@ TEST(CfgChannel, TextForms) {
     ParseTahoOpt(ToText(t), tb);
     EXPECT_NEAR(tb.deltaF, t.deltaF, 1e-8);
     EXPECT_EQ(tb.levelHi, t.levelHi);
+}
+
+// A value the eight decimals cannot hold is written so that it reads back
+// exactly; ordinary values keep the fixed form.
+TEST(CfgChannel, TachoRecordReloadsTheSameWhereEightDecimalsLoseTheValue) {
+    CfgTahoOpt parsed;
+    ParseTahoOpt("coefTaho=1e-200/deltaF=0.3333333333333333/levelLo=-1e-9/levelHi=12.5", parsed);
+    const std::string text = ToText(parsed);
+    EXPECT_NE(text.find("/levelHi=12.50000000/"), std::string::npos) << text;
+    CfgTahoOpt back;
+    ParseTahoOpt(text, back);
+    EXPECT_EQ(back, parsed) << text;
 }
 
 TEST(CfgChannel, SpectrumParserNormalises) {

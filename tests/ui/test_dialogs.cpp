@@ -1,22 +1,27 @@
-// Windows built from templates, the image list, message boxes and the
-// default-settings dialog.
+// Windows built from templates, the image list, message boxes, the file
+// dialog and the default-settings dialog.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "config/cfgfile.h"
 #include "platform/profile.h"
+#include "test_util.h"
 #include "ui/defaultoptdlg.h"
 #include "ui/dialogs.h"
+#include "ui/filedlg.h"
 #include "ui/images.h"
 #include "ui/msgbox.h"
 #include "ui/procitem.h"
@@ -159,6 +164,35 @@ TEST(MessageBoxes, TextsAndCaptionsComeFromTheStringTable) {
                        ui::MbIcon::Warning);
     EXPECT_EQ(seen.text, "Удалить режим 'Режим 1'?");
     ui::SetMessageBoxHook(old);
+}
+
+// The real open dialog (no hook): it starts in the file's folder with the
+// name filled in, and in a folder with no name.
+TEST(FileDialogs, OpenStartsBesideTheInitialFileWithItsName) {
+    testutil::TempDir dir("filedlg");
+    testutil::WriteBytes(dir.Path("a.cfg"), "x");
+    std::string folder, name;
+    auto ask = [&](const std::string& initial) {
+        folder = name = "?";
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* dlg = qobject_cast<QFileDialog*>(w); dlg && dlg->isVisible()) {
+                    folder = ui::StdStr(dlg->directory().absolutePath());
+                    name = ui::StdStr(dlg->findChild<QLineEdit*>("fileNameEdit")->text());
+                    dlg->reject();
+                }
+        });
+        ui::FileRequest r;
+        r.filter = Str(IDS_FILTER_CFG);
+        r.initial = initial;
+        EXPECT_FALSE(ui::AskFileName(nullptr, r));
+    };
+    ask(dir.Path("a.cfg"));
+    EXPECT_EQ(folder, dir.path().string());
+    EXPECT_EQ(name, "a.cfg");
+    ask(dir.path().string() + "/");
+    EXPECT_EQ(folder, dir.path().string());
+    EXPECT_EQ(name, "");
 }
 
 TEST(DefaultsDialog, TitleAndPlacementByMode) {

@@ -273,6 +273,32 @@ TEST_F(TrackPanel, RowsConstantAndFormula) {
     EXPECT_EQ(E(IDC_FI_FORMULA)->text(), "1*Обороты - 0.5*T2 + 3");
 }
 
+TEST_F(TrackPanel, LeavingKeepsTheFactorsTheRowsShowRounded) {
+    base.mesh->components = {{"T2", t2->id, 1.0 / 3.0}, {"", -1, 2.0 / 3.0}};
+    const auto stored = base.mesh->components;
+    Select(base.mesh);
+    EXPECT_EQ(E(IDC_FI_TRACK_COEF1 + 1)->text(), "0.333");
+    Select(base.low);
+    EXPECT_EQ(base.mesh->components, stored);
+    // A typed row is taken as typed; the others keep their values.
+    Select(base.mesh);
+    QTest::keyClicks(E(IDC_FI_TRACK_COEF1), "2");
+    Select(base.low);
+    ASSERT_EQ(base.mesh->components.size(), 3u);
+    EXPECT_EQ(base.mesh->components[0], (CfgBandComponent{"Обороты", base.tacho->id, 2.0}));
+    EXPECT_EQ(base.mesh->components[1], stored[0]);
+    EXPECT_EQ(base.mesh->components[2], stored[1]);
+}
+
+TEST_F(TrackPanel, TheFormulaFollowsARenamedTachoItem) {
+    base.mesh->components = {{"T2", t2->id, 2.5}};
+    Select(t2);
+    In<QLineEdit>(page.BasePanel(), IDC_FI_NAME)->setText("Вторичный");
+    Select(base.mesh);
+    EXPECT_EQ(E(IDC_FI_TRACK_TAHO1 + 1)->text(), "Вторичный");
+    EXPECT_EQ(E(IDC_FI_FORMULA)->text(), "2.5*Вторичный");
+}
+
 TEST_F(TrackPanel, AComponentOfTheFourthTachoIsLostOnApply) {
     base.mesh->components = {{"T2", t2->id, 2.0}, {"T4", t4->id, 4.0}};
     Select(base.mesh);

@@ -324,6 +324,34 @@ TEST(TachoPanel, MixedModesWithEmptyLevelsConvertOnlyTheOtherRecords) {
     EXPECT_EQ(r.tahoOpt.flagFront, 1);
 }
 
+TEST(TachoPanel, UnitsCompareTheStoredValuesAndApplyOnlyAChoice) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel hz, other;
+    for (CfgChannel* c : {&hz, &other}) {
+        c->type = CfgChannelTacho;
+        c->bDefOptTaho = false;
+    }
+    hz.tahoOpt.typeAxY = 1;
+    other.tahoOpt.typeAxY = 3;
+    QComboBox* units = C<QComboBox>(&panel, IDC_UNITS);
+    panel.SetChannels("", {&hz, &other});
+    EXPECT_EQ(units->currentIndex(), -1);
+    panel.Apply();
+    EXPECT_EQ(hz.tahoOpt.typeAxY, 1);
+    EXPECT_EQ(other.tahoOpt.typeAxY, 3);
+    // Alone it reads as hertz, and stays as stored until the user picks an entry.
+    panel.SetChannels("", {&other});
+    EXPECT_EQ(units->currentIndex(), 0);
+    panel.Apply();
+    EXPECT_EQ(other.tahoOpt.typeAxY, 3);
+    panel.SetChannels("", {&hz, &other});
+    units->setCurrentIndex(1);
+    panel.Apply();
+    EXPECT_EQ(hz.tahoOpt.typeAxY, 2);
+    EXPECT_EQ(other.tahoOpt.typeAxY, 2);
+}
+
 TEST(TachoPanel, NoRecordsShowsNothingAndDisablesAll) {
     CProcItemTaho panel;
     panel.Create(nullptr, nullptr);

@@ -41,7 +41,7 @@ std::string FactorText(double factor) {
     return s;
 }
 
-std::string Formula(const std::vector<CfgBandComponent>& components) {
+std::string Formula(const std::vector<CfgBandComponent>& components, const TachoList& names) {
     std::string out;
     for (const CfgBandComponent& c : components) {
         if (c.factor == 0.0) continue;
@@ -49,7 +49,11 @@ std::string Formula(const std::vector<CfgBandComponent>& components) {
             out = FactorText(c.factor);
         else
             out += (c.factor < 0 ? " - " : " + ") + FactorText(c.factor < 0 ? -c.factor : c.factor);
-        if (!c.tachoRef.empty()) out += "*" + c.tachoRef;
+        // The stored name is the one at the last apply; the item may have been renamed since.
+        std::string name = c.tachoRef;
+        for (const auto& [id, present] : names)
+            if (id == c.tachoRefId) name = present;
+        if (!name.empty()) out += "*" + name;
     }
     return out;
 }

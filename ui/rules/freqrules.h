@@ -30,8 +30,9 @@ std::string TachoLookupText(const std::string& stored, const std::vector<std::st
 // "%.3f" without trailing zeros of the fraction (2.500 -> 2.5, 10.000 -> 10).
 std::string FactorText(double factor);
 
-// The centre formula of a tracking band: 1*T1 - 0.5*T2 + 3.
-std::string Formula(const std::vector<CfgBandComponent>& components);
+// The centre formula of a tracking band: 1*T1 - 0.5*T2 + 3. A component of
+// a tacho item in names goes by that item's present name.
+std::string Formula(const std::vector<CfgBandComponent>& components, const TachoList& names = {});
 
 // Where the track panel shows the components: a factor per tacho row (the
 // first three tacho-list entries) and the constant, none where empty.

@@ -135,6 +135,24 @@ TEST_F(PluginLibrary, PerUserInstallAndLongPaths) {
     EXPECT_EQ(RegSvr("-u", copy), 0);
 }
 
+// The discovery limit counts characters: a Cyrillic path of fewer than 260
+// (but more bytes) is found by the host and removed again.
+TEST(PluginParts, DiscoveryLimitCountsCharacters) {
+    std::string path = "/";
+    for (int i = 0; i < 50; ++i) path += "путь";
+    path += "/libplgVantrel.so";  // 218 characters, 418 bytes
+    reg::Registry r;
+    vantrel::WriteRegistration(r, reg::Scope::Machine, path);
+    const auto found = korvex::RegisteredPlugins(r);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].library, path);
+    vantrel::RemoveRegistration(r, reg::Scope::Machine, path);
+    EXPECT_TRUE(korvex::RegisteredPlugins(r).empty());
+    path.insert(1, std::string(42, 'x'));  // 260 characters
+    vantrel::WriteRegistration(r, reg::Scope::Machine, path);
+    EXPECT_TRUE(korvex::RegisteredPlugins(r).empty());
+}
+
 TEST(PluginParts, CommandDispatchVersionAndCommandLine) {
     const int ids[3] = {5, 6, 7};
     EXPECT_EQ(vantrel::Classify(5u << 16, ids), Command::Main);
