@@ -1,5 +1,7 @@
 #include "config/cfgproc.h"
 
+#include <functional>
+
 #include "shell/host.h"
 
 CCfgProc& CCfgProc::operator=(const CCfgProc& other) {
@@ -70,35 +72,52 @@ int CCfgProc::CollectByType(std::vector<CCfgProcItem*>& list, int32_t kind,
     return static_cast<int>(list.size());
 }
 
-void CCfgProc::ResolveRefs(CCfgProcItem* node) const {
-    if (!node) {
-        for (const auto& section : sections) ResolveRefs(section.get());
-        return;
-    }
-    auto resolve = [this](const std::string& ref) {
-        const CCfgProcItem* item = FindItemByName(ref);
-        return item ? item->id : -1;
-    };
+namespace {
+
+// Every reference to a tacho item below node: the width rule's and, for a
+// tracking band, each component's.
+void VisitRefs(CCfgProcItem* node, const std::function<void(std::string&, int32_t&)>& visit) {
     switch (node->type) {
         case CfgItemTacho: {
             auto* tacho = static_cast<CCfgProcTaho*>(node);
-            tacho->bandWidth.tachoRefId = resolve(tacho->bandWidth.tachoRef);
+            visit(tacho->bandWidth.tachoRef, tacho->bandWidth.tachoRefId);
             break;
         }
         case CfgItemTrackingBand: {
             auto* band = static_cast<CCfgProcBandTrack*>(node);
-            band->bandWidth.tachoRefId = resolve(band->bandWidth.tachoRef);
-            for (auto& c : band->components) c.tachoRefId = resolve(c.tachoRef);
+            visit(band->bandWidth.tachoRef, band->bandWidth.tachoRefId);
+            for (auto& c : band->components) visit(c.tachoRef, c.tachoRefId);
             break;
         }
         case CfgItemFolder:
         case CfgItemRoot:
             for (auto& child : static_cast<CCfgProcFolder*>(node)->children)
-                ResolveRefs(child.get());
+                VisitRefs(child.get(), visit);
             break;
         default:
             break;
     }
+}
+
+}  // namespace
+
+void CCfgProc::ResolveRefs(CCfgProcItem* node) const {
+    auto resolve = [this](std::string& ref, int32_t& id) {
+        const CCfgProcItem* item = FindItemByName(ref);
+        id = item ? item->id : -1;
+    };
+    if (node) {
+        VisitRefs(node, resolve);
+        return;
+    }
+    for (const auto& section : sections) VisitRefs(section.get(), resolve);
+}
+
+void CCfgProc::RenameRefs() const {
+    for (const auto& section : sections)
+        VisitRefs(section.get(), [this](std::string& ref, int32_t& id) {
+            if (const CCfgProcItem* item = FindItemById(id)) ref = item->name;
+        });
 }
 
 bool CCfgProc::RefreshChannels(const host::App* app, const std::string& folderName) {

@@ -31,6 +31,9 @@ class CCfgProc {
                       const CCfgProcItem* start = nullptr) const;
     // Binds tacho references by name below node (every section when null).
     void ResolveRefs(CCfgProcItem* node = nullptr) const;
+    // The other way: every bound reference takes its tacho item's present
+    // name, so a renamed item is saved under the name it now has.
+    void RenameRefs() const;
 
     // Rebuilds channelNames from the host folder "/Signals/" + folderName and
     // makes sure every signal has a channel record.

@@ -91,6 +91,7 @@ void CVantrelFreqsPage::Store() {
     if (!cfg_ || !created_) return;
     cfg_->frequencyBaseChanged = true;
     for (CFreqItem* p : Panels()) p->Apply();
+    cfg_->RenameRefs();
 }
 
 void CVantrelFreqsPage::Reload() {

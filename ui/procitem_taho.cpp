@@ -179,9 +179,9 @@ void CProcItemTaho::Apply() {
     // stands for stored values other than 1, which it must not overwrite.
     auto units = ui::EntryValue(List(IDC_UNITS));
     if (units == unitsShown_) units.reset();
-    const auto hi = ui::TextValue(Edit(IDC_LEVEL_HI));
-    const auto lo = ui::TextValue(Edit(IDC_LEVEL_LO));
-    const auto coef = ui::TextValue(Edit(IDC_COEF));
+    const auto hi = ui::EditedText(Edit(IDC_LEVEL_HI));
+    const auto lo = ui::EditedText(Edit(IDC_LEVEL_LO));
+    const auto coef = ui::EditedText(Edit(IDC_COEF));
     const auto mode = ui::PairValue(Radio(IDC_ABS), Radio(IDC_REL));
     const auto front = ui::PairValue(Radio(IDC_FRONT_POS), Radio(IDC_FRONT_NEG));
     if (HasRecords()) {
@@ -190,8 +190,8 @@ void CProcItemTaho::Apply() {
             CfgTahoOpt& o = r->tahoOpt;
             if (useDefault) r->bDefOptTaho = *useDefault;
             if (units) o.typeAxY = *units + 1;
-            // An empty level edit keeps the record's value, converted when
-            // the chosen mode differs from the record's.
+            // A level edit left empty or as shown keeps the record's value,
+            // converted when the chosen mode differs from the record's.
             if (hi)
                 o.levelHi = procrules::LeadingNumber(*hi);
             else if (mode)

@@ -16,6 +16,7 @@
 #include "ui/res/ids.h"
 #include "ui/rules/procrules.h"
 #include "ui/rules/reportrules.h"
+#include "ui/values.h"
 
 using namespace res;
 using ui::Quiet;
@@ -220,10 +221,10 @@ void CVantrelReportPage::ShowMode(int index) {
     mode_ = index;
     const ReportMode* m = Mode();
     if (!m) mode_ = -1;
-    Edit(IDC_MODE_NAME)->setText(m ? ui::QStr(m->name) : QString());
-    Edit(IDC_MODE_VALUE)->setText(m ? ui::QStr(procrules::Fixed(m->value, 6)) : QString());
-    Edit(IDC_MODE_RANGE)->setText(m ? ui::QStr(procrules::Fixed(m->range, 6)) : QString());
-    Edit(IDC_MODE_DURATION)->setText(m ? ui::QStr(procrules::Fixed(m->duration, 1)) : QString());
+    ui::ShowText(Edit(IDC_MODE_NAME), m ? m->name : std::string());
+    ui::ShowText(Edit(IDC_MODE_VALUE), m ? procrules::Fixed(m->value, 6) : std::string());
+    ui::ShowText(Edit(IDC_MODE_RANGE), m ? procrules::Fixed(m->range, 6) : std::string());
+    ui::ShowText(Edit(IDC_MODE_DURATION), m ? procrules::Fixed(m->duration, 1) : std::string());
 }
 
 void CVantrelReportPage::ApplyMode() {
@@ -234,10 +235,16 @@ void CVantrelReportPage::ApplyMode() {
         m->name = name;
         SetModeText(mode_, name);
     }
-    auto number = [this](int id) { return reportrules::Number(ui::StdStr(Edit(id)->text())); };
-    m->value = number(IDC_MODE_VALUE);
-    m->range = reportrules::NonNegative(number(IDC_MODE_RANGE));
-    m->duration = reportrules::NonNegative(number(IDC_MODE_DURATION));
+    // Numbers are shown rounded: only a changed text is read back.
+    auto read = [this](int id, double& v, bool nonNegative) {
+        const QLineEdit* e = Edit(id);
+        if (!ui::Edited(e)) return;
+        const double typed = reportrules::Number(ui::StdStr(e->text()));
+        v = nonNegative ? reportrules::NonNegative(typed) : typed;
+    };
+    read(IDC_MODE_VALUE, m->value, false);
+    read(IDC_MODE_RANGE, m->range, true);
+    read(IDC_MODE_DURATION, m->duration, true);
 }
 
 void CVantrelReportPage::ApplyProgram() {

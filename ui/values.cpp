@@ -43,11 +43,16 @@ std::optional<int> EntryValue(const QComboBox* list) {
     return list->currentIndex();
 }
 
+namespace {
+const char kShownText[] = "shownText";
+}
+
 void ShowText(QLineEdit* edit, const std::string& text) {
     if (!edit) return;
     const QSignalBlocker quiet(edit);
     edit->setText(QStr(text));
     edit->setCursorPosition(0);
+    edit->setProperty(kShownText, edit->text());
 }
 
 std::optional<std::string> TextValue(const QLineEdit* edit) {
@@ -55,6 +60,14 @@ std::optional<std::string> TextValue(const QLineEdit* edit) {
     const QString t = edit->text().trimmed();
     if (t.isEmpty()) return std::nullopt;
     return StdStr(t);
+}
+
+bool Edited(const QLineEdit* edit) {
+    return edit && edit->text() != edit->property(kShownText).toString();
+}
+
+std::optional<std::string> EditedText(const QLineEdit* edit) {
+    return Edited(edit) ? TextValue(edit) : std::nullopt;
 }
 
 void ShowPair(QRadioButton* first, QRadioButton* second, std::optional<int> v) {

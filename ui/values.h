@@ -26,6 +26,11 @@ std::optional<int> EntryValue(const QComboBox* list);
 void ShowText(QLineEdit* edit, const std::string& text);
 // The trimmed text, none when empty.
 std::optional<std::string> TextValue(const QLineEdit* edit);
+// Whether the text differs from the one ShowText put there, and the trimmed
+// text only then: a value shown rounded is written back only when the user
+// changed it.
+bool Edited(const QLineEdit* edit);
+std::optional<std::string> EditedText(const QLineEdit* edit);
 
 // Radio pair for values 0 and 1; none sets neither button.
 void ShowPair(QRadioButton* first, QRadioButton* second, std::optional<int> v);

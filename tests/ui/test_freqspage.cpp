@@ -297,6 +297,11 @@ TEST_F(TrackPanel, TheFormulaFollowsARenamedTachoItem) {
     Select(base.mesh);
     EXPECT_EQ(E(IDC_FI_TRACK_TAHO1 + 1)->text(), "Вторичный");
     EXPECT_EQ(E(IDC_FI_FORMULA)->text(), "2.5*Вторичный");
+    // A reference of an item not shown since is saved under the new name too.
+    t4->bandWidth.tachoRef = "T2";
+    t4->bandWidth.tachoRefId = t2->id;
+    page.Store();
+    EXPECT_EQ(t4->bandWidth.tachoRef, "Вторичный");
 }
 
 TEST_F(TrackPanel, AComponentOfTheFourthTachoIsLostOnApply) {

@@ -292,6 +292,24 @@ TEST(TachoPanel, LevelsConvertBetweenAbsoluteAndRelative) {
     EXPECT_EQ(t.tahoOpt.flagAbsOtn, 1);
 }
 
+TEST(TachoPanel, ValuesShownRoundedAreKeptUnlessEdited) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel t;
+    t.type = CfgChannelTacho;
+    t.bDefOptTaho = false;
+    t.tahoOpt.coefTaho = 1e-200;
+    t.tahoOpt.levelHi = 1.0 / 3;
+    panel.SetChannels("", {&t});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_COEF)->text(), "0.00000000");
+    panel.Apply();
+    EXPECT_EQ(t.tahoOpt.coefTaho, 1e-200);
+    EXPECT_EQ(t.tahoOpt.levelHi, 1.0 / 3);
+    Type(&panel, IDC_COEF, "2");
+    panel.Apply();
+    EXPECT_EQ(t.tahoOpt.coefTaho, 2.0);
+}
+
 TEST(TachoPanel, MixedModesWithEmptyLevelsConvertOnlyTheOtherRecords) {
     CProcItemTaho panel;
     panel.Create(nullptr, nullptr);

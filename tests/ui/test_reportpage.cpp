@@ -125,6 +125,12 @@ TEST_F(ReportPage, ModesAreEditedStoredAndMoved) {
     EXPECT_EQ(cfg.report.programs[0].modes[0].range, 0.0);
     EXPECT_EQ(cfg.report.programs[0].modes[0].value, 51.5);
     EXPECT_EQ(cfg.report.programs[0].modes[0].duration, 2.5);
+    EXPECT_EQ(cfg.report.programs[0].modes[1].value, 80);
+    cfg.report.programs[0].modes[1].value = 1.0 / 3;  // shown rounded, kept whole
+    page.ShowMode(1);
+    SelectMode(0);
+    EXPECT_EQ(cfg.report.programs[0].modes[1].value, 1.0 / 3);
+    SelectMode(1);
     EXPECT_TRUE(Enabled(IDC_MODE_UP));
     EXPECT_FALSE(Enabled(IDC_MODE_DOWN));
     SelectMode(0);
