@@ -429,9 +429,12 @@ void GraphView::PaintLegend(QPainter& p) {
     p.setFont(lf.font);
     p.setPen(QColor(200, 200, 200));
     p.drawRect(box);
-    const double values = box.right() - kScrollW - lf.columns * lf.value;
+    // Under the names, the values spread over the whole row.
+    const double valueW =
+        lf.twoLines ? std::min(lf.value, (box.width() - kScrollW - 6) / lf.columns) : lf.value;
+    const double values = box.right() - kScrollW - lf.columns * valueW;
     auto cell = [&](int column, double y, const QString& text) {
-        p.drawText(QRectF(values + column * lf.value, y, lf.value, lf.row),
+        p.drawText(QRectF(values + column * valueW, y, valueW, lf.row),
                    Qt::AlignRight | Qt::AlignVCenter, text);
     };
     double y = box.top() + 2;
