@@ -8,15 +8,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "korvex/workbench/graphlayout.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mime.h"
+#include "korvex/workbench/readout.h"
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
 
 namespace {
 
-constexpr double kLeft = 62, kTop = 6, kRight = 10, kBottom = 22;
+const QColor kCursorA(200, 0, 0), kCursorB(170, 0, 150);
+// Legend row: swatch and gaps before the name; room for the scroll bar.
+constexpr double kSwatchW = 24, kScrollW = 8;
 
 // A tick step of 1, 2 or 5 times a power of ten giving about n ticks.
 double NiceStep(double range, int n) {
@@ -31,6 +35,30 @@ QString Number(double v, double step) {
     if (std::fabs(v) < step * 1e-6) v = 0;  // no "-1.2e-17" at the origin
     return QString::number(v, 'g', 6);
 }
+
+QRectF ToRect(const Box& b) {
+    return QRectF(b.x, b.y, b.w, b.h);
+}
+
+// The legend's font and the widths every legend of a window agrees on. A
+// signal takes one line, or two (its name above its values) when a narrow
+// legend would leave the name too little room.
+struct LegendFont {
+    LegendFont(QFont base, int valueColumns, double width)
+        : font(std::move(base)), columns(valueColumns) {
+        font.setPointSizeF(8.5);
+        const QFontMetricsF fm(font);
+        row = std::ceil(fm.height()) + 1;
+        // Wide enough for any six-digit value ("-0.000123457", "-1.23457e+06").
+        value = std::ceil(fm.horizontalAdvance("-0.000123457")) + 8;
+        twoLines = width - kSwatchW - 6 - columns * value - kScrollW < 70;
+        step = twoLines ? 2 * row : row;
+    }
+    QFont font;
+    int columns;
+    double row = 0, value = 0, step = 0;
+    bool twoLines = false;
+};
 
 }  // namespace
 
@@ -50,12 +78,16 @@ GraphView::GraphView(korvex::Host& host, int graphId, GraphWindow* owner)
 }
 
 QRectF GraphView::PlotRect() const {
-    return QRectF(kLeft, kTop, std::max(1.0, width() - kLeft - kRight),
-                  std::max(1.0, height() - kTop - kBottom));
+    return ToRect(LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).plot);
 }
 
-void GraphView::SetSignals(const std::vector<int>& ids) {
-    if (ids == ids_) return;
+QRectF GraphView::LegendRect() const {
+    return ToRect(
+        LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).legend);
+}
+
+bool GraphView::SetSignals(const std::vector<int>& ids) {
+    if (ids == ids_) return false;
     ids_ = ids;
     std::vector<Trace> next;
     for (int id : ids) {
@@ -72,6 +104,7 @@ void GraphView::SetSignals(const std::vector<int>& ids) {
     }
     traces_ = std::move(next);
     Invalidate();
+    return true;
 }
 
 void GraphView::Invalidate() {
@@ -235,43 +268,61 @@ void GraphView::DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::Sig
     p.drawPolyline(line);
 }
 
+// The y grid and tick labels (only measured when draw is false); returns
+// the width of the widest label.
+double GraphView::DrawYAxis(QPainter& p, double yLo, double yHi, bool draw) {
+    const QRectF r = PlotRect();
+    const QFontMetricsF fm(p.font());
+    const double ys = NiceStep(yHi - yLo, std::max(2, static_cast<int>(r.height() / 40)));
+    double widest = 0;
+    for (double v = std::ceil(yLo / ys) * ys; v <= yHi; v += ys) {
+        const QString label = Number(v, ys);
+        widest = std::max(widest, fm.horizontalAdvance(label));
+        if (!draw) continue;
+        const double py = r.bottom() - (v - yLo) / (yHi - yLo) * r.height();
+        p.setPen(QColor(225, 225, 225));
+        p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
+        p.setPen(Qt::darkGray);
+        p.drawText(QRectF(0, py - 8, r.left() - 4, 16), Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+    return widest;
+}
+
 void GraphView::RenderBase(QPainter& p) {
     ++baseRenders_;
-    const QRectF r = PlotRect();
     p.fillRect(rect(), Qt::white);
     PrepareTraces();
     korvex::Lock lock = host_.LockTree();
     double yLo, yHi;
     YRange(yLo, yHi);
     const double lo = owner_->Lo(), hi = owner_->Hi();
-
-    // Grid and tick labels.
-    p.setPen(QColor(225, 225, 225));
     QFont f = font();
     f.setPointSizeF(8);
     p.setFont(f);
+    // What the x axis is: time, or the signal picked for it.
+    auto xsig = owner_->XSignalObj();
+    QString xName = wbtext::kXAxisTime;
+    if (xsig) xName = QString::fromStdString(SignalLabel(xsig->NameLocked(), xsig->UnitLocked()));
+
+    // The window gives all its graphs the widest axis that one asks for.
+    const double name = std::min(120.0, QFontMetricsF(f).horizontalAdvance(xName));
+    axisWanted_ = std::ceil(std::max({36.0, DrawYAxis(p, yLo, yHi, false) + 10, name + 18}));
+    owner_->NoteAxisWidth(this);
+    const QRectF r = PlotRect();
+
     const double xs = NiceStep(hi - lo, std::max(2, static_cast<int>(r.width() / 90)));
-    const double ys = NiceStep(yHi - yLo, std::max(2, static_cast<int>(r.height() / 40)));
     for (double x = std::ceil(lo / xs) * xs; x <= hi; x += xs) {
         const double px = r.left() + (x - lo) / (hi - lo) * r.width();
         p.setPen(QColor(225, 225, 225));
         p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
         p.setPen(Qt::darkGray);
-        p.drawText(QRectF(px - 40, r.bottom() + 2, 80, kBottom - 4), Qt::AlignCenter,
+        p.drawText(QRectF(px - 40, r.bottom() + 2, 80, kPlotBottom - 4), Qt::AlignCenter,
                    Number(x, xs));
     }
-    for (double v = std::ceil(yLo / ys) * ys; v <= yHi; v += ys) {
-        const double py = r.bottom() - (v - yLo) / (yHi - yLo) * r.height();
-        p.setPen(QColor(225, 225, 225));
-        p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
-        p.setPen(Qt::darkGray);
-        p.drawText(QRectF(0, py - 8, kLeft - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
-                   Number(v, ys));
-    }
+    DrawYAxis(p, yLo, yHi, true);
 
     p.save();
     p.setClipRect(r);
-    auto xsig = owner_->XSignalObj();
     for (size_t i = 0; i < traces_.size(); ++i) {
         p.setPen(QPen(TraceColor(i), 1.0));
         if (xsig)
@@ -282,70 +333,144 @@ void GraphView::RenderBase(QPainter& p) {
     p.restore();
     p.setPen(Qt::gray);
     p.drawRect(r);
-    // What the x axis is: time, or the signal picked for it.
-    QString xName = wbtext::kXAxisTime;
-    if (xsig) {
-        xName = QString::fromStdString(xsig->NameLocked());
-        if (const std::string u = xsig->UnitLocked(); !u.empty())
-            xName += " [" + QString::fromStdString(u) + "]";
-    }
     p.setPen(Qt::darkGray);
-    p.drawText(QRectF(0, r.bottom() + 2, kLeft - 4, kBottom - 4), Qt::AlignRight | Qt::AlignVCenter,
-               xName);
+    // Clear of the first tick label, centred on the plot's left edge.
+    p.drawText(QRectF(0, r.bottom() + 2, r.left() - 14, kPlotBottom - 4),
+               Qt::AlignRight | Qt::AlignVCenter, xName);
     yLo_ = yLo;
     yHi_ = yHi;
 }
 
-void GraphView::PaintCursorLayer(QPainter& p) {
+void GraphView::PaintCursor(QPainter& p, double t, const QColor& color, Qt::PenStyle style,
+                            const QString& label, bool top) {
     const QRectF r = PlotRect();
-    const double t = owner_->CursorTime();
     const double px = PixelOfX(owner_->XOfTime(t));
-    if (px >= r.left() && px <= r.right()) {
-        p.setPen(QPen(QColor(200, 0, 0), 1.0));
-        p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
-        QFont cf = font();
-        cf.setPointSizeF(8);
-        p.setFont(cf);
-        const QString label = QString(wbtext::kCursorLabel).arg(t, 0, 'g', 7);
-        const double lw = QFontMetrics(cf).horizontalAdvance(label) + 8;
-        const QRectF lr(std::min(px + 3, r.right() - lw), r.bottom() - 16, lw, 14);
-        p.fillRect(lr, QColor(255, 255, 255, 210));
-        p.setPen(QColor(200, 0, 0));
-        p.drawText(lr, Qt::AlignCenter, label);
+    if (!(px >= r.left() && px <= r.right())) return;
+    p.setPen(QPen(color, 1.0, style));
+    p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+    QFont cf = font();
+    cf.setPointSizeF(8);
+    p.setFont(cf);
+    const double lw = QFontMetrics(cf).horizontalAdvance(label) + 8;
+    const QRectF lr(std::min(px + 3, r.right() - lw), top ? r.top() + 2 : r.bottom() - 16, lw, 14);
+    p.fillRect(lr, QColor(255, 255, 255, 210));
+    p.setPen(color);
+    p.drawText(lr, Qt::AlignCenter, label);
+}
+
+void GraphView::PaintCursorLayer(QPainter& p) {
+    const double t = owner_->CursorTime();
+    if (!owner_->CursorBOn()) {
+        PaintCursor(p, t, kCursorA, Qt::SolidLine, QString(wbtext::kCursorLabel).arg(t, 0, 'g', 7),
+                    false);
+    } else {
+        const double tb = owner_->CursorB();
+        PaintCursor(p, t, kCursorA, Qt::SolidLine, QString(wbtext::kCursorALabel).arg(t, 0, 'g', 7),
+                    false);
+        PaintCursor(p, tb, kCursorB, Qt::DashLine,
+                    QString(wbtext::kCursorBLabel).arg(tb, 0, 'g', 7), true);
     }
-    // Legend: every signal with its unit and its value at the cursor.
-    QFont f = font();
-    f.setPointSizeF(8.5);
-    p.setFont(f);
-    const QFontMetrics fm(f);
-    std::vector<QString> rows;
+    if (owner_->LegendWidth() > 0) PaintLegend(p);
+}
+
+int GraphView::LegendHeaderRows() const {
+    return owner_->CursorBOn() ? 1 : 0;
+}
+
+double GraphView::WantedLegendWidth() const {
+    if (traces_.empty()) return 0;
+    const int columns = owner_->CursorBOn() ? 3 : 1;
+    const LegendFont lf(font(), columns, INFINITY);
+    const QFontMetricsF fm(lf.font);
+    double names = 0;
+    korvex::Lock lock = host_.LockTree();
+    for (const Trace& t : traces_) {
+        const std::string label = SignalLabel(t.signal->NameLocked(), t.signal->UnitLocked());
+        names = std::max(names, fm.horizontalAdvance(QString::fromStdString(label)));
+    }
+    return std::ceil(kSwatchW + names + 6 + columns * lf.value + kScrollW);
+}
+
+void GraphView::ScrollLegend(int rows) {
+    const QRectF box = LegendRect();
+    const LegendFont lf(font(), owner_->CursorBOn() ? 3 : 1, box.width());
+    const double height = box.height() - 4 - LegendHeaderRows() * lf.row;
+    legendFirst_ =
+        FitLegend(static_cast<int>(traces_.size()), lf.step, height, legendFirst_ + rows).first;
+    update();
+}
+
+// Every signal with its unit and its value at A, and with B on also at B and
+// B - A under a header row.
+void GraphView::PaintLegend(QPainter& p) {
+    const bool b = owner_->CursorBOn();
+    Readout rd;
     {
         korvex::Lock lock = host_.LockTree();
-        for (const Trace& tr : traces_) {
-            const korvex::SignalObj& s = *tr.signal;
-            QString row = QString::fromStdString(s.NameLocked());
-            if (const std::string unit = s.UnitLocked(); !unit.empty())
-                row += " [" + QString::fromStdString(unit) + "]";
-            const double v =
-                korvex::SampleAt(s.SamplesLocked(), s.StartXLocked(), s.StepXLocked(), t);
-            rows.push_back(row + " = " + QString::number(v, 'g', 6));
+        std::vector<ReadSignal> in;
+        for (const Trace& t : traces_) {
+            const korvex::SignalObj& s = *t.signal;
+            in.push_back({s.NameLocked(), s.UnitLocked(), s.SamplesLocked(), s.StartXLocked(),
+                          s.StepXLocked()});
         }
+        rd = ReadCursors(in, owner_->CursorTime(),
+                         b ? std::optional<double>(owner_->CursorB()) : std::nullopt);
     }
-    if (rows.empty()) return;
-    int w = 0;
-    for (const QString& s : rows) w = std::max(w, fm.horizontalAdvance(s));
-    const double lh = fm.height();
-    QRectF box(r.left() + 6, r.top() + 4, w + 26, lh * static_cast<double>(rows.size()) + 6);
-    p.fillRect(box, QColor(255, 255, 255, 225));
-    p.setPen(QColor(180, 180, 180));
+    if (rd.rows.empty()) return;
+    QRectF box = LegendRect();
+    const LegendFont lf(font(), b ? 3 : 1, box.width());
+    const double header = b ? lf.row : 0;
+    const LegendRows fit = FitLegend(static_cast<int>(rd.rows.size()), lf.step,
+                                     box.height() - 4 - header, legendFirst_);
+    legendFirst_ = fit.first;
+    box.setHeight(std::min(box.height(), 4 + header + fit.count * lf.step));
+    p.save();
+    p.setClipRect(box.adjusted(0, 0, 1, 1));
+    p.setFont(lf.font);
+    p.setPen(QColor(200, 200, 200));
     p.drawRect(box);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const double y = box.top() + 3 + lh * static_cast<double>(i);
-        p.fillRect(QRectF(box.left() + 5, y + lh / 2 - 1.5, 12, 3), TraceColor(i));
-        p.setPen(Qt::black);
-        p.drawText(QRectF(box.left() + 21, y, w + 4, lh), Qt::AlignLeft | Qt::AlignVCenter,
-                   rows[i]);
+    // Under the names, the values spread over the whole row.
+    const double valueW =
+        lf.twoLines ? std::min(lf.value, (box.width() - kScrollW - 6) / lf.columns) : lf.value;
+    const double values = box.right() - kScrollW - lf.columns * valueW;
+    auto cell = [&](int column, double y, const QString& text) {
+        p.drawText(QRectF(values + column * valueW, y, valueW, lf.row),
+                   Qt::AlignRight | Qt::AlignVCenter, text);
+    };
+    double y = box.top() + 2;
+    if (b) {
+        const char* heads[] = {"A", "B", "B\u2212A"};
+        const QColor colors[] = {kCursorA, kCursorB, Qt::black};
+        for (int c = 0; c < 3; ++c) {
+            p.setPen(colors[c]);
+            cell(c, y, QString::fromUtf8(heads[c]));
+        }
+        y += lf.row;
     }
+    const QFontMetricsF fm(lf.font);
+    for (int i = fit.first; i < fit.first + fit.count; ++i, y += lf.step) {
+        const SignalReading& row = rd.rows[static_cast<size_t>(i)];
+        p.fillRect(QRectF(box.left() + 5, y + lf.row / 2 - 1.5, 12, 3),
+                   TraceColor(static_cast<size_t>(i)));
+        p.setPen(Qt::black);
+        const double nameW =
+            (lf.twoLines ? box.right() - kScrollW : values) - (box.left() + kSwatchW) - 2;
+        p.drawText(QRectF(box.left() + kSwatchW - 3, y, nameW, lf.row),
+                   Qt::AlignLeft | Qt::AlignVCenter,
+                   fm.elidedText(QString::fromStdString(row.label), Qt::ElideRight, nameW));
+        const double vy = lf.twoLines ? y + lf.row : y;
+        cell(0, vy, QString::fromStdString(FormatNumber(row.atA)));
+        if (!b) continue;
+        cell(1, vy, QString::fromStdString(FormatNumber(row.atB)));
+        cell(2, vy, QString::fromStdString(FormatNumber(row.diff)));
+    }
+    if (fit.scrolls) {
+        const double top = box.top() + 2 + header, h = box.bottom() - 2 - top;
+        p.fillRect(QRectF(box.right() - 5, top, 3, h), QColor(235, 235, 235));
+        p.fillRect(QRectF(box.right() - 5, top + fit.thumbTop * h, 3, fit.thumbSize * h),
+                   QColor(150, 150, 150));
+    }
+    p.restore();
 }
 
 void GraphView::paintEvent(QPaintEvent*) {
@@ -375,9 +500,16 @@ void GraphView::CursorToPixel(double px) {
 }
 
 void GraphView::mousePressEvent(QMouseEvent* e) {
+    const double px = e->position().x();
     if (e->button() == Qt::LeftButton) {
-        drag_ = Drag::Cursor;
-        CursorToPixel(e->position().x());
+        // Shift puts cursor B; a press on B's line takes it along.
+        const bool onB = owner_->CursorBOn() &&
+                         std::fabs(px - PixelOfX(owner_->XOfTime(owner_->CursorB()))) <= 4;
+        drag_ = onB || (e->modifiers() & Qt::ShiftModifier) ? Drag::CursorB : Drag::Cursor;
+        if (drag_ == Drag::CursorB)
+            owner_->MoveCursorB(owner_->TimeOfX(XOfPixel(px)));
+        else
+            CursorToPixel(px);
     } else if (e->button() == Qt::MiddleButton || e->button() == Qt::RightButton) {
         drag_ = Drag::Pan;
         dragStartPx_ = e->position().x();
@@ -389,6 +521,8 @@ void GraphView::mousePressEvent(QMouseEvent* e) {
 void GraphView::mouseMoveEvent(QMouseEvent* e) {
     if (drag_ == Drag::Cursor) {
         CursorToPixel(e->position().x());
+    } else if (drag_ == Drag::CursorB) {
+        owner_->MoveCursorB(owner_->TimeOfX(XOfPixel(e->position().x())));
     } else if (drag_ == Drag::Pan) {
         const double d =
             (e->position().x() - dragStartPx_) / PlotRect().width() * (dragStartHi_ - dragStartLo_);
@@ -414,6 +548,11 @@ void GraphView::mouseDoubleClickEvent(QMouseEvent*) {
 }
 
 void GraphView::wheelEvent(QWheelEvent* e) {
+    if (LegendRect().contains(e->position())) {
+        ScrollLegend(e->angleDelta().y() > 0 ? -2 : 2);
+        e->accept();
+        return;
+    }
     const double factor = e->angleDelta().y() > 0 ? 0.8 : 1.25;
     if (e->modifiers() & Qt::ControlModifier) {
         const QRectF r = PlotRect();
@@ -438,10 +577,18 @@ void GraphView::keyPressEvent(QKeyEvent* e) {
             if (ctrl)
                 owner_->SetRange(owner_->Lo() + sign * span * 0.1,
                                  owner_->Hi() + sign * span * 0.1);
+            else if (e->modifiers() & Qt::ShiftModifier)
+                owner_->MoveCursorB(owner_->CursorB() + sign * owner_->CursorStep());
             else
                 owner_->MoveCursor(owner_->CursorTime() + sign * owner_->CursorStep(), graphId_);
             break;
         }
+        case Qt::Key_B:
+            owner_->SetCursorBOn(!owner_->CursorBOn());
+            break;
+        case Qt::Key_L:
+            owner_->SetLegendShown(!owner_->LegendShown());
+            break;
         case Qt::Key_Plus:
         case Qt::Key_Equal:
             owner_->ZoomAround(owner_->XOfTime(owner_->CursorTime()), 0.8);
@@ -481,6 +628,17 @@ void GraphView::contextMenuEvent(QContextMenuEvent* e) {
     }
     menu.addSeparator();
     menu.addAction(wbtext::kAutoscale, this, [this] { owner_->Autoscale(); });
+    QAction* b =
+        menu.addAction(wbtext::kCursorB, this, [this](bool on) { owner_->SetCursorBOn(on); });
+    b->setCheckable(true);
+    b->setChecked(owner_->CursorBOn());
+    QAction* legend =
+        menu.addAction(wbtext::kLegend, this, [this](bool on) { owner_->SetLegendShown(on); });
+    legend->setCheckable(true);
+    legend->setChecked(owner_->LegendShown());
+    menu.addSeparator();
+    menu.addAction(wbtext::kExportThisGraph, this,
+                   [this] { Q_EMIT owner_->ExportGraphRequested(graphId_); });
     menu.exec(e->globalPos());
 }
 

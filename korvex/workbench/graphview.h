@@ -1,9 +1,9 @@
 #pragma once
 // One graph of a graph window: its signals drawn against the window's shared
-// abscissa range, the window's cursor and a legend reading every signal at
-// the cursor. The curves are drawn into a cached layer that is redrawn only
-// when the data or the view changes; a cursor move repaints the cursor layer
-// on top of it.
+// abscissa range, the window's cursors and, right of the plot, a legend
+// reading every signal at the cursors (scrolled with the wheel when long).
+// The curves are drawn into a cached layer that is redrawn only when the data
+// or the view changes; a cursor move repaints the cursor layer on top of it.
 
 #include <QMimeData>
 #include <QPixmap>
@@ -24,8 +24,9 @@ class GraphView : public QWidget {
     GraphView(korvex::Host& host, int graphId, GraphWindow* owner);
 
     int GraphId() const { return graphId_; }
-    // The signals the service shows on this graph, in order.
-    void SetSignals(const std::vector<int>& ids);
+    // The signals the service shows on this graph, in order; false when
+    // they are the ones shown already.
+    bool SetSignals(const std::vector<int>& ids);
     const std::vector<int>& SignalIds() const { return ids_; }
     // The curves must be drawn again (data or view changed).
     void Invalidate();
@@ -37,8 +38,16 @@ class GraphView : public QWidget {
     }
     // Adds the signals of a drag from the tree; false when it holds none.
     bool DropSignals(const QMimeData& mime);
-    // Plot area in widget coordinates.
+    // Plot area and legend in widget coordinates.
     QRectF PlotRect() const;
+    QRectF LegendRect() const;
+    // The y-axis width the tick labels asked for at the last drawing.
+    double AxisWanted() const { return axisWanted_; }
+    // The legend width that shows every row whole.
+    double WantedLegendWidth() const;
+    // The first legend row shown; the wheel over the legend moves it.
+    int LegendFirst() const { return legendFirst_; }
+    void ScrollLegend(int rows);
 
     // The two layers, public for the benchmark.
     void RenderBase(QPainter& p);
@@ -72,6 +81,11 @@ class GraphView : public QWidget {
     void DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::SignalObj& xs,
                            const QRectF& r, double yLo, double yHi);
     void YRange(double& lo, double& hi) const;
+    double DrawYAxis(QPainter& p, double yLo, double yHi, bool draw);
+    void PaintCursor(QPainter& p, double t, const QColor& color, Qt::PenStyle style,
+                     const QString& label, bool top);
+    void PaintLegend(QPainter& p);
+    int LegendHeaderRows() const;
     double XOfPixel(double px) const;
     double PixelOfX(double x) const;
     void CursorToPixel(double px);
@@ -86,7 +100,9 @@ class GraphView : public QWidget {
     int baseRenders_ = 0;
     bool autoY_ = true;
     double yLo_ = 0.0, yHi_ = 1.0;
-    enum class Drag { None, Cursor, Pan } drag_ = Drag::None;
+    double axisWanted_ = 0.0;
+    int legendFirst_ = 0;
+    enum class Drag { None, Cursor, CursorB, Pan } drag_ = Drag::None;
     double dragStartPx_ = 0.0, dragStartLo_ = 0.0, dragStartHi_ = 0.0;
 };
 

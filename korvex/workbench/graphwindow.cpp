@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "korvex/envelope.h"
+#include "korvex/workbench/graphlayout.h"
 #include "korvex/workbench/graphview.h"
+#include "korvex/workbench/readout.h"
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
@@ -15,6 +17,12 @@ GraphWindow::GraphWindow(korvex::Host& host, int windowId, QWidget* parent)
     layout_->setSpacing(1);
     setWindowTitle(QString(wbtext::kWindowTitle).arg(windowId));
     setMinimumSize(320, 200);
+    readout_ = new QLabel(this);
+    readout_->setObjectName("readout");
+    readout_->setContentsMargins(8, 2, 8, 3);
+    readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout_->addWidget(readout_);
+    readout_->hide();
 }
 
 GraphView* GraphWindow::ViewOf(int graph) const {
@@ -30,10 +38,11 @@ GraphView* GraphWindow::ActiveView() const {
 
 void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
     std::vector<GraphView*> next;
+    bool rows = false;
     for (const auto& g : info.graphs) {
         GraphView* v = ViewOf(g.id);
         if (!v) v = new GraphView(host_, g.id, this);
-        v->SetSignals(g.signalIds);
+        rows = v->SetSignals(g.signalIds) || rows;
         next.push_back(v);
     }
     for (GraphView* v : views_)
@@ -46,7 +55,9 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
             layout_->insertWidget(static_cast<int>(i), views_[i], 1);
             views_[i]->show();
         }
+        rows = true;
     }
+    if (rows) UpdateLegendWidth();
     activeGraph_ = info.activeGraph;
 
     // The window has one cursor: the active graph's.
@@ -56,6 +67,7 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
     if (cursor != cursor_) {
         cursor_ = cursor;
         for (GraphView* v : views_) v->update();
+        UpdateReadout();
     }
     if (!ranged_) Autoscale();
 }
@@ -100,7 +112,70 @@ void GraphWindow::MoveCursor(double t, int graph) {
     cursor_ = t;
     activeGraph_ = graph;
     for (GraphView* v : views_) v->update();
+    UpdateReadout();
     Q_EMIT CursorMoved(t);
+}
+
+void GraphWindow::SetCursorBOn(bool on) {
+    if (on == cursorBOn_) return;
+    if (on) {
+        const double x = XOfTime(cursor_), step = (hi_ - lo_) * 0.1;
+        const double xb = x + step <= hi_ ? x + step : x - step;
+        cursorB_ = TimeOfX(std::clamp(xb, lo_, hi_));
+    }
+    cursorBOn_ = on;
+    readout_->setVisible(on);
+    UpdateLegendWidth();
+    for (GraphView* v : views_) v->update();
+    UpdateReadout();
+    Q_EMIT ViewStateChanged();
+}
+
+void GraphWindow::MoveCursorB(double t) {
+    if (!std::isfinite(t)) return;
+    if (!cursorBOn_) SetCursorBOn(true);
+    cursorB_ = t;
+    for (GraphView* v : views_) v->update();
+    UpdateReadout();
+}
+
+QString GraphWindow::ReadoutText() const {
+    const std::optional<double> b = cursorBOn_ ? std::optional<double>(cursorB_) : std::nullopt;
+    return QString::fromStdString(TimesLine(ReadCursors({}, cursor_, b)));
+}
+
+void GraphWindow::UpdateReadout() {
+    if (cursorBOn_) readout_->setText(ReadoutText());
+}
+
+void GraphWindow::SetLegendShown(bool shown) {
+    if (shown == legendShown_) return;
+    legendShown_ = shown;
+    UpdateLegendWidth();
+    Q_EMIT ViewStateChanged();
+}
+
+void GraphWindow::UpdateLegendWidth() {
+    double widest = 0;
+    for (GraphView* v : views_) widest = std::max(widest, v->WantedLegendWidth());
+    const double w = SharedLegendWidth(widest, width(), legendShown_);
+    if (w == legendWidth_) return;
+    legendWidth_ = w;
+    InvalidateAll();
+}
+
+void GraphWindow::NoteAxisWidth(const GraphView* from) {
+    double widest = 0;
+    for (GraphView* v : views_) widest = std::max(widest, v->AxisWanted());
+    if (widest == axisWidth_ || !(widest > 0)) return;
+    axisWidth_ = widest;
+    for (GraphView* v : views_)
+        if (v != from) v->Invalidate();
+}
+
+void GraphWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    UpdateLegendWidth();
 }
 
 double GraphWindow::CursorStep() const {

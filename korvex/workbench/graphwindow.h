@@ -7,7 +7,14 @@
 // The cursor is a time abscissa (what a plug-in reads back). With a signal
 // picked as the x axis, the graphs plot against that signal's value at each
 // time and the cursor stands at its value at the cursor time.
+//
+// A second cursor B, the window's own (plug-ins see only the first, A),
+// measures against A: a readout line under the graphs gives both times, Δt
+// and 1/Δt, and every legend the values at A, at B and B - A.
+//
+// The graphs share their y-axis and legend widths, so their plots line up.
 
+#include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <vector>
@@ -45,6 +52,27 @@ class GraphWindow : public QWidget {
     // pixel.
     double CursorStep() const;
 
+    // Cursor B, a time like A. Turned on without a time it stands a tenth of
+    // the view to the right of A (to the left when that is out of view).
+    bool CursorBOn() const { return cursorBOn_; }
+    double CursorB() const { return cursorB_; }
+    void SetCursorBOn(bool on);
+    void MoveCursorB(double t);  // also turns B on
+    // "A 12.5 s   B 14 s   Δt 1.5 s   1/Δt 0.666667 Hz", shown while B is on.
+    QString ReadoutText() const;
+
+    // Legends stand right of the plots; hidden, the plots take the width.
+    bool LegendShown() const { return legendShown_; }
+    void SetLegendShown(bool shown);
+    // What every graph of the window leaves for its y axis and legend.
+    double AxisWidth() const { return axisWidth_; }
+    double LegendWidth() const { return legendWidth_; }
+    // A graph tells the width its y-axis labels need; the others follow
+    // when the widest changes.
+    void NoteAxisWidth(const GraphView* from);
+    // The legends were given other rows (signals, B on or off).
+    void UpdateLegendWidth();
+
     // 0: time; else the id of the signal whose values form the x axis.
     int XSignal() const { return xSignal_; }
     void SetXSignal(int signalId);
@@ -58,8 +86,17 @@ class GraphWindow : public QWidget {
 
   Q_SIGNALS:
     void CursorMoved(double t);
+    // Cursor B or the legend was turned on or off.
+    void ViewStateChanged();
+    // The user asked to save one graph as a picture.
+    void ExportGraphRequested(int graph);
+
+  protected:
+    void resizeEvent(QResizeEvent*) override;
 
   private:
+    void UpdateReadout();
+
     korvex::Host& host_;
     const int windowId_;
     QVBoxLayout* layout_;
@@ -69,6 +106,11 @@ class GraphWindow : public QWidget {
     bool ranged_ = false;  // the range was set from data or by the user
     double cursor_ = 0.0;
     int xSignal_ = 0;
+    bool cursorBOn_ = false;
+    double cursorB_ = 0.0;
+    bool legendShown_ = true;
+    double axisWidth_ = 40.0, legendWidth_ = 0.0;
+    QLabel* readout_;
 };
 
 }  // namespace workbench

@@ -1,87 +1,73 @@
 // korvex-workbench: the stand-in measurement host as a desktop program.
 //
-//   korvex-workbench [--registry FILE] [--screenshot PNG] [DATAFILE...]
+//   korvex-workbench [OPTION...] [DATAFILE...]     (--help lists the options)
 //
 // Opens the data files, loads the plug-ins registered in the registry file
-// (default: the one in the host's data folder) and shows the main window.
-// With --screenshot it lays the first data set out in a graph window with
-// two graphs and the cursor, saves the window as PNG and exits.
+// (default: the one in the host's data folder), lays out the views the
+// options ask for and shows the main window. With --screenshot it saves the
+// window as PNG and exits; without requested views the first data set is
+// laid out in a graph window with two graphs and the cursor.
+//
+// Exit status: 0 done, 1 bad command line, 2 the PNG cannot be written,
+// 3 a data file or a requested view cannot be shown (with --screenshot).
 
 #include <QApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QTimer>
 #include <cstdio>
 
-#include "korvex/workbench/graphview.h"
-#include "korvex/workbench/graphwindow.h"
+#include "korvex/workbench/cmdline.h"
 #include "korvex/workbench/mainwindow.h"
+#include "korvex/workbench/startup.h"
 #include "platform/registry.h"
 
 namespace {
 
-// Graph 1 shows the second signal of the first data set (the first when
-// there is one), graph 2 the last one; the cursor stands at 40 %.
-void LayOut(workbench::MainWindow& w) {
-    korvex::Host& host = w.Host();
-    auto signals = host.FindFolder("/Signals");
-    std::vector<int> ids;
-    {
-        korvex::Lock lock = host.LockTree();
-        if (!signals || signals->CountLocked() == 0) return;
-        auto set = plat::DynamicCast<korvex::FolderObj>(signals->EntryLocked(0).object);
-        if (!set) return;
-        for (size_t i = 0; i < set->CountLocked(); ++i)
-            if (auto s = plat::DynamicCast<korvex::SignalObj>(set->EntryLocked(i).object))
-                ids.push_back(s->Id());
+// A run that saves a picture has nobody to answer a dialog.
+class ConsoleDialogs : public workbench::Dialogs {
+  public:
+    QStringList OpenFiles(QWidget*) override { return {}; }
+    QString SaveFile(QWidget*, const QString&) override { return {}; }
+    void Error(QWidget*, const QString& text) override {
+        std::fprintf(stderr, "korvex-workbench: %s\n", text.toLocal8Bit().constData());
     }
-    if (ids.empty()) return;
-    korvex::GraphService& g = host.Graphs();
-    const int window = w.NewGraphWindow();
-    const int g2 = g.AddGraph(window);
-    const int g1 = g.Windows().back().graphs.front().id;
-    g.AddSignal(g1, ids.size() > 1 ? ids[1] : ids[0]);
-    g.AddSignal(g2, ids.back());
-    w.SyncGraphs();
-    workbench::GraphWindow* gw = w.WindowOf(window);
-    gw->Autoscale();
-    gw->MoveCursor(gw->Lo() + 0.4 * (gw->Hi() - gw->Lo()), g1);
-    if (auto* sw = qobject_cast<QMdiSubWindow*>(gw->parentWidget())) sw->showMaximized();
-}
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QString screenshot;
-    std::string registry = plat::reg::DefaultRegistryPath();
-    QStringList files;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--screenshot" && i + 1 < args.size()) {
-            screenshot = args[++i];
-        } else if (args[i] == "--registry" && i + 1 < args.size()) {
-            registry = args[++i].toStdString();
-        } else if (args[i].startsWith("--")) {
-            std::fprintf(stderr,
-                         "usage: korvex-workbench [--registry FILE] [--screenshot PNG] "
-                         "[DATAFILE...]\n");
-            return 1;
-        } else {
-            files << args[i];
-        }
+    std::vector<std::string> args;
+    for (const QString& a : app.arguments().mid(1)) args.push_back(a.toStdString());
+    const workbench::ParseResult parsed = workbench::ParseCommandLine(args);
+    if (!parsed.Ok()) {
+        std::fprintf(stderr, "korvex-workbench: %s\n%s", parsed.error.c_str(),
+                     workbench::Usage().c_str());
+        return 1;
     }
-    workbench::MainWindow w;
-    w.resize(1400, 900);
-    w.LoadPlugins(registry);
-    for (const QString& f : files) w.OpenFile(f);
+    const workbench::Options& o = parsed.options;
+    if (o.help) {
+        std::fputs(workbench::Usage().c_str(), stdout);
+        return 0;
+    }
+    const bool shot = !o.screenshot.empty();
+    workbench::MainWindow w(shot ? std::make_unique<ConsoleDialogs>() : nullptr);
+    w.resize(o.width, o.height);
+    w.LoadPlugins(o.registry.empty() ? plat::reg::DefaultRegistryPath() : o.registry);
+    bool opened = true;
+    for (const std::string& f : o.files) opened = w.OpenFile(QString::fromStdString(f)) && opened;
     w.show();
-    if (screenshot.isEmpty()) return app.exec();
+    if (shot && o.graphs.empty()) workbench::ShowFirstDataSet(w);
+    const std::string error = workbench::ShowRequestedViews(w, o);
+    if (!error.empty()) {
+        std::fprintf(stderr, "korvex-workbench: %s\n", error.c_str());
+        w.AddLog(QString::fromStdString(error));
+    }
+    if (!shot) return app.exec();
 
-    LayOut(w);
+    // The graphs agree on their axis widths over a few paints.
     for (int i = 0; i < 5; ++i) app.processEvents();
-    const bool ok = w.grab().save(screenshot, "PNG");
+    const bool ok = w.grab().save(QString::fromStdString(o.screenshot), "PNG");
     w.UnloadPlugins();
-    if (!ok) std::fprintf(stderr, "cannot write %s\n", screenshot.toLocal8Bit().constData());
-    return ok ? 0 : 2;
+    if (!ok) std::fprintf(stderr, "korvex-workbench: cannot write %s\n", o.screenshot.c_str());
+    if (!ok) return 2;
+    return opened && error.empty() ? 0 : 3;
 }

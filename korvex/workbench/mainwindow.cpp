@@ -95,6 +95,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
         if (syncing_ || !sw) return;
         if (auto* gw = qobject_cast<GraphWindow*>(sw->widget()))
             host_->Graphs().SetActive(gw->WindowId(), 0);
+        UpdateGraphActions();
     });
 
     tree_ = new SignalTree;
@@ -157,6 +158,13 @@ void MainWindow::BuildMenus() {
     recentMenu_ = file->addMenu(wbtext::kRecent);
     file->addSeparator();
     file->addAction(wbtext::kExportPng, this, &MainWindow::ExportPngDialog);
+    file->addAction(wbtext::kExportGraphPng, this, [this] {
+        GraphWindow* w = ActiveGraphWindow();
+        if (w && w->ActiveView())
+            ExportGraphDialog(w->ActiveView()->GraphId());
+        else
+            dialogs_->Error(this, wbtext::kNoGraph);
+    });
     file->addAction(wbtext::kExportCsv, this, &MainWindow::ExportCsvDialog);
     file->addSeparator();
     file->addAction(wbtext::kQuit, QKeySequence::Quit, this, &QWidget::close);
@@ -181,14 +189,45 @@ void MainWindow::BuildMenus() {
         else
             w->SetXSignal(id);
     });
+    graph->addSeparator();
+    // Cursor B and the legends belong to the active window; the actions show
+    // its state.
+    cursorBAction_ = graph->addAction(wbtext::kCursorB, this, [this](bool on) {
+        if (GraphWindow* w = ActiveGraphWindow()) w->SetCursorBOn(on);
+        UpdateGraphActions();
+    });
+    cursorBAction_->setCheckable(true);
+    cursorBAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    cursorBAction_->setToolTip(wbtext::kCursorBTip);
+    legendAction_ = graph->addAction(wbtext::kLegend, this, [this](bool on) {
+        if (GraphWindow* w = ActiveGraphWindow()) w->SetLegendShown(on);
+        UpdateGraphActions();
+    });
+    legendAction_->setCheckable(true);
+    legendAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    legendAction_->setToolTip(wbtext::kLegendTip);
+    QAction* tile = graph->addAction(wbtext::kTile, mdi_, &QMdiArea::tileSubWindows);
+    graphBar_ = addToolBar(wbtext::kGraphBar);
+    graphBar_->setObjectName("graph");
+    graphBar_->addActions({cursorBAction_, legendAction_, tile});
+    UpdateGraphActions();
 
     QMenu* view = menuBar()->addMenu(wbtext::kMenuView);
     for (QDockWidget* d : findChildren<QDockWidget*>()) view->addAction(d->toggleViewAction());
     view->addAction(pluginBar_->toggleViewAction());
+    view->addAction(graphBar_->toggleViewAction());
 
     QMenu* help = menuBar()->addMenu(wbtext::kMenuHelp);
     help->addAction(wbtext::kAbout, this,
                     [this] { QMessageBox::about(this, wbtext::kAppName, wbtext::kAboutText); });
+}
+
+void MainWindow::UpdateGraphActions() {
+    GraphWindow* w = ActiveGraphWindow();
+    cursorBAction_->setEnabled(w != nullptr);
+    legendAction_->setEnabled(w != nullptr);
+    cursorBAction_->setChecked(w && w->CursorBOn());
+    legendAction_->setChecked(!w || w->LegendShown());
 }
 
 void MainWindow::AddLog(const QString& line) {
@@ -396,6 +435,24 @@ bool MainWindow::ShowSignal(int signalId) {
     return ok;
 }
 
+// A new graph window fills the area; Graph > Tile windows lays several out.
+QMdiSubWindow* MainWindow::AddWindow(int windowId) {
+    auto* gw = new GraphWindow(*host_, windowId);
+    QMdiSubWindow* sw = mdi_->addSubWindow(gw);
+    sw->setAttribute(Qt::WA_DeleteOnClose);
+    // A window the user closes leaves the service too.
+    connect(gw, &QObject::destroyed, this, [this, windowId] {
+        if (!mdi_) return;
+        windows_.erase(windowId);
+        host_->Graphs().RemoveWindow(windowId);
+        UpdateGraphActions();
+    });
+    connect(gw, &GraphWindow::ViewStateChanged, this, &MainWindow::UpdateGraphActions);
+    connect(gw, &GraphWindow::ExportGraphRequested, this, &MainWindow::ExportGraphDialog);
+    sw->showMaximized();
+    return sw;
+}
+
 void MainWindow::SyncGraphs() {
     syncPending_ = false;
     if (!mdi_) return;
@@ -405,21 +462,7 @@ void MainWindow::SyncGraphs() {
     for (const auto& info : infos) {
         alive.insert(info.id);
         auto it = windows_.find(info.id);
-        if (it == windows_.end()) {
-            auto* gw = new GraphWindow(*host_, info.id);
-            QMdiSubWindow* sw = mdi_->addSubWindow(gw);
-            sw->setAttribute(Qt::WA_DeleteOnClose);
-            const int id = info.id;
-            // A window the user closes leaves the service too.
-            connect(gw, &QObject::destroyed, this, [this, id] {
-                if (!mdi_) return;
-                windows_.erase(id);
-                host_->Graphs().RemoveWindow(id);
-            });
-            sw->resize(720, 420);
-            sw->show();
-            it = windows_.emplace(info.id, sw).first;
-        }
+        if (it == windows_.end()) it = windows_.emplace(info.id, AddWindow(info.id)).first;
         if (auto* gw = qobject_cast<GraphWindow*>(it->second->widget())) gw->Sync(info);
     }
     for (auto it = windows_.begin(); it != windows_.end();) {
@@ -434,6 +477,20 @@ void MainWindow::SyncGraphs() {
     if (auto it = windows_.find(host_->Graphs().ActiveWindow()); it != windows_.end())
         if (mdi_->activeSubWindow() != it->second) mdi_->setActiveSubWindow(it->second);
     syncing_ = false;
+    UpdateGraphActions();
+}
+
+bool MainWindow::SavePng(QWidget* what, const QString& path) {
+    // Written beside the target first, so a failed save leaves an old file.
+    const QString temp = path + ".part.png";
+    if (!what->grab().save(temp, "PNG") ||
+        std::rename(temp.toLocal8Bit(), path.toLocal8Bit()) != 0) {
+        QFile::remove(temp);
+        dialogs_->Error(this, QString(wbtext::kCannotWrite).arg(path));
+        return false;
+    }
+    AddLog(QString(wbtext::kSaved).arg(path));
+    return true;
 }
 
 bool MainWindow::ExportActivePng(const QString& path) {
@@ -442,15 +499,22 @@ bool MainWindow::ExportActivePng(const QString& path) {
         dialogs_->Error(this, wbtext::kNoGraph);
         return false;
     }
-    // Written beside the target first, so a failed save leaves an old file.
-    const QString temp = path + ".part.png";
-    if (!w->grab().save(temp, "PNG") || std::rename(temp.toLocal8Bit(), path.toLocal8Bit()) != 0) {
-        QFile::remove(temp);
-        dialogs_->Error(this, QString(wbtext::kCannotWrite).arg(path));
+    return SavePng(w, path);
+}
+
+bool MainWindow::ExportGraphPng(int graph, const QString& path) {
+    GraphWindow* w = WindowOf(host_->Graphs().WindowOfGraph(graph));
+    GraphView* v = w ? w->ViewOf(graph) : nullptr;
+    if (!v) {
+        dialogs_->Error(this, wbtext::kNoGraph);
         return false;
     }
-    AddLog(QString(wbtext::kSaved).arg(path));
-    return true;
+    return SavePng(v, path);
+}
+
+void MainWindow::ExportGraphDialog(int graph) {
+    const QString f = dialogs_->SaveFile(this, wbtext::kPngFilter);
+    if (!f.isEmpty()) ExportGraphPng(graph, f);
 }
 
 bool MainWindow::ExportActiveCsv(const QString& path) {

@@ -15,6 +15,7 @@
 #include "korvex/host.h"
 #include "korvex/plugins.h"
 
+class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QPlainTextEdit;
@@ -48,6 +49,7 @@ class MainWindow : public QMainWindow {
     void UnloadPlugins();
     bool OpenFile(const QString& path);
     QStringList Log() const;
+    void AddLog(const QString& line);
     QStringList RecentFiles() const { return recent_; }
 
     // Opens a graph window with one graph; returns the service window.
@@ -63,7 +65,10 @@ class MainWindow : public QMainWindow {
     void Poll();
     QTreeWidget* Tree() const { return tree_; }
     QToolBar* PluginBar() const { return pluginBar_; }
+    QToolBar* GraphBar() const { return graphBar_; }
+    // The active graph window as PNG; ExportGraphPng one graph of it.
     bool ExportActivePng(const QString& path);
+    bool ExportGraphPng(int graph, const QString& path);
     bool ExportActiveCsv(const QString& path);
     // The selected signal of the tree, or 0.
     int SelectedSignal() const;
@@ -78,13 +83,16 @@ class MainWindow : public QMainWindow {
     void RebuildTree();
     void RebuildPluginBar();
     void UpdateRecentMenu();
-    void AddLog(const QString& line);
     void LoadRecent();
     void SaveRecent() const;
     void OpenDialog();
     void ExportPngDialog();
     void ExportCsvDialog();
     void AddGraphToActive();
+    void UpdateGraphActions();
+    bool SavePng(QWidget* what, const QString& path);
+    void ExportGraphDialog(int graph);
+    QMdiSubWindow* AddWindow(int windowId);
 
     plat::ObjPtr<korvex::Host> host_;
     std::unique_ptr<korvex::PluginManager> plugins_;
@@ -93,6 +101,9 @@ class MainWindow : public QMainWindow {
     QTreeWidget* tree_ = nullptr;
     QPlainTextEdit* log_ = nullptr;
     QToolBar* pluginBar_ = nullptr;
+    QToolBar* graphBar_ = nullptr;
+    QAction* cursorBAction_ = nullptr;
+    QAction* legendAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     std::map<int, QMdiSubWindow*> windows_;
     QStringList recent_;

@@ -9,7 +9,9 @@ inline constexpr const char* kMenuFile = "&File";
 inline constexpr const char* kOpen = "&Open data file...";
 inline constexpr const char* kRecent = "Open &recent";
 inline constexpr const char* kRecentNone = "(none)";
-inline constexpr const char* kExportPng = "Export graph as &PNG...";
+inline constexpr const char* kExportPng = "Export graph window as &PNG...";
+inline constexpr const char* kExportGraphPng = "Export active graph as P&NG...";
+inline constexpr const char* kExportThisGraph = "Export this graph as PNG...";
 inline constexpr const char* kExportCsv = "Export graph signals as &CSV...";
 inline constexpr const char* kQuit = "&Quit";
 inline constexpr const char* kMenuGraph = "&Graph";
@@ -18,6 +20,13 @@ inline constexpr const char* kAddGraph = "&Add graph to window";
 inline constexpr const char* kAutoscale = "Auto&scale";
 inline constexpr const char* kXTime = "X axis: &time";
 inline constexpr const char* kXSignal = "X axis: &selected signal";
+inline constexpr const char* kCursorB = "Cursor &B";
+inline constexpr const char* kCursorBTip =
+    "Second cursor B with the differences to A (B in a graph)";
+inline constexpr const char* kLegend = "&Legend";
+inline constexpr const char* kLegendTip = "Show or hide the legends (L in a graph)";
+inline constexpr const char* kTile = "&Tile windows";
+inline constexpr const char* kGraphBar = "Graph";
 inline constexpr const char* kRemoveSignal = "Remove \"%1\" from the graph";
 inline constexpr const char* kMenuView = "&View";
 inline constexpr const char* kMenuHelp = "&Help";
@@ -48,6 +57,8 @@ inline constexpr const char* kSaved = "Saved %1";
 inline constexpr const char* kRegistryUnreadable = "Plug-ins not loaded: %1";
 inline constexpr const char* kPluginsLoaded = "%1 plug-in(s) loaded";
 inline constexpr const char* kCursorLabel = "t = %1 s";
+inline constexpr const char* kCursorALabel = "A: t = %1 s";
+inline constexpr const char* kCursorBLabel = "B: t = %1 s";
 inline constexpr const char* kXAxisTime = "t [s]";
 
 }  // namespace wbtext

@@ -15,6 +15,7 @@
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mainwindow.h"
 #include "korvex/workbench/mime.h"
+#include "korvex/workbench/startup.h"
 #include "platform/registry.h"
 #include "test_util.h"
 
@@ -352,6 +353,132 @@ TEST_F(Workbench, RegisteredPluginGetsItsButtonsCommandsAndEvents) {
         << seen;
     EXPECT_NE(seen.find("shutdown\nreleased\n"), std::string::npos) << seen;
     ::dlclose(probe);
+}
+
+TEST_F(Workbench, CursorBMeasuresAgainstAAndStackedGraphsLineUp) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    auto big = w_->Host().NewSignal();
+    korvex::SignalData d;
+    d.samples = {0.0, 150000.0, 0.0};
+    big->Assign(d);
+    ASSERT_TRUE(w_->Host().AddSignal("/Signals/set", "Big", big));
+    Options o;
+    o.graphs = {{{"/Signals/set/Acc1"}}, {{"/Signals/set/Speed", "/Signals/set/Big"}}};
+    o.cursor = 0.5;
+    ASSERT_EQ(ShowRequestedViews(*w_, o), "");
+    QApplication::processEvents();
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    ASSERT_TRUE(gw && gw->Views().size() == 2u);
+    EXPECT_TRUE(gw->parentWidget()->isMaximized());  // a new window fills the area
+    GraphView* acc = gw->Views()[0];
+    GraphView* speed = gw->Views()[1];
+    for (GraphView* v : gw->Views()) v->repaint();
+    // Labels up to "20" and up to "150000": both take the wider axis.
+    EXPECT_GT(speed->AxisWanted(), acc->AxisWanted());
+    EXPECT_EQ(acc->PlotRect().left(), speed->AxisWanted());
+    EXPECT_EQ(speed->PlotRect().left(), speed->AxisWanted());
+    EXPECT_EQ(acc->PlotRect().right(), speed->PlotRect().right());
+    EXPECT_GT(acc->LegendRect().left(), acc->PlotRect().right());
+
+    // B turns on from its key; the menu action shows it, and B stands a
+    // tenth of the view right of A.
+    QAction* bAction = w_->GraphBar()->actions().value(0);
+    ASSERT_TRUE(bAction);
+    EXPECT_FALSE(bAction->isChecked());
+    QTest::keyClick(speed, Qt::Key_B);
+    EXPECT_TRUE(gw->CursorBOn());
+    EXPECT_TRUE(bAction->isChecked());
+    EXPECT_DOUBLE_EQ(gw->CursorB(), 0.5 + 0.2);
+    acc->repaint();
+
+    // Moving B leaves A, the plug-ins and the curves alone.
+    auto& codes = Listen();
+    const int renders = acc->BaseRenders();
+    const QRectF r = acc->PlotRect();
+    const double px = r.left() + 0.75 * r.width();  // t = 1.5 s
+    QTest::mouseClick(acc, Qt::LeftButton, Qt::ShiftModifier, QPoint(static_cast<int>(px), 30));
+    const double tb = gw->CursorB();
+    EXPECT_NEAR(tb, 1.5, 2.0 / r.width());
+    QTest::keyClick(acc, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_GT(gw->CursorB(), tb);
+    // A press on B's line drags B, not A.
+    const double onB = r.left() + gw->CursorB() / 2.0 * r.width();
+    QTest::mouseClick(acc, Qt::LeftButton, {}, QPoint(static_cast<int>(std::lround(onB)) + 2, 30));
+    EXPECT_DOUBLE_EQ(gw->CursorTime(), 0.5);
+    EXPECT_TRUE(codes.empty());
+    acc->repaint();
+    EXPECT_EQ(acc->BaseRenders(), renders);
+    gw->MoveCursorB(1.5);
+    EXPECT_EQ(gw->ReadoutText().toStdString(), "A 0.5 s   B 1.5 s   \u0394t 1 s   1/\u0394t 1 Hz");
+
+    // The legend hides (its key) and the plots take the width.
+    const double plotW = r.width();
+    QTest::keyClick(acc, Qt::Key_L);
+    EXPECT_FALSE(gw->LegendShown());
+    EXPECT_EQ(gw->LegendWidth(), 0.0);
+    EXPECT_GT(acc->PlotRect().width(), plotW);
+    EXPECT_FALSE(w_->GraphBar()->actions().value(1)->isChecked());
+
+    // A single graph saves as PNG of its own size.
+    const std::string png = dir_.Path("speed.png");
+    ASSERT_TRUE(w_->ExportGraphPng(speed->GraphId(), QString::fromStdString(png)));
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), speed->size());
+
+    // A view that cannot be shown is named; nothing new opens.
+    o.graphs = {{{"/Signals/set/Nope"}}};
+    EXPECT_EQ(ShowRequestedViews(*w_, o), "--graph: no signal /Signals/set/Nope");
+    EXPECT_EQ(w_->Host().Graphs().Windows().size(), 1u);
+}
+
+TEST_F(Workbench, LongLegendScrollsWithTheWheel) {
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
+    const int window = w_->NewGraphWindow();
+    QApplication::processEvents();
+    GraphView* v = w_->WindowOf(window)->ActiveView();
+    ASSERT_TRUE(v);
+    for (int i = 0; i < 40; ++i) {
+        auto s = w_->Host().NewSignal();
+        korvex::SignalData d;
+        d.samples = {1.0 * i, 2.0 * i};
+        s->Assign(d);
+        ASSERT_TRUE(w_->Host().AddSignal("/Signals/many", "s" + std::to_string(i), s));
+        w_->Host().Graphs().AddSignal(v->GraphId(), s->Id());
+    }
+    w_->SyncGraphs();
+    v->repaint();
+    const QPointF over = v->LegendRect().center();
+    auto wheel = [&](int delta) {
+        QWheelEvent e(over, v->mapToGlobal(over), {}, QPoint(0, delta), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(v, &e);
+    };
+    const double lo = w_->WindowOf(window)->Lo(), hi = w_->WindowOf(window)->Hi();
+    wheel(-120);
+    EXPECT_EQ(v->LegendFirst(), 2);
+    for (int i = 0; i < 30; ++i) wheel(-120);
+    const int last = v->LegendFirst();
+    EXPECT_LT(last, 40);  // stops with the last row at the bottom
+    wheel(-120);
+    EXPECT_EQ(v->LegendFirst(), last);
+    EXPECT_EQ(w_->WindowOf(window)->Lo(), lo);  // no zoom while over the legend
+    EXPECT_EQ(w_->WindowOf(window)->Hi(), hi);
+}
+
+TEST_F(Workbench, CommandLineRendersTheRequestedViewOffscreen) {
+    const std::string png = dir_.Path("view.png"), err = dir_.Path("err.txt");
+    const std::string run = std::string("'") + KVX_WORKBENCH + "' --size 900x600 --screenshot '" +
+                            png + "' --graph /Signals/set/Acc1 --graph /Signals/set/Speed" +
+                            " --cursor 0.5 --cursor-b 1.5 '" + sample_ + "' 2>'" + err + "'";
+    ASSERT_EQ(std::system(run.c_str()), 0) << testutil::ReadBytes(err);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(900, 600));
+
+    const std::string bad = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                            "' --graph /Signals/set/Nope '" + sample_ + "' 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("no signal /Signals/set/Nope"), std::string::npos);
+    const std::string usage = std::string("'") + KVX_WORKBENCH + "' --cursor 1,5 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(usage.c_str())), 1);
+    EXPECT_NE(testutil::ReadBytes(err).find("--cursor 1,5: not a number"), std::string::npos);
 }
 
 int main(int argc, char** argv) {
