@@ -93,6 +93,10 @@ struct TachoResult {
 int Tacho(std::span<const double> x, double startX, double dt, const OperatorParams& params,
           TachoResult& out);
 
+// The equivalent noise bandwidth, in lines, of a window (1..5) of n samples,
+// exactly as PowerSpectrum reports it; 0 for an unknown window or n < 2.
+double WindowEnbw(int window, size_t n);
+
 // FFTW's planner is not thread-safe: any code in the process that creates or
 // destroys FFTW plans holds this lock while doing so.
 std::mutex& FftwPlannerMutex();

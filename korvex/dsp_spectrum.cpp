@@ -205,6 +205,13 @@ double WeightedSum(std::span<const double> x, const double* w) {
 
 }  // namespace
 
+double WindowEnbw(int type, size_t n) {
+    if (type < 1 || type > 5 || n < 2) return 0.0;
+    if (type == 1) return 1.0;
+    const Window* window = WindowFor(type, n);
+    return static_cast<double>(n) * window->sumSq * (1.0 / (window->sum * window->sum));
+}
+
 int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& params,
                  SpectrumResult& out) {
     const double typeValue = params.Number("typeWindow", 1.0);
