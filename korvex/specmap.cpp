@@ -306,80 +306,130 @@ class Progress {
     size_t last_ = 0;
 };
 
-// Runs the spectra of the plan into the cells. False when it was stopped
-// or a spectrum could not be made (out.error then says which).
-bool FillCells(const SignalSnapshot& s, const MapParams& p, const Plan& plan,
-               const MapProgress& progress, const std::atomic<bool>* stop, MapResult& out) {
-    const size_t cols = plan.Columns();
-    const size_t outCols = (cols + plan.columnMerge - 1) / plan.columnMerge;
-    const size_t outRows = (plan.rows + plan.rowMerge - 1) / plan.rowMerge;
-    out.cells.assign(outCols * outRows, std::numeric_limits<float>::quiet_NaN());
-    out.blocks.assign(outCols, 0);
-    out.x.resize(outCols);
-    out.rows = outRows;
-    out.dy = plan.dy * static_cast<double>(plan.rowMerge);
-    out.y0 = plan.y0 + plan.dy * static_cast<double>(plan.rowMerge - 1) / 2.0;
+// Runs the spectra of the plan into the cells, column after column.
+class Filler {
+  public:
+    Filler(const SignalSnapshot& s, const MapParams& p, const Plan& plan,
+           const MapProgress& progress, const std::atomic<bool>* stop, MapResult& out)
+        : s_(s),
+          sp_(p.spectrum),
+          plan_(plan),
+          orders_(p.y == MapAxisY::Order),
+          stop_(stop),
+          out_(out),
+          scale_(p.spectrum, out.resolution.df, out.resolution.enbwLines),
+          report_(progress, plan.members.size()),
+          sum_(plan.rows),
+          weight_(plan.rows) {}
 
-    const SpectrumParams& sp = p.spectrum;
-    const bool orders = p.y == MapAxisY::Order;
-    const auto n = static_cast<size_t>(sp.n);
-    const auto step = static_cast<size_t>(BlockStep(sp));
-    const double* data = s.samples.data();
-    std::vector<double> sum(plan.rows), weight(plan.rows);
-    SpectrumResult r;
-    const AmplitudeScaler scale(sp, out.resolution.df, out.resolution.enbwLines);
-    size_t bad = 0;
-    Progress report(progress, plan.members.size());
-    for (size_t oc = 0; oc < outCols; ++oc) {
-        std::fill(sum.begin(), sum.end(), 0.0);
-        std::fill(weight.begin(), weight.end(), 0.0);
-        const size_t c0 = oc * plan.columnMerge, c1 = std::min(cols, c0 + plan.columnMerge);
-        double xs = 0.0;
-        int blocks = 0;
-        for (size_t c = c0; c < c1; ++c) {
-            xs += plan.x[c];
-            for (size_t m = plan.starts[c]; m < plan.starts[c + 1]; ++m) {
-                if (stop && stop->load(std::memory_order_relaxed)) {
-                    out = MapResult{};
-                    out.error = "the map was stopped";
-                    out.stopped = true;
-                    return false;
-                }
-                const Group& g = plan.groups[plan.members[m]];
-                for (size_t b = 0; b < static_cast<size_t>(sp.averages); ++b) {
-                    const int code = PowerSpectrum({data + g.first + b * step, n}, s.stepX,
-                                                   sp.window, sp.removeMean, r);
-                    if (code == kDspBadSample) {
-                        ++bad;
-                        continue;
-                    }
-                    if (code != kDspOk) {
-                        out = MapResult{};
-                        out.error = DspCodeText(code);
-                        return false;
-                    }
-                    if (Accumulate(r.power, plan, orders, r.df, g.hz, sum, weight)) ++blocks;
-                }
-                report.Step();
-            }
+    // False when it was stopped or a spectrum could not be made (out.error
+    // then says which).
+    bool Run() {
+        const size_t cols = plan_.Columns();
+        const size_t outCols = (cols + plan_.columnMerge - 1) / plan_.columnMerge;
+        const size_t outRows = (plan_.rows + plan_.rowMerge - 1) / plan_.rowMerge;
+        out_.cells.assign(outCols * outRows, std::numeric_limits<float>::quiet_NaN());
+        out_.blocks.assign(outCols, 0);
+        out_.x.resize(outCols);
+        out_.rows = outRows;
+        out_.dy = plan_.dy * static_cast<double>(plan_.rowMerge);
+        out_.y0 = plan_.y0 + plan_.dy * static_cast<double>(plan_.rowMerge - 1) / 2.0;
+        column_.resize(outRows);
+        for (size_t oc = 0; oc < outCols; ++oc) {
+            const size_t c0 = oc * plan_.columnMerge, c1 = std::min(cols, c0 + plan_.columnMerge);
+            double xs = 0.0;
+            for (size_t c = c0; c < c1; ++c) xs += plan_.x[c];
+            out_.x[oc] = xs / static_cast<double>(c1 - c0);
+            float* cell = out_.cells.data() + oc * outRows;
+            // The common case, a column of one block on the lines: scaled
+            // straight from the spectrum.
+            const bool single = c1 - c0 == 1 && plan_.starts[c1] - plan_.starts[c0] == 1 &&
+                                sp_.averages == 1 && !orders_ && plan_.rowMerge == 1;
+            if (!(single ? OneBlock(plan_.members[plan_.starts[c0]], cell, out_.blocks[oc])
+                         : Merged(c0, c1, cell, out_.blocks[oc])))
+                return false;
         }
-        out.x[oc] = xs / static_cast<double>(c1 - c0);
-        out.blocks[oc] = blocks;
-        if (blocks == 0) continue;
-        float* cell = out.cells.data() + oc * outRows;
-        for (size_t row = 0; row < outRows; ++row) {
-            double best = kNaN;
-            const size_t r1 = std::min(plan.rows, (row + 1) * plan.rowMerge);
-            for (size_t k = row * plan.rowMerge; k < r1; ++k)
-                if (weight[k] > 0.0 && !(best >= sum[k] / weight[k])) best = sum[k] / weight[k];
-            if (!std::isnan(best)) cell[row] = static_cast<float>(scale(best));
-        }
+        if (bad_ > 0)
+            out_.notes.push_back(std::to_string(bad_) +
+                                 " blocks hold a value that is not a number and are left out");
+        return true;
     }
-    if (bad > 0)
-        out.notes.push_back(std::to_string(bad) +
-                            " blocks hold a value that is not a number and are left out");
-    return true;
-}
+
+  private:
+    // The spectrum of block b of group g into r_: false when it could not be
+    // made (a bad sample only skips the block).
+    bool Spectrum(const Group& g, size_t b, bool& made) {
+        made = false;
+        if (stop_ && stop_->load(std::memory_order_relaxed)) return Fail("", true);
+        const size_t first = g.first + b * static_cast<size_t>(BlockStep(sp_));
+        const int code = PowerSpectrum({s_.samples.data() + first, static_cast<size_t>(sp_.n)},
+                                       s_.stepX, sp_.window, sp_.removeMean, r_);
+        if (code == kDspBadSample) {
+            ++bad_;
+            return true;
+        }
+        if (code != kDspOk) return Fail(DspCodeText(code), false);
+        made = true;
+        return true;
+    }
+
+    bool OneBlock(size_t group, float* cell, int& blocks) {
+        bool made = false;
+        if (!Spectrum(plan_.groups[group], 0, made)) return false;
+        if (made) {
+            scale_.Scale(r_.power, cell);
+            blocks = 1;
+        }
+        report_.Step();
+        return true;
+    }
+
+    bool Merged(size_t c0, size_t c1, float* cell, int& blocks) {
+        std::fill(sum_.begin(), sum_.end(), 0.0);
+        std::fill(weight_.begin(), weight_.end(), 0.0);
+        for (size_t m = plan_.starts[c0]; m < plan_.starts[c1]; ++m) {
+            const Group& g = plan_.groups[plan_.members[m]];
+            for (size_t b = 0; b < static_cast<size_t>(sp_.averages); ++b) {
+                bool made = false;
+                if (!Spectrum(g, b, made)) return false;
+                if (made && Accumulate(r_.power, plan_, orders_, r_.df, g.hz, sum_, weight_))
+                    ++blocks;
+            }
+            report_.Step();
+        }
+        if (blocks == 0) return true;
+        // Mean power of each row; merged rows keep their highest.
+        for (size_t row = 0; row < column_.size(); ++row) {
+            double best = kNaN;
+            const size_t r1 = std::min(plan_.rows, (row + 1) * plan_.rowMerge);
+            for (size_t k = row * plan_.rowMerge; k < r1; ++k)
+                if (weight_[k] > 0.0 && !(best >= sum_[k] / weight_[k]))
+                    best = sum_[k] / weight_[k];
+            column_[row] = best;
+        }
+        scale_.Scale(column_, cell);
+        return true;
+    }
+
+    bool Fail(std::string message, bool stopped) {
+        out_ = MapResult{};
+        out_.error = stopped ? "the map was stopped" : std::move(message);
+        out_.stopped = stopped;
+        return false;
+    }
+
+    const SignalSnapshot& s_;
+    const SpectrumParams& sp_;
+    const Plan& plan_;
+    const bool orders_;
+    const std::atomic<bool>* stop_;
+    MapResult& out_;
+    const AmplitudeScaler scale_;
+    Progress report_;
+    std::vector<double> sum_, weight_, column_;
+    SpectrumResult r_;
+    size_t bad_ = 0;
+};
 
 void Describe(const SignalSnapshot& s, const SignalSnapshot* speed, const MapParams& p,
               MapResult& out) {
@@ -423,7 +473,7 @@ MapResult Compute(const SignalSnapshot& s, const SignalSnapshot* speed, const Ma
         return out;
     }
     Describe(s, speed, p, out);
-    FillCells(s, p, plan, progress, stop, out);
+    Filler(s, p, plan, progress, stop, out).Run();
     return out;
 }
 

@@ -8,6 +8,7 @@
 // it takes to note a signal's samples: failures come back as a message.
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -85,20 +86,24 @@ struct SpectralResolution {
     double blockSeconds = 0.0;  // N * dt
 };
 
-// Converts line powers into the chosen amplitude and scale.
+// Converts line powers into the chosen amplitude and scale. dB values are
+// exact to about 1e-10 dB; ratios below 1e-30 read kDbFloor.
 class AmplitudeScaler {
   public:
     AmplitudeScaler(const SpectrumParams& p, double df, double enbwLines);
     double operator()(double power) const;
+    // The same for a run of lines, as floats (a map's column).
+    void Scale(std::span<const double> power, float* out) const;
     // The unit of the scaled values for a signal in signalUnit.
     std::string Unit(const std::string& signalUnit) const;
 
   private:
-    SpectrumAmplitude amplitude_;
+    bool root_;  // RMS or peak: an amplitude, the root of a power
     bool db_;
-    double factor_;     // power -> the amplitude's square (or its power density)
-    double dbFactor_;   // 10 for power quantities, 20 for amplitudes
-    double reference_;  // dB reference
+    double factor_;    // power -> the amplitude's square, or its power density
+    double dbFactor_;  // power -> its ratio to the dB reference (squared for an amplitude)
+    SpectrumAmplitude amplitude_;
+    double reference_;
 };
 
 struct Spectrum {

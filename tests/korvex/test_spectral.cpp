@@ -112,6 +112,37 @@ TEST(Spectral, AveragedNoiseReadsItsDensity) {
     EXPECT_NE(few.note, "");
 }
 
+TEST(SpectralMap, ColumnsAreTheSpectraAtTheirTimes) {
+    std::mt19937 rng(11);
+    std::normal_distribution<double> noise;
+    std::vector<double> y(20000);
+    for (size_t i = 0; i < y.size(); ++i) y[i] = std::sin(0.3 * i) + 1e-3 * noise(rng);
+    const SignalSnapshot s = Snap(y, 1e-3);
+    MapParams p;
+    p.spectrum.n = 512;
+    p.spectrum.overlap = 30;
+    for (SpectrumScale scale : {SpectrumScale::Linear, SpectrumScale::Db}) {
+        p.spectrum.scale = scale;
+        const korvex::MapResult m = korvex::ComputeMap(s, nullptr, p);
+        ASSERT_EQ(m.error, "");
+        ASSERT_EQ(m.rows, 257u);
+        for (size_t c = 0; c < m.Columns(); c += 5) {
+            const korvex::Spectrum sp = korvex::SpectrumAt(s, m.x[c], p.spectrum);
+            for (size_t r = 0; r < m.rows; ++r)
+                ASSERT_EQ(m.Cell(c, r), static_cast<float>(sp.values[r])) << c << " " << r;
+        }
+    }
+    // dB against the library's logarithm over the whole range.
+    korvex::SpectrumParams db;
+    db.amplitude = SpectrumAmplitude::Power;
+    db.scale = SpectrumScale::Db;
+    const korvex::AmplitudeScaler scaler(db, 1.0, 1.0);
+    for (double r = 1e-30; r < 1e30; r *= 1.37)
+        EXPECT_NEAR(scaler(r), 10 * std::log10(r), 1e-9) << r;
+    EXPECT_EQ(scaler(1e-31), korvex::kDbFloor);
+    EXPECT_TRUE(std::isinf(scaler(INFINITY)));
+}
+
 // A shaft from 5 to 25 Hz in 20 s; the vibration is order 1 plus a smaller
 // order 3. The speed curve is in rpm, 10 points a second.
 TEST(SpectralMap, OrdersOfARunUpLieOnTheirOrders) {
