@@ -107,6 +107,11 @@ std::string MakeGroups(const SignalSnapshot& s, const MapParams& p, Plan& plan) 
     const size_t advance =
         static_cast<size_t>(p.spectrum.averages) * static_cast<size_t>(BlockStep(p.spectrum));
     const size_t count = (have - span) / advance + 1;
+    // The plan's own memory, a few words a spectrum, counts against the
+    // limit too: tiny blocks at a tiny step could need more than the cells.
+    if (count > p.memoryLimit / (sizeof(Group) + 3 * sizeof(size_t)))
+        return std::to_string(count) + " spectra are too many for the memory limit: take a " +
+               "longer block, less overlap or a shorter time range";
     plan.groups.resize(count);
     for (size_t g = 0; g < count; ++g) {
         plan.groups[g].first = first + g * advance;
@@ -124,9 +129,7 @@ std::string CheckSpeedSignal(const SignalSnapshot& v, const MapParams& p, double
     toHz = p.speedToHertz > 0.0 ? p.speedToHertz : v.unit == "rpm" ? 1.0 / 60.0 : 1.0;
     bool turns = false;
     for (double value : v.samples) {
-        if (std::isnan(value) || std::isinf(value))
-            return "the speed signal holds a value that "
-                   "is not a number";
+        if (!std::isfinite(value)) return "the speed signal holds a value that is not a number";
         turns = turns || value > 0.0;
     }
     if (!turns) return "the speed signal never rises above zero";

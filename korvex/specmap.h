@@ -139,7 +139,8 @@ class MapCache {
 // arrays nobody writes. Progress, Running and Result may be polled from any
 // thread; done, when given, is called once the result is in (also after a
 // stop or a failure): on the job's thread, or within Start for a cached map.
-// done must not call Start or Stop (they wait for the job's thread).
+// Start and Stop are called from one thread (the view's); done must not
+// call them (they wait for the job's thread).
 class MapJob {
   public:
     explicit MapJob(std::shared_ptr<MapCache> cache = std::make_shared<MapCache>())
