@@ -4,8 +4,13 @@
 
 #include "korvex/specmap.h"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <new>
 
@@ -481,6 +486,41 @@ MapResult Compute(const SignalSnapshot& s, const SignalSnapshot* speed, const Ma
 }
 
 }  // namespace
+
+#if defined(__linux__)
+namespace {
+
+constexpr size_t kHugePage = size_t{2} << 20;
+// Below this the usual heap serves: huge pages would only waste memory.
+constexpr size_t kHugeFrom = 2 * kHugePage;
+
+}  // namespace
+#endif
+
+void* AllocateCells(size_t bytes) {
+#if defined(__linux__)
+    if (bytes >= kHugeFrom) {
+        if (bytes > std::numeric_limits<size_t>::max() - kHugePage) throw std::bad_alloc();
+        const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = std::aligned_alloc(kHugePage, rounded);
+        if (!p) throw std::bad_alloc();
+        madvise(p, rounded, MADV_HUGEPAGE);  // only advice: without it, small pages serve
+        return p;
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+void FreeCells(void* p, size_t bytes) noexcept {
+#if defined(__linux__)
+    if (bytes >= kHugeFrom) {
+        std::free(p);
+        return;
+    }
+#endif
+    (void)bytes;
+    ::operator delete(p);
+}
 
 MapResult ComputeMap(const SignalSnapshot& signal, const SignalSnapshot* speed,
                      const MapParams& params, const MapProgress& progress,

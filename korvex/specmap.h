@@ -73,6 +73,28 @@ struct MapParams {
     bool operator==(const MapParams&) const = default;
 };
 
+// Large arrays of cells start on a 2 MB boundary with the kernel asked for
+// huge pages there (where it has them): the first touch of a full map's
+// cells then takes a few hundred page faults instead of tens of thousands,
+// which on some virtual machines cost more than the spectra themselves.
+void* AllocateCells(size_t bytes);  // throws std::bad_alloc
+void FreeCells(void* p, size_t bytes) noexcept;
+
+template <class T>
+struct CellAllocator {
+    using value_type = T;
+    CellAllocator() = default;
+    template <class U>
+    CellAllocator(const CellAllocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(AllocateCells(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { FreeCells(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const CellAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+using MapCells = std::vector<float, CellAllocator<float>>;
+
 struct MapResult {
     std::string error;               // empty on success, else nothing below is filled
     bool stopped = false;            // the error is a stop that was asked for
@@ -83,10 +105,10 @@ struct MapResult {
     double y0 = 0.0;                 // row r lies at y0 + r * dy
     double dy = 0.0;
     size_t rows = 0;
-    std::string yUnit;         // "Hz" or "order"
-    std::vector<float> cells;  // column after column: cells[c * rows + r]
-    std::vector<int> blocks;   // per column: blocks that went into it
-    std::string unit;          // of the cells
+    std::string yUnit;        // "Hz" or "order"
+    MapCells cells;           // column after column: cells[c * rows + r]
+    std::vector<int> blocks;  // per column: blocks that went into it
+    std::string unit;         // of the cells
     SpectralResolution resolution;
 
     size_t Columns() const { return x.size(); }
