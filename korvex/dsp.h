@@ -60,6 +60,7 @@ struct SpectrumResult {
     std::vector<double> power;  // lines 0 .. N/2, squared input units
     double df = 0.0;            // line spacing, Hz
     double rmscoef = 1.0;       // 1 / sqrt(ENBW in lines) of the window
+    double enbw = 1.0;          // the window's equivalent noise bandwidth, lines
     int state = kDspOk;         // outcome of the run, as returned
 };
 
@@ -70,6 +71,12 @@ struct SpectrumResult {
 // samples, unknown window); power is then empty. Thread-safe.
 int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& params,
                  SpectrumResult& out);
+
+// What AutoSpectrum runs once it has read its keys: window is the
+// "typeWindow" value (1..5), removeMean the "isMO" one. Other views of a
+// signal's spectrum call this so that they show the operator's numbers.
+int PowerSpectrum(std::span<const double> x, double dt, int window, bool removeMean,
+                  SpectrumResult& out);
 
 struct TachoResult {
     std::vector<double> values;  // one rotation frequency per analysis block
@@ -85,6 +92,10 @@ struct TachoResult {
 // Returns 0 on success, non-zero for bad input (values then empty).
 int Tacho(std::span<const double> x, double startX, double dt, const OperatorParams& params,
           TachoResult& out);
+
+// The equivalent noise bandwidth, in lines, of a window (1..5) of n samples,
+// exactly as PowerSpectrum reports it; 0 for an unknown window or n < 2.
+double WindowEnbw(int window, size_t n);
 
 // FFTW's planner is not thread-safe: any code in the process that creates or
 // destroys FFTW plans holds this lock while doing so.

@@ -205,11 +205,29 @@ double WeightedSum(std::span<const double> x, const double* w) {
 
 }  // namespace
 
+double WindowEnbw(int type, size_t n) {
+    if (type < 1 || type > 5 || n < 2) return 0.0;
+    if (type == 1) return 1.0;
+    const Window* window = WindowFor(type, n);
+    return static_cast<double>(n) * window->sumSq * (1.0 / (window->sum * window->sum));
+}
+
 int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& params,
                  SpectrumResult& out) {
+    const double typeValue = params.Number("typeWindow", 1.0);
+    // Out-of-range values must not reach the int conversion.
+    const int type = typeValue >= 1.0 && typeValue <= 5.0 && typeValue == std::floor(typeValue)
+                         ? static_cast<int>(typeValue)
+                         : 0;
+    return PowerSpectrum(x, dt, type, params.Number("isMO", 0.0) != 0.0, out);
+}
+
+int PowerSpectrum(std::span<const double> x, double dt, int type, bool removeMean,
+                  SpectrumResult& out) {
     out.power.clear();
     out.df = 0.0;
     out.rmscoef = 1.0;
+    out.enbw = 1.0;
     const size_t n = x.size();
     auto fail = [&out](int code) {
         out.state = code;
@@ -218,11 +236,7 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
     if (n < 2) return fail(kDspTooShort);
     if (n > static_cast<size_t>(std::numeric_limits<int>::max())) return fail(kDspFftFailed);
     if (!(dt > 0.0) || !std::isfinite(dt)) return fail(kDspBadStep);
-    const double typeValue = params.Number("typeWindow", 1.0);
-    if (!(typeValue >= 1.0 && typeValue <= 5.0) || typeValue != std::floor(typeValue))
-        return fail(kDspBadWindow);
-    const int type = static_cast<int>(typeValue);
-    const bool removeMean = params.Number("isMO", 0.0) != 0.0;
+    if (type < 1 || type > 5) return fail(kDspBadWindow);
 
     const Plan* plan = PlanFor(n);
     thread_local ThreadBuffers buffers;
@@ -267,7 +281,8 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
 
     out.df = 1.0 / (static_cast<double>(n) * dt);
     // ENBW in lines = N * sum(w^2) / (sum w)^2.
-    out.rmscoef = 1.0 / std::sqrt(static_cast<double>(n) * sumSq * scale);
+    out.enbw = static_cast<double>(n) * sumSq * scale;
+    out.rmscoef = 1.0 / std::sqrt(out.enbw);
     out.state = kDspOk;
     return kDspOk;
 }

@@ -19,12 +19,6 @@ const std::pair<int, int> kUnitX{units::kPartUnit, units::kAxisX};
 const std::pair<int, int> kQuantityY{units::kPartQuantity, units::kAxisY};
 const std::pair<int, int> kUnitY{units::kPartUnit, units::kAxisY};
 
-std::string SquaredUnit(const std::string& u) {
-    if (u.empty()) return u;
-    if (u.find_first_of("/^* ") == std::string::npos) return u + "^2";
-    return "(" + u + ")^2";
-}
-
 }  // namespace
 
 DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Variant> args,
@@ -168,7 +162,7 @@ int AutoSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& par
     state = r.state;
 
     SignalData d;
-    d.unit = SquaredUnit(in.UnitLocked());
+    d.unit = units::SquaredUnit(in.UnitLocked());
     d.text5 = in.Text5Locked();
     d.startX = 0.0;
     d.stepX = r.df;

@@ -127,4 +127,10 @@ std::string FormatCode(uint64_t code) {
     return buf;
 }
 
+std::string SquaredUnit(const std::string& unit) {
+    if (unit.empty()) return unit;
+    if (unit.find_first_of("/^* ") == std::string::npos) return unit + "^2";
+    return "(" + unit + ")^2";
+}
+
 }  // namespace korvex::units

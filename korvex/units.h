@@ -89,4 +89,8 @@ uint64_t QuantityFromUff(int dataType);
 // "00000003:FD001401": how codes are written in logs and documents.
 std::string FormatCode(uint64_t code);
 
+// The unit of a squared quantity: "m/s^2" gives "(m/s^2)^2", "V" gives
+// "V^2", "" stays "".
+std::string SquaredUnit(const std::string& unit);
+
 }  // namespace korvex::units
