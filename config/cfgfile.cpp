@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kGeneral = "general";
+constexpr const char* kBandFrequenciesKey = "bandFrequencies";
 constexpr const char* kTest = "test";
 constexpr const char* kChannels = "channels";
 
@@ -229,6 +230,11 @@ bool SaveSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
     settings.WriteString(kGeneral, "srcFileDir", cfg.srcFileDir);
     settings.WriteString(kGeneral, "dstDir", cfg.dstDir);
     settings.WriteString(kGeneral, "bCloseProgrDlg", Flag(cfg.bCloseProgrDlg));
+    // Off is the key's absence: a file without the feature stays as it was.
+    if (cfg.bandFrequencies)
+        settings.WriteString(kGeneral, kBandFrequenciesKey, "1");
+    else
+        settings.DeleteKey(kGeneral, kBandFrequenciesKey);
     cfg.report.SaveDialogKeys(settings);
 
     // With cfgFile unusable the configuration goes into the settings file,
@@ -261,6 +267,7 @@ bool LoadSettings(CCfgProc& cfg, const std::string& settingsPath, std::string* e
     if (settings.GetNonEmpty(kGeneral, "dstDir", v)) cfg.dstDir = v;
     if (settings.GetNonEmpty(kGeneral, "bCloseProgrDlg", v))
         cfg.bCloseProgrDlg = plat::AtoI(v) != 0;
+    cfg.bandFrequencies = plat::AtoI(settings.GetString(kGeneral, kBandFrequenciesKey)) != 0;
     cfg.report.LoadDialogKeys(settings);
 
     // The programs always come from the file the configuration came from,

@@ -18,6 +18,7 @@ CCfgProc& CCfgProc::operator=(const CCfgProc& other) {
     channelsChanged = other.channelsChanged;
     frequencyBaseChanged = other.frequencyBaseChanged;
     bCloseProgrDlg = other.bCloseProgrDlg;
+    bandFrequencies = other.bandFrequencies;
     channelNames = other.channelNames;
     report = other.report;
 

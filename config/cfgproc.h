@@ -54,6 +54,9 @@ class CCfgProc {
     bool channelsChanged = false;
     bool frequencyBaseChanged = false;
     bool bCloseProgrDlg = false;
+    // The engine also files every evaluated band's borders (and a moving
+    // band's centre) as result signals; a settings key only when on.
+    bool bandFrequencies = false;
     std::vector<std::string> channelNames;
     // An entry may exist without a record (null pointer).
     std::map<std::string, std::unique_ptr<CfgChannel>> channels;

@@ -32,6 +32,9 @@ constexpr uint64_t kUnitGLow = 0x150F;
 constexpr uint64_t kFamilyAcceleration = 1;
 constexpr uint64_t kFamilyVelocity = 3;
 constexpr uint64_t kUnitRpm = 0x000000220000030Full;
+// Band borders are frequencies in hertz.
+constexpr uint64_t kQuantityFrequency = 2;
+constexpr uint64_t kUnitHertz = 0x0000002100000201ull;
 
 // Spectrum lines beyond this are never asked for; it keeps the line
 // arithmetic of absurd borders inside the integers.
@@ -41,12 +44,14 @@ int64_t IntegerPart(double v) {
     return static_cast<int64_t>(std::clamp(v, -kLineLimit, kLineLimit));
 }
 
-// One enabled frequency item of a channel with the signal receiving its levels.
+// One enabled frequency item of a channel with the signal receiving its
+// levels and, when asked for, those receiving its borders and centre.
 struct BandJob {
     const CCfgProcItem* item;
     host::Signal signal;
     int valtype;
     int integr;
+    host::Signal lower, upper, centre;
 };
 
 // What a point holds when no block measured it (a source shorter than one
@@ -57,6 +62,10 @@ constexpr double kNotMeasured = std::numeric_limits<double>::quiet_NaN();
 // Fills every point of the channel's result signals that no block wrote.
 void MarkUnmeasured(const COrdProcessing::ResultTable& results, const std::vector<BandJob>& jobs,
                     int blocks);
+
+bool MovingCentre(const CCfgProcItem& item) {
+    return item.type == CfgItemTrackingBand || item.type == CfgItemTacho;
+}
 
 }  // namespace
 
@@ -132,13 +141,16 @@ OrdBand COrdProcessing::BandBorders(const CCfgProcItem* item, double df) const {
 }
 
 bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype,
-                               int integr, uint64_t unitCode, double& level) const {
+                               int integr, uint64_t unitCode, double& level,
+                               OrdBand* summed) const {
     level = 0.0;
+    if (summed) *summed = OrdBand{kNotMeasured, kNotMeasured, kNotMeasured, 0};
     if (!spectrum || !item) return false;
     const double df = spectrum.StepX();
     // A spectrum without a line spacing has no line in any band.
     if (!(df > 0.0) || !std::isfinite(df)) return true;
     const OrdBand band = BandBorders(item, df);
+    if (summed) summed->centre = band.centre;
     // An unknown border (a rotation frequency that is not a number) covers no line.
     if (std::isnan(band.lower) || std::isnan(band.upper)) return true;
 
@@ -155,6 +167,10 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     if (!(a < count && b > 0)) return true;
     a = std::max<int64_t>(a, 1);  // line 0 holds the mean, never a band
     b = std::min<int64_t>(b, count - 1);
+    if (summed && a <= b) {
+        summed->lower = static_cast<double>(a) * df;
+        summed->upper = static_cast<double>(b) * df;
+    }
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
     const plat::Variant coefValue = spectrum.GetAttributeValue(rmsCoefKey);
@@ -186,6 +202,31 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     return true;
 }
 
+namespace {
+
+// The border signals of an item, in the band-frequency folder mirroring the
+// item's own folder.
+template <class Make>
+COrdProcessing::BorderSignals BorderSignalsOf(const CCfgProcItem& item, Make& make) {
+    COrdProcessing::BorderSignals b;
+    b.folder = ordstr::kBandFrequencyFolder;
+    if (item.parent && item.parent->type == CfgItemFolder) b.folder += item.parent->name + "/";
+    auto hertz = [&](const char* suffix) {
+        host::Signal sig = make(item.name + suffix);
+        if (sig) {
+            sig.SetAxisCode(1, 1, kQuantityFrequency);
+            sig.SetAxisCode(2, 1, kUnitHertz);
+        }
+        return sig;
+    };
+    b.lower = hertz(".lo");
+    b.upper = hertz(".hi");
+    if (MovingCentre(item)) b.centre = hertz(".mid");
+    return b;
+}
+
+}  // namespace
+
 void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal& src,
                                          const CfgChannel& channel, int n, int s) const {
     if (n <= 0 || s <= 0) return;
@@ -204,21 +245,28 @@ void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal&
     const int64_t resultPoints = (static_cast<int64_t>(points) - n) / s + 1;
     if (resultPoints < 1) return;
 
+    // A result signal on the blocks' time axis.
+    auto make = [&](const std::string& name) {
+        host::Signal sig = app_.NewSignal();
+        if (!sig) return sig;
+        sig.SetStartTime(startTime);
+        sig.SetStartX(startX + n * stepX * 0.5);
+        sig.SetStepX(s * stepX);
+        sig.SetPointCount(static_cast<int>(resultPoints));
+        sig.SetName(name);
+        sig.SetText5(text5);
+        sig.SetAttribute(ordstr::kSourceAttr, srcName);
+        sig.SetAxisCode(1, 0, codeX0);
+        sig.SetAxisCode(2, 0, unitX0);
+        return sig;
+    };
     for (const auto& [itemId, opt] : channel.signalOpts) {
         if (!opt.bEnabled) continue;
         const CCfgProcItem* item = cfg_->FindItemById(itemId);
         if (!item || item->type < CfgItemTacho) continue;
 
-        host::Signal sig = app_.NewSignal();
+        host::Signal sig = make(srcName + "." + item->name);
         if (!sig) continue;
-        sig.SetStartTime(startTime);
-        sig.SetStartX(startX + n * stepX * 0.5);
-        sig.SetStepX(s * stepX);
-        sig.SetPointCount(static_cast<int>(resultPoints));
-        sig.SetName(srcName + "." + item->name);
-        sig.SetText5(text5);
-        sig.SetAttribute(ordstr::kSourceAttr, srcName);
-
         uint64_t newQuantity = quantity;
         uint64_t newUnit = unit;
         if (opt.integr == 1 && quantity == kQuantityAcceleration) {
@@ -231,17 +279,17 @@ void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal&
             newQuantity = kQuantityDisplacement;
             newUnit = kUnitMicrometre;
         }
-        table[itemId] = sig;
-        sig.SetAxisCode(1, 0, codeX0);
-        sig.SetAxisCode(2, 0, unitX0);
         sig.SetAxisCode(1, 1, newQuantity);
         sig.SetAxisCode(2, 1, newUnit);
+        table.levels[itemId] = sig;
+        if (cfg_->bandFrequencies && item->enabled)
+            table.borders[itemId] = BorderSignalsOf(*item, make);
     }
 }
 
 void COrdProcessing::PublishResultSignals(ResultTable& table,
                                           const std::string& channelFolder) const {
-    for (const auto& [itemId, sig] : table) {
+    for (const auto& [itemId, sig] : table.levels) {
         if (!sig) continue;
         std::string folder = channelFolder;
         const CCfgProcItem* item = cfg_->FindItemById(itemId);
@@ -249,6 +297,9 @@ void COrdProcessing::PublishResultSignals(ResultTable& table,
             folder += item->parent->name;
         app_.AddSignal(folder, sig.Name(), sig);
     }
+    for (const auto& [itemId, b] : table.borders)
+        for (const host::Signal& sig : {b.lower, b.upper, b.centre})
+            if (sig) app_.AddSignal(channelFolder + b.folder, sig.Name(), sig);
 }
 
 bool COrdProcessing::ComputeBands() {
@@ -312,9 +363,15 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
         if (!sopt.bEnabled) continue;
         const CCfgProcItem* item = cfg_->FindItemById(itemId);
         if (!item || !item->enabled || item->type < CfgItemTacho) continue;
-        auto r = results.find(itemId);
-        if (r == results.end()) continue;
-        jobs.push_back(BandJob{item, r->second, sopt.valtype, sopt.integr});
+        auto r = results.levels.find(itemId);
+        if (r == results.levels.end()) continue;
+        BandJob job{item, r->second, sopt.valtype, sopt.integr, {}, {}, {}};
+        if (auto b = results.borders.find(itemId); b != results.borders.end()) {
+            job.lower = b->second.lower;
+            job.upper = b->second.upper;
+            job.centre = b->second.centre;
+        }
+        jobs.push_back(std::move(job));
     }
     // Tacho signals sampled per block, in ascending item id, each with the
     // factor that gives hertz: bands are placed in hertz whatever unit the
@@ -351,10 +408,16 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
             const host::Signal spectrum(measured ? std::move(out) : plat::DispPtr());
             for (const BandJob& job : jobs) {
                 double level = kNotMeasured;
-                if (measured &&
-                    !BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode, level))
+                OrdBand summed{kNotMeasured, kNotMeasured, kNotMeasured, 0};
+                OrdBand* borders = job.lower ? &summed : nullptr;
+                if (measured && !BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode,
+                                           level, borders))
                     level = kNotMeasured;
                 job.signal.SetY(k, level);
+                if (!borders) continue;
+                job.lower.SetY(k, summed.lower);
+                job.upper.SetY(k, summed.upper);
+                if (job.centre) job.centre.SetY(k, summed.centre);
             }
         }
         if (notify_) notify_->StepDone();
@@ -369,7 +432,10 @@ namespace {
 
 void MarkUnmeasured(const COrdProcessing::ResultTable& results, const std::vector<BandJob>& jobs,
                     int blocks) {
-    for (const auto& [itemId, sig] : results) {
+    for (const auto& [itemId, b] : results.borders)
+        for (const host::Signal& sig : {b.lower, b.upper, b.centre})
+            for (int i = blocks; sig && i < sig.PointCount(); ++i) sig.SetY(i, kNotMeasured);
+    for (const auto& [itemId, sig] : results.levels) {
         if (!sig) continue;
         // Items measured per block have their first `blocks` points written;
         // items that are off have none.

@@ -88,8 +88,21 @@ class COrdProcessing {
     void CopyRevolutionSignals();
     bool ComputeBands();
 
-    // Result signals of one channel, by frequency-item id.
-    using ResultTable = std::map<int32_t, host::Signal>;
+    // Result signals of one channel: the levels by frequency-item id and,
+    // when the configuration asks for them, the band borders with their
+    // folder path below the channel's folder.
+    struct BorderSignals {
+        std::string folder;                 // below the channel's folder, ending in "/"
+        host::Signal lower, upper, centre;  // centre only for a moving band
+    };
+    struct ResultTable {
+        std::map<int32_t, host::Signal> levels;
+        std::map<int32_t, BorderSignals> borders;
+        void clear() {
+            levels.clear();
+            borders.clear();
+        }
+    };
     void CreateResultSignals(ResultTable& table, const host::Signal& src, const CfgChannel& channel,
                              int n, int s) const;
     void PublishResultSignals(ResultTable& table, const std::string& channelFolder) const;
@@ -97,8 +110,10 @@ class COrdProcessing {
     // Band arithmetic. BandBorders and BandLevel read the rotation
     // frequencies of the tacho table as they stand.
     OrdBand BandBorders(const CCfgProcItem* item, double df) const;
+    // With summed, also the borders of the lines it summed (first and last
+    // line's frequency; not a number when none) and the band's centre.
     bool BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype, int integr,
-                   uint64_t unitCode, double& level) const;
+                   uint64_t unitCode, double& level, OrdBand* summed = nullptr) const;
     static double IntegratePower(double y, double f, int integr, uint64_t unitCode);
     // The factor that puts an integrated level into the unit the result
     // signal is labelled with (mm/s once from acceleration, um otherwise):

@@ -11,6 +11,10 @@ namespace ordstr {
 inline constexpr char kSignalsRoot[] = "/Signals/";
 inline constexpr char kResultsRoot[] = "/Signals/Результаты/";  // string 300
 inline constexpr char kTachoFolder[] = "Тахо/";                 // string 301
+// Below a channel's result folder, when band borders are asked for: one
+// "<item>.lo", "<item>.hi" (and "<item>.mid" for a moving centre) per band,
+// in hertz; a folder, so no lookup of a level signal by name can meet them.
+inline constexpr char kBandFrequencyFolder[] = "Частоты полос/";
 inline constexpr char kOperatorsRoot[] = "/Operators/";
 inline constexpr char kVibroOpersRoot[] = "/VibroOpers/";
 inline constexpr char kAutoSpectrum[] = "АвтоСпектр";  // string 310

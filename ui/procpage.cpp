@@ -1,5 +1,6 @@
 #include "ui/procpage.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -44,6 +45,10 @@ bool CVantrelProcPage::Create() {
     }
     signal_->move(area_->pos());
     signal_->show();
+    if (auto* box = ui::Ctl<QCheckBox>(this, IDC_BAND_FREQUENCIES))
+        connect(box, &QCheckBox::toggled, this, [this](bool on) {
+            if (cfg_ && notify_) cfg_->bandFrequencies = on;
+        });
     connect(list_, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* item) { OnListItemChanged(item); });
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
@@ -95,6 +100,10 @@ void CVantrelProcPage::Activate() {
         list_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
     if (base && !tree_->currentItem() && tree_->topLevelItemCount() > 0)
         tree_->setCurrentItem(tree_->topLevelItem(0));
+    if (auto* box = ui::Ctl<QCheckBox>(this, IDC_BAND_FREQUENCIES)) {
+        Quiet quiet(notify_);
+        box->setChecked(cfg_->bandFrequencies);
+    }
     reloadPending_ = false;
     cfg_->channelsChanged = false;
     cfg_->frequencyBaseChanged = false;

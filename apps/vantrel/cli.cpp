@@ -19,11 +19,11 @@ namespace {
 constexpr char kUsage[] =
     "Usage:\n"
     "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N]\n"
-    "              [--strict] [--quiet]\n"
+    "              [--band-frequencies] [--strict] [--quiet]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
-    "                 [--out DIR] [--new-page] [--landscape] [--font-size N] [--strict]\n"
-    "                 [--quiet]\n"
+    "                 [--out DIR] [--new-page] [--landscape] [--font-size N]\n"
+    "                 [--band-frequencies] [--strict] [--quiet]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel --help\n"
     "\n"
@@ -43,6 +43,9 @@ constexpr char kUsage[] =
     "  --settings FILE    settings file instead of a configuration file\n"
     "  --out DIR          output folder (created when missing)\n"
     "  --jobs N           measuring channels computed side by side (default: one per core)\n"
+    "  --band-frequencies also write every band's lower and upper border (and a\n"
+    "                     tracking band's centre) in Hz, in \"Частоты полос\" below each\n"
+    "                     channel's results\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
     "  --rtf FILE         report file to append to (created when missing)\n"
     "  --at S             entry at S seconds from the start of the measurement\n"
@@ -70,15 +73,20 @@ struct Parsed {
     bool quiet = false;
     bool help = false;
     bool strict = false;
+    bool bandFrequencies = false;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, size_t first,
                   const std::vector<std::string>& valued, Parsed& p, std::string& error,
-                  bool takesStrict = false) {
+                  bool runFlags = false) {
     for (size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (takesStrict && a == "--strict") {
+        if (runFlags && a == "--strict") {
             p.strict = true;
+            continue;
+        }
+        if (runFlags && a == "--band-frequencies") {
+            p.bandFrequencies = true;
             continue;
         }
         if (a == "-h" || a == "--help") {
@@ -137,6 +145,7 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
         o.jobs = static_cast<int>(n);
     }
     o.strict = p.strict;
+    o.bandFrequencies = p.bandFrequencies;
     c.progress = !p.quiet;
     return RunJob(o, c);
 }

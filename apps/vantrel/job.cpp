@@ -260,6 +260,8 @@ void CollectRows(const korvex::FolderObj& folder, const std::string& channel,
                  std::vector<ResultRow>& rows) {
     for (const korvex::FolderObj::Entry& e : folder.Entries()) {
         if (e.kind == korvex::ItemFolder) {
+            // Band borders are frequencies beside the levels, not levels.
+            if (!channel.empty() && e.name + "/" == ordstr::kBandFrequencyFolder) continue;
             const auto* sub = static_cast<const korvex::FolderObj*>(e.object.get());
             CollectRows(*sub, channel.empty() ? e.name : channel, rows);
             continue;
@@ -381,6 +383,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     cfg.srcFileKorvex = dataFolder->FolderName();
     cfg.srcFileDir = o.dataPath;
     cfg.dstDir = o.outDir;
+    cfg.bandFrequencies = cfg.bandFrequencies || o.bandFrequencies;
     if (!cfg.RefreshChannels(&app, cfg.srcFileKorvex))
         return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " holds no signals");
     WarnMissingChannels(cfg, c);

@@ -43,14 +43,15 @@ void Warn(Console& console, const std::string& text);
 using JobStep = std::function<int(korvex::Host& host, CCfgProc& cfg, Console& console)>;
 
 struct JobOptions {
-    std::string dataPath;       // ".quor", UFF58 or WAV
-    std::string configPath;     // a configuration file, or
-    std::string settingsPath;   // a settings file (exactly one of the two)
-    std::string outDir;         // empty: the results are not written to disk
-    JobStep beforeCalculation;  // once the data and configuration are loaded
-    JobStep afterCalculation;   // once the calculation succeeded and was written
-    int jobs = 0;               // measuring channels side by side; 0: one per core
-    bool strict = false;        // any warning ends the job with kExitInput
+    std::string dataPath;          // ".quor", UFF58 or WAV
+    std::string configPath;        // a configuration file, or
+    std::string settingsPath;      // a settings file (exactly one of the two)
+    std::string outDir;            // empty: the results are not written to disk
+    JobStep beforeCalculation;     // once the data and configuration are loaded
+    JobStep afterCalculation;      // once the calculation succeeded and was written
+    int jobs = 0;                  // measuring channels side by side; 0: one per core
+    bool strict = false;           // any warning ends the job with kExitInput
+    bool bandFrequencies = false;  // also file every band's borders (on whatever the settings say)
 };
 
 inline constexpr int kMaxJobs = 256;

@@ -23,6 +23,7 @@ struct ReportArgs {
     std::vector<double> at;
     int fontSize = 0;  // 0: as the settings say
     bool newPage = false, landscape = false, quiet = false, help = false, strict = false;
+    bool bandFrequencies = false;
 };
 
 int Usage(Console& c, const std::string& message) {
@@ -74,6 +75,10 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
         }
         if (a == "--strict") {
             r.strict = true;
+            continue;
+        }
+        if (a == "--band-frequencies") {
+            r.bandFrequencies = true;
             continue;
         }
         auto slotOf = [&r](const std::string& n) -> std::string* {
@@ -221,6 +226,7 @@ int CommandReport(const std::vector<std::string>& args, const char* usage, Conso
     o.settingsPath = r.settings;
     o.outDir = r.out;
     o.strict = r.strict;
+    o.bandFrequencies = r.bandFrequencies;
     o.beforeCalculation = [&r](korvex::Host& host, CCfgProc& cfg, Console& con) {
         // The layout options of the command line win over the settings file.
         if (r.newPage) cfg.report.bNewPage = true;

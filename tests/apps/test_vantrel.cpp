@@ -270,14 +270,22 @@ TEST_F(VantrelDemo, SettingsFileNamingTheConfigurationGivesTheSameResults) {
     testutil::WriteBytes(settings,
                          "[general]\r\ncfgFile=config/gearbox.cfg\r\nsrcFileKorvex=elsewhere\r\n");
     const fs::path out = Dir() / "again";
-    const Outcome o = Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(),
-                               "--settings", settings.string(), "--out", out.string(), "--quiet"});
+    // Band borders asked for besides: the same levels, and the borders in a
+    // folder of their own that the summary table leaves out.
+    const Outcome o =
+        Vantrel({"run", "--data", (Dir() / "sample" / "gearbox.quor").string(), "--settings",
+                 settings.string(), "--out", out.string(), "--quiet", "--band-frequencies"});
     ASSERT_EQ(o.code, 0) << o.err;
     for (const char* rel : {"Acc2/Вход/Acc2.Вход 1x.csv", "Acc1/Acc1.10-100 Гц.csv"}) {
         const Series a = ReadCsv(Csv(rel));
         const Series b = ReadCsv(out / "csv" / rel);
         EXPECT_EQ(a.v, b.v) << rel;
     }
+    for (const char* rel :
+         {"Acc2/Частоты полос/Вход/Вход 1x.mid.csv", "Acc1/Частоты полос/10-100 Гц.lo.csv",
+          "Acc1/Частоты полос/10-100 Гц.hi.csv"})
+        EXPECT_TRUE(fs::is_regular_file(out / "csv" / rel)) << rel;
+    EXPECT_EQ(o.out.find(".mid"), std::string::npos);
 }
 
 TEST_F(VantrelDemo, SeveralJobsWriteTheSameFilesAndProgress) {

@@ -279,6 +279,17 @@ TEST_F(CfgFile, SettingsFileHasEveryKeyInItsPlace) {
     // A second save updates every key in place: nothing is added twice.
     ASSERT_TRUE(SaveSettings(cfg, settings));
     EXPECT_EQ(ReadBytes(settings), expected);
+    // Band borders as results: a key of their own while on, gone when off.
+    cfg.bandFrequencies = true;
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_NE(ReadBytes(settings).find("bCloseProgrDlg=0\r\nbandFrequencies=1\r\n"),
+              std::string::npos);
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, settings));
+    EXPECT_TRUE(back.bandFrequencies);
+    cfg.bandFrequencies = false;
+    ASSERT_TRUE(SaveSettings(cfg, settings));
+    EXPECT_EQ(ReadBytes(settings), expected);
 }
 
 TEST_F(CfgFile, HandWrittenFileWithTheOddCases) {

@@ -130,10 +130,29 @@ TEST(Run, TrackingBandFollowsTheRunUp) {
     order2->bandWidth.fftBinsValue = 5;
     rig.Select("vib", order2);
     rig.Select("vib", rig.Fixed("start", 15.0, 25.0));
+    rig.cfg.bandFrequencies = true;
 
     COrdProcessing engine(rig.app, &rig.cfg);
     ASSERT_TRUE(engine.Run());
     ASSERT_TRUE(rig.Exists(kResult + "Тахо/tacho.taho"));
+
+    // The borders summed, in hertz, beside the levels: a fixed band's lines,
+    // a tracking band's centre at twice the shaft within its minimum of five
+    // lines (5 Hz apart).
+    const std::string borders = kResult + "vib/Частоты полос/";
+    EXPECT_EQ(rig.Values(borders + "start.lo"), std::vector<double>(100, 15.0));
+    EXPECT_EQ(rig.Values(borders + "start.hi"), std::vector<double>(100, 25.0));
+    EXPECT_FALSE(rig.Exists(borders + "start.mid"));
+    const std::vector<double> lo = rig.Values(borders + "order2.lo");
+    const std::vector<double> mid = rig.Values(borders + "order2.mid");
+    const std::vector<double> hi = rig.Values(borders + "order2.hi");
+    ASSERT_EQ(mid.size(), 100u);
+    for (size_t k = 1; k + 1 < mid.size(); ++k) {
+        const double t = (k * 1024 + 512) / fs;
+        EXPECT_NEAR(mid[k], 2.0 * (10.0 + 2.0 * t), 1.0) << "block " << k;
+        EXPECT_TRUE(hi[k] - lo[k] >= 25.0 && hi[k] - lo[k] <= 30.0) << "block " << k;
+        EXPECT_TRUE(lo[k] <= mid[k] && mid[k] <= hi[k]) << "block " << k;
+    }
 
     const std::vector<double> track = rig.Values(kResult + "vib/vib.order2");
     const std::vector<double> fixed = rig.Values(kResult + "vib/vib.start");

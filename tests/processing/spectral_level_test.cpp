@@ -38,6 +38,7 @@ TEST(SpectralLevels, BandOfTheSpectrumAtABlockIsTheEngineLevel) {
         ch.bDefOptFFT = false;
         ch.fftOpt = CfgFftOpt{n, step, window, removeMean};
         for (const auto& b : bands) rig.Select("acc", rig.Fixed(b.name, b.lo, b.hi));
+        rig.cfg.bandFrequencies = true;
         COrdProcessing engine(rig.app, &rig.cfg);
         ASSERT_TRUE(engine.Run());
 
@@ -53,12 +54,19 @@ TEST(SpectralLevels, BandOfTheSpectrumAtABlockIsTheEngineLevel) {
             ASSERT_TRUE(level);
             const std::vector<double> v = level->Samples();
             ASSERT_GT(v.size(), 40u);
+            // The borders the engine files cover the same lines.
+            const std::string strip =
+                std::string("/Signals/Результаты/test/acc/Частоты полос/") + b.name;
+            const std::vector<double> lo = rig.Values(strip + ".lo"),
+                                      hi = rig.Values(strip + ".hi");
+            ASSERT_EQ(lo.size(), v.size());
             for (size_t k = 0; k < v.size(); k += 7) {
                 const double t = level->StartX() + level->StepX() * static_cast<double>(k);
                 const korvex::Spectrum s = korvex::SpectrumAt(*src, t, p);
                 ASSERT_EQ(s.error, "");
                 EXPECT_EQ(s.firstSample, k * step);
                 EXPECT_NEAR(korvex::BandRms(s, b.lo, b.hi), v[k], v[k] * 1e-9) << b.name << k;
+                EXPECT_NEAR(korvex::BandRms(s, lo[k], hi[k]), v[k], v[k] * 1e-9) << b.name << k;
             }
         }
         // The columns of a time map stand at the times of the engine's points.

@@ -303,3 +303,14 @@ TEST_F(ProcPage, ItemsDeletedOnTheFrequencyPageAreLetGo) {
         EXPECT_EQ(ch->signalOpts.count(mesh), 0u);
     }
 }
+
+TEST_F(ProcPage, TheBandFrequencyBoxShowsAndSetsTheOption) {
+    auto* box = ui::Ctl<QCheckBox>(&page, IDC_BAND_FREQUENCIES);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_TRUE(cfg.bandFrequencies);
+    cfg.bandFrequencies = false;  // another configuration's settings
+    page.Reload();
+    EXPECT_FALSE(box->isChecked());
+}

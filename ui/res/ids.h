@@ -200,6 +200,7 @@ enum FreqControlId : int {
     IDC_FI_BW_VALUE = 1084,
     IDC_FI_BW_MIN_MODE = 1085,
     IDC_FI_BW_MIN_VALUE = 1086,
+    IDC_BAND_FREQUENCIES = 1100,  // processing page: band borders as results
 };
 enum FreqStringId : int {
     IDS_FILTER_JSON = 2016,

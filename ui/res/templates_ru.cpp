@@ -72,6 +72,8 @@ DialogTemplate ProcPage() {
                  C(IDC_CHANNELS, Kind::ListView, kMultiSel | kCheckBoxes, "", 7, 7, 145, 204),
                  C(IDC_TREE, Kind::TreeView, 0, "", 160, 7, 160, 205),
                  C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 328, 2, 165, 231),
+                 C(IDC_BAND_FREQUENCIES, Kind::CheckBox, 0, "Частоты полос в результатах", 7, 220,
+                   313, 10),
              });
 }
 

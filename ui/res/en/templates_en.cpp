@@ -95,6 +95,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Фронт", "Edge"},
         {"Центральная частота", "Centre frequency"},
         {"Центрирование", "Centring"},
+        {"Частоты полос в результатах", "Band frequencies as results"},
         {"Ширина полосы", "Band width"},
         {"Экспорт", "Export"},
     };
