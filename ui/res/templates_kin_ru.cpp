@@ -49,12 +49,12 @@ DialogTemplate Finish(int id, std::string caption, std::vector<Control> c, int y
     c.push_back(Ctl(kStatic, Kind::GroupBox, 0, "Добавляемые полосы", 7, y, 200, 73));
     Row(c, IDS_KIN_FIELD_HARMONICS, IDC_KIN_HARMONICS, y + 11);
     Row(c, IDS_KIN_FIELD_SIDEBANDS, IDC_KIN_SIDEBANDS, y + 26);
-    c.push_back(FieldLabel(IDS_KIN_FIELD_WIDTH, 14, y + 43, 60));
-    c.push_back(Ctl(IDC_FI_BW_MODE, Kind::DropList, 0, "", 76, y + 41, 72, 12));
-    c.push_back(Ctl(IDC_FI_BW_VALUE, Kind::Edit, 0, "", 152, y + 41, 48, 12));
-    c.push_back(FieldLabel(IDS_KIN_FIELD_MIN_WIDTH, 14, y + 58, 60));
-    c.push_back(Ctl(IDC_FI_BW_MIN_MODE, Kind::DropList, 0, "", 76, y + 56, 72, 12));
-    c.push_back(Ctl(IDC_FI_BW_MIN_VALUE, Kind::Edit, 0, "", 152, y + 56, 48, 12));
+    c.push_back(FieldLabel(IDS_KIN_FIELD_WIDTH, 14, y + 43, 64));
+    c.push_back(Ctl(IDC_FI_BW_MODE, Kind::DropList, 0, "", 80, y + 41, 70, 12));
+    c.push_back(Ctl(IDC_FI_BW_VALUE, Kind::Edit, 0, "", 154, y + 41, 46, 12));
+    c.push_back(FieldLabel(IDS_KIN_FIELD_MIN_WIDTH, 14, y + 58, 64));
+    c.push_back(Ctl(IDC_FI_BW_MIN_MODE, Kind::DropList, 0, "", 80, y + 56, 70, 12));
+    c.push_back(Ctl(IDC_FI_BW_MIN_VALUE, Kind::Edit, 0, "", 154, y + 56, 46, 12));
     const int bottom = y + 73;
     c.push_back(Ctl(IDC_KIN_PREVIEW, Kind::ReportView, 0, "", 214, 7, kWidth - 221, bottom - 7));
     c.push_back(Ctl(IDC_KIN_STATUS, Kind::Label, 0, "", 7, bottom + 9, 340, 8));
