@@ -6,6 +6,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/filedlg.h"
+#include "ui/kindlg.h"
 #include "ui/msgbox.h"
 #include "ui/res/ids.h"
 
@@ -37,6 +38,8 @@ bool CVantrelFreqsPage::Create() {
     tree_ = ui::Ctl<QTreeWidget>(this, IDC_TREE);
     import_ = ui::Ctl<QPushButton>(this, IDC_IMPORT);
     export_ = ui::Ctl<QPushButton>(this, IDC_EXPORT);
+    bearing_ = ui::Ctl<QPushButton>(this, IDC_BEARING);
+    gear_ = ui::Ctl<QPushButton>(this, IDC_GEAR);
     area_ = ui::FindControl(this, IDC_PLACEHOLDER);
     const int icon = 16 * ui::DialogDpi() / 96;
     tree_->setIconSize(QSize(icon, icon));
@@ -53,6 +56,8 @@ bool CVantrelFreqsPage::Create() {
             [this](QTreeWidgetItem* cur, QTreeWidgetItem* prev) { OnCurrentChanged(cur, prev); });
     connect(import_, &QPushButton::clicked, this, [this] { Import(); });
     connect(export_, &QPushButton::clicked, this, [this] { Export(); });
+    connect(bearing_, &QPushButton::clicked, this, [this] { AddBearing(); });
+    connect(gear_, &QPushButton::clicked, this, [this] { AddGear(); });
     export_->setEnabled(false);
     created_ = true;
     return true;
@@ -176,6 +181,8 @@ void CVantrelFreqsPage::ShowNode(CCfgProcItem* node) {
     for (CFreqItem* p : Panels()) p->SetItem(node);
     current_ = node;
     export_->setEnabled(node != nullptr);
+    bearing_->setEnabled(node && node->IsFolder());
+    gear_->setEnabled(node && node->IsFolder());
 }
 
 void CVantrelFreqsPage::LayoutPanels(int kind) {
@@ -283,6 +290,29 @@ void CVantrelFreqsPage::Import() {
         const bool ready = treeReady_;
         treeReady_ = false;
         AddNode(added, nullptr);
+        treeReady_ = ready;
+    }
+    cfg_->frequencyBaseChanged = true;
+}
+
+void CVantrelFreqsPage::AddBearing() {
+    RunCalculator(CKinDlg::kBearing);
+}
+
+void CVantrelFreqsPage::AddGear() {
+    RunCalculator(CKinDlg::kGear);
+}
+
+void CVantrelFreqsPage::RunCalculator(int kind) {
+    if (!cfg_ || !current_ || !current_->IsFolder()) return;
+    auto* folder = static_cast<CCfgProcFolder*>(current_);
+    CKinDlg dlg(static_cast<CKinDlg::Kind>(kind), cfg_, folder, this);
+    if (dlg.DoModal() != QDialog::Accepted || dlg.Added().empty()) return;
+    if (QTreeWidgetItem* parent = ItemOf(folder)) {
+        const bool ready = treeReady_;
+        treeReady_ = false;
+        for (CCfgProcBandTrack* band : dlg.Added()) AddNode(band, parent);
+        parent->setExpanded(true);
         treeReady_ = ready;
     }
     cfg_->frequencyBaseChanged = true;

@@ -1,7 +1,8 @@
 #pragma once
 // The frequency-base page: the base as a tree, the item panels for the
-// selected node, switching nodes on and off, deleting them, and importing
-// and exporting sections as exchange files.
+// selected node, switching nodes on and off, deleting them, importing and
+// exporting sections as exchange files, and adding the bands of a bearing
+// or a gear pair to a folder.
 
 #include <QWidget>
 #include <vector>
@@ -43,6 +44,9 @@ class CVantrelFreqsPage : public QWidget, public IFreqItemDlgNotify {
     void DeleteSelected();
     void Import();
     void Export();
+    // The calculators: bands added to the selected folder or section.
+    void AddBearing();
+    void AddGear();
 
     static CCfgProcItem* Node(const QTreeWidgetItem* item);
     // The overlay a tree item shows (0 none).
@@ -51,6 +55,8 @@ class CVantrelFreqsPage : public QWidget, public IFreqItemDlgNotify {
     QTreeWidget* Tree() const { return tree_; }
     QPushButton* ImportButton() const { return import_; }
     QPushButton* ExportButton() const { return export_; }
+    QPushButton* BearingButton() const { return bearing_; }
+    QPushButton* GearButton() const { return gear_; }
     CFreqItemBase* BasePanel() const { return base_; }
     CFreqItemTaho* TahoPanel() const { return taho_; }
     CFreqItemBand* BandPanel() const { return band_; }
@@ -73,6 +79,7 @@ class CVantrelFreqsPage : public QWidget, public IFreqItemDlgNotify {
     void ShowNode(CCfgProcItem* node);
     void LayoutPanels(int kind);
     bool RemoveNode(CCfgProcItem* node);
+    void RunCalculator(int kind);
 
     CCfgProc* cfg_ = nullptr;
     const host::App* app_ = nullptr;
@@ -81,6 +88,8 @@ class CVantrelFreqsPage : public QWidget, public IFreqItemDlgNotify {
     QTreeWidget* tree_ = nullptr;
     QPushButton* import_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* bearing_ = nullptr;
+    QPushButton* gear_ = nullptr;
     QWidget* area_ = nullptr;
     CFreqItemBase* base_ = nullptr;
     CFreqItemTaho* taho_ = nullptr;

@@ -1,9 +1,11 @@
 // Screenshots of the frequency-base page in the states a reviewer needs to
-// see, of the general page and of the signals dialog.
+// see, of its bearing and gear-pair calculators, of the general page and of
+// the signals dialog.
 
 #include "apps/uishots/freqshots.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <filesystem>
@@ -11,9 +13,12 @@
 #include "apps/samplegen/gearbox.h"
 #include "korvex/formats.h"
 #include "shell/host.h"
+#include "ui/dialogs.h"
 #include "ui/freqspage.h"
 #include "ui/generalpage.h"
 #include "ui/images.h"
+#include "ui/kindlg.h"
+#include "ui/res/ids.h"
 #include "ui/signalsdlg.h"
 
 namespace fs = std::filesystem;
@@ -108,6 +113,37 @@ void ShootFreqsPage(Grabber& g, const CCfgProc& demo) {
     select(d.off, "page-freqs-disabled-item");
 }
 
+void Fill(CKinDlg& dlg, std::initializer_list<std::pair<int, const char*>> texts) {
+    dlg.Init();
+    for (auto [id, text] : texts)
+        if (auto* e = ui::Ctl<QLineEdit>(&dlg, id)) e->setText(text);
+}
+
+// The calculators over the drive's gear folder: a deep-groove bearing and a
+// pair of 23 and 47 teeth with harmonics and sidebands, and a bearing whose
+// balls do not fit.
+void ShootCalculators(Grabber& g, const CCfgProc& demo) {
+    using namespace res;
+    CCfgProc cfg(demo);
+    const Drive d = AddDrive(cfg);
+    CKinDlg bearing(CKinDlg::kBearing, &cfg, d.gears);
+    Fill(bearing, {{IDC_KIN_PREFIX, "6205"},
+                   {IDC_KIN_BALLS, "9"},
+                   {IDC_KIN_BALL_D, "7.94"},
+                   {IDC_KIN_PITCH_D, "39.04"},
+                   {IDC_KIN_HARMONICS, "2"},
+                   {IDC_KIN_SIDEBANDS, "1"}});
+    g.Shoot(&bearing, "dialog-bearing");
+    Fill(bearing, {{IDC_KIN_BALLS, "9"}, {IDC_KIN_BALL_D, "40"}, {IDC_KIN_PITCH_D, "39.04"}});
+    g.Shoot(&bearing, "dialog-bearing-bad-input");
+    CKinDlg gear(CKinDlg::kGear, &cfg, d.gears);
+    Fill(gear, {{IDC_KIN_Z1, "23"},
+                {IDC_KIN_Z2, "47"},
+                {IDC_KIN_HARMONICS, "2"},
+                {IDC_KIN_SIDEBANDS, "1"}});
+    g.Shoot(&gear, "dialog-gear");
+}
+
 void ShootGeneral(Grabber& g, CCfgProc& cfg, const plat::ObjPtr<korvex::Host>& kh,
                   const fs::path& work) {
     // A second data set beside the demo, so the list has more than one row.
@@ -142,6 +178,7 @@ int ShootFreqWindows(const QDir& dir, int dpi, CCfgProc& cfg, const plat::ObjPtr
                      int& failed) {
     Grabber g(dir, dpi);
     ShootFreqsPage(g, cfg);
+    ShootCalculators(g, cfg);
     const fs::path work = fs::path(dir.absolutePath().toStdString()) / ".freqshots";
     ShootGeneral(g, cfg, kh, work);
     std::error_code ec;

@@ -32,10 +32,10 @@ using namespace res;
 
 namespace {
 
-const int kAllTemplates[] = {IDD_MAIN,        IDD_SIGNALS,    IDD_GENERAL,  IDD_PROC,
-                             IDD_ITEM_SIGNAL, IDD_ITEM_BASE,  IDD_ITEM_FFT, IDD_ITEM_TAHO,
-                             IDD_PROGRESS,    IDD_DEFAULTS,   IDD_FREQS,    IDD_REPORT,
-                             IDD_REPORT_PAGE, IDD_REPORT_AUTO};
+const int kAllTemplates[] = {IDD_MAIN,        IDD_SIGNALS,     IDD_GENERAL,     IDD_PROC,
+                             IDD_ITEM_SIGNAL, IDD_ITEM_BASE,   IDD_ITEM_FFT,    IDD_ITEM_TAHO,
+                             IDD_PROGRESS,    IDD_DEFAULTS,    IDD_FREQS,       IDD_REPORT,
+                             IDD_REPORT_PAGE, IDD_REPORT_AUTO, IDD_KIN_BEARING, IDD_KIN_GEAR};
 
 struct DpiGuard {
     ~DpiGuard() { ui::SetDialogDpi(96); }

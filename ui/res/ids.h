@@ -82,6 +82,8 @@ enum TemplateId : int {
     IDD_REPORT = 222,
     IDD_REPORT_PAGE = 223,
     IDD_REPORT_AUTO = 228,
+    IDD_KIN_BEARING = 240,  // the frequency-base page's calculators
+    IDD_KIN_GEAR = 241,
     IDR_MAIN_MENU = 219,
     IDB_TREE_IMAGES = 205,
 };
@@ -210,6 +212,82 @@ enum FreqStringId : int {
     IDS_FREQ_SAVE_FAILED = 2103,
     IDS_BW_MODE_FIRST = 5060,  // 5060..5062 width modes
     IDS_BW_MIN_FIRST = 5070,   // 5070..5071 minimum-width modes
+};
+
+// Bearing and gear-pair calculators: the page's two buttons, the dialogs'
+// controls and texts. The width controls reuse the band-width panel's ids.
+enum KinControlId : int {
+    IDC_BEARING = 1087,
+    IDC_GEAR = 1088,
+    IDC_KIN_PREFIX = 1101,
+    IDC_KIN_BALLS = 1102,
+    IDC_KIN_BALL_D = 1103,
+    IDC_KIN_PITCH_D = 1104,
+    IDC_KIN_ANGLE = 1105,
+    IDC_KIN_INNER = 1106,
+    IDC_KIN_OUTER = 1107,
+    IDC_KIN_Z1 = 1108,
+    IDC_KIN_Z2 = 1109,
+    IDC_KIN_SHAFT1 = 1110,
+    IDC_KIN_SHAFT2 = 1111,
+    IDC_KIN_TACHO = 1112,
+    IDC_KIN_HARMONICS = 1113,
+    IDC_KIN_SIDEBANDS = 1114,
+    IDC_KIN_PREVIEW = 1115,
+    IDC_KIN_STATUS = 1116,
+};
+enum KinStringId : int {
+    IDS_KIN_PREFIX_BEARING = 2200,
+    IDS_KIN_PREFIX_GEAR = 2201,
+    // Field labels: the templates show them and the messages name them.
+    IDS_KIN_FIELD_PREFIX = 2210,
+    IDS_KIN_FIELD_BALLS = 2211,
+    IDS_KIN_FIELD_BALL_D = 2212,
+    IDS_KIN_FIELD_PITCH_D = 2213,
+    IDS_KIN_FIELD_ANGLE = 2214,
+    IDS_KIN_FIELD_TACHO = 2215,
+    IDS_KIN_FIELD_Z1 = 2216,
+    IDS_KIN_FIELD_Z2 = 2217,
+    IDS_KIN_FIELD_HARMONICS = 2218,
+    IDS_KIN_FIELD_SIDEBANDS = 2219,
+    IDS_KIN_FIELD_WIDTH = 2220,
+    IDS_KIN_FIELD_MIN_WIDTH = 2221,
+    IDS_KIN_BAD_COUNT = 2230,
+    IDS_KIN_BAD_SIZE = 2231,
+    IDS_KIN_BAD_RATIO = 2232,
+    IDS_KIN_BAD_ANGLE = 2233,
+    IDS_KIN_NO_TACHO = 2234,
+    IDS_KIN_BAD_RANGE = 2235,
+    IDS_KIN_BAD_MIN = 2236,
+    IDS_KIN_COL_BAND = 2240,
+    IDS_KIN_COL_FACTOR = 2241,
+    IDS_KIN_COL_INFO = 2242,
+    // Symbols of the band names and formulas.
+    IDS_KIN_SYM_FTF = 2250,
+    IDS_KIN_SYM_BPFO = 2251,
+    IDS_KIN_SYM_BPFI = 2252,
+    IDS_KIN_SYM_BSF = 2253,
+    IDS_KIN_SYM_SHAFT = 2254,
+    IDS_KIN_SYM_MESH = 2255,
+    IDS_KIN_SYM_SHAFT1 = 2256,
+    IDS_KIN_SYM_SHAFT2 = 2257,
+    IDS_KIN_SYM_HUNTING = 2258,
+    // Definitions and parameters the descriptions state.
+    IDS_KIN_DEF_FTF_INNER = 2260,
+    IDS_KIN_DEF_FTF_OUTER = 2261,
+    IDS_KIN_DEF_BPFO = 2262,
+    IDS_KIN_DEF_BPFI = 2263,
+    IDS_KIN_DEF_BSF = 2264,
+    IDS_KIN_DEF_2BSF = 2265,
+    IDS_KIN_BEARING_PARAMS = 2266,
+    IDS_KIN_INNER_TURNS = 2267,
+    IDS_KIN_OUTER_TURNS = 2268,
+    IDS_KIN_DEF_MESH = 2270,
+    IDS_KIN_DEF_SHAFT2 = 2271,
+    IDS_KIN_DEF_SHAFT1 = 2272,
+    IDS_KIN_DEF_HUNTING = 2273,
+    IDS_KIN_GEAR_PARAMS = 2274,
+    IDS_KIN_INFO = 2275,
 };
 
 }  // namespace res

@@ -13,6 +13,8 @@ std::map<int, std::string> OwnStrings();
 std::vector<DialogTemplate> OwnDialogs();
 // The frequency-base page's item panels.
 std::vector<DialogTemplate> FreqItemDialogs();
+// The page's bearing and gear-pair calculators.
+std::vector<DialogTemplate> KinDialogs();
 Menu OwnMainMenu();
 
 }  // namespace res

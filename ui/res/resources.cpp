@@ -35,6 +35,7 @@ const Module& OwnModule() {
         m.strings = OwnStrings();
         for (DialogTemplate& d : OwnDialogs()) m.dialogs.emplace(d.id, std::move(d));
         for (DialogTemplate& d : FreqItemDialogs()) m.dialogs.emplace(d.id, std::move(d));
+        for (DialogTemplate& d : KinDialogs()) m.dialogs.emplace(d.id, std::move(d));
         Menu menu = OwnMainMenu();
         m.menus.emplace(menu.id, std::move(menu));
         return m;

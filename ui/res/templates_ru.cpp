@@ -179,7 +179,9 @@ DialogTemplate DefaultsDialog() {
 DialogTemplate FreqsPage() {
     return T(IDD_FREQS, "База частот", 500, 240,
              {
-                 C(IDC_TREE, Kind::TreeView, 0, "", 7, 7, 200, 205),
+                 C(IDC_TREE, Kind::TreeView, 0, "", 7, 7, 200, 187),
+                 C(IDC_BEARING, Kind::Button, kDisabled, "Подшипник...", 7, 200, 80, 14),
+                 C(IDC_GEAR, Kind::Button, kDisabled, "Зубчатая передача...", 92, 200, 115, 14),
                  C(IDC_IMPORT, Kind::Button, 0, "Импорт", 7, 218, 60, 14),
                  C(IDC_EXPORT, Kind::Button, kDisabled, "Экспорт", 72, 218, 60, 14),
                  C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 215, 2, 278, 231),

@@ -17,12 +17,16 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Верхняя, Гц", "Upper, Hz"},
         {"Весовое окно", "Window"},
         {"Вкл.", "On"},
+        {"внутреннее", "inner"},
+        {"Вращается кольцо", "Turning ring"},
+        {"Геометрия", "Geometry"},
         {"Границы полосы", "Band borders"},
         {"Границы частотной полосы", "Frequency band borders"},
         {"График", "Graph"},
         {"Диапазон измен. +/-", "Tolerance +/-"},
         {"Добавить все", "Add all"},
         {"Добавить", "Add"},
+        {"Добавляемые полосы", "Bands to add"},
         {"Единицы измерения", "Units"},
         {"Заголовок", "Header"},
         {"Загрузить файл", "Load file"},
@@ -30,6 +34,8 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Закрыть", "Close"},
         {"Замер", "Measurement"},
         {"Значение признака", "Feature value"},
+        {"Зубчатая передача", "Gear pair"},
+        {"Зубчатая передача...", "Gear pair..."},
         {"Импорт", "Import"},
         {"Интегрирование", "Integration"},
         {"Исп. настройку БПФ по умолчанию", "Use the default FFT settings"},
@@ -38,6 +44,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Канал тахо", "Tacho channel"},
         {"Канал частоты", "Frequency channel"},
         {"Канал: -", "Channel: -"},
+        {"Колеса", "Wheels"},
         {"Конст.", "Const."},
         {"Коэф.", "Factor"},
         {"Ландшафт", "Landscape"},
@@ -46,6 +53,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Название программы", "Program name"},
         {"Название режима", "Mode name"},
         {"Название", "Name"},
+        {"наружное", "outer"},
         {"Настройка БПФ", "FFT settings"},
         {"Настройка канала", "Channel settings"},
         {"Настройка расчета", "Processing setup"},
@@ -68,6 +76,8 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Отрицат.", "Negative"},
         {"Отчет", "Report"},
         {"Оценка", "Value"},
+        {"Подшипник качения", "Rolling bearing"},
+        {"Подшипник...", "Bearing..."},
         {"Положит.", "Positive"},
         {"Признак постоянного режима", "Steady-mode feature"},
         {"Применить", "Apply"},
@@ -87,6 +97,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Список программ", "Programs"},
         {"Список сигналов", "Signals"},
         {"Тахо", "Tacho"},
+        {"Тахо-элемент на валу", "Tacho item on shaft"},
         {"Тип", "Type"},
         {"Удалить", "Delete"},
         {"Файл отчета", "Report file"},
@@ -125,6 +136,7 @@ TableModule EnglishModule() {
     m.strings = EnglishStrings();
     std::vector<DialogTemplate> dialogs = OwnDialogs();
     for (DialogTemplate& d : FreqItemDialogs()) dialogs.push_back(std::move(d));
+    for (DialogTemplate& d : KinDialogs()) dialogs.push_back(std::move(d));
     for (DialogTemplate& d : dialogs) {
         Translate(d.caption);
         for (Control& c : d.controls) Translate(c.text);
