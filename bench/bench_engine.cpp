@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
+#include "bench_config.h"
 #include "bench_util.h"
 #include "config/cfgproc.h"
 #include "korvex/dsp.h"
@@ -103,68 +104,8 @@ void MakeData(korvex::Host& host, double duration) {
 
 // ------------------------------------------------------- the configuration
 
-struct BandDef {
-    bool tracking;
-    double a, b;  // order (tracking) or borders in Hz (fixed)
-    int integr;
-};
-
-std::vector<BandDef> Bands() {
-    std::vector<BandDef> bands;
-    const double orders[20] = {0.5, 1,    1.5,  2,    2.5, 3,  4,  5,  6,  8,
-                               10,  2.32, 3.57, 5.43, 21,  22, 23, 24, 25, 46};
-    for (double k : orders) bands.push_back({true, k, 0, 0});
-    for (int i = 0; i < 20; ++i)  // 10 Hz .. 5 kHz in bands of 250 Hz, the lowest integrated
-        bands.push_back({false, i == 0 ? 10.0 : 250.0 * i, 250.0 * (i + 1), i < 4 ? 1 : 0});
-    return bands;
-}
-
-void Configure(CCfgProc& cfg, const std::vector<BandDef>& bands, int step) {
-    cfg.Reset();
-    auto section = std::make_unique<CCfgProcSection>();
-    section->name = "Bench";
-    auto tacho = std::make_unique<CCfgProcTaho>();
-    tacho->name = kShaft;
-    tacho->tachoChannel = "Tacho.taho";
-    tacho->bandWidth.tachoRef = kShaft;
-    section->Append(std::move(tacho));
-    std::vector<int32_t> ids;
-    for (size_t i = 0; i < bands.size(); ++i) {
-        std::unique_ptr<CCfgProcItem> item;
-        if (bands[i].tracking) {
-            auto t = std::make_unique<CCfgProcBandTrack>();
-            t->components.push_back({kShaft, -1, bands[i].a});
-            t->bandWidth.tachoRef = kShaft;
-            item = std::move(t);
-        } else {
-            auto f = std::make_unique<CCfgProcBandFix>();
-            f->bandStart = bands[i].a;
-            f->bandStop = bands[i].b;
-            item = std::move(f);
-        }
-        item->name = "B" + std::to_string(i);
-        ids.push_back(section->Append(std::move(item))->id);
-    }
-    cfg.sections.push_back(std::move(section));
-    cfg.ResolveRefs(nullptr);
-
-    DefaultFftOpt() = CfgFftOpt{kN, step, kWindow, false};
-    auto tachoChannel = std::make_unique<CfgChannel>();
-    tachoChannel->type = CfgChannelTacho;
-    cfg.channels["Tacho"] = std::move(tachoChannel);
-    for (int c = 0; c < kChannels; ++c) {
-        auto ch = std::make_unique<CfgChannel>();
-        ch->check = true;
-        for (size_t i = 0; i < bands.size(); ++i) {
-            CfgSignalOpt o;
-            o.name = "B" + std::to_string(i);
-            o.itemId = ids[i];
-            o.integr = bands[i].integr;
-            o.bEnabled = true;
-            ch->signalOpts[ids[i]] = o;
-        }
-        cfg.channels["Ch" + std::to_string(c + 1)] = std::move(ch);
-    }
+void Configure(CCfgProc& cfg, const std::vector<bench::BandDef>& bands, int step) {
+    bench::Configure(cfg, bands, kShaft, CfgFftOpt{kN, step, kWindow, false}, kChannels);
 }
 
 // ------------------------------------------------------------ the reference
@@ -188,7 +129,7 @@ struct Reference {
 // The same calculation straight on the arrays: tacho curve, then per block
 // Hanning window, FFTW, one-sided power and the band sums with the same
 // border rules and integration.
-Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, int step) {
+Reference RunReference(korvex::Host& host, const std::vector<bench::BandDef>& bands, int step) {
     Reference ref;
     const auto tachoSig = host.FindSignal(std::string("/Signals/") + kSet + "/Tacho");
     korvex::OperatorParams tp;
@@ -226,7 +167,7 @@ Reference RunReference(korvex::Host& host, const std::vector<BandDef>& bands, in
             direct.Run(x.data() + o);
             power[lines - 1] *= 0.5;
             for (size_t b = 0; b < bands.size(); ++b) {
-                const BandDef& d = bands[b];
+                const bench::BandDef& d = bands[b];
                 double lo = d.a, hi = d.b;
                 int minLines = 0;
                 if (d.tracking) {
@@ -327,7 +268,7 @@ int main(int argc, char** argv) {
     std::printf("Data set: %d channels + tacho, %.0f s at %.0f Hz: %.1f MB (made in %.1f s)\n",
                 kChannels, duration, kRate, dataMb, Seconds(t0, Clock::now()));
 
-    const std::vector<BandDef> bands = Bands();
+    const std::vector<bench::BandDef> bands = bench::Bands(true);
     const host::App app{plat::DispPtr(host)};
     bool allSame = true;
     double singleRefTime = 0.0;  // the direct loop at S = N, one thread

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
+#include "bench_config.h"
 #include "bench_util.h"
 #include "config/cfgproc.h"
 #include "korvex/dsp.h"
@@ -100,52 +101,9 @@ void MakeData(korvex::Host& host, double duration) {
     AddSignal(host, "Ch1", "m/s^2", std::move(y), 1.0 / kRate);
 }
 
-// One measuring channel with bench_engine's 40 bands: 20 tracking orders and
-// 20 fixed bands of 250 Hz.
+// One measuring channel with bench_engine's 40 bands, none integrated.
 void Configure(CCfgProc& cfg) {
-    auto section = std::make_unique<CCfgProcSection>();
-    section->name = "Bench";
-    auto tacho = std::make_unique<CCfgProcTaho>();
-    tacho->name = kShaft;
-    tacho->tachoChannel = "Tacho.taho";
-    tacho->bandWidth.tachoRef = kShaft;
-    section->Append(std::move(tacho));
-    const double orders[20] = {0.5, 1,    1.5,  2,    2.5, 3,  4,  5,  6,  8,
-                               10,  2.32, 3.57, 5.43, 21,  22, 23, 24, 25, 46};
-    std::vector<int32_t> ids;
-    for (int i = 0; i < 40; ++i) {
-        std::unique_ptr<CCfgProcItem> item;
-        if (i < 20) {
-            auto t = std::make_unique<CCfgProcBandTrack>();
-            t->components.push_back({kShaft, -1, orders[i]});
-            t->bandWidth.tachoRef = kShaft;
-            item = std::move(t);
-        } else {
-            auto f = std::make_unique<CCfgProcBandFix>();
-            f->bandStart = i == 20 ? 10.0 : 250.0 * (i - 20);
-            f->bandStop = 250.0 * (i - 19);
-            item = std::move(f);
-        }
-        item->name = "B" + std::to_string(i);
-        ids.push_back(section->Append(std::move(item))->id);
-    }
-    cfg.sections.push_back(std::move(section));
-    cfg.ResolveRefs(nullptr);
-
-    DefaultFftOpt() = CfgFftOpt{kN, kStep, kWindow, false};
-    auto tachoChannel = std::make_unique<CfgChannel>();
-    tachoChannel->type = CfgChannelTacho;
-    cfg.channels["Tacho"] = std::move(tachoChannel);
-    auto ch = std::make_unique<CfgChannel>();
-    ch->check = true;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        CfgSignalOpt o;
-        o.name = "B" + std::to_string(i);
-        o.itemId = ids[i];
-        o.bEnabled = true;
-        ch->signalOpts[ids[i]] = o;
-    }
-    cfg.channels["Ch1"] = std::move(ch);
+    bench::Configure(cfg, bench::Bands(false), kShaft, CfgFftOpt{kN, kStep, kWindow, false}, 1);
 }
 
 // ExtractBlock + "АвтоСпектр" over every block, as the engine calls them.
