@@ -244,7 +244,8 @@ void MapView::Autoscale() {
     if (!map_ || map_->x.empty()) return;
     const auto& xs = map_->x;
     const double dx = xs.size() > 1 ? (xs.back() - xs.front()) / double(xs.size() - 1) : 1.0;
-    const double top = map_->y0 + (static_cast<double>(map_->rows) - 0.5) * map_->dy;
+    double top = map_->y0 + (static_cast<double>(map_->rows) - 0.5) * map_->dy;
+    if (spec_.map.maxY > 0) top = std::min(top, spec_.map.maxY);
     SetView(xs.front() - dx / 2, xs.back() + dx / 2, std::max(0.0, map_->y0 - map_->dy / 2), top);
 }
 

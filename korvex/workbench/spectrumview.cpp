@@ -20,7 +20,7 @@ namespace workbench {
 
 namespace {
 
-constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kRight = 12, kMarksW = 330;
+constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kRight = 24, kMarksW = 330;
 const QColor kCurve(31, 119, 180), kCursor(200, 0, 0), kHarmonic(0, 130, 0), kSideband(170, 0, 150);
 
 QString Num(double v) {

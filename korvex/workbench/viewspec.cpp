@@ -125,6 +125,7 @@ bool MapKey(std::string_view k, std::string_view v, MapSettings& s, std::string&
     if (k == "bin") return Number(v, p.binStep) && p.binStep >= 0;
     if (k == "from") return Number(v, p.from);
     if (k == "to") return Number(v, p.to);
+    if (k == "ymax") return Number(v, s.maxY) && s.maxY > 0;
     if (k == "maxorder") return Number(v, p.maxOrder) && p.maxOrder >= 0;
     return SpectrumKey(k, v, p.spectrum, s.speedPath, why);
 }

@@ -38,6 +38,8 @@ struct MapSettings {
     // Every block and line kept (res=full), not reduced to display
     // resolution: a long map may then exceed the memory limit.
     bool fullResolution = false;
+    // The highest frequency or order shown at first (0: all).
+    double maxY = 0.0;
 };
 
 // A spectrum or map graph with its signals resolved to host ids.
@@ -59,7 +61,7 @@ struct ViewSpec {
 // sidebands (spacing, Hz).
 // A map also takes x (time, speed), y (freq, order), db=LO:HI (colour
 // range), bin (speed bin width), dir (up, down, both), from, to, maxorder,
-// res (display, full).
+// res (display, full), ymax (the top of the view).
 // False with why naming the key.
 bool ParseSpectrumKeys(std::string_view keys, SpectrumSettings& s, std::string& why);
 bool ParseMapKeys(std::string_view keys, MapSettings& s, std::string& why);
