@@ -5,6 +5,7 @@
 // axes, and the cached layer the data is drawn into (a move of a cursor
 // repaints only what lies on top of it).
 
+#include <QImage>
 #include <QMimeData>
 #include <QPixmap>
 #include <QWidget>
@@ -95,6 +96,8 @@ class SpectralView : public QWidget {
     std::vector<StripSignals> strips_;
 
   private:
+    QString yTitle_;
+    QImage yTitleImage_;
     QPixmap base_;
     bool dirty_ = true;
     int baseRenders_ = 0;

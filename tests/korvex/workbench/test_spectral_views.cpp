@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 #include "korvex/workbench/graphview.h"
@@ -260,6 +261,10 @@ TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
                             "Speed --cursor 2 '" + data + "' 2>'" + err + "'";
     ASSERT_EQ(std::system(run.c_str()), 0) << testutil::ReadBytes(err);
     EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(900, 700));
+    // VANTREL_SHOTS_DIR=DIR keeps the picture to look at.
+    if (const char* shots = std::getenv("VANTREL_SHOTS_DIR"))
+        std::filesystem::copy_file(png, std::string(shots) + "/spectral-views.png",
+                                   std::filesystem::copy_options::overwrite_existing);
 
     const std::string bad = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
                             "' --map " + set + "Tone --overlay /Signals/none '" + data + "' 2>'" +
