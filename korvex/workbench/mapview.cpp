@@ -455,7 +455,7 @@ void MapView::RenderBase(QPainter& p) {
     p.drawImage(r, image_);
     const bool time = spec_.map.params.x == korvex::MapAxisX::Time;
     const QString xName =
-        time ? QString(wbtext::kXAxisTime) : "speed [" + QString::fromStdString(map_->xUnit) + "]";
+        time ? QString(wbtext::kXAxisTime) : "n [" + QString::fromStdString(map_->xUnit) + "]";
     const QString yName = spec_.map.params.y == korvex::MapAxisY::Order ? "order" : "f [Hz]";
     DrawAxes(p, r, vx0_, vx1_, vy0_, vy1_, xName, yName);
     DrawBar(p);
