@@ -181,10 +181,12 @@ void MainWindow::BuildMenus() {
     QMenu* graph = menuBar()->addMenu(wbtext::kMenuGraph);
     graph->addAction(wbtext::kNewWindow, QKeySequence::New, this, [this] { NewGraphWindow(); });
     graph->addAction(wbtext::kAddGraph, this, &MainWindow::AddGraphToActive);
-    graph->addAction(wbtext::kNewSpectrum, QKeySequence(Qt::CTRL | Qt::Key_F), this,
-                     [this] { NewSpectrumOfSelection(); });
-    graph->addAction(wbtext::kNewMap, QKeySequence(Qt::CTRL | Qt::Key_M), this,
-                     [this] { NewMapOfSelection(); });
+    QAction* spectrum = graph->addAction(wbtext::kNewSpectrum, QKeySequence(Qt::CTRL | Qt::Key_F),
+                                         this, [this] { NewSpectrumOfSelection(); });
+    spectrum->setIconText(wbtext::kSpectrumButton);
+    QAction* map = graph->addAction(wbtext::kNewMap, QKeySequence(Qt::CTRL | Qt::Key_M), this,
+                                    [this] { NewMapOfSelection(); });
+    map->setIconText(wbtext::kMapButton);
     graph->addAction(wbtext::kSpectralParams, QKeySequence(Qt::CTRL | Qt::Key_P), this, [this] {
         if (!EditSpectralParams(ActiveGraph())) dialogs_->Error(this, wbtext::kNoSpectralGraph);
     });
@@ -226,6 +228,8 @@ void MainWindow::BuildMenus() {
     graphBar_ = addToolBar(wbtext::kGraphBar);
     graphBar_->setObjectName("graph");
     graphBar_->addActions({cursorBAction_, legendAction_, tile});
+    graphBar_->addSeparator();
+    graphBar_->addActions({spectrum, map});
     UpdateGraphActions();
 
     QMenu* view = menuBar()->addMenu(wbtext::kMenuView);

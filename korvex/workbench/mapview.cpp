@@ -446,7 +446,13 @@ void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
 void MapView::RenderBase(QPainter& p) {
     p.fillRect(rect(), Qt::white);
     if (!map_) {
-        if (!message_.isEmpty()) DrawMessage(p, message_);
+        if (!message_.isEmpty()) {
+            DrawMessage(p, message_);
+        } else if (job_.Running()) {
+            p.setPen(Qt::darkGray);
+            p.drawText(QRectF(0, height() / 2 - 40, width(), 20), Qt::AlignCenter,
+                       wbtext::kComputingMap);
+        }
         return;
     }
     if (!imageValid_) BuildImage();
