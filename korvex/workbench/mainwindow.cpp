@@ -485,13 +485,15 @@ void MainWindow::SyncGraphs() {
     if (!mdi_) return;
     syncing_ = true;
     const auto infos = host_->Graphs().Windows();
-    std::set<int> alive;
+    std::set<int> alive, graphs;
     for (const auto& info : infos) {
         alive.insert(info.id);
+        for (const auto& g : info.graphs) graphs.insert(g.id);
         auto it = windows_.find(info.id);
         if (it == windows_.end()) it = windows_.emplace(info.id, AddWindow(info.id)).first;
         if (auto* gw = qobject_cast<GraphWindow*>(it->second->widget())) gw->Sync(info);
     }
+    std::erase_if(specs_, [&](const auto& entry) { return !graphs.count(entry.first); });
     for (auto it = windows_.begin(); it != windows_.end();) {
         if (alive.count(it->first)) {
             ++it;

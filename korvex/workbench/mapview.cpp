@@ -114,10 +114,14 @@ void MapView::DataChanged() {
 }
 
 void MapView::Start() {
+    // The map shown stays until the new one is in, so a cached map
+    // replaces it without a blank frame; not on other axes, which it would
+    // be read against.
     job_.Stop();
-    map_.reset();
-    imageValid_ = false;
     message_.clear();
+    if (static_cast<int>(spec_.map.params.x) * 2 + static_cast<int>(spec_.map.params.y) !=
+        shownAxes_)
+        map_.reset();
     auto s = SignalObj();
     if (!s) {
         message_ = wbtext::kNoSignal;
@@ -160,12 +164,18 @@ void MapView::Finished() {
     stop_->hide();
     auto map = job_.Result();
     if (!map || !map->error.empty()) {
+        map_.reset();
         message_ = !map           ? QString("The map could not be made.")
                    : map->stopped ? QString(wbtext::kMapStopped)
                                   : QString::fromStdString(map->error);
         Invalidate();
         return;
     }
+    // The user's zoom stays while the axes stay.
+    const int axes =
+        static_cast<int>(spec_.map.params.x) * 2 + static_cast<int>(spec_.map.params.y);
+    const bool sameAxes = map_ && axes == shownAxes_;
+    shownAxes_ = axes;
     map_ = map;
     message_.clear();
     if (autoColour_) {
@@ -178,7 +188,10 @@ void MapView::Finished() {
         }
     }
     Requantise();
-    Autoscale();
+    if (sameAxes)
+        imageValid_ = false;
+    else
+        Autoscale();
     Q_EMIT MapReady();
 }
 

@@ -111,6 +111,7 @@ class MapView : public SpectralView {
     double vx0_ = 0, vx1_ = 1, vy0_ = 0, vy1_ = 1;
     double t0_ = 0, t1_ = 0;  // the times the map spans
     double spectrumStepSeconds_ = 0;
+    int shownAxes_ = -1;  // x * 2 + y of the map shown
     QProgressBar* progress_;
     QPushButton* stop_;
     QTimer* timer_;
