@@ -20,7 +20,7 @@ namespace workbench {
 
 namespace {
 
-constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kRight = 24, kMarksW = 330;
+constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kRight = 24, kMarksW = 300;
 const QColor kCurve(31, 119, 180), kCursor(200, 0, 0), kHarmonic(0, 130, 0), kSideband(170, 0, 150);
 
 QString Num(double v) {
@@ -326,7 +326,7 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
         if (!std::isfinite(lo) || !std::isfinite(hi)) continue;
         const double x0 = PixelOf(std::min(lo, hi)), x1 = PixelOf(std::max(lo, hi));
         QColor c = OverlayColor(i + 3);
-        c.setAlpha(45);
+        c.setAlpha(60);
         p.fillRect(QRectF(x0, r.top(), std::max(1.0, x1 - x0), r.height()), c);
         c.setAlpha(255);
         p.setPen(QPen(c, 1.0, Qt::DashLine));
@@ -335,7 +335,8 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
                 PixelOf(SeriesOf(*s.mid, HertzPerUnit(s.mid->UnitLocked())).At(time_));
             p.drawLine(QPointF(mid, r.top()), QPointF(mid, r.bottom()));
         }
-        DrawLabel(p, r, QPointF(x0 + 2, r.top() + 2 + 16 * static_cast<double>(i % 3)),
+        // Halfway down: the readout holds the top, overlay names the bottom.
+        DrawLabel(p, r, QPointF(x0 + 2, r.center().y() + 16 * static_cast<double>(i % 3)),
                   QString::fromStdString(s.label), c.darker(130));
     }
     for (size_t i = 0; i < overlays_.size(); ++i) {
@@ -360,7 +361,7 @@ void SpectrumView::DrawMarks(QPainter& p) {
     p.setPen(QColor(200, 200, 200));
     p.drawRect(box);
     const double row = QFontMetricsF(f).height() + 1;
-    const double cols[] = {0, 34, 110, 230};
+    const double cols[] = {0, 30, 96, 214};
     const char* heads[] = {"", "f [Hz]", "value", "order"};
     double y = box.top() + 2;
     p.setPen(Qt::darkGray);

@@ -33,6 +33,12 @@ double ToneHz(double t) {
     return 500 + 50 * t;
 }
 
+// VANTREL_SHOTS_DIR=DIR keeps pictures of the views to look at.
+void Keep(QWidget* w, const char* name) {
+    if (const char* shots = std::getenv("VANTREL_SHOTS_DIR"))
+        w->grab().save(QString("%1/%2").arg(shots, name));
+}
+
 class SpectralDialogs : public Dialogs {
   public:
     QString SaveFile(QWidget*, const QString&) override { return {}; }
@@ -163,6 +169,7 @@ TEST_F(SpectralViews, SpectrumFollowsTheCursorAndReadsItsPeaks) {
     // A dropped folder brings its strip; the CSV holds the lines.
     EXPECT_TRUE(v->DropOverlays(*StripFolder()));
     EXPECT_EQ(v->StripCount(), 1u);
+    Keep(v, "spectrum-marks.png");
     const std::string csv = dir_.Path("spectrum.csv");
     ASSERT_TRUE(w_->ExportGraphCsv(v->GraphId(), QString::fromStdString(csv)));
     EXPECT_EQ(testutil::ReadBytes(csv).substr(0, 29), "frequency [Hz],RMS [m/s^2]\n0,");
@@ -230,6 +237,7 @@ TEST_F(SpectralViews, MapClickMovesTheCursorAndColoursChangeWithoutComputing) {
     EXPECT_TRUE(v->DropOverlays(*StripFolder()));
     v->repaint();
     EXPECT_GT(v->BaseRenders(), renders);
+    Keep(v, "map-strips.png");
     const std::string csv = dir_.Path("map.csv");
     ASSERT_TRUE(w_->ExportGraphCsv(v->GraphId(), QString::fromStdString(csv)));
     EXPECT_EQ(testutil::ReadBytes(csv).substr(0, 8), "Hz \\ s,0");
