@@ -83,6 +83,84 @@ double MedianMs(int rounds, F f) {
     }
     return Median(t) / 1000;
 }
+struct MapFigures {
+    double computeMs = 0, showMs = 0, cursorMs = 0, dragMs = 0, releaseMs = 0, blitMs = 0;
+    bool cursorOnly = false, tableOnly = false;
+};
+
+// The map computed on the view's worker, then shown, the cursor moved over
+// it and its colour range dragged.
+bool MeasureMap(QApplication& app, korvex::Host& host, int acc, int speed, double seconds,
+                MapFigures& f) {
+    workbench::ViewSpec spec;
+    spec.kind = workbench::ViewKind::Map;
+    spec.speedId = speed;
+    const auto job0 = Clock::now();
+    View map(host, acc, spec, 1700, 520);
+    auto* mv = static_cast<workbench::MapView*>(map.Widget());
+    while (mv->Running()) QThread::msleep(5);
+    f.computeMs = Micros(job0, Clock::now()) / 1000;
+    const auto show0 = Clock::now();
+    app.processEvents();  // the finished map is taken in
+    mv->repaint();
+    f.showMs = Micros(show0, Clock::now()) / 1000;
+    if (!mv->Map()) {
+        std::fprintf(stderr, "no map: %s\n", mv->Message().toStdString().c_str());
+        return false;
+    }
+    const int renders = mv->BaseRenders();
+    f.cursorMs = MedianMs(100, [&](int k) {
+        map.window->MoveCursor(seconds * (k + 1) / 101.0, map.graph);
+        mv->repaint();
+    });
+    f.cursorOnly = mv->BaseRenders() == renders;
+    const double lo = mv->ColourLo(), hi = mv->ColourHi();
+    const int quantised = mv->Quantisations();
+    f.dragMs = MedianMs(60, [&](int k) {
+        mv->SetColourRange(lo, hi - (hi - lo) * 0.5 * (k % 30) / 30.0, false);
+        mv->repaint();
+    });
+    f.tableOnly = mv->Quantisations() == quantised;
+    f.releaseMs = MedianMs(5, [&](int k) {
+        mv->SetColourRange(lo + k, hi, true);
+        mv->repaint();
+    });
+    QPixmap pm(mv->size());
+    pm.fill(Qt::white);
+    QImage target(mv->size(), QImage::Format_ARGB32_Premultiplied);
+    f.blitMs = MedianMs(50, [&](int) {
+        QPainter p(&target);
+        p.drawPixmap(0, 0, pm);
+    });
+    const auto& m = *mv->Map();
+    std::printf("map: %zu columns x %zu rows shown in a %d x %d graph\n", m.Columns(), m.rows,
+                mv->width(), mv->height());
+    return true;
+}
+
+// The spectrum at the cursor, N = 65 536, per cursor move and alone.
+void MeasureSpectrum(QApplication& app, korvex::Host& host, const korvex::SignalObj& acc, int speed,
+                     double seconds, double& viewMs, double& aloneMs) {
+    workbench::ViewSpec spec;
+    spec.kind = workbench::ViewKind::Spectrum;
+    spec.speedId = speed;
+    spec.spectrum.params.n = 65536;
+    View spectrum(host, acc.Id(), spec, 1700, 420);
+    auto* sv = static_cast<workbench::SpectrumView*>(spectrum.Widget());
+    sv->SetXCursor(690);
+    app.processEvents();
+    sv->repaint();
+    auto when = [&](int k) { return 2.0 + (seconds - 4.0) * ((k * 37) % 200) / 200.0; };
+    viewMs = MedianMs(200, [&](int k) {
+        spectrum.window->MoveCursor(when(k), spectrum.graph);
+        sv->repaint();
+    });
+    const korvex::SignalSnapshot snap = korvex::SignalSnapshot::Of(acc);
+    aloneMs = MedianMs(200, [&](int k) {
+        const korvex::Spectrum s = korvex::SpectrumAt(snap, when(k), spec.spectrum.params);
+        if (!s.error.empty()) std::puts(s.error.c_str());
+    });
+}
 
 }  // namespace
 
@@ -100,89 +178,28 @@ int main(int argc, char** argv) {
                 bench::Seconds(made0, Clock::now()));
     auto acc = host->FindSignal("/Signals/gearbox/Acc1");
     auto speed = host->FindSignal("/Signals/gearbox/Speed");
+    MapFigures f;
+    if (!MeasureMap(app, *host, acc->Id(), speed->Id(), seconds, f)) return 1;
+    double spectrumMs = 0, aloneMs = 0;
+    MeasureSpectrum(app, *host, *acc, speed->Id(), seconds, spectrumMs, aloneMs);
 
-    // The map: computed on the view's worker, then shown.
-    workbench::ViewSpec mapSpec;
-    mapSpec.kind = workbench::ViewKind::Map;
-    mapSpec.speedId = speed->Id();
-    const auto job0 = Clock::now();
-    View map(*host, acc->Id(), mapSpec, 1700, 520);
-    auto* mv = static_cast<workbench::MapView*>(map.Widget());
-    while (mv->Running()) QThread::msleep(5);
-    const double computeMs = Micros(job0, Clock::now()) / 1000;
-    const auto show0 = Clock::now();
-    app.processEvents();  // the finished map is taken in
-    mv->repaint();
-    const double showMs = Micros(show0, Clock::now()) / 1000;
-    if (!mv->Map()) {
-        std::fprintf(stderr, "no map: %s\n", mv->Message().toStdString().c_str());
-        return 1;
-    }
-
-    const int renders = mv->BaseRenders();
-    const double cursorMs = MedianMs(100, [&](int k) {
-        map.window->MoveCursor(seconds * (k + 1) / 101.0, map.graph);
-        mv->repaint();
-    });
-    const bool cursorOnly = mv->BaseRenders() == renders;
-    const double lo = mv->ColourLo(), hi = mv->ColourHi();
-    const int quantised = mv->Quantisations();
-    const double dragMs = MedianMs(60, [&](int k) {
-        mv->SetColourRange(lo, hi - (hi - lo) * 0.5 * (k % 30) / 30.0, false);
-        mv->repaint();
-    });
-    const bool tableOnly = mv->Quantisations() == quantised;
-    const double releaseMs = MedianMs(5, [&](int k) {
-        mv->SetColourRange(lo + k, hi, true);
-        mv->repaint();
-    });
-    QPixmap pm(mv->size());
-    pm.fill(Qt::white);
-    QImage target(mv->size(), QImage::Format_ARGB32_Premultiplied);
-    const double blitMs = MedianMs(50, [&](int) {
-        QPainter p(&target);
-        p.drawPixmap(0, 0, pm);
-    });
-
-    // The spectrum at the cursor, N = 65 536.
-    workbench::ViewSpec specSpec;
-    specSpec.kind = workbench::ViewKind::Spectrum;
-    specSpec.speedId = speed->Id();
-    specSpec.spectrum.params.n = 65536;
-    View spectrum(*host, acc->Id(), specSpec, 1700, 420);
-    auto* sv = static_cast<workbench::SpectrumView*>(spectrum.Widget());
-    sv->SetXCursor(690);
-    app.processEvents();
-    sv->repaint();
-    auto when = [&](int k) { return 2.0 + (seconds - 4.0) * ((k * 37) % 200) / 200.0; };
-    const double spectrumMs = MedianMs(200, [&](int k) {
-        spectrum.window->MoveCursor(when(k), spectrum.graph);
-        sv->repaint();
-    });
-    const korvex::SignalSnapshot snap = korvex::SignalSnapshot::Of(*acc);
-    const double computeOnlyMs = MedianMs(200, [&](int k) {
-        const korvex::Spectrum s = korvex::SpectrumAt(snap, when(k), specSpec.spectrum.params);
-        if (!s.error.empty()) std::puts(s.error.c_str());
-    });
-
-    const auto& m = *mv->Map();
-    std::printf("map: %zu columns x %zu rows shown in a %d x %d graph\n", m.Columns(), m.rows,
-                mv->width(), mv->height());
-    std::printf("map computed on the worker (reference)   %9.1f ms\n", computeMs);
+    std::printf("map computed on the worker (reference)   %9.1f ms\n", f.computeMs);
     std::printf(
-        "map first showing once computed          %9.2f ms  (%.3f x computing; aim <= 200 ms)\n",
-        showMs, showMs / computeMs);
-    std::printf("reference pixmap blit                    %9.3f ms\n", blitMs);
+        "map first showing once computed          %9.2f ms  (%.3f x computing; aim <= "
+        "200 ms)\n",
+        f.showMs, f.showMs / f.computeMs);
+    std::printf("reference pixmap blit                    %9.3f ms\n", f.blitMs);
     std::printf("map: cursor move and repaint             %9.3f ms  (%.1f x blit; aim <= 16 ms)\n",
-                cursorMs, cursorMs / blitMs);
+                f.cursorMs, f.cursorMs / f.blitMs);
     std::printf("map: colour-range drag step and repaint  %9.3f ms  (%.1f x blit; aim <= 16 ms)\n",
-                dragMs, dragMs / blitMs);
-    std::printf("map: colour range settled (requantised)  %9.3f ms\n", releaseMs);
+                f.dragMs, f.dragMs / f.blitMs);
+    std::printf("map: colour range settled (requantised)  %9.3f ms\n", f.releaseMs);
     std::printf("map image redrawn at cursor moves: %s; cells quantised during the drag: %s\n",
-                cursorOnly ? "no" : "YES", tableOnly ? "no" : "YES");
-    std::printf("SpectrumAt N = 65536 alone (reference)   %9.3f ms\n", computeOnlyMs);
+                f.cursorOnly ? "no" : "YES", f.tableOnly ? "no" : "YES");
+    std::printf("SpectrumAt N = 65536 alone (reference)   %9.3f ms\n", aloneMs);
     std::printf(
-        "spectrum N = 65536 per cursor move       %9.3f ms  (%.2f x computing; aim <= 5 ms)\n",
-        spectrumMs, spectrumMs / computeOnlyMs);
+        "spectrum N = 65536 per cursor move       %9.3f ms  (%.2f x computing; aim <= 5 "
+        "ms)\n",
+        spectrumMs, spectrumMs / aloneMs);
     return 0;
 }

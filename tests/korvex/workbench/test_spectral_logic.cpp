@@ -263,7 +263,14 @@ TEST(CommandLine, ReadsSpectrumAndMapViewsWithTheirOverlays) {
         const ParseResult e = ParseCommandLine(a);
         EXPECT_EQ(e.error.rfind(error, 0), 0u) << e.error;
     }
+}
 
+TEST(CommandLine, OpensSpectralGraphsWithTheirSpecsOrNamesWhatIsMissing) {
+    const std::vector<std::string> args = {"--graph",   "/S/a",   "--spectrum", "/S/a,speed=/S/rpm",
+                                           "--overlay", "/S/res", "--map",      "/S/a",
+                                           "--overlay", "/S/f1"};
+    const ParseResult r = ParseCommandLine(args);
+    ASSERT_TRUE(r.Ok()) << r.error;
     // Paths are checked before anything opens; specs come back by graph.
     auto host = korvex::CreateHost();
     AddSignal(*host, "/S", "a", {1, 2}, 1);
