@@ -70,7 +70,10 @@ void SpectralView::AddOverlaySignal(int id) {
 bool SpectralView::AddOverlayFolder(const std::string& path) {
     const std::vector<Strip> found = FindStrips(host_, path);
     auto get = [&](int id) { return id ? host_.Graphs().SignalById(id) : nullptr; };
-    for (const Strip& s : found) strips_.push_back({s.label, get(s.lo), get(s.hi), get(s.mid)});
+    for (const Strip& s : found) {
+        StripSignals st{s.label, get(s.lo), get(s.hi), get(s.mid)};
+        if (st.lo && st.hi) strips_.push_back(std::move(st));
+    }
     if (std::find(spec_.overlayFolders.begin(), spec_.overlayFolders.end(), path) ==
         spec_.overlayFolders.end())
         spec_.overlayFolders.push_back(path);
