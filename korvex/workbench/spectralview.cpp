@@ -179,9 +179,10 @@ void SpectralView::DrawAxes(QPainter& p, const QRectF& r, double xLo, double xHi
                QFontMetricsF(p.font()).elidedText(xName, Qt::ElideLeft, nameW));
     // Rotated text is drawn glyph by glyph as paths, which costs more than
     // the rest of the graph: the title is drawn turned once and kept.
-    if (yName != yTitle_ || yTitleImage_.isNull()) {
-        const QFontMetricsF fm(p.font());
-        const int w = static_cast<int>(std::ceil(fm.horizontalAdvance(yName))) + 4;
+    const QFontMetricsF fm(p.font());
+    const QString title = fm.elidedText(yName, Qt::ElideRight, std::max(20.0, r.height() - 4));
+    if (title != yTitle_ || yTitleImage_.isNull()) {
+        const int w = static_cast<int>(std::ceil(fm.horizontalAdvance(title))) + 4;
         yTitleImage_ = QImage(16, w, QImage::Format_ARGB32_Premultiplied);
         yTitleImage_.fill(Qt::transparent);
         QPainter tp(&yTitleImage_);
@@ -189,8 +190,8 @@ void SpectralView::DrawAxes(QPainter& p, const QRectF& r, double xLo, double xHi
         tp.setPen(p.pen());
         tp.translate(0, w);
         tp.rotate(-90);
-        tp.drawText(QRectF(0, 0, w, 16), Qt::AlignCenter, yName);
-        yTitle_ = yName;
+        tp.drawText(QRectF(0, 0, w, 16), Qt::AlignCenter, title);
+        yTitle_ = title;
     }
     const double h = std::min<double>(yTitleImage_.height(), r.height());
     p.drawImage(QRectF(2, r.center().y() - h / 2, 16, h), yTitleImage_,
