@@ -39,9 +39,11 @@ std::shared_ptr<korvex::MapCache> SharedCache() {
 MapView::MapView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec spec)
     : SpectralView(host, graphId, owner, std::move(spec)),
       job_(SharedCache()),
+      detailJob_(std::make_shared<korvex::MapCache>(2)),
       progress_(new QProgressBar(this)),
       stop_(new QPushButton(wbtext::kStop, this)),
-      timer_(new QTimer(this)) {
+      timer_(new QTimer(this)),
+      detailTimer_(new QTimer(this)) {
     setMinimumHeight(160);
     setMouseTracking(true);
     progress_->setRange(0, 1000);
@@ -51,6 +53,10 @@ MapView::MapView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec s
     connect(stop_, &QPushButton::clicked, this, &MapView::StopMap);
     connect(timer_, &QTimer::timeout, this,
             [this] { progress_->setValue(static_cast<int>(job_.Progress() * 1000)); });
+    // A detail is asked for once zooming or panning rests a moment.
+    detailTimer_->setSingleShot(true);
+    detailTimer_->setInterval(150);
+    connect(detailTimer_, &QTimer::timeout, this, &MapView::Detail);
     if (spec_.map.colourLo) {
         cLo_ = *spec_.map.colourLo;
         cHi_ = *spec_.map.colourHi;
@@ -59,8 +65,9 @@ MapView::MapView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec s
 }
 
 MapView::~MapView() {
-    // The job's done callback posts to this view; it must not outlive it.
+    // The jobs' done callbacks post to this view; they must not outlive it.
     job_.Stop();
+    detailJob_.Stop();
 }
 
 QRectF MapView::PlotRect() const {
@@ -118,10 +125,14 @@ void MapView::Start() {
     // replaces it without a blank frame; not on other axes, which it would
     // be read against.
     job_.Stop();
+    detailJob_.Stop();
+    detailTimer_->stop();
     message_.clear();
     if (static_cast<int>(spec_.map.params.x) * 2 + static_cast<int>(spec_.map.params.y) !=
-        shownAxes_)
+        shownAxes_) {
         map_.reset();
+        full_.reset();
+    }
     auto s = SignalObj();
     if (!s) {
         message_ = wbtext::kNoSignal;
@@ -165,6 +176,7 @@ void MapView::Finished() {
     auto map = job_.Result();
     if (!map || !map->error.empty()) {
         map_.reset();
+        full_.reset();
         message_ = !map           ? QString("The map could not be made.")
                    : map->stopped ? QString(wbtext::kMapStopped)
                                   : QString::fromStdString(map->error);
@@ -176,23 +188,71 @@ void MapView::Finished() {
         static_cast<int>(spec_.map.params.x) * 2 + static_cast<int>(spec_.map.params.y);
     const bool sameAxes = map_ && axes == shownAxes_;
     shownAxes_ = axes;
-    map_ = map;
+    map_ = full_ = map;
     message_.clear();
     if (autoColour_) {
         const bool db = spec_.map.params.spectrum.scale == korvex::SpectrumScale::Db;
         if (!AutoColourRange({map_->cells.data(), map_->cells.size()}, db, cLo_, cHi_)) {
             message_ = "Nothing was measured for any cell of the map.";
             map_.reset();
+            full_.reset();
             Invalidate();
             return;
         }
     }
     Requantise();
-    if (sameAxes)
+    if (sameAxes) {
         imageValid_ = false;
-    else
+        detailTimer_->start();
+    } else {
         Autoscale();
+    }
     Q_EMIT MapReady();
+}
+
+void MapView::Detail() {
+    if (!full_ || job_.Running() || full_->x.size() < 2 ||
+        spec_.map.params.x != korvex::MapAxisX::Time)
+        return;
+    const double a = std::max(vx0_, t0_), b = std::min(vx1_, t1_);
+    const double width = PlotRect().width();
+    const double fullDx = (full_->x.back() - full_->x.front()) / double(full_->x.size() - 1);
+    // Columns of merged blocks only: one block a column is all there is.
+    const double blockDx = spectrumStepSeconds_ * spec_.map.params.spectrum.averages;
+    if (!(b > a) || fullDx < 1.5 * blockDx || (b - a) / fullDx >= width / 2) {
+        detailJob_.Stop();
+        if (map_ != full_) {
+            map_ = full_;
+            Requantise();
+        }
+        return;
+    }
+    if (map_ != full_ && map_->x.size() > 1) {
+        const double dx = (map_->x.back() - map_->x.front()) / double(map_->x.size() - 1);
+        const bool covers = map_->x.front() - dx <= a && map_->x.back() + dx >= b;
+        if (covers && ((b - a) / dx >= width / 2 || dx < 1.5 * blockDx)) return;
+    }
+    auto s = SignalObj();
+    if (!s) return;
+    auto speed = SpeedObj();
+    korvex::MapParams p = JobParams(speed.get());
+    const double pad = (b - a) / 4;
+    p.from = std::max(t0_, a - pad);
+    p.to = std::min(t1_, b + pad);
+    p.maxColumns = std::max(64, static_cast<int>(width * (p.to - p.from) / (b - a)));
+    detailJob_.Start(*s, speed.get(), p, [this] {
+        QMetaObject::invokeMethod(this, &MapView::DetailFinished, Qt::QueuedConnection);
+    });
+}
+
+void MapView::DetailFinished() {
+    if (detailJob_.Running() || job_.Running() || !full_) return;
+    auto detail = detailJob_.Result();
+    // A detail that failed (too short a range for a block) leaves the
+    // whole map shown.
+    if (!detail || !detail->error.empty() || detail->rows != full_->rows) return;
+    map_ = detail;
+    Requantise();
 }
 
 void MapView::Requantise() {
@@ -251,15 +311,17 @@ void MapView::SetView(double x0, double x1, double y0, double y1) {
     vy1_ = y1;
     imageValid_ = false;
     Invalidate();
+    if (full_) detailTimer_->start();
 }
 
 void MapView::Autoscale() {
-    if (!map_ || map_->x.empty()) return;
-    const auto& xs = map_->x;
+    const auto& whole = full_ ? full_ : map_;
+    if (!whole || whole->x.empty()) return;
+    const auto& xs = whole->x;
     const double dx = xs.size() > 1 ? (xs.back() - xs.front()) / double(xs.size() - 1) : 1.0;
-    double top = map_->y0 + (static_cast<double>(map_->rows) - 0.5) * map_->dy;
+    double top = whole->y0 + (static_cast<double>(whole->rows) - 0.5) * whole->dy;
     if (spec_.map.maxY > 0) top = std::min(top, spec_.map.maxY);
-    SetView(xs.front() - dx / 2, xs.back() + dx / 2, std::max(0.0, map_->y0 - map_->dy / 2), top);
+    SetView(xs.front() - dx / 2, xs.back() + dx / 2, std::max(0.0, whole->y0 - whole->dy / 2), top);
 }
 
 void MapView::BuildImage() {
@@ -323,11 +385,11 @@ QString MapView::CrosshairText(QPointF px) const {
 }
 
 bool MapView::WriteCsv(const std::string& path, std::string& message) const {
-    if (!map_) {
+    if (!full_) {
         message = message_.isEmpty() ? "the map is not ready" : message_.toStdString();
         return false;
     }
-    if (!plat::WriteFileAtomic(path, MapCsv(*map_), &message)) {
+    if (!plat::WriteFileAtomic(path, MapCsv(*full_), &message)) {
         if (message.empty()) message = "cannot write " + path;
         return false;
     }

@@ -7,6 +7,11 @@
 // bar only swaps the colour table, and the levels are quantised again once
 // the drag ends; nothing is computed again for a new colour range.
 //
+// Zoomed in on a time axis so far that the whole map's merged columns grow
+// wider than two pixels, the view computes the part in view (with a margin
+// for panning) at display resolution on a second worker, and goes back to
+// the whole map when zoomed out again.
+//
 // The window's time cursor shows as a line (at the speed at that time on a
 // speed axis); a click puts the cursor at the clicked time, so the other
 // graphs and the plug-ins follow. A crosshair reads time or speed,
@@ -43,7 +48,9 @@ class MapView : public SpectralView {
     void RenderBase(QPainter& p) override;
     void PaintTop(QPainter& p) override;
 
-    bool Running() const { return job_.Running(); }
+    bool Running() const { return job_.Running() || detailJob_.Running(); }
+    // Whether the part in view is shown from a map of its own.
+    bool Detailed() const { return map_ && full_ && map_ != full_; }
     void StopMap();
     std::shared_ptr<const korvex::MapResult> Map() const { return map_; }
     QRectF PlotRect() const;
@@ -87,6 +94,8 @@ class MapView : public SpectralView {
   private:
     void Start();
     void Finished();
+    void Detail();
+    void DetailFinished();
     void Requantise();
     void BuildImage();
     void PlaceProgress();
@@ -100,7 +109,9 @@ class MapView : public SpectralView {
     void DrawCurve(QPainter& p, const std::vector<MapPoint>& pts);
 
     korvex::MapJob job_;
-    std::shared_ptr<const korvex::MapResult> map_;
+    korvex::MapJob detailJob_;
+    std::shared_ptr<const korvex::MapResult> full_;  // the whole map
+    std::shared_ptr<const korvex::MapResult> map_;   // the one drawn: full_ or a detail
     QString message_;
     std::vector<uint8_t> levels_;
     double qLo_ = 0, qHi_ = 1, cLo_ = 0, cHi_ = 1;
@@ -115,6 +126,7 @@ class MapView : public SpectralView {
     QProgressBar* progress_;
     QPushButton* stop_;
     QTimer* timer_;
+    QTimer* detailTimer_;
     bool crossOn_ = false;
     QPointF cross_;
     enum class Drag { None, Cursor, Pan, BarLo, BarHi } drag_ = Drag::None;

@@ -256,6 +256,38 @@ TEST_F(SpectralViews, MapClickMovesTheCursorAndColoursChangeWithoutComputing) {
     short_->repaint();
 }
 
+TEST_F(SpectralViews, ZoomedMapIsComputedAgainForThePartInView) {
+    // N = 32 at 75 %: some 4090 blocks, merged in pairs into the whole map.
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 32;
+    MapView* v = Open<MapView>(spec);
+    ASSERT_TRUE(v);
+    auto settle = [&] {
+        for (int i = 0; i < 300; ++i) {
+            QTest::qWait(10);
+            if (!v->Running() && i > 30) break;
+        }
+    };
+    settle();
+    ASSERT_TRUE(v->Map());
+    const auto whole = v->Map();
+    EXPECT_EQ(whole->Columns(), 2047u);
+    EXPECT_FALSE(v->Detailed());
+    v->SetView(1.0, 1.2, 0, 4096);
+    settle();
+    ASSERT_TRUE(v->Detailed());
+    const auto& x = v->Map()->x;
+    EXPECT_LE(x.front(), 1.0);
+    EXPECT_GE(x.back(), 1.2);
+    EXPECT_LT(x[1] - x[0], whole->x[1] - whole->x[0]);  // finer than the whole map
+    v->repaint();
+    Keep(v, "map-detail.png");
+    v->Autoscale();
+    settle();
+    EXPECT_FALSE(v->Detailed());
+}
+
 TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
     const std::string data = dir_.Path("tone.quor");
     ASSERT_TRUE(w_->Host().ExportFolder("/Signals", korvex::ExportFormat::Quor, data));
