@@ -6,9 +6,11 @@
 #   build/, so its buttons show without touching the user's registry.
 #   The options go to korvex-workbench (--help lists them): with
 #   --screenshot PNG the window is saved as PNG offscreen and the program
-#   exits; --graph, --cursor, --cursor-b, --range and --size lay out the
-#   view to save, e.g.
+#   exits; --graph, --spectrum, --map, --overlay, --cursor, --cursor-b,
+#   --range and --size lay out the view to save, e.g.
 #     scripts/workbench.sh --screenshot out.png --graph /Signals/gearbox/Acc1 --cursor 12.5
+#     scripts/workbench.sh --screenshot map.png \
+#         --map /Signals/gearbox/Acc1,speed=/Signals/gearbox/Speed,y=order --cursor 30
 #   VANTREL_PRESET names the CMake preset to build with (default: default).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -88,8 +88,38 @@ bool SizeOption(Options& o, std::string_view v, std::string& why) {
     return true;
 }
 
-// Spectrum and map views add their rows here (e.g. --spectrum SIGNAL with
-// its parameters), each filling a request of its own in Options.
+// "SIGNAL[,key=value...]" of --spectrum and --map.
+bool SpectralOption(Options& o, std::string_view v, ViewKind kind, std::string& why) {
+    const size_t comma = v.find(',');
+    GraphRequest g;
+    g.kind = kind;
+    g.signalPaths.emplace_back(v.substr(0, comma));
+    if (g.signalPaths[0].empty() || g.signalPaths[0].front() != '/') {
+        why = "signal paths start with /";
+        return false;
+    }
+    const std::string_view keys =
+        comma == std::string_view::npos ? std::string_view() : v.substr(comma + 1);
+    if (kind == ViewKind::Spectrum ? !ParseSpectrumKeys(keys, g.spectrum, why)
+                                   : !ParseMapKeys(keys, g.map, why))
+        return false;
+    o.graphs.push_back(std::move(g));
+    return true;
+}
+
+bool OverlayOption(Options& o, std::string_view v, std::string& why) {
+    if (o.graphs.empty() || o.graphs.back().kind == ViewKind::Time) {
+        why = "goes after a --spectrum or --map";
+        return false;
+    }
+    if (v.empty() || v.front() != '/') {
+        why = "paths start with /";
+        return false;
+    }
+    o.graphs.back().overlays.emplace_back(v);
+    return true;
+}
+
 const OptionRow kRows[] = {
     {"--registry", "FILE", "plug-in registry file (default: the data folder's)",
      [](Options& o, std::string_view v, std::string&) {
@@ -103,6 +133,21 @@ const OptionRow kRows[] = {
      }},
     {"--graph", "PATH[,PATH...]",
      "a graph of these host signals; repeated: stacked graphs of one window", GraphOption},
+    {"--spectrum", "PATH[,KEY=V...]",
+     "a spectrum graph of a signal at the cursor; keys n, window, avg, overlap, amp, scale, ref, "
+     "speed, f, fmax, harmonics=on, sidebands",
+     [](Options& o, std::string_view v, std::string& why) {
+         return SpectralOption(o, v, ViewKind::Spectrum, why);
+     }},
+    {"--map", "PATH[,KEY=V...]",
+     "a spectral map graph; keys n, window, avg, overlap, amp, scale, ref, speed, x=time|speed, "
+     "y=freq|order, db=LO:HI, bin, "
+     "dir=up|down|both, from, to, maxorder, ymax, res=full",
+     [](Options& o, std::string_view v, std::string& why) {
+         return SpectralOption(o, v, ViewKind::Map, why);
+     }},
+    {"--overlay", "PATH", "a signal or folder (its strips) drawn over the last spectrum or map",
+     OverlayOption},
     {"--cursor", "T", "cursor A at time T (s)",
      [](Options& o, std::string_view v, std::string& why) { return Time(v, o.cursor, why); }},
     {"--cursor-b", "T", "cursor B at time T (s)",
@@ -172,9 +217,43 @@ std::string Usage() {
     return u;
 }
 
-int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error) {
+namespace {
+
+// The spec of a spectrum or map request with its paths resolved.
+bool ResolveSpec(korvex::Host& host, const GraphRequest& g, ViewSpec& spec, std::string& error) {
+    spec.kind = g.kind;
+    spec.spectrum = g.spectrum;
+    spec.map = g.map;
+    const std::string& speed = g.kind == ViewKind::Map ? g.map.speedPath : g.spectrum.speedPath;
+    if (!speed.empty()) {
+        auto s = host.FindSignal(speed);
+        if (!s) {
+            error = "no signal " + speed;
+            return false;
+        }
+        spec.speedId = s->Id();
+    }
+    for (const std::string& path : g.overlays) {
+        if (auto s = host.FindSignal(path))
+            spec.overlaySignals.push_back(s->Id());
+        else if (host.FindFolder(path))
+            spec.overlayFolders.push_back(path);
+        else {
+            error = "no signal or folder " + path;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,
+                    std::map<int, ViewSpec>* specs) {
     std::vector<std::vector<int>> ids;
-    for (const GraphRequest& g : graphs) {
+    std::vector<ViewSpec> resolved(graphs.size());
+    for (size_t i = 0; i < graphs.size(); ++i) {
+        const GraphRequest& g = graphs[i];
         ids.emplace_back();
         for (const std::string& path : g.signalPaths) {
             auto s = host.FindSignal(path);
@@ -184,6 +263,7 @@ int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, st
             }
             ids.back().push_back(s->Id());
         }
+        if (g.kind != ViewKind::Time && !ResolveSpec(host, g, resolved[i], error)) return 0;
     }
     if (ids.empty()) {
         error = "no graph requested";
@@ -191,9 +271,10 @@ int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, st
     }
     korvex::GraphService& service = host.Graphs();
     const int window = service.NewWindow();
-    for (const auto& graph : ids) {
+    for (size_t i = 0; i < ids.size(); ++i) {
         const int g = service.AddGraph(window);
-        for (int id : graph) service.AddSignal(g, id);
+        for (int id : ids[i]) service.AddSignal(g, id);
+        if (specs && resolved[i].kind != ViewKind::Time) (*specs)[g] = resolved[i];
     }
     return window;
 }

@@ -4,20 +4,28 @@
 // outside check can render any view without a display (--screenshot).
 //
 // Each option is one row of the table in cmdline.cpp; a new kind of view
-// (a spectrum, a spectral map) adds its row there and its request here.
+// adds its row there and its request here.
 
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "korvex/host.h"
+#include "korvex/workbench/viewspec.h"
 
 namespace workbench {
 
-// One graph of the requested graph window: host paths of its signals.
+// One graph of the requested graph window: host paths of its signals; for
+// a spectrum or map graph (--spectrum, --map) its one signal, parameters
+// and overlays (--overlay: signals or folders).
 struct GraphRequest {
     std::vector<std::string> signalPaths;
+    ViewKind kind = ViewKind::Time;
+    SpectrumSettings spectrum{};
+    MapSettings map{};
+    std::vector<std::string> overlays{};
 };
 
 struct Options {
@@ -46,7 +54,9 @@ std::string Usage();
 
 // Opens a graph service window with one graph per request and the signals
 // named there. Every path is checked first: on an unknown one nothing is
-// opened, 0 comes back and error names the path.
-int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error);
+// opened, 0 comes back and error names the path. The spectrum and map
+// graphs' specs, by graph id, go to *specs.
+int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,
+                    std::map<int, ViewSpec>* specs = nullptr);
 
 }  // namespace workbench

@@ -6,13 +6,20 @@
 #include "korvex/envelope.h"
 #include "korvex/workbench/graphlayout.h"
 #include "korvex/workbench/graphview.h"
+#include "korvex/workbench/mapview.h"
 #include "korvex/workbench/readout.h"
+#include "korvex/workbench/spectrumview.h"
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
 
-GraphWindow::GraphWindow(korvex::Host& host, int windowId, QWidget* parent)
-    : QWidget(parent), host_(host), windowId_(windowId), layout_(new QVBoxLayout(this)) {
+GraphWindow::GraphWindow(korvex::Host& host, int windowId, QWidget* parent,
+                         const std::map<int, ViewSpec>* specs)
+    : QWidget(parent),
+      host_(host),
+      windowId_(windowId),
+      layout_(new QVBoxLayout(this)),
+      specs_(specs) {
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(1);
     setWindowTitle(QString(wbtext::kWindowTitle).arg(windowId));
@@ -36,24 +43,58 @@ GraphView* GraphWindow::ActiveView() const {
     return views_.empty() ? nullptr : views_.front();
 }
 
+SpectralView* GraphWindow::SpectralOf(int graph) const {
+    for (SpectralView* v : spectral_)
+        if (v->GraphId() == graph) return v;
+    return nullptr;
+}
+
+QWidget* GraphWindow::WidgetOf(int graph) const {
+    if (GraphView* v = ViewOf(graph)) return v;
+    return SpectralOf(graph);
+}
+
 void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
     std::vector<GraphView*> next;
+    std::vector<SpectralView*> nextSpectral;
+    std::vector<QWidget*> order;
     bool rows = false;
     for (const auto& g : info.graphs) {
+        auto spec = specs_ ? specs_->find(g.id) : std::map<int, ViewSpec>::const_iterator();
+        if (specs_ && spec != specs_->end() && spec->second.kind != ViewKind::Time) {
+            SpectralView* v = SpectralOf(g.id);
+            if (!v) {
+                if (spec->second.kind == ViewKind::Map)
+                    v = new MapView(host_, g.id, this, spec->second);
+                else
+                    v = new SpectrumView(host_, g.id, this, spec->second);
+                connect(v, &SpectralView::ParamsRequested, this, &GraphWindow::ParamsRequested);
+                connect(v, &SpectralView::ExportCsvRequested, this,
+                        &GraphWindow::ExportCsvRequested);
+            }
+            v->SetSignals(g.signalIds);
+            nextSpectral.push_back(v);
+            order.push_back(v);
+            continue;
+        }
         GraphView* v = ViewOf(g.id);
         if (!v) v = new GraphView(host_, g.id, this);
         rows = v->SetSignals(g.signalIds) || rows;
         next.push_back(v);
+        order.push_back(v);
     }
     for (GraphView* v : views_)
         if (std::find(next.begin(), next.end(), v) == next.end()) delete v;
+    for (SpectralView* v : spectral_)
+        if (std::find(nextSpectral.begin(), nextSpectral.end(), v) == nextSpectral.end()) delete v;
     // Laid out again only when the graphs changed, not on every cursor move.
-    if (next != views_) {
+    if (next != views_ || nextSpectral != spectral_) {
         views_ = next;
-        for (size_t i = 0; i < views_.size(); ++i) {
-            layout_->removeWidget(views_[i]);
-            layout_->insertWidget(static_cast<int>(i), views_[i], 1);
-            views_[i]->show();
+        spectral_ = nextSpectral;
+        for (size_t i = 0; i < order.size(); ++i) {
+            layout_->removeWidget(order[i]);
+            layout_->insertWidget(static_cast<int>(i), order[i], 1);
+            order[i]->show();
         }
         rows = true;
     }
@@ -67,6 +108,7 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
     if (cursor != cursor_) {
         cursor_ = cursor;
         for (GraphView* v : views_) v->update();
+        for (SpectralView* v : spectral_) v->CursorMoved();
         UpdateReadout();
     }
     if (!ranged_) Autoscale();
@@ -108,10 +150,12 @@ void GraphWindow::MoveCursor(double t, int graph) {
     // Every graph of the window shares the cursor; the host then makes the
     // graph active and tells the plug-ins.
     for (GraphView* v : views_) host_.Graphs().SetCursor(v->GraphId(), t);
+    for (SpectralView* v : spectral_) host_.Graphs().SetCursor(v->GraphId(), t);
     host_.MoveCursor(graph, t);
     cursor_ = t;
     activeGraph_ = graph;
     for (GraphView* v : views_) v->update();
+    for (SpectralView* v : spectral_) v->CursorMoved();
     UpdateReadout();
     Q_EMIT CursorMoved(t);
 }
@@ -219,6 +263,12 @@ double GraphWindow::TimeOfX(double x) const {
 
 void GraphWindow::InvalidateAll() {
     for (GraphView* v : views_) v->Invalidate();
+    for (SpectralView* v : spectral_) v->Invalidate();
+}
+
+void GraphWindow::DataChanged() {
+    InvalidateAll();
+    for (SpectralView* v : spectral_) v->DataChanged();
 }
 
 }  // namespace workbench

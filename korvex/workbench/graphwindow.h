@@ -13,27 +13,39 @@
 // and 1/Δt, and every legend the values at A, at B and B - A.
 //
 // The graphs share their y-axis and legend widths, so their plots line up.
+// Spectrum and map graphs (a spec for their graph id, viewspec.h) stack with
+// them and follow the cursor, on axes of their own.
 
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <map>
 #include <vector>
 
 #include "korvex/graphs.h"
 #include "korvex/host.h"
+#include "korvex/workbench/viewspec.h"
 
 namespace workbench {
 
 class GraphView;
+class SpectralView;
 
 class GraphWindow : public QWidget {
     Q_OBJECT
   public:
-    GraphWindow(korvex::Host& host, int windowId, QWidget* parent = nullptr);
+    // specs: the spectrum and map graphs by graph id (kept by the caller).
+    GraphWindow(korvex::Host& host, int windowId, QWidget* parent = nullptr,
+                const std::map<int, ViewSpec>* specs = nullptr);
 
     int WindowId() const { return windowId_; }
     void Sync(const korvex::GraphService::WindowInfo& info);
+    // The time graphs; SpectralViews the spectrum and map graphs.
     std::vector<GraphView*> Views() const { return views_; }
+    std::vector<SpectralView*> SpectralViews() const { return spectral_; }
+    SpectralView* SpectralOf(int graph) const;
+    // Any graph's widget.
+    QWidget* WidgetOf(int graph) const;
     GraphView* ActiveView() const;
     GraphView* ViewOf(int graph) const;
 
@@ -83,6 +95,8 @@ class GraphWindow : public QWidget {
     double TimeOfX(double x) const;
 
     void InvalidateAll();
+    // The host's data changed: spectra and maps are taken again.
+    void DataChanged();
 
   Q_SIGNALS:
     void CursorMoved(double t);
@@ -90,6 +104,9 @@ class GraphWindow : public QWidget {
     void ViewStateChanged();
     // The user asked to save one graph as a picture.
     void ExportGraphRequested(int graph);
+    // A spectrum or map graph asks for its parameter dialog or its CSV.
+    void ParamsRequested(int graph);
+    void ExportCsvRequested(int graph);
 
   protected:
     void resizeEvent(QResizeEvent*) override;
@@ -100,7 +117,9 @@ class GraphWindow : public QWidget {
     korvex::Host& host_;
     const int windowId_;
     QVBoxLayout* layout_;
+    const std::map<int, ViewSpec>* specs_;
     std::vector<GraphView*> views_;
+    std::vector<SpectralView*> spectral_;
     int activeGraph_ = 0;
     double lo_ = 0.0, hi_ = 1.0;
     bool ranged_ = false;  // the range was set from data or by the user

@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
     }
     if (!shot) return app.exec();
 
+    if (!workbench::WaitForViews(w, 600))
+        std::fprintf(stderr, "korvex-workbench: a map was still being computed\n");
     // The graphs agree on their axis widths over a few paints.
     for (int i = 0; i < 5; ++i) app.processEvents();
     const bool ok = w.grab().save(QString::fromStdString(o.screenshot), "PNG");

@@ -25,6 +25,7 @@
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mime.h"
+#include "korvex/workbench/spectralview.h"
 #include "korvex/workbench/texts.h"
 #include "platform/datafolder.h"
 #include "platform/profile.h"
@@ -35,22 +36,30 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kFolderRole = Qt::UserRole + 2;
 constexpr int kMaxRecent = 8;
 
-// The tree hands out the ids of the dragged signals.
+// The tree hands out the ids of the dragged signals and the paths of the
+// dragged folders (whose strips a spectrum or map graph draws).
 class SignalTree : public QTreeWidget {
   public:
     using QTreeWidget::QTreeWidget;
 
   protected:
-    QStringList mimeTypes() const override { return {kSignalMime}; }
+    QStringList mimeTypes() const override { return {kSignalMime, kFolderMime}; }
     QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override {
         std::vector<int> ids;
-        for (const QTreeWidgetItem* i : items)
-            if (int id = i->data(0, kIdRole).toInt()) ids.push_back(id);
-        if (ids.empty()) return nullptr;
+        QStringList folders;
+        for (const QTreeWidgetItem* i : items) {
+            if (int id = i->data(0, kIdRole).toInt())
+                ids.push_back(id);
+            else if (i->data(0, kFolderRole).toBool())
+                folders << i->data(0, kPathRole).toString();
+        }
+        if (ids.empty() && folders.isEmpty()) return nullptr;
         auto* m = new QMimeData;
-        PutSignalIds(*m, ids);
+        if (!ids.empty()) PutSignalIds(*m, ids);
+        if (!folders.isEmpty()) PutFolderPaths(*m, folders);
         return m;
     }
 };
@@ -160,8 +169,8 @@ void MainWindow::BuildMenus() {
     file->addAction(wbtext::kExportPng, this, &MainWindow::ExportPngDialog);
     file->addAction(wbtext::kExportGraphPng, this, [this] {
         GraphWindow* w = ActiveGraphWindow();
-        if (w && w->ActiveView())
-            ExportGraphDialog(w->ActiveView()->GraphId());
+        if (w && w->WidgetOf(ActiveGraph()))
+            ExportGraphDialog(ActiveGraph());
         else
             dialogs_->Error(this, wbtext::kNoGraph);
     });
@@ -172,6 +181,15 @@ void MainWindow::BuildMenus() {
     QMenu* graph = menuBar()->addMenu(wbtext::kMenuGraph);
     graph->addAction(wbtext::kNewWindow, QKeySequence::New, this, [this] { NewGraphWindow(); });
     graph->addAction(wbtext::kAddGraph, this, &MainWindow::AddGraphToActive);
+    QAction* spectrum = graph->addAction(wbtext::kNewSpectrum, QKeySequence(Qt::CTRL | Qt::Key_F),
+                                         this, [this] { NewSpectrumOfSelection(); });
+    spectrum->setIconText(wbtext::kSpectrumButton);
+    QAction* map = graph->addAction(wbtext::kNewMap, QKeySequence(Qt::CTRL | Qt::Key_M), this,
+                                    [this] { NewMapOfSelection(); });
+    map->setIconText(wbtext::kMapButton);
+    graph->addAction(wbtext::kSpectralParams, QKeySequence(Qt::CTRL | Qt::Key_P), this, [this] {
+        if (!EditSpectralParams(ActiveGraph())) dialogs_->Error(this, wbtext::kNoSpectralGraph);
+    });
     graph->addAction(wbtext::kAutoscale, this, [this] {
         if (GraphWindow* w = ActiveGraphWindow()) w->Autoscale();
     });
@@ -210,6 +228,8 @@ void MainWindow::BuildMenus() {
     graphBar_ = addToolBar(wbtext::kGraphBar);
     graphBar_->setObjectName("graph");
     graphBar_->addActions({cursorBAction_, legendAction_, tile});
+    graphBar_->addSeparator();
+    graphBar_->addActions({spectrum, map});
     UpdateGraphActions();
 
     QMenu* view = menuBar()->addMenu(wbtext::kMenuView);
@@ -327,7 +347,7 @@ void MainWindow::Poll() {
         RebuildTree();
         if (updates != seenUpdates_)
             for (const auto& [id, sw] : windows_)
-                if (auto* gw = qobject_cast<GraphWindow*>(sw->widget())) gw->InvalidateAll();
+                if (auto* gw = qobject_cast<GraphWindow*>(sw->widget())) gw->DataChanged();
         seenChanges_ = changes;
         seenUpdates_ = updates;
     }
@@ -371,8 +391,10 @@ void MainWindow::RebuildTree() {
                 } else {
                     item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
                 }
-                if (e.kind == korvex::ItemFolder)
-                    item->setFlags(item->flags() & ~Qt::ItemIsDragEnabled);
+                if (e.kind == korvex::ItemFolder) {
+                    item->setData(0, kFolderRole, true);
+                    item->setFlags(item->flags() | Qt::ItemIsDragEnabled);
+                }
             }
         };
     fill(*host_->Root(), nullptr);
@@ -437,7 +459,7 @@ bool MainWindow::ShowSignal(int signalId) {
 
 // A new graph window fills the area; Graph > Tile windows lays several out.
 QMdiSubWindow* MainWindow::AddWindow(int windowId) {
-    auto* gw = new GraphWindow(*host_, windowId);
+    auto* gw = new GraphWindow(*host_, windowId, nullptr, &specs_);
     QMdiSubWindow* sw = mdi_->addSubWindow(gw);
     sw->setAttribute(Qt::WA_DeleteOnClose);
     // A window the user closes leaves the service too.
@@ -449,6 +471,11 @@ QMdiSubWindow* MainWindow::AddWindow(int windowId) {
     });
     connect(gw, &GraphWindow::ViewStateChanged, this, &MainWindow::UpdateGraphActions);
     connect(gw, &GraphWindow::ExportGraphRequested, this, &MainWindow::ExportGraphDialog);
+    connect(gw, &GraphWindow::ParamsRequested, this, &MainWindow::EditSpectralParams);
+    connect(gw, &GraphWindow::ExportCsvRequested, this, [this](int graph) {
+        const QString f = dialogs_->SaveFile(this, wbtext::kCsvFilter);
+        if (!f.isEmpty()) ExportGraphCsv(graph, f);
+    });
     sw->showMaximized();
     return sw;
 }
@@ -458,13 +485,15 @@ void MainWindow::SyncGraphs() {
     if (!mdi_) return;
     syncing_ = true;
     const auto infos = host_->Graphs().Windows();
-    std::set<int> alive;
+    std::set<int> alive, graphs;
     for (const auto& info : infos) {
         alive.insert(info.id);
+        for (const auto& g : info.graphs) graphs.insert(g.id);
         auto it = windows_.find(info.id);
         if (it == windows_.end()) it = windows_.emplace(info.id, AddWindow(info.id)).first;
         if (auto* gw = qobject_cast<GraphWindow*>(it->second->widget())) gw->Sync(info);
     }
+    std::erase_if(specs_, [&](const auto& entry) { return !graphs.count(entry.first); });
     for (auto it = windows_.begin(); it != windows_.end();) {
         if (alive.count(it->first)) {
             ++it;
@@ -504,7 +533,7 @@ bool MainWindow::ExportActivePng(const QString& path) {
 
 bool MainWindow::ExportGraphPng(int graph, const QString& path) {
     GraphWindow* w = WindowOf(host_->Graphs().WindowOfGraph(graph));
-    GraphView* v = w ? w->ViewOf(graph) : nullptr;
+    QWidget* v = w ? w->WidgetOf(graph) : nullptr;
     if (!v) {
         dialogs_->Error(this, wbtext::kNoGraph);
         return false;
@@ -519,12 +548,20 @@ void MainWindow::ExportGraphDialog(int graph) {
 
 bool MainWindow::ExportActiveCsv(const QString& path) {
     GraphWindow* w = ActiveGraphWindow();
-    if (!w || !w->ActiveView()) {
+    const int graph = ActiveGraph();
+    if (!w || !w->WidgetOf(graph)) {
         dialogs_->Error(this, wbtext::kNoGraph);
         return false;
     }
+    return ExportGraphCsv(graph, path);
+}
+
+bool MainWindow::ExportGraphCsv(int graph, const QString& path) {
     std::string message;
-    if (!korvex::WriteGraphCsv(*host_, w->ActiveView()->GraphId(), path.toStdString(), message)) {
+    const SpectralView* sv = SpectralViewOf(graph);
+    const bool ok = sv ? sv->WriteCsv(path.toStdString(), message)
+                       : korvex::WriteGraphCsv(*host_, graph, path.toStdString(), message);
+    if (!ok) {
         dialogs_->Error(this, QString::fromStdString(message));
         return false;
     }

@@ -14,6 +14,7 @@
 
 #include "korvex/host.h"
 #include "korvex/plugins.h"
+#include "korvex/workbench/viewspec.h"
 
 class QAction;
 class QMdiArea;
@@ -26,14 +27,25 @@ class QMenu;
 namespace workbench {
 
 class GraphWindow;
+class SpectralView;
 
-// Modal file dialogs and message boxes, replaced in tests.
+// A signal the parameter dialog offers as the speed.
+struct SpeedChoice {
+    int id = 0;
+    QString label;
+};
+
+// Modal file dialogs, message boxes and the parameter dialog of a spectrum
+// or map graph, replaced in tests.
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
     virtual QStringList OpenFiles(QWidget* parent);
     virtual QString SaveFile(QWidget* parent, const QString& filter);
     virtual void Error(QWidget* parent, const QString& text);
+    // Edits spec in place; false when cancelled (paramdialog.cpp).
+    virtual bool EditSpectral(QWidget* parent, ViewSpec& spec,
+                              const std::vector<SpeedChoice>& speeds);
 };
 
 class MainWindow : public QMainWindow {
@@ -73,6 +85,24 @@ class MainWindow : public QMainWindow {
     // The selected signal of the tree, or 0.
     int SelectedSignal() const;
 
+    // A spectrum or map graph of a signal, added to the active graph window
+    // (a new one when none is open); its graph id, 0 when the signal is
+    // unknown.
+    int AddSpectralGraph(int signalId, const ViewSpec& spec);
+    SpectralView* SpectralViewOf(int graph) const;
+    // The spectrum and map graphs' specs by graph id; a graph window builds
+    // such a graph from its spec.
+    std::map<int, ViewSpec>& Specs() { return specs_; }
+    // Graph menu: a spectrum graph of the selected signal (a second
+    // selected signal in rpm or Hz is its speed), a map after its dialog.
+    bool NewSpectrumOfSelection();
+    bool NewMapOfSelection();
+    // The parameter dialog of a spectrum or map graph, applied when taken.
+    bool EditSpectralParams(int graph);
+    // One graph's data as CSV: a time graph's signals, a spectrum's lines,
+    // a map's cells.
+    bool ExportGraphCsv(int graph, const QString& path);
+
   protected:
     void closeEvent(QCloseEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
@@ -93,6 +123,8 @@ class MainWindow : public QMainWindow {
     bool SavePng(QWidget* what, const QString& path);
     void ExportGraphDialog(int graph);
     QMdiSubWindow* AddWindow(int windowId);
+    std::vector<SpeedChoice> SpeedChoices() const;
+    int ActiveGraph() const;
 
     plat::ObjPtr<korvex::Host> host_;
     std::unique_ptr<korvex::PluginManager> plugins_;
@@ -106,6 +138,7 @@ class MainWindow : public QMainWindow {
     QAction* legendAction_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     std::map<int, QMdiSubWindow*> windows_;
+    std::map<int, ViewSpec> specs_;
     QStringList recent_;
     std::set<QString> knownFolders_;
     std::atomic<bool> syncPending_{false};

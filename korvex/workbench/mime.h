@@ -1,5 +1,6 @@
 #pragma once
-// Signals dragged from the tree to a graph travel as their host ids.
+// Signals dragged from the tree to a graph travel as their host ids, folders
+// (for the strips a spectrum or map graph draws) as their tree paths.
 
 #include <QMimeData>
 #include <QStringList>
@@ -8,6 +9,7 @@
 namespace workbench {
 
 inline constexpr const char* kSignalMime = "application/x-korvex-signal-ids";
+inline constexpr const char* kFolderMime = "application/x-korvex-folder-paths";
 
 inline void PutSignalIds(QMimeData& mime, const std::vector<int>& ids) {
     QStringList parts;
@@ -23,6 +25,14 @@ inline std::vector<int> SignalIdsFromMime(const QMimeData& mime) {
         if (ok && id > 0) ids.push_back(id);
     }
     return ids;
+}
+
+inline void PutFolderPaths(QMimeData& mime, const QStringList& paths) {
+    mime.setData(kFolderMime, paths.join('\n').toUtf8());
+}
+
+inline QStringList FolderPathsFromMime(const QMimeData& mime) {
+    return QString::fromUtf8(mime.data(kFolderMime)).split('\n', Qt::SkipEmptyParts);
 }
 
 }  // namespace workbench

@@ -1,8 +1,13 @@
 #include "korvex/workbench/startup.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mainwindow.h"
+#include "korvex/workbench/mapview.h"
 
 namespace workbench {
 
@@ -10,7 +15,7 @@ std::string ShowRequestedViews(MainWindow& w, const Options& o) {
     GraphWindow* gw = nullptr;
     if (!o.graphs.empty()) {
         std::string error;
-        const int window = OpenGraphWindow(w.Host(), o.graphs, error);
+        const int window = OpenGraphWindow(w.Host(), o.graphs, error, &w.Specs());
         if (!window) return "--graph: " + error;
         w.SyncGraphs();
         gw = w.WindowOf(window);
@@ -21,9 +26,31 @@ std::string ShowRequestedViews(MainWindow& w, const Options& o) {
     if (!gw) return placed ? "no graph window for --cursor, --cursor-b or --range" : "";
     if (o.rangeLo) gw->SetRange(*o.rangeLo, *o.rangeHi);
     const auto views = gw->Views();
-    if (o.cursor && !views.empty()) gw->MoveCursor(*o.cursor, views.front()->GraphId());
+    const auto spectral = gw->SpectralViews();
+    const int first = !views.empty()      ? views.front()->GraphId()
+                      : !spectral.empty() ? spectral.front()->GraphId()
+                                          : 0;
+    if (o.cursor && first) gw->MoveCursor(*o.cursor, first);
     if (o.cursorB) gw->MoveCursorB(*o.cursorB);
     return "";
+}
+
+bool WaitForViews(MainWindow& w, double timeoutSeconds) {
+    QElapsedTimer clock;
+    clock.start();
+    auto running = [&] {
+        for (QWidget* sw : w.findChildren<MapView*>())
+            if (static_cast<MapView*>(sw)->Running()) return true;
+        return false;
+    };
+    while (running()) {
+        if (clock.elapsed() > timeoutSeconds * 1000) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(20);
+    }
+    // The finished maps are taken in by posted calls.
+    QApplication::processEvents();
+    return true;
 }
 
 void ShowFirstDataSet(MainWindow& w) {

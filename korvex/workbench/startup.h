@@ -14,6 +14,10 @@ class MainWindow;
 // to the active graph window.
 std::string ShowRequestedViews(MainWindow& w, const Options& o);
 
+// Lets the maps being computed finish (for a screenshot), at most
+// timeoutSeconds; false when one was still running then.
+bool WaitForViews(MainWindow& w, double timeoutSeconds);
+
 // The picture of the workbench without requested views: the first data set
 // in two graphs (its second signal, or the first, and its last one), the
 // cursor at 40 % of the time span.

@@ -60,5 +60,26 @@ inline constexpr const char* kCursorLabel = "t = %1 s";
 inline constexpr const char* kCursorALabel = "A: t = %1 s";
 inline constexpr const char* kCursorBLabel = "B: t = %1 s";
 inline constexpr const char* kXAxisTime = "t [s]";
+inline constexpr const char* kNewSpectrum = "New s&pectrum graph of the selected signal";
+inline constexpr const char* kNewMap = "New &map of the selected signal...";
+inline constexpr const char* kSpectrumButton = "Spectrum";
+inline constexpr const char* kMapButton = "Map";
+inline constexpr const char* kSpectralParams = "Spectrum &parameters...";
+inline constexpr const char* kExportThisCsv = "Export as CSV...";
+inline constexpr const char* kRemoveOverlays = "Remove the overlays";
+inline constexpr const char* kHarmonics = "&Harmonic cursor (H)";
+inline constexpr const char* kSidebands = "&Sideband cursor (S)";
+inline constexpr const char* kMarkPeak = "&Mark the peak (M)";
+inline constexpr const char* kCopyMarks = "&Copy the marked values (Ctrl+C)";
+inline constexpr const char* kClearMarks = "C&lear the marked values";
+inline constexpr const char* kResetColours = "&Reset the colour range (R)";
+inline constexpr const char* kStop = "Stop";
+inline constexpr const char* kComputingMap = "Computing the map...";
+inline constexpr const char* kMapStopped =
+    "The map was stopped. Change a parameter to compute it again.";
+inline constexpr const char* kNoSignal = "No signal: drop one from the tree.";
+inline constexpr const char* kNoSpectralGraph = "The active graph is not a spectrum or a map.";
+inline constexpr const char* kSpectrumDialog = "Spectrum parameters";
+inline constexpr const char* kMapDialog = "Map parameters";
 
 }  // namespace wbtext

@@ -154,7 +154,14 @@ TEST_F(Workbench, SignalDroppedFromTheTreeLandsInTheGraph) {
     QAbstractItemModel* model = w_->Tree()->model();
     const QModelIndex index = w_->Tree()->indexFromItem(item);
     EXPECT_TRUE(model->flags(index) & Qt::ItemIsDragEnabled);
-    EXPECT_FALSE(model->flags(w_->Tree()->indexFromItem(item->parent())) & Qt::ItemIsDragEnabled);
+    // A folder drags as its path (strips for a spectrum or map), which a
+    // time graph does not take.
+    const QModelIndex folder = w_->Tree()->indexFromItem(item->parent());
+    EXPECT_TRUE(model->flags(folder) & Qt::ItemIsDragEnabled);
+    std::unique_ptr<QMimeData> folderMime(model->mimeData({folder}));
+    ASSERT_TRUE(folderMime);
+    EXPECT_EQ(FolderPathsFromMime(*folderMime), QStringList{"/Signals/set"});
+    EXPECT_FALSE(v->DropSignals(*folderMime));
     std::unique_ptr<QMimeData> mime(model->mimeData({index}));
     ASSERT_TRUE(mime);
     EXPECT_TRUE(v->DropSignals(*mime));

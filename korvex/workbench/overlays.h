@@ -1,0 +1,78 @@
+#pragma once
+// What is drawn over a spectrum or a map, without Qt.
+//
+// An overlay signal holds frequencies over time (Hz), or a speed, taken as
+// the first order (rpm -> Hz by its unit). Over a map it is a curve; over a
+// spectrum, a marker at its value at the cursor time.
+//
+// Strips: in a folder, two signals "<label>.lo" and "<label>.hi" (Hz over
+// time; "<label>.mid", when present, the centre line) form a strip
+// "<label>". A dropped folder brings every strip in it and its sub-folders;
+// its other signals are ignored. A strip is a translucent band over a map
+// and a shaded region over a spectrum (its lo and hi at the cursor time).
+
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "korvex/host.h"
+#include "korvex/specmap.h"
+
+namespace workbench {
+
+// Hertz per unit of a signal of frequencies or speeds: 1/60 for "rpm",
+// 1000 for "kHz", else 1.
+double HertzPerUnit(const std::string& unit);
+
+struct Strip {
+    std::string label;
+    int lo = 0, hi = 0, mid = 0;  // signal ids; mid 0 when absent
+};
+
+struct NamedSignal {
+    std::string name;
+    int id = 0;
+};
+// The strips of one folder's signals, in the order their ".lo" comes.
+std::vector<Strip> PairStrips(std::span<const NamedSignal> signals);
+// The strips of a folder and its sub-folders, labelled by the name alone;
+// takes the host lock.
+std::vector<Strip> FindStrips(const korvex::Host& host, const std::string& folderPath);
+
+// A signal's samples as an overlay reads them (held under the host lock or
+// from a snapshot): value at time t, in Hz.
+struct Series {
+    std::span<const double> y;
+    double x0 = 0.0, dx = 1.0;
+    double toHz = 1.0;
+    double At(double t) const;  // NaN without samples
+};
+
+struct MapPoint {
+    double x = 0.0, y = 0.0;  // in the map's axes; NaN breaks a curve
+};
+// How a map's axes read a frequency over time.
+struct MapAxes {
+    korvex::MapAxisX x = korvex::MapAxisX::Time;
+    korvex::MapAxisY y = korvex::MapAxisY::Frequency;
+    double t0 = 0.0, t1 = 0.0;      // the times the curve spans
+    const Series* speed = nullptr;  // raw speed (its own unit), toHz to shaft Hz
+};
+// The curve of f over the map at `points` times from t0 to t1: against time
+// or the speed at each time; in orders divided by the shaft frequency (NaN
+// where the shaft stands).
+std::vector<MapPoint> MapCurve(const Series& f, const MapAxes& axes, int points);
+
+// The time in [t0, t1] at which the speed stood nearest to value, among the
+// samples where it moves in the direction asked (a run-up map's click finds
+// the run-up's time); NaN when none.
+double TimeOfSpeed(const Series& speed, double value, double t0, double t1,
+                   korvex::SpeedDirection direction);
+
+// A band between two curves of the same times as closed polygons, one per
+// run of points where both are numbers.
+std::vector<std::vector<MapPoint>> BandPolygons(std::span<const MapPoint> lo,
+                                                std::span<const MapPoint> hi);
+
+}  // namespace workbench
