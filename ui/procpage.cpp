@@ -25,6 +25,12 @@ constexpr int kCheckRole = Qt::UserRole + 1;  // list: the last check state seen
 
 CVantrelProcPage::CVantrelProcPage(QWidget* parent) : QWidget(parent) {}
 
+void CVantrelProcPage::SetConfig(CCfgProc* cfg) {
+    cfg_ = cfg;
+    for (CProcItem* p : std::initializer_list<CProcItem*>{signal_, band_, fft_, taho_})
+        if (p) p->SetBase(cfg_);
+}
+
 bool CVantrelProcPage::Create() {
     if (created_) return true;
     if (!ui::BuildFromTemplate(this, IDD_PROC)) return false;

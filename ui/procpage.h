@@ -26,7 +26,7 @@ class CVantrelProcPage : public QWidget, public IProcItemDlgNotify {
     explicit CVantrelProcPage(QWidget* parent = nullptr);
 
     void SetHost(const host::App* app) { app_ = app; }
-    void SetConfig(CCfgProc* cfg) { cfg_ = cfg; }
+    void SetConfig(CCfgProc* cfg);
     void SetImageList(const ui::ImageList* images) { images_ = images; }
     // Builds the page window (once); activation does it when needed.
     bool Create();
