@@ -5,19 +5,21 @@
 #include <filesystem>
 
 #include "korvex/formats.h"
+#include "korvex/formats/readers.h"
 #include "platform/text.h"
 
 namespace korvex {
 
 namespace {
 
-enum class Kind { kUnknown, kQuor, kUff, kWav };
+enum class Kind { kUnknown, kQuor, kUff, kWav, kTdms };
 
 Kind KindByExtension(const std::string& path) {
     std::string ext = plat::FoldCase(std::filesystem::path(path).extension().string());
     if (ext == ".quor") return Kind::kQuor;
     if (ext == ".uff" || ext == ".unv" || ext == ".uf") return Kind::kUff;
     if (ext == ".wav") return Kind::kWav;
+    if (ext == ".tdms") return Kind::kTdms;
     return Kind::kUnknown;
 }
 
@@ -29,6 +31,7 @@ Kind KindByContent(const std::string& path) {
     size_t n = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
     if (n >= 4 && std::memcmp(head, "QUOR", 4) == 0) return Kind::kQuor;
+    if (n >= 4 && std::memcmp(head, "TDSm", 4) == 0) return Kind::kTdms;
     if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
         return Kind::kWav;
     if (plat::Trim(std::string_view(head, n)).substr(0, 2) == "-1") return Kind::kUff;
@@ -47,6 +50,8 @@ FileResult ReadDataFile(const std::string& path, DataSet& out) {
             return ReadUff58(path, out);
         case Kind::kWav:
             return ReadWav(path, out);
+        case Kind::kTdms:
+            return ReadTdms(path, out);
         case Kind::kUnknown:
             break;
     }
