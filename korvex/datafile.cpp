@@ -12,7 +12,7 @@ namespace korvex {
 
 namespace {
 
-enum class Kind { kUnknown, kQuor, kUff, kWav, kTdms };
+enum class Kind { kUnknown, kQuor, kUff, kWav, kTdms, kMat };
 
 Kind KindByExtension(const std::string& path) {
     std::string ext = plat::FoldCase(std::filesystem::path(path).extension().string());
@@ -20,6 +20,7 @@ Kind KindByExtension(const std::string& path) {
     if (ext == ".uff" || ext == ".unv" || ext == ".uf") return Kind::kUff;
     if (ext == ".wav") return Kind::kWav;
     if (ext == ".tdms") return Kind::kTdms;
+    if (ext == ".mat") return Kind::kMat;
     return Kind::kUnknown;
 }
 
@@ -27,11 +28,12 @@ Kind KindByExtension(const std::string& path) {
 Kind KindByContent(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return Kind::kUnknown;
-    char head[16] = {};
+    char head[20] = {};
     size_t n = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
     if (n >= 4 && std::memcmp(head, "QUOR", 4) == 0) return Kind::kQuor;
     if (n >= 4 && std::memcmp(head, "TDSm", 4) == 0) return Kind::kTdms;
+    if (n >= 10 && std::memcmp(head, "MATLAB 5.0", 10) == 0) return Kind::kMat;  // and 7.3
     if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
         return Kind::kWav;
     if (plat::Trim(std::string_view(head, n)).substr(0, 2) == "-1") return Kind::kUff;
@@ -40,7 +42,7 @@ Kind KindByContent(const std::string& path) {
 
 }  // namespace
 
-FileResult ReadDataFile(const std::string& path, DataSet& out) {
+FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options) {
     Kind kind = KindByExtension(path);
     if (kind == Kind::kUnknown) kind = KindByContent(path);
     switch (kind) {
@@ -52,6 +54,8 @@ FileResult ReadDataFile(const std::string& path, DataSet& out) {
             return ReadWav(path, out);
         case Kind::kTdms:
             return ReadTdms(path, out);
+        case Kind::kMat:
+            return ReadMat(path, out, options);
         case Kind::kUnknown:
             break;
     }

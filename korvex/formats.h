@@ -4,6 +4,7 @@
 #include <string>
 
 #include "korvex/dataset.h"
+#include "korvex/formats/readers.h"
 
 namespace korvex {
 
@@ -32,7 +33,9 @@ FileResult ReadWav(const std::string& path, DataSet& out);
 // "time_s,value", numbers that read back to the same double.
 FileResult WriteCsv(const std::string& dir, const DataSet& data);
 
-// Picks the reader by extension (.quor, .uff/.unv/.uf, .wav).
-FileResult ReadDataFile(const std::string& path, DataSet& out);
+// Picks the reader by extension (.quor, .uff/.unv/.uf, .wav, .tdms, .mat,
+// .csv/.txt/.lvm and other text), else by the first bytes. options carries
+// what a file may need from the user: a sample rate, the CSV choices.
+FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options = {});
 
 }  // namespace korvex

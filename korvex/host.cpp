@@ -317,6 +317,9 @@ bool Host::ExportFolder(std::string_view folderPath, ExportFormat format,
         case ExportFormat::Csv:
             fr = WriteCsv(outPath, ds);
             break;
+        case ExportFormat::Mat:
+            fr = WriteMat(outPath, ds);
+            break;
     }
     if (message) *message = fr.message;
     return fr.ok;

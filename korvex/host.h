@@ -23,7 +23,7 @@
 
 namespace korvex {
 
-enum class ExportFormat { Quor, Uff58, Uff58Binary, Csv };
+enum class ExportFormat { Quor, Uff58, Uff58Binary, Csv, Mat };
 
 // Paths the host creates at start.
 inline constexpr const char* kSignalsPath = "/Signals";
@@ -77,8 +77,8 @@ class Host final : public plat::IDispatchObject {
     std::string LastLoadMessage() const;
     // Notes of the last load: what the reader skipped or the host adjusted.
     std::vector<std::string> LastLoadNotes() const;
-    // Writes a host folder and its sub-folders: one ".quor" or UFF58 file,
-    // or for Csv one file per signal below the directory outPath.
+    // Writes a host folder and its sub-folders: one ".quor", UFF58 or MAT
+    // file, or for Csv one file per signal below the directory outPath.
     bool ExportFolder(std::string_view folderPath, ExportFormat format, const std::string& outPath,
                       std::string* message = nullptr) const;
 

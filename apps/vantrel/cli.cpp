@@ -29,7 +29,7 @@ constexpr char kUsage[] =
     "\n"
     "run    Loads the data file (.quor, UFF58 .uff/.unv, or .wav) into the host, reads\n"
     "       the configuration, computes the band levels and writes DIR/results.quor,\n"
-    "       DIR/results.uff and DIR/csv/ (one CSV per result signal).\n"
+    "       DIR/results.uff, DIR/results.mat and DIR/csv/ (one CSV per result signal).\n"
     "report Calculates like run, then appends report entries to REPORT.rtf: one per\n"
     "       --at time, or one per steady mode of the configuration's test program\n"
     "       NAME. With --out DIR the results are written as by run.\n"

@@ -432,6 +432,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         c.out << "\nWritten:\n"
               << "  " << written.quorPath << '\n'
               << "  " << written.uffPath << '\n'
+              << "  " << written.matPath << '\n'
               << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
               << std::flush;
     }

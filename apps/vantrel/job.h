@@ -61,6 +61,7 @@ inline constexpr int kMaxJobs = 256;
 struct JobOutputs {
     std::string quorPath;
     std::string uffPath;
+    std::string matPath;
     std::string csvDir;
     int csvFiles = 0;
 };
