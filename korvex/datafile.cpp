@@ -12,7 +12,7 @@ namespace korvex {
 
 namespace {
 
-enum class Kind { kUnknown, kQuor, kUff, kWav, kTdms, kMat };
+enum class Kind { kUnknown, kQuor, kUff, kWav, kTdms, kMat, kText };
 
 Kind KindByExtension(const std::string& path) {
     std::string ext = plat::FoldCase(std::filesystem::path(path).extension().string());
@@ -21,6 +21,9 @@ Kind KindByExtension(const std::string& path) {
     if (ext == ".wav") return Kind::kWav;
     if (ext == ".tdms") return Kind::kTdms;
     if (ext == ".mat") return Kind::kMat;
+    if (ext == ".csv" || ext == ".txt" || ext == ".tsv" || ext == ".lvm" || ext == ".dat" ||
+        ext == ".asc")
+        return Kind::kText;
     return Kind::kUnknown;
 }
 
@@ -37,6 +40,8 @@ Kind KindByContent(const std::string& path) {
     if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
         return Kind::kWav;
     if (plat::Trim(std::string_view(head, n)).substr(0, 2) == "-1") return Kind::kUff;
+    // Anything else without NUL bytes may be a text export.
+    if (n > 0 && std::memchr(head, '\0', n) == nullptr) return Kind::kText;
     return Kind::kUnknown;
 }
 
@@ -56,6 +61,8 @@ FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions
             return ReadTdms(path, out);
         case Kind::kMat:
             return ReadMat(path, out, options);
+        case Kind::kText:
+            return ReadTextFile(path, out, options);
         case Kind::kUnknown:
             break;
     }
@@ -64,8 +71,10 @@ FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions
     if (!std::filesystem::exists(path, ec))
         result.message = "Cannot open \"" + path + "\": the file does not exist.";
     else
-        result.message = "Cannot read \"" + path +
-                         "\": unknown kind of data file (expected .quor, .uff, .unv or .wav).";
+        result.message =
+            "Cannot read \"" + path +
+            "\": unknown kind of data file (expected .quor, .uff, .unv, .wav, .tdms, .mat, .csv, "
+            ".txt or .lvm).";
     return result;
 }
 

@@ -48,8 +48,8 @@ std::string Raw(std::initializer_list<T> values) {
 }
 std::string Matrix(uint32_t cls, const std::string& name, std::initializer_list<int32_t> dims,
                    const std::string& payload, uint32_t flags = 0) {
-    return Element(14, Element(6, Raw<uint32_t>({cls | flags, 0})) + Element(5, Raw<int32_t>(dims)) +
-                           Element(1, name) + payload);
+    return Element(14, Element(6, Raw<uint32_t>({cls | flags, 0})) +
+                           Element(5, Raw<int32_t>(dims)) + Element(1, name) + payload);
 }
 std::string Header() {
     std::string h = "MATLAB 5.0 MAT-file, made by a test";
@@ -130,7 +130,8 @@ TEST_F(Mat, WrittenSignalsReadBackTheSame) {
         s.stepX = 1.0 / (1000 + i);
         s.startX = 0.1 * i;
         s.startTime = 45000.25 + i;
-        for (int k = 0; k < 100 + i; ++k) s.samples.push_back(std::sin(0.1 * k) * (i + 1) + 1e-17 * k);
+        for (int k = 0; k < 100 + i; ++k)
+            s.samples.push_back(std::sin(0.1 * k) * (i + 1) + 1e-17 * k);
         d.signals.push_back(s);
     }
     const std::string path = dir_.Path("out.mat");
@@ -194,7 +195,8 @@ TEST_F(Mat, SkippedWithANoteOrRefused) {
     const std::string body =
         Matrix(6, "x", {4, 1}, Element(9, Raw<double>({1, 2, 3, 4}))) +
         Matrix(6, "fs", {1, 1}, Element(9, Raw<double>({100}))) + Object("tbl") +
-        Compressed(Object("str")) + Matrix(4, "label", {1, 2}, Element(4, Raw<uint16_t>({'h', 'i'}))) +
+        Compressed(Object("str")) +
+        Matrix(4, "label", {1, 2}, Element(4, Raw<uint16_t>({'h', 'i'}))) +
         Matrix(6, "z", {1, 2}, Element(9, Raw<double>({1, 2})) + Element(9, Raw<double>({3, 4})),
                0x0800) +
         Matrix(6, "cube", {2, 1, 2}, Element(9, Raw<double>({1, 2, 3, 4})));
