@@ -21,9 +21,7 @@ Kind KindByExtension(const std::string& path) {
     if (ext == ".wav") return Kind::kWav;
     if (ext == ".tdms") return Kind::kTdms;
     if (ext == ".mat") return Kind::kMat;
-    if (ext == ".csv" || ext == ".txt" || ext == ".tsv" || ext == ".lvm" || ext == ".dat" ||
-        ext == ".asc")
-        return Kind::kText;
+    if (ext == ".csv" || ext == ".txt" || ext == ".tsv" || ext == ".lvm") return Kind::kText;
     return Kind::kUnknown;
 }
 
