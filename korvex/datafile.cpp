@@ -43,12 +43,35 @@ Kind KindByContent(const std::string& path) {
     return Kind::kUnknown;
 }
 
+Kind KindOf(const std::string& path) {
+    const Kind kind = KindByExtension(path);
+    return kind == Kind::kUnknown ? KindByContent(path) : kind;
+}
+
 }  // namespace
 
+std::string DataFileKind(const std::string& path) {
+    switch (KindOf(path)) {
+        case Kind::kQuor:
+            return ".quor";
+        case Kind::kUff:
+            return "UFF 58";
+        case Kind::kWav:
+            return "WAV";
+        case Kind::kTdms:
+            return "NI TDMS";
+        case Kind::kMat:
+            return "MAT";
+        case Kind::kText:
+            return "CSV or text";
+        case Kind::kUnknown:
+            break;
+    }
+    return {};
+}
+
 FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options) {
-    Kind kind = KindByExtension(path);
-    if (kind == Kind::kUnknown) kind = KindByContent(path);
-    switch (kind) {
+    switch (KindOf(path)) {
         case Kind::kQuor:
             return ReadQuor(path, out);
         case Kind::kUff:

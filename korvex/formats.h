@@ -37,5 +37,8 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data);
 // .csv/.txt/.lvm and other text), else by the first bytes. options carries
 // what a file may need from the user: a sample rate, the CSV choices.
 FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options = {});
+// The kind ReadDataFile takes a file for ("NI TDMS", "MAT", "CSV or text",
+// "UFF 58", "WAV", ".quor"), "" when none.
+std::string DataFileKind(const std::string& path);
 
 }  // namespace korvex

@@ -544,8 +544,7 @@ FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& opt
         result.needsRate = true;
         result.message = "Cannot read \"" + path + "\": it gives no sample rate for " +
                          NameList(reader.WithoutRate()) +
-                         " (no scalar fs, Fs, sample_rate, samplerate or <name>_fs); the rate "
-                         "must be given.";
+                         " (no scalar fs, Fs, sample_rate, samplerate or <name>_fs).";
         return result;
     }
     if (loaded.signals.empty()) {

@@ -284,7 +284,7 @@ bool TextReader::Finish(DataSet& out, FileResult& result) {
         step = 1.0 / options_.rate;
     } else if (!L_.lvm || L_.lvmSteps.empty()) {
         result.needsRate = true;
-        result.message = Fail("it has no time column; the sample rate must be given.");
+        result.message = Fail("it has no time column, so it needs a sample rate.");
         return false;
     }
     DataSet loaded;
