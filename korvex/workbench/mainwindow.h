@@ -34,6 +34,10 @@ class Dialogs {
     virtual QStringList OpenFiles(QWidget* parent);
     virtual QString SaveFile(QWidget* parent, const QString& filter);
     virtual void Error(QWidget* parent, const QString& text);
+    // A CSV or text file: the import dialog's choices; false when cancelled.
+    virtual bool ImportText(QWidget* parent, const QString& path, korvex::ReadOptions& options);
+    // A file that gives no sample rate: the rate; false when cancelled.
+    virtual bool AskRate(QWidget* parent, const QString& message, double& rate);
 };
 
 class MainWindow : public QMainWindow {
