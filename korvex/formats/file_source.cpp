@@ -50,7 +50,7 @@ const unsigned char* FileSource::At(uint64_t offset, size_t n) {
     if (offset >= bufferStart_ && offset - bufferStart_ + n <= bufferLength_)
         return buffer_.data() + (offset - bufferStart_);
     const size_t want =
-        static_cast<size_t>(std::min<uint64_t>(std::max(n, kWindow), size_ - offset));
+        static_cast<size_t>(std::min<uint64_t>(std::max(n, window_), size_ - offset));
     if (buffer_.size() < want) {
         buffer_.clear();
         buffer_.shrink_to_fit();

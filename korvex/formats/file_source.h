@@ -30,8 +30,13 @@ class FileSource {
     const std::string& ReadError() const { return readError_; }
     // Tells the system the file will be read front to back.
     void ExpectSequential();
+    // Bytes read ahead at a time. A window that fits the processor's
+    // second-level cache keeps the bytes there until they are decoded.
+    size_t Window() const { return window_; }
+    void SetWindow(size_t bytes) { window_ = bytes; }
 
     static constexpr size_t kWindow = size_t{4} << 20;
+    static constexpr size_t kCachedWindow = size_t{256} << 10;
 
   private:
     int fd_ = -1;
@@ -40,6 +45,7 @@ class FileSource {
     uint64_t bufferStart_ = 0;
     size_t bufferLength_ = 0;
     std::string readError_;
+    size_t window_ = kWindow;
 };
 
 // Reserves room for n samples. A large array asks for huge pages and has its

@@ -149,25 +149,38 @@ std::string Text(const matvar_t* v, size_t row = 0) {
         return {};
     const size_t rows = v->dims[0], cols = v->dims[1];
     if (row >= rows) return {};
-    if (v->data_type == MAT_T_UTF8) {  // the dimensions count characters, not bytes
+    // UTF-8 with characters of several bytes: the dimensions count
+    // characters, the data bytes; such a text is taken as one row.
+    if (v->data_type == MAT_T_UTF8 && v->nbytes != rows * cols) {
         if (row > 0 || !v->data) return {};
-        return std::string(
-            plat::Trim(std::string_view(static_cast<const char*>(v->data), v->nbytes)));
+        return std::string(static_cast<const char*>(v->data), v->nbytes);
     }
+    const size_t size = TypeSize(v->data_type);
+    auto unit = [&](size_t c) -> uint32_t {
+        const size_t i = c * rows + row;  // column-major
+        return size == 1   ? static_cast<const uint8_t*>(v->data)[i]
+               : size == 2 ? static_cast<const uint16_t*>(v->data)[i]
+                           : static_cast<const uint32_t*>(v->data)[i];
+    };
     std::string out;
     for (size_t c = 0; c < cols; ++c) {
-        const size_t i = c * rows + row;  // column-major
-        const size_t size = TypeSize(v->data_type);
-        uint32_t code = size == 1   ? static_cast<const uint8_t*>(v->data)[i]
-                        : size == 2 ? static_cast<const uint16_t*>(v->data)[i]
-                                    : static_cast<const uint32_t*>(v->data)[i];
-        if (size == 1 || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-            out += static_cast<char>(code);
-        } else {
-            plat::AppendUtf8(out, static_cast<char32_t>(code));
+        uint32_t code = unit(c);
+        if (size == 2 && code >= 0xD800 && code < 0xDC00 && c + 1 < cols) {
+            const uint32_t low = unit(c + 1);
+            if (low >= 0xDC00 && low < 0xE000) {
+                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                ++c;
+            }
         }
+        if (size == 1 || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+            out += static_cast<char>(code);
+        else
+            plat::AppendUtf8(out, static_cast<char32_t>(code));
     }
-    return std::string(plat::Trim(out));
+    // Rows of a char matrix are padded with blanks to the longest.
+    if (rows > 1)
+        while (!out.empty() && (out.back() == ' ' || out.back() == '\0')) out.pop_back();
+    return out;
 }
 
 // Names from a cell of texts, a char matrix (a row each) or one text.
@@ -367,9 +380,9 @@ void MatReader::TakeArray(const matvar_t* v, const std::string& folder, const st
         noRate_.push_back(Join(folder, name));
         rate = 1.0;  // the file is declined unless the user gives a rate
     }
-    if (!(rate > 0 && std::isfinite(rate)))
-        return Skip(folder, name, "its sample rate is not a positive number");
     s.stepX = 1.0 / rate;
+    if (!(rate > 0 && std::isfinite(s.stepX) && s.stepX > 0))
+        return Skip(folder, name, "its sample rate is not a positive number");
     Columns(v, s, {});
 }
 

@@ -39,7 +39,7 @@ constexpr uint32_t kTocNewObjList = 1u << 2;
 constexpr uint32_t kTocRawData = 1u << 3;
 constexpr uint32_t kTocInterleaved = 1u << 5;
 constexpr uint32_t kTocBigEndian = 1u << 6;
-constexpr uint32_t kTocDaqmx = 1u << 7;
+// DAQmx raw data (bit 7) is known by its objects' raw-data indexes.
 constexpr uint32_t kNoData = 0xFFFFFFFF;
 constexpr uint32_t kSameAsBefore = 0;
 constexpr uint32_t kDaqmxFormatChanging = 0x1269;
@@ -193,8 +193,8 @@ class TdmsReader {
     }
     std::string Label(int object) const { return "\"" + objects_[object].path + "\""; }
     bool ReadMetadata(const unsigned char* p, size_t n, uint32_t toc);
-    bool ReadObject(Cursor& in, uint32_t k, bool big);
-    bool ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry, bool big);
+    bool ReadObject(Cursor& in, uint32_t k);
+    bool ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry);
     bool ReadDaqmxIndex(Cursor& in, uint32_t kind, int object, RawIndex& index);
     bool ReadProperty(Cursor& in, int object, uint32_t k);
     bool LayOut(uint32_t toc, uint64_t dataStart, uint64_t dataBytes, bool cut);
@@ -283,11 +283,11 @@ bool TdmsReader::ReadMetadata(const unsigned char* p, size_t n, uint32_t toc) {
     if (!in.U32(count)) return Fail("the metadata is too short to hold its object count.");
     if (toc & kTocNewObjList) list_.clear();
     for (uint32_t k = 0; k < count; ++k)
-        if (!ReadObject(in, k, big)) return false;
+        if (!ReadObject(in, k)) return false;
     return true;
 }
 
-bool TdmsReader::ReadObject(Cursor& in, uint32_t k, bool big) {
+bool TdmsReader::ReadObject(Cursor& in, uint32_t k) {
     const std::string where = "object " + std::to_string(k + 1);
     std::string path;
     if (!in.Text(path)) return Fail("the metadata ends inside the path of " + where + ".");
@@ -314,7 +314,7 @@ bool TdmsReader::ReadObject(Cursor& in, uint32_t k, bool big) {
                                [&](const Entry& e) { return e.object == object; });
     Entry entry;
     entry.object = object;
-    if (!ReadIndex(in, length, object, entry, big)) return false;
+    if (!ReadIndex(in, length, object, entry)) return false;
     if (inList != list_.end())
         *inList = std::move(entry);
     else
@@ -327,7 +327,7 @@ bool TdmsReader::ReadObject(Cursor& in, uint32_t k, bool big) {
     return true;
 }
 
-bool TdmsReader::ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry, bool big) {
+bool TdmsReader::ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry) {
     Object& o = objects_[object];
     if (length == kNoData) return true;
     entry.hasData = true;
@@ -359,7 +359,6 @@ bool TdmsReader::ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry
         }
         in.Skip(rest);
     }
-    (void)big;
     o.indexed = true;
     o.index = index;
     entry.index = std::move(index);

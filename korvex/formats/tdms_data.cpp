@@ -191,8 +191,8 @@ bool ReadRun(FileSource& file, uint64_t start, const Run& run, const std::vector
                     (file.ReadError().empty() ? std::string() : ": " + file.ReadError());
         return p;
     };
-    if (width <= FileSource::kWindow) {
-        const uint64_t per = FileSource::kWindow / width;
+    if (width <= file.Window()) {
+        const uint64_t per = file.Window() / width;
         for (uint64_t first = 0; first < run.records; first += per) {
             const size_t m = static_cast<size_t>(std::min(per, run.records - first));
             const unsigned char* p = fetch(start + first * width, m * width);
@@ -212,7 +212,7 @@ bool ReadRun(FileSource& file, uint64_t start, const Run& run, const std::vector
     // Records wider than a window: each channel's values in pieces.
     for (uint64_t r = 0; r < run.records; ++r) {
         for (const Slot* s : used) {
-            const uint64_t per = FileSource::kWindow / s->width;
+            const uint64_t per = file.Window() / s->width;
             for (uint64_t done = 0; done < s->count; done += per) {
                 const size_t k = static_cast<size_t>(std::min(per, s->count - done));
                 const unsigned char* p =
@@ -366,6 +366,7 @@ void CountValues(const std::vector<Block>& blocks, const std::vector<Sink>& sink
 bool ReadValues(FileSource& file, const std::vector<Block>& blocks, std::vector<Sink>& sinks,
                 std::string& error) {
     file.ExpectSequential();
+    file.SetWindow(FileSource::kCachedWindow);
     for (const Block& b : blocks) {
         std::vector<std::vector<const Slot*>> used(b.runs->size());
         for (size_t i = 0; i < b.runs->size(); ++i)
