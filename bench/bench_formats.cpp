@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <exception>
 #include <unordered_set>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/units.h"
 
 namespace korvex {

@@ -4,7 +4,7 @@
 
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 #include "platform/numtext.h"
 #include "platform/text.h"

@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <set>
 
-#include "korvex/file_io.h"
+#include "korvex/formats/file_io.h"
 #include "korvex/formats/mat_common.h"
 #include "korvex/formats/readers.h"
 #include "platform/text.h"

@@ -21,7 +21,7 @@
 #include <set>
 #include <sstream>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/graph_csv.h"
 #include "korvex/plugin.h"
 #include "korvex/workbench/graphview.h"

@@ -21,7 +21,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;

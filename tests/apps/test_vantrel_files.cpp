@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "apps/run_vantrel.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;

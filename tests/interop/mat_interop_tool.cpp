@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 
 int main(int argc, char** argv) {

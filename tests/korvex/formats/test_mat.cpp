@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <map>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "test_util.h"
 
 using namespace korvex;

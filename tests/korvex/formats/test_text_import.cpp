@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "test_util.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/formats/readers.h"
 #include "platform/text.h"
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <sstream>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 #include "platform/text.h"
 #include "test_util.h"
