@@ -26,8 +26,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "korvex/formats/file_source.h"
+#include "korvex/formats/mat_check.h"
 #include "korvex/formats/mat_common.h"
 #include "korvex/formats/readers.h"
+#include "korvex/formats/text_common.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
 
@@ -348,6 +351,10 @@ bool MatReader::Columns(const matvar_t* v, const SignalData& like,
             s.name = names[c];
         else if (cols > 1)
             s.name = like.name + " " + std::to_string(c + 1);
+        // Texts of 8-bit characters may be in the system's code page.
+        s.name = text::Utf8(s.name);
+        s.unit = text::Utf8(s.unit);
+        s.folder = text::Utf8(s.folder);
         s.samples.resize(rows);
         for (size_t r = 0; r < rows; ++r) s.samples[r] = At(v, c * rows + r);
         loaded_.signals.push_back(std::move(s));
@@ -536,13 +543,15 @@ FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& opt
     LogCapture log;
     std::string error;
     {
-        // libmatio reports a missing file and a folder alike; tell them apart.
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) {
-            result.message = "Cannot open \"" + path + "\": " + std::strerror(errno) + ".";
+        // libmatio reports a missing file and a folder alike, and believes
+        // the sizes a file declares; both are seen to here.
+        FileSource file;
+        if (!file.Open(path, result.message)) return result;
+        std::string fault;
+        if (!CheckStructure(file, fault)) {
+            result.message = "Cannot read \"" + path + "\": " + fault + ".";
             return result;
         }
-        std::fclose(f);
     }
     MatPtr mat{Mat_Open(path.c_str(), MAT_ACC_RDONLY)};
     if (!mat) {

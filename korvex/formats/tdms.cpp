@@ -27,6 +27,7 @@
 #include "korvex/formats/file_source.h"
 #include "korvex/formats/readers.h"
 #include "korvex/formats/tdms_data.h"
+#include "korvex/formats/text_common.h"
 
 namespace korvex {
 
@@ -630,6 +631,10 @@ SignalData Describe(const Object& o, const std::vector<Object>& objects,
     else
         s.startX = startOffset;
     if (o.index.type == kTimestamp) s.unit = "s";
+    // Older writers put texts in the system's code page.
+    s.name = text::Utf8(s.name);
+    s.folder = text::Utf8(s.folder);
+    s.unit = text::Utf8(s.unit);
     return s;
 }
 

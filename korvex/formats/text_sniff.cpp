@@ -162,7 +162,7 @@ bool LvmHeader(const std::vector<std::string_view>& lines, Layout& L, size_t& na
         if (tag == "Delta_X") numbers(L.lvmSteps);
         if (tag == "X0") numbers(L.lvmStarts);
         if (tag == "Y_Unit_Label")
-            for (size_t k = 1; k < f.size(); ++k) units.emplace_back(f[k]);
+            for (size_t k = 1; k < f.size(); ++k) units.push_back(Utf8(f[k]));
     }
     if (L.options.separator == 0) L.options.separator = sep;
     if (L.options.decimal == 0) L.options.decimal = dec;

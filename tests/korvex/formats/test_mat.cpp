@@ -219,6 +219,18 @@ TEST_F(Mat, SkippedWithANoteOrRefused) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message, "Cannot read \"" + path + "\": it holds no numeric vector or matrix.");
     EXPECT_EQ(d.signals.size(), 1u);
+    // Sizes that do not fit in the bytes that hold them: libmatio would
+    // believe them.
+    const std::string huge = Matrix(6, "x", {100000, 100000}, Element(9, Raw<double>({1})));
+    for (const std::string& bad : {huge, Compressed(huge)}) {
+        testutil::WriteBytes(path, Header() + bad);
+        r = ReadDataFile(path, d);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find("variable 1 (at byte 128): "), std::string::npos) << r.message;
+        EXPECT_NE(r.message.find("an array declares more values than its data holds"),
+                  std::string::npos)
+            << r.message;
+    }
     testutil::WriteBytes(path, "MATLAB 5.0 but not really");
     r = ReadDataFile(path, d);
     EXPECT_FALSE(r.ok);
