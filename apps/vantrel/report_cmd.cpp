@@ -7,7 +7,6 @@
 
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
-#include "apps/vantrel/read_options.h"
 #include "config/cfgproc.h"
 #include "korvex/host.h"
 #include "report/report_table.h"

@@ -19,7 +19,7 @@ namespace korvex::matfile {
 namespace {
 
 constexpr int kMaxDepth = 32;
-constexpr uint32_t miINT8 = 1, miINT32 = 5, miUINT32 = 6, miMATRIX = 14, miCOMPRESSED = 15;
+constexpr uint32_t miINT8 = 1, miINT32 = 5, miMATRIX = 14, miCOMPRESSED = 15;
 
 // Bytes by offset, from the file or from an inflated variable.
 class Bytes {
