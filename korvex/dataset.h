@@ -35,6 +35,8 @@ struct FileResult {
     bool ok = false;
     std::string message;
     std::vector<std::string> notes;  // things skipped or adjusted on the way
+    // The file reads once the user gives its sample rate (ReadOptions::rate).
+    bool needsRate = false;
 };
 
 }  // namespace korvex

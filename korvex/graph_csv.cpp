@@ -1,7 +1,7 @@
 #include "korvex/graph_csv.h"
 
 #include "korvex/envelope.h"
-#include "korvex/file_io.h"
+#include "korvex/formats/file_io.h"
 #include "platform/numtext.h"
 
 namespace korvex {

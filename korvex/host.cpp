@@ -4,7 +4,7 @@
 #include <exception>
 #include <unordered_set>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/units.h"
 
 namespace korvex {
@@ -184,7 +184,17 @@ std::vector<std::string> Host::LastLoadNotes() const {
     return lastLoadNotes_;
 }
 
+bool Host::LastLoadNeedsRate() const {
+    Lock lock(core_->mutex);
+    return lastLoadNeedsRate_;
+}
+
 plat::ObjPtr<FolderObj> Host::LoadDataFile(const std::string& path, std::string* message) {
+    return LoadDataFile(path, ReadOptions{}, message);
+}
+
+plat::ObjPtr<FolderObj> Host::LoadDataFile(const std::string& path, const ReadOptions& options,
+                                           std::string* message) {
     auto fail = [&](std::string text, std::vector<std::string> notes) {
         if (message) *message = text;
         SetLoadOutcome(std::move(text), std::move(notes));
@@ -193,7 +203,11 @@ plat::ObjPtr<FolderObj> Host::LoadDataFile(const std::string& path, std::string*
 
     // The file is read without the lock: the tree stays usable meanwhile.
     DataSet ds;
-    FileResult fr = ReadDataFile(path, ds);
+    FileResult fr = ReadDataFile(path, ds, options);
+    {
+        Lock lock(core_->mutex);
+        lastLoadNeedsRate_ = !fr.ok && fr.needsRate;
+    }
     if (!fr.ok)
         return fail(fr.message.empty() ? path + ": the file could not be read" : fr.message,
                     std::move(fr.notes));
@@ -316,6 +330,9 @@ bool Host::ExportFolder(std::string_view folderPath, ExportFormat format,
             break;
         case ExportFormat::Csv:
             fr = WriteCsv(outPath, ds);
+            break;
+        case ExportFormat::Mat:
+            fr = WriteMat(outPath, ds);
             break;
     }
     if (message) *message = fr.message;

@@ -23,7 +23,9 @@
 
 namespace korvex {
 
-enum class ExportFormat { Quor, Uff58, Uff58Binary, Csv };
+struct ReadOptions;  // korvex/formats/readers.h
+
+enum class ExportFormat { Quor, Uff58, Uff58Binary, Csv, Mat };
 
 // Paths the host creates at start.
 inline constexpr const char* kSignalsPath = "/Signals";
@@ -73,12 +75,18 @@ class Host final : public plat::IDispatchObject {
     // fault (the tree is then unchanged). Reloading replaces the signals of
     // the same name and keeps the others.
     plat::ObjPtr<FolderObj> LoadDataFile(const std::string& path, std::string* message = nullptr);
+    // The same with what the file may need from the user: a sample rate,
+    // the choices for a CSV or text file.
+    plat::ObjPtr<FolderObj> LoadDataFile(const std::string& path, const ReadOptions& options,
+                                         std::string* message = nullptr);
     // The message of the last failed load ("" after a success).
     std::string LastLoadMessage() const;
     // Notes of the last load: what the reader skipped or the host adjusted.
     std::vector<std::string> LastLoadNotes() const;
-    // Writes a host folder and its sub-folders: one ".quor" or UFF58 file,
-    // or for Csv one file per signal below the directory outPath.
+    // Whether the last load failed for want of a sample rate only.
+    bool LastLoadNeedsRate() const;
+    // Writes a host folder and its sub-folders: one ".quor", UFF58 or MAT
+    // file, or for Csv one file per signal below the directory outPath.
     bool ExportFolder(std::string_view folderPath, ExportFormat format, const std::string& outPath,
                       std::string* message = nullptr) const;
 
@@ -134,6 +142,7 @@ class Host final : public plat::IDispatchObject {
     int nextCommand_ = 1000;
     std::string lastLoadMessage_;
     std::vector<std::string> lastLoadNotes_;
+    bool lastLoadNeedsRate_ = false;
 };
 
 plat::ObjPtr<Host> CreateHost();

@@ -10,7 +10,8 @@ seconds="${1:-60}"
 shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(fuzz_profile fuzz_keyvalue fuzz_exchange fuzz_quor
-                                         fuzz_uff58 fuzz_uff58b fuzz_wav)
+                                         fuzz_uff58 fuzz_uff58b fuzz_wav fuzz_tdms fuzz_mat
+                                         fuzz_text)
 if ! command -v clang++-14 >/dev/null; then
     echo "fuzz: clang++-14 is missing (apt-get install clang-14 libclang-rt-14-dev)" >&2
     exit 1

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/units.h"
 #include "platform/autodate.h"
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "apps/samplegen/gearbox.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "shell/host.h"
 #include "ui/dialogs.h"
 #include "ui/freqspage.h"

@@ -9,30 +9,39 @@
 #include <iostream>
 #include <map>
 
+#include "apps/vantrel/files_cmd.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/read_options.h"
 #include "apps/vantrel/report_cmd.h"
 
 namespace vantrel {
 
 namespace {
 
-constexpr char kUsage[] =
+constexpr char kUsageText[] =
     "Usage:\n"
     "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N]\n"
-    "              [--band-frequencies] [--strict] [--quiet]\n"
+    "              [--band-frequencies] [--strict] [--quiet] [READING]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
     "                 [--out DIR] [--new-page] [--landscape] [--font-size N]\n"
-    "                 [--band-frequencies] [--strict] [--quiet]\n"
+    "                 [--band-frequencies] [--strict] [--quiet] [READING]\n"
+    "  vantrel info FILE [READING]\n"
+    "  vantrel convert FILE OUT [READING]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel --help\n"
     "\n"
-    "run    Loads the data file (.quor, UFF58 .uff/.unv, or .wav) into the host, reads\n"
+    "run    Loads the data file (.quor, UFF58 .uff/.unv, .wav, NI .tdms, .mat, .csv or\n"
+    "       other text, NI .lvm) into the host, reads\n"
     "       the configuration, computes the band levels and writes DIR/results.quor,\n"
-    "       DIR/results.uff and DIR/csv/ (one CSV per result signal).\n"
+    "       DIR/results.uff, DIR/results.mat and DIR/csv/ (one CSV per result signal).\n"
     "report Calculates like run, then appends report entries to REPORT.rtf: one per\n"
     "       --at time, or one per steady mode of the configuration's test program\n"
     "       NAME. With --out DIR the results are written as by run.\n"
+    "info   Lists what a data file holds: every signal with its folder, name, unit,\n"
+    "       points, step and start, and what was skipped and why.\n"
+    "convert Writes a data file as OUT: .quor, UFF 58 (.uff), MAT (.mat), or CSV files\n"
+    "       below the folder OUT (any other name).\n"
     "demo   Makes the gearbox run-up sample and its configuration below DIR\n"
     "       (default ./vantrel-demo), runs the calculation on them and writes\n"
     "       DIR/report.rtf with one entry per steady speed.\n"
@@ -59,6 +68,13 @@ constexpr char kUsage[] =
     "Exit codes: 0 success, 1 calculation failed or stopped, 2 bad arguments,\n"
     "3 unreadable input, 4 results could not be written.\n";
 
+// The usage with the reading options (READING) after the others.
+const std::string kUsage = [] {
+    std::string text = kUsageText;
+    const size_t exit = text.find("\nExit codes");
+    return text.insert(exit + 1, std::string(kReadOptionsUsage) + "\n");
+}();
+
 constexpr char kDefaultDemoDir[] = "vantrel-demo";
 
 int Usage(Console& c, const std::string& message) {
@@ -70,6 +86,7 @@ int Usage(Console& c, const std::string& message) {
 // may appear once.
 struct Parsed {
     std::map<std::string, std::string> values;
+    korvex::ReadOptions read;
     bool quiet = false;
     bool help = false;
     bool strict = false;
@@ -89,6 +106,7 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
             p.bandFrequencies = true;
             continue;
         }
+        if (runFlags && SetReadFlag(a, p.read)) continue;
         if (a == "-h" || a == "--help") {
             p.help = true;
             continue;
@@ -99,9 +117,14 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
         }
         std::string name, value;
         auto known = [&](const std::string& n) {
-            return std::find(valued.begin(), valued.end(), n) != valued.end();
+            return std::find(valued.begin(), valued.end(), n) != valued.end() ||
+                   (runFlags && IsReadOption(n));
         };
         if (!TakeOption(args, i, known, name, value, error)) return false;
+        if (runFlags && IsReadOption(name)) {
+            if (!SetReadOption(name, value, p.read, error)) return false;
+            continue;
+        }
         if (!p.values.emplace(name, value).second) {
             error = name + " given twice";
             return false;
@@ -146,6 +169,7 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
     }
     o.strict = p.strict;
     o.bandFrequencies = p.bandFrequencies;
+    o.read = p.read;
     c.progress = !p.quiet;
     return RunJob(o, c);
 }
@@ -211,7 +235,9 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     }
     if (command == "run") return CommandRun(args, c);
     if (command == "demo") return CommandDemo(args, c);
-    if (command == "report") return CommandReport(args, kUsage, c);
+    if (command == "report") return CommandReport(args, kUsage.c_str(), c);
+    if (command == "info") return CommandInfo(args, kUsage.c_str(), c);
+    if (command == "convert") return CommandConvert(args, kUsage.c_str(), c);
     return Usage(c, "unknown command " + command);
 }
 

@@ -14,6 +14,7 @@
 
 #include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
+#include "apps/vantrel/read_options.h"
 #include "apps/vantrel/tacho_check.h"
 #include "config/cfgfile.h"
 #include "config/cfgproc.h"
@@ -366,10 +367,11 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
 
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
     std::string message;
-    plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, &message);
+    plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, o.read, &message);
     if (!dataFolder)
         return Fail(c, kExitInput,
-                    message.empty() ? "cannot read data file " + Quoted(o.dataPath) : message);
+                    message.empty() ? "cannot read data file " + Quoted(o.dataPath)
+                                    : ReadFailure(message, host->LastLoadNeedsRate()));
 
     CCfgProc cfg;
     std::string error;
@@ -432,6 +434,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         c.out << "\nWritten:\n"
               << "  " << written.quorPath << '\n'
               << "  " << written.uffPath << '\n'
+              << "  " << written.matPath << '\n'
               << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
               << std::flush;
     }

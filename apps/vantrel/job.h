@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "korvex/formats/readers.h"
+
 class CCfgProc;
 namespace korvex {
 class Host;
@@ -43,7 +45,8 @@ void Warn(Console& console, const std::string& text);
 using JobStep = std::function<int(korvex::Host& host, CCfgProc& cfg, Console& console)>;
 
 struct JobOptions {
-    std::string dataPath;          // ".quor", UFF58 or WAV
+    std::string dataPath;          // any file the host reads
+    korvex::ReadOptions read;      // its sample rate and CSV choices, when it needs them
     std::string configPath;        // a configuration file, or
     std::string settingsPath;      // a settings file (exactly one of the two)
     std::string outDir;            // empty: the results are not written to disk
@@ -61,6 +64,7 @@ inline constexpr int kMaxJobs = 256;
 struct JobOutputs {
     std::string quorPath;
     std::string uffPath;
+    std::string matPath;
     std::string csvDir;
     int csvFiles = 0;
 };

@@ -12,7 +12,7 @@ namespace vantrel {
 
 namespace {
 
-constexpr const char* kEntries[] = {"results.quor", "results.uff", "csv"};
+constexpr const char* kEntries[] = {"results.quor", "results.uff", "results.mat", "csv"};
 constexpr char kNew[] = ".vantrel-new";
 constexpr char kOld[] = ".vantrel-old";
 
@@ -50,7 +50,9 @@ bool Stage(const korvex::Host& host, const std::string& folder, bool hasSignals,
                              &message) &&
            host.ExportFolder(folder, korvex::ExportFormat::Uff58, (staging / kEntries[1]).string(),
                              &message) &&
-           host.ExportFolder(folder, korvex::ExportFormat::Csv, (staging / kEntries[2]).string(),
+           host.ExportFolder(folder, korvex::ExportFormat::Mat, (staging / kEntries[2]).string(),
+                             &message) &&
+           host.ExportFolder(folder, korvex::ExportFormat::Csv, (staging / kEntries[3]).string(),
                              &message);
 }
 
@@ -105,7 +107,8 @@ bool WriteResultGeneration(const korvex::Host& host, const std::string& folder, 
     if (!hasSignals) return true;
     written.quorPath = (dir / kEntries[0]).string();
     written.uffPath = (dir / kEntries[1]).string();
-    written.csvDir = (dir / kEntries[2]).string();
+    written.matPath = (dir / kEntries[2]).string();
+    written.csvDir = (dir / kEntries[3]).string();
     for (auto it = fs::recursive_directory_iterator(written.csvDir, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
         if (it->is_regular_file() && it->path().extension() == ".csv") ++written.csvFiles;

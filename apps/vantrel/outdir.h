@@ -12,7 +12,7 @@ namespace vantrel {
 
 struct JobOutputs;
 
-// Writes results.quor, results.uff and csv/ of the host folder into a fresh
+// Writes results.quor, results.uff, results.mat and csv/ of the host folder into a fresh
 // folder inside outDir (".vantrel-new") and then moves them in place of the
 // previous run's, so that a failed write (a full disk, a file-size limit)
 // leaves the previous results whole and no temporary file behind. With

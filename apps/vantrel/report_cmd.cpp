@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/read_options.h"
 #include "config/cfgproc.h"
 #include "korvex/host.h"
 #include "report/report_table.h"
@@ -24,6 +25,7 @@ struct ReportArgs {
     int fontSize = 0;  // 0: as the settings say
     bool newPage = false, landscape = false, quiet = false, help = false, strict = false;
     bool bandFrequencies = false;
+    korvex::ReadOptions read;
 };
 
 int Usage(Console& c, const std::string& message) {
@@ -81,6 +83,7 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
             r.bandFrequencies = true;
             continue;
         }
+        if (SetReadFlag(a, r.read)) continue;
         auto slotOf = [&r](const std::string& n) -> std::string* {
             return n == "--data"       ? &r.data
                    : n == "--config"   ? &r.config
@@ -91,10 +94,14 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
                                        : nullptr;
         };
         auto known = [&](const std::string& n) {
-            return slotOf(n) || n == "--at" || n == "--font-size";
+            return slotOf(n) || n == "--at" || n == "--font-size" || IsReadOption(n);
         };
         std::string name, value;
         if (!TakeOption(args, i, known, name, value, error)) return false;
+        if (IsReadOption(name)) {
+            if (!SetReadOption(name, value, r.read, error)) return false;
+            continue;
+        }
         std::string* slot = slotOf(name);
         if (name == "--at") {
             double t = 0;
@@ -227,6 +234,7 @@ int CommandReport(const std::vector<std::string>& args, const char* usage, Conso
     o.outDir = r.out;
     o.strict = r.strict;
     o.bandFrequencies = r.bandFrequencies;
+    o.read = r.read;
     o.beforeCalculation = [&r](korvex::Host& host, CCfgProc& cfg, Console& con) {
         // The layout options of the command line win over the settings file.
         if (r.newPage) cfg.report.bNewPage = true;

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -20,10 +21,12 @@
 #include <set>
 #include <sstream>
 
+#include "korvex/formats/formats.h"
 #include "korvex/graph_csv.h"
 #include "korvex/plugin.h"
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"
+#include "korvex/workbench/importdialog.h"
 #include "korvex/workbench/mime.h"
 #include "korvex/workbench/spectralview.h"
 #include "korvex/workbench/texts.h"
@@ -89,6 +92,18 @@ QString Dialogs::SaveFile(QWidget* parent, const QString& filter) {
 }
 void Dialogs::Error(QWidget* parent, const QString& text) {
     QMessageBox::warning(parent, wbtext::kError, text);
+}
+bool Dialogs::ImportText(QWidget* parent, const QString& path, korvex::ReadOptions& options) {
+    TextImportDialog d(path, parent);
+    if (d.exec() != QDialog::Accepted) return false;
+    options = d.Options();
+    return true;
+}
+bool Dialogs::AskRate(QWidget* parent, const QString& message, double& rate) {
+    bool ok = false;
+    rate = QInputDialog::getDouble(parent, wbtext::kAskRate, message + "\n\n" + wbtext::kRateHz,
+                                   1000.0, 1e-6, 1e9, 3, &ok);
+    return ok;
 }
 
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
@@ -282,7 +297,14 @@ void MainWindow::UnloadPlugins() {
 
 bool MainWindow::OpenFile(const QString& path) {
     std::string message;
-    auto folder = host_->LoadDataFile(path.toStdString(), &message);
+    korvex::ReadOptions options;
+    if (korvex::DataFileKind(path.toStdString()) == "CSV or text" &&
+        !dialogs_->ImportText(this, path, options))
+        return false;
+    auto folder = host_->LoadDataFile(path.toStdString(), options, &message);
+    if (!folder && host_->LastLoadNeedsRate() &&
+        dialogs_->AskRate(this, QString::fromStdString(message), options.rate))
+        folder = host_->LoadDataFile(path.toStdString(), options, &message);
     if (!folder) {
         AddLog(QString::fromStdString(message));
         dialogs_->Error(this, QString::fromStdString(message));

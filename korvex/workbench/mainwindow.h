@@ -46,6 +46,10 @@ class Dialogs {
     // Edits spec in place; false when cancelled (paramdialog.cpp).
     virtual bool EditSpectral(QWidget* parent, ViewSpec& spec,
                               const std::vector<SpeedChoice>& speeds);
+    // A CSV or text file: the import dialog's choices; false when cancelled.
+    virtual bool ImportText(QWidget* parent, const QString& path, korvex::ReadOptions& options);
+    // A file that gives no sample rate: the rate; false when cancelled.
+    virtual bool AskRate(QWidget* parent, const QString& message, double& rate);
 };
 
 class MainWindow : public QMainWindow {

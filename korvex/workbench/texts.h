@@ -44,7 +44,10 @@ inline constexpr const char* kColStep = "Step";
 inline constexpr const char* kColDuration = "Duration";
 inline constexpr const char* kWindowTitle = "Graphs %1";
 inline constexpr const char* kDataFilter =
-    "Data files (*.quor *.uff *.unv *.uf *.wav);;All files (*)";
+    "Data files (*.quor *.uff *.unv *.uf *.wav *.tdms *.mat *.csv *.txt *.tsv *.lvm);;"
+    "All files (*)";
+inline constexpr const char* kAskRate = "Sample rate";
+inline constexpr const char* kRateHz = "Sample rate in Hz:";
 inline constexpr const char* kPngFilter = "PNG images (*.png)";
 inline constexpr const char* kCsvFilter = "CSV files (*.csv)";
 inline constexpr const char* kError = "Error";

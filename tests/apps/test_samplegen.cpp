@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "apps/samplegen/gearbox.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "test_util.h"
 
 namespace {

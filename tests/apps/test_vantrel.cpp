@@ -21,6 +21,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "apps/vantrel/cli.h"
 #include "apps/vantrel/demo_files.h"
+#include "korvex/formats/formats.h"
 #include "test_util.h"
 
 namespace fs = std::filesystem;
@@ -192,6 +193,19 @@ TEST_F(VantrelDemo, WritesSampleConfigurationAndResultTree) {
         EXPECT_EQ(fs::file_size(Dir() / "config" / std::string(f.name)), f.bytes.size()) << f.name;
     EXPECT_GT(fs::file_size(Dir() / "results" / "results.quor"), 0u);
     EXPECT_GT(fs::file_size(Dir() / "results" / "results.uff"), 0u);
+    // The MAT file holds the same results as the host's own file.
+    korvex::DataSet quor, mat;
+    ASSERT_TRUE(korvex::ReadQuor((Dir() / "results" / "results.quor").string(), quor).ok);
+    const korvex::FileResult read =
+        korvex::ReadMat((Dir() / "results" / "results.mat").string(), mat);
+    ASSERT_TRUE(read.ok) << read.message;
+    ASSERT_EQ(mat.signals.size(), quor.signals.size());
+    for (size_t i = 0; i < quor.signals.size(); ++i) {
+        EXPECT_EQ(mat.signals[i].folder, quor.signals[i].folder);
+        EXPECT_EQ(mat.signals[i].name, quor.signals[i].name);
+        EXPECT_EQ(mat.signals[i].stepX, quor.signals[i].stepX);
+        EXPECT_EQ(mat.signals[i].samples, quor.signals[i].samples);
+    }
 
     // Items directly in a section sit in the channel folder, items of a
     // folder one level down; tachos under "Тахо".
@@ -308,7 +322,7 @@ TEST_F(VantrelDemo, SeveralJobsWriteTheSameFilesAndProgress) {
         return text;
     };
     EXPECT_EQ(replaced(three.out, "jobs3", "jobs1"), one.out);
-    for (const char* file : {"results.quor", "results.uff"})
+    for (const char* file : {"results.quor", "results.uff", "results.mat"})
         EXPECT_EQ(testutil::ReadBytes((Dir() / "jobs3" / file).string()),
                   testutil::ReadBytes((Dir() / "jobs1" / file).string()))
             << file;

@@ -2,7 +2,7 @@
 // file (the host has no WAV writer).
 
 #include "fuzz/fuzz_util.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string in = fuzz::Scratch("in.wav"), out = fuzz::Scratch("out.quor");

@@ -4,7 +4,7 @@
 // nothing. Only how the samples are written differs between them.
 
 #include "fuzz/fuzz_util.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 
 namespace fuzz {
 

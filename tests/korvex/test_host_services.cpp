@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "korvex/dsp.h"
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "shell/host.h"

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "korvex/file_io.h"
-#include "korvex/formats.h"
+#include "korvex/formats/file_io.h"
+#include "korvex/formats/formats.h"
 #include "platform/text.h"
 
 namespace korvex {

@@ -5,8 +5,8 @@
 #include <set>
 #include <system_error>
 
-#include "korvex/file_io.h"
-#include "korvex/formats.h"
+#include "korvex/formats/file_io.h"
+#include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
 

@@ -1,7 +1,7 @@
 // Field-level pieces of UFF dataset 58: texts in fixed-width fields, dates,
 // Fortran-formatted numbers.
 
-#include "korvex/uff58_fields.h"
+#include "korvex/formats/uff58_fields.h"
 
 #include <algorithm>
 #include <cctype>

@@ -10,9 +10,9 @@
 #include <map>
 #include <set>
 
-#include "korvex/file_io.h"
-#include "korvex/formats.h"
-#include "korvex/uff58_fields.h"
+#include "korvex/formats/file_io.h"
+#include "korvex/formats/formats.h"
+#include "korvex/formats/uff58_fields.h"
 #include "korvex/units.h"
 #include "platform/text.h"
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 
 using namespace korvex;

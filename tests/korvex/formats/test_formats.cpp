@@ -6,7 +6,7 @@
 #include <limits>
 #include <sstream>
 
-#include "korvex/formats.h"
+#include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 #include "platform/text.h"
 #include "test_util.h"
@@ -707,9 +707,15 @@ TEST_F(Formats, ReadDataFilePicksTheReader) {
         EXPECT_TRUE(r.ok) << name << ": " << r.message;
         EXPECT_FALSE(out.signals.empty()) << name;
     }
+    // Text goes to the text reader, which finds no numbers in it; other
+    // bytes are no data file.
     WriteBytes(dir_.Path("d.txt"), "just text");
     DataSet out = Sentinel();
     FileResult r = ReadDataFile(dir_.Path("d.txt"), out);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("no lines of numbers"), std::string::npos) << r.message;
+    WriteBytes(dir_.Path("d.bin"), std::string("just\0bytes", 10));
+    r = ReadDataFile(dir_.Path("d.bin"), out);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("unknown kind"), std::string::npos) << r.message;
     r = ReadDataFile(dir_.Path("gone.uff"), out);

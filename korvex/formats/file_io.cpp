@@ -1,4 +1,4 @@
-#include "korvex/file_io.h"
+#include "korvex/formats/file_io.h"
 
 #include <atomic>
 #include <cerrno>

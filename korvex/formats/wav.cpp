@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "korvex/file_io.h"
-#include "korvex/formats.h"
+#include "korvex/formats/file_io.h"
+#include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 
 namespace korvex {

@@ -1,0 +1,163 @@
+#include "apps/vantrel/files_cmd.h"
+
+#include <filesystem>
+
+#include "apps/vantrel/options.h"
+#include "apps/vantrel/read_options.h"
+#include "korvex/formats/formats.h"
+#include "platform/autodate.h"
+#include "platform/numtext.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+struct FileArgs {
+    std::vector<std::string> paths;
+    korvex::ReadOptions read;
+    bool help = false;
+};
+
+bool Parse(const std::vector<std::string>& args, FileArgs& a, std::string& error) {
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& w = args[i];
+        if (w == "-h" || w == "--help") {
+            a.help = true;
+        } else if (SetReadFlag(w, a.read)) {
+        } else if (w.empty() || w[0] != '-') {
+            a.paths.push_back(w);
+        } else {
+            std::string name, value;
+            if (!TakeOption(args, i, IsReadOption, name, value, error) ||
+                !SetReadOption(name, value, a.read, error))
+                return false;
+        }
+    }
+    return true;
+}
+
+int Message(Console& c, int code, const std::string& text) {
+    c.err << "vantrel: " << text << '\n' << std::flush;
+    return code;
+}
+
+// Reads the file as the host would; false after saying why.
+bool Load(const std::string& path, const korvex::ReadOptions& o, korvex::DataSet& d,
+          korvex::FileResult& r, Console& c) {
+    r = korvex::ReadDataFile(path, d, o);
+    if (r.ok) return true;
+    Message(c, kExitInput, ReadFailure(r.message, r.needsRate));
+    for (const std::string& n : r.notes) c.err << "  " << n << '\n';
+    return false;
+}
+
+std::string Date(double date) {
+    plat::DateTime t;
+    if (date == 0.0 || !plat::FromAutomationDate(date, t)) return "-";
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, t.millisecond);
+    return text;
+}
+
+size_t Width(const std::string& s) {
+    size_t n = 0;
+    for (size_t i = 0; i < s.size();) {
+        plat::DecodeUtf8(s, i);
+        ++n;
+    }
+    return n;
+}
+
+void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> widths(rows[0].size(), 0);
+    for (const auto& row : rows)
+        for (size_t k = 0; k < row.size(); ++k) widths[k] = std::max(widths[k], Width(row[k]));
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t k = 0; k < row.size(); ++k) {
+            line += row[k];
+            if (k + 1 < row.size()) line += std::string(widths[k] - Width(row[k]) + 2, ' ');
+        }
+        out << line << '\n';
+    }
+}
+
+}  // namespace
+
+int CommandInfo(const std::vector<std::string>& args, const char* usage, Console& c) {
+    FileArgs a;
+    std::string error;
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (a.help) {
+        c.out << usage;
+        return kExitOk;
+    }
+    if (a.paths.size() != 1)
+        return Message(c, kExitUsage, "info needs one FILE (see vantrel --help)");
+    const std::string& path = a.paths[0];
+    korvex::DataSet d;
+    korvex::FileResult r;
+    if (!Load(path, a.read, d, r, c)) return kExitInput;
+    c.out << "File:     " << path << '\n'
+          << "Data set: " << fs::path(path).stem().string() << " (" << korvex::DataFileKind(path)
+          << ", " << d.signals.size() << (d.signals.size() == 1 ? " signal" : " signals")
+          << ")\n\n";
+    std::vector<std::vector<std::string>> rows = {
+        {"folder", "name", "unit", "points", "step s", "start s", "start time"}};
+    for (const korvex::SignalData& s : d.signals)
+        rows.push_back({s.folder.empty() ? "-" : s.folder, s.name, s.unit.empty() ? "-" : s.unit,
+                        std::to_string(s.samples.size()), plat::GeneralText(s.stepX, 10),
+                        plat::GeneralText(s.startX, 10), Date(s.startTime)});
+    PrintTable(c.out, rows);
+    if (!r.notes.empty()) {
+        c.out << "\nSkipped or adjusted:\n";
+        for (const std::string& n : r.notes) c.out << "  " << n << '\n';
+    }
+    c.out << std::flush;
+    return kExitOk;
+}
+
+int CommandConvert(const std::vector<std::string>& args, const char* usage, Console& c) {
+    FileArgs a;
+    std::string error;
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (a.help) {
+        c.out << usage;
+        return kExitOk;
+    }
+    if (a.paths.size() != 2)
+        return Message(c, kExitUsage, "convert needs FILE and OUT (see vantrel --help)");
+    const std::string &in = a.paths[0], &out = a.paths[1];
+    korvex::DataSet d;
+    korvex::FileResult r;
+    if (!Load(in, a.read, d, r, c)) return kExitInput;
+    for (const std::string& n : r.notes) c.err << "vantrel: note: " << n << '\n';
+    const std::string ext = plat::FoldCase(fs::path(out).extension().string());
+    korvex::FileResult w;
+    std::string kind;
+    if (ext == ".quor") {
+        kind = ".quor";
+        w = korvex::WriteQuor(out, d);
+    } else if (ext == ".uff" || ext == ".unv") {
+        kind = "UFF 58";
+        w = korvex::WriteUff58(out, d);
+    } else if (ext == ".mat") {
+        kind = "MAT";
+        w = korvex::WriteMat(out, d);
+    } else {
+        kind = "CSV, one file per signal";
+        w = korvex::WriteCsv(out, d);
+    }
+    if (!w.ok) return Message(c, kExitOutput, w.message);
+    for (const std::string& n : w.notes) c.err << "vantrel: note: " << n << '\n';
+    c.out << "Written: " << out << " (" << kind << ", " << d.signals.size()
+          << (d.signals.size() == 1 ? " signal" : " signals") << " from " << in << ")\n"
+          << std::flush;
+    return kExitOk;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,16 @@
+#pragma once
+// "vantrel info FILE" lists what a data file holds; "vantrel convert FILE
+// OUT" writes it as ".quor", UFF 58, MAT or CSV files.
+
+#include <string>
+#include <vector>
+
+#include "apps/vantrel/job.h"
+
+namespace vantrel {
+
+// args[0] is the command word; usage is printed for --help.
+int CommandInfo(const std::vector<std::string>& args, const char* usage, Console& console);
+int CommandConvert(const std::vector<std::string>& args, const char* usage, Console& console);
+
+}  // namespace vantrel

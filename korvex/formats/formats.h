@@ -1,0 +1,44 @@
+#pragma once
+// Data files the host reads and writes, on the plain DataSet form.
+
+#include <string>
+
+#include "korvex/dataset.h"
+#include "korvex/formats/readers.h"
+
+namespace korvex {
+
+// The host's own data-set file (".quor").
+FileResult ReadQuor(const std::string& path, DataSet& out);
+FileResult WriteQuor(const std::string& path, const DataSet& data);
+
+// Universal File Format, dataset 58 (time histories). Reading takes ASCII 58
+// and binary 58b records; writing produces ASCII, or binary 58b when asked.
+FileResult ReadUff58(const std::string& path, DataSet& out);
+FileResult WriteUff58(const std::string& path, const DataSet& data, bool binary = false);
+
+// How WriteUff58 lays out the values: ASCII (4E20.12 double, 6E13.5 single)
+// or binary 58b in either byte order.
+struct Uff58Options {
+    bool binary = false;
+    bool doublePrecision = true;  // 8-byte values; false writes 4-byte floats
+    bool bigEndian = false;       // binary byte order
+};
+FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58Options& options);
+
+// WAV: PCM 16, 24, 32 bit and float 32; one signal per channel.
+FileResult ReadWav(const std::string& path, DataSet& out);
+
+// One CSV file per signal below dir: dir/<folder>/<name>.csv, header
+// "time_s,value", numbers that read back to the same double.
+FileResult WriteCsv(const std::string& dir, const DataSet& data);
+
+// Picks the reader by extension (.quor, .uff/.unv/.uf, .wav, .tdms, .mat,
+// .csv/.txt/.lvm and other text), else by the first bytes. options carries
+// what a file may need from the user: a sample rate, the CSV choices.
+FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options = {});
+// The kind ReadDataFile takes a file for ("NI TDMS", "MAT", "CSV or text",
+// "UFF 58", "WAV", ".quor"), "" when none.
+std::string DataFileKind(const std::string& path);
+
+}  // namespace korvex

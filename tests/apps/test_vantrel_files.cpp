@@ -1,0 +1,109 @@
+// vantrel info and convert: what a file holds, other files converted and
+// read back, the reading options and their mistakes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "apps/run_vantrel.h"
+#include "korvex/formats/formats.h"
+#include "test_util.h"
+
+namespace fs = std::filesystem;
+using testutil::Vantrel;
+
+namespace {
+
+std::string Shared(const std::string& rel) {
+    return std::string(VANTREL_SHARED_DIR) + "/interop/" + rel;
+}
+
+class VantrelFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!fs::is_directory(Shared(""))) GTEST_SKIP() << "no interop files";
+    }
+    testutil::TempDir dir_{"vantrel-files"};
+};
+
+}  // namespace
+
+TEST_F(VantrelFiles, InfoListsSignalsAndWhatWasSkipped) {
+    auto o = Vantrel({"info", Shared("tdms/raw1.tdms")});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.out.find("Data set: raw1 (NI TDMS, 7 signals)"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Layer Data  First  Channel  Volts  2000    2e-05   0        "
+                         "2016-12-15 22:35:21.000"),
+              std::string::npos)
+        << o.out;
+
+    // A MAT file without its rate: a clear error, then read with --rate.
+    o = Vantrel({"info", Shared("mat/bearing_style_v5.mat")});
+    EXPECT_EQ(o.code, 3);
+    EXPECT_NE(o.err.find("no sample rate for X097_DE_time, X097_FE_time"), std::string::npos);
+    EXPECT_NE(o.err.find("Give it with --rate HZ."), std::string::npos) << o.err;
+    o = Vantrel({"info", Shared("mat/bearing_style_v5.mat"), "--rate=12000"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.out.find("X097_FE_time  -     24000   8.333333333e-05"), std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("Skipped or adjusted:\n  Scalars, not signals: X097RPM = 1797."),
+              std::string::npos)
+        << o.out;
+}
+
+TEST_F(VantrelFiles, ConvertWritesEveryFormat) {
+    const std::string csv = dir_.Path("in.txt");
+    testutil::WriteBytes(csv, "a b\n1 2\n3 4\n5 6\n");
+    for (const char* out : {"out.quor", "out.uff", "out.mat", "csvdir"}) {
+        SCOPED_TRACE(out);
+        const std::string path = dir_.Path(out);
+        auto o = Vantrel({"convert", csv, path, "--separator", "blank", "--header-line", "1",
+                          "--time-column", "0", "--rate", "4"});
+        ASSERT_EQ(o.code, 0) << o.err;
+        korvex::DataSet d;
+        const std::string back = fs::is_directory(path) ? path + "/b.csv" : path;
+        const korvex::FileResult r = korvex::ReadDataFile(back, d);
+        ASSERT_TRUE(r.ok) << r.message;
+        ASSERT_FALSE(d.signals.empty());
+        EXPECT_EQ(d.signals.back().samples, std::vector<double>({2, 4, 6}));
+        EXPECT_EQ(d.signals.back().stepX, 0.25);
+    }
+    // A separator that splits nothing: no numbers, a clear error.
+    auto o = Vantrel({"convert", csv, dir_.Path("x.mat"), "--separator", "semicolon"});
+    EXPECT_EQ(o.code, 3);
+    EXPECT_NE(o.err.find("as text: no lines of numbers"), std::string::npos) << o.err;
+
+    // A TDMS file through .quor keeps names, folders, units and times.
+    o = Vantrel({"convert", Shared("tdms/Digital_Input.tdms"), dir_.Path("d.quor")});
+    ASSERT_EQ(o.code, 0) << o.err;
+    korvex::DataSet a, b;
+    ASSERT_TRUE(korvex::ReadTdms(Shared("tdms/Digital_Input.tdms"), a).ok);
+    ASSERT_TRUE(korvex::ReadQuor(dir_.Path("d.quor"), b).ok);
+    ASSERT_EQ(a.signals.size(), b.signals.size());
+    for (size_t i = 0; i < a.signals.size(); ++i) {
+        EXPECT_EQ(a.signals[i].folder, b.signals[i].folder);
+        EXPECT_EQ(a.signals[i].startTime, b.signals[i].startTime);
+        EXPECT_EQ(a.signals[i].samples, b.signals[i].samples);
+    }
+}
+
+TEST_F(VantrelFiles, MistakesInTheArguments) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"info"}, "info needs one FILE"},
+        {{"convert", "a.tdms"}, "convert needs FILE and OUT"},
+        {{"info", "a.csv", "--rate", "fast"}, "--rate takes a sample rate in Hz, not fast"},
+        {{"info", "a.csv", "--separator", "pipe"}, "--separator takes comma, semicolon"},
+        {{"info", "a.csv", "--time-column", "-1"}, "--time-column takes a number from 0"},
+        {{"info", "a.csv", "--bogus"}, "unknown option --bogus"},
+        {{"run", "--data", "a.csv", "--config", "c.cfg", "--out", "o", "--decimal", "x"},
+         "--decimal takes point or comma, not x"},
+    };
+    for (const auto& [args, error] : cases) {
+        auto o = Vantrel(args);
+        EXPECT_EQ(o.code, 2) << args[0];
+        EXPECT_NE(o.err.find(error), std::string::npos) << o.err;
+    }
+    auto o = Vantrel({"info", dir_.Path("missing.tdms")});
+    EXPECT_EQ(o.code, 3);
+    EXPECT_NE(o.err.find("does not exist"), std::string::npos) << o.err;
+}
