@@ -40,7 +40,7 @@
 #include "config/cfgproc.h"
 #include "korvex/dsp.h"
 #include "korvex/host.h"
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 #include "korvex/spectral.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"

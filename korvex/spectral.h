@@ -2,7 +2,7 @@
 // The spectrum of a signal at a chosen time, made by the autospectrum
 // operator's own code (PowerSpectrum in dsp.h): the lines shown for a block
 // are the very numbers the engine measured its bands on. Also the amplitude
-// scalings and dB conversion the spectral maps (specmap.h) share.
+// scalings and dB conversion the spectral maps (spectralmap.h) share.
 //
 // Nothing here throws for bad input or takes the host lock for longer than
 // it takes to note a signal's samples: failures come back as a message.

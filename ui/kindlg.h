@@ -1,7 +1,7 @@
 #pragma once
 // The bearing and gear-pair calculators of the frequency-base page: the
 // input, what to add (harmonics, sidebands, the width rule) and a read-only
-// preview of the bands with their factors. "Добавить" appends the bands to
+// preview of the bands with their factors. The add button appends the bands to
 // the folder, or names the wrong field and adds nothing. The formulas and
 // checks are in ui/rules/kinrules.h.
 

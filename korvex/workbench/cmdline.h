@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "korvex/host.h"
-#include "korvex/workbench/viewspec.h"
+#include "korvex/workbench/viewparams.h"
 
 namespace workbench {
 

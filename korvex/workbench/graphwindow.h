@@ -13,7 +13,7 @@
 // and 1/Δt, and every legend the values at A, at B and B - A.
 //
 // The graphs share their y-axis and legend widths, so their plots line up.
-// Spectrum and map graphs (a spec for their graph id, viewspec.h) stack with
+// Spectrum and map graphs (a spec for their graph id, viewparams.h) stack with
 // them and follow the cursor, on axes of their own.
 
 #include <QLabel>
@@ -24,7 +24,7 @@
 
 #include "korvex/graphs.h"
 #include "korvex/host.h"
-#include "korvex/workbench/viewspec.h"
+#include "korvex/workbench/viewparams.h"
 
 namespace workbench {
 

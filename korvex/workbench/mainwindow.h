@@ -14,7 +14,7 @@
 
 #include "korvex/host.h"
 #include "korvex/plugins.h"
-#include "korvex/workbench/viewspec.h"
+#include "korvex/workbench/viewparams.h"
 
 class QAction;
 class QMdiArea;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "korvex/host.h"
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 
 namespace workbench {
 

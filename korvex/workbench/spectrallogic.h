@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 
 namespace workbench {
 

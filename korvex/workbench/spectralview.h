@@ -1,6 +1,6 @@
 #pragma once
 // What the spectrum and map graphs of a graph window share: the graph's
-// signal, its spec (viewspec.h), the window's time cursor they follow, the
+// signal, its spec (viewparams.h), the window's time cursor they follow, the
 // overlays dropped on them (signals and strip folders, overlays.h), the
 // axes, and the cached layer the data is drawn into (a move of a cursor
 // repaints only what lies on top of it).
@@ -14,7 +14,7 @@
 
 #include "korvex/host.h"
 #include "korvex/workbench/overlays.h"
-#include "korvex/workbench/viewspec.h"
+#include "korvex/workbench/viewparams.h"
 
 namespace workbench {
 

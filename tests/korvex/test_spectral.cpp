@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "korvex/host.h"
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 #include "korvex/spectral.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine_rig.h"
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 #include "korvex/spectral.h"
 #include "processing/ordprocessing.h"
 

@@ -1,4 +1,4 @@
-#include "korvex/workbench/viewspec.h"
+#include "korvex/workbench/viewparams.h"
 
 #include <charconv>
 #include <cmath>

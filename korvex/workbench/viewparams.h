@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 
 namespace workbench {
 

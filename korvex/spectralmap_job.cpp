@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 
 namespace korvex {
 

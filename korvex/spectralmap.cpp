@@ -2,7 +2,7 @@
 // run-up or run-down), the rows (lines or an order grid), the reduction to
 // display resolution, then the spectra themselves.
 
-#include "korvex/specmap.h"
+#include "korvex/spectralmap.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
