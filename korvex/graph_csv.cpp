@@ -1,6 +1,6 @@
 #include "korvex/graph_csv.h"
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/formats/file_io.h"
 #include "platform/numtext.h"
 

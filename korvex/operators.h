@@ -25,7 +25,7 @@
 #include <span>
 #include <string>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/objects.h"
 
 namespace korvex {

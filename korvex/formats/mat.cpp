@@ -186,6 +186,35 @@ std::string Text(const matvar_t* v, size_t row = 0) {
     return out;
 }
 
+// The pointer slots of a struct or cell: libmatio's own lookups trust the
+// element count, the field names and the data pointer of a damaged file,
+// so every access goes through this count of slots actually held.
+size_t Slots(const matvar_t* v) {
+    return v->data ? v->nbytes / sizeof(matvar_t*) : 0;
+}
+
+matvar_t* FieldAt(matvar_t* s, unsigned field, size_t element) {
+    const unsigned fields = Mat_VarGetNumberOfFields(s);
+    size_t n, slot;
+    if (field >= fields || !ElementCount(s, n) || element >= n ||
+        __builtin_mul_overflow(element, fields, &slot) || slot + field >= Slots(s))
+        return nullptr;
+    return static_cast<matvar_t**>(s->data)[slot + field];
+}
+
+matvar_t* Field(matvar_t* s, const char* name, size_t element = 0) {
+    if (!s || s->class_type != MAT_C_STRUCT) return nullptr;
+    const unsigned fields = Mat_VarGetNumberOfFields(s);
+    char* const* names = Mat_VarGetStructFieldnames(s);
+    for (unsigned f = 0; names && f < fields; ++f)
+        if (names[f] && std::strcmp(names[f], name) == 0) return FieldAt(s, f, element);
+    return nullptr;
+}
+
+matvar_t* CellAt(matvar_t* v, size_t i) {
+    return i < Slots(v) ? static_cast<matvar_t**>(v->data)[i] : nullptr;
+}
+
 // Names from a cell of texts, a char matrix (a row each) or one text.
 std::vector<std::string> Texts(matvar_t* v) {
     std::vector<std::string> out;
@@ -193,16 +222,11 @@ std::vector<std::string> Texts(matvar_t* v) {
     if (!v || !ElementCount(v, n)) return out;
     if (v->class_type == MAT_C_CELL) {
         for (size_t i = 0; i < n && i < (1u << 20); ++i)
-            out.push_back(Text(Mat_VarGetCell(v, static_cast<int>(i))));
+            out.push_back(Text(CellAt(v, i)));
     } else if (v->class_type == MAT_C_CHAR && v->rank == 2) {
         for (size_t r = 0; r < v->dims[0]; ++r) out.push_back(Text(v, r));
     }
     return out;
-}
-
-matvar_t* Field(matvar_t* s, const char* name, size_t element = 0) {
-    if (!s || s->class_type != MAT_C_STRUCT) return nullptr;
-    return Mat_VarGetStructFieldByName(s, name, element);
 }
 
 bool IsRateName(const std::string& name) {
@@ -457,12 +481,12 @@ void MatReader::TakeStruct(matvar_t* v, const std::string& folder, const std::st
         for (unsigned f = 0; f < fields && fieldNames; ++f) {
             double x;
             if (fieldNames[f] && IsRateName(fieldNames[f]) &&
-                Scalar(Mat_VarGetStructFieldByName(v, fieldNames[f], e), x))
+                Scalar(FieldAt(v, f, e), x))
                 rates.emplace_back(fieldNames[f], x);
         }
         scopes_.push_back(std::move(rates));
         for (unsigned f = 0; f < fields && fieldNames; ++f) {
-            matvar_t* field = Mat_VarGetStructFieldByName(v, fieldNames[f], e);
+            matvar_t* field = FieldAt(v, f, e);
             if (field && fieldNames[f]) Take(field, at, fieldNames[f], depth + 1);
         }
         scopes_.pop_back();

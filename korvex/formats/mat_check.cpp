@@ -127,7 +127,7 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
     const uint32_t cls = U32(flags) & 0xFF;
     const bool complex = (U32(flags) & 0x0800) != 0;
     at = next;
-    if (cls == 16 || cls == 17) return true;  // functions and class objects: skipped later
+    if (cls == 17) return true;  // class objects: skipped later
     // Dimensions.
     if (!Tag(at, stop, type, fdata, fbytes, next) || type != miINT32 || fbytes % 4 || fbytes == 0)
         return Fault("array dimensions missing");
@@ -144,7 +144,8 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
         return Fault("array name missing");
     at = next;
     switch (cls) {
-        case 1:  // cell: an array per element
+        case 1:   // cell: an array per element
+        case 16:  // function handle: libmatio reads it as a cell
             if (count > (stop - at) / 8)
                 return Fault("a cell declares more elements than it holds");
             for (uint64_t i = 0; i < count; ++i) {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/host.h"
 
 namespace workbench {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/workbench/graphlayout.h"
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/mapview.h"

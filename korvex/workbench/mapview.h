@@ -22,7 +22,7 @@
 #include <memory>
 #include <vector>
 
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 #include "korvex/workbench/colormap.h"
 #include "korvex/workbench/spectralview.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 
 namespace workbench {
 

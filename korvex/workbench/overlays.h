@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "korvex/host.h"
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 
 namespace workbench {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 
 namespace workbench {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 
 namespace workbench {
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mime.h"
 #include "korvex/workbench/spectrallogic.h"

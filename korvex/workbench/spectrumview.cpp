@@ -10,7 +10,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/readout.h"
 #include "korvex/workbench/texts.h"

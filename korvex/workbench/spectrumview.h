@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "korvex/spectral.h"
+#include "korvex/dsp/spectral.h"
 #include "korvex/workbench/spectrallogic.h"
 #include "korvex/workbench/spectralview.h"
 

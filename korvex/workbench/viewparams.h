@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 
 namespace workbench {
 

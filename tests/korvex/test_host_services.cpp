@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/formats/formats.h"
 #include "korvex/host.h"
 #include "korvex/units.h"

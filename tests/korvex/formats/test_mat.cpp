@@ -231,6 +231,11 @@ TEST_F(Mat, SkippedWithANoteOrRefused) {
                   std::string::npos)
             << r.message;
     }
+    // A function handle is read as a cell: its element count is checked too.
+    testutil::WriteBytes(path, Header() + Matrix(16, "f", {1, -0x12000000}, ""));
+    r = ReadDataFile(path, d);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("array dimensions out of range"), std::string::npos) << r.message;
     testutil::WriteBytes(path, "MATLAB 5.0 but not really");
     r = ReadDataFile(path, d);
     EXPECT_FALSE(r.ok);

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "korvex/host.h"
-#include "korvex/spectralmap.h"
-#include "korvex/spectral.h"
+#include "korvex/dsp/spectralmap.h"
+#include "korvex/dsp/spectral.h"
 
 namespace {
 

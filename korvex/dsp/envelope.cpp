@@ -1,4 +1,4 @@
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 
 #include <algorithm>
 #include <cmath>

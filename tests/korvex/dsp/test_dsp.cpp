@@ -8,7 +8,7 @@
 #include <random>
 #include <thread>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 
 namespace korvex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 
 namespace korvex {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <random>
 
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/graph_csv.h"
 #include "korvex/host.h"
 #include "test_util.h"

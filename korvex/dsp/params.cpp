@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
 

@@ -25,7 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "korvex/spectral.h"
+#include "korvex/dsp/spectral.h"
 
 namespace korvex {
 

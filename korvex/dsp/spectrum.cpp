@@ -9,7 +9,7 @@
 #include <memory>
 #include <numbers>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 
 namespace korvex {
 

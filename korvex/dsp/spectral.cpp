@@ -1,6 +1,6 @@
 // The spectrum at a time, the amplitude scalings and the band RMS.
 
-#include "korvex/spectral.h"
+#include "korvex/dsp/spectral.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include <limits>
 #include <numbers>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/units.h"
 #include "platform/numtext.h"
 

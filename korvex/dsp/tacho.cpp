@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 
 namespace korvex {
 

@@ -2,7 +2,7 @@
 // run-up or run-down), the rows (lines or an order grid), the reduction to
 // display resolution, then the spectra themselves.
 
-#include "korvex/spectralmap.h"
+#include "korvex/dsp/spectralmap.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -14,7 +14,7 @@
 #include <exception>
 #include <new>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "platform/numtext.h"
 
 namespace korvex {
