@@ -32,7 +32,7 @@
 #include "bench_config.h"
 #include "bench_util.h"
 #include "config/cfgproc.h"
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
 #include "processing/ordprocessing.h"

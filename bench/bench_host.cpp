@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/host.h"
 #include "processing/strings.h"
 #include "shell/host.h"

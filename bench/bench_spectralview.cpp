@@ -25,7 +25,7 @@
 #include "apps/samplegen/gearbox.h"
 #include "bench_util.h"
 #include "korvex/host.h"
-#include "korvex/spectral.h"
+#include "korvex/dsp/spectral.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mapview.h"
 #include "korvex/workbench/spectrumview.h"

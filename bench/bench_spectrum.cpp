@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 
 using bench::Clock;
 using bench::Direct;

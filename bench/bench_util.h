@@ -10,7 +10,7 @@
 #include <numbers>
 #include <vector>
 
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 
 namespace bench {
 

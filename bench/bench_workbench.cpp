@@ -13,7 +13,7 @@
 #include <cstdio>
 
 #include "bench_util.h"
-#include "korvex/envelope.h"
+#include "korvex/dsp/envelope.h"
 #include "korvex/host.h"
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
-#include "korvex/dsp.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/host.h"
 #include "korvex/objects.h"
 #include "processing/strings.h"
