@@ -24,8 +24,8 @@
 
 #include "apps/samplegen/gearbox.h"
 #include "bench_util.h"
-#include "korvex/host.h"
 #include "korvex/dsp/spectral.h"
+#include "korvex/host.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mapview.h"
 #include "korvex/workbench/spectrumview.h"

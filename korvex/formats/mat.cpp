@@ -221,8 +221,7 @@ std::vector<std::string> Texts(matvar_t* v) {
     size_t n;
     if (!v || !ElementCount(v, n)) return out;
     if (v->class_type == MAT_C_CELL) {
-        for (size_t i = 0; i < n && i < (1u << 20); ++i)
-            out.push_back(Text(CellAt(v, i)));
+        for (size_t i = 0; i < n && i < (1u << 20); ++i) out.push_back(Text(CellAt(v, i)));
     } else if (v->class_type == MAT_C_CHAR && v->rank == 2) {
         for (size_t r = 0; r < v->dims[0]; ++r) out.push_back(Text(v, r));
     }
@@ -480,8 +479,7 @@ void MatReader::TakeStruct(matvar_t* v, const std::string& folder, const std::st
         Rates rates;
         for (unsigned f = 0; f < fields && fieldNames; ++f) {
             double x;
-            if (fieldNames[f] && IsRateName(fieldNames[f]) &&
-                Scalar(FieldAt(v, f, e), x))
+            if (fieldNames[f] && IsRateName(fieldNames[f]) && Scalar(FieldAt(v, f, e), x))
                 rates.emplace_back(fieldNames[f], x);
         }
         scopes_.push_back(std::move(rates));

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "korvex/host.h"
 #include "korvex/dsp/spectralmap.h"
+#include "korvex/host.h"
 
 namespace workbench {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine_rig.h"
-#include "korvex/dsp/spectralmap.h"
 #include "korvex/dsp/spectral.h"
+#include "korvex/dsp/spectralmap.h"
 #include "processing/ordprocessing.h"
 
 namespace {

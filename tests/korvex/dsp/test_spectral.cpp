@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "korvex/host.h"
-#include "korvex/dsp/spectralmap.h"
 #include "korvex/dsp/spectral.h"
+#include "korvex/dsp/spectralmap.h"
+#include "korvex/host.h"
 
 namespace {
 
