@@ -435,7 +435,9 @@ void MarkUnmeasured(const COrdProcessing::ResultTable& results, const std::vecto
     for (const auto& [itemId, b] : results.borders)
         for (const host::Signal& sig : {b.lower, b.upper, b.centre})
             for (int i = blocks; sig && i < sig.PointCount(); ++i) sig.SetY(i, kNotMeasured);
-    for (const auto& [itemId, sig] : results.levels) {
+    for (const auto& entry : results.levels) {
+        const host::Signal& sig = entry.second;
+        const auto itemId = entry.first;
         if (!sig) continue;
         // Items measured per block have their first `blocks` points written;
         // items that are off have none.
