@@ -180,7 +180,14 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
         }
         case 4:  // char
             return Data(at, stop, count);
-        case 5:  // sparse: row indexes, column starts, values; bounded by their own sizes
+        case 5:  // sparse: row indexes, column starts, values (and imaginary parts)
+            // libmatio allocates what each part declares, reading on past the
+            // array if a part is missing; so every part must be within it.
+            for (int part = 0; part < (complex ? 4 : 3); ++part) {
+                if (!Tag(at, stop, type, fdata, fbytes, next)) return false;
+                if (TypeSize(type) == 0) return Fault("a sparse array's part of unknown type");
+                at = next;
+            }
             return true;
         default:
             if (cls < 6 || cls > 15)

@@ -600,14 +600,19 @@ SignalData Describe(const Object& o, const std::vector<Object>& objects,
         const std::string renamed = TextProperty(objects[g->second], "name");
         if (!renamed.empty()) folder = renamed;
     }
-    if (folder.find('/') != std::string::npos) {
+    // "/" separates host folders, and "." and ".." or a zero byte name none.
+    const bool slash = folder.find('/') != std::string::npos;
+    if (slash || folder.find('\0') != std::string::npos || folder == "." || folder == "..") {
         const std::string given = folder;
         std::replace(folder.begin(), folder.end(), '/', '_');
+        std::replace(folder.begin(), folder.end(), '\0', '_');
+        if (folder == "." || folder == "..") folder.assign(folder.size(), '_');
         if (std::find(notes.renamedGroups.begin(), notes.renamedGroups.end(), given) ==
             notes.renamedGroups.end()) {
             notes.renamedGroups.push_back(given);
-            out.push_back("Group \"" + given + "\" is the folder \"" + folder +
-                          "\": \"/\" separates host folders.");
+            out.push_back(
+                "Group \"" + given + "\" is the folder \"" + folder +
+                "\": " + (slash ? "\"/\" separates host folders." : "no host folder is named so."));
         }
     }
     s.folder = folder;

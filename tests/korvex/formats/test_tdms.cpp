@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "korvex/formats/formats.h"
 #include "korvex/formats/readers.h"
 #include "korvex/formats/tdms_builder.h"
 #include "test_util.h"
@@ -196,6 +197,20 @@ TEST_F(Tdms, LastSegmentCutShortKeepsItsWholeChunks) {
     r = Read(b.file.substr(0, b.file.size() - 5 * 8 - 20), d);
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(d.signals.at(0).samples, std::vector<double>({1, 2}));
+}
+
+TEST_F(Tdms, GroupsNoHostFolderCanBeNamedAfterAreRenamed) {
+    Builder b;
+    b.Segment(kMeta | kNewList | kRaw,
+              {{"/'.'/'a'", b.Index(10, 1), {}}, {"/'..'/'b'", b.Index(10, 1), {}}},
+              b.Value(1.0) + b.Value(2.0));
+    DataSet d;
+    FileResult r = Read(b.file, d);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_EQ(Find(d, "a")->folder, "_");
+    EXPECT_EQ(Find(d, "b")->folder, "__");
+    EXPECT_TRUE(HasNote(r, "Group \"..\" is the folder \"__\""));
+    EXPECT_TRUE(WriteQuor(dir_.Path("out.quor"), d).ok);
 }
 
 TEST_F(Tdms, DamagedFilesAreRefusedNamingTheSegment) {
