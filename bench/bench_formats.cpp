@@ -172,7 +172,8 @@ double CatSeconds(const std::string& path) {
 }
 
 bool Report(const char* what, const std::string& path, const Run& r, double cat, bool vsCat) {
-    const double mb = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+    std::error_code sizeError;
+    const double mb = static_cast<double>(std::filesystem::file_size(path, sizeError)) / 1e6;
     const double decodedMb = static_cast<double>(r.samples) * 8 / (1 << 20);
     const double rate = mb / r.seconds, catRate = mb / cat;
     const double memory = r.peakMb / decodedMb;
@@ -190,12 +191,18 @@ bool Report(const char* what, const std::string& path, const Run& r, double cat,
 int main(int argc, char** argv) {
     const uint64_t mb = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 2048;
     const std::filesystem::path dir =
-        argc > 2 ? std::filesystem::path(argv[2]) : std::filesystem::temp_directory_path();
+        argc > 2 ? std::filesystem::path(argv[2]) : std::filesystem::path("/tmp");
     const std::string tdms =
         (dir / ("bench-formats-" + std::to_string(getpid()) + ".tdms")).string();
     const std::string csv = (dir / ("bench-formats-" + std::to_string(getpid()) + ".csv")).string();
     const uint64_t bytes = mb << 20;
 
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (!std::filesystem::is_directory(dir, ec)) {
+        std::fprintf(stderr, "bench_formats: cannot use the folder %s\n", dir.c_str());
+        return 1;
+    }
     std::printf("writing %llu MB of TDMS and of CSV in %s\n", static_cast<unsigned long long>(mb),
                 dir.c_str());
     std::fflush(stdout);
@@ -215,8 +222,8 @@ int main(int argc, char** argv) {
         });
         ok = Report("CSV ", csv, r, cat, false) && ok;
     }
-    std::filesystem::remove(tdms);
-    std::filesystem::remove(csv);
+    std::filesystem::remove(tdms, ec);
+    std::filesystem::remove(csv, ec);
     std::printf("%s\n", ok ? "all aims met" : "an aim was missed");
     return 0;
 }
