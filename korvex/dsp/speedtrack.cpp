@@ -26,6 +26,8 @@ constexpr double kSeenDb = 10.0;
 // a bearing tone, yet still prefers a carrier to its weaker sidebands.
 constexpr double kCapDb = 20.0;
 constexpr double kBeyondCap = 0.2;
+// Levels further below a column's strongest cell count as no line.
+constexpr double kRangeDb = 70.0;
 // Where a cell is missing (NaN) the path pays as for a cell this far below
 // the median, so it crosses such a gap rather than leaving the line.
 constexpr double kMissingDb = -20.0;
@@ -113,8 +115,9 @@ bool MakeSearch(const MapResult& m, const SpeedTrackParams& p, Search& s, Failur
     return true;
 }
 
-// Per column the median of the searched rows: the noise floor a line must
-// stand out of.
+// Per column the level a line must stand out of: the median of the searched
+// rows (the noise), but no lower than kRangeDb below the column's strongest
+// cell, so the skirts of a strong line in a noiseless signal are no lines.
 std::vector<double> Floors(const MapResult& m, const Search& s) {
     std::vector<double> floors(m.Columns(), 0.0);
     std::vector<float> col;
@@ -123,9 +126,10 @@ std::vector<double> Floors(const MapResult& m, const Search& s) {
         for (size_t r = s.rlo; r <= s.rhi; ++r)
             if (!std::isnan(m.Cell(c, r))) col.push_back(m.Cell(c, r));
         if (col.empty()) continue;
+        const double top = *std::max_element(col.begin(), col.end());
         auto mid = col.begin() + static_cast<std::ptrdiff_t>(col.size() / 2);
         std::nth_element(col.begin(), mid, col.end());
-        floors[c] = *mid;
+        floors[c] = std::max<double>(*mid, top - kRangeDb);
     }
     return floors;
 }
@@ -265,25 +269,35 @@ double PeakHz(const MapResult& m, const Search& s, size_t c, size_t r) {
 }
 
 // A warning for every place where the line changes by a factor near 2 or
-// 1/2 within kSlipSeconds: faster than any shaft, the mark of a search that
-// slipped onto another harmonic.
-void CheckSlips(const std::vector<double>& hz, const MapResult& m, SpeedTrackResult& r) {
+// 1/2 within kSlipSeconds, or across a stretch where it was lost in the
+// noise: faster than any shaft, the mark of a search that slipped onto
+// another harmonic.
+void CheckSlips(const std::vector<double>& hz, const std::vector<char>& seen, const MapResult& m,
+                SpeedTrackResult& r) {
     const size_t cols = hz.size();
-    if (cols < 2) return;
     const size_t span =
         std::max<size_t>(1, static_cast<size_t>(std::lround(kSlipSeconds / r.stepX)));
     int slips = 0;
-    for (size_t c = span; c < cols; ++c) {
-        const double q = hz[c] / hz[c - span];
+    size_t quietUntil = 0;  // one warning per slip
+    long lastSeen = -1;
+    for (size_t c = 0; c < cols; ++c) {
+        if (!seen[c]) continue;
+        size_t from = c;
+        if (lastSeen >= 0 && c - static_cast<size_t>(lastSeen) > 1)
+            from = static_cast<size_t>(lastSeen);
+        else if (c >= span && seen[c - span])
+            from = c - span;
+        lastSeen = static_cast<long>(c);
+        const double q = hz[c] / hz[from];
         const bool slip = (q > 1.75 && q < 2.3) || (q > 1.0 / 2.3 && q < 1.0 / 1.75);
-        if (!slip) continue;
+        if (from == c || !slip || c < quietUntil) continue;
+        quietUntil = c + span;
         if (++slips == 1)
-            r.notes.push_back("the line jumps from " + Num(hz[c - span]) + " to " + Num(hz[c]) +
+            r.notes.push_back("the line jumps from " + Num(hz[from]) + " to " + Num(hz[c]) +
                               " Hz (a factor of " + plat::GeneralText(q, 3) + ") between " +
-                              Num(m.x[c - span]) + " and " + Num(m.x[c]) +
+                              Num(m.x[from]) + " and " + Num(m.x[c]) +
                               " s: it may have slipped to half or twice the order; check the "
                               "start point, the band or the order");
-        c += span;  // one warning per slip
     }
     if (slips > 1) r.notes.push_back(std::to_string(slips) + " such jumps in all");
     if (slips > 0) r.state = kSpeedOctaveJump;
@@ -310,9 +324,11 @@ SpeedTrackResult Follow(const MapResult& m, const SpeedTrackParams& p) {
                        : m.resolution.blockSeconds;
     size_t seen = 0;
     std::vector<double> line(cols);
+    std::vector<char> seenAt(cols, 0);
     for (size_t c = 0; c < cols; ++c) {
         const float v = m.Cell(c, path[c]);
-        if (!std::isnan(v) && v - floors[c] >= kSeenDb) ++seen;
+        seenAt[c] = !std::isnan(v) && v - floors[c] >= kSeenDb;
+        seen += seenAt[c] != 0;
         line[c] = PeakHz(m, s, c, path[c]);
     }
     r.seenShare = static_cast<double>(seen) / static_cast<double>(cols);
@@ -327,7 +343,7 @@ SpeedTrackResult Follow(const MapResult& m, const SpeedTrackParams& p) {
                           " of " + std::to_string(cols) +
                           " spectra; the speed there is where "
                           "the search bridged the gap");
-    CheckSlips(line, m, r);
+    CheckSlips(line, seenAt, m, r);
     r.hz.resize(cols);
     for (size_t c = 0; c < cols; ++c) r.hz[c] = line[c] / p.order;
     return r;
