@@ -112,3 +112,65 @@ TEST_F(DemoSpeed, ShaftOrderFollowsTheTachoWithinOnePerCent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VantrelSpeed, WritesTheShaftSpeedOrSaysWhyNot) {
+    testutil::TempDir dir("cli-speed");
+    samplegen::GearboxScheme scheme;
+    scheme.duration = 20.0;
+    const std::string data = dir.Path("gearbox.quor");
+    ASSERT_TRUE(samplegen::WriteGearboxSample(scheme, data).ok);
+
+    const std::string out = dir.Path("speed.quor");
+    testutil::Outcome o =
+        testutil::Vantrel({"speed", "--data", data, "--channel", "Acc1", "--order", "23", "--start",
+                           "1,230", "--out", out, "--quiet"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    korvex::DataSet back;
+    ASSERT_TRUE(korvex::ReadQuor(out, back).ok);
+    ASSERT_EQ(back.signals.size(), 1u);
+    const korvex::SignalData& s = back.signals[0];
+    EXPECT_EQ(s.name, "Acc1.speed");
+    EXPECT_EQ(s.unit, "Hz");
+    // The steady speeds of this faster run-up (the run-up itself is checked
+    // against the tacho above).
+    size_t steady = 0;
+    for (const samplegen::SpeedPlateau& sp : samplegen::SpeedPlateaus(scheme))
+        for (size_t i = 0; i < s.samples.size(); ++i) {
+            const double t = s.startX + s.stepX * static_cast<double>(i);
+            if (t < sp.from + 0.2 || t > sp.to - 0.2) continue;
+            EXPECT_NEAR(s.samples[i], sp.hz, 0.005 * sp.hz) << t;
+            ++steady;
+        }
+    EXPECT_GT(steady, 100u);
+    o = testutil::Vantrel({"speed", "--data", data, "--channel", "Acc1", "--order", "23", "--range",
+                           "150,1300", "--out", dir.Path("speed.csv"), "-q"});
+    EXPECT_EQ(o.code, 0) << o.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path("speed.csv")));
+
+    struct Bad {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    };
+    const Bad bad[] = {
+        {{"--order", "7", "--start", "1,70"}, 1, "no line stands out near 70 Hz"},
+        {{"--order", "23", "--range", "13000,14000"}, 1, "Nyquist"},
+        {{"--order", "23", "--start", "25,230"}, 1, "outside"},
+        {{"--order", "23"}, 2, "--start T,HZ or --range LO,HI"},
+        {{"--order", "23", "--start", "1"}, 2, "--start takes T,HZ"},
+    };
+    for (const Bad& b : bad) {
+        std::vector<std::string> args = {"speed", "--data",           data, "--channel", "Acc1",
+                                         "--out", dir.Path("bad.mat")};
+        args.insert(args.end(), b.args.begin(), b.args.end());
+        o = testutil::Vantrel(args);
+        EXPECT_EQ(o.code, b.code) << b.says;
+        EXPECT_NE(o.err.find(b.says), std::string::npos) << o.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("bad.mat"))) << b.says;
+    }
+}
+
+}  // namespace
