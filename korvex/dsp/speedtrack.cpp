@@ -60,8 +60,10 @@ struct Search {
     size_t c0 = 0, alo = 0, ahi = 0;
 };
 
+// The row nearest hz, within the map.
 size_t RowAt(const MapResult& m, double hz) {
-    return static_cast<size_t>(std::max(0.0, std::floor((hz - m.y0) / m.dy + 0.5)));
+    const double row = std::floor((hz - m.y0) / m.dy + 0.5);
+    return static_cast<size_t>(std::clamp(row, 0.0, static_cast<double>(m.rows - 1)));
 }
 
 bool MakeSearch(const MapResult& m, const SpeedTrackParams& p, Search& s, Failure& f) {

@@ -50,6 +50,13 @@ TEST(SpeedTrack, BadInputGivesAMessageAndNoSpeed) {
     for (size_t c = 0; c < ok.hz.size(); ++c)
         ASSERT_NEAR(ok.hz[c], ramp(ok.startX + ok.stepX * static_cast<double>(c)) / 2, 0.1);
 
+    // A band reaching past the Nyquist frequency is cut there.
+    SpeedTrackParams wide = Params(2.0);
+    wide.hasRange = true;
+    wide.lo = 100.0;
+    wide.hi = 1e300;
+    EXPECT_EQ(TrackSpeed(tone, wide).status, 0);
+
     struct Case {
         const char* what;
         SignalSnapshot signal;
