@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <limits>
 #include <new>
@@ -33,6 +34,7 @@ constexpr double kRangeDb = 70.0;
 constexpr double kMissingDb = -20.0;
 // Rows a path may move per spectrum at most, whatever the rate allows.
 constexpr int kMaxStepRows = 64;
+static_assert(kMaxStepRows <= 127);
 // Octave slips are looked for across this many seconds.
 constexpr double kSlipSeconds = 0.5;
 
@@ -201,7 +203,8 @@ class PathSearch {
     std::vector<size_t> Viterbi(const std::vector<size_t>& order, size_t first, size_t last) const {
         const size_t n = order.size(), width = width_;
         std::vector<double> score(width, kNone), next(width);
-        std::vector<int32_t> from(n * width, -1);
+        // Per cell the move that led there, a byte: moves never exceed kMaxStepRows.
+        std::vector<int8_t> from(n * width, 0);
         for (size_t row = first; row <= last; ++row) score[row - s_.rlo] = Emission(order[0], row);
         for (size_t t = 1; t < n; ++t) {
             std::fill(next.begin(), next.end(), kNone);
@@ -218,7 +221,8 @@ class PathSearch {
                     const double v = score[i] - p_.jumpPenalty * d * d;
                     if (v > next[static_cast<size_t>(j)]) {
                         next[static_cast<size_t>(j)] = v;
-                        from[t * width + static_cast<size_t>(j)] = static_cast<int32_t>(i);
+                        from[t * width + static_cast<size_t>(j)] =
+                            static_cast<int8_t>(static_cast<long>(i) - j);
                     }
                 }
             }
@@ -231,7 +235,7 @@ class PathSearch {
             static_cast<size_t>(std::max_element(score.begin(), score.end()) - score.begin());
         for (size_t t = n; t-- > 0;) {
             rows[t] = s_.rlo + k;
-            if (t > 0) k = static_cast<size_t>(std::max(0, from[t * width + k]));
+            if (t > 0) k = static_cast<size_t>(static_cast<long>(k) + from[t * width + k]);
         }
         return rows;
     }
