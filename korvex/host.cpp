@@ -75,6 +75,8 @@ Host::Host()
     root_->SubFolderLocked("Operators")
         ->AddOperatorLocked(plat::MakeObj<AutoSpectrumOperator>(core_));
     root_->SubFolderLocked("VibroOpers")->AddOperatorLocked(plat::MakeObj<TachoOperator>(core_));
+    root_->SubFolderLocked("VibroOpers")
+        ->AddOperatorLocked(plat::MakeObj<SpeedFromSpectrumOperator>(core_));
 }
 
 Host::~Host() {

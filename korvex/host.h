@@ -31,6 +31,7 @@ enum class ExportFormat { Quor, Uff58, Uff58Binary, Csv, Mat };
 inline constexpr const char* kSignalsPath = "/Signals";
 inline constexpr const char* kAutoSpectrumPath = "/Operators/АвтоСпектр";
 inline constexpr const char* kTachoPath = "/VibroOpers/Тахо";
+inline constexpr const char* kSpeedFromSpectrumPath = "/VibroOpers/Обороты по спектру";
 
 // Command codes sent to a plug-in's Execute.
 inline constexpr uint32_t kCursorEvent = 0x2FFFF;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <exception>
 
+#include "korvex/dsp/speedtrack.h"
 #include "korvex/units.h"
 #include "platform/numtext.h"
 
@@ -204,6 +205,49 @@ int TachoOperator::Compute(const SignalObj& in, const OperatorParams& params,
     out = plat::MakeObj<SignalObj>(core_);
     out->AssignLocked(std::move(d));
     out->SetName(in.NameLocked());
+    return 0;
+}
+
+SignalData SpeedSignalData(const SpeedTrackResult& r, const SignalData& input, bool rpm) {
+    SignalData d;
+    d.name = input.name;
+    d.unit = rpm ? "rpm" : "Hz";
+    d.text5 = input.text5;
+    d.startX = r.startX;
+    d.stepX = r.stepX;
+    d.startTime = input.startTime;
+    d.axisCodes[kQuantityX] = units::kQuantityTime;
+    d.axisCodes[kUnitX] = units::kUnitSecond;
+    d.axisCodes[kQuantityY] = rpm ? units::kQuantityRotation : units::kQuantityFrequency;
+    d.axisCodes[kUnitY] = rpm ? units::kUnitRpm : units::kUnitHertz;
+    d.samples = r.hz;
+    if (rpm)
+        for (double& v : d.samples) v *= 60.0;
+    return d;
+}
+
+int SpeedFromSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& params,
+                                       plat::ObjPtr<SignalObj>& out, int& state) {
+    SpeedTrackParams p;
+    std::string error;
+    if (const int code = SpeedTrackParamsFrom(params, p, error); code != 0) return code;
+    SignalSnapshot snap;
+    snap.id = in.Id();
+    snap.samples = in.SamplesLocked();
+    snap.startX = in.StartXLocked();
+    snap.stepX = in.StepXLocked();
+    snap.unit = in.UnitLocked();
+    const SpeedTrackResult r = TrackSpeed(snap, p);
+    if (r.status != 0) return r.status;
+    state = r.state;
+
+    SignalData input;
+    input.name = in.NameLocked();
+    input.text5 = in.Text5Locked();
+    input.startTime = in.StartTimeLocked();
+    out = plat::MakeObj<SignalObj>(core_);
+    out->AssignLocked(SpeedSignalData(r, input, params.Number("typeAxesX", 1.0) == 2.0));
+    out->SetName(input.name);
     return 0;
 }
 

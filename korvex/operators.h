@@ -32,7 +32,10 @@ namespace korvex {
 
 inline constexpr const char* kAutoSpectrumName = "АвтоСпектр";
 inline constexpr const char* kTachoName = "Тахо";
+inline constexpr const char* kSpeedFromSpectrumName = "Обороты по спектру";
 inline constexpr int kStatusNoInput = 200;  // apart from the DspCode values
+
+struct SpeedTrackResult;  // korvex/dsp/speedtrack.h
 
 class ProcessingOperator : public OperatorObj {
   public:
@@ -100,5 +103,24 @@ class TachoOperator final : public ProcessingOperator {
     int Compute(const SignalObj& in, const OperatorParams& params, plat::ObjPtr<SignalObj>& out,
                 int& state) override;
 };
+
+// "Обороты по спектру": the rotation frequency of a shaft followed as the
+// line of one of its orders through the input's spectral map
+// (dsp/speedtrack.h). Failures answer the SpeedTrackCode or DspCode; a line
+// that jumps by a factor near 2 succeeds with the note kSpeedOctaveJump.
+class SpeedFromSpectrumOperator final : public ProcessingOperator {
+  public:
+    explicit SpeedFromSpectrumOperator(CorePtr core)
+        : ProcessingOperator(std::move(core), kSpeedFromSpectrumName) {}
+
+  protected:
+    // Output: one frequency per spectrum, as the "Тахо" operator's.
+    int Compute(const SignalObj& in, const OperatorParams& params, plat::ObjPtr<SignalObj>& out,
+                int& state) override;
+};
+
+// The speed signal of a search: the rotation frequency in Hz (rpm when
+// rpm), with the input's name, Text5 and start time, a time axis.
+SignalData SpeedSignalData(const SpeedTrackResult& r, const SignalData& input, bool rpm);
 
 }  // namespace korvex

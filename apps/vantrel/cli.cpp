@@ -13,6 +13,7 @@
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "apps/vantrel/report_cmd.h"
+#include "apps/vantrel/speed_cmd.h"
 
 namespace vantrel {
 
@@ -29,6 +30,8 @@ constexpr char kUsageText[] =
     "  vantrel info FILE [READING]\n"
     "  vantrel convert FILE OUT [READING]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
+    "  vantrel speed --data FILE --channel NAME --order K (--start T,HZ | --range LO,HI)\n"
+    "                --out FILE [--block N] [--overlap PCT] [--max-rate R] [--quiet] [READING]\n"
     "  vantrel --help\n"
     "\n"
     "run    Loads the data file (.quor, UFF58 .uff/.unv, .wav, NI .tdms, .mat, .csv or\n"
@@ -45,6 +48,10 @@ constexpr char kUsageText[] =
     "demo   Makes the gearbox run-up sample and its configuration below DIR\n"
     "       (default ./vantrel-demo), runs the calculation on them and writes\n"
     "       DIR/report.rtf with one entry per steady speed.\n"
+    "speed  Follows the line of order K of the channel through its spectral map and\n"
+    "       writes the shaft's rotation frequency (Hz, signal NAME.speed) to FILE\n"
+    "       (.quor, .uff, .unv, .mat or .csv). --start: a time and the line's\n"
+    "       frequency there; --range: the band the line stays in (Hz).\n"
     "\n"
     "Options:\n"
     "  --data FILE        data file to calculate\n"
@@ -56,6 +63,13 @@ constexpr char kUsageText[] =
     "                     tracking band's centre) in Hz, in \"Частоты полос\" below each\n"
     "                     channel's results\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
+    "  --channel NAME     speed: the vibration channel (folder/name where names repeat)\n"
+    "  --order K          speed: the order followed (1 the shaft, the mesh's tooth count ...)\n"
+    "  --start T,HZ       speed: a time (s) and the frequency of the order's line then\n"
+    "  --range LO,HI      speed: the band the order's line stays in (Hz)\n"
+    "  --block N, --overlap PCT   speed: spectrum block length (default 8192) and overlap\n"
+    "                     (default 75)\n"
+    "  --max-rate R       speed: fastest change of the speed, share per second (default 0.5)\n"
     "  --rtf FILE         report file to append to (created when missing)\n"
     "  --at S             entry at S seconds from the start of the measurement\n"
     "  --program NAME     entries for the steady modes of a test program\n"
@@ -238,6 +252,7 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     if (command == "report") return CommandReport(args, kUsage.c_str(), c);
     if (command == "info") return CommandInfo(args, kUsage.c_str(), c);
     if (command == "convert") return CommandConvert(args, kUsage.c_str(), c);
+    if (command == "speed") return CommandSpeed(args, kUsage.c_str(), c);
     return Usage(c, "unknown command " + command);
 }
 

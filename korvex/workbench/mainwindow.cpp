@@ -132,7 +132,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     const int widths[] = {140, 50, 62, 80, 48};
     for (int c = 0; c < 5; ++c) tree_->setColumnWidth(c, widths[c]);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (int id = item->data(0, kIdRole).toInt()) ShowSignal(id);
+        if (int id = item->data(0, kIdRole).toInt())
+            ShowSignal(id);
+        else if (item->data(0, kPathRole).toString() == korvex::kSpeedFromSpectrumPath)
+            RunSpeedFromSpectrum();
     });
     auto* treeDock = new QDockWidget(wbtext::kTreeDock, this);
     treeDock->setObjectName("tree");

@@ -50,6 +50,11 @@ class Dialogs {
     virtual bool ImportText(QWidget* parent, const QString& path, korvex::ReadOptions& options);
     // A file that gives no sample rate: the rate; false when cancelled.
     virtual bool AskRate(QWidget* parent, const QString& message, double& rate);
+    // The "Обороты по спектру" operator: the signal to follow (one of
+    // signals) and the operator's keys, edited in place; false when
+    // cancelled (speeddialog.cpp).
+    virtual bool EditSpeedFromSpectrum(QWidget* parent, int& signalId, korvex::OperatorParams& keys,
+                                       const std::vector<SpeedChoice>& signals);
 };
 
 class MainWindow : public QMainWindow {
@@ -106,6 +111,10 @@ class MainWindow : public QMainWindow {
     // One graph's data as CSV: a time graph's signals, a spectrum's lines,
     // a map's cells.
     bool ExportGraphCsv(int graph, const QString& path);
+    // Double-clicking "Обороты по спектру" in the tree: its dialog, then the
+    // speed of the chosen signal filed beside it (mainwindow_speed.cpp).
+    // False when cancelled or failed (the error shown).
+    bool RunSpeedFromSpectrum();
 
   protected:
     void closeEvent(QCloseEvent*) override;
@@ -129,6 +138,7 @@ class MainWindow : public QMainWindow {
     QMdiSubWindow* AddWindow(int windowId);
     std::vector<SpeedChoice> SpeedChoices() const;
     int ActiveGraph() const;
+    std::vector<SpeedChoice> VibrationChoices() const;
 
     plat::ObjPtr<korvex::Host> host_;
     std::unique_ptr<korvex::PluginManager> plugins_;
@@ -149,6 +159,7 @@ class MainWindow : public QMainWindow {
     bool syncing_ = false;
     uint64_t seenChanges_ = UINT64_MAX, seenUpdates_ = UINT64_MAX;
     size_t seenButtons_ = SIZE_MAX;
+    int speedSource_ = 0;  // the signal the speed operator followed last
 };
 
 }  // namespace workbench

@@ -85,4 +85,22 @@ inline constexpr const char* kNoSpectralGraph = "The active graph is not a spect
 inline constexpr const char* kSpectrumDialog = "Spectrum parameters";
 inline constexpr const char* kMapDialog = "Map parameters";
 
+inline constexpr const char* kSpeedDialog = "Speed from spectrum";
+inline constexpr const char* kSpeedSignal = "Vibration signal";
+inline constexpr const char* kSpeedOrder = "Order followed";
+inline constexpr const char* kSpeedAnchor = "Follow from";
+inline constexpr const char* kSpeedByStart = "a start point";
+inline constexpr const char* kSpeedByBand = "a speed band";
+inline constexpr const char* kSpeedStartTime = "Start time [s]";
+inline constexpr const char* kSpeedStartSpeed = "Shaft speed at the start [Hz]";
+inline constexpr const char* kSpeedLo = "Lowest shaft speed [Hz]";
+inline constexpr const char* kSpeedHi = "Highest shaft speed [Hz]";
+inline constexpr const char* kSpeedBlock = "Block length N";
+inline constexpr const char* kSpeedOverlap = "Overlap [%]";
+inline constexpr const char* kSpeedMaxRate = "Fastest speed change [%/s]";
+inline constexpr const char* kSpeedRunning = "Following the order's line...";
+inline constexpr const char* kSpeedNoSignal = "No signal to follow: open a data file first.";
+inline constexpr const char* kSpeedFiled = "Speed from spectrum: %1";
+inline constexpr const char* kSpeedWarning = "  warning: %1";
+
 }  // namespace wbtext

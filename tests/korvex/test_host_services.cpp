@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/speedtrack.h"
 #include "korvex/formats/formats.h"
 #include "korvex/host.h"
 #include "korvex/units.h"
@@ -97,6 +98,37 @@ TEST_F(HostOperators, AutoSpectrumOfASine) {
     EXPECT_EQ(op.RunOperator(app.GetObject("/Signals"), out), kStatusNoInput);
     EXPECT_FALSE(out);
     EXPECT_FALSE(op.SetParameters("=broken"));
+}
+
+TEST_F(HostOperators, SpeedFromSpectrumOfATone) {
+    // Order 2 of a shaft running up from 20 to 30 Hz, 4096 samples a second.
+    const double dt = 1.0 / 4096;
+    std::vector<double> y(4096 * 8);
+    double phase = 0;
+    for (size_t i = 0; i < y.size(); ++i) {
+        phase += 2 * pi * 2 * (20.0 + 1.25 * static_cast<double>(i) * dt) * dt;
+        y[i] = std::sin(phase);
+    }
+    host::Signal x = MakeSignal("acc", y, dt);
+    host::Operator op = app.GetOperator(kSpeedFromSpectrumPath);
+    ASSERT_TRUE(op);
+    ASSERT_TRUE(op.SetParameters("order=2, startTime=4, startSpeed=25, numPoints=2048"));
+    plat::DispPtr out;
+    ASSERT_EQ(op.RunOperator(x.Disp(), out), 0);
+    host::Signal s(out);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s.Unit(), "Hz");
+    EXPECT_EQ(s.Name(), "acc");
+    for (int i = 0; i < s.PointCount(); ++i)
+        EXPECT_NEAR(s.GetY(i), 20.0 + 1.25 * (s.StartX() + s.StepX() * i), 0.05) << i;
+
+    // A start where no line runs: the operator fails and says why.
+    ASSERT_TRUE(op.SetParameter("startSpeed", 60));
+    EXPECT_EQ(op.RunOperator(x.Disp(), out), kSpeedNoLine);
+    EXPECT_FALSE(out);
+    EXPECT_EQ(op.GetOperatorState(), kSpeedNoLine);
+    EXPECT_STREQ(SpeedTrackCodeText(kSpeedNoLine),
+                 "the order's line does not stand out of the noise");
 }
 
 TEST_F(HostOperators, TachoOfAPulseTrain) {

@@ -28,6 +28,14 @@ class FakeDialogs : public Dialogs {
     QStringList OpenFiles(QWidget*) override { return open; }
     QString SaveFile(QWidget*, const QString&) override { return save; }
     void Error(QWidget*, const QString& text) override { errors << text; }
+    bool EditSpeedFromSpectrum(QWidget*, int&, korvex::OperatorParams& keys,
+                               const std::vector<SpeedChoice>& signals) override {
+        speedChoices = signals.size();
+        if (speedKeys.empty()) return false;  // cancelled
+        return keys.Parse(speedKeys);
+    }
+    std::string speedKeys;
+    size_t speedChoices = 0;
     QStringList open;
     QString save;
     QStringList errors;
@@ -112,6 +120,43 @@ class Workbench : public ::testing::Test {
 };
 
 }  // namespace
+
+TEST_F(Workbench, SpeedFromSpectrumRunsFromTheOperatorTree) {
+    // Order 2 of a shaft running up from 20 to 30 Hz.
+    korvex::SignalData d;
+    d.unit = "m/s^2";
+    d.stepX = 1.0 / 4096;
+    double phase = 0;
+    for (int i = 0; i < 4096 * 8; ++i) {
+        phase += 2 * M_PI * 2 * (20.0 + 1.25 * i * d.stepX) * d.stepX;
+        d.samples.push_back(std::sin(phase));
+    }
+    auto s = w_->Host().NewSignal();
+    s->Assign(d);
+    ASSERT_TRUE(w_->Host().AddSignal("/Signals/set", "acc", s));
+    w_->Poll();
+    QTreeWidgetItem* op = FindItem(w_->Tree(), "Обороты по спектру");
+    ASSERT_TRUE(op);
+
+    dialogs_->speedKeys = "order=2, startTime=4, startSpeed=25, numPoints=2048";
+    Q_EMIT w_->Tree()->itemDoubleClicked(op, 0);
+    EXPECT_EQ(dialogs_->speedChoices, 1u);
+    const auto speed = w_->Host().FindSignal("/Signals/set/acc.speed");
+    ASSERT_TRUE(speed);
+    EXPECT_EQ(speed->Unit(), "Hz");
+    EXPECT_NEAR(speed->Samples().front(), 20.0 + 1.25 * speed->StartX(), 0.05);
+    EXPECT_TRUE(w_->Log().join("\n").contains("/Signals/set/acc.speed"));
+    EXPECT_TRUE(FindItem(w_->Tree(), "acc.speed"));
+
+    // Where no line runs the user is told so and nothing is filed.
+    dialogs_->speedKeys = "order=2, startTime=4, startSpeed=60, numPoints=2048";
+    EXPECT_FALSE(w_->RunSpeedFromSpectrum());
+    ASSERT_EQ(dialogs_->errors.size(), 1);
+    EXPECT_TRUE(dialogs_->errors[0].contains("no line stands out near 120 Hz"));
+    EXPECT_FALSE(w_->Host().FindSignal("/Signals/set/acc.speed (2)"));
+    dialogs_->speedKeys.clear();
+    EXPECT_FALSE(w_->RunSpeedFromSpectrum());
+}
 
 TEST_F(Workbench, OpensAFileIntoTheTreeAndReportsAFileItCannotRead) {
     dialogs_->open = {QString::fromStdString(sample_)};

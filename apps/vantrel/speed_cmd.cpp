@@ -1,0 +1,220 @@
+#include "apps/vantrel/speed_cmd.h"
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "apps/vantrel/options.h"
+#include "apps/vantrel/read_options.h"
+#include "korvex/dsp/speedtrack.h"
+#include "korvex/formats/formats.h"
+#include "korvex/operators.h"
+#include "platform/numtext.h"
+#include "platform/text.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+int Message(Console& c, int code, const std::string& text) {
+    c.err << "vantrel: " << text << '\n' << std::flush;
+    return code;
+}
+
+bool Number(const std::string& text, double& v) {
+    const char* first = text.c_str();
+    const char* last = first + text.size();
+    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
+}
+
+// "A,B" as two numbers.
+bool Pair(const std::string& text, double& a, double& b) {
+    const size_t comma = text.find(',');
+    return comma != std::string::npos && Number(text.substr(0, comma), a) &&
+           Number(text.substr(comma + 1), b);
+}
+
+struct SpeedArgs {
+    std::map<std::string, std::string> values;
+    korvex::ReadOptions read;
+    bool quiet = false;
+    bool help = false;
+};
+
+const char* const kValued[] = {"--data", "--channel", "--order",   "--start",   "--range",
+                               "--out",  "--block",   "--overlap", "--max-rate"};
+
+bool Parse(const std::vector<std::string>& args, SpeedArgs& a, std::string& error) {
+    auto known = [](const std::string& n) {
+        for (const char* k : kValued)
+            if (n == k) return true;
+        return IsReadOption(n);
+    };
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& w = args[i];
+        if (w == "-h" || w == "--help") {
+            a.help = true;
+            continue;
+        }
+        if (w == "-q" || w == "--quiet") {
+            a.quiet = true;
+            continue;
+        }
+        if (SetReadFlag(w, a.read)) continue;
+        std::string name, value;
+        if (!TakeOption(args, i, known, name, value, error)) return false;
+        if (IsReadOption(name)) {
+            if (!SetReadOption(name, value, a.read, error)) return false;
+        } else if (!a.values.emplace(name, value).second) {
+            error = name + " given twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The search's parameters from the options; "" or what is wrong.
+std::string Params(const SpeedArgs& a, korvex::SpeedTrackParams& p) {
+    auto get = [&a](const char* k) {
+        auto it = a.values.find(k);
+        return it == a.values.end() ? std::string() : it->second;
+    };
+    if (get("--data").empty()) return "speed needs --data FILE";
+    if (get("--channel").empty()) return "speed needs --channel NAME";
+    if (get("--out").empty()) return "speed needs --out FILE";
+    if (!Number(get("--order"), p.order) || !(p.order > 0.0))
+        return "speed needs --order K, a positive number";
+    if (const std::string s = get("--start"); !s.empty()) {
+        if (!Pair(s, p.startX, p.startHz)) return "--start takes T,HZ (seconds, hertz), not " + s;
+        p.hasStart = true;
+    }
+    if (const std::string r = get("--range"); !r.empty()) {
+        if (!Pair(r, p.lo, p.hi)) return "--range takes LO,HI in hertz, not " + r;
+        p.hasRange = true;
+    }
+    if (!p.hasStart && !p.hasRange) return "speed needs --start T,HZ or --range LO,HI";
+    double v = 0;
+    if (const std::string n = get("--block"); !n.empty()) {
+        if (!Number(n, v) || v < korvex::kMinBlock || v > korvex::kMaxBlock)
+            return "--block takes a power of two from 8, not " + n;
+        p.spectrum.n = static_cast<int>(v);
+    }
+    if (const std::string o = get("--overlap"); !o.empty()) {
+        if (!Number(o, v)) return "--overlap takes a per cent from 0 to 99, not " + o;
+        p.spectrum.overlap = v;
+    }
+    if (const std::string m = get("--max-rate"); !m.empty()) {
+        if (!Number(m, v) || !(v > 0.0)) return "--max-rate takes a positive share, not " + m;
+        p.maxRate = v;
+    }
+    const std::string ext = plat::FoldCase(fs::path(get("--out")).extension().string());
+    if (ext != ".quor" && ext != ".uff" && ext != ".unv" && ext != ".mat" && ext != ".csv")
+        return "--out must name a .quor, .uff, .unv, .mat or .csv file, not " + get("--out");
+    return {};
+}
+
+// A CSV file of the one signal: the CSV writer's file, made in a folder
+// beside the target and moved into place.
+korvex::FileResult WriteOneCsv(const std::string& out, const korvex::DataSet& d) {
+    const fs::path target(out);
+    const fs::path dir = target.parent_path() / (target.filename().string() + ".tmp");
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    korvex::FileResult r = korvex::WriteCsv(dir.string(), d);
+    if (r.ok) {
+        r.ok = false;
+        for (const fs::directory_entry& e : fs::recursive_directory_iterator(dir, ec))
+            if (e.is_regular_file()) {
+                fs::rename(e.path(), target, ec);
+                r.ok = !ec;
+                break;
+            }
+        if (!r.ok) r.message = "cannot write \"" + out + "\"";
+    }
+    fs::remove_all(dir, ec);
+    return r;
+}
+
+korvex::FileResult Write(const std::string& out, const korvex::DataSet& d) {
+    const std::string ext = plat::FoldCase(fs::path(out).extension().string());
+    if (ext == ".quor") return korvex::WriteQuor(out, d);
+    if (ext == ".mat") return korvex::WriteMat(out, d);
+    if (ext == ".csv") return WriteOneCsv(out, d);
+    return korvex::WriteUff58(out, d);
+}
+
+// The channel by name, or by "folder/name" where names repeat.
+const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
+                                      std::string& error) {
+    const korvex::SignalData* found = nullptr;
+    int count = 0;
+    for (const korvex::SignalData& s : d.signals) {
+        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
+        if (full == name) return &s;
+        if (s.name == name) {
+            found = &s;
+            ++count;
+        }
+    }
+    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
+    if (count == 0) error = "no channel \"" + name + "\"";
+    return count == 1 ? found : nullptr;
+}
+
+}  // namespace
+
+int CommandSpeed(const std::vector<std::string>& args, const char* usage, Console& c) {
+    SpeedArgs a;
+    std::string error;
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (a.help) {
+        c.out << usage;
+        return kExitOk;
+    }
+    korvex::SpeedTrackParams p;
+    if (error = Params(a, p); !error.empty())
+        return Message(c, kExitUsage, error + " (see vantrel --help)");
+    const std::string data = a.values["--data"], name = a.values["--channel"],
+                      out = a.values["--out"];
+
+    korvex::DataSet d;
+    const korvex::FileResult read = korvex::ReadDataFile(data, d, a.read);
+    if (!read.ok) return Message(c, kExitInput, ReadFailure(read.message, read.needsRate));
+    const korvex::SignalData* ch = FindChannel(d, name, error);
+    if (!ch) return Message(c, kExitInput, data + ": " + error);
+
+    korvex::SignalSnapshot snap;
+    snap.samples = korvex::SampleBuffer(ch->samples);
+    snap.startX = ch->startX;
+    snap.stepX = ch->stepX;
+    snap.unit = ch->unit;
+    int quarter = 0;
+    const bool show = !a.quiet;
+    const korvex::SpeedTrackResult r =
+        korvex::TrackSpeed(snap, p, [&c, &quarter, show](double part) {
+            for (; show && quarter < 4 && part >= 0.25 * (quarter + 1); ++quarter)
+                c.err << "spectral map " << 25 * (quarter + 1) << " %\n" << std::flush;
+        });
+    if (r.status != 0)
+        return Message(c, kExitCalcFailed,
+                       data + ", channel \"" + name + "\": no speed: " + r.error);
+    for (const std::string& n : r.notes) Warn(c, "channel \"" + name + "\": " + n);
+
+    korvex::DataSet result;
+    result.signals.push_back(korvex::SpeedSignalData(r, *ch, false));
+    result.signals.back().folder.clear();
+    result.signals.back().name = ch->name + ".speed";
+    const korvex::FileResult w = Write(out, result);
+    if (!w.ok) return Message(c, kExitOutput, w.message);
+    c.out << "Written: " << out << " (\"" << result.signals.back().name << "\", " << r.hz.size()
+          << " points every " << plat::GeneralText(r.stepX, 6) << " s, order "
+          << plat::GeneralText(p.order, 6) << " seen in "
+          << plat::GeneralText(r.seenShare * 100.0, 3) << " % of the spectra)\n"
+          << std::flush;
+    return kExitOk;
+}
+
+}  // namespace vantrel
