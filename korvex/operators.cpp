@@ -165,7 +165,8 @@ int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<S
     if (!text.empty()) {
         std::lock_guard lock(core_->notesMutex);
         // A log nobody reads must not grow without end.
-        if (core_->operatorNotes.size() >= 1000) core_->operatorNotes.erase(core_->operatorNotes.begin());
+        if (core_->operatorNotes.size() >= 1000)
+            core_->operatorNotes.erase(core_->operatorNotes.begin());
         core_->operatorNotes.push_back(text);
     }
     std::lock_guard lock(mutex_);
