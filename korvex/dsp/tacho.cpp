@@ -137,9 +137,9 @@ PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, doubl
             levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt);
     }
     PulseTrain train;
-    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling);
+    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);
     const std::vector<double> widths =
-        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling));
+        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true));
     train.found = raw.size();
     train.edges = tacho::RepairEdges(raw, widths, rules, train.counts);
     if (raw.size() > kJudgeIntervals) {

@@ -119,12 +119,36 @@ TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
     return TriggerLevels(std::move(lo), std::move(hi), w);
 }
 
+namespace {
+
+// Where the line fitted to the samples first..last (v = s * x) crosses mid,
+// in samples; NaN when they do not rise through it.
+double FittedCrossing(std::span<const double> x, double s, size_t first, size_t last, double mid) {
+    const double m = static_cast<double>(last - first + 1);
+    double sk = 0, sv = 0, skk = 0, skv = 0;
+    for (size_t i = first; i <= last; ++i) {
+        const double k = static_cast<double>(i - first), v = s * x[i];
+        sk += k;
+        sv += v;
+        skk += k * k;
+        skv += k * v;
+    }
+    const double den = m * skk - sk * sk;
+    const double slope = (m * skv - sk * sv) / den;
+    if (!(slope > 0.0)) return NAN;
+    const double k = (mid - (sv - slope * sk) / m) / slope;
+    if (!(k >= -1.0 && k <= m)) return NAN;
+    return static_cast<double>(first) + k;
+}
+
+}  // namespace
+
 std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
-                              const TriggerLevels& levels, bool falling) {
+                              const TriggerLevels& levels, bool falling, bool fit) {
     const double s = falling ? -1.0 : 1.0;
     std::vector<double> edges;
     bool armed = false;
-    size_t lastBelow = 0;
+    size_t lastBelow = 0, lastArm = 0;
     for (size_t i = 0; i < x.size(); ++i) {
         const double v = s * x[i];
         const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
@@ -133,16 +157,22 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
         if (!armed) {
             if (v < arm) {
                 armed = true;
-                lastBelow = i;
+                lastBelow = lastArm = i;
             }
             continue;
         }
+        if (v < arm) lastArm = i;
         if (v < mid) {
             lastBelow = i;
         } else if (v >= fire) {
-            const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
-            const double frac = b > a ? (mid - a) / (b - a) : 0.0;
-            edges.push_back(t0 + dt * (static_cast<double>(lastBelow) + frac));
+            // A line through the whole ramp between the levels times a noisy
+            // edge better than the two samples around the middle.
+            double at = fit && i - lastArm >= 4 ? FittedCrossing(x, s, lastArm, i, mid) : NAN;
+            if (std::isnan(at)) {
+                const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
+                at = static_cast<double>(lastBelow) + (b > a ? (mid - a) / (b - a) : 0.0);
+            }
+            edges.push_back(t0 + dt * at);
             armed = false;
         }
     }

@@ -40,9 +40,11 @@ TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
 
 // Edge times of the trigger (rising, or falling with `falling`): armed past
 // the low level, fired at the high level, timed where the signal crossed the
-// middle of the two, interpolated between samples.
+// middle of the two, interpolated between the samples around it; with `fit`
+// where a line fitted to the ramp from the last sample past the arming level
+// to the firing sample crosses it, when that ramp spans at least 5 samples.
 std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
-                              const TriggerLevels& levels, bool falling);
+                              const TriggerLevels& levels, bool falling, bool fit = false);
 
 // Per edge, the time to the next edge of the other direction (the pulse's
 // width); a huge value where none follows.
