@@ -181,6 +181,15 @@ std::string RepairNote(const TachoResult& r, int verdict) {
     return note;
 }
 
+void Report(const PulseTrain& train, TachoResult& out) {
+    out.edges = static_cast<int>(train.found);
+    out.missing = train.counts.missing;
+    out.extra = train.counts.extra;
+    out.rejected = train.counts.rejected;
+    out.longestGap = train.counts.longestGap;
+    out.note = RepairNote(out, train.verdict);
+}
+
 // The speed over `revs` revolutions centred on each block's middle, where
 // the record holds them and the shaft turns.
 void SmoothOverRevolutions(const std::vector<double>& e, const Phase& phase, double revs,
@@ -274,12 +283,7 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
         train.found = train.edges.size();
     }
     const std::vector<double>& edges = train.edges;
-    out.edges = static_cast<int>(train.found);
-    out.missing = train.counts.missing;
-    out.extra = train.counts.extra;
-    out.rejected = train.counts.rejected;
-    out.longestGap = train.counts.longestGap;
-    out.note = RepairNote(out, train.verdict);
+    Report(train, out);
     if (train.verdict != kDspOk) {
         out.state = train.verdict;
         return kDspOk;
