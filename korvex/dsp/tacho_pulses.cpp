@@ -205,6 +205,14 @@ std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vecto
     size_t j = 0;
     for (; j < n && narrow(j, period.Next()); ++j) ++counts.rejected;
     if (j == n) return out;
+    // With nothing before it, an extra first pulse shows as a short first
+    // interval whose second edge the third follows by a full period.
+    const double p0 = period.Next();
+    if (j + 2 < n && raw[j + 1] - raw[j] < rules.fracExtra * p0 &&
+        std::abs(raw[j + 2] - raw[j + 1] - p0) < std::abs(raw[j + 2] - raw[j] - p0)) {
+        ++counts.extra;
+        ++j;
+    }
     out.push_back(raw[j++]);
     const double window = 2.0 - rules.fracExtra;
     while (j < n) {

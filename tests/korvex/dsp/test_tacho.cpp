@@ -135,6 +135,20 @@ TEST(TachoRepair, DamagedDemoTachoKeepsTheTrueSpeed) {
     EXPECT_GE(smoothGood, 0.5);
 }
 
+TEST(TachoRepair, ExtraPulseBeforeTheFirstIsRemoved) {
+    // 20 Hz pulses from 0.1 s on, and one stray pulse at 0.07 s.
+    const double dt = 1e-4;
+    std::vector<double> x(30000);
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) * dt, p = 20.0 * t - 2.0;
+        x[i] = (p >= 0 && p - std::floor(p) < 0.2) || (t >= 0.07 && t < 0.075) ? 1.0 : 0.0;
+    }
+    TachoResult r;
+    ASSERT_EQ(Tacho(x, 0.0, dt, DemoTachoParams(1.0), r), 0);
+    EXPECT_EQ(r.extra, 1);
+    for (double v : r.values) EXPECT_NEAR(v, 20.0, 0.02);
+}
+
 TEST(TachoRepair, InputWithoutUsablePulsesReadsZeroAndSaysWhy) {
     const double fs = 10000, dt = 1 / fs;
     const size_t n = 50000;
