@@ -24,19 +24,20 @@ double Median(std::span<double> v) {
 
 // The period to expect next: the median of the last intervals carried
 // forward along their median ratio, so a steady acceleration is expected
-// and one odd interval (a stop) moves neither figure.
+// and one odd interval (a stop) moves neither figure. It starts from the
+// record's first intervals, counted twice, and takes a trend only from a
+// full history, so one odd interval early on cannot set the pace.
 class PeriodPredictor {
   public:
-    explicit PeriodPredictor(double initial) : initial_(initial) {}
+    explicit PeriodPredictor(double initial) : last_(2, initial) {}
     void Push(double interval) {
         last_.push_back(interval);
         if (last_.size() > kHistory) last_.erase(last_.begin());
     }
     double Next() const {
-        if (last_.empty()) return initial_;
         std::vector<double> v = last_;
         const double med = Median(std::span<double>(v));
-        if (last_.size() < 3) return med;
+        if (last_.size() < kHistory) return med;
         std::vector<double> ratios;
         for (size_t k = 1; k < last_.size(); ++k) ratios.push_back(last_[k] / last_[k - 1]);
         const double r = std::clamp(Median(std::span<double>(ratios)), 0.5, 2.0);
@@ -45,7 +46,6 @@ class PeriodPredictor {
     }
 
   private:
-    double initial_;
     std::vector<double> last_;
 };
 
