@@ -144,6 +144,8 @@ TEST_F(HostOperators, TachoOfAPulseTrain) {
     EXPECT_EQ(notes[0].rfind("Tacho \"gap\": 1 missing pulse filled; longest gap 0.1", 0), 0u)
         << notes[0];
     EXPECT_TRUE(h->TakeOperatorNotes().empty());
+    auto tacho = plat::DynamicCast<ProcessingOperator>(h->FindObject(kTachoPath));
+    EXPECT_EQ(tacho->StateText(), notes[0]);
 
     // A step that is not positive is bad input.
     x.SetStepX(0);
