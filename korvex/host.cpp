@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <unordered_set>
+#include <utility>
 
 #include "korvex/formats/formats.h"
 #include "korvex/units.h"
@@ -179,6 +180,11 @@ void Host::SetLoadOutcome(std::string message, std::vector<std::string> notes) {
 std::string Host::LastLoadMessage() const {
     Lock lock(core_->mutex);
     return lastLoadMessage_;
+}
+
+std::vector<std::string> Host::TakeOperatorNotes() {
+    std::lock_guard lock(core_->notesMutex);
+    return std::exchange(core_->operatorNotes, {});
 }
 
 std::vector<std::string> Host::LastLoadNotes() const {

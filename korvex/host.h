@@ -84,6 +84,9 @@ class Host final : public plat::IDispatchObject {
     std::string LastLoadMessage() const;
     // Notes of the last load: what the reader skipped or the host adjusted.
     std::vector<std::string> LastLoadNotes() const;
+    // Remarks of operator runs since the last call ("Tacho \"X\": 3 missing
+    // pulses filled"), oldest first, for a log; each is handed out once.
+    std::vector<std::string> TakeOperatorNotes();
     // Whether the last load failed for want of a sample rate only.
     bool LastLoadNeedsRate() const;
     // Writes a host folder and its sub-folders: one ".quor", UFF58 or MAT

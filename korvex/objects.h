@@ -58,6 +58,10 @@ struct HostCore {
     // The tree's root while the host lives (for lookups by signal id);
     // guarded by mutex, cleared when the host is destroyed.
     FolderObj* root = nullptr;
+    // Remarks of operator runs (repaired pulses, ...) for the host's log,
+    // oldest first; the host hands them out and forgets them.
+    std::mutex notesMutex;
+    std::vector<std::string> operatorNotes;
 };
 using CorePtr = std::shared_ptr<HostCore>;
 using Lock = std::unique_lock<std::recursive_mutex>;

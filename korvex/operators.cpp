@@ -78,6 +78,9 @@ DispResult ProcessingOperator::Invoke(int dispId, InvokeKind kind, std::span<Var
 
 namespace {
 
+// The remark Compute leaves for the run on this thread.
+thread_local std::string runText;
+
 const std::shared_ptr<const void>& ThreadToken() {
     thread_local const std::shared_ptr<const void> token = std::make_shared<char>();
     return token;
@@ -128,6 +131,16 @@ int ProcessingOperator::State() const {
     return own && own->ran ? own->state : commonState_;
 }
 
+std::string ProcessingOperator::StateText() const {
+    std::lock_guard lock(mutex_);
+    const Binding* own = Own();
+    return own && own->ran ? own->text : commonText_;
+}
+
+void ProcessingOperator::SetRunText(std::string text) {
+    runText = std::move(text);
+}
+
 int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out) {
     out.reset();
     ParamsPtr params;
@@ -138,6 +151,7 @@ int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<S
     }
     int status = kStatusNoInput;
     int state = 0;
+    runText.clear();
     if (input && input->Core() == core_) {
         Lock lock(core_->mutex, std::defer_lock);
         if (input->Shared()) lock.lock();
@@ -147,11 +161,22 @@ int ProcessingOperator::Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<S
         out.reset();
         state = status;
     }
+    std::string text = std::move(runText);
+    runText.clear();
+    if (!text.empty()) {
+        std::lock_guard lock(core_->notesMutex);
+        // A log nobody reads must not grow without end.
+        if (core_->operatorNotes.size() >= 1000)
+            core_->operatorNotes.erase(core_->operatorNotes.begin());
+        core_->operatorNotes.push_back(text);
+    }
     std::lock_guard lock(mutex_);
     Binding* own = Own(true);
     own->state = state;
+    own->text = text;
     own->ran = true;
     commonState_ = state;
+    commonText_ = std::move(text);
     return status;
 }
 
@@ -188,6 +213,7 @@ int TachoOperator::Compute(const SignalObj& in, const OperatorParams& params,
     const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params, r);
     if (status != 0) return status;
     state = r.state;
+    if (!r.note.empty()) SetRunText("Tacho \"" + in.NameLocked() + "\": " + r.note);
 
     const bool rpm = r.unit.empty() ? params.Number("typeAxesX", 1.0) == 2.0 : r.unit == "rpm";
     SignalData d;

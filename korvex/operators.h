@@ -47,6 +47,9 @@ class ProcessingOperator : public OperatorObj {
     // C++ side, for the calling thread.
     OperatorParams Params() const;
     int State() const;
+    // The remark of the last run in words ("" when it had none); a run with
+    // one also leaves it, with the operator's name, in the host's notes.
+    std::string StateText() const;
     // Runs on a signal; status as RunOperator answers it.
     int Run(const plat::ObjPtr<SignalObj>& input, plat::ObjPtr<SignalObj>& out);
 
@@ -55,6 +58,8 @@ class ProcessingOperator : public OperatorObj {
     // change meanwhile; returns the status and sets state to the outcome.
     virtual int Compute(const SignalObj& in, const OperatorParams& params,
                         plat::ObjPtr<SignalObj>& out, int& state) = 0;
+    // Called by Compute: the run's remark in words, for StateText and the log.
+    static void SetRunText(std::string text);
 
   private:
     using ParamsPtr = std::shared_ptr<const OperatorParams>;
@@ -62,6 +67,7 @@ class ProcessingOperator : public OperatorObj {
         std::weak_ptr<const void> thread;  // expires when its thread ends
         ParamsPtr params;
         int state = 0;
+        std::string text;
         bool ran = false;
     };
     // Under mutex_: applies change to the calling thread's set, which then
@@ -76,6 +82,7 @@ class ProcessingOperator : public OperatorObj {
     mutable std::mutex mutex_;  // guards the bindings, never held during a run
     ParamsPtr common_ = std::make_shared<const OperatorParams>();
     int commonState_ = 0;
+    std::string commonText_;
     // By the address of a token each thread holds while it lives: unlike a
     // thread id it is never handed to a later thread while the entry stands.
     std::map<const void*, Binding> threads_;

@@ -398,6 +398,9 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     engine.SetJobs(
         o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
+    // What the host's operators repaired on the way (tacho pulses, ...).
+    for (const std::string& note : host->TakeOperatorNotes())
+        c.err << "vantrel: note: " << note << '\n';
     c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {

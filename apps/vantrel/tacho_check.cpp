@@ -58,6 +58,11 @@ int WarnTachoWithoutEdges(const korvex::Host& host, const CCfgProc& cfg, std::os
         korvex::TachoResult r;
         // Failures (bad options or samples) are the engine's to report.
         if (korvex::Tacho(y, sig->StartX(), sig->StepX(), TachoParams(opt), r) != 0) continue;
+        if (r.state == korvex::kDspNoUsablePulses || r.state == korvex::kDspPulsesTooFast) {
+            err << "vantrel: warning: tacho channel \"" << name << "\": " << r.note << "\n";
+            ++warnings;
+            continue;
+        }
         if (r.state != korvex::kDspNoEdges && r.state != korvex::kDspOneEdge) continue;
         err << "vantrel: warning: tacho channel \"" << name
             << "\": " << (r.state == korvex::kDspNoEdges ? "no edges found" : "a single edge found")

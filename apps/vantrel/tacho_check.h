@@ -15,8 +15,9 @@ class Host;
 namespace vantrel {
 
 // One warning line on err for every tacho channel of the data set whose
-// signal gives no edge, or a single one, with the options the calculation
-// uses. Returns the number of warnings.
+// signal gives no edge, a single one, or edges that are no usable pulse
+// train, with the options the calculation uses. Returns the number of
+// warnings.
 int WarnTachoWithoutEdges(const korvex::Host& host, const CCfgProc& cfg, std::ostream& err);
 
 }  // namespace vantrel

@@ -40,17 +40,21 @@ class OperatorParams {
 // notes when the run succeeded with a remark.
 enum DspCode : int {
     kDspOk = 0,
-    kDspTooShort = 1,      // fewer than 2 samples
-    kDspBadStep = 2,       // sample step <= 0 or not finite
-    kDspBadSample = 3,     // a sample is NaN or infinite (or too large to transform)
-    kDspBadWindow = 4,     // "typeWindow" is not 1..5
-    kDspBadLevels = 5,     // trigger levels not finite, or low above high
-    kDspBadDeltaF = 6,     // "deltaF" <= 0 or not finite
-    kDspBadCoef = 7,       // "coefTaho" not finite
-    kDspFftFailed = 8,     // the transform could not be set up (out of memory)
-    kDspNoEdges = 100,     // success: no edge found, every value is 0
-    kDspOneEdge = 101,     // success: a single edge gives no speed, every value is 0
-    kDspShortRecord = 102  // success: record shorter than one block, one point for all of it
+    kDspTooShort = 1,          // fewer than 2 samples
+    kDspBadStep = 2,           // sample step <= 0 or not finite
+    kDspBadSample = 3,         // a sample is NaN or infinite (or too large to transform)
+    kDspBadWindow = 4,         // "typeWindow" is not 1..5
+    kDspBadLevels = 5,         // trigger levels not finite, or low above high
+    kDspBadDeltaF = 6,         // "deltaF" <= 0 or not finite
+    kDspBadCoef = 7,           // "coefTaho" not finite
+    kDspFftFailed = 8,         // the transform could not be set up (out of memory)
+    kDspBadRepair = 9,         // a pulse-repair key is out of its range
+    kDspNoEdges = 100,         // success: no edge found, every value is 0
+    kDspOneEdge = 101,         // success: a single edge gives no speed, every value is 0
+    kDspShortRecord = 102,     // success: record shorter than one block, one point for all of it
+    kDspPulsesRepaired = 103,  // success: pulses were filled in, removed or rejected
+    kDspNoUsablePulses = 104,  // success: edges too irregular to be pulses, every value is 0
+    kDspPulsesTooFast = 105    // success: pulses too fast for the sampling, every value is 0
 };
 
 // Short English text for a code, for messages.
@@ -85,11 +89,20 @@ struct TachoResult {
     std::string unit;            // "Hz" or "rpm"
     int edges = 0;               // trigger edges found
     int state = kDspOk;          // outcome: the status or a success note
+    // What the pulse repair did, and a line for a log saying so ("" when
+    // nothing was repaired and nothing is wrong).
+    int missing = 0;          // pulses filled into gaps
+    int extra = 0;            // extra pulses removed
+    int rejected = 0;         // glitches and doubled edges rejected
+    double longestGap = 0.0;  // longest interval between two real pulses, seconds
+    std::string note;
 };
 
 // Rotation frequency from a pulse signal, with the "Тахо" keys "LevelLo",
-// "LevelHi", "flagAbsOtn", "flagFront", "deltaF", "coefTaho", "typeAxesX".
-// Returns 0 on success, non-zero for bad input (values then empty).
+// "LevelHi", "flagAbsOtn", "flagFront", "deltaF", "coefTaho", "typeAxesX",
+// "dPNTwide" and the repair keys "flagRepair", "fracDouble", "fracExtra",
+// "fracMissing", "nRevSmooth" (docs/operators.md). Returns 0 on success,
+// non-zero for bad input (values then empty).
 int Tacho(std::span<const double> x, double startX, double dt, const OperatorParams& params,
           TachoResult& out);
 

@@ -94,12 +94,20 @@ const char* DspCodeText(int code) {
             return "frequency resolution is not a positive number";
         case kDspBadCoef:
             return "multiplier is not a number";
+        case kDspBadRepair:
+            return "a pulse-repair setting is out of its range";
         case kDspNoEdges:
             return "no pulse found: the speed reads 0";
         case kDspOneEdge:
             return "a single pulse gives no speed: the speed reads 0";
         case kDspShortRecord:
             return "record shorter than one block: one value for all of it";
+        case kDspPulsesRepaired:
+            return "missing, extra or broken pulses were repaired";
+        case kDspNoUsablePulses:
+            return "no usable pulses (the edges follow no period): the speed reads 0";
+        case kDspPulsesTooFast:
+            return "pulses too fast for the sample rate: the speed reads 0";
         default:
             return "unknown state";
     }

@@ -1,11 +1,14 @@
-// The tacho: trigger edges of a pulse signal, a revolution count that grows
-// by one per edge, and per analysis block the revolutions counted across the
-// block divided by its length.
+// The tacho: trigger edges of a pulse signal, repaired to one per
+// revolution, a revolution count that grows by one per edge, and per
+// analysis block the revolutions counted across the block divided by its
+// length.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/tacho_pulses.h"
 
 namespace korvex {
 
@@ -14,42 +17,6 @@ namespace {
 // No edge for longer than this many times the neighbouring periods means the
 // shaft stood still in between (or has stopped, at the record's ends).
 constexpr double kStopRatio = 2.0;
-
-// Edge times of the trigger. Armed once the signal is below the low level,
-// an edge fires when it then reaches the high level (falling edges: the
-// mirror image). Its time is where the signal crossed the middle of the two
-// levels on the way, interpolated between the samples around that crossing,
-// so every edge is timed the same way and a periodic signal gives exact
-// periods whatever the hysteresis.
-std::vector<double> FindEdges(std::span<const double> x, double t0, double dt, double lo, double hi,
-                              bool falling) {
-    const double s = falling ? -1.0 : 1.0;
-    const double arm = falling ? -hi : lo;
-    const double fire = falling ? -lo : hi;
-    const double mid = 0.5 * (arm + fire);
-    std::vector<double> edges;
-    bool armed = false;
-    size_t lastBelow = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const double v = s * x[i];
-        if (!armed) {
-            if (v < arm) {
-                armed = true;
-                lastBelow = i;
-            }
-            continue;
-        }
-        if (v < mid) {
-            lastBelow = i;
-        } else if (v >= fire) {
-            const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
-            const double frac = b > a ? (mid - a) / (b - a) : 0.0;
-            edges.push_back(t0 + dt * (static_cast<double>(lastBelow) + frac));
-            armed = false;
-        }
-    }
-    return edges;
-}
 
 // The revolution count as a function of time: edge k is at count k, between
 // edges a local cubic through the neighbouring edges (exact for a constant
@@ -138,14 +105,132 @@ class Phase {
     bool runningAtEnd_ = true;
 };
 
+// Regularity is judged on at least this many intervals; fewer are taken as
+// they come.
+constexpr size_t kJudgeIntervals = 8;
+// A pulse and its gap need two samples each to be timed at all.
+constexpr double kMinPeriodSamples = 4.0;
+// More repairs than this share of the intervals: the edges are no pulse train.
+constexpr double kMaxRepairShare = 0.25;
+
+struct PulseTrain {
+    std::vector<double> edges;  // one per revolution
+    size_t found = 0;           // edges of the trigger
+    tacho::RepairCounts counts;
+    int verdict = kDspOk;
+};
+
+// The trigger's edges with the pulse repair. Relative levels start from the
+// whole record's state levels, which give the period; then they follow the
+// state levels of windows of some periods, so a drifting baseline keeps its
+// edges.
+PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, double lo, double hi,
+                          bool relative, bool falling, const tacho::RepairRules& rules) {
+    tacho::TriggerLevels levels(lo, hi);
+    if (relative) {
+        const auto [l0, h0] = tacho::StateLevels(x);
+        levels = tacho::TriggerLevels(l0 + (h0 - l0) * lo / 100.0, l0 + (h0 - l0) * hi / 100.0);
+        const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, falling);
+        std::vector<double> periods;
+        for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
+        if (periods.size() >= 2)
+            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt);
+    }
+    PulseTrain train;
+    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);
+    const std::vector<double> widths =
+        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true));
+    train.found = raw.size();
+    train.edges = tacho::RepairEdges(raw, widths, rules, train.counts);
+    if (raw.size() > kJudgeIntervals) {
+        std::vector<double> periods;
+        for (size_t k = 1; k < raw.size(); ++k) periods.push_back(raw[k] - raw[k - 1]);
+        const tacho::RepairCounts& c = train.counts;
+        const int repairs = c.missing + c.extra + c.rejected + c.irregular;
+        if (tacho::Median(std::move(periods)) < kMinPeriodSamples * dt)
+            train.verdict = kDspPulsesTooFast;
+        else if (repairs > kMaxRepairShare * static_cast<double>(raw.size() - 1))
+            train.verdict = kDspNoUsablePulses;
+    }
+    return train;
+}
+
+std::string Num(double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 4);
+    return std::string(buf, r.ptr);
+}
+
+std::string Count(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// The log line of a run that repaired pulses or found none to use.
+std::string RepairNote(const TachoResult& r, int verdict) {
+    if (verdict != kDspOk)
+        return std::string(DspCodeText(verdict)) + " (" + Count(r.edges, "edge", "edges") + ")";
+    std::string note;
+    auto add = [&note](int n, const char* one, const char* many) {
+        if (n == 0) return;
+        note += (note.empty() ? "" : ", ") + Count(n, one, many);
+    };
+    add(r.missing, "missing pulse filled", "missing pulses filled");
+    add(r.extra, "extra pulse removed", "extra pulses removed");
+    add(r.rejected, "glitch rejected", "glitches rejected");
+    if (!note.empty()) note += "; longest gap " + Num(r.longestGap) + " s";
+    return note;
+}
+
+void Report(const PulseTrain& train, TachoResult& out) {
+    out.edges = static_cast<int>(train.found);
+    out.missing = train.counts.missing;
+    out.extra = train.counts.extra;
+    out.rejected = train.counts.rejected;
+    out.longestGap = train.counts.longestGap;
+    out.note = RepairNote(out, train.verdict);
+}
+
+// The speed over `revs` revolutions centred on each block's middle, where
+// the record holds them and the shaft turns.
+void SmoothOverRevolutions(const std::vector<double>& e, const Phase& phase, double revs,
+                           double firstMiddle, double blockLen, double coef,
+                           std::vector<double>& values) {
+    const double last = static_cast<double>(e.size() - 1);
+    auto timeAt = [&e](double count) {
+        const auto k = static_cast<size_t>(count);
+        if (k + 1 >= e.size()) return e.back();
+        return e[k] + (count - static_cast<double>(k)) * (e[k + 1] - e[k]);
+    };
+    for (size_t k = 0; k < values.size(); ++k) {
+        if (values[k] == 0.0) continue;
+        const double c = phase.At(firstMiddle + static_cast<double>(k) * blockLen);
+        const double a = c - 0.5 * revs, b = c + 0.5 * revs;
+        if (a < 0.0 || b > last) continue;
+        const double span = timeAt(b) - timeAt(a);
+        if (span > 0.0) values[k] = revs / span * coef;
+    }
+}
+
+tacho::RepairRules ReadRules(const OperatorParams& params) {
+    tacho::RepairRules r;
+    r.minWidth = params.Number("dPNTwide", 0.5) / 100.0;
+    r.fracDouble = params.Number("fracDouble", r.fracDouble);
+    r.fracExtra = params.Number("fracExtra", r.fracExtra);
+    r.fracMissing = params.Number("fracMissing", r.fracMissing);
+    return r;
+}
+
+bool RulesValid(const tacho::RepairRules& r) {
+    return r.minWidth >= 0.0 && r.minWidth < 1.0 && r.fracExtra > 0.0 && r.fracExtra < 1.0 &&
+           r.fracDouble >= 0.0 && r.fracDouble <= r.fracExtra && r.fracMissing >= 0.0 &&
+           r.fracMissing < 0.5;
+}
+
 }  // namespace
 
 int Tacho(std::span<const double> x, double startX, double dt, const OperatorParams& params,
           TachoResult& out) {
-    out.values.clear();
-    out.startX = 0.0;
-    out.stepX = 0.0;
-    out.edges = 0;
+    out = TachoResult{};
     const bool rpm = params.Number("typeAxesX", 1.0) == 2.0;
     out.unit = rpm ? "rpm" : "Hz";
     auto fail = [&out](int code) {
@@ -159,17 +244,23 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     if (!(deltaF > 0.0) || !std::isfinite(deltaF)) return fail(kDspBadDeltaF);
     const double coef = params.Number("coefTaho", 1.0) * (rpm ? 60.0 : 1.0);
     if (!std::isfinite(coef)) return fail(kDspBadCoef);
+    const bool repair = params.Number("flagRepair", 1.0) != 0.0;
+    const tacho::RepairRules rules = ReadRules(params);
+    const double smooth = params.Number("nRevSmooth", 0.0);
+    if (repair && (!RulesValid(rules) || !(smooth >= 0.0 && smooth < 1e6)))
+        return fail(kDspBadRepair);
 
+    const bool relative = params.Number("flagAbsOtn", 1.0) != 0.0;
     double lo = params.Number("LevelLo", 30.0), hi = params.Number("LevelHi", 70.0);
-    if (params.Number("flagAbsOtn", 1.0) != 0.0) {
+    for (double v : x)
+        if (!std::isfinite(v)) return fail(kDspBadSample);
+    if (relative && !repair) {
+        // Without the repair the levels span the raw range, as they always did.
         auto [mn, mx] = std::minmax_element(x.begin(), x.end());
-        if (!std::isfinite(*mn) || !std::isfinite(*mx)) return fail(kDspBadSample);
         lo = *mn + (*mx - *mn) * lo / 100.0;
         hi = *mn + (*mx - *mn) * hi / 100.0;
     }
     if (!std::isfinite(lo) || !std::isfinite(hi) || lo > hi) return fail(kDspBadLevels);
-    for (double v : x)
-        if (!std::isfinite(v)) return fail(kDspBadSample);
 
     // Blocks of whole samples; a record shorter than one block is one block.
     const double perBlock = std::floor(1.0 / (dt * deltaF) + 0.5);
@@ -183,11 +274,22 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     out.stepX = blockLen;
     out.values.assign(blocks, 0.0);
 
-    const std::vector<double> edges =
-        FindEdges(x, startX, dt, lo, hi, params.Number("flagFront", 0.0) != 0.0);
-    out.edges = static_cast<int>(edges.size());
+    const bool falling = params.Number("flagFront", 0.0) != 0.0;
+    PulseTrain train;
+    if (repair) {
+        train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules);
+    } else {
+        train.edges = tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling);
+        train.found = train.edges.size();
+    }
+    const std::vector<double>& edges = train.edges;
+    Report(train, out);
+    if (train.verdict != kDspOk) {
+        out.state = train.verdict;
+        return kDspOk;
+    }
     if (edges.size() < 2) {
-        out.state = edges.empty() ? kDspNoEdges : kDspOneEdge;
+        out.state = train.found == 0 ? kDspNoEdges : kDspOneEdge;
         return kDspOk;
     }
 
@@ -198,6 +300,9 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
         out.values[k] = std::max(0.0, after - before) / blockLen * coef;
         before = after;
     }
+    if (repair && smooth > 0.0)
+        SmoothOverRevolutions(edges, phase, smooth, out.startX, blockLen, coef, out.values);
+    if (note == kDspOk && out.missing + out.extra + out.rejected > 0) note = kDspPulsesRepaired;
     out.state = note;
     return kDspOk;
 }

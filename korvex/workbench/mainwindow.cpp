@@ -377,6 +377,9 @@ void MainWindow::Poll() {
         seenUpdates_ = updates;
     }
     if (host_->Buttons().size() != seenButtons_) RebuildPluginBar();
+    // Operators run on a plug-in's threads; their remarks come to the log here.
+    for (const std::string& note : host_->TakeOperatorNotes())
+        AddLog(QString(wbtext::kOperatorNote).arg(QString::fromStdString(note)));
 }
 
 void MainWindow::RebuildTree() {

@@ -53,6 +53,7 @@ inline constexpr const char* kCsvFilter = "CSV files (*.csv)";
 inline constexpr const char* kError = "Error";
 inline constexpr const char* kOpened = "Opened %1 into %2";
 inline constexpr const char* kNote = "  note: %1";
+inline constexpr const char* kOperatorNote = "Operator: %1";
 inline constexpr const char* kNoGraph = "No graph window is active.";
 inline constexpr const char* kNoSignalSelected = "Select a signal in the tree first.";
 inline constexpr const char* kCannotWrite = "Cannot write \"%1\".";

@@ -36,9 +36,13 @@ TEST(VantrelNumbers, TachoChannelWithoutEdgesIsNamedWithItsLevels) {
     add("good", pulses);
     add("flat", std::vector<double>(4000, 1.0));
     add("high", pulses);
+    std::vector<double> noise(4000);
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = std::sin(i * 1.7 + std::sin(i * 0.31) * 40);
+    add("noise", noise);
     CCfgProc cfg;
     cfg.srcFileKorvex = "set";
-    for (const char* name : {"good", "flat", "high"}) {
+    for (const char* name : {"good", "flat", "high", "noise"}) {
         cfg.channelNames.push_back(name);
         cfg.channels[name] = std::make_unique<CfgChannel>();
         cfg.channels[name]->type = CfgChannelTacho;
@@ -50,7 +54,7 @@ TEST(VantrelNumbers, TachoChannelWithoutEdgesIsNamedWithItsLevels) {
     high.tahoOpt.levelHi = 9;
 
     std::ostringstream err;
-    EXPECT_EQ(vantrel::WarnTachoWithoutEdges(*host, cfg, err), 2);
+    EXPECT_EQ(vantrel::WarnTachoWithoutEdges(*host, cfg, err), 3);
     const std::string text = err.str();
     EXPECT_EQ(text.find("\"good\""), std::string::npos) << text;
     EXPECT_NE(text.find("tacho channel \"flat\": no edges found between the levels 30 and 70 %"),
@@ -60,6 +64,7 @@ TEST(VantrelNumbers, TachoChannelWithoutEdgesIsNamedWithItsLevels) {
                         "(absolute), the signal spanning 0 to 5"),
               std::string::npos)
         << text;
+    EXPECT_NE(text.find("tacho channel \"noise\": no usable pulses"), std::string::npos) << text;
 }
 
 }  // namespace

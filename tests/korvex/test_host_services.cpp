@@ -163,6 +163,21 @@ TEST_F(HostOperators, TachoOfAPulseTrain) {
     EXPECT_NEAR(rpm.GetY(2), f * 60 * 0.5, f * 60 * 0.5 * 1e-3);
     EXPECT_EQ(rpm.Unit(), "rpm");
     EXPECT_EQ(rpm.GetAxisCode(2, 1), units::kUnitRpm);
+    EXPECT_TRUE(h->TakeOperatorNotes().empty());
+
+    // A missing pulse is filled in, and the run says so in the host's notes.
+    for (size_t i = 1000; i < 1050; ++i) y[i] = 0.0;
+    host::Signal gap = MakeSignal("gap", y, dt);
+    ASSERT_EQ(op.RunOperator(gap.Disp(), out), 0);
+    EXPECT_EQ(op.GetOperatorState(), kDspPulsesRepaired);
+    EXPECT_NEAR(host::Signal(out).GetY(0), f * 60 * 0.5, f * 60 * 0.5 * 1e-3);
+    const std::vector<std::string> notes = h->TakeOperatorNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].rfind("Tacho \"gap\": 1 missing pulse filled; longest gap 0.1", 0), 0u)
+        << notes[0];
+    EXPECT_TRUE(h->TakeOperatorNotes().empty());
+    auto tacho = plat::DynamicCast<ProcessingOperator>(h->FindObject(kTachoPath));
+    EXPECT_EQ(tacho->StateText(), notes[0]);
 
     // A step that is not positive is bad input.
     x.SetStepX(0);

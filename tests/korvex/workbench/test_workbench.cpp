@@ -341,6 +341,21 @@ TEST_F(Workbench, TreeAndGraphsFollowWhatAPluginWrites) {
     w_->Poll();
     v->repaint();
     EXPECT_EQ(v->BaseRenders(), renders + 1);
+
+    // What an operator run by a plug-in repaired shows in the log.
+    auto op =
+        plat::DynamicCast<korvex::ProcessingOperator>(w_->Host().FindObject(korvex::kTachoPath));
+    ASSERT_TRUE(op);
+    korvex::SignalData pulses;
+    pulses.stepX = 1e-3;
+    for (int i = 0; i < 4000; ++i) pulses.samples.push_back(i % 50 < 10 && i / 50 != 30 ? 1 : 0);
+    auto tacho = w_->Host().NewSignal();
+    tacho->Assign(pulses);
+    plat::ObjPtr<korvex::SignalObj> speed;
+    ASSERT_EQ(op->Run(tacho, speed), 0);
+    w_->Poll();
+    EXPECT_TRUE(w_->Log().last().contains("1 missing pulse filled"))
+        << w_->Log().last().toStdString();
 }
 
 TEST_F(Workbench, PlotsAgainstASignalAndExportsTheGraph) {

@@ -1,0 +1,260 @@
+#include "korvex/dsp/tacho_pulses.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex::tacho {
+
+namespace {
+
+// Gaps of more than this many periods are not filled: they are stops, or
+// so much is missing that an even split would be a guess.
+constexpr double kMaxFill = 4.0;
+// Intervals the running period is predicted from.
+constexpr size_t kHistory = 5;
+
+double Median(std::span<double> v) {
+    if (v.empty()) return 0.0;
+    const size_t h = v.size() / 2;
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(h), v.end());
+    const double upper = v[h];
+    if (v.size() % 2 != 0) return upper;
+    return 0.5 * (upper + *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(h)));
+}
+
+// The period to expect next: the median of the last intervals carried
+// forward along their median ratio, so a steady acceleration is expected
+// and one odd interval (a stop) moves neither figure. It starts from the
+// record's first intervals, counted twice, and takes a trend only from a
+// full history, so one odd interval early on cannot set the pace.
+class PeriodPredictor {
+  public:
+    explicit PeriodPredictor(double initial) : last_(2, initial) {}
+    void Push(double interval) {
+        last_.push_back(interval);
+        if (last_.size() > kHistory) last_.erase(last_.begin());
+    }
+    double Next() const {
+        std::vector<double> v = last_;
+        const double med = Median(std::span<double>(v));
+        if (last_.size() < kHistory) return med;
+        std::vector<double> ratios;
+        for (size_t k = 1; k < last_.size(); ++k) ratios.push_back(last_[k] / last_[k - 1]);
+        const double r = std::clamp(Median(std::span<double>(ratios)), 0.5, 2.0);
+        const double s = static_cast<double>(last_.size());
+        return med * std::pow(r, s - 0.5 * (s - 1.0));
+    }
+
+  private:
+    std::vector<double> last_;
+};
+
+}  // namespace
+
+double Median(std::vector<double> v) {
+    return Median(std::span<double>(v));
+}
+
+double TriggerLevels::At(const std::vector<double>& v, size_t i) const {
+    if (window_ == 0 || v.size() == 1) return v.front();
+    const double pos = (static_cast<double>(i) + 0.5) / static_cast<double>(window_) - 0.5;
+    if (pos <= 0.0) return v.front();
+    const auto k = static_cast<size_t>(pos);
+    if (k + 1 >= v.size()) return v.back();
+    const double f = pos - static_cast<double>(k);
+    return v[k] + f * (v[k + 1] - v[k]);
+}
+
+std::pair<double, double> StateLevels(std::span<const double> x) {
+    if (x.empty()) return {0.0, 0.0};
+    std::vector<double> v(x.begin(), x.end());
+    const size_t n = v.size();
+    auto nth = [&v](size_t k) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+        return v[k];
+    };
+    const double pa = nth(n / 1000), pb = nth(n - 1 - n / 1000);
+    if (!(pb > pa)) return {pa, pa};
+    const double mid = 0.5 * (pa + pb);
+    const auto split = std::partition(v.begin(), v.end(), [mid](double s) { return s < mid; });
+    std::span<double> low(v.begin(), split), high(split, v.end());
+    return {Median(low), Median(high)};
+}
+
+TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
+                          double periodSamples) {
+    const auto [l0, h0] = StateLevels(x);
+    const size_t n = x.size();
+    const size_t w = std::clamp<size_t>(static_cast<size_t>(10.0 * periodSamples), 64, n);
+    const size_t windows = std::max<size_t>(1, n / w);
+    std::vector<double> lo(windows), hi(windows);
+    std::vector<char> ok(windows, 0);
+    for (size_t k = 0; k < windows; ++k) {
+        const size_t end = k + 1 == windows ? n : (k + 1) * w;
+        const auto [l, h] = StateLevels(x.subspan(k * w, end - k * w));
+        lo[k] = l;
+        hi[k] = h;
+        ok[k] = h - l >= 0.5 * (h0 - l0) && h > l;
+    }
+    // Windows without pulses borrow the levels of the nearest one with.
+    std::vector<long> prev(windows, -1), next(windows, -1);
+    for (size_t k = 0; k < windows; ++k)
+        prev[k] = ok[k] ? static_cast<long>(k) : k > 0 ? prev[k - 1] : -1;
+    for (size_t k = windows; k-- > 0;)
+        next[k] = ok[k] ? static_cast<long>(k) : k + 1 < windows ? next[k + 1] : -1;
+    for (size_t k = 0; k < windows; ++k) {
+        if (ok[k]) continue;
+        const long kk = static_cast<long>(k);
+        long from = prev[k];
+        if (from < 0 || (next[k] >= 0 && next[k] - kk < kk - from)) from = next[k];
+        lo[k] = from < 0 ? l0 : lo[static_cast<size_t>(from)];
+        hi[k] = from < 0 ? h0 : hi[static_cast<size_t>(from)];
+    }
+    for (size_t k = 0; k < windows; ++k) {
+        const double span = hi[k] - lo[k];
+        const double base = lo[k];
+        lo[k] = base + span * loPct / 100.0;
+        hi[k] = base + span * hiPct / 100.0;
+    }
+    return TriggerLevels(std::move(lo), std::move(hi), w);
+}
+
+namespace {
+
+// Where the line fitted to the samples first..last (v = s * x) crosses mid,
+// in samples; NaN when they do not rise through it.
+double FittedCrossing(std::span<const double> x, double s, size_t first, size_t last, double mid) {
+    const double m = static_cast<double>(last - first + 1);
+    double sk = 0, sv = 0, skk = 0, skv = 0;
+    for (size_t i = first; i <= last; ++i) {
+        const double k = static_cast<double>(i - first), v = s * x[i];
+        sk += k;
+        sv += v;
+        skk += k * k;
+        skv += k * v;
+    }
+    const double den = m * skk - sk * sk;
+    const double slope = (m * skv - sk * sv) / den;
+    if (!(slope > 0.0)) return NAN;
+    const double k = (mid - (sv - slope * sk) / m) / slope;
+    if (!(k >= -1.0 && k <= m)) return NAN;
+    return static_cast<double>(first) + k;
+}
+
+}  // namespace
+
+std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
+                              const TriggerLevels& levels, bool falling, bool fit) {
+    const double s = falling ? -1.0 : 1.0;
+    std::vector<double> edges;
+    bool armed = false;
+    size_t lastBelow = 0, lastArm = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double v = s * x[i];
+        const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
+        const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
+        const double mid = 0.5 * (arm + fire);
+        if (!armed) {
+            if (v < arm) {
+                armed = true;
+                lastBelow = lastArm = i;
+            }
+            continue;
+        }
+        if (v < arm) lastArm = i;
+        if (v < mid) {
+            lastBelow = i;
+        } else if (v >= fire) {
+            // A line through the whole ramp between the levels times a noisy
+            // edge better than the two samples around the middle.
+            double at = fit && i - lastArm >= 4 ? FittedCrossing(x, s, lastArm, i, mid) : NAN;
+            if (std::isnan(at)) {
+                const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
+                at = static_cast<double>(lastBelow) + (b > a ? (mid - a) / (b - a) : 0.0);
+            }
+            edges.push_back(t0 + dt * at);
+            armed = false;
+        }
+    }
+    return edges;
+}
+
+std::vector<double> PulseWidths(const std::vector<double>& edges,
+                                const std::vector<double>& others) {
+    std::vector<double> widths(edges.size(), HUGE_VAL);
+    size_t o = 0;
+    for (size_t k = 0; k < edges.size(); ++k) {
+        while (o < others.size() && others[o] <= edges[k]) ++o;
+        if (o < others.size()) widths[k] = others[o] - edges[k];
+    }
+    return widths;
+}
+
+std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vector<double>& widths,
+                                const RepairRules& rules, RepairCounts& counts) {
+    counts = RepairCounts{};
+    const size_t n = raw.size();
+    if (n < 2) return raw;
+    std::vector<double> first;
+    for (size_t k = 1; k < std::min<size_t>(n, kHistory + 1); ++k)
+        first.push_back(raw[k] - raw[k - 1]);
+    PeriodPredictor period(Median(first));
+    auto narrow = [&](size_t k, double p) { return widths[k] < rules.minWidth * p; };
+
+    std::vector<double> out;
+    size_t j = 0;
+    for (; j < n && narrow(j, period.Next()); ++j) ++counts.rejected;
+    if (j == n) return out;
+    // With nothing before it, an extra first pulse shows as a short first
+    // interval whose second edge the third follows by a full period.
+    const double p0 = period.Next();
+    if (j + 2 < n && raw[j + 1] - raw[j] < rules.fracExtra * p0 &&
+        std::abs(raw[j + 2] - raw[j + 1] - p0) < std::abs(raw[j + 2] - raw[j] - p0)) {
+        ++counts.extra;
+        ++j;
+    }
+    out.push_back(raw[j++]);
+    const double window = 2.0 - rules.fracExtra;
+    while (j < n) {
+        const double p = period.Next(), last = out.back(), g = raw[j] - last;
+        if (narrow(j, p) || g < rules.fracExtra * p) {
+            ++(narrow(j, p) || g < rules.fracDouble * p ? counts.rejected : counts.extra);
+            ++j;
+            continue;
+        }
+        if (g <= window * p) {
+            // Of the edges about one period on, the one nearest it is the pulse.
+            size_t best = j;
+            for (size_t c = j + 1; c < n && raw[c] - last <= window * p; ++c)
+                if (!narrow(c, p) && std::abs(raw[c] - last - p) < std::abs(raw[best] - last - p))
+                    best = c;
+            for (size_t c = j; c < best; ++c) {
+                const bool doubled = narrow(c, p) || raw[c] - last < rules.fracDouble * p ||
+                                     raw[best] - raw[c] < rules.fracDouble * p;
+                ++(doubled ? counts.rejected : counts.extra);
+            }
+            counts.longestGap = std::max(counts.longestGap, raw[best] - last);
+            period.Push(raw[best] - last);
+            out.push_back(raw[best]);
+            j = best + 1;
+            continue;
+        }
+        const double k = std::round(g / p);
+        if (k >= 2.0 && k <= kMaxFill && std::abs(g / p - k) <= rules.fracMissing) {
+            for (int i = 1; i < static_cast<int>(k); ++i) {
+                out.push_back(last + g * i / k);
+                period.Push(g / k);
+                ++counts.missing;
+            }
+            period.Push(g / k);
+        } else {
+            ++counts.irregular;
+            period.Push(g);
+        }
+        counts.longestGap = std::max(counts.longestGap, g);
+        out.push_back(raw[j++]);
+    }
+    return out;
+}
+
+}  // namespace korvex::tacho
