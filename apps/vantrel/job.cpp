@@ -349,6 +349,15 @@ void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
 
 namespace {
 
+// The --summary file's folder is made when missing, as --out's is.
+bool WriteSummaryFile(const std::string& path, const std::vector<SummaryRow>& rows,
+                      std::string& error) {
+    std::error_code ec;
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    return WriteSummary(path, rows, error);
+}
+
 // The summary beside the results and where --summary asks; none is left
 // beside a run that filed nothing.
 int WriteSummaries(const korvex::Host& host, const CCfgProc& cfg, const std::string& resultFolder,
@@ -366,7 +375,7 @@ int WriteSummaries(const korvex::Host& host, const CCfgProc& cfg, const std::str
             return Fail(c, kExitOutput, "cannot write the summary: " + error);
         written.summaryPath = beside;
     }
-    if (!o.summaryPath.empty() && !WriteSummary(o.summaryPath, rows, error))
+    if (!o.summaryPath.empty() && !WriteSummaryFile(o.summaryPath, rows, error))
         return Fail(c, kExitOutput, "cannot write the summary: " + error);
     return kExitOk;
 }
@@ -381,8 +390,8 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     // A survey merges what each run left: a failed run's summary says why.
     if (code != kExitOk && code != kExitUsage && !given.summaryPath.empty()) {
         std::string error;
-        if (!WriteSummary(given.summaryPath, FailedSummary(Absolute(given.dataPath), c.lastError),
-                          error))
+        if (!WriteSummaryFile(given.summaryPath,
+                              FailedSummary(Absolute(given.dataPath), c.lastError), error))
             c.err << "vantrel: cannot write the summary: " << error << '\n' << std::flush;
     }
     return code;
