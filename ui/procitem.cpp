@@ -4,10 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <cmath>
-#include <limits>
 
-#include "platform/numtext.h"
 #include "ui/dialogs.h"
 #include "ui/res/ids.h"
 #include "ui/values.h"
@@ -70,24 +67,6 @@ void ShowGraphNumber(QLineEdit* edit, ui::UpDown* spin, std::optional<int> n) {
         ui::ShowText(edit, "");
 }
 
-// A limit the records share (empty when unset or when they differ).
-void ShowLimit(QLineEdit* edit, const procrules::Records& records, const CCfgProcItem& item,
-               double CfgSignalOpt::*limit) {
-    const auto common = Common<std::string>(records, [&](CfgChannel& c) {
-        const double v = procrules::SignalOpt(c, item).*limit;
-        return std::isnan(v) ? std::string() : plat::ShortestText(v);
-    });
-    ui::ShowText(edit, common.value_or(""));
-}
-
-// A limit the user changed: NaN (none) for an emptied edit; nothing when
-// untouched, so records that differ keep their own.
-std::optional<double> EditedLimit(const QLineEdit* edit) {
-    if (!ui::Edited(edit)) return std::nullopt;
-    const auto text = ui::TextValue(edit);
-    return text ? procrules::LeadingNumber(*text) : std::numeric_limits<double>::quiet_NaN();
-}
-
 void EnableGraphNumber(QLineEdit* edit, ui::UpDown* spin, bool on) {
     edit->setEnabled(on);
     spin->setEnabled(on);
@@ -103,7 +82,6 @@ int CProcItemSignal::TemplateId() const {
 
 void CProcItemSignal::OnCreated() {
     ui::FillEntries(List(IDC_TYPE), IDS_CHTYPE_FIRST, 3);
-    ui::FillEntries(List(IDC_MACHINE_CLASS), IDS_CLASS_FIRST, 5);
     Spin(IDC_GRNUM_SPIN)->SetRange(1, 4);
     connect(Check(IDC_CHECK), &QCheckBox::clicked, this, [this] {
         if (!HasRecords()) return;
@@ -130,13 +108,8 @@ void CProcItemSignal::ShowRecords() {
         ui::ShowCheck(Check(IDC_CHECK), false);
         ui::ShowCheck(Check(IDC_SHOW), false);
         ui::ShowText(Edit(IDC_GRNUM), "");
-        ui::ShowEntry(List(IDC_MACHINE_CLASS), std::nullopt);
     } else {
         auto type = Common<int32_t>(records_, [](const CfgChannel& c) { return c.type; });
-        // The list's entries follow the class's values, none first.
-        ui::ShowEntry(List(IDC_MACHINE_CLASS), Common<int32_t>(records_, [](const CfgChannel& c) {
-                          return static_cast<int32_t>(c.machineClass);
-                      }));
         ui::ShowEntry(List(IDC_TYPE), type ? std::optional<int>(*type - 1) : std::nullopt);
         ui::ShowCheck(Check(IDC_CHECK),
                       Common<bool>(records_, [](const CfgChannel& c) { return c.check; }));
@@ -151,7 +124,6 @@ void CProcItemSignal::ShowRecords() {
 void CProcItemSignal::Enable() {
     const bool has = HasRecords();
     List(IDC_TYPE)->setEnabled(has);
-    List(IDC_MACHINE_CLASS)->setEnabled(has);
     Check(IDC_CHECK)->setEnabled(has);
     Check(IDC_SHOW)->setEnabled(has);
     EnableGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),
@@ -171,9 +143,7 @@ void CProcItemSignal::Apply() {
     const auto check = ui::CheckValue(Check(IDC_CHECK));
     const auto show = ui::CheckValue(Check(IDC_SHOW));
     const bool number = ui::TextValue(Edit(IDC_GRNUM)).has_value();
-    const auto machineClass = ui::EntryValue(List(IDC_MACHINE_CLASS));
     for (CfgChannel* r : records_) {
-        if (machineClass) r->machineClass = static_cast<MachineClass>(*machineClass);
         if (type) r->type = *type + 1;
         if (check) r->check = *check;
         if (show) r->show = *show;
@@ -224,14 +194,10 @@ void CProcItemBase::SetItem(int32_t itemId) {
                       Common<bool>(records_, [&](CfgChannel& c) { return opt(c).bShow; }));
         ShowGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),
                         Common<int32_t>(records_, [&](CfgChannel& c) { return opt(c).grNum; }));
-        ShowLimit(Edit(IDC_ALERT), records_, *node, &CfgSignalOpt::alert);
-        ShowLimit(Edit(IDC_DANGER), records_, *node, &CfgSignalOpt::danger);
     } else {
         ui::ShowCheck(Check(IDC_PROCESSED), false);
         ui::ShowCheck(Check(IDC_SHOW), false);
         ui::ShowText(Edit(IDC_GRNUM), "");
-        ui::ShowText(Edit(IDC_ALERT), "");
-        ui::ShowText(Edit(IDC_DANGER), "");
     }
     RefreshLists();
     Enable();
@@ -274,8 +240,6 @@ void CProcItemBase::Enable() {
         has && item && procrules::IsLeafKind(item->GetType()) && AllOfType(CfgChannelMeasuring);
     List(IDC_INTEGR)->setEnabled(lists);
     List(IDC_VALTYPE)->setEnabled(lists);
-    Edit(IDC_ALERT)->setEnabled(lists);
-    Edit(IDC_DANGER)->setEnabled(lists);
     Check(IDC_PROCESSED)->setEnabled(has);
     Check(IDC_SHOW)->setEnabled(has);
     EnableGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),
@@ -290,12 +254,8 @@ void CProcItemBase::Apply() {
     const auto enabled = ui::CheckValue(Check(IDC_PROCESSED));
     const auto show = ui::CheckValue(Check(IDC_SHOW));
     const bool number = ui::TextValue(Edit(IDC_GRNUM)).has_value();
-    const auto alert = EditedLimit(Edit(IDC_ALERT));
-    const auto danger = EditedLimit(Edit(IDC_DANGER));
     for (CfgChannel* r : records_) {
         CfgSignalOpt& o = procrules::SignalOpt(*r, *item);
-        if (alert) o.alert = *alert;
-        if (danger) o.danger = *danger;
         if (integr) o.integr = *integr;
         if (valtype) o.valtype = *valtype;
         if (enabled) o.bEnabled = *enabled;

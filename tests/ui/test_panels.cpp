@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
-#include <cmath>
 
 #include "ui/dialogs.h"
 #include "ui/procitem.h"
@@ -157,45 +156,6 @@ TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
     panel.SetItem(base.gears->id);
     EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
     EXPECT_TRUE(C<QCheckBox>(&panel, IDC_PROCESSED)->isEnabled());
-}
-
-// Limits and the machine class are edited on several channels at once: a
-// shared value is shown, and only what the user changed is written.
-TEST(BandPanel, LimitsAndMachineClassOnSeveralChannels) {
-    CCfgProc cfg;
-    uitest::Base base = uitest::AddBase(cfg);
-    CProcItemBase panel;
-    panel.SetBase(&cfg);
-    panel.Create(nullptr, nullptr);
-    CfgChannel a, b;
-    a.signalOpts[base.mesh->id].alert = 2.5;
-    b.signalOpts[base.mesh->id].alert = 3.0;
-    a.signalOpts[base.mesh->id].danger = b.signalOpts[base.mesh->id].danger = 4.5;
-    panel.SetChannels("", {&a, &b});
-    panel.SetItem(base.mesh->id);
-    EXPECT_EQ(C<QLineEdit>(&panel, IDC_ALERT)->text(), "");
-    EXPECT_EQ(C<QLineEdit>(&panel, IDC_DANGER)->text(), "4.5");
-    panel.Apply();  // nothing edited: each keeps its own
-    EXPECT_EQ(a.signalOpts[base.mesh->id].alert, 2.5);
-    EXPECT_EQ(b.signalOpts[base.mesh->id].alert, 3.0);
-    Type(&panel, IDC_ALERT, "2,8");
-    Type(&panel, IDC_DANGER, "");
-    panel.Apply();
-    for (CfgChannel* r : {&a, &b}) {
-        EXPECT_EQ(r->signalOpts[base.mesh->id].alert, 2.8);
-        EXPECT_TRUE(std::isnan(r->signalOpts[base.mesh->id].danger));
-    }
-
-    CProcItemSignal channels;
-    channels.Create(nullptr, nullptr);
-    a.machineClass = MachineClass::Group2Rigid;
-    channels.SetChannels("", {&a, &b});
-    EXPECT_EQ(C<QComboBox>(&channels, IDC_MACHINE_CLASS)->currentIndex(), -1);
-    C<QComboBox>(&channels, IDC_MACHINE_CLASS)->setCurrentIndex(2);
-    channels.Apply();
-    EXPECT_EQ(a.machineClass, MachineClass::Group1Flexible);
-    EXPECT_EQ(b.machineClass, MachineClass::Group1Flexible);
-    EXPECT_EQ(Entry(&channels, IDC_MACHINE_CLASS), "Группа 1, податливая опора");
 }
 
 TEST(SpectrumPanel, BlockAndOffsetEntriesFromTheRecords) {

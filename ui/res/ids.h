@@ -63,7 +63,6 @@ enum StringId : int {
     IDS_WINDOW_FIRST = 5030,   // 5030..5034 weighting windows
     IDS_OFFSET_FIRST = 5040,   // 5040..5046 block offsets
     IDS_UNITS_FIRST = 5050,    // 5050..5051 tacho units
-    IDS_CLASS_FIRST = 5080,    // 5080..5084 machine class for the zones (none first)
     IDS_DEFAULTS_TITLE = 5100,
 };
 
@@ -127,9 +126,6 @@ enum ControlId : int {
     IDC_SHOW = 1075,
     IDC_GRNUM = 1076,
     IDC_GRNUM_SPIN = 1077,
-    IDC_ALERT = 1090,  // band panel: alarm limits
-    IDC_DANGER = 1091,
-    IDC_MACHINE_CLASS = 1092,  // channel panel
     // Frequency-base page.
     IDC_IMPORT = 1080,
     IDC_EXPORT = 1081,

@@ -78,9 +78,9 @@ DialogTemplate ProcPage() {
 }
 
 DialogTemplate SignalPanel() {
-    return T(IDD_ITEM_SIGNAL, "", 165, 77,
+    return T(IDD_ITEM_SIGNAL, "", 165, 62,
              {
-                 C(kStatic, Kind::GroupBox, 0, "Настройка канала", 3, 2, 159, 73),
+                 C(kStatic, Kind::GroupBox, 0, "Настройка канала", 3, 2, 159, 58),
                  L("Название", 9, 16, 40),
                  C(IDC_NAME, Kind::Edit, kReadOnly, "", 52, 14, 104, 12),
                  L("Тип", 9, 31, 40),
@@ -89,15 +89,13 @@ DialogTemplate SignalPanel() {
                  C(IDC_SHOW, Kind::CheckBox, 0, "График", 52, 46, 50, 10),
                  C(IDC_GRNUM, Kind::Edit, kNumber, "", 110, 45, 34, 12),
                  C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 144, 45, 12, 12),
-                 L("Класс ISO", 9, 61, 40),
-                 C(IDC_MACHINE_CLASS, Kind::DropList, 0, "", 52, 59, 104, 12),
              });
 }
 
 DialogTemplate BandPanel() {
-    return T(IDD_ITEM_BASE, "", 165, 88,
+    return T(IDD_ITEM_BASE, "", 165, 72,
              {
-                 C(kStatic, Kind::GroupBox, 0, "", 3, 5, 159, 81),
+                 C(kStatic, Kind::GroupBox, 0, "", 3, 5, 159, 65),
                  C(IDC_PROCESSED, Kind::CheckBox, 0, "Обработка включена", 9, 1, 100, 10),
                  L("Интегрирование", 9, 19, 62),
                  C(IDC_INTEGR, Kind::DropList, 0, "", 74, 17, 82, 12),
@@ -106,9 +104,6 @@ DialogTemplate BandPanel() {
                  C(IDC_SHOW, Kind::CheckBox, 0, "График", 9, 51, 50, 10),
                  C(IDC_GRNUM, Kind::Edit, kNumber, "", 74, 50, 34, 12),
                  C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 108, 50, 12, 12),
-                 L("Предупр./авария", 9, 67, 62),
-                 C(IDC_ALERT, Kind::Edit, 0, "", 74, 65, 40, 12),
-                 C(IDC_DANGER, Kind::Edit, 0, "", 116, 65, 40, 12),
              });
 }
 
