@@ -1,6 +1,7 @@
 #include "config/cfgchannel.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/keyvalue.h"
 #include "platform/numtext.h"
@@ -36,7 +37,16 @@ std::string ToText(const CfgSignalOpt& o) {
     AppendPair(s, "bEnabled", int32_t{o.bEnabled});
     AppendPair(s, "bShow", int32_t{o.bShow});
     AppendPair(s, "grNum", o.grNum);
+    if (!std::isnan(o.alert)) AppendPair(s, "alert", o.alert);
+    if (!std::isnan(o.danger)) AppendPair(s, "danger", o.danger);
     return s;
+}
+
+bool CfgSignalOpt::operator==(const CfgSignalOpt& o) const {
+    auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return name == o.name && itemId == o.itemId && integr == o.integr && valtype == o.valtype &&
+           grNum == o.grNum && bEnabled == o.bEnabled && bShow == o.bShow && same(alert, o.alert) &&
+           same(danger, o.danger);
 }
 
 std::string ToText(const CfgFftOpt& o) {
@@ -69,6 +79,13 @@ CfgSignalOpt ParseSignalOpt(const std::string& text, int32_t itemId) {
     o.bEnabled = plat::KvBool(kv, "bEnabled");
     o.bShow = plat::KvBool(kv, "bShow");
     o.grNum = plat::KvInt(kv, "grNum");
+    // A limit that does not read as a finite number is no limit.
+    for (auto [key, limit] : {std::pair{"alert", &o.alert}, std::pair{"danger", &o.danger}}) {
+        const std::string text = plat::KvText(kv, key);
+        double v = 0.0;
+        const char* end = plat::ReadDecimal(text.data(), text.data() + text.size(), v);
+        if (end != text.data() && std::isfinite(v)) *limit = v;
+    }
     return o;
 }
 

@@ -3,8 +3,11 @@
 // "key=value/..." text forms.
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
+
+#include "config/limits.h"
 
 struct CfgSignalOpt {
     std::string name;     // name of the frequency item
@@ -14,8 +17,14 @@ struct CfgSignalOpt {
     int32_t grNum = 2;
     bool bEnabled = false;
     bool bShow = false;
+    // Alarm limits in the level's unit; NaN when not set. Written as extra
+    // keys only when set, so a record without them reads as it always did.
+    double alert = std::numeric_limits<double>::quiet_NaN();
+    double danger = std::numeric_limits<double>::quiet_NaN();
 
-    bool operator==(const CfgSignalOpt&) const = default;
+    bool HasLimits() const { return alert == alert || danger == danger; }
+    // NaN limits compare equal: an unset limit is the same as another unset one.
+    bool operator==(const CfgSignalOpt& o) const;
 };
 
 struct CfgFftOpt {
@@ -58,6 +67,7 @@ struct CfgChannel {
     bool bDefOptTaho = true;
     CfgFftOpt fftOpt;
     CfgTahoOpt tahoOpt;
+    MachineClass machineClass = MachineClass::None;  // evaluation zones; None: none
 
     bool operator==(const CfgChannel&) const = default;
 

@@ -51,9 +51,9 @@ bool CanReadFrom(const std::string& path) {
 }
 
 // Per-channel keys other than the name and the options.
-constexpr const char* kChannelKeys[] = {"cnl%d_type",   "cnl%d_check",      "cnl%d_show",
-                                        "cnl%d_grNum",  "cnl%d_bDefOptFFT", "cnl%d_bDefOptTaho",
-                                        "cnl%d_optFFT", "cnl%d_optTaho",    "cnl%d_nOpts"};
+constexpr const char* kChannelKeys[] = {
+    "cnl%d_type",        "cnl%d_check",  "cnl%d_show",    "cnl%d_grNum", "cnl%d_bDefOptFFT",
+    "cnl%d_bDefOptTaho", "cnl%d_optFFT", "cnl%d_optTaho", "cnl%d_nOpts", "cnl%d_machineClass"};
 
 }  // namespace
 
@@ -86,6 +86,12 @@ void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
         ini.WriteString(kChannels, plat::ProfileKey("cnl%d_bDefOptTaho", p), Flag(c.bDefOptTaho));
         ini.WriteString(kChannels, plat::ProfileKey("cnl%d_optFFT", p), ToText(c.fftOpt));
         ini.WriteString(kChannels, plat::ProfileKey("cnl%d_optTaho", p), ToText(c.tahoOpt));
+        // Absent unless set, so a channel without zones is written as ever.
+        const std::string classKey = plat::ProfileKey("cnl%d_machineClass", p);
+        if (c.machineClass != MachineClass::None)
+            ini.WriteString(kChannels, classKey, MachineClassText(c.machineClass));
+        else
+            ini.DeleteKey(kChannels, classKey);
         ini.WriteString(kChannels, plat::ProfileKey("cnl%d_nOpts", p),
                         std::to_string(c.signalOpts.size()));
         int j = 0;
@@ -178,6 +184,8 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini, const fs::path& c
             ParseFftOpt(v, c.fftOpt);
         if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_optTaho", i), v))
             ParseTahoOpt(v, c.tahoOpt);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_machineClass", i), v))
+            c.machineClass = MachineClassFromText(v);
 
         for (int j : ini.CountedKeys(kChannels, plat::ProfileKey("cnl%d_nOpts", i),
                                      plat::ProfileKey("cnl%d_opt", i))) {

@@ -4,13 +4,24 @@
 #include <cstdint>
 
 #include "config/cfgproc.h"
+#include "config/limits.h"
 #include "platform/keyvalue.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 
 namespace {
 
-enum class Kind { Whole, Number, ChannelType, FftRecord, TahoRecord, SignalRecord, Rect, Columns };
+enum class Kind {
+    Whole,
+    Number,
+    ChannelType,
+    MachineClass,
+    FftRecord,
+    TahoRecord,
+    SignalRecord,
+    Rect,
+    Columns
+};
 
 // A key pattern: "#" stands for one or more digits, letters compare without
 // case as the INI reader compares them.
@@ -41,6 +52,7 @@ constexpr KeyRule kRules[] = {
     {"channels", "cnl#_optFFT", Kind::FftRecord},
     {"channels", "cnl#_optTaho", Kind::TahoRecord},
     {"channels", "cnl#_nOpts", Kind::Whole},
+    {"channels", "cnl#_machineClass", Kind::MachineClass},
     {"channels", "cnl#_opt#_str", Kind::SignalRecord},
     {"report", "nPrograms", Kind::Whole},
     {"report", "prog#_nPnts", Kind::Whole},
@@ -59,8 +71,9 @@ constexpr Field kFftFields[] = {
 constexpr Field kTahoFields[] = {{"typeAxY", true},  {"deltaF", false},   {"levelLo", false},
                                  {"levelHi", false}, {"coefTaho", false}, {"flagAbsOtn", true},
                                  {"flagFront", true}};
-constexpr Field kSignalFields[] = {
-    {"integr", true}, {"valtype", true}, {"bEnabled", true}, {"bShow", true}, {"grNum", true}};
+constexpr Field kSignalFields[] = {{"integr", true}, {"valtype", true}, {"bEnabled", true},
+                                   {"bShow", true},  {"grNum", true},   {"alert", false},
+                                   {"danger", false}};
 constexpr Field kRectFields[] = {{"left", true}, {"top", true}, {"right", true}, {"bottom", true}};
 constexpr Field kColumnFields[] = {
     {"c0", true}, {"c1", true}, {"c2", true}, {"c3", true}, {"c4", true}};
@@ -151,6 +164,12 @@ void CheckValue(const std::string& where, const std::string& value, Kind kind,
             if (!IsWhole(value) || plat::AtoI(value) < 1 || plat::AtoI(value) > 3)
                 out.push_back(where + "=" + value +
                               " is not a channel type (1 measuring, 2 tacho, 3 revolution)");
+            break;
+        case Kind::MachineClass:
+            if (MachineClassFromText(value) == MachineClass::None)
+                out.push_back(where + "=" + value +
+                              " is not a machine class (1r, 1f, 2r or 2f: group and rigid or "
+                              "flexible support)");
             break;
         case Kind::FftRecord:
             CheckRecord(where, value, kFftFields, out);

@@ -50,3 +50,13 @@ class ModeScanner {
 // Scans all samples of next; returns true when the consumer stopped it.
 bool ScanModes(const std::vector<ReportMode>& modes, const SampleSource& next,
                const ModeConsumer& consume);
+
+// A steady run of a mode from its first to its last sample in range, held
+// at least the mode's duration (the runs ScanModes reports, with their ends).
+struct ModeSpan {
+    const ReportMode* mode = nullptr;
+    double from = 0.0;
+    double to = 0.0;
+};
+// All such runs of all modes, ordered by start.
+std::vector<ModeSpan> SteadySpans(const std::vector<ReportMode>& modes, const SampleSource& next);

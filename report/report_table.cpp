@@ -13,6 +13,9 @@
 namespace {
 
 constexpr double kSecondsPerDay = 86400.0;
+// Colours of the report's colour table for levels past a limit.
+constexpr int32_t kRtfDarkYellow = 4;
+constexpr int32_t kRtfRed = 10;
 constexpr char kSignalsRoot[] = "/Signals/";
 constexpr char kGradSuffix[] = ".grad";
 
@@ -246,7 +249,41 @@ bool CReportTable::ValuesAtTime(double t) {
         if (cv == channelValues_.end() || !row.signal) continue;
         cv->second.levels[row.itemId] = Fixed(row.signal.ValueAt(t), 2);
     }
+    JudgeLevels(t);
     return true;
+}
+
+void CReportTable::JudgeLevels(double t) {
+    for (auto& [name, cv] : channelValues_) {
+        cv.states.clear();
+        cv.zones.clear();
+    }
+    for (const ReportRow& row : rows_) {
+        auto cv = channelValues_.find(row.channel);
+        const CfgChannel* record = cfg_->Channel(row.channel);
+        if (cv == channelValues_.end() || !row.signal || !record) continue;
+        auto opt = record->signalOpts.find(row.itemId);
+        if (opt == record->signalOpts.end()) continue;
+        const double v = row.signal.ValueAt(t);
+        const CCfgProcItem* item = cfg_->FindItemById(row.itemId);
+        Zone zone = Zone::None;
+        if (record->machineClass != MachineClass::None && item &&
+            ZonesApply(*item, opt->second, row.signal.Unit()))
+            zone = ZoneOf(record->machineClass, v);
+        const LimitState state =
+            CombinedState(LimitStateOf(v, opt->second.alert, opt->second.danger), zone);
+        if (state == LimitState::None) continue;
+        cv->second.states[row.itemId] = state;
+        if (zone != Zone::None) cv->second.zones[row.itemId] = zone;
+    }
+}
+
+std::string CReportTable::LevelText(const ChannelValues& values, int32_t itemId) const {
+    std::string text = Lookup(values.levels, itemId);
+    auto zone = values.zones.find(itemId);
+    if (zone != values.zones.end() && !text.empty())
+        text += std::string(" ") + ZoneLetter(zone->second);
+    return text;
 }
 
 void CReportTable::ShowValues() {
@@ -255,8 +292,11 @@ void CReportTable::ShowValues() {
         auto cv = channelValues_.find(row.channel);
         if (cv == channelValues_.end()) continue;
         view_->SetCellText(row.listIndex, 2, FrequencyTextOf(row.itemId));
-        view_->SetCellText(row.listIndex, 3, Lookup(cv->second.levels, row.itemId));
+        view_->SetCellText(row.listIndex, 3, LevelText(cv->second, row.itemId));
         view_->SetCellText(row.listIndex, 4, Lookup(cv->second.coincidences, row.itemId));
+        auto state = cv->second.states.find(row.itemId);
+        view_->SetRowState(row.listIndex,
+                           state == cv->second.states.end() ? LimitState::None : state->second);
     }
 }
 
@@ -286,11 +326,17 @@ rtf::table CReportTable::ChannelTable(const CfgChannel& record, const ChannelVal
     for (const auto& [id, opt] : record.signalOpts) {
         auto level = values.levels.find(id);
         if (level == values.levels.end() || r > n) continue;
-        const std::string texts[4] = {opt.name, FrequencyTextOf(id), level->second,
+        const std::string texts[4] = {opt.name, FrequencyTextOf(id), LevelText(values, id),
                                       Lookup(values.coincidences, id)};
+        // Only a level past a limit or in zone C or D changes the entry.
+        auto state = values.states.find(id);
+        const bool alert = state != values.states.end() && state->second == LimitState::Alert;
+        const bool danger = state != values.states.end() && state->second == LimitState::Danger;
         for (int32_t j = 0; j < 4; ++j) {
             rtf::cell& c = *table.rowAt(r)->cellAt(j);
             c.apply(rtf::italic).apply(rtf::colorBlue);
+            if (j == 2 && (alert || danger))
+                c.apply(rtf::bold).add(rtf::fontcolor(danger ? kRtfRed : kRtfDarkYellow));
             c << texts[j];
         }
         ++r;

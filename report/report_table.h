@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/cfgproc.h"
+#include "config/limits.h"
 #include "platform/autodate.h"
 #include "report/modes.h"
 #include "report/rtf/rtf.h"
@@ -30,6 +31,9 @@ class IReportView {
     virtual void DeleteAllRows() = 0;
     virtual void EnableReportButton(bool enable) = 0;
     virtual void SetCaption(const std::string& text) = 0;
+    // Marks a row by the state of its level (LimitState: alert amber,
+    // danger red, anything else unmarked).
+    virtual void SetRowState(int /*row*/, LimitState /*state*/) {}
 };
 
 struct ReportRow {
@@ -42,6 +46,9 @@ struct ReportRow {
 struct ChannelValues {
     std::map<int32_t, std::string> coincidences;  // by item id
     std::map<int32_t, std::string> levels;        // by item id
+    // Only items with limits, or judged by the channel's zones.
+    std::map<int32_t, LimitState> states;  // by item id
+    std::map<int32_t, Zone> zones;         // by item id
 };
 
 struct TachoValue {
@@ -105,6 +112,10 @@ class CReportTable {
 
   private:
     int32_t ColumnWidth() const;
+    // The states of the levels at t, from the limits and the zones.
+    void JudgeLevels(double t);
+    // The level with the zone letter after it when zones judge the item.
+    std::string LevelText(const ChannelValues& values, int32_t itemId) const;
     int InsertListRow(const std::string& column0);
     rtf::table ChannelTable(const CfgChannel& record, const ChannelValues& values) const;
 

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "ui/dialogs.h"
+#include "ui/limitsdlg.h"
 #include "ui/res/ids.h"
 #include "ui/values.h"
 
@@ -172,6 +174,12 @@ void CProcItemBase::OnCreated() {
         ui::MakeTwoState(Check(IDC_SHOW));
         Enable();
     });
+    connect(ui::Ctl<QPushButton>(this, IDC_LIMITS), &QPushButton::clicked, this, [this] {
+        const CCfgProcItem* item = Item();
+        if (!HasRecords() || !item) return;
+        CLimitsDlg dlg(records_, *item, this);
+        dlg.DoModal();
+    });
 }
 
 void CProcItemBase::SetChannels(const std::string& text, const procrules::Records& records) {
@@ -240,6 +248,7 @@ void CProcItemBase::Enable() {
         has && item && procrules::IsLeafKind(item->GetType()) && AllOfType(CfgChannelMeasuring);
     List(IDC_INTEGR)->setEnabled(lists);
     List(IDC_VALTYPE)->setEnabled(lists);
+    ui::Ctl<QPushButton>(this, IDC_LIMITS)->setEnabled(lists);
     Check(IDC_PROCESSED)->setEnabled(has);
     Check(IDC_SHOW)->setEnabled(has);
     EnableGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),

@@ -1,5 +1,6 @@
 #include "ui/reportdlg.h"
 
+#include <QBrush>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -173,6 +174,21 @@ void CReportDlg::SetCellText(int row, int column, const std::string& text) {
         list_->setItem(row, column, item);
     }
     item->setText(ui::QStr(text));
+}
+
+void CReportDlg::SetRowState(int row, LimitState state) {
+    if (!list_ || row < 0 || row >= list_->rowCount()) return;
+    // Amber past the alert limit or in zone C, red past danger or in zone D.
+    const bool marked = state == LimitState::Alert || state == LimitState::Danger;
+    const QColor colour = state == LimitState::Danger ? QColor(200, 0, 0) : QColor(200, 120, 0);
+    for (int column = 1; column < kColumns; ++column) {
+        QTableWidgetItem* item = list_->item(row, column);
+        if (!item) continue;
+        item->setForeground(marked ? QBrush(colour) : QBrush());
+        QFont font = item->font();
+        font.setBold(marked && column == 3);
+        item->setFont(font);
+    }
 }
 
 void CReportDlg::DeleteRow(int row) {

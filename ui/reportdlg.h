@@ -43,6 +43,7 @@ class CReportDlg : public QDialog, public IReportView {
     void DeleteAllRows() override;
     void EnableReportButton(bool enable) override;
     void SetCaption(const std::string& text) override;
+    void SetRowState(int row, LimitState state) override;
 
   protected:
     void showEvent(QShowEvent* event) override;

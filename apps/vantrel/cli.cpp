@@ -14,6 +14,8 @@
 #include "apps/vantrel/read_options.h"
 #include "apps/vantrel/report_cmd.h"
 #include "apps/vantrel/speed_cmd.h"
+#include "apps/vantrel/summary_cmd.h"
+#include "apps/vantrel/trend_cmd.h"
 
 namespace vantrel {
 
@@ -22,7 +24,7 @@ namespace {
 constexpr char kUsageText[] =
     "Usage:\n"
     "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N]\n"
-    "              [--band-frequencies] [--strict] [--quiet] [READING]\n"
+    "              [--summary FILE.csv] [--band-frequencies] [--strict] [--quiet] [READING]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
     "                 [--out DIR] [--new-page] [--landscape] [--font-size N]\n"
@@ -32,6 +34,9 @@ constexpr char kUsageText[] =
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel speed --data FILE --channel NAME --order K (--start T,HZ | --range LO,HI)\n"
     "                --out FILE [--block N] [--overlap PCT] [--max-rate R] [--quiet] [READING]\n"
+    "  vantrel summary --out ALL.csv [--log FILE] PATH...\n"
+    "  vantrel trend --summary ALL.csv --channel C --item I [--mode M] [--value V]\n"
+    "                (--png OUT.png | --csv OUT.csv | both)\n"
     "  vantrel --help\n"
     "\n"
     "run    Loads the data file (.quor, UFF58 .uff/.unv, .wav, NI .tdms, .mat, .csv or\n"
@@ -52,6 +57,11 @@ constexpr char kUsageText[] =
     "       writes the shaft's rotation frequency (Hz, signal NAME.speed) to FILE\n"
     "       (.quor, .uff, .unv, .mat or .csv). --start: a time and the line's\n"
     "       frequency there; --range: the band the line stays in (Hz).\n"
+    "summary Merges the summary tables (DIR/summary.csv of run, or --summary files)\n"
+    "       found at the PATHs (files, or folders searched below) into ALL.csv;\n"
+    "       failed recordings and unreadable files go to its log (ALL.log).\n"
+    "trend  One band of a merged summary over the recordings' start times, with its\n"
+    "       limits, zones and each point's zone, as a PNG picture and/or a CSV table.\n"
     "\n"
     "Options:\n"
     "  --data FILE        data file to calculate\n"
@@ -59,6 +69,8 @@ constexpr char kUsageText[] =
     "  --settings FILE    settings file instead of a configuration file\n"
     "  --out DIR          output folder (created when missing)\n"
     "  --jobs N           measuring channels computed side by side (default: one per core)\n"
+    "  --summary FILE     run: also write the summary table there (DIR/summary.csv is\n"
+    "                     always written); a failed run writes one that says why\n"
     "  --band-frequencies also write every band's lower and upper border (and a\n"
     "                     tracking band's centre) in Hz, in \"Частоты полос\" below each\n"
     "                     channel's results\n"
@@ -155,8 +167,8 @@ std::string Get(const Parsed& p, const std::string& key) {
 int CommandRun(const std::vector<std::string>& args, Console& c) {
     Parsed p;
     std::string error;
-    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out", "--jobs"}, p, error,
-                      true))
+    if (!ParseOptions(args, 1, {"--data", "--config", "--settings", "--out", "--jobs", "--summary"},
+                      p, error, true))
         return Usage(c, error);
     if (p.help) {
         c.out << kUsage;
@@ -167,6 +179,7 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
     o.configPath = Get(p, "--config");
     o.settingsPath = Get(p, "--settings");
     o.outDir = Get(p, "--out");
+    o.summaryPath = Get(p, "--summary");
     if (o.dataPath.empty()) return Usage(c, "run needs --data FILE");
     if (o.configPath.empty() && o.settingsPath.empty())
         return Usage(c, "run needs --config FILE or --settings FILE");
@@ -253,6 +266,8 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     if (command == "info") return CommandInfo(args, kUsage.c_str(), c);
     if (command == "convert") return CommandConvert(args, kUsage.c_str(), c);
     if (command == "speed") return CommandSpeed(args, kUsage.c_str(), c);
+    if (command == "summary") return CommandSummary(args, kUsage.c_str(), c);
+    if (command == "trend") return CommandTrend(args, kUsage.c_str(), c);
     return Usage(c, "unknown command " + command);
 }
 

@@ -15,6 +15,7 @@
 #include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
 #include "apps/vantrel/read_options.h"
+#include "apps/vantrel/summary_cmd.h"
 #include "apps/vantrel/tacho_check.h"
 #include "config/cfgfile.h"
 #include "config/cfgproc.h"
@@ -83,6 +84,7 @@ bool ReadSmallFile(const std::string& path, std::string& bytes) {
 
 int Fail(Console& c, int code, const std::string& message) {
     c.err << "vantrel: " << message << '\n' << std::flush;
+    c.lastError = message;
     return code;
 }
 
@@ -345,7 +347,59 @@ void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
     }
 }
 
+namespace {
+
+// The --summary file's folder is made when missing, as --out's is.
+bool WriteSummaryFile(const std::string& path, const std::vector<SummaryRow>& rows,
+                      std::string& error) {
+    std::error_code ec;
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    return WriteSummary(path, rows, error);
+}
+
+// The summary beside the results and where --summary asks; none is left
+// beside a run that filed nothing.
+int WriteSummaries(const korvex::Host& host, const CCfgProc& cfg, const std::string& resultFolder,
+                   const JobOptions& o, bool nothing, JobOutputs& written, Console& c) {
+    const std::string beside = (fs::path(o.outDir) / kSummaryFileName).string();
+    std::error_code ec;
+    if (nothing) {
+        fs::remove(beside, ec);
+        if (o.summaryPath.empty()) return kExitOk;
+    }
+    const std::vector<SummaryRow> rows = BuildSummary(host, cfg, resultFolder, o.dataPath);
+    std::string error;
+    if (!nothing) {
+        if (!WriteSummary(beside, rows, error))
+            return Fail(c, kExitOutput, "cannot write the summary: " + error);
+        written.summaryPath = beside;
+    }
+    if (!o.summaryPath.empty() && !WriteSummaryFile(o.summaryPath, rows, error))
+        return Fail(c, kExitOutput, "cannot write the summary: " + error);
+    return kExitOk;
+}
+
+int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs);
+
+}  // namespace
+
 int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
+    c.lastError.clear();
+    const int code = RunJobOnce(given, c, outputs);
+    // A survey merges what each run left: a failed run's summary says why.
+    if (code != kExitOk && code != kExitUsage && !given.summaryPath.empty()) {
+        std::string error;
+        if (!WriteSummaryFile(given.summaryPath,
+                              FailedSummary(Absolute(given.dataPath), c.lastError), error))
+            c.err << "vantrel: cannot write the summary: " << error << '\n' << std::flush;
+    }
+    return code;
+}
+
+namespace {
+
+int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     JobOptions o = given;
     o.dataPath = Absolute(o.dataPath);
     if (!o.configPath.empty()) o.configPath = Absolute(o.configPath);
@@ -405,6 +459,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {
         c.out << std::flush;
+        c.lastError = OrdResultText(code);
         return kExitCalcFailed;
     }
     const std::string resultFolder = cfg.lastResultFolder;
@@ -430,6 +485,9 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     JobOutputs written;
     if (!WriteResultGeneration(*host, resultFolder, !rows.empty(), o.outDir, written, message))
         return Fail(c, kExitOutput, "cannot write results: " + message);
+    if (const int s = WriteSummaries(*host, cfg, resultFolder, o, rows.empty(), written, c);
+        s != kExitOk)
+        return s;
 
     if (rows.empty()) {
         c.out << "\nWritten: nothing (" << o.outDir << " holds no results)\n" << std::flush;
@@ -439,10 +497,14 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
               << "  " << written.uffPath << '\n'
               << "  " << written.matPath << '\n'
               << "  " << written.csvDir << "/ (" << written.csvFiles << " CSV files)\n"
-              << std::flush;
+              << "  " << written.summaryPath << '\n';
+        if (!o.summaryPath.empty()) c.out << "  " << o.summaryPath << '\n';
+        c.out << std::flush;
     }
     if (outputs) *outputs = written;
     return o.afterCalculation ? o.afterCalculation(*host, cfg, c) : kExitOk;
 }
+
+}  // namespace
 
 }  // namespace vantrel

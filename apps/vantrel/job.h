@@ -34,7 +34,8 @@ struct Console {
     std::ostream& err;
     bool errTty = false;
     bool progress = true;
-    int warnings = 0;  // counted by Warn and the tacho check
+    int warnings = 0;            // counted by Warn and the tacho check
+    std::string lastError = {};  // the message of the error that ended a job
 };
 
 // One "vantrel: warning: " line on err, counted for --strict.
@@ -55,6 +56,8 @@ struct JobOptions {
     int jobs = 0;                  // measuring channels side by side; 0: one per core
     bool strict = false;           // any warning ends the job with kExitInput
     bool bandFrequencies = false;  // also file every band's borders (on whatever the settings say)
+    // Also write the summary table here; a failed job writes one that says why.
+    std::string summaryPath;
 };
 
 inline constexpr int kMaxJobs = 256;
@@ -67,6 +70,7 @@ struct JobOutputs {
     std::string matPath;
     std::string csvDir;
     int csvFiles = 0;
+    std::string summaryPath;  // DIR/summary.csv
 };
 
 // Runs the whole job; returns the exit code. Errors are one line on err.

@@ -104,3 +104,20 @@ TEST(CfgChannel, EffectiveOptionsFollowTheDefaultFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+// Limits are written only when set and read back exactly; a value that is
+// not a finite number is no limit.
+TEST(CfgChannel, SignalLimitsRoundTrip) {
+    CfgSignalOpt s;
+    s.alert = 2.8;
+    EXPECT_EQ(ToText(s), "integr=0/valtype=0/bEnabled=0/bShow=0/grNum=2/alert=2.80000000");
+    s.danger = 1e-12;
+    EXPECT_EQ(ParseSignalOpt(ToText(s), 0), s);
+    const CfgSignalOpt bad = ParseSignalOpt("integr=1/alert=abc/danger=inf", 3);
+    EXPECT_FALSE(bad.HasLimits());
+    EXPECT_EQ(ToText(bad), "integr=1/valtype=0/bEnabled=0/bShow=0/grNum=0");
+}
+
+}  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "config/cfgfile.h"
@@ -713,3 +715,47 @@ TEST_F(CfgFile, HundredChannelsWithTwentyOptionsAreQuick) {
     ASSERT_EQ(back.channels.size(), 100u);
     EXPECT_EQ(back.Channel("Канал 42")->signalOpts.size(), 20u);
 }
+
+namespace {
+
+// Limits and a machine class are extra keys: the file with them reopens
+// with them, and with those keys cut out it is the file written without.
+TEST_F(CfgFile, LimitsAndMachineClassAreExtraKeysOnly) {
+    CCfgProc cfg;
+    Build(cfg);
+    const std::string plainPath = dir_.Path("plain.cfg"), limitsPath = dir_.Path("limits.cfg");
+    ASSERT_TRUE(SaveSettings(cfg, plainPath));
+
+    CfgChannel& vib = *cfg.channels["Вибро 1"];
+    CfgSignalOpt& mesh = vib.signalOpts.begin()->second;
+    mesh.alert = 4.5;
+    mesh.danger = 1.0 / 3.0;
+    std::prev(vib.signalOpts.end())->second.danger = 7.1;
+    vib.machineClass = MachineClass::Group2Flexible;
+    ASSERT_TRUE(SaveSettings(cfg, limitsPath));
+
+    CCfgProc back;
+    ASSERT_TRUE(LoadSettings(back, limitsPath));
+    // Ids differ between loads; the records compare by name and text.
+    const CfgChannel& reopened = *back.channels["Вибро 1"];
+    EXPECT_EQ(reopened.machineClass, vib.machineClass);
+    std::string want, got;
+    for (const auto& [id, o] : vib.signalOpts) want += o.name + ":" + ToText(o) + "\n";
+    for (const auto& [id, o] : reopened.signalOpts) got += o.name + ":" + ToText(o) + "\n";
+    EXPECT_EQ(got, want);
+    EXPECT_NE(got.find("alert=4.50000000/danger=0.3333333333333333"), std::string::npos) << got;
+    EXPECT_EQ(back.channels["Тахо 1"]->machineClass, MachineClass::None);
+
+    std::string bytes = ReadBytes(limitsPath);
+    bytes = std::regex_replace(bytes, std::regex("/(alert|danger)=[^/\r]*"), "");
+    bytes = std::regex_replace(bytes, std::regex("cnl[0-9]+_machineClass=[^\r]*\r\n"), "");
+    EXPECT_EQ(bytes, ReadBytes(plainPath));
+
+    // Clearing them again removes the keys from the same file.
+    vib.machineClass = MachineClass::None;
+    for (auto& [id, opt] : vib.signalOpts) opt.alert = opt.danger = NAN;
+    ASSERT_TRUE(SaveSettings(cfg, limitsPath));
+    EXPECT_EQ(ReadBytes(limitsPath), ReadBytes(plainPath));
+}
+
+}  // namespace

@@ -37,8 +37,9 @@ TEST(ConfigChecks, NamesEveryValueThatDoesNotReadAsItsType) {
             "flagAbsOtn=1/flagFront=0\n"
             "nChannels=3\n"
             "cnl0_name=Acc1\nCNL0_TYPE=measuring\ncnl0_check= 1 \ncnl0_grNum=+2\n"
-            "cnl0_nOpts=1\ncnl0_opt0_name=Вход 1x\ncnl0_opt0_str=integr=1/valtype=--1/bEnabled=1\n"
-            "cnl1_name=Tacho\ncnl1_type=7\ncnl1_optFFT=nPoints=8192/bMO=1\n"
+            "cnl0_nOpts=1\ncnl0_opt0_name=Вход 1x\ncnl0_opt0_str=integr=1/valtype=--1/bEnabled=1/"
+            "alert=2.5/danger=high\ncnl0_machineClass=2r\n"
+            "cnl1_name=Tacho\ncnl1_type=7\ncnl1_optFFT=nPoints=8192/bMO=1\ncnl1_machineClass=3\n"
             "cnl2_name=Speed\ncnl2_type=3\ncnl2_bDefOptFFT=99999999999\n"
             "[report]\nnPrograms=1\nprog0_nPnts=2\nprog0pnt0_value=1200.000000\n"
             "prog0pnt0_time=2,0\nprog0pnt1_range=-5\nprog0pnt1_value=\n");
@@ -53,6 +54,8 @@ TEST(ConfigChecks, NamesEveryValueThatDoesNotReadAsItsType) {
         "[channels] defOptTaho: deltaF=1,5 is not a number",
         "[channels] CNL0_TYPE=measuring is not a channel type",
         "[channels] cnl0_opt0_str: valtype=--1 is not a whole number",
+        "[channels] cnl0_opt0_str: danger=high is not a number",
+        "[channels] cnl1_machineClass=3 is not a machine class",
         "[channels] cnl1_type=7 is not a channel type",
         "[channels] cnl2_bDefOptFFT=99999999999 is not a whole number",
         "[report] prog0pnt0_time=2,0 is not a number",

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ class FakeView : public IReportView {
     void DeleteAllRows() override { lines.clear(); }
     void EnableReportButton(bool enable) override { button = enable ? 1 : 0; }
     void SetCaption(const std::string& text) override { caption = text; }
+    void SetRowState(int row, LimitState state) override { states[row] = state; }
 
     std::vector<std::array<std::string, 5>> Shown() const {
         std::vector<std::array<std::string, 5>> out;
@@ -52,6 +54,7 @@ class FakeView : public IReportView {
     std::vector<Line> lines;
     int button = -1;
     std::string caption;
+    std::map<int, LimitState> states;
 };
 
 double Date(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
@@ -361,6 +364,38 @@ TEST_F(ReportTable, EntryBytesAreTheLayout) {
         rowHead + cell("B2") + cell("25.00") + cell("0.25") + cell("B1,B2") + "\\row}" + rowHead +
         cell("F") + cell("10.00...20.00") + cell("0.50") + cell("") + "\\row}";
     EXPECT_EQ(testutil::ReadBytes(path), plat::Utf8ToCp1251("{\\rtf1\\ansi old" + entry + "}"));
+}
+
+// A level past its limit, or in zone C or D, is marked in the window and in
+// the entry; the zone letter follows a level the zones judge.
+TEST_F(ReportTable, LimitsAndZonesMarkLevels) {
+    CfgChannel& acc = *cfg_.channels["Acc1"];
+    acc.signalOpts[b1_->id].alert = 1.0;  // 1.25: alert
+    acc.machineClass = MachineClass::Group2Rigid;
+    fix_->bandStop = 1000.0;  // 10-1000 Hz velocity RMS: judged by the zones
+    acc.signalOpts[fix_->id].integr = 1;
+    host_->FindSignal(std::string(kResults) + "Acc1/Фикс/Acc1.F")->SetUnit("mm/s");
+    acc.signalOpts[fix_->id].danger = 0.4;  // 0.50 is zone A but past the danger limit
+
+    FakeView view;
+    auto table = Table(&view);
+    table->RebuildRows();
+    table->BindSignals();
+    table->ValuesAtTime(12.5);
+    table->ShowValues();
+    EXPECT_EQ(view.states.at(1), LimitState::Alert);
+    EXPECT_EQ(view.states.at(2), LimitState::None);
+    EXPECT_EQ(view.states.at(3), LimitState::Danger);
+    EXPECT_EQ(view.Shown()[1][3], "1.25");
+    EXPECT_EQ(view.Shown()[3][3], "0.50 A");
+
+    const testutil::TempDir dir("report-marks");
+    const std::string path = dir.Path("r.rtf");
+    ASSERT_TRUE(table->AppendEntry(12.5, path, ""));
+    const std::string doc = plat::Cp1251ToUtf8(testutil::ReadBytes(path));
+    EXPECT_NE(doc.find("{\\qc\\i\\cf13\\b\\cf4\n1.25\\cell }"), std::string::npos) << doc;
+    EXPECT_NE(doc.find("{\\qc\\i\\cf13\\b\\cf10\n0.50 A\\cell }"), std::string::npos);
+    EXPECT_NE(doc.find("{\\qc\\i\\cf13\n0.25\\cell }"), std::string::npos);
 }
 
 TEST_F(ReportTable, EntryStartsAndOptions) {

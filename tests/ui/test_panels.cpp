@@ -6,10 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
+#include <vector>
 
 #include "ui/dialogs.h"
+#include "ui/limitsdlg.h"
 #include "ui/procitem.h"
 #include "ui/res/ids.h"
 #include "ui_util.h"
@@ -156,6 +160,43 @@ TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {
     panel.SetItem(base.gears->id);
     EXPECT_FALSE(C<QComboBox>(&panel, IDC_INTEGR)->isEnabled());
     EXPECT_TRUE(C<QCheckBox>(&panel, IDC_PROCESSED)->isEnabled());
+}
+
+// The band panel's limits dialog edits several channels at once: a shared
+// value is shown, and only what the user changed is written.
+TEST(BandPanel, LimitsDialogWritesOnlyWhatWasChanged) {
+    CCfgProc cfg;
+    uitest::Base base = uitest::AddBase(cfg);
+    CProcItemBase panel;
+    panel.SetBase(&cfg);
+    panel.Create(nullptr, nullptr);
+    CfgChannel a, b;
+    a.signalOpts[base.mesh->id].alert = 2.5;
+    b.signalOpts[base.mesh->id].alert = 3.0;
+    a.signalOpts[base.mesh->id].danger = b.signalOpts[base.mesh->id].danger = 4.5;
+    a.machineClass = MachineClass::Group2Rigid;
+    panel.SetChannels("", {&a, &b});
+    panel.SetItem(base.mesh->id);
+
+    std::vector<QString> shown;
+    auto previous = CLimitsDlg::SetModalHook([&](CLimitsDlg& dlg) {
+        shown = {C<QLineEdit>(&dlg, IDC_ALERT)->text(), C<QLineEdit>(&dlg, IDC_DANGER)->text(),
+                 QString::number(C<QComboBox>(&dlg, IDC_MACHINE_CLASS)->currentIndex())};
+        Type(&dlg, IDC_DANGER, "");
+        C<QComboBox>(&dlg, IDC_MACHINE_CLASS)->setCurrentIndex(2);
+        dlg.OnOK();
+        return static_cast<int>(QDialog::Accepted);
+    });
+    ASSERT_TRUE(C<QPushButton>(&panel, IDC_LIMITS)->isEnabled());
+    C<QPushButton>(&panel, IDC_LIMITS)->click();
+    CLimitsDlg::SetModalHook(previous);
+    EXPECT_EQ(shown, (std::vector<QString>{"", "4.5", "-1"}));
+    EXPECT_EQ(a.signalOpts[base.mesh->id].alert, 2.5);  // untouched: each keeps its own
+    EXPECT_EQ(b.signalOpts[base.mesh->id].alert, 3.0);
+    for (CfgChannel* r : {&a, &b}) {
+        EXPECT_TRUE(std::isnan(r->signalOpts[base.mesh->id].danger));
+        EXPECT_EQ(r->machineClass, MachineClass::Group1Flexible);
+    }
 }
 
 TEST(SpectrumPanel, BlockAndOffsetEntriesFromTheRecords) {

@@ -63,6 +63,7 @@ enum StringId : int {
     IDS_WINDOW_FIRST = 5030,   // 5030..5034 weighting windows
     IDS_OFFSET_FIRST = 5040,   // 5040..5046 block offsets
     IDS_UNITS_FIRST = 5050,    // 5050..5051 tacho units
+    IDS_CLASS_FIRST = 5080,    // 5080..5084 machine class for the zones (none first)
     IDS_DEFAULTS_TITLE = 5100,
 };
 
@@ -82,6 +83,7 @@ enum TemplateId : int {
     IDD_REPORT = 222,
     IDD_REPORT_PAGE = 223,
     IDD_REPORT_AUTO = 228,
+    IDD_LIMITS = 229,       // the band panel's limits and zones
     IDD_KIN_BEARING = 240,  // the frequency-base page's calculators
     IDD_KIN_GEAR = 241,
     IDR_MAIN_MENU = 219,
@@ -126,6 +128,10 @@ enum ControlId : int {
     IDC_SHOW = 1075,
     IDC_GRNUM = 1076,
     IDC_GRNUM_SPIN = 1077,
+    IDC_ALERT = 1090,  // limits dialog
+    IDC_DANGER = 1091,
+    IDC_MACHINE_CLASS = 1092,
+    IDC_LIMITS = 1093,  // band panel: opens it
     // Frequency-base page.
     IDC_IMPORT = 1080,
     IDC_EXPORT = 1081,

@@ -102,8 +102,24 @@ DialogTemplate BandPanel() {
                  L("Оценка", 9, 35, 62),
                  C(IDC_VALTYPE, Kind::DropList, 0, "", 74, 33, 82, 12),
                  C(IDC_SHOW, Kind::CheckBox, 0, "График", 9, 51, 50, 10),
-                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 74, 50, 34, 12),
-                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 108, 50, 12, 12),
+                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 74, 50, 22, 12),
+                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 96, 50, 12, 12),
+                 C(IDC_LIMITS, Kind::Button, 0, "Пределы...", 110, 49, 46, 14),
+             });
+}
+
+// Alarm limits of the band on the selected channels and their machine class.
+DialogTemplate LimitsDialog() {
+    return T(IDD_LIMITS, "Пределы и зоны", 200, 90,
+             {
+                 L("Предупреждение", 7, 9, 80),
+                 C(IDC_ALERT, Kind::Edit, 0, "", 90, 7, 103, 12),
+                 L("Авария", 7, 25, 80),
+                 C(IDC_DANGER, Kind::Edit, 0, "", 90, 23, 103, 12),
+                 L("Класс ISO 10816-3", 7, 41, 80),
+                 C(IDC_MACHINE_CLASS, Kind::DropList, 0, "", 90, 39, 103, 12),
+                 C(IDOK, Kind::DefButton, 0, "OK", 88, 69, 50, 14),
+                 C(IDCANCEL, Kind::Button, 0, "Отмена", 143, 69, 50, 14),
              });
 }
 
@@ -267,9 +283,9 @@ DialogTemplate ReportAutoDialog() {
 }  // namespace
 
 std::vector<DialogTemplate> OwnDialogs() {
-    return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),        SignalPanel(),
-            BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(),  DefaultsDialog(),
-            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog()};
+    return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),         SignalPanel(),
+            BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(),   DefaultsDialog(),
+            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog(), LimitsDialog()};
 }
 
 Menu OwnMainMenu() {

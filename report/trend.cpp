@@ -1,0 +1,110 @@
+#include "report/trend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/autodate.h"
+#include "platform/numtext.h"
+
+namespace {
+
+bool PickValue(const SummaryRow& r, const std::string& which, double& v) {
+    if (which == "max")
+        v = r.max;
+    else if (which == "mean")
+        v = r.mean;
+    else if (which == "min")
+        v = r.min;
+    else if (which == "last")
+        v = r.last;
+    else
+        return false;
+    return true;
+}
+
+void AppendNumber(std::string& out, double v) {
+    if (!std::isnan(v)) out += plat::ShortestText(v);
+}
+
+}  // namespace
+
+double DateFromText(const std::string& text) {
+    plat::DateTime t;
+    int ms = 0;
+    const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.year, &t.month, &t.day,
+                              &t.hour, &t.minute, &t.second, &ms);
+    if (n < 6) return SummaryRow::kNaN;
+    t.millisecond = n == 7 ? ms : 0;
+    double date = 0.0;
+    return plat::ToAutomationDate(t, date) ? date : SummaryRow::kNaN;
+}
+
+bool MakeTrend(const std::vector<SummaryRow>& rows, const TrendQuery& q, Trend& trend,
+               std::string& error) {
+    trend = Trend{};
+    trend.query = q;
+    double probe = 0.0;
+    if (!PickValue(SummaryRow{}, q.value, probe)) {
+        error = "--value takes min, mean, max or last, not " + q.value;
+        return false;
+    }
+    for (const SummaryRow& r : rows) {
+        if (r.channel != q.channel || r.item != q.item || r.mode != q.mode || !r.error.empty())
+            continue;
+        TrendPoint p;
+        p.dataSet = r.dataSet;
+        p.startTime = r.startTime;
+        p.from = std::isnan(r.from) ? 0.0 : r.from;
+        p.date = DateFromText(r.startTime) + p.from / 86400.0;
+        PickValue(r, q.value, p.value);
+        p.alert = r.alert;
+        p.danger = r.danger;
+        // The summary says whether the class judges this band at all.
+        if (r.zone != Zone::None) {
+            trend.machineClass = r.machineClass;
+            p.zone = ZoneOf(r.machineClass, p.value);
+        }
+        p.state = CombinedState(LimitStateOf(p.value, p.alert, p.danger), p.zone);
+        if (trend.unit.empty()) trend.unit = r.unit;
+        trend.dated = trend.dated && !std::isnan(p.date);
+        trend.points.push_back(std::move(p));
+    }
+    if (trend.points.empty()) {
+        error = "no row of channel \"" + q.channel + "\", item \"" + q.item + "\" and mode \"" +
+                q.mode + "\" in the summary";
+        return false;
+    }
+    if (trend.dated)
+        std::stable_sort(trend.points.begin(), trend.points.end(),
+                         [](const TrendPoint& a, const TrendPoint& b) { return a.date < b.date; });
+    return true;
+}
+
+std::string TrendCsv(const Trend& trend) {
+    std::string out = "data_set,start_time,from_s,value,alert,danger,zone,state\n";
+    for (const TrendPoint& p : trend.points) {
+        const bool quote = p.dataSet.find_first_of(",\"\r\n") != std::string::npos;
+        if (quote) {
+            out += '"';
+            for (char ch : p.dataSet) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+            out += '"';
+        } else {
+            out += p.dataSet;
+        }
+        out += ',' + p.startTime + ',';
+        AppendNumber(out, p.from);
+        out += ',';
+        AppendNumber(out, p.value);
+        out += ',';
+        AppendNumber(out, p.alert);
+        out += ',';
+        AppendNumber(out, p.danger);
+        out += ',';
+        out += ZoneLetter(p.zone);
+        out += ',';
+        out += LimitStateText(p.state);
+        out += '\n';
+    }
+    return out;
+}
