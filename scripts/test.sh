@@ -7,4 +7,4 @@ preset="${1:-ci}"
 scripts/deps.sh
 cmake --preset "$preset"
 cmake --build --preset "$preset"
-ctest --preset "$preset" --timeout 600
+ctest --preset "$preset" --timeout 600 -j "$(nproc)"
