@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "korvex/formats/file_source.h"
 #include "korvex/formats/formats.h"
 
 namespace {
@@ -145,7 +146,7 @@ struct Run {
 // Reads the file in a child process: its time, the samples it decoded and
 // its peak resident memory.
 template <class Read>
-Run InChild(const std::string& path, Read reader) {
+Run InChildOnce(const std::string& path, Read reader) {
     int fds[2];
     if (pipe(fds) != 0) return {};
     if (gCold) DropCaches();
@@ -183,13 +184,25 @@ double FillSeconds(uint64_t samples) {
     const auto start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        std::vector<double> v(samples);
+        std::vector<double> v;
+        korvex::ReserveSamples(v, samples);  // as the readers reserve
+        v.resize(samples);
         for (size_t i = 0; i < v.size(); i += 512) v[i] = static_cast<double>(i);
         _exit(v.empty() ? 1 : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);
     return Seconds(start, Clock::now());
+}
+
+// The better of two runs, as cat gets the best of three: the first run in
+// a virtual machine may pay for the host backing fresh memory.
+template <class Read>
+Run InChild(const std::string& path, Read reader) {
+    Run best = InChildOnce(path, reader);
+    const Run again = InChildOnce(path, reader);
+    if (again.ok && again.seconds < best.seconds) best = again;
+    return best;
 }
 
 double CatSeconds(const std::string& path) {
