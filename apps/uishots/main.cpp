@@ -28,6 +28,7 @@
 #include "ui/defaultoptdlg.h"
 #include "ui/dialogs.h"
 #include "ui/images.h"
+#include "ui/limitsdlg.h"
 #include "ui/procitem.h"
 #include "ui/procpage.h"
 #include "ui/res/ids.h"
@@ -143,6 +144,11 @@ void ShootPanels(Shooter& shot, Scene& s) {
     band.SetChannels(kAcc1Name, Records(s.cfg, {kAcc1Name}));
     band.SetItem(mesh ? mesh->id : 0);
     shot.Shoot(&band, "panel-band-one");
+    if (mesh) {
+        CLimitsDlg limits(Records(s.cfg, {kAcc1Name}), *mesh);
+        limits.Init();
+        shot.Shoot(&limits, "dialog-limits");
+    }
     if (CfgChannel* acc2 = s.cfg.Channel(kAcc2Name); acc2 && mesh) {
         procrules::SignalOpt(*acc2, *mesh).valtype = 2;
         procrules::SignalOpt(*acc2, *mesh).bEnabled = false;
