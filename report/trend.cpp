@@ -1,8 +1,10 @@
 #include "report/trend.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/autodate.h"
 #include "platform/numtext.h"
@@ -30,14 +32,27 @@ void AppendNumber(std::string& out, double v) {
 }  // namespace
 
 double DateFromText(const std::string& text) {
+    // "YYYY-MM-DD hh:mm:ss[.fff]", as run writes it; a summary edited by
+    // hand may carry fewer or more digits of the second's fraction.
     plat::DateTime t;
-    int ms = 0;
-    const int n = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.year, &t.month, &t.day,
-                              &t.hour, &t.minute, &t.second, &ms);
-    if (n < 6) return SummaryRow::kNaN;
-    t.millisecond = n == 7 ? ms : 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    int* const fields[] = {&t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second};
+    const char separators[] = "-- ::";
+    for (size_t k = 0; k < std::size(fields); ++k) {
+        if (k > 0 && (p == end || *p++ != separators[k - 1])) return SummaryRow::kNaN;
+        const auto r = std::from_chars(p, end, *fields[k]);
+        if (r.ec != std::errc() || r.ptr - p > 4) return SummaryRow::kNaN;
+        p = r.ptr;
+    }
+    t.millisecond = 0;
+    if (p != end && *p == '.') {
+        int scale = 100;
+        for (++p; p != end && *p >= '0' && *p <= '9'; ++p, scale /= 10)
+            t.millisecond += (*p - '0') * scale;
+    }
     double date = 0.0;
-    return plat::ToAutomationDate(t, date) ? date : SummaryRow::kNaN;
+    return p == end && plat::ToAutomationDate(t, date) ? date : SummaryRow::kNaN;
 }
 
 bool MakeTrend(const std::vector<SummaryRow>& rows, const TrendQuery& q, Trend& trend,

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "apps/samplegen/gearbox.h"
 #include "korvex/dsp/speedtrack.h"
@@ -35,16 +36,17 @@ korvex::SignalSnapshot Snap(const korvex::SignalData& s) {
 class DemoSpeed : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        set_ = new korvex::DataSet(samplegen::MakeGearboxSample(samplegen::GearboxScheme{}));
+        set_ = std::make_unique<korvex::DataSet>(
+            samplegen::MakeGearboxSample(samplegen::GearboxScheme{}));
         const korvex::SignalData& tacho = Find(*set_, samplegen::kTachoName);
         korvex::OperatorParams p;
         p.Set("deltaF", 20.0);
-        tacho_ = new korvex::TachoResult;
+        tacho_ = std::make_unique<korvex::TachoResult>();
         ASSERT_EQ(korvex::Tacho(tacho.samples, tacho.startX, tacho.stepX, p, *tacho_), 0);
     }
     static void TearDownTestSuite() {
-        delete set_;
-        delete tacho_;
+        set_.reset();
+        tacho_.reset();
     }
     static double TachoAt(double t) {
         const double k = (t - tacho_->startX) / tacho_->stepX;
@@ -64,8 +66,8 @@ class DemoSpeed : public ::testing::Test {
         }
         return {static_cast<double>(good) / static_cast<double>(r.hz.size()), worst};
     }
-    static inline korvex::DataSet* set_ = nullptr;
-    static inline korvex::TachoResult* tacho_ = nullptr;
+    static inline std::unique_ptr<korvex::DataSet> set_;
+    static inline std::unique_ptr<korvex::TachoResult> tacho_;
 };
 
 TEST_F(DemoSpeed, GearMeshOrderFollowsTheTachoWithinHalfAPerCent) {

@@ -154,6 +154,15 @@ TEST(Summary, TrendJudgesEachPointByDate) {
               "m1,2026-01-01 00:00:00.000,0.5,1,,4,A,ok\nm2");
     EXPECT_FALSE(MakeTrend(rows, {"Acc1", "nothing"}, t, error));
     EXPECT_FALSE(MakeTrend(rows, {"Acc1", "v", kSummaryWholeRecording, "median"}, t, error));
+
+    // Start times as run writes them, or edited: the fraction is of a
+    // second; anything else is no date rather than a wrong one.
+    const double noon = DateFromText("2026-01-01 12:00:00.000");
+    EXPECT_NEAR((DateFromText("2026-01-01 12:00:00.5") - noon) * 86400, 0.5, 1e-4);
+    EXPECT_DOUBLE_EQ(DateFromText("2026-01-01 12:00:00"), noon);
+    for (const char* bad : {"2026-01-01", "2026-01-01 12:00:00x", "99999999999-01-01 12:00:00",
+                            "2026-13-01 12:00:00", ""})
+        EXPECT_TRUE(std::isnan(DateFromText(bad))) << bad;
 }
 
 }  // namespace
