@@ -188,13 +188,10 @@ std::string SummaryText(const std::vector<SummaryRow>& rows) {
     return out;
 }
 
-bool WriteSummary(const std::string& path, const std::vector<SummaryRow>& rows,
-                  std::string& error) {
-    return plat::WriteFileAtomic(path, SummaryText(rows), &error);
-}
-
-bool ParseSummary(const std::string& text, const std::string& label, std::vector<SummaryRow>& rows,
-                  std::string& error) {
+// Whether the text starts with the summary's header line; pos is then the
+// start of the first record.
+static bool SkipHeader(std::string_view text, const std::string& label, size_t& pos,
+                       std::string& error) {
     const std::string header = SummaryHeader();
     if (text.compare(0, header.size(), header) != 0 ||
         (text.size() > header.size() && text[header.size()] != '\n' &&
@@ -202,8 +199,20 @@ bool ParseSummary(const std::string& text, const std::string& label, std::vector
         error = label + ": not a summary table (the first line is not its header)";
         return false;
     }
-    size_t pos = text.find('\n');
-    pos = pos == std::string::npos ? text.size() : pos + 1;
+    pos = text.find('\n');
+    pos = pos == std::string_view::npos ? text.size() : pos + 1;
+    return true;
+}
+
+bool WriteSummary(const std::string& path, const std::vector<SummaryRow>& rows,
+                  std::string& error) {
+    return plat::WriteFileAtomic(path, SummaryText(rows), &error);
+}
+
+bool ParseSummary(const std::string& text, const std::string& label, std::vector<SummaryRow>& rows,
+                  std::string& error) {
+    size_t pos = 0;
+    if (!SkipHeader(text, label, pos, error)) return false;
     std::vector<std::string> fields;
     bool broken = false;
     for (size_t line = 2; NextRecord(text, pos, fields, broken); ++line) {
@@ -290,15 +299,8 @@ std::string_view Unquoted(std::string_view f, std::vector<std::unique_ptr<std::s
 bool ReadKeyed(std::string_view text, const std::string& label, std::vector<Keyed>& rows,
                std::vector<std::unique_ptr<std::string>>& store, MergeResult& m,
                std::string& error) {
-    const std::string header = SummaryHeader();
-    if (text.compare(0, header.size(), header) != 0 ||
-        (text.size() > header.size() && text[header.size()] != '\n' &&
-         text[header.size()] != '\r')) {
-        error = label + ": not a summary table (the first line is not its header)";
-        return false;
-    }
-    size_t pos = text.find('\n');
-    pos = pos == std::string::npos ? text.size() : pos + 1;
+    size_t pos = 0;
+    if (!SkipHeader(text, label, pos, error)) return false;
     std::vector<std::string_view> f;
     bool broken = false;
     size_t end = 0;

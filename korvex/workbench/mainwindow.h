@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -136,6 +137,9 @@ class MainWindow : public QMainWindow {
     bool SavePng(QWidget* what, const QString& path);
     void ExportGraphDialog(int graph);
     QMdiSubWindow* AddWindow(int windowId);
+    // The signals anywhere in the tree whose unit is wanted.
+    std::vector<SpeedChoice> SignalChoices(
+        const std::function<bool(const std::string& unit)>& wanted) const;
     std::vector<SpeedChoice> SpeedChoices() const;
     int ActiveGraph() const;
     std::vector<SpeedChoice> VibrationChoices() const;

@@ -50,14 +50,15 @@ int MainWindow::AddSpectralGraph(int signalId, const ViewSpec& spec) {
     return graph;
 }
 
-std::vector<SpeedChoice> MainWindow::SpeedChoices() const {
+std::vector<SpeedChoice> MainWindow::SignalChoices(
+    const std::function<bool(const std::string& unit)>& wanted) const {
     std::vector<SpeedChoice> out;
     korvex::Lock lock = host_->LockTree();
     std::function<void(const korvex::FolderObj&)> walk = [&](const korvex::FolderObj& f) {
         for (size_t i = 0; i < f.CountLocked(); ++i) {
             const korvex::FolderObj::Entry e = f.EntryLocked(i);
             if (auto s = plat::DynamicCast<korvex::SignalObj>(e.object)) {
-                if (IsSpeedUnit(s->UnitLocked()))
+                if (wanted(s->UnitLocked()))
                     out.push_back({s->Id(), QString::fromStdString(f.Path() + "/" + e.name)});
             } else if (auto sub = plat::DynamicCast<korvex::FolderObj>(e.object)) {
                 walk(*sub);
@@ -66,6 +67,10 @@ std::vector<SpeedChoice> MainWindow::SpeedChoices() const {
     };
     walk(*host_->Root());
     return out;
+}
+
+std::vector<SpeedChoice> MainWindow::SpeedChoices() const {
+    return SignalChoices(IsSpeedUnit);
 }
 
 // The first selected signal that is not a speed, and the first speed; a

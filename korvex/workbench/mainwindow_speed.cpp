@@ -12,22 +12,7 @@
 namespace workbench {
 
 std::vector<SpeedChoice> MainWindow::VibrationChoices() const {
-    std::vector<SpeedChoice> out;
-    korvex::Lock lock = host_->LockTree();
-    std::function<void(const korvex::FolderObj&)> walk = [&](const korvex::FolderObj& f) {
-        for (size_t i = 0; i < f.CountLocked(); ++i) {
-            const korvex::FolderObj::Entry e = f.EntryLocked(i);
-            if (auto s = plat::DynamicCast<korvex::SignalObj>(e.object)) {
-                const std::string unit = s->UnitLocked();
-                if (unit != "Hz" && unit != "rpm")
-                    out.push_back({s->Id(), QString::fromStdString(f.Path() + "/" + e.name)});
-            } else if (auto sub = plat::DynamicCast<korvex::FolderObj>(e.object)) {
-                walk(*sub);
-            }
-        }
-    };
-    walk(*host_->Root());
-    return out;
+    return SignalChoices([](const std::string& unit) { return unit != "Hz" && unit != "rpm"; });
 }
 
 bool MainWindow::RunSpeedFromSpectrum() {

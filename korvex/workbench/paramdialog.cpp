@@ -11,20 +11,12 @@
 #include <QSpinBox>
 
 #include "korvex/workbench/mainwindow.h"
+#include "korvex/workbench/numberbox.h"
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
 
 namespace {
-
-QDoubleSpinBox* Number(double lo, double hi, double value, int decimals) {
-    auto* b = new QDoubleSpinBox;
-    b->setLocale(QLocale::c());
-    b->setRange(lo, hi);
-    b->setDecimals(decimals);
-    b->setValue(value);
-    return b;
-}
 
 QComboBox* Choice(const QStringList& items, int current) {
     auto* c = new QComboBox;
@@ -44,9 +36,9 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
     f.x = Choice({"time", "speed (Campbell)"}, m.params.x == korvex::MapAxisX::Speed);
     f.y = Choice({"frequency", "order"}, m.params.y == korvex::MapAxisY::Order);
     f.dir = Choice({"both", "run-up", "run-down"}, static_cast<int>(m.params.direction));
-    f.bin = Number(0, 1e6, m.params.binStep, 3);
-    f.lo = Number(-1e6, 1e6, m.colourLo.value_or(-80), 2);
-    f.hi = Number(-1e6, 1e6, m.colourHi.value_or(0), 2);
+    f.bin = NumberBox(0, 1e6, m.params.binStep, 3);
+    f.lo = NumberBox(-1e6, 1e6, m.colourLo.value_or(-80), 2);
+    f.hi = NumberBox(-1e6, 1e6, m.colourHi.value_or(0), 2);
     f.autoRange = new QCheckBox("automatic");
     f.autoRange->setChecked(!m.colourLo);
     form->addRow("X axis", f.x);
@@ -92,7 +84,7 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     auto* averages = new QSpinBox;
     averages->setRange(1, 10000);
     averages->setValue(p.averages);
-    auto* overlap = Number(0, 99, p.overlap, 1);
+    auto* overlap = NumberBox(0, 99, p.overlap, 1);
     auto* amplitude = Choice({"RMS", "peak", "power", "PSD"}, static_cast<int>(p.amplitude));
     auto* scale = Choice({"linear", "dB"}, p.scale == korvex::SpectrumScale::Db);
     auto* speed = new QComboBox;

@@ -9,22 +9,10 @@
 #include <QFormLayout>
 
 #include "korvex/workbench/mainwindow.h"
+#include "korvex/workbench/numberbox.h"
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
-
-namespace {
-
-QDoubleSpinBox* Number(double lo, double hi, double value, int decimals) {
-    auto* b = new QDoubleSpinBox;
-    b->setLocale(QLocale::c());
-    b->setRange(lo, hi);
-    b->setDecimals(decimals);
-    b->setValue(value);
-    return b;
-}
-
-}  // namespace
 
 bool Dialogs::EditSpeedFromSpectrum(QWidget* parent, int& signalId, korvex::OperatorParams& keys,
                                     const std::vector<SpeedChoice>& signals) {
@@ -36,21 +24,21 @@ bool Dialogs::EditSpeedFromSpectrum(QWidget* parent, int& signalId, korvex::Oper
         signal->addItem(c.label, c.id);
         if (c.id == signalId) signal->setCurrentIndex(signal->count() - 1);
     }
-    auto* order = Number(0.001, 1e6, keys.Number("order", 1.0), 3);
+    auto* order = NumberBox(0.001, 1e6, keys.Number("order", 1.0), 3);
     auto* anchor = new QComboBox;
     anchor->addItems({wbtext::kSpeedByStart, wbtext::kSpeedByBand});
     anchor->setCurrentIndex(!keys.Has("startTime") && keys.Has("speedLo"));
-    auto* time = Number(-1e9, 1e9, keys.Number("startTime", 0.0), 3);
-    auto* speed = Number(0, 1e6, keys.Number("startSpeed", 10.0), 3);
-    auto* lo = Number(0, 1e6, keys.Number("speedLo", 5.0), 3);
-    auto* hi = Number(0, 1e6, keys.Number("speedHi", 100.0), 3);
+    auto* time = NumberBox(-1e9, 1e9, keys.Number("startTime", 0.0), 3);
+    auto* speed = NumberBox(0, 1e6, keys.Number("startSpeed", 10.0), 3);
+    auto* lo = NumberBox(0, 1e6, keys.Number("speedLo", 5.0), 3);
+    auto* hi = NumberBox(0, 1e6, keys.Number("speedHi", 100.0), 3);
     auto* n = new QComboBox;
     for (int k = 10; k <= 17; ++k) {
         n->addItem(QString::number(1 << k), 1 << k);
         if (keys.Number("numPoints", 8192) == (1 << k)) n->setCurrentIndex(n->count() - 1);
     }
-    auto* overlap = Number(0, 95, keys.Number("overlap", 75.0), 1);
-    auto* rate = Number(1, 1000, keys.Number("maxRate", 0.5) * 100.0, 1);
+    auto* overlap = NumberBox(0, 95, keys.Number("overlap", 75.0), 1);
+    auto* rate = NumberBox(1, 1000, keys.Number("maxRate", 0.5) * 100.0, 1);
     form->addRow(wbtext::kSpeedSignal, signal);
     form->addRow(wbtext::kSpeedOrder, order);
     form->addRow(wbtext::kSpeedAnchor, anchor);
