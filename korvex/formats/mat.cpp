@@ -222,7 +222,8 @@ std::vector<std::string> Texts(matvar_t* v) {
     if (!v || !ElementCount(v, n)) return out;
     if (v->class_type == MAT_C_CELL) {
         for (size_t i = 0; i < n && i < (1u << 20); ++i) out.push_back(Text(CellAt(v, i)));
-    } else if (v->class_type == MAT_C_CHAR && v->rank == 2) {
+    } else if (v->class_type == MAT_C_CHAR && v->rank == 2 && n > 0) {
+        // Rows of no columns would be a damaged file's billions of empty names.
         for (size_t r = 0; r < v->dims[0]; ++r) out.push_back(Text(v, r));
     }
     return out;
@@ -366,6 +367,7 @@ bool MatReader::Columns(const matvar_t* v, const SignalData& like,
     size_t n;
     if (!ElementCount(v, n) || !HasData(v, n) || v->rank != 2) return false;
     const bool vector = v->dims[0] == 1 || v->dims[1] == 1;
+    if (n == 0 && !vector) return false;  // columns of no rows: nothing but a count to trust
     const size_t rows = vector ? n : v->dims[0];
     const size_t cols = vector ? 1 : v->dims[1];
     for (size_t c = 0; c < cols; ++c) {
