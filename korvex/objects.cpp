@@ -136,6 +136,12 @@ DispResult SignalObj::AttributeCall(std::span<Variant> args, Variant* result) {
     return InvokeRest(61, InvokeKind::Method, args, result);
 }
 
+std::string SignalObj::AttributeLocked(std::string_view key) const {
+    for (const auto& a : attributes_)
+        if (a.first == key) return a.second;
+    return {};
+}
+
 std::string* SignalObj::FindAttribute(std::string_view key) {
     for (auto& a : attributes_)
         if (a.first == key) return &a.second;

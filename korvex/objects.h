@@ -127,6 +127,8 @@ class SignalObj final : public plat::IDispatchObject {
     double StepXLocked() const { return stepX_; }
     double StartTimeLocked() const { return startTime_; }
     std::string UnitLocked() const;
+    // The value filed under key; empty when unset.
+    std::string AttributeLocked(std::string_view key) const;
     plat::ObjPtr<SignalObj> CopyRangeLocked(int64_t first, int64_t count) const;
     void AssignLocked(SignalData data);
     SignalData ToDataLocked() const;

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "config/cfgproc.h"
+#include "config/limits.h"
 #include "platform/keyvalue.h"
+#include "platform/numtext.h"
 #include "processing/ordprocessing.h"
 
 namespace {
@@ -225,6 +227,26 @@ COrdProcessing::BorderSignals BorderSignalsOf(const CCfgProcItem& item, Make& ma
     return b;
 }
 
+// The limits and zone boundaries the graphs of a level draw; empty when
+// the channel sets none for the item, so such a level has no attribute.
+std::string LimitLines(const CCfgProcItem& item, const CfgSignalOpt& opt, MachineClass cls,
+                       const std::string& unit) {
+    std::string text;
+    auto line = [&](double y, const char* colour, const char* style, const char* label) {
+        if (std::isfinite(y))
+            text += plat::ShortestText(y) + ";" + colour + ";" + style + ";" + label + "\n";
+    };
+    if (cls != MachineClass::None && ZonesApply(item, opt, unit)) {
+        const ZoneBounds b = ZoneBoundsOf(cls);
+        line(b.ab, "#6a9a6a", "dash", "A/B");
+        line(b.bc, "#a09a40", "dash", "B/C");
+        line(b.cd, "#c07040", "dash", "C/D");
+    }
+    line(opt.alert, "#c87800", "solid", ordstr::kAlertLine);
+    line(opt.danger, "#c80000", "solid", ordstr::kDangerLine);
+    return text;
+}
+
 }  // namespace
 
 void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal& src,
@@ -281,6 +303,8 @@ void COrdProcessing::CreateResultSignals(ResultTable& table, const host::Signal&
         }
         sig.SetAxisCode(1, 1, newQuantity);
         sig.SetAxisCode(2, 1, newUnit);
+        const std::string lines = LimitLines(*item, opt, channel.machineClass, sig.Unit());
+        if (!lines.empty()) sig.SetAttribute(ordstr::kYLinesAttr, lines);
         table.levels[itemId] = sig;
         if (cfg_->bandFrequencies && item->enabled)
             table.borders[itemId] = BorderSignalsOf(*item, make);

@@ -25,6 +25,11 @@ inline constexpr char kTachoSuffix[] = ".taho";
 inline constexpr char kGradSuffix[] = ".grad";
 inline constexpr char kSourceAttr[] = "source";
 inline constexpr char kRmsCoefAttr[] = "rmscoef";
+// The host draws a signal's "ylines" as horizontal lines on its graphs:
+// "<value>;<#rrggbb>;<solid|dash>;<label>" a line each.
+inline constexpr char kYLinesAttr[] = "ylines";
+inline constexpr char kAlertLine[] = "Предупреждение";
+inline constexpr char kDangerLine[] = "Авария";
 
 // Parameter strings given to the operators before any channel; single keys
 // are then overridden per channel.

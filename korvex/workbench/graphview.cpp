@@ -158,6 +158,13 @@ void GraphView::PrepareTraces() {
             t.builtAt = stamp;
         }
     }
+    ylines_.clear();
+    for (const Trace& t : traces_)
+        for (korvex::YLine& l : korvex::ParseYLines(t.signal->AttributeLocked(korvex::kYLinesAttr)))
+            if (std::none_of(ylines_.begin(), ylines_.end(), [&](const korvex::YLine& o) {
+                    return o.y == l.y && o.label == l.label;
+                }))
+                ylines_.push_back(std::move(l));
 }
 
 void GraphView::YRange(double& lo, double& hi) const {
@@ -183,6 +190,12 @@ void GraphView::YRange(double& lo, double& hi) const {
         m.min = std::min(m.min, r.min);
         m.max = std::max(m.max, r.max);
     }
+    // Limits stay in view, so a level is always seen against them.
+    if (!m.Empty())
+        for (const korvex::YLine& l : ylines_) {
+            m.min = std::min(m.min, l.y);
+            m.max = std::max(m.max, l.y);
+        }
     if (m.Empty()) {
         lo = 0;
         hi = 1;
@@ -268,6 +281,24 @@ void GraphView::DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::Sig
     p.drawPolyline(line);
 }
 
+// The lines the signals ask for, each labelled at the plot's right end.
+void GraphView::DrawYLines(QPainter& p, const QRectF& r, double yLo, double yHi) {
+    const QFontMetricsF fm(p.font());
+    for (const korvex::YLine& l : ylines_) {
+        const double py = r.bottom() - (l.y - yLo) / (yHi - yLo) * r.height();
+        if (py < r.top() - 1 || py > r.bottom() + 1) continue;
+        const QColor colour(static_cast<QRgb>(0xFF000000u | l.rgb));
+        p.setPen(QPen(colour, 1.5, l.dashed ? Qt::DashLine : Qt::SolidLine));
+        p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
+        const QString label = QString::fromStdString(l.label);
+        const double w = fm.horizontalAdvance(label) + 6;
+        const double top = py - fm.height() - 1 < r.top() ? py + 1 : py - fm.height() - 1;
+        const QRectF box(r.right() - w - 2, top, w, fm.height());
+        p.fillRect(box, QColor(255, 255, 255, 200));  // legible over a curve
+        p.drawText(box, Qt::AlignCenter, label);
+    }
+}
+
 // The y grid and tick labels (only measured when draw is false); returns
 // the width of the widest label.
 double GraphView::DrawYAxis(QPainter& p, double yLo, double yHi, bool draw) {
@@ -330,6 +361,7 @@ void GraphView::RenderBase(QPainter& p) {
         else
             DrawTimeTrace(p, traces_[i], r, yLo, yHi);
     }
+    DrawYLines(p, r, yLo, yHi);
     p.restore();
     p.setPen(Qt::gray);
     p.drawRect(r);

@@ -13,6 +13,7 @@
 
 #include "korvex/dsp/envelope.h"
 #include "korvex/host.h"
+#include "korvex/ylines.h"
 
 namespace workbench {
 
@@ -81,6 +82,7 @@ class GraphView : public QWidget {
     void DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::SignalObj& xs,
                            const QRectF& r, double yLo, double yHi);
     void YRange(double& lo, double& hi) const;
+    void DrawYLines(QPainter& p, const QRectF& r, double yLo, double yHi);
     double DrawYAxis(QPainter& p, double yLo, double yHi, bool draw);
     void PaintCursor(QPainter& p, double t, const QColor& color, Qt::PenStyle style,
                      const QString& label, bool top);
@@ -95,6 +97,7 @@ class GraphView : public QWidget {
     GraphWindow* const owner_;
     std::vector<int> ids_;
     std::vector<Trace> traces_;
+    std::vector<korvex::YLine> ylines_;  // the traces' lines, each once
     QPixmap base_;
     bool dirty_ = true;
     int baseRenders_ = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "apps/run_vantrel.h"
+#include "korvex/formats/formats.h"
 #include "report/summary.h"
 #include "test_util.h"
 
@@ -54,6 +55,21 @@ TEST(VantrelSummary, RunWritesItMergeLogsFailuresTrendReadsIt) {
     EXPECT_EQ(Find(rows, "Acc1", "Вход 1x", "2400 об/мин")->limits, LimitState::Alert);
     EXPECT_EQ(Find(rows, "Acc1", "Вход 1x", "1200 об/мин")->limits, LimitState::Ok);
     EXPECT_EQ(Find(rows, "Acc2", "10-1000 Гц", kSummaryWholeRecording)->zone, Zone::None);
+
+    // The limits and zone boundaries travel with the levels for the graphs.
+    korvex::DataSet results;
+    ASSERT_TRUE(korvex::ReadDataFile((d / "limits/results.quor").string(), results).ok);
+    auto lines = [&](const std::string& name) {
+        for (const korvex::SignalData& s : results.signals)
+            if (s.name == name)
+                for (const auto& [key, value] : s.attributes)
+                    if (key == "ylines") return value;
+        return std::string();
+    };
+    EXPECT_EQ(lines("Acc1.Вход 1x"), "1.2;#c87800;solid;Предупреждение\n1.45;#c80000;solid;Авария\n");
+    EXPECT_EQ(lines("Acc1.10-1000 Гц"),
+              "1.4;#6a9a6a;dash;A/B\n2.8;#a09a40;dash;B/C\n4.5;#c07040;dash;C/D\n");
+    EXPECT_EQ(lines("Acc2.10-1000 Гц"), "");
 
     // A recording that fails leaves a summary that says why.
     const std::string failed = (d / "failed.csv").string();
