@@ -127,7 +127,9 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
     const uint32_t cls = U32(flags) & 0xFF;
     const bool complex = (U32(flags) & 0x0800) != 0;
     at = next;
-    if (cls == 17) return true;  // class objects: skipped later
+    // Class objects are skipped later, but libmatio first takes the element
+    // after the flags for dimensions and allocates what it declares.
+    if (cls == 17) return Tag(at, stop, type, fdata, fbytes, next);
     // Dimensions.
     if (!Tag(at, stop, type, fdata, fbytes, next) || type != miINT32 || fbytes % 4 || fbytes == 0)
         return Fault("array dimensions missing");
