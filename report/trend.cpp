@@ -96,6 +96,34 @@ bool MakeTrend(const std::vector<SummaryRow>& rows, const TrendQuery& q, Trend& 
     return true;
 }
 
+TrendChoices ChooseTrend(const std::vector<SummaryRow>& rows, const TrendQuery& wanted) {
+    TrendChoices c;
+    c.query = wanted;
+    auto add = [](std::vector<std::string>& list, const std::string& v) {
+        if (std::find(list.begin(), list.end(), v) == list.end()) list.push_back(v);
+    };
+    auto settle = [](const std::vector<std::string>& list, std::string& choice) {
+        if (std::find(list.begin(), list.end(), choice) == list.end())
+            choice = list.empty() ? std::string() : list.front();
+    };
+    for (const SummaryRow& r : rows)
+        if (r.error.empty()) add(c.channels, r.channel);
+    settle(c.channels, c.query.channel);
+    for (const SummaryRow& r : rows)
+        if (r.error.empty() && r.channel == c.query.channel) add(c.items, r.item);
+    settle(c.items, c.query.item);
+    c.modes.push_back(kSummaryWholeRecording);
+    bool whole = false;
+    for (const SummaryRow& r : rows)
+        if (r.error.empty() && r.channel == c.query.channel && r.item == c.query.item) {
+            whole = whole || r.mode == kSummaryWholeRecording;
+            add(c.modes, r.mode);
+        }
+    if (!whole) c.modes.erase(c.modes.begin());
+    settle(c.modes, c.query.mode);
+    return c;
+}
+
 std::string TrendCsv(const Trend& trend) {
     std::string out = "data_set,start_time,from_s,value,alert,danger,zone,state\n";
     for (const TrendPoint& p : trend.points) {

@@ -31,6 +31,17 @@ struct Trend {
     bool dated = true;                               // every point has a date
 };
 
+// What a trend view offers over merged rows, in the order the rows hold
+// them: every channel, the items of the chosen channel and the modes of its
+// chosen item ("whole recording" first). A choice that is not offered is
+// replaced by the first that is, so a view keeps the user's item and mode
+// across channels that have them.
+struct TrendChoices {
+    std::vector<std::string> channels, items, modes;
+    TrendQuery query;  // the choices made, its value kept
+};
+TrendChoices ChooseTrend(const std::vector<SummaryRow>& rows, const TrendQuery& wanted);
+
 // False with a message when the query matches no row or names an unknown value.
 bool MakeTrend(const std::vector<SummaryRow>& rows, const TrendQuery& query, Trend& trend,
                std::string& error);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "apps/trendplot/plot.h"
+#include "ui/trendplot.h"
 #include "apps/vantrel/trend_cmd.h"
 
 int main(int argc, char** argv) {

@@ -6,12 +6,14 @@
 
 #include "apps/samplegen/gearbox.h"
 #include "processing/ordprocessing.h"
+#include "report/summary.h"
 #include "shell/host.h"
 #include "ui/dialogs.h"
 #include "ui/reportautodlg.h"
 #include "ui/reportdlg.h"
 #include "ui/reportpage.h"
 #include "ui/res/ids.h"
+#include "ui/trendwnd.h"
 
 namespace {
 
@@ -46,6 +48,36 @@ void MakeCoincidence(CCfgProc& cfg) {
             return;
         }
     }
+}
+
+// A year of monthly surveys of one bearing housing: a broadband velocity
+// level creeping up through the zones past its alert limit.
+bool WriteSurvey(const std::string& path) {
+    std::vector<SummaryRow> rows;
+    const double levels[] = {1.1, 1.2, 1.15, 1.4, 1.6, 1.55, 1.9, 2.4, 2.6, 3.1, 3.0, 3.7};
+    for (int m = 0; m < 12; ++m) {
+        SummaryRow r;
+        r.dataSet = "survey-" + std::to_string(m + 1);
+        r.file = r.dataSet + ".quor";
+        r.startTime = "2026-" + std::string(m < 9 ? "0" : "") + std::to_string(m + 1) +
+                      "-15 09:30:00.000";
+        r.channel = "Acc1";
+        r.item = "10-1000 Гц";
+        r.unit = "mm/s";
+        r.mode = kSummaryWholeRecording;
+        r.from = 0.16;
+        r.to = 19.8;
+        r.max = levels[m];
+        r.min = r.max * 0.6;
+        r.mean = r.last = r.max * 0.85;
+        r.alert = 3.2;
+        r.danger = 4.2;
+        r.machineClass = MachineClass::Group2Rigid;
+        JudgeRow(r, true);
+        rows.push_back(r);
+    }
+    std::string error;
+    return WriteSummary(path, rows, error);
 }
 
 }  // namespace
@@ -97,5 +129,12 @@ int ShootReportWindows(const QDir& dir, int dpi, const CCfgProc& demo,
     CReportAutoDlg autoDlg(&cfg);
     autoDlg.Init();
     shoot(&autoDlg, "dialog-report-auto");
+    const std::string survey = dir.filePath(".survey.csv").toStdString();
+    if (WriteSurvey(survey)) {
+        CTrendWnd trend;
+        std::string error;
+        if (trend.Open(survey, error)) shoot(&trend, "window-trend");
+        std::remove(survey.c_str());
+    }
     return written;
 }

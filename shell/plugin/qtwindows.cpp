@@ -8,6 +8,7 @@
 #include "ui/progressdlg.h"
 #include "ui/reportcmds.h"
 #include "ui/reportdlg.h"
+#include "ui/trendwnd.h"
 #include "ui/vantreldlg.h"
 
 namespace vantrel {
@@ -94,6 +95,20 @@ class QtWindows final : public IPluginWindows {
         if (made && made->dlg) report = std::move(made);
         return result;
     }
+
+    void ShowTrend() override {
+        if (!HaveDesktop()) return;
+        const bool made = !trend_;
+        if (made) trend_ = std::make_unique<CTrendWnd>(HostWindow());
+        trend_->show();
+        trend_->raise();
+        // A new window asks for its file at once.
+        if (made) trend_->OnOpen();
+    }
+    void DestroyWindows() override { trend_.reset(); }
+
+  private:
+    std::unique_ptr<CTrendWnd> trend_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "shell/plugin/vantrel.h"
 
+#include <cstdlib>
+
 #include "config/cfgfile.h"
 #include "platform/datafolder.h"
 #include "shell/plugin/commands.h"
@@ -13,11 +15,11 @@ namespace {
 
 std::unique_ptr<host::App> g_host;
 
-// The three button images (ids 201, 220, 221): a filled square, a sheet and
-// a plus, 16 x 16 ARGB.
+// The button images (ids 201, 220, 221): a filled square, a sheet and a
+// plus, 16 x 16 ARGB; then the trend's rising line over a base line.
 struct Bitmaps {
-    uint32_t pixels[3][16 * 16] = {};
-    korvex::ButtonBitmap bitmaps[3];
+    uint32_t pixels[kButtons][16 * 16] = {};
+    korvex::ButtonBitmap bitmaps[kButtons];
     Bitmaps() {
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
@@ -28,8 +30,10 @@ struct Bitmaps {
                                             : 0u;
                 pixels[2][y * 16 + x] =
                     ((x >= 7 && x < 9 && inner) || (y >= 7 && y < 9 && inner)) ? 0xFF2C8C2Cu : 0u;
+                const bool rise = x >= 1 && x < 15 && std::abs((13 - y) * 2 - x) <= 1;
+                pixels[3][y * 16 + x] = rise ? 0xFFC83C14u : (y == 14 ? 0xFF404040u : 0u);
             }
-        for (int i = 0; i < 3; ++i) bitmaps[i] = {16, 16, pixels[i]};
+        for (int i = 0; i < kButtons; ++i) bitmaps[i] = {16, 16, pixels[i]};
     }
 };
 const korvex::ButtonBitmap& ButtonBitmap(int index) {
@@ -37,8 +41,8 @@ const korvex::ButtonBitmap& ButtonBitmap(int index) {
     return b.bitmaps[index];
 }
 
-constexpr int kButtonStrings[3] = {res::IDS_BUTTON_MAIN, res::IDS_BUTTON_REPORT,
-                                   res::IDS_BUTTON_ADDPOINT};
+constexpr int kButtonStrings[kButtons] = {res::IDS_BUTTON_MAIN, res::IDS_BUTTON_REPORT,
+                                          res::IDS_BUTTON_ADDPOINT, res::IDS_BUTTON_TREND};
 
 }  // namespace
 
@@ -46,10 +50,11 @@ host::App* HostConnection() {
     return g_host.get();
 }
 
-Command Classify(uint32_t code, const int (&commandIds)[3]) {
+Command Classify(uint32_t code, const int (&commandIds)[kButtons]) {
     const int command = static_cast<int>(code >> 16);
-    constexpr Command byButton[3] = {Command::Main, Command::Report, Command::AddPoint};
-    for (int i = 0; i < 3; ++i)
+    constexpr Command byButton[kButtons] = {Command::Main, Command::Report, Command::AddPoint,
+                                            Command::Trend};
+    for (int i = 0; i < kButtons; ++i)
         if (commandIds[i] != 0 && command == commandIds[i]) return byButton[i];
     if (code == kCursorEvent) return Command::Cursor;
     if (code == kSelectionEvent) return Command::Selection;
@@ -97,7 +102,7 @@ plat::HRESULT CVantrel::Initialize(plat::IDispatchObject* application, int32_t) 
     pluginId_ = g_host->RegisterPlugin("Vantrel");
     // The host's answers are not examined: a host that refuses a button
     // simply shows none.
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kButtons; ++i) {
         commandIds_[i] = g_host->NewCommandId();
         const auto bitmap = static_cast<int64_t>(reinterpret_cast<intptr_t>(&ButtonBitmap(i)));
         g_host->AddCommandButton(pluginId_, commandIds_[i], bitmap, res::Str(kButtonStrings[i]));
@@ -108,6 +113,7 @@ plat::HRESULT CVantrel::Initialize(plat::IDispatchObject* application, int32_t) 
 plat::HRESULT CVantrel::Shutdown(int32_t) {
     // Closing the report window only hides it; shut-down destroys it.
     if (report_ && report_->IsWindow()) report_->Destroy();
+    if (windows_) windows_->DestroyWindows();
     Save();
     g_host.reset();
     return plat::S_OK;
@@ -123,6 +129,9 @@ plat::HRESULT CVantrel::Execute(uint32_t code, plat::Variant*, int32_t) {
             break;
         case Command::AddPoint:
             AddPointCommand();
+            break;
+        case Command::Trend:
+            TrendCommand();
             break;
         case Command::Cursor:
             if (report_ && report_->IsWindow() && report_->IsVisible()) report_->RefreshAtCursor();
@@ -170,6 +179,12 @@ int CVantrel::ReportCommand() {
 int CVantrel::AddPointCommand() {
     if (!g_host || !windows_) return 0;
     return windows_->AddPoint(*g_host, cfg_, settingsPath_, report_);
+}
+
+int CVantrel::TrendCommand() {
+    if (!g_host || !windows_) return 0;
+    windows_->ShowTrend();
+    return 1;
 }
 
 }  // namespace vantrel

@@ -1,6 +1,6 @@
 #pragma once
 // The plug-in object the host creates: it owns the working configuration and
-// the settings-file path, registers the plug-in and its three buttons with
+// the settings-file path, registers the plug-in and its four buttons with
 // the host and turns button presses and host events into commands.
 
 #include <atomic>
@@ -15,12 +15,13 @@
 namespace vantrel {
 
 // What Execute does with a code.
-enum class Command { None, Main, Report, AddPoint, Cursor, Selection };
+enum class Command { None, Main, Report, AddPoint, Trend, Cursor, Selection };
+inline constexpr int kButtons = 4;
 inline constexpr uint32_t kCursorEvent = 0x2FFFF;
 inline constexpr uint32_t kSelectionEvent = 0x10210001;
 // Button ids first (by the high 16 bits), then the two events; a command id
 // of 0 (not registered) matches nothing.
-Command Classify(uint32_t code, const int (&commandIds)[3]);
+Command Classify(uint32_t code, const int (&commandIds)[kButtons]);
 
 // The one host connection of the process, null outside Initialize..Shutdown.
 host::App* HostConnection();
@@ -53,6 +54,7 @@ class CVantrel final : public korvex::IKorvexPlugin {
     int MainCommand();
     int ReportCommand();
     int AddPointCommand();
+    int TrendCommand();
 
     const CCfgProc& Config() const { return cfg_; }
     const std::string& SettingsPath() const { return settingsPath_; }
@@ -68,7 +70,7 @@ class CVantrel final : public korvex::IKorvexPlugin {
     std::unique_ptr<IPluginWindows> windows_;
     std::unique_ptr<IReportWindow> report_;
     int pluginId_ = 0;
-    int commandIds_[3] = {0, 0, 0};
+    int commandIds_[kButtons] = {};
 };
 
 }  // namespace vantrel

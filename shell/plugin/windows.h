@@ -47,6 +47,10 @@ class IPluginWindows {
     // Returns 1 when a fill succeeded.
     virtual int AddPoint(const host::App& app, CCfgProc& cfg, const std::string& settingsPath,
                          std::unique_ptr<IReportWindow>& report) = 0;
+    // The trend window over a summary file, made once and shown again.
+    virtual void ShowTrend() = 0;
+    // Shut-down: the windows that outlive their commands go.
+    virtual void DestroyWindows() {}
 };
 
 }  // namespace vantrel

@@ -165,4 +165,25 @@ TEST(Summary, TrendJudgesEachPointByDate) {
         EXPECT_TRUE(std::isnan(DateFromText(bad))) << bad;
 }
 
+TEST(Summary, TrendChoicesKeepWhatTheNextChannelHas) {
+    std::vector<SummaryRow> rows{Row("m1", "", "Acc1", "v", 1), Row("m1", "", "Acc1", "w", 1),
+                                 Row("m1", "", "Acc2", "w", 1), Row("m2", "", "Acc3", "x", 1)};
+    rows[1].mode = "1200 rpm";
+    rows.push_back(rows[1]);
+    rows.back().mode = kSummaryWholeRecording;
+    rows[3].error = "bad file";
+    TrendChoices c = ChooseTrend(rows, {"Acc2", "w", "1200 rpm", "min"});
+    EXPECT_EQ(c.channels, (std::vector<std::string>{"Acc1", "Acc2"}));
+    EXPECT_EQ(c.items, std::vector<std::string>{"w"});
+    EXPECT_EQ(c.query.mode, kSummaryWholeRecording);  // Acc2 has no such mode
+    EXPECT_EQ(c.query.value, "min");
+    c = ChooseTrend(rows, {"Acc1", "w", "1200 rpm"});
+    EXPECT_EQ(c.modes, (std::vector<std::string>{kSummaryWholeRecording, "1200 rpm"}));
+    EXPECT_EQ(c.query.mode, "1200 rpm");
+    c = ChooseTrend(rows, {"gone", "w"});
+    EXPECT_EQ(c.query.channel, "Acc1");
+    EXPECT_EQ(c.query.item, "v");
+    EXPECT_TRUE(ChooseTrend({}, {}).modes.empty());
+}
+
 }  // namespace

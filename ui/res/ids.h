@@ -296,4 +296,23 @@ enum KinStringId : int {
     IDS_KIN_INFO = 2275,
 };
 
+// The trend window: one band of a merged summary over the recordings.
+enum TrendId : int {
+    IDS_BUTTON_TREND = 1003,
+    IDS_FILTER_SUMMARY = 2018,
+    IDS_TREND_READ_FAILED = 4030,  // %s: what the reader says
+    IDS_TREND_DANGER = 4031,       // the plot's legend
+    IDS_TREND_ALERT = 4032,
+    IDS_TREND_ZONES = 4033,  // %s: the machine class as "2r"
+    IDS_TREND_WHOLE = 4034,  // the mode list's name for the whole recording
+    IDS_TREND_VALUE_FIRST = 5090,  // 5090..5093 maximum, mean, minimum, last
+    IDD_TREND = 230,
+    IDC_TREND_OPEN = 1130,
+    IDC_TREND_FILE = 1131,
+    IDC_TREND_CHANNEL = 1132,
+    IDC_TREND_ITEM = 1133,
+    IDC_TREND_MODE = 1134,
+    IDC_TREND_VALUE = 1135,
+};
+
 }  // namespace res

@@ -148,6 +148,17 @@ std::map<int, std::string> OwnStrings() {
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/НОК(z1, z2), НОК(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
+        {IDS_BUTTON_TREND, "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров"},
+        {IDS_FILTER_SUMMARY, "Сводные таблицы|*.csv||"},
+        {IDS_TREND_READ_FAILED, "Не удалось прочитать сводную таблицу:\n%s"},
+        {IDS_TREND_DANGER, "авария"},
+        {IDS_TREND_ALERT, "предупреждение"},
+        {IDS_TREND_ZONES, "зоны ISO 10816-3, класс %s"},
+        {IDS_TREND_WHOLE, "Весь замер"},
+        {IDS_TREND_VALUE_FIRST + 0, "Максимум"},
+        {IDS_TREND_VALUE_FIRST + 1, "Среднее"},
+        {IDS_TREND_VALUE_FIRST + 2, "Минимум"},
+        {IDS_TREND_VALUE_FIRST + 3, "Последнее"},
     };
 }
 

@@ -123,6 +123,25 @@ DialogTemplate LimitsDialog() {
              });
 }
 
+// One band of a merged summary over the recordings; the plot takes the
+// placeholder's place.
+DialogTemplate TrendWindow() {
+    return T(IDD_TREND, "Тренд по сводке", 420, 280,
+             {
+                 C(IDC_TREND_OPEN, Kind::Button, 0, "Открыть...", 7, 7, 50, 14),
+                 C(IDC_TREND_FILE, Kind::Edit, kReadOnly, "", 62, 8, 351, 12),
+                 L("Канал", 7, 28, 30),
+                 C(IDC_TREND_CHANNEL, Kind::DropList, 0, "", 38, 26, 70, 12),
+                 L("Полоса", 114, 28, 30),
+                 C(IDC_TREND_ITEM, Kind::DropList, 0, "", 146, 26, 100, 12),
+                 L("Режим", 252, 28, 26),
+                 C(IDC_TREND_MODE, Kind::DropList, 0, "", 280, 26, 70, 12),
+                 C(IDC_TREND_VALUE, Kind::DropList, 0, "", 356, 26, 57, 12),
+                 C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 7, 44, 406, 210),
+                 C(IDCANCEL, Kind::Button, 0, "Закрыть", 363, 259, 50, 14),
+             });
+}
+
 DialogTemplate FftPanel() {
     return T(
         IDD_ITEM_FFT, "", 165, 97,
@@ -285,7 +304,8 @@ DialogTemplate ReportAutoDialog() {
 std::vector<DialogTemplate> OwnDialogs() {
     return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),         SignalPanel(),
             BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(),   DefaultsDialog(),
-            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog(), LimitsDialog()};
+            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog(), LimitsDialog(),
+            TrendWindow()};
 }
 
 Menu OwnMainMenu() {

@@ -82,10 +82,11 @@ TEST_F(PluginLibrary, RegistersLoadsInTheHostAndUnregistersTwice) {
         ASSERT_EQ(plugins.size(), 1u);
         EXPECT_EQ(plugins[0].name, "Vantrel");
         const auto buttons = host->Buttons();
-        ASSERT_EQ(buttons.size(), 3u);
+        ASSERT_EQ(buttons.size(), 4u);
         EXPECT_EQ(buttons[0].text, "Vantrel\nVantrel");
         EXPECT_EQ(buttons[1].text, "Отчет\nПоказать таблицу с отчетом");
         EXPECT_EQ(buttons[2].text, "Добавить точку в отчет\nДобавить точку в отчет");
+        EXPECT_EQ(buttons[3].text, "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров");
         for (const auto& b : buttons) {
             const auto* bmp = reinterpret_cast<const korvex::ButtonBitmap*>(b.bitmap);
             ASSERT_TRUE(bmp);
@@ -154,19 +155,20 @@ TEST(PluginParts, DiscoveryLimitCountsCharacters) {
 }
 
 TEST(PluginParts, CommandDispatchVersionAndCommandLine) {
-    const int ids[3] = {5, 6, 7};
+    const int ids[vantrel::kButtons] = {5, 6, 7, 8};
     EXPECT_EQ(vantrel::Classify(5u << 16, ids), Command::Main);
     EXPECT_EQ(vantrel::Classify((6u << 16) | 0xFFFF, ids), Command::Report);  // low word ignored
     EXPECT_EQ(vantrel::Classify(7u << 16, ids), Command::AddPoint);
+    EXPECT_EQ(vantrel::Classify(8u << 16, ids), Command::Trend);
     EXPECT_EQ(vantrel::Classify(0x2FFFF, ids), Command::Cursor);
     EXPECT_EQ(vantrel::Classify(0x10210001, ids), Command::Selection);
     EXPECT_EQ(vantrel::Classify(9u << 16, ids), Command::None);
     // Unregistered buttons (id 0) never match: code 0 and 0xFFFF are nothing.
-    const int none[3] = {0, 0, 0};
+    const int none[vantrel::kButtons] = {};
     EXPECT_EQ(vantrel::Classify(0, none), Command::None);
     EXPECT_EQ(vantrel::Classify(0xFFFF, none), Command::None);
     // A button id that happens to be 2 wins over the cursor event's high word.
-    const int two[3] = {2, 3, 4};
+    const int two[vantrel::kButtons] = {2, 3, 4, 5};
     EXPECT_EQ(vantrel::Classify(0x2FFFF, two), Command::Main);
 
     EXPECT_EQ(vantrel::FormatVersion(0, 1, 0, 0), "0.1.0.0");

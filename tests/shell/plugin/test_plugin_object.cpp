@@ -25,7 +25,8 @@ struct Script {
     std::function<void(CCfgProc&)> edit;  // what the user does in the dialog
     bool progressOk = true;
     std::function<void(CCfgProc&)> calculation;
-    int dialogs = 0, progress = 0, created = 0, addPoints = 0, refreshes = 0;
+    int dialogs = 0, progress = 0, created = 0, addPoints = 0, refreshes = 0, trends = 0,
+        windowsDestroyed = 0;
     bool settingsOnDiskAtProgress = false;
     std::string settingsPath;
 };
@@ -66,6 +67,8 @@ class FakeWindows : public vantrel::IPluginWindows {
         if (!report) report = std::make_unique<FakeReport>(s_);
         return 1;
     }
+    void ShowTrend() override { ++s_.trends; }
+    void DestroyWindows() override { ++s_.windowsDestroyed; }
 
   private:
     Script& s_;
@@ -296,7 +299,10 @@ TEST_F(PluginObject, ReportButtonTogglesAndShutdownDestroysAHiddenWindow) {
     EXPECT_TRUE(p.ReportWindow()->IsVisible());
     EXPECT_EQ(script_.created, 1);
     Press(1);  // hidden again, then shut down
+    Press(3);
+    EXPECT_EQ(script_.trends, 1);
     EXPECT_EQ(p.Shutdown(0), 0);
+    EXPECT_EQ(script_.windowsDestroyed, 1);
     EXPECT_FALSE(p.ReportWindow()->IsWindow());
     EXPECT_TRUE(fs::exists(p.SettingsPath()));
     EXPECT_FALSE(vantrel::HostConnection());

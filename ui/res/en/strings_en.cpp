@@ -138,6 +138,17 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/LCM(z1, z2), LCM(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
+        {IDS_BUTTON_TREND, "Trend from summary\nShow a band's trend from a summary of recordings"},
+        {IDS_FILTER_SUMMARY, "Summary tables|*.csv||"},
+        {IDS_TREND_READ_FAILED, "Cannot read the summary table:\n%s"},
+        {IDS_TREND_DANGER, "danger"},
+        {IDS_TREND_ALERT, "alert"},
+        {IDS_TREND_ZONES, "zones ISO 10816-3, class %s"},
+        {IDS_TREND_WHOLE, "Whole recording"},
+        {IDS_TREND_VALUE_FIRST + 0, "Maximum"},
+        {IDS_TREND_VALUE_FIRST + 1, "Mean"},
+        {IDS_TREND_VALUE_FIRST + 2, "Minimum"},
+        {IDS_TREND_VALUE_FIRST + 3, "Last"},
     };
     // Names of host objects and plain numbers are the same in every
     // language: the host looks its folders and operators up by them.

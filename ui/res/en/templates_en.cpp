@@ -9,6 +9,10 @@ namespace res {
 const std::map<std::string, std::string>& EnglishTemplateTexts() {
     static const std::map<std::string, std::string> texts = {
         {"Абсолют.", "Absolute"},
+        {"Полоса", "Band"},
+        {"Канал", "Channel"},
+        {"Открыть...", "Open..."},
+        {"Тренд по сводке", "Trend from summary"},
         {"Автоматический отчет", "Automatic report"},
         {"Автоспектр", "Autospectrum"},
         {"База частот", "Frequency base"},

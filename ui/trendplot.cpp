@@ -1,4 +1,4 @@
-#include "apps/trendplot/plot.h"
+#include "ui/trendplot.h"
 
 #include <QDateTime>
 #include <QPainter>
@@ -112,11 +112,12 @@ void DrawAxes(QPainter& g, const Trend& t, const Frame& f) {
         g.drawText(QRectF(0, py - 10, f.area.left() - 6, 20), Qt::AlignRight | Qt::AlignVCenter,
                    QString::number(y, 'g', 6));
     }
+    // Every stride-th point gets a label, as many as fit side by side.
     const size_t n = t.points.size();
-    const int ticks = static_cast<int>(std::min<size_t>(n, 7));
+    const size_t fit = std::max<size_t>(1, static_cast<size_t>(f.area.width() / 110));
+    const size_t stride = std::max<size_t>(1, (n + fit - 1) / fit);
     const bool withTime = t.dated && (f.x1 - f.x0) < 3.0;
-    for (int k = 0; k < ticks; ++k) {
-        const size_t i = ticks == 1 ? 0 : k * (n - 1) / (ticks - 1);
+    for (size_t i = 0; i < n; i += stride) {
         const double px = f.X(XOf(t, i));
         g.drawLine(QPointF(px, f.area.bottom()), QPointF(px, f.area.bottom() + 4));
         const QString label =
@@ -154,14 +155,17 @@ void DrawSeries(QPainter& g, const Trend& t, const Frame& f) {
     g.setBrush(Qt::NoBrush);
 }
 
-void DrawTitleAndLegend(QPainter& g, const Trend& t, const Frame& f, int width) {
+void DrawTitleAndLegend(QPainter& g, const Trend& t, const Frame& f, int width,
+                        const TrendTexts& texts) {
     const TrendQuery& q = t.query;
     QFont bold = g.font();
     bold.setBold(true);
     g.setFont(bold);
     g.setPen(Qt::black);
-    const QString title =
-        QString::fromStdString(q.channel + " / " + q.item + "   (" + q.mode + ", " + q.value + ")");
+    const QString mode = texts.mode.isEmpty() ? QString::fromStdString(q.mode) : texts.mode;
+    const QString value = texts.value.isEmpty() ? QString::fromStdString(q.value) : texts.value;
+    const QString title = QString::fromStdString(q.channel + " / " + q.item) + "   (" + mode +
+                          ", " + value + ")";
     g.drawText(QRectF(f.area.left(), 8, width - f.area.left() - 20, 22),
                Qt::AlignLeft | Qt::AlignVCenter, title);
     g.setFont(QFont(g.font().family(), g.font().pointSize()));
@@ -183,29 +187,32 @@ void DrawTitleAndLegend(QPainter& g, const Trend& t, const Frame& f, int width) 
         g.setPen(Qt::black);
         g.drawText(QPointF(x + 30, 40), text);
     };
-    entry("danger", kDanger, true);
-    entry("alert", kAlert, true);
+    entry(texts.danger, kDanger, true);
+    entry(texts.alert, kAlert, true);
     if (t.machineClass != MachineClass::None)
-        entry(QString("zones ISO 10816-3, class %1")
-                  .arg(QString::fromStdString(MachineClassText(t.machineClass))),
+        entry(texts.zones.arg(QString::fromStdString(MachineClassText(t.machineClass))),
               kZoneFill[2], false);
 }
 
 }  // namespace
 
-QImage DrawTrend(const Trend& trend, int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    if (trend.points.empty()) return image;
-    QPainter g(&image);
+void PaintTrend(QPainter& g, const Trend& trend, int width, int height, const TrendTexts& texts) {
+    g.fillRect(QRect(0, 0, width, height), Qt::white);
+    if (trend.points.empty()) return;
     g.setRenderHint(QPainter::Antialiasing);
-    const Frame f = MakeFrame(trend, QRectF(80, 56, width - 120, height - 56 - 80));
+    const Frame f = MakeFrame(trend, QRectF(80, 56, width - 120, height - 56 - 60));
     DrawZones(g, trend, f);
     DrawAxes(g, trend, f);
     DrawLimit(g, trend, f, false);
     DrawLimit(g, trend, f, true);
     DrawSeries(g, trend, f);
-    DrawTitleAndLegend(g, trend, f, width);
+    DrawTitleAndLegend(g, trend, f, width, texts);
+}
+
+QImage DrawTrend(const Trend& trend, int width, int height, const TrendTexts& texts) {
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter g(&image);
+    PaintTrend(g, trend, width, height, texts);
     return image;
 }
 
