@@ -180,7 +180,7 @@ TEST(Summary, TrendChoicesKeepWhatTheNextChannelHas) {
     c = ChooseTrend(rows, {"Acc1", "w", "1200 rpm"});
     EXPECT_EQ(c.modes, (std::vector<std::string>{kSummaryWholeRecording, "1200 rpm"}));
     EXPECT_EQ(c.query.mode, "1200 rpm");
-    c = ChooseTrend(rows, {"gone", "w"});
+    c = ChooseTrend(rows, {"gone", "nothing"});
     EXPECT_EQ(c.query.channel, "Acc1");
     EXPECT_EQ(c.query.item, "v");
     EXPECT_TRUE(ChooseTrend({}, {}).modes.empty());

@@ -65,9 +65,13 @@ class Languages : public ::testing::Test {
 
 const std::string kEnuName = "plgVantrel_ENU.so", kLocName = "plgVantrel_LOC.so";
 const std::vector<std::string> kRussian = {"Vantrel\nVantrel", "Отчет\nПоказать таблицу с отчетом",
-                                           "Добавить точку в отчет\nДобавить точку в отчет"};
+                                           "Добавить точку в отчет\nДобавить точку в отчет",
+                                           "Тренд по сводке\nПоказать тренд полосы по сводной "
+                                           "таблице замеров"};
 const std::vector<std::string> kEnglish = {"Vantrel\nVantrel", "Report\nShow the report table",
-                                           "Add a point to the report\nAdd a point to the report"};
+                                           "Add a point to the report\nAdd a point to the report",
+                                           "Trend from summary\nShow a band's trend from a "
+                                           "summary of recordings"};
 
 }  // namespace
 
@@ -80,7 +84,7 @@ TEST_F(Languages, TheHostShowsTheTextsOfTheLibraryTheArrangementOffers) {
         kEnglish);
     // LOC alone: its texts, and the own ones for what it lacks.
     EXPECT_EQ(Buttons(Arrange("loc", {{VANTREL_LANG_TESTLOC, kLocName}})),
-              (std::vector<std::string>{kRussian[0], "LOC report\nLOC tooltip", kRussian[2]}));
+              (std::vector<std::string>{kRussian[0], "LOC report\nLOC tooltip", kRussian[2], kRussian[3]}));
     // A library of that name without the entry point counts as missing.
     EXPECT_EQ(Buttons(Arrange("broken",
                               {{VANTREL_PLUGIN, kEnuName}, {VANTREL_LANG_TESTLOC, kLocName}}))[1],

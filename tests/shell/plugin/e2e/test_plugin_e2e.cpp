@@ -44,7 +44,7 @@ constexpr int kOk = 1, kCalc = 1039, kResultEdit = 1014, kProgStatus = 1049, kLi
 struct Language {
     const char* tag;
     bool english;
-    const char* buttons[3];
+    const char* buttons[4];
     const char* calc;
     const char* done;       // the progress window's last status line
     const char* reportTip;  // caption prefix of the report window after a cursor move
@@ -53,14 +53,16 @@ struct Language {
 const Language kRussian = {"ru",
                            false,
                            {"Vantrel\nVantrel", "Отчет\nПоказать таблицу с отчетом",
-                            "Добавить точку в отчет\nДобавить точку в отчет"},
+                            "Добавить точку в отчет\nДобавить точку в отчет",
+                            "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров"},
                            "Расчет",
                            "Расчет закончен",
                            "Отчет, время: "};
 const Language kEnglish = {"en",
                            true,
                            {"Vantrel\nVantrel", "Report\nShow the report table",
-                            "Add a point to the report\nAdd a point to the report"},
+                            "Add a point to the report\nAdd a point to the report",
+                            "Trend from summary\nShow a band's trend from a summary of recordings"},
                            "Calculate",
                            "Calculation finished",
                            "Report, time: "};
@@ -210,8 +212,8 @@ class PluginInWorkbench : public ::testing::TestWithParam<const Language*> {
 TEST_P(PluginInWorkbench, CalculatesShowsReportsAndKeepsItsSettings) {
     const Language& lang = *GetParam();
     auto w = Start();
-    ASSERT_EQ(w->PluginBar()->actions().size(), 3);
-    for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(w->PluginBar()->actions().size(), 4);
+    for (int i = 0; i < 4; ++i)
         EXPECT_EQ(
             Button(*w, i)->text().toStdString() + "\n" + Button(*w, i)->toolTip().toStdString(),
             lang.buttons[i]);
