@@ -116,7 +116,8 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
     uint64_t data, bytes, next;
     if (!Tag(offset, end, type, data, bytes, next)) return false;
     if (type != miMATRIX) return Fault("an element inside an array is no array");
-    if (bytes == 0) return true;  // an empty cell or field
+    // An empty cell or field; a variable of no bytes libmatio reads on past.
+    if (bytes == 0) return depth > 0 || Fault("a variable of no bytes");
     const uint64_t stop = data + bytes;
     // Array flags: the class in the low byte.
     uint64_t at = data, fdata, fbytes;
