@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "korvex/sample_buffer.h"
+
 namespace korvex {
 
 struct SignalData {
@@ -23,6 +25,9 @@ struct SignalData {
     std::map<std::pair<int, int>, uint64_t> axisCodes;
     std::vector<std::pair<std::string, std::string>> attributes;  // in insertion order
     std::vector<double> samples;
+    // Instead of samples, when a reader was asked to map: the values where
+    // they lie in the file. Only the host takes this form.
+    SampleBuffer mapped;
 };
 
 struct DataSet {

@@ -403,6 +403,8 @@ plat::ObjPtr<SignalObj> SignalObj::CopyRangeLocked(int64_t first, int64_t count)
     s->attributes_ = attributes_;
     s->y_ = y_.Slice(static_cast<size_t>(first), static_cast<size_t>(count));
     s->PointsChanged();
+    // Blocks are cut front to back: what lies before this one is done with.
+    y_.DoneBefore(static_cast<size_t>(first));
     return s;
 }
 
@@ -428,7 +430,10 @@ void SignalObj::AssignLocked(SignalData d) {
     startTime_ = d.startTime;
     codes_ = std::move(d.axisCodes);
     attributes_ = std::move(d.attributes);
-    y_.Assign(std::move(d.samples));
+    if (!d.mapped.empty())
+        y_ = std::move(d.mapped);
+    else
+        y_.Assign(std::move(d.samples));
     PointsChanged();
 }
 

@@ -211,6 +211,7 @@ int TachoOperator::Compute(const SignalObj& in, const OperatorParams& params,
                            plat::ObjPtr<SignalObj>& out, int& state) {
     TachoResult r;
     const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params, r);
+    in.SamplesLocked().DoneWithAll();  // a whole channel read: its pages go back
     if (status != 0) return status;
     state = r.state;
     if (!r.note.empty()) SetRunText("Tacho \"" + in.NameLocked() + "\": " + r.note);

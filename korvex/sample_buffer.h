@@ -4,14 +4,20 @@
 // whichever of them writes first gets an array of its own. A shared array is
 // never written, so a block can be read on its holder's thread without the
 // host lock while its filed source keeps changing under that lock.
+//
+// The values may also lie in a mapped file (a recording larger than the
+// memory): they are then read where they lie, a write copies them first,
+// and a reader walking forwards gives back what it has passed.
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <span>
 #include <utility>
 #include <vector>
 
 #include "platform/dispatch.h"
+#include "platform/mapped_file.h"
 
 namespace korvex {
 
@@ -53,6 +59,45 @@ class SampleBuffer {
     }
     std::vector<double> ToVector() const { return std::vector<double>(begin(), end()); }
 
+    // count little-endian doubles at byte offset of the file, which must be
+    // a multiple of 8 and lie inside it.
+    static SampleBuffer Mapped(plat::ObjPtr<plat::MappedFile> file, uint64_t offset,
+                               size_t count) {
+        SampleBuffer b;
+        auto store = plat::MakeObj<Store>();
+        b.data_ = reinterpret_cast<const double*>(file->Data() + offset);
+        b.size_ = count;
+        store->file = std::move(file);
+        store->start = offset;
+        store->released.store(offset, std::memory_order_relaxed);
+        b.store_ = std::move(store);
+        return b;
+    }
+    bool IsMapped() const noexcept { return store_ && store_->file; }
+    // The file the values lie in, or null.
+    const plat::MappedFile* File() const noexcept { return store_ ? store_->file.get() : nullptr; }
+    // A reader is done with the values before index: their pages go back
+    // to the file (in steps, so a walk costs few calls). No effect in memory.
+    void DoneBefore(size_t index) const {
+        if (!IsMapped() || index > size_) return;
+        const plat::MappedFile& f = *store_->file;
+        const uint64_t to = static_cast<uint64_t>(
+            reinterpret_cast<const unsigned char*>(data_ + index) - f.Data());
+        uint64_t done = store_->released.load(std::memory_order_relaxed);
+        if (to < done + kReleaseStep) return;
+        if (store_->released.compare_exchange_strong(done, to, std::memory_order_relaxed))
+            f.GiveBack(done, to);
+    }
+    // All of them: from the start of the signal again.
+    void DoneWithAll() const {
+        if (!IsMapped()) return;
+        const plat::MappedFile& f = *store_->file;
+        const auto* first = reinterpret_cast<const unsigned char*>(data_);
+        f.GiveBack(static_cast<uint64_t>(first - f.Data()),
+                  static_cast<uint64_t>(first - f.Data()) + size_ * sizeof(double));
+        store_->released.store(store_->start, std::memory_order_relaxed);
+    }
+
     // Values [first, first + count), sharing this array; the range must lie
     // inside.
     SampleBuffer Slice(size_t first, size_t count) const {
@@ -89,8 +134,13 @@ class SampleBuffer {
     }
 
   private:
+    static constexpr uint64_t kReleaseStep = uint64_t{8} << 20;
+
     struct Store : plat::RefCounted {
         std::vector<double> values;
+        plat::ObjPtr<plat::MappedFile> file;  // the values lie in it instead
+        uint64_t start = 0;                   // file offset of the first value
+        std::atomic<uint64_t> released{0};    // file offset up to which pages went back
     };
 
     // Whether this is the array's only holder and sees all of it. The count

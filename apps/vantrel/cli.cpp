@@ -24,7 +24,8 @@ namespace {
 constexpr char kUsageText[] =
     "Usage:\n"
     "  vantrel run --data FILE (--config FILE.cfg | --settings FILE) --out DIR [--jobs N]\n"
-    "              [--summary FILE.csv] [--band-frequencies] [--strict] [--quiet] [READING]\n"
+    "              [--summary FILE.csv] [--band-frequencies] [--in-memory] [--strict] [--quiet]\n"
+    "              [READING]\n"
     "  vantrel report --data FILE (--config FILE.cfg | --settings FILE) --rtf REPORT.rtf\n"
     "                 (--at SECONDS [--at SECONDS ...] | --program NAME)\n"
     "                 [--out DIR] [--new-page] [--landscape] [--font-size N]\n"
@@ -74,6 +75,8 @@ constexpr char kUsageText[] =
     "  --band-frequencies also write every band's lower and upper border (and a\n"
     "                     tracking band's centre) in Hz, in \"Частоты полос\" below each\n"
     "                     channel's results\n"
+    "  --in-memory        read the whole recording into memory; by default the long\n"
+    "                     signals of a .quor file are used where they lie on disk\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
     "  --channel NAME     speed: the vibration channel (folder/name where names repeat)\n"
     "  --order K          speed: the order followed (1 the shaft, the mesh's tooth count ...)\n"
@@ -117,6 +120,7 @@ struct Parsed {
     bool help = false;
     bool strict = false;
     bool bandFrequencies = false;
+    bool inMemory = false;
 };
 
 bool ParseOptions(const std::vector<std::string>& args, size_t first,
@@ -130,6 +134,10 @@ bool ParseOptions(const std::vector<std::string>& args, size_t first,
         }
         if (runFlags && a == "--band-frequencies") {
             p.bandFrequencies = true;
+            continue;
+        }
+        if (runFlags && a == "--in-memory") {
+            p.inMemory = true;
             continue;
         }
         if (runFlags && SetReadFlag(a, p.read)) continue;
@@ -197,6 +205,7 @@ int CommandRun(const std::vector<std::string>& args, Console& c) {
     o.strict = p.strict;
     o.bandFrequencies = p.bandFrequencies;
     o.read = p.read;
+    o.read.mapSamples = !p.inMemory;
     c.progress = !p.quiet;
     return RunJob(o, c);
 }

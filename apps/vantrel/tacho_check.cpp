@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ korvex::OperatorParams TachoParams(const CfgTahoOpt& o) {
     return p;
 }
 
-std::string LevelsText(const CfgTahoOpt& o, const std::vector<double>& y) {
+std::string LevelsText(const CfgTahoOpt& o, std::span<const double> y) {
     const auto [lo, hi] = std::minmax_element(y.begin(), y.end());
     std::string text = "levels " + Num(o.levelLo) + " and " + Num(o.levelHi);
     text += o.flagAbsOtn != 0 ? " % of the signal's range " : " (absolute), the signal spanning ";
@@ -53,11 +54,16 @@ int WarnTachoWithoutEdges(const korvex::Host& host, const CCfgProc& cfg, std::os
         if (!ch || ch->type != CfgChannelTacho) continue;
         const plat::ObjPtr<korvex::SignalObj> sig = host.FindSignal(folder + name);
         if (!sig) continue;
-        const std::vector<double> y = sig->Samples();
+        // Read where they lie: a long recording is not copied for a check.
+        const korvex::Lock lock = host.LockTree();
+        const korvex::SampleBuffer& y = sig->SamplesLocked();
         const CfgTahoOpt& opt = ch->EffectiveTahoOpt();
         korvex::TachoResult r;
+        const int status =
+            korvex::Tacho(y, sig->StartXLocked(), sig->StepXLocked(), TachoParams(opt), r);
+        y.DoneWithAll();
         // Failures (bad options or samples) are the engine's to report.
-        if (korvex::Tacho(y, sig->StartX(), sig->StepX(), TachoParams(opt), r) != 0) continue;
+        if (status != 0) continue;
         if (r.state == korvex::kDspNoUsablePulses || r.state == korvex::kDspPulsesTooFast) {
             err << "vantrel: warning: tacho channel \"" << name << "\": " << r.note << "\n";
             ++warnings;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace korvex::tacho {
 
@@ -65,8 +67,75 @@ double TriggerLevels::At(const std::vector<double>& v, size_t i) const {
     return v[k] + f * (v[k + 1] - v[k]);
 }
 
+namespace {
+
+// Doubles as unsigned keys of the same order.
+uint64_t OrderKey(double v) {
+    uint64_t b;
+    std::memcpy(&b, &v, sizeof b);
+    return (b >> 63) != 0 ? ~b : b | (uint64_t{1} << 63);
+}
+double FromOrderKey(uint64_t k) {
+    const uint64_t b = (k >> 63) != 0 ? k & ~(uint64_t{1} << 63) : ~k;
+    double v;
+    std::memcpy(&v, &b, sizeof v);
+    return v;
+}
+
+// The k-th smallest (from 0) of the values of x that keep keeps, the value
+// nth_element gives, found 16 bits of its key at a time in passes over x:
+// a whole recording is not copied to find its levels.
+template <class Keep>
+double SelectInPasses(std::span<const double> x, Keep keep, size_t k) {
+    constexpr size_t kGather = size_t{1} << 20;
+    std::vector<size_t> count(size_t{1} << 16);
+    uint64_t prefix = 0;
+    for (int known = 0; known < 64; known += 16) {
+        auto inside = [&](uint64_t key) { return known == 0 || key >> (64 - known) == prefix; };
+        const int shift = 48 - known;
+        std::fill(count.begin(), count.end(), 0);
+        for (double v : x) {
+            const uint64_t key = OrderKey(v);
+            if (keep(v) && inside(key)) ++count[(key >> shift) & 0xFFFF];
+        }
+        size_t bin = 0;
+        while (bin + 1 < count.size() && k >= count[bin]) k -= count[bin++];
+        prefix = prefix << 16 | bin;
+        if (count[bin] > kGather || known == 48) continue;
+        std::vector<double> v;
+        v.reserve(count[bin]);
+        const int bits = known + 16;
+        for (double s : x)
+            if (keep(s) && OrderKey(s) >> (64 - bits) == prefix) v.push_back(s);
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+        return v[k];
+    }
+    return FromOrderKey(prefix);
+}
+
+// StateLevels of a long signal, without a copy of it.
+std::pair<double, double> StateLevelsInPasses(std::span<const double> x) {
+    const size_t n = x.size();
+    auto all = [](double) { return true; };
+    const double pa = SelectInPasses(x, all, n / 1000), pb = SelectInPasses(x, all, n - 1 - n / 1000);
+    if (!(pb > pa)) return {pa, pa};
+    const double mid = 0.5 * (pa + pb);
+    auto low = [mid](double s) { return s < mid; };
+    auto high = [mid](double s) { return !(s < mid); };
+    const auto lows = static_cast<size_t>(std::count_if(x.begin(), x.end(), low));
+    auto median = [&](auto keep, size_t m) {
+        if (m == 0) return 0.0;
+        const double upper = SelectInPasses(x, keep, m / 2);
+        return m % 2 != 0 ? upper : 0.5 * (upper + SelectInPasses(x, keep, m / 2 - 1));
+    };
+    return {median(low, lows), median(high, n - lows)};
+}
+
+}  // namespace
+
 std::pair<double, double> StateLevels(std::span<const double> x) {
     if (x.empty()) return {0.0, 0.0};
+    if (x.size() > (size_t{1} << 22)) return StateLevelsInPasses(x);
     std::vector<double> v(x.begin(), x.end());
     const size_t n = v.size();
     auto nth = [&v](size_t k) {

@@ -73,7 +73,7 @@ std::string DataFileKind(const std::string& path) {
 FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options) {
     switch (KindOf(path)) {
         case Kind::kQuor:
-            return ReadQuor(path, out);
+            return ReadQuor(path, out, options);
         case Kind::kUff:
             return ReadUff58(path, out);
         case Kind::kWav:

@@ -1,6 +1,8 @@
 #pragma once
 // Data files the host reads and writes, on the plain DataSet form.
 
+#include <memory>
+#include <span>
 #include <string>
 
 #include "korvex/dataset.h"
@@ -9,8 +11,31 @@
 namespace korvex {
 
 // The host's own data-set file (".quor").
-FileResult ReadQuor(const std::string& path, DataSet& out);
+// options.mapSamples: long signals of a version 2 file are handed out mapped.
+FileResult ReadQuor(const std::string& path, DataSet& out, const ReadOptions& options = {});
 FileResult WriteQuor(const std::string& path, const DataSet& data);
+
+// The same file written signal by signal, the samples in pieces, so a
+// recording larger than the memory is written without being held: Open with
+// the signal count, then per signal BeginSignal with its sample count and
+// Put until they are all given, then Commit. A fault (a header the reader
+// would refuse, counts that do not add up) fails Commit, which then leaves
+// the target as it was.
+class QuorWriter {
+  public:
+    QuorWriter();
+    ~QuorWriter();
+    QuorWriter(const QuorWriter&) = delete;
+    QuorWriter& operator=(const QuorWriter&) = delete;
+    bool Open(const std::string& path, size_t signals, std::string& error);
+    bool BeginSignal(const SignalData& header, uint64_t samples);
+    void Put(std::span<const double> samples);
+    bool Commit(std::string& error);
+
+  private:
+    struct File;
+    std::unique_ptr<File> f_;
+};
 
 // Universal File Format, dataset 58 (time histories). Reading takes ASCII 58
 // and binary 58b records; writing produces ASCII, or binary 58b when asked.

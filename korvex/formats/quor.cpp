@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
+#include <zlib.h>
+
 #include "korvex/formats/file_io.h"
+#include "korvex/formats/file_source.h"
 #include "korvex/formats/formats.h"
+#include "platform/mapped_file.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -15,29 +20,20 @@ namespace {
 constexpr char kMagic[8] = {'Q', 'U', 'O', 'R', '\r', '\n', '\x1A', '\n'};
 constexpr char kEndMagic[4] = {'Q', 'E', 'N', 'D'};
 constexpr uint32_t kVersion = 1;
+// Version 2 pads each signal's sample count to a multiple of 8 bytes, so
+// the samples can be used where they lie in the file.
+constexpr uint32_t kAlignedVersion = 2;
+// Shorter signals are read: mapping them saves nothing.
+constexpr size_t kMapMinSamples = size_t{1} << 16;
 constexpr size_t kHeaderSize = 20;  // magic, version, flags, signal count
 constexpr size_t kTrailerSize = 8;  // end magic, CRC-32
 // Smallest possible signal: four empty strings, three doubles, two counts
 // and the sample count.
 constexpr size_t kMinSignalSize = 4 * 4 + 3 * 8 + 4 + 4 + 8;
 
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
 // CRC-32 as zip and PNG use it; crc is the running value (start with 0).
 uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    return static_cast<uint32_t>(crc32_z(crc, static_cast<const Bytef*>(data), size));
 }
 
 uint64_t DoubleBits(double v) {
@@ -73,23 +69,29 @@ void PutString(std::string& out, const std::string& s) {
     out += s;
 }
 
-// Bounds-checked reading of the file body; every read checks what remains
-// so that a bad count never drives an allocation.
+// Bounds-checked reading of the file body through the file's windows;
+// every read checks what remains so that a bad count never drives an
+// allocation.
 class Reader {
   public:
-    Reader(const unsigned char* p, size_t size) : p_(p), size_(size) {}
-    size_t Remaining() const { return size_ - pos_; }
+    Reader(FileSource& src, uint64_t begin, uint64_t end) : src_(src), pos_(begin), end_(end) {}
+    uint64_t Remaining() const { return end_ - pos_; }
+    uint64_t Pos() const { return pos_; }
+    const unsigned char* Take(size_t n) {
+        if (Remaining() < n) return nullptr;
+        const unsigned char* at = src_.At(pos_, n);
+        if (at) pos_ += n;
+        return at;
+    }
     bool U32(uint32_t& v) {
-        if (Remaining() < 4) return false;
-        v = GetU32(p_ + pos_);
-        pos_ += 4;
-        return true;
+        const unsigned char* p = Take(4);
+        if (p) v = GetU32(p);
+        return p != nullptr;
     }
     bool U64(uint64_t& v) {
-        if (Remaining() < 8) return false;
-        v = GetU64(p_ + pos_);
-        pos_ += 8;
-        return true;
+        const unsigned char* p = Take(8);
+        if (p) v = GetU64(p);
+        return p != nullptr;
     }
     bool F64(double& v) {
         uint64_t bits;
@@ -100,21 +102,16 @@ class Reader {
     bool Str(std::string& s) {
         uint32_t len;
         if (!U32(len) || Remaining() < len) return false;
-        s.assign(reinterpret_cast<const char*>(p_ + pos_), len);
-        pos_ += len;
-        return true;
+        const unsigned char* p = Take(len);
+        if (p) s.assign(reinterpret_cast<const char*>(p), len);
+        return p != nullptr;
     }
-    const unsigned char* Take(size_t n) {
-        if (Remaining() < n) return nullptr;
-        const unsigned char* at = p_ + pos_;
-        pos_ += n;
-        return at;
-    }
+    void Skip(uint64_t n) { pos_ += n; }
 
   private:
-    const unsigned char* p_;
-    size_t size_;
-    size_t pos_ = 0;
+    FileSource& src_;
+    uint64_t pos_;
+    uint64_t end_;
 };
 
 std::string SignalLabel(size_t index, const std::string& name) {
@@ -125,39 +122,53 @@ std::string SignalLabel(size_t index, const std::string& name) {
 
 }  // namespace
 
-FileResult ReadQuor(const std::string& path, DataSet& out) {
+FileResult ReadQuor(const std::string& path, DataSet& out, const ReadOptions& options) {
     FileResult result;
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, result.message)) return result;
+    FileSource src;
+    if (!src.Open(path, result.message)) return result;
+    src.ExpectSequential();
     const std::string prefix = "Cannot read \"" + path + "\": ";
     auto fail = [&](const std::string& fault) {
         result.ok = false;
         result.message = prefix + fault;
         return result;
     };
-
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    if (bytes.size() < sizeof kMagic || std::memcmp(data, kMagic, sizeof kMagic) != 0)
+    const uint64_t size = src.Size();
+    const unsigned char* head = src.At(0, std::min<uint64_t>(size, kHeaderSize));
+    if (!head) return fail(src.ReadError() + ".");
+    if (size < sizeof kMagic || std::memcmp(head, kMagic, sizeof kMagic) != 0)
         return fail("not a .quor data file (its first bytes are not the .quor signature).");
-    if (bytes.size() < kHeaderSize + kTrailerSize)
+    if (size < kHeaderSize + kTrailerSize)
         return fail("the file is truncated (shorter than its header).");
-    uint32_t version = GetU32(data + 8);
-    if (version != kVersion)
+    const uint32_t version = GetU32(head + 8);
+    if (version != kVersion && version != kAlignedVersion)
         return fail("file version " + std::to_string(version) +
-                    " is not supported (this program reads version " + std::to_string(kVersion) +
-                    "); it was made by a newer program.");
-    if (GetU32(data + 12) != 0) return fail("the file is damaged (unknown flags in the header).");
-    const size_t bodyEnd = bytes.size() - kTrailerSize;
-    if (std::memcmp(data + bodyEnd, kEndMagic, sizeof kEndMagic) != 0)
+                    " is not supported (this program reads versions 1 and " +
+                    std::to_string(kAlignedVersion) + "); it was made by a newer program.");
+    if (GetU32(head + 12) != 0) return fail("the file is damaged (unknown flags in the header).");
+    const uint32_t count = GetU32(head + 16);
+    const uint64_t bodyEnd = size - kTrailerSize;
+    const unsigned char* trailer = src.At(bodyEnd, kTrailerSize);
+    if (!trailer || std::memcmp(trailer, kEndMagic, sizeof kEndMagic) != 0)
         return fail("the file is truncated or damaged (its end marker is missing).");
-    if (Crc32(0, data, bodyEnd) != GetU32(data + bodyEnd + 4))
-        return fail("the file is damaged (checksum mismatch).");
+    const uint32_t stored = GetU32(trailer + 4);
+    // The checksum in windows: the file is never held whole.
+    uint32_t crc = 0;
+    for (uint64_t at = 0; at < bodyEnd;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(bodyEnd - at, src.Window()));
+        const unsigned char* p = src.At(at, n);
+        if (!p) return fail(src.ReadError() + ".");
+        crc = Crc32(crc, p, n);
+        at += n;
+    }
+    if (crc != stored) return fail("the file is damaged (checksum mismatch).");
 
-    uint32_t count = GetU32(data + 16);
-    Reader in(data + kHeaderSize, bodyEnd - kHeaderSize);
+    Reader in(src, kHeaderSize, bodyEnd);
     if (count > in.Remaining() / kMinSignalSize)
         return fail("the file is damaged (it claims " + std::to_string(count) +
                     " signals, more than its size can hold).");
+    plat::ObjPtr<plat::MappedFile> map;
+    bool mapFailed = false;
 
     DataSet loaded;
     loaded.signals.reserve(count);
@@ -199,12 +210,37 @@ FileResult ReadQuor(const std::string& path, DataSet& out) {
             s.attributes.emplace_back(std::move(name), std::move(value));
         }
 
+        if (version == kAlignedVersion) {
+            const size_t pad = static_cast<size_t>((8 - in.Pos() % 8) % 8);
+            const unsigned char* p = in.Take(pad);
+            if (!p || std::any_of(p, p + pad, [](unsigned char b) { return b != 0; }))
+                return bad("the padding before the samples is not zero");
+        }
         uint64_t samples;
         if (!in.U64(samples) || samples > in.Remaining() / 8)
             return bad("the sample count exceeds the data");
-        const unsigned char* p = in.Take(static_cast<size_t>(samples) * 8);
-        s.samples.resize(static_cast<size_t>(samples));
-        for (size_t k = 0; k < s.samples.size(); ++k) s.samples[k] = BitsDouble(GetU64(p + 8 * k));
+        const auto n = static_cast<size_t>(samples);
+        if (options.mapSamples && n >= kMapMinSamples && in.Pos() % 8 == 0 &&
+            std::endian::native == std::endian::little && !mapFailed) {
+            std::string ignored;  // a file that cannot be mapped is read instead
+            if (!map) map = plat::MappedFile::Open(path, ignored);
+            if (map && map->Size() == size) {
+                s.mapped = SampleBuffer::Mapped(map, in.Pos(), n);
+                in.Skip(samples * 8);
+                loaded.signals.push_back(std::move(s));
+                continue;
+            }
+            mapFailed = true;
+        }
+        ReserveSamples(s.samples, n);
+        s.samples.resize(n);
+        for (size_t k = 0; k < n;) {
+            const size_t chunk = std::min(n - k, src.Window() / 8);
+            const unsigned char* p = in.Take(chunk * 8);
+            if (!p) return fail(src.ReadError() + ".");
+            for (size_t j = 0; j < chunk; ++j) s.samples[k + j] = BitsDouble(GetU64(p + 8 * j));
+            k += chunk;
+        }
         loaded.signals.push_back(std::move(s));
     }
     if (in.Remaining() != 0)
@@ -215,81 +251,156 @@ FileResult ReadQuor(const std::string& path, DataSet& out) {
     return result;
 }
 
+namespace {
+
+// What the reader would refuse in a signal's header; empty when fine.
+std::string HeaderFault(const SignalData& s) {
+    if (!IsValidFolder(s.folder)) return "invalid folder \"" + s.folder + "\"";
+    if (!plat::IsValidUtf8(s.name) || !plat::IsValidUtf8(s.unit) || !plat::IsValidUtf8(s.text5) ||
+        !plat::IsValidUtf8(s.folder))
+        return "a text is not valid UTF-8";
+    for (const auto& [name, value] : s.attributes)
+        if (!plat::IsValidUtf8(name) || !plat::IsValidUtf8(value))
+            return "an attribute is not valid UTF-8";
+    return {};
+}
+
+}  // namespace
+
+struct QuorWriter::File {
+    AtomicFile file;
+    std::string path;
+    uint32_t crc = 0;
+    uint64_t written = 0;  // bytes flushed so far
+    std::string buf;
+    uint32_t signalsLeft = 0;
+    uint64_t samplesLeft = 0;
+    uint32_t index = 0;
+    std::string fault;
+    void Flush() {
+        crc = Crc32(crc, buf.data(), buf.size());
+        written += buf.size();
+        file.Write(buf);
+        buf.clear();
+    }
+};
+
+QuorWriter::QuorWriter() = default;
+QuorWriter::~QuorWriter() = default;
+
+bool QuorWriter::Open(const std::string& path, size_t signals, std::string& error) {
+    f_ = std::make_unique<File>();
+    f_->path = path;
+    if (signals > UINT32_MAX) {
+        error = "Cannot write \"" + path + "\": too many signals.";
+        f_.reset();
+        return false;
+    }
+    if (!f_->file.Open(path, error)) {
+        f_.reset();
+        return false;
+    }
+    f_->signalsLeft = static_cast<uint32_t>(signals);
+    f_->buf.append(kMagic, sizeof kMagic);
+    PutU32(f_->buf, kAlignedVersion);
+    PutU32(f_->buf, 0);
+    PutU32(f_->buf, static_cast<uint32_t>(signals));
+    return true;
+}
+
+bool QuorWriter::BeginSignal(const SignalData& s, uint64_t samples) {
+    if (!f_ || !f_->fault.empty()) return false;
+    std::string fault = HeaderFault(s);
+    if (fault.empty() && (f_->samplesLeft != 0 || f_->signalsLeft == 0))
+        fault = "more signals or samples than announced";
+    if (!fault.empty()) {
+        f_->fault = SignalLabel(f_->index, s.name) + ": " + fault;
+        return false;
+    }
+    std::string& buf = f_->buf;
+    PutString(buf, s.folder);
+    PutString(buf, s.name);
+    PutString(buf, s.unit);
+    PutString(buf, s.text5);
+    PutU64(buf, DoubleBits(s.startX));
+    PutU64(buf, DoubleBits(s.stepX));
+    PutU64(buf, DoubleBits(s.startTime));
+    PutU32(buf, static_cast<uint32_t>(s.axisCodes.size()));
+    for (const auto& [key, code] : s.axisCodes) {
+        PutU32(buf, static_cast<uint32_t>(key.first));
+        PutU32(buf, static_cast<uint32_t>(key.second));
+        PutU64(buf, code);
+    }
+    PutU32(buf, static_cast<uint32_t>(s.attributes.size()));
+    for (const auto& [name, value] : s.attributes) {
+        PutString(buf, name);
+        PutString(buf, value);
+    }
+    while ((f_->written + buf.size()) % 8 != 0) buf.push_back('\0');
+    PutU64(buf, samples);
+    f_->Flush();
+    --f_->signalsLeft;
+    ++f_->index;
+    f_->samplesLeft = samples;
+    return true;
+}
+
+void QuorWriter::Put(std::span<const double> samples) {
+    if (!f_ || !f_->fault.empty()) return;
+    if (samples.size() > f_->samplesLeft) {
+        f_->fault = "more samples than announced";
+        return;
+    }
+    // In blocks, so a long signal is not copied whole.
+    constexpr size_t kBlock = 8192;
+    for (size_t k = 0; k < samples.size(); k += kBlock) {
+        const size_t end = std::min(samples.size(), k + kBlock);
+        for (size_t j = k; j < end; ++j) PutU64(f_->buf, DoubleBits(samples[j]));
+        f_->Flush();
+    }
+    f_->samplesLeft -= samples.size();
+}
+
+bool QuorWriter::Commit(std::string& error) {
+    if (!f_) return false;
+    const std::string prefix = "Cannot write \"" + f_->path + "\": ";
+    if (f_->fault.empty() && (f_->signalsLeft != 0 || f_->samplesLeft != 0))
+        f_->fault = "fewer signals or samples than announced";
+    if (!f_->fault.empty()) {
+        error = prefix + f_->fault + ".";
+        f_.reset();  // the temporary file goes, the target stays as it was
+        return false;
+    }
+    f_->Flush();
+    char trailer[kTrailerSize];
+    std::memcpy(trailer, kEndMagic, sizeof kEndMagic);
+    for (int i = 0; i < 4; ++i) trailer[4 + i] = static_cast<char>((f_->crc >> (8 * i)) & 0xFF);
+    f_->file.Write(trailer, sizeof trailer);
+    const bool ok = f_->file.Commit(error);
+    f_.reset();
+    return ok;
+}
+
 FileResult WriteQuor(const std::string& path, const DataSet& data) {
     FileResult result;
-    const std::string prefix = "Cannot write \"" + path + "\": ";
-    if (data.signals.size() > UINT32_MAX) {
-        result.message = prefix + "too many signals.";
-        return result;
-    }
     // Refuse what the reader would refuse, before touching the disk.
     for (size_t i = 0; i < data.signals.size(); ++i) {
-        const SignalData& s = data.signals[i];
-        std::string fault;
-        if (!IsValidFolder(s.folder))
-            fault = "invalid folder \"" + s.folder + "\"";
-        else if (!plat::IsValidUtf8(s.name) || !plat::IsValidUtf8(s.unit) ||
-                 !plat::IsValidUtf8(s.text5) || !plat::IsValidUtf8(s.folder))
-            fault = "a text is not valid UTF-8";
-        for (const auto& [name, value] : s.attributes)
-            if (fault.empty() && (!plat::IsValidUtf8(name) || !plat::IsValidUtf8(value)))
-                fault = "an attribute is not valid UTF-8";
+        const std::string fault = HeaderFault(data.signals[i]);
         if (!fault.empty()) {
-            result.message = prefix + SignalLabel(i, s.name) + ": " + fault + ".";
+            result.message = "Cannot write \"" + path + "\": " +
+                             SignalLabel(i, data.signals[i].name) + ": " + fault + ".";
             return result;
         }
     }
-
-    AtomicFile file;
-    if (!file.Open(path, result.message)) return result;
-    uint32_t crc = 0;
-    std::string buf;
-    auto flush = [&] {
-        crc = Crc32(crc, buf.data(), buf.size());
-        file.Write(buf);
-        buf.clear();
-    };
-
-    buf.append(kMagic, sizeof kMagic);
-    PutU32(buf, kVersion);
-    PutU32(buf, 0);
-    PutU32(buf, static_cast<uint32_t>(data.signals.size()));
+    QuorWriter w;
+    if (!w.Open(path, data.signals.size(), result.message)) return result;
     for (const SignalData& s : data.signals) {
-        PutString(buf, s.folder);
-        PutString(buf, s.name);
-        PutString(buf, s.unit);
-        PutString(buf, s.text5);
-        PutU64(buf, DoubleBits(s.startX));
-        PutU64(buf, DoubleBits(s.stepX));
-        PutU64(buf, DoubleBits(s.startTime));
-        PutU32(buf, static_cast<uint32_t>(s.axisCodes.size()));
-        for (const auto& [key, code] : s.axisCodes) {
-            PutU32(buf, static_cast<uint32_t>(key.first));
-            PutU32(buf, static_cast<uint32_t>(key.second));
-            PutU64(buf, code);
-        }
-        PutU32(buf, static_cast<uint32_t>(s.attributes.size()));
-        for (const auto& [name, value] : s.attributes) {
-            PutString(buf, name);
-            PutString(buf, value);
-        }
-        PutU64(buf, s.samples.size());
-        flush();
-        // Samples in blocks, so a long signal is not copied whole.
-        constexpr size_t kBlock = 8192;
-        for (size_t k = 0; k < s.samples.size(); k += kBlock) {
-            size_t end = std::min(s.samples.size(), k + kBlock);
-            for (size_t j = k; j < end; ++j) PutU64(buf, DoubleBits(s.samples[j]));
-            flush();
-        }
+        const std::span<const double> values =
+            s.mapped.empty() ? std::span<const double>(s.samples) : s.mapped.Span();
+        w.BeginSignal(s, values.size());
+        w.Put(values);
     }
-    flush();
-    char trailer[kTrailerSize];
-    std::memcpy(trailer, kEndMagic, sizeof kEndMagic);
-    for (int i = 0; i < 4; ++i) trailer[4 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
-    file.Write(trailer, sizeof trailer);
-    if (!file.Commit(result.message)) return result;
-    result.ok = true;
+    result.ok = w.Commit(result.message);
     return result;
 }
 

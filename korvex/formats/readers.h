@@ -26,6 +26,9 @@ struct TextOptions {
 struct ReadOptions {
     double rate = 0.0;  // Hz; 0: none given
     TextOptions text;
+    // Long signals of a file that lays them out as they are used (.quor)
+    // are handed out mapped (SignalData::mapped) rather than read.
+    bool mapSamples = false;
 };
 
 // NI TDMS (versions 4712 and 4713): numeric channels as signals, a group as
