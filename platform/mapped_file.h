@@ -6,7 +6,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <atomic>
 #include <string>
+#include <vector>
 
 #include "platform/dispatch.h"
 
@@ -27,8 +29,15 @@ class MappedFile final : public RefCounted {
     // they are read from the file again when next touched.
     void GiveBack(uint64_t from, uint64_t to) const;
     // Whether the file on disk is still the one mapped: same size and
-    // modification time. A file cut shorter would fault on reading.
+    // modification time.
     bool Unchanged() const;
+    // Whether a read met a page the file no longer has (it was cut shorter
+    // on disk): such pages read as zeros instead of stopping the process,
+    // so whatever was computed from them must be thrown away.
+    bool Damaged() const;
+
+    // The files of the mappings alive now that met such a page.
+    static std::vector<std::string> DamagedFiles();
 
   private:
     MappedFile() = default;
@@ -37,6 +46,7 @@ class MappedFile final : public RefCounted {
     uint64_t size_ = 0;
     int64_t mtimeNs_ = 0;
     ino_t inode_ = 0;
+    int slot_ = -1;  // in the table the fault handler looks mappings up in
 };
 
 }  // namespace plat

@@ -21,6 +21,7 @@
 #include "config/cfgproc.h"
 #include "config/validate.h"
 #include "korvex/host.h"
+#include "platform/mapped_file.h"
 #include "platform/profile.h"
 #include "processing/ordprocessing.h"
 #include "shell/host.h"
@@ -456,6 +457,12 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     for (const std::string& note : host->TakeOperatorNotes())
         c.err << "vantrel: note: " << note << '\n';
     c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
+    // A recording read where it lies that was cut shorter meanwhile read
+    // zeros: nothing computed from it may be written.
+    for (const std::string& file : plat::MappedFile::DamagedFiles())
+        return Fail(c, kExitInput,
+                    "data file " + Quoted(file) +
+                        " was cut shorter on disk while it was read; nothing was written");
     c.out << OrdResultText(code) << '\n';
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {
         c.out << std::flush;

@@ -8,6 +8,7 @@
 
 #include "korvex/formats/formats.h"
 #include "platform/autodate.h"
+#include "platform/mapped_file.h"
 #include "platform/text.h"
 #include "test_util.h"
 
@@ -127,6 +128,48 @@ TEST_F(Formats, QuorRoundTripKeepsEveryField) {
     ASSERT_TRUE(ReadQuor(path, out).ok);
     EXPECT_EQ(out.signals.size(), 1u);
     EXPECT_EQ(dir_.RegularFileCount(), 1u);
+}
+
+TEST_F(Formats, QuorMapsLongSignalsReadsVersionOneAndSurvivesACutFile) {
+    DataSet in;
+    in.signals.push_back(MakeSignal("odd/folder", "long", "m/s^2", 200000, 1e-4));
+    in.signals.push_back(MakeSignal("", "short", "V", 7, 0.5));
+    in.signals.push_back(MakeSignal("", "long2", "V", 70000, 0.5));
+    const std::string path = dir_.Path("long.quor");
+    ASSERT_TRUE(WriteQuor(path, in).ok);
+    ReadOptions map;
+    map.mapSamples = true;
+    DataSet mapped, read;
+    ASSERT_TRUE(ReadQuor(path, mapped, map).ok);
+    ASSERT_TRUE(ReadQuor(path, read).ok);
+    for (size_t i = 0; i < in.signals.size(); ++i) {
+        const SignalData& m = mapped.signals[i];
+        const std::span<const double> values = m.mapped.empty() ? m.samples : m.mapped.Span();
+        ASSERT_EQ(values.size(), in.signals[i].samples.size());
+        EXPECT_EQ(std::memcmp(values.data(), in.signals[i].samples.data(), 8 * values.size()), 0);
+        EXPECT_EQ(m.mapped.empty(), i == 1) << i;  // a short signal is read
+        EXPECT_TRUE(read.signals[i].mapped.empty());
+    }
+    // A mapped signal written out again is the same file.
+    ASSERT_TRUE(WriteQuor(dir_.Path("again.quor"), mapped).ok);
+    EXPECT_EQ(ReadBytes(dir_.Path("again.quor")), ReadBytes(path));
+
+    // Files of the first layout still read.
+    DataSet old;
+    ASSERT_TRUE(ReadQuor(std::string(VANTREL_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_quor/small.quor",
+                         old, map)
+                    .ok);
+    EXPECT_EQ(old.signals.size(), 2u);
+
+    // Cut shorter on disk while mapped: the lost pages read as zeros, the
+    // mapping says so, and the process goes on.
+    const SampleBuffer& values = mapped.signals[0].mapped;
+    ASSERT_FALSE(values.File()->Damaged());
+    fs::resize_file(path, 8192);
+    EXPECT_EQ(values[values.size() - 1], 0.0);
+    EXPECT_TRUE(values.File()->Damaged());
+    EXPECT_FALSE(values.File()->Unchanged());
+    EXPECT_EQ(plat::MappedFile::DamagedFiles(), std::vector<std::string>{path});
 }
 
 TEST_F(Formats, QuorRefusesDamagedFilesAndLeavesDataAlone) {
