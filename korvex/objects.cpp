@@ -1,6 +1,8 @@
 #include "korvex/objects.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <new>
@@ -314,6 +316,22 @@ DispResult SignalObj::Call(int dispId, std::span<Variant> args, Variant* result)
             int32_t part = 0, axis = 0;
             if (!args[0].ToInt32(part) || !args[1].ToInt32(axis)) return DispResult::TypeMismatch;
             SetResult(result, CodeLocked(part, axis));
+            return DispResult::Ok;
+        }
+        case 63: {  // GetYRange(first, count, address): count values into the caller's array
+            if (args.size() != 3) return DispResult::BadArgCount;
+            int32_t first = 0, count = 0;
+            uint64_t address = 0;
+            if (!args[0].ToInt32(first) || !args[1].ToInt32(count) || !args[2].ToUInt64(address))
+                return DispResult::TypeMismatch;
+            if (first < 0 || count < 0 || static_cast<size_t>(first) > y_.size() ||
+                static_cast<size_t>(count) > y_.size() - static_cast<size_t>(first) ||
+                (address == 0 && count > 0))
+                return DispResult::Failed;
+            if (count > 0)
+                std::memcpy(reinterpret_cast<double*>(static_cast<uintptr_t>(address)),
+                            y_.data() + first, static_cast<size_t>(count) * sizeof(double));
+            SetResult(result, count);
             return DispResult::Ok;
         }
         case 58: {  // SetAxisCode(part, axis, code)

@@ -143,12 +143,13 @@ OrdBand COrdProcessing::BandBorders(const CCfgProcItem* item, double df) const {
 }
 
 bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype,
-                               int integr, uint64_t unitCode, double& level,
-                               OrdBand* summed) const {
+                               int integr, uint64_t unitCode, double& level, OrdBand* summed,
+                               const SpectrumLines* lines) const {
     level = 0.0;
     if (summed) *summed = OrdBand{kNotMeasured, kNotMeasured, kNotMeasured, 0};
     if (!spectrum || !item) return false;
-    const double df = spectrum.StepX();
+    const bool bulk = lines && lines->valid;
+    const double df = bulk ? lines->df : spectrum.StepX();
     // A spectrum without a line spacing has no line in any band.
     if (!(df > 0.0) || !std::isfinite(df)) return true;
     const OrdBand band = BandBorders(item, df);
@@ -165,7 +166,7 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
         a -= h;
         b += h;
     }
-    const int64_t count = spectrum.PointCount();
+    const int64_t count = bulk ? static_cast<int64_t>(lines->y.size()) : spectrum.PointCount();
     if (!(a < count && b > 0)) return true;
     a = std::max<int64_t>(a, 1);  // line 0 holds the mean, never a band
     b = std::min<int64_t>(b, count - 1);
@@ -175,10 +176,11 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     }
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
-    const plat::Variant coefValue = spectrum.GetAttributeValue(rmsCoefKey);
+    const plat::Variant coefValue =
+        bulk ? plat::Variant() : spectrum.GetAttributeValue(rmsCoefKey);
     std::string converted;
-    std::string_view coefText = coefValue.TextView();
-    if (coefValue.Type() != plat::VarType::Text) coefText = converted = coefValue.AsText();
+    std::string_view coefText = bulk ? std::string_view(lines->coefText) : coefValue.TextView();
+    if (!bulk && coefValue.Type() != plat::VarType::Text) coefText = converted = coefValue.AsText();
     // The spectra of a channel carry one coefficient text: it is read as a
     // number once, not once per band and block.
     thread_local std::string lastCoefText;
@@ -192,6 +194,17 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     if (valtype == 2) k *= kTwoSqrt2;
 
     double sum = 0.0;
+    if (bulk) {
+        // The same sum in the same order; a line's frequency as the host gives it.
+        for (int64_t i = a; i <= b; ++i) {
+            const double y = lines->y[static_cast<size_t>(i)];
+            sum += integr <= 0 ? y
+                               : IntegratePower(y, lines->x0 + lines->df * static_cast<int>(i),
+                                                integr, unitCode);
+        }
+        level = std::sqrt(std::max(sum, 0.0)) * k * IntegrationScale(integr, unitCode);
+        return true;
+    }
     // Separate statements: the host is asked for the power, then the
     // frequency, which only an integrating band uses.
     for (int64_t i = a; i <= b; ++i) {
@@ -414,6 +427,8 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
     }
 
     bool stopped = false;
+    bool bulk = bulkReads_;  // until the host turns out not to offer it
+    SpectrumLines lines;
     int k = 0;
     for (int64_t o = 0; o + n <= total; o += s, ++k) {
         if (StopSeen()) {
@@ -430,12 +445,24 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
             plat::DispPtr out;
             const bool measured = block && op.RunOperator(block.Disp(), out) == 0 && out;
             const host::Signal spectrum(measured ? std::move(out) : plat::DispPtr());
+            lines.valid = false;
+            if (measured && bulk) {
+                lines.y.resize(static_cast<size_t>(std::max(spectrum.PointCount(), 0)));
+                bulk = spectrum.GetYRange(0, static_cast<int>(lines.y.size()), lines.y.data());
+                if (bulk) {
+                    lines.x0 = spectrum.StartX();
+                    lines.df = spectrum.StepX();
+                    const plat::Variant coef = spectrum.GetAttributeValue(ordstr::kRmsCoefAttr);
+                    lines.coefText = coef.AsText();
+                    lines.valid = true;
+                }
+            }
             for (const BandJob& job : jobs) {
                 double level = kNotMeasured;
                 OrdBand summed{kNotMeasured, kNotMeasured, kNotMeasured, 0};
                 OrdBand* borders = job.lower ? &summed : nullptr;
                 if (measured && !BandLevel(spectrum, job.item, job.valtype, job.integr, unitCode,
-                                           level, borders))
+                                           level, borders, &lines))
                     level = kNotMeasured;
                 job.signal.SetY(k, level);
                 if (!borders) continue;

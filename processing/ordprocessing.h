@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 #include <string_view>
 #include <thread>
 
@@ -78,6 +79,9 @@ class COrdProcessing {
     // and the progress calls are those of one thread; the tacho phase runs
     // once, before them. Set before Run or Start.
     void SetJobs(int n) { jobs_ = n < 1 ? 1 : n; }
+    // Spectra read a whole at a time where the host offers it (on by
+    // default); off keeps two host calls per line, for comparison.
+    void SetBulkReads(bool on) { bulkReads_ = on; }
     int Jobs() const { return jobs_; }
 
     // Steps of Run.
@@ -112,8 +116,18 @@ class COrdProcessing {
     OrdBand BandBorders(const CCfgProcItem* item, double df) const;
     // With summed, also the borders of the lines it summed (first and last
     // line's frequency; not a number when none) and the band's centre.
+    // A spectrum's lines read in one host call, with what every band asks
+    // of the spectrum: the same numbers the per-line calls give.
+    struct SpectrumLines {
+        std::vector<double> y;
+        double x0 = 0.0, df = 0.0;
+        std::string coefText;
+        bool valid = false;
+    };
+    // With lines valid, the band reads them instead of asking the host.
     bool BandLevel(const host::Signal& spectrum, const CCfgProcItem* item, int valtype, int integr,
-                   uint64_t unitCode, double& level, OrdBand* summed = nullptr) const;
+                   uint64_t unitCode, double& level, OrdBand* summed = nullptr,
+                   const SpectrumLines* lines = nullptr) const;
     static double IntegratePower(double y, double f, int integr, uint64_t unitCode);
     // The factor that puts an integrated level into the unit the result
     // signal is labelled with (mm/s once from acceleration, um otherwise):
@@ -157,6 +171,7 @@ class COrdProcessing {
     CCfgProc* cfg_;
     IOrdProcNotify* notify_ = nullptr;
     int jobs_ = 1;
+    bool bulkReads_ = true;
     // The engine a job thread's engine works for: its stop flag and result
     // code are the ones that count.
     COrdProcessing* owner_ = nullptr;

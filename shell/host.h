@@ -57,6 +57,7 @@ inline constexpr int GetAxisCode = 59;
 inline constexpr int SetAttribute = 60;
 inline constexpr int GetAttribute = 61;
 inline constexpr int CopyRange = 62;
+inline constexpr int GetYRange = 63;
 // Operator
 inline constexpr int GetOperatorState = 7;
 inline constexpr int RunOperator = 10;
@@ -161,6 +162,12 @@ class Signal : public Object {
     // place, with no copy.
     plat::Variant GetAttributeValue(const std::string& name) const {
         return MethodValue(id::GetAttribute, name);
+    }
+    // Values [first, first + count) into out in one call; false when the
+    // host offers no such call or the range does not lie inside.
+    bool GetYRange(int first, int count, double* out) const {
+        return Method(id::GetYRange, first, count,
+                      static_cast<uint64_t>(reinterpret_cast<uintptr_t>(out)));
     }
     Signal CopyRange(int64_t first, int64_t count) const {
         return Signal(MethodValue(id::CopyRange, first, count).AsObject());

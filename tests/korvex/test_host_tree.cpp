@@ -162,6 +162,15 @@ TEST_F(HostSignal, LineReadsFollowThePointCount) {
     host::Signal part = s.CopyRange(1, 2);
     EXPECT_EQ(part.GetY(1), 3);
     EXPECT_EQ(part.GetY(2), 0);
+    // A range read in one call: inside only, into a real array.
+    double got[3] = {-1, -1, -1};
+    ASSERT_TRUE(s.GetYRange(1, 3, got));
+    EXPECT_EQ(got[0], 2);
+    EXPECT_EQ(got[2], 0);
+    EXPECT_FALSE(s.GetYRange(4, 3, got));
+    EXPECT_FALSE(s.GetYRange(-1, 1, got));
+    EXPECT_FALSE(s.GetYRange(0, 1, nullptr));
+    EXPECT_TRUE(s.GetYRange(6, 0, nullptr));
     d.samples = {7};
     sig->Assign(d);
     EXPECT_EQ(s.GetY(0), 7);
