@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
     const fs::path dir = argc > 3 ? fs::path(argv[3]) : fs::path("build/bench-big");
     const std::string vantrel = VANTREL_BINARY;
     fs::create_directories(dir);
-    if (!Run({vantrel, "demo", "--out", (dir / "demo").string(), "--duration", "2", "--quiet"}).ok) {
+    if (!Run({vantrel, "demo", "--out", (dir / "demo").string(), "--duration", "2", "--quiet"})
+             .ok) {
         std::fprintf(stderr, "bench_bigrun: vantrel demo failed\n");
         return 1;
     }
@@ -142,8 +143,9 @@ int main(int argc, char** argv) {
         return p.string();
     };
     auto run = [&](const std::string& data, const std::string& out, bool inMemory) {
-        std::vector<std::string> a{vantrel, "run", "--data", data, "--config", config,
-                                   "--out", (dir / out).string(), "--quiet"};
+        std::vector<std::string> a{vantrel,    "run",  "--data", data,
+                                   "--config", config, "--out",  (dir / out).string(),
+                                   "--quiet"};
         if (inMemory) a.push_back("--in-memory");
         return Run(a);
     };
@@ -152,8 +154,8 @@ int main(int argc, char** argv) {
     if (small.empty() || big.empty()) return 1;
     const Outcome mapped = run(small, "short-mapped", false);
     const Outcome memory = run(small, "short-memory", true);
-    const bool same = Bytes(dir / "short-mapped/results.quor") ==
-                      Bytes(dir / "short-memory/results.quor");
+    const bool same =
+        Bytes(dir / "short-mapped/results.quor") == Bytes(dir / "short-memory/results.quor");
     std::printf("%g s recording (%.2f GB of samples):\n", shortSeconds,
                 shortSeconds * kRate * 8 * (1 + kAccelerometers) / 1e9);
     std::printf("  in memory  %7.2f s  %8.0f MB peak\n", memory.seconds, memory.peakMb);

@@ -334,8 +334,8 @@ int main(int argc, char** argv) {
             kN, step, jobs, engineTime, refTime, engineTime / refTime, ref.levels.front().size(),
             kChannels, bands.size(), reps, diff);
         if (std::isfinite(lineTime))
-            std::printf("              per line %7.2f s                       ratio %.2f\n", lineTime,
-                        lineTime / refTime);
+            std::printf("              per line %7.2f s                       ratio %.2f\n",
+                        lineTime, lineTime / refTime);
     }
     const double peak = PeakMegabytes();
     std::printf("Peak memory: %.1f MB = %.2f x the data set\n", peak, peak / dataMb);

@@ -61,8 +61,7 @@ class SampleBuffer {
 
     // count little-endian doubles at byte offset of the file, which must be
     // a multiple of 8 and lie inside it.
-    static SampleBuffer Mapped(plat::ObjPtr<plat::MappedFile> file, uint64_t offset,
-                               size_t count) {
+    static SampleBuffer Mapped(plat::ObjPtr<plat::MappedFile> file, uint64_t offset, size_t count) {
         SampleBuffer b;
         auto store = plat::MakeObj<Store>();
         b.data_ = reinterpret_cast<const double*>(file->Data() + offset);
@@ -81,8 +80,8 @@ class SampleBuffer {
     void DoneBefore(size_t index) const {
         if (!IsMapped() || index > size_) return;
         const plat::MappedFile& f = *store_->file;
-        const uint64_t to = static_cast<uint64_t>(
-            reinterpret_cast<const unsigned char*>(data_ + index) - f.Data());
+        const uint64_t to =
+            static_cast<uint64_t>(reinterpret_cast<const unsigned char*>(data_ + index) - f.Data());
         uint64_t done = store_->released.load(std::memory_order_relaxed);
         if (to < done + kReleaseStep) return;
         if (store_->released.compare_exchange_strong(done, to, std::memory_order_relaxed))
@@ -94,7 +93,7 @@ class SampleBuffer {
         const plat::MappedFile& f = *store_->file;
         const auto* first = reinterpret_cast<const unsigned char*>(data_);
         f.GiveBack(static_cast<uint64_t>(first - f.Data()),
-                  static_cast<uint64_t>(first - f.Data()) + size_ * sizeof(double));
+                   static_cast<uint64_t>(first - f.Data()) + size_ * sizeof(double));
         store_->released.store(store_->start, std::memory_order_relaxed);
     }
 

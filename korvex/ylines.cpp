@@ -69,8 +69,8 @@ std::string YLinesText(const std::vector<YLine>& lines) {
         std::string label = l.label;
         for (char& c : label)
             if (c == '\n' || c == '\r') c = ' ';
-        text += plat::ShortestText(l.y) + ";" + colour + ";" + (l.dashed ? "dash" : "solid") +
-                ";" + label + "\n";
+        text += plat::ShortestText(l.y) + ";" + colour + ";" + (l.dashed ? "dash" : "solid") + ";" +
+                label + "\n";
     }
     return text;
 }

@@ -1,16 +1,15 @@
 #include "platform/mapped_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <signal.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
 #include <cstring>
+#include <mutex>
 
 namespace plat {
 

@@ -5,8 +5,8 @@
 
 #include <sys/types.h>
 
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 

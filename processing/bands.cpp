@@ -176,8 +176,7 @@ bool COrdProcessing::BandLevel(const host::Signal& spectrum, const CCfgProcItem*
     }
 
     static const std::string rmsCoefKey = ordstr::kRmsCoefAttr;
-    const plat::Variant coefValue =
-        bulk ? plat::Variant() : spectrum.GetAttributeValue(rmsCoefKey);
+    const plat::Variant coefValue = bulk ? plat::Variant() : spectrum.GetAttributeValue(rmsCoefKey);
     std::string converted;
     std::string_view coefText = bulk ? std::string_view(lines->coefText) : coefValue.TextView();
     if (!bulk && coefValue.Type() != plat::VarType::Text) coefText = converted = coefValue.AsText();

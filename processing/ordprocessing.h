@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "processing/strings.h"
 #include "shell/host.h"

@@ -164,8 +164,8 @@ void DrawTitleAndLegend(QPainter& g, const Trend& t, const Frame& f, int width,
     g.setPen(Qt::black);
     const QString mode = texts.mode.isEmpty() ? QString::fromStdString(q.mode) : texts.mode;
     const QString value = texts.value.isEmpty() ? QString::fromStdString(q.value) : texts.value;
-    const QString title = QString::fromStdString(q.channel + " / " + q.item) + "   (" + mode +
-                          ", " + value + ")";
+    const QString title =
+        QString::fromStdString(q.channel + " / " + q.item) + "   (" + mode + ", " + value + ")";
     g.drawText(QRectF(f.area.left(), 8, width - f.area.left() - 20, 22),
                Qt::AlignLeft | Qt::AlignVCenter, title);
     g.setFont(QFont(g.font().family(), g.font().pointSize()));

@@ -75,7 +75,8 @@ CTrendWnd::CTrendWnd(QWidget* parent) : QDialog(parent) {
     item_ = ui::Ctl<QComboBox>(this, IDC_TREND_ITEM);
     mode_ = ui::Ctl<QComboBox>(this, IDC_TREND_MODE);
     value_ = ui::Ctl<QComboBox>(this, IDC_TREND_VALUE);
-    if (value_) ui::FillEntries(value_, IDS_TREND_VALUE_FIRST, static_cast<int>(std::size(kValues)));
+    if (value_)
+        ui::FillEntries(value_, IDS_TREND_VALUE_FIRST, static_cast<int>(std::size(kValues)));
     ui::ShowEntry(value_, 0);
     choices_.query.value = kValues[0];
     if (QWidget* place = ui::FindControl(this, IDC_PLACEHOLDER)) {
@@ -147,7 +148,8 @@ void CTrendWnd::resizeEvent(QResizeEvent* event) {
         // The plot and the file name take the room; the close button keeps its corner.
         if (plot_) plot_->resize(plot_->width() + dx, plot_->height() + dy);
         if (file_) file_->resize(file_->width() + dx, file_->height());
-        if (QWidget* close = ui::FindControl(this, IDCANCEL)) close->move(close->pos() + QPoint(dx, dy));
+        if (QWidget* close = ui::FindControl(this, IDCANCEL))
+            close->move(close->pos() + QPoint(dx, dy));
     }
     lastSize_ = now;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/trendplot.h"
 #include "apps/vantrel/trend_cmd.h"
+#include "ui/trendplot.h"
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -59,8 +59,8 @@ bool WriteSurvey(const std::string& path) {
         SummaryRow r;
         r.dataSet = "survey-" + std::to_string(m + 1);
         r.file = r.dataSet + ".quor";
-        r.startTime = "2026-" + std::string(m < 9 ? "0" : "") + std::to_string(m + 1) +
-                      "-15 09:30:00.000";
+        r.startTime =
+            "2026-" + std::string(m < 9 ? "0" : "") + std::to_string(m + 1) + "-15 09:30:00.000";
         r.channel = "Acc1";
         r.item = "10-1000 Гц";
         r.unit = "mm/s";

@@ -117,7 +117,8 @@ double SelectInPasses(std::span<const double> x, Keep keep, size_t k) {
 std::pair<double, double> StateLevelsInPasses(std::span<const double> x) {
     const size_t n = x.size();
     auto all = [](double) { return true; };
-    const double pa = SelectInPasses(x, all, n / 1000), pb = SelectInPasses(x, all, n - 1 - n / 1000);
+    const double pa = SelectInPasses(x, all, n / 1000),
+                 pb = SelectInPasses(x, all, n - 1 - n / 1000);
     if (!(pb > pa)) return {pa, pa};
     const double mid = 0.5 * (pa + pb);
     auto low = [mid](double s) { return s < mid; };

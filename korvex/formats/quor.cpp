@@ -1,11 +1,11 @@
 // The host's own data-set file, ".quor". Layout: docs/quor-format.md.
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
-
-#include <zlib.h>
 
 #include "korvex/formats/file_io.h"
 #include "korvex/formats/file_source.h"
@@ -387,8 +387,8 @@ FileResult WriteQuor(const std::string& path, const DataSet& data) {
     for (size_t i = 0; i < data.signals.size(); ++i) {
         const std::string fault = HeaderFault(data.signals[i]);
         if (!fault.empty()) {
-            result.message = "Cannot write \"" + path + "\": " +
-                             SignalLabel(i, data.signals[i].name) + ": " + fault + ".";
+            result.message = "Cannot write \"" + path +
+                             "\": " + SignalLabel(i, data.signals[i].name) + ": " + fault + ".";
             return result;
         }
     }

@@ -155,6 +155,7 @@ void GraphView::PrepareTraces() {
         const auto& y = t.signal->SamplesLocked();
         if (t.builtAt != stamp || t.envelope.Size() != y.size()) {
             t.envelope.Build(y);
+            y.DoneWithAll();  // a recording on disk keeps only what is drawn
             t.builtAt = stamp;
         }
     }

@@ -301,6 +301,7 @@ void MainWindow::UnloadPlugins() {
 bool MainWindow::OpenFile(const QString& path) {
     std::string message;
     korvex::ReadOptions options;
+    options.mapSamples = true;  // a long recording is read where it lies
     if (korvex::DataFileKind(path.toStdString()) == "CSV or text" &&
         !dialogs_->ImportText(this, path, options))
         return false;

@@ -66,7 +66,8 @@ TEST(VantrelSummary, RunWritesItMergeLogsFailuresTrendReadsIt) {
                     if (key == "ylines") return value;
         return std::string();
     };
-    EXPECT_EQ(lines("Acc1.Вход 1x"), "1.2;#c87800;solid;Предупреждение\n1.45;#c80000;solid;Авария\n");
+    EXPECT_EQ(lines("Acc1.Вход 1x"),
+              "1.2;#c87800;solid;Предупреждение\n1.45;#c80000;solid;Авария\n");
     EXPECT_EQ(lines("Acc1.10-1000 Гц"),
               "1.4;#6a9a6a;dash;A/B\n2.8;#a09a40;dash;B/C\n4.5;#c07040;dash;C/D\n");
     EXPECT_EQ(lines("Acc2.10-1000 Гц"), "");

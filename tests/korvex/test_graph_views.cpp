@@ -57,12 +57,14 @@ TEST(GraphViews, ObserverHearsEveryChangeAndClosingKeepsTheAnswersSound) {
 }
 
 TEST(GraphViews, YLinesReadBackAndDamagedLinesAreLeftOut) {
-    const std::vector<YLine> lines = {{4.5, 0xc80000, false, "Авария"}, {-0.25, 0x6a9a6a, true, "A/B"}};
+    const std::vector<YLine> lines = {{4.5, 0xc80000, false, "Авария"},
+                                      {-0.25, 0x6a9a6a, true, "A/B"}};
     const std::string text = YLinesText(lines);
     EXPECT_EQ(text, "4.5;#c80000;solid;Авария\n-0.25;#6a9a6a;dash;A/B\n");
     const std::vector<YLine> back =
-        ParseYLines(text + "1,5;#000000;solid;comma\nx;#000000;solid;\n2;red;solid;\n"
-                           "3;#000000;dotted;\n4;#000000;solid\n7;#00FF00;dash;a;b\r\n");
+        ParseYLines(text +
+                    "1,5;#000000;solid;comma\nx;#000000;solid;\n2;red;solid;\n"
+                    "3;#000000;dotted;\n4;#000000;solid\n7;#00FF00;dash;a;b\r\n");
     ASSERT_EQ(back.size(), 3u);
     EXPECT_EQ(back[0].label, "Авария");
     EXPECT_EQ(back[1].y, -0.25);

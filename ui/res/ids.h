@@ -303,8 +303,8 @@ enum TrendId : int {
     IDS_TREND_READ_FAILED = 4030,  // %s: what the reader says
     IDS_TREND_DANGER = 4031,       // the plot's legend
     IDS_TREND_ALERT = 4032,
-    IDS_TREND_ZONES = 4033,  // %s: the machine class as "2r"
-    IDS_TREND_WHOLE = 4034,  // the mode list's name for the whole recording
+    IDS_TREND_ZONES = 4033,        // %s: the machine class as "2r"
+    IDS_TREND_WHOLE = 4034,        // the mode list's name for the whole recording
     IDS_TREND_VALUE_FIRST = 5090,  // 5090..5093 maximum, mean, minimum, last
     IDD_TREND = 230,
     IDC_TREND_OPEN = 1130,

@@ -302,10 +302,10 @@ DialogTemplate ReportAutoDialog() {
 }  // namespace
 
 std::vector<DialogTemplate> OwnDialogs() {
-    return {MainDialog(), SignalsDialog(), GeneralPage(), ProcPage(),         SignalPanel(),
-            BandPanel(),  FftPanel(),      TahoPanel(),   ProgressDialog(),   DefaultsDialog(),
-            FreqsPage(),  ReportWindow(),  ReportPage(),  ReportAutoDialog(), LimitsDialog(),
-            TrendWindow()};
+    return {MainDialog(),     SignalsDialog(),    GeneralPage(),  ProcPage(),
+            SignalPanel(),    BandPanel(),        FftPanel(),     TahoPanel(),
+            ProgressDialog(), DefaultsDialog(),   FreqsPage(),    ReportWindow(),
+            ReportPage(),     ReportAutoDialog(), LimitsDialog(), TrendWindow()};
 }
 
 Menu OwnMainMenu() {

@@ -156,9 +156,10 @@ TEST_F(Formats, QuorMapsLongSignalsReadsVersionOneAndSurvivesACutFile) {
 
     // Files of the first layout still read.
     DataSet old;
-    ASSERT_TRUE(ReadQuor(std::string(VANTREL_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_quor/small.quor",
-                         old, map)
-                    .ok);
+    ASSERT_TRUE(
+        ReadQuor(std::string(VANTREL_SOURCE_DIR) + "/tests/fuzz/corpus/fuzz_quor/small.quor", old,
+                 map)
+            .ok);
     EXPECT_EQ(old.signals.size(), 2u);
 
     // Cut shorter on disk while mapped: the lost pages read as zeros, the

@@ -84,7 +84,8 @@ TEST_F(Languages, TheHostShowsTheTextsOfTheLibraryTheArrangementOffers) {
         kEnglish);
     // LOC alone: its texts, and the own ones for what it lacks.
     EXPECT_EQ(Buttons(Arrange("loc", {{VANTREL_LANG_TESTLOC, kLocName}})),
-              (std::vector<std::string>{kRussian[0], "LOC report\nLOC tooltip", kRussian[2], kRussian[3]}));
+              (std::vector<std::string>{kRussian[0], "LOC report\nLOC tooltip", kRussian[2],
+                                        kRussian[3]}));
     // A library of that name without the entry point counts as missing.
     EXPECT_EQ(Buttons(Arrange("broken",
                               {{VANTREL_PLUGIN, kEnuName}, {VANTREL_LANG_TESTLOC, kLocName}}))[1],

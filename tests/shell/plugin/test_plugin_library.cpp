@@ -86,7 +86,8 @@ TEST_F(PluginLibrary, RegistersLoadsInTheHostAndUnregistersTwice) {
         EXPECT_EQ(buttons[0].text, "Vantrel\nVantrel");
         EXPECT_EQ(buttons[1].text, "Отчет\nПоказать таблицу с отчетом");
         EXPECT_EQ(buttons[2].text, "Добавить точку в отчет\nДобавить точку в отчет");
-        EXPECT_EQ(buttons[3].text, "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров");
+        EXPECT_EQ(buttons[3].text,
+                  "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров");
         for (const auto& b : buttons) {
             const auto* bmp = reinterpret_cast<const korvex::ButtonBitmap*>(b.bitmap);
             ASSERT_TRUE(bmp);
