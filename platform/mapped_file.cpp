@@ -25,6 +25,7 @@ struct Slot {
 constexpr int kSlots = 256;
 Slot g_slots[kSlots];
 struct sigaction g_previous {};
+uintptr_t g_page = 4096;  // set before the handler is installed: sysconf is no signal-safe call
 
 // A read past the end of a file cut shorter on disk: the page is replaced
 // by zeros and the mapping marked; any other bus error is left to the
@@ -34,9 +35,8 @@ void OnBusError(int sig, siginfo_t* info, void* context) {
     for (Slot& slot : g_slots) {
         const uintptr_t end = slot.end.load(std::memory_order_acquire);
         if (end == 0 || at < slot.begin.load(std::memory_order_relaxed) || at >= end) continue;
-        const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
-        void* base = reinterpret_cast<void*>(at / page * page);
-        if (::mmap(base, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
+        void* base = reinterpret_cast<void*>(at / g_page * g_page);
+        if (::mmap(base, g_page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) ==
             MAP_FAILED)
             break;
         slot.damaged.store(true, std::memory_order_relaxed);
@@ -52,6 +52,7 @@ void OnBusError(int sig, siginfo_t* info, void* context) {
 void InstallHandler() {
     static std::once_flag once;
     std::call_once(once, [] {
+        g_page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction a {};
         a.sa_sigaction = OnBusError;
         a.sa_flags = SA_SIGINFO | SA_NODEFER;

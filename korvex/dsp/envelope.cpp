@@ -41,10 +41,23 @@ void Scan(std::span<const double> y, size_t from, size_t to, MinMax& m) {
 }  // namespace
 
 void Envelope::Build(std::span<const double> y) {
+    Build(y, nullptr);
+}
+
+bool Envelope::Build(std::span<const double> y, const std::function<bool(double)>& keepGoing) {
+    constexpr size_t kStep = 4096;  // blocks between questions: 1 M samples
     size_ = y.size();
     blocks_.assign((size_ + kBlock - 1) / kBlock, MinMax{kInf, -kInf});
-    for (size_t b = 0; b < blocks_.size(); ++b)
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+        if (keepGoing && b % kStep == 0 &&
+            !keepGoing(static_cast<double>(b) / static_cast<double>(blocks_.size()))) {
+            size_ = 0;
+            blocks_.clear();
+            return false;
+        }
         Scan(y, b * kBlock, std::min(size_, (b + 1) * kBlock), blocks_[b]);
+    }
+    return true;
 }
 
 MinMax Envelope::Range(std::span<const double> y, size_t from, size_t to) const {

@@ -8,6 +8,7 @@
 // samples it was built from. NaN samples are skipped.
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -24,6 +25,9 @@ class Envelope {
     static constexpr size_t kBlock = 256;
 
     void Build(std::span<const double> y);
+    // The same in steps, asking keepGoing with the share done (0..1) between
+    // them; false when it said stop, the envelope then empty.
+    bool Build(std::span<const double> y, const std::function<bool(double)>& keepGoing);
     size_t Size() const { return size_; }
 
     // Samples [from, to) (clamped to the samples); Empty() when none is a

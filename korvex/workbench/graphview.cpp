@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "korvex/workbench/graphlayout.h"
 #include "korvex/workbench/graphwindow.h"
@@ -15,6 +17,21 @@
 #include "korvex/workbench/texts.h"
 
 namespace workbench {
+
+// The envelope of a recording on disk, built on a worker so that a long
+// recording shows at once. The job holds the values it reads (they never
+// change in place) and is stopped and joined when its trace goes.
+struct EnvelopeJob {
+    korvex::SampleBuffer samples;
+    korvex::Envelope envelope;
+    std::atomic<bool> stop{false}, done{false};
+    std::atomic<int> permille{0};
+    std::thread thread;
+    ~EnvelopeJob() {
+        stop.store(true);
+        if (thread.joinable()) thread.join();
+    }
+};
 
 namespace {
 
@@ -75,6 +92,13 @@ GraphView::GraphView(korvex::Host& host, int graphId, GraphWindow* owner)
     setAcceptDrops(true);
     setMinimumHeight(80);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    progress_.setInterval(150);
+    connect(&progress_, &QTimer::timeout, this, [this] { Invalidate(); });
+}
+
+int GraphView::PendingEnvelopes() const {
+    return static_cast<int>(
+        std::count_if(traces_.begin(), traces_.end(), [](const Trace& t) { return t.job; }));
 }
 
 QRectF GraphView::PlotRect() const {
@@ -153,12 +177,33 @@ void GraphView::PrepareTraces() {
     korvex::Lock lock = host_.LockTree();
     for (Trace& t : traces_) {
         const auto& y = t.signal->SamplesLocked();
-        if (t.builtAt != stamp || t.envelope.Size() != y.size()) {
-            t.envelope.Build(y);
-            y.DoneWithAll();  // a recording on disk keeps only what is drawn
-            t.builtAt = stamp;
+        if (!y.IsMapped()) {
+            t.job.reset();
+            if (t.builtAt != stamp || t.envelope.Size() != y.size()) {
+                t.envelope.Build(y);
+                t.builtAt = stamp;
+            }
+            continue;
         }
+        if (t.builtFrom == y.data() && t.envelope.Size() == y.size() && !t.job) {
+            t.builtAt = stamp;  // the same values on disk: the envelope holds
+            continue;
+        }
+        if (t.job && t.job->samples.data() == y.data() && t.job->samples.size() == y.size()) {
+            if (!t.job->done.load(std::memory_order_acquire)) continue;
+            t.envelope = std::move(t.job->envelope);
+            t.builtFrom = y.data();
+            t.builtAt = stamp;
+            t.job.reset();
+            continue;
+        }
+        t.job = StartEnvelope(y);  // an outdated job is stopped by its destructor
+        t.builtAt = UINT64_MAX;
     }
+    if (PendingEnvelopes() > 0)
+        progress_.start();
+    else
+        progress_.stop();
     ylines_.clear();
     for (const Trace& t : traces_)
         for (korvex::YLine& l : korvex::ParseYLines(t.signal->AttributeLocked(korvex::kYLinesAttr)))
@@ -166,6 +211,21 @@ void GraphView::PrepareTraces() {
                     return o.y == l.y && o.label == l.label;
                 }))
                 ylines_.push_back(std::move(l));
+}
+
+std::shared_ptr<EnvelopeJob> GraphView::StartEnvelope(const korvex::SampleBuffer& y) {
+    auto job = std::make_shared<EnvelopeJob>();
+    job->samples = y;
+    EnvelopeJob* j = job.get();  // the job joins the thread before it goes
+    job->thread = std::thread([j] {
+        j->envelope.Build(j->samples, [j](double share) {
+            j->permille.store(static_cast<int>(share * 1000), std::memory_order_relaxed);
+            return !j->stop.load(std::memory_order_relaxed);
+        });
+        j->samples.DoneWithAll();  // a recording on disk keeps only what is drawn
+        j->done.store(true, std::memory_order_release);
+    });
+    return job;
 }
 
 void GraphView::YRange(double& lo, double& hi) const {
@@ -177,6 +237,7 @@ void GraphView::YRange(double& lo, double& hi) const {
     korvex::MinMax m{INFINITY, -INFINITY};
     const bool time = owner_->XSignal() == 0;
     for (const Trace& t : traces_) {
+        if (!t.Ready()) continue;
         const auto& y = t.signal->SamplesLocked();
         size_t from = 0, to = y.size();
         if (time && t.signal->StepXLocked() > 0) {
@@ -355,7 +416,13 @@ void GraphView::RenderBase(QPainter& p) {
 
     p.save();
     p.setClipRect(r);
+    int pending = 0, permille = 0;
     for (size_t i = 0; i < traces_.size(); ++i) {
+        if (!traces_[i].Ready()) {
+            ++pending;
+            if (traces_[i].job) permille += traces_[i].job->permille.load();
+            continue;
+        }
         p.setPen(QPen(TraceColor(i), 1.0));
         if (xsig)
             DrawAgainstSignal(p, traces_[i], *xsig, r, yLo, yHi);
@@ -363,6 +430,11 @@ void GraphView::RenderBase(QPainter& p) {
             DrawTimeTrace(p, traces_[i], r, yLo, yHi);
     }
     DrawYLines(p, r, yLo, yHi);
+    if (pending > 0) {
+        p.setPen(Qt::darkGray);
+        p.drawText(r, Qt::AlignCenter,
+                   QString(wbtext::kOverviewProgress).arg(permille / pending / 10));
+    }
     p.restore();
     p.setPen(Qt::gray);
     p.drawRect(r);

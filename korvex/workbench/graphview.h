@@ -7,8 +7,10 @@
 
 #include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "korvex/dsp/envelope.h"
@@ -18,6 +20,7 @@
 namespace workbench {
 
 class GraphWindow;
+struct EnvelopeJob;
 
 class GraphView : public QWidget {
     Q_OBJECT
@@ -55,6 +58,8 @@ class GraphView : public QWidget {
     void PaintCursorLayer(QPainter& p);
     // Times the curve layer was drawn.
     int BaseRenders() const { return baseRenders_; }
+    // Envelopes of recordings on disk still being built on workers.
+    int PendingEnvelopes() const;
 
   protected:
     void paintEvent(QPaintEvent*) override;
@@ -76,8 +81,14 @@ class GraphView : public QWidget {
         plat::ObjPtr<korvex::SignalObj> signal;
         korvex::Envelope envelope;
         uint64_t builtAt = UINT64_MAX;  // host update count the envelope was built at
+        // A recording on disk: its envelope is built on a worker, and the
+        // values it was built from never change in place.
+        std::shared_ptr<EnvelopeJob> job;
+        const double* builtFrom = nullptr;
+        bool Ready() const { return builtAt != UINT64_MAX && !job; }
     };
     void PrepareTraces();
+    std::shared_ptr<EnvelopeJob> StartEnvelope(const korvex::SampleBuffer& y);
     void DrawTimeTrace(QPainter& p, const Trace& t, const QRectF& r, double yLo, double yHi);
     void DrawAgainstSignal(QPainter& p, const Trace& t, const korvex::SignalObj& xs,
                            const QRectF& r, double yLo, double yHi);
@@ -98,6 +109,7 @@ class GraphView : public QWidget {
     std::vector<int> ids_;
     std::vector<Trace> traces_;
     std::vector<korvex::YLine> ylines_;  // the traces' lines, each once
+    QTimer progress_;                     // repaints while envelopes are built
     QPixmap base_;
     bool dirty_ = true;
     int baseRenders_ = 0;

@@ -64,6 +64,8 @@ inline constexpr const char* kCursorLabel = "t = %1 s";
 inline constexpr const char* kCursorALabel = "A: t = %1 s";
 inline constexpr const char* kCursorBLabel = "B: t = %1 s";
 inline constexpr const char* kXAxisTime = "t [s]";
+// A recording on disk whose overview is still being read.
+inline constexpr const char* kOverviewProgress = "Reading the overview... %1 %";
 inline constexpr const char* kNewSpectrum = "New s&pectrum graph of the selected signal";
 inline constexpr const char* kNewMap = "New &map of the selected signal...";
 inline constexpr const char* kSpectrumButton = "Spectrum";

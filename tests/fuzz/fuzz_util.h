@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "korvex/dataset.h"
 
@@ -133,7 +134,13 @@ korvex::DataSet SaveAndLoad(const korvex::DataSet& data, const std::string& path
     const auto saved = write(path, data);
     Check(saved.ok, notSaved, saved.message);
     korvex::DataSet again;
-    const auto reread = read(path, again);
+    // Readers may take options too; the defaults are what a round trip wants.
+    const auto reread = [&] {
+        if constexpr (std::is_invocable_v<Read, const std::string&, korvex::DataSet&>)
+            return read(path, again);
+        else
+            return read(path, again, {});
+    }();
     Check(reread.ok, notLoaded, reread.message);
     return again;
 }

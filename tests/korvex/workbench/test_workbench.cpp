@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "korvex/formats/formats.h"
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/mainwindow.h"
@@ -183,6 +184,33 @@ TEST_F(Workbench, OpensAFileIntoTheTreeAndReportsAFileItCannotRead) {
     // The recent list outlives the window.
     w_ = std::make_unique<MainWindow>(std::make_unique<FakeDialogs>());
     EXPECT_EQ(w_->RecentFiles().value(0).toStdString(), sample_);
+}
+
+TEST_F(Workbench, ARecordingOnDiskShowsAtOnceAndItsOverviewFollows) {
+    korvex::DataSet ds;
+    korvex::SignalData d;
+    d.name = "Long";
+    d.stepX = 1e-4;
+    for (size_t i = 0; i < (size_t{3} << 20); ++i) d.samples.push_back(std::sin(1e-3 * i));
+    ds.signals.push_back(d);
+    const std::string path = dir_.Path("long.quor");
+    ASSERT_TRUE(korvex::WriteQuor(path, ds).ok);
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(path)));
+    GraphView* v = ShowInNewWindow(SignalId(*w_, "/Signals/long/Long"));
+    ASSERT_TRUE(v);
+    // Drawn again as the worker reports, until the overview is in.
+    for (int i = 0; i < 500 && v->PendingEnvelopes() > 0; ++i) {
+        QTest::qWait(10);
+        v->repaint();
+    }
+    EXPECT_EQ(v->PendingEnvelopes(), 0);
+    double lo = 0, hi = 0;
+    ASSERT_TRUE(v->DataExtent(lo, hi));
+    EXPECT_NEAR(hi, 3 * 1048576 * 1e-4, 1e-3);
+
+    // A window closed while its overview is read stops the worker.
+    ShowInNewWindow(SignalId(*w_, "/Signals/long/Long"));
+    w_.reset();
 }
 
 TEST_F(Workbench, SignalDroppedFromTheTreeLandsInTheGraph) {
