@@ -109,7 +109,7 @@ class GraphView : public QWidget {
     std::vector<int> ids_;
     std::vector<Trace> traces_;
     std::vector<korvex::YLine> ylines_;  // the traces' lines, each once
-    QTimer progress_;                     // repaints while envelopes are built
+    QTimer progress_;                    // repaints while envelopes are built
     QPixmap base_;
     bool dirty_ = true;
     int baseRenders_ = 0;

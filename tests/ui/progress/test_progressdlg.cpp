@@ -26,14 +26,18 @@ using namespace res;
 
 namespace {
 
-// The data set "test" with the measuring channel "acc" (40 blocks of 256
+// The data set "test" with the measuring channel "acc" (blocks of 256
 // points) and a fixed band selected on it.
+// A run that is surely still going when a test acts after its first block:
+// a fast engine can finish 40 blocks within one round of the event loop.
+constexpr int kLongRun = 1000;
+
 class Rig {
   public:
-    Rig() {
+    explicit Rig(int blocks = 40) {
         korvex::SignalData d;
         d.stepX = 1.0 / 2560.0;
-        for (int i = 0; i < 40 * 256; ++i) d.samples.push_back(std::sin(i * 0.3));
+        for (int i = 0; i < blocks * 256; ++i) d.samples.push_back(std::sin(i * 0.3));
         auto s = kh->NewSignal();
         s->Assign(std::move(d));
         EXPECT_TRUE(kh->AddSignal("/Signals/test", "acc", s));
@@ -134,7 +138,7 @@ TEST(ProgressDlg, BoxSetDuringTheRunClosesOnSuccess) {
 }
 
 TEST(ProgressDlg, StopFromTheButtonKeepsTheWindowOpenEvenWithTheBoxSet) {
-    Rig rig;
+    Rig rig(kLongRun);
     rig.cfg.bCloseProgrDlg = true;
     CProgressDlg dlg(rig.app, &rig.cfg);
     ShowUntilFirstBlock(dlg);
@@ -154,7 +158,7 @@ TEST(ProgressDlg, StopFromTheButtonKeepsTheWindowOpenEvenWithTheBoxSet) {
 }
 
 TEST(ProgressDlg, EscapeDuringTheRunIsAStopRequest) {
-    Rig rig;
+    Rig rig(kLongRun);
     CProgressDlg dlg(rig.app, &rig.cfg);
     ShowUntilFirstBlock(dlg);
     QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -182,7 +186,7 @@ TEST(ProgressDlg, NoSourceSignalsShowsItsMessageWithinATick) {
 // does not hide the outcome from the engine's flags: the window closes by
 // itself once the worker is done.
 TEST(ProgressDlg, CloseRequestDuringTheRunStopsAndClosesWhenDone) {
-    Rig rig;
+    Rig rig(kLongRun);
     CProgressDlg dlg(rig.app, &rig.cfg);
     ShowUntilFirstBlock(dlg);
     EXPECT_FALSE(dlg.close());
@@ -196,7 +200,7 @@ TEST(ProgressDlg, CloseRequestDuringTheRunStopsAndClosesWhenDone) {
 }
 
 TEST(ProgressDlg, ModalLoopEndsAfterACloseRequest) {
-    Rig rig;
+    Rig rig(kLongRun);
     CProgressDlg dlg(rig.app, &rig.cfg);
     QTimer::singleShot(0, &dlg, [&] {
         const bool running = QTest::qWaitFor([&] { return StepsShown(dlg) >= 1; }, 10000);
@@ -209,7 +213,7 @@ TEST(ProgressDlg, ModalLoopEndsAfterACloseRequest) {
 }
 
 TEST(ProgressDlg, DestroyedMidRunStopsAndJoinsTheWorker) {
-    Rig rig;
+    Rig rig(kLongRun);
     auto dlg = std::make_unique<CProgressDlg>(rig.app, &rig.cfg);
     ShowUntilFirstBlock(*dlg);
     EXPECT_TRUE(dlg->Engine().IsRunning());
