@@ -220,6 +220,9 @@ std::shared_ptr<EnvelopeJob> GraphView::StartEnvelope(const korvex::SampleBuffer
     job->thread = std::thread([j] {
         j->envelope.Build(j->samples, [j](double share) {
             j->permille.store(static_cast<int>(share * 1000), std::memory_order_relaxed);
+            // What has been read goes back as the reading goes on.
+            j->samples.DoneBefore(
+                static_cast<size_t>(share * static_cast<double>(j->samples.size())));
             return !j->stop.load(std::memory_order_relaxed);
         });
         j->samples.DoneWithAll();  // a recording on disk keeps only what is drawn

@@ -41,8 +41,14 @@ bool WaitForViews(MainWindow& w, double timeoutSeconds) {
     auto running = [&] {
         for (QWidget* sw : w.findChildren<MapView*>())
             if (static_cast<MapView*>(sw)->Running()) return true;
+        // Overviews of recordings on disk come in on workers too.
+        for (GraphView* g : w.findChildren<GraphView*>())
+            if (g->PendingEnvelopes() > 0) return true;
         return false;
     };
+    // A graph starts reading its overview when it is first drawn.
+    QApplication::processEvents();
+    for (GraphView* g : w.findChildren<GraphView*>()) g->repaint();
     while (running()) {
         if (clock.elapsed() > timeoutSeconds * 1000) return false;
         QApplication::processEvents(QEventLoop::AllEvents, 50);

@@ -14,8 +14,8 @@ class MainWindow;
 // to the active graph window.
 std::string ShowRequestedViews(MainWindow& w, const Options& o);
 
-// Lets the maps being computed finish (for a screenshot), at most
-// timeoutSeconds; false when one was still running then.
+// Lets the maps being computed and the overviews being read finish (for a
+// screenshot), at most timeoutSeconds; false when one was still running then.
 bool WaitForViews(MainWindow& w, double timeoutSeconds);
 
 // The picture of the workbench without requested views: the first data set
