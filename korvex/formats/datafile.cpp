@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "korvex/formats/cache.h"
 #include "korvex/formats/formats.h"
 #include "korvex/formats/readers.h"
 #include "platform/text.h"
@@ -70,8 +71,10 @@ std::string DataFileKind(const std::string& path) {
     return {};
 }
 
-FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options) {
-    switch (KindOf(path)) {
+namespace {
+
+FileResult ReadKind(Kind kind, const std::string& path, DataSet& out, const ReadOptions& options) {
+    switch (kind) {
         case Kind::kQuor:
             return ReadQuor(path, out, options);
         case Kind::kUff:
@@ -86,6 +89,34 @@ FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions
             return ReadTextFile(path, out, options);
         case Kind::kUnknown:
             break;
+    }
+    return {};
+}
+
+}  // namespace
+
+FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions& options) {
+    const Kind kind = KindOf(path);
+    if (kind != Kind::kUnknown && (kind == Kind::kQuor || !options.mapSamples))
+        return ReadKind(kind, path, out, options);
+    if (kind != Kind::kUnknown) {
+        // Other formats are read once into a copy whose values are mapped.
+        CachedRead read;
+        read.whole = [&](DataSet& d) { return ReadKind(kind, path, d, options); };
+        if (kind == Kind::kTdms) {
+            read.streaming = true;
+            read.stream = [&](SampleSink& sink) {
+                DataSet none;
+                return ReadTdms(path, none, &sink);
+            };
+        } else {
+            read.stream = [&](SampleSink& sink) {
+                DataSet d;
+                FileResult r = ReadKind(kind, path, d, options);
+                return StreamWhole(std::move(r), d, sink);
+            };
+        }
+        return ReadThroughCache(path, out, options, read);
     }
     FileResult result;
     std::error_code ec;

@@ -106,6 +106,31 @@ void AtomicFile::Write(const void* data, size_t size) {
     if (std::fwrite(data, 1, size, file_) != size) errno_ = errno ? errno : EIO;
 }
 
+void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+    if (!file_ || errno_ != 0 || size == 0) return;
+    if (std::fflush(file_) != 0) {
+        errno_ = errno ? errno : EIO;
+        return;
+    }
+#ifndef _WIN32
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fileno(file_), p, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            errno_ = n < 0 ? errno : EIO;
+            return;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+#else
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) errno_ = EIO;
+    Write(data, size);
+#endif
+}
+
 bool AtomicFile::Commit(std::string& error) {
     if (!file_) {
         error = WriteErrorMessage(path_, EBADF);
@@ -114,7 +139,7 @@ bool AtomicFile::Commit(std::string& error) {
     int err = errno_;
     if (err == 0 && std::fflush(file_) != 0) err = errno;
 #ifndef _WIN32
-    if (err == 0 && ::fsync(fileno(file_)) != 0) err = errno;
+    if (err == 0 && durable_ && ::fsync(fileno(file_)) != 0) err = errno;
 #endif
     int closeResult = std::fclose(file_);
     file_ = nullptr;
@@ -133,6 +158,7 @@ bool AtomicFile::Commit(std::string& error) {
     }
     tempPath_.clear();
 #ifndef _WIN32
+    if (!durable_) return true;
     // Make the rename itself durable.
     int dir = ::open(ParentOf(path_).c_str(), O_RDONLY | O_DIRECTORY);
     if (dir >= 0) {

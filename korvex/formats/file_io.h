@@ -28,6 +28,14 @@ class AtomicFile {
     // Buffered; the first failure is kept and reported by Commit.
     void Write(const void* data, size_t size);
     void Write(const std::string& s) { Write(s.data(), s.size()); }
+    // At a byte offset, for a file laid out before it is filled; what
+    // lies between the places written reads as zeros.
+    void WriteAt(uint64_t offset, const void* data, size_t size);
+    // A copy that can be made again (a cache) skips the flush to the disk,
+    // which for gigabytes costs more than the copy.
+    void SetDurable(bool durable) { durable_ = durable; }
+    // A write has failed (Commit will say why).
+    bool Failed() const { return errno_ != 0; }
     bool Commit(std::string& error);
     void Discard();
 
@@ -36,6 +44,7 @@ class AtomicFile {
     std::string tempPath_;
     std::FILE* file_ = nullptr;
     int errno_ = 0;
+    bool durable_ = true;
 };
 
 // "Cannot write "<path>": <cause>" for an errno value, with the plain

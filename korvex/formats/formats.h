@@ -37,6 +37,28 @@ class QuorWriter {
     std::unique_ptr<File> f_;
 };
 
+// A .quor file filled in any order, for a copy of a recording larger than
+// the memory: each signal is declared with its sample count, which fixes its
+// place, and its values are given as a reader meets them, interleaved with
+// other signals'. Memory stays at a buffer per signal. Commit fails when a
+// count does not add up or the disk refused, leaving the target as it was.
+class QuorSpill final : public SampleSink {
+  public:
+    QuorSpill();
+    ~QuorSpill() override;
+    QuorSpill(const QuorSpill&) = delete;
+    QuorSpill& operator=(const QuorSpill&) = delete;
+    bool Open(const std::string& path, std::string& error);
+    size_t Declare(const SignalData& header, uint64_t samples) override;
+    void Put(size_t signal, const double* values, size_t n) override;
+    bool Failed() const override;
+    bool Commit(std::string& error);
+
+  private:
+    struct File;
+    std::unique_ptr<File> f_;
+};
+
 // Universal File Format, dataset 58 (time histories). Reading takes ASCII 58
 // and binary 58b records; writing produces ASCII, or binary 58b when asked.
 FileResult ReadUff58(const std::string& path, DataSet& out);

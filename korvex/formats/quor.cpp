@@ -265,6 +265,44 @@ std::string HeaderFault(const SignalData& s) {
     return {};
 }
 
+// A signal's header as it is written at byte offset at of the file: up to
+// and with the sample count, the padding before it included.
+void AppendSignalHeader(std::string& buf, const SignalData& s, uint64_t at, uint64_t samples) {
+    const size_t first = buf.size();
+    PutString(buf, s.folder);
+    PutString(buf, s.name);
+    PutString(buf, s.unit);
+    PutString(buf, s.text5);
+    PutU64(buf, DoubleBits(s.startX));
+    PutU64(buf, DoubleBits(s.stepX));
+    PutU64(buf, DoubleBits(s.startTime));
+    PutU32(buf, static_cast<uint32_t>(s.axisCodes.size()));
+    for (const auto& [key, code] : s.axisCodes) {
+        PutU32(buf, static_cast<uint32_t>(key.first));
+        PutU32(buf, static_cast<uint32_t>(key.second));
+        PutU64(buf, code);
+    }
+    PutU32(buf, static_cast<uint32_t>(s.attributes.size()));
+    for (const auto& [name, value] : s.attributes) {
+        PutString(buf, name);
+        PutString(buf, value);
+    }
+    while ((at + buf.size() - first) % 8 != 0) buf.push_back('\0');
+    PutU64(buf, samples);
+}
+
+void AppendFileHeader(std::string& buf, size_t signals) {
+    buf.append(kMagic, sizeof kMagic);
+    PutU32(buf, kAlignedVersion);
+    PutU32(buf, 0);
+    PutU32(buf, static_cast<uint32_t>(signals));
+}
+
+void AppendTrailer(std::string& buf, uint32_t crc) {
+    buf.append(kEndMagic, sizeof kEndMagic);
+    PutU32(buf, crc);
+}
+
 }  // namespace
 
 struct QuorWriter::File {
@@ -301,10 +339,7 @@ bool QuorWriter::Open(const std::string& path, size_t signals, std::string& erro
         return false;
     }
     f_->signalsLeft = static_cast<uint32_t>(signals);
-    f_->buf.append(kMagic, sizeof kMagic);
-    PutU32(f_->buf, kAlignedVersion);
-    PutU32(f_->buf, 0);
-    PutU32(f_->buf, static_cast<uint32_t>(signals));
+    AppendFileHeader(f_->buf, signals);
     return true;
 }
 
@@ -317,27 +352,7 @@ bool QuorWriter::BeginSignal(const SignalData& s, uint64_t samples) {
         f_->fault = SignalLabel(f_->index, s.name) + ": " + fault;
         return false;
     }
-    std::string& buf = f_->buf;
-    PutString(buf, s.folder);
-    PutString(buf, s.name);
-    PutString(buf, s.unit);
-    PutString(buf, s.text5);
-    PutU64(buf, DoubleBits(s.startX));
-    PutU64(buf, DoubleBits(s.stepX));
-    PutU64(buf, DoubleBits(s.startTime));
-    PutU32(buf, static_cast<uint32_t>(s.axisCodes.size()));
-    for (const auto& [key, code] : s.axisCodes) {
-        PutU32(buf, static_cast<uint32_t>(key.first));
-        PutU32(buf, static_cast<uint32_t>(key.second));
-        PutU64(buf, code);
-    }
-    PutU32(buf, static_cast<uint32_t>(s.attributes.size()));
-    for (const auto& [name, value] : s.attributes) {
-        PutString(buf, name);
-        PutString(buf, value);
-    }
-    while ((f_->written + buf.size()) % 8 != 0) buf.push_back('\0');
-    PutU64(buf, samples);
+    AppendSignalHeader(f_->buf, s, f_->written + f_->buf.size(), samples);
     f_->Flush();
     --f_->signalsLeft;
     ++f_->index;
@@ -372,10 +387,130 @@ bool QuorWriter::Commit(std::string& error) {
         return false;
     }
     f_->Flush();
-    char trailer[kTrailerSize];
-    std::memcpy(trailer, kEndMagic, sizeof kEndMagic);
-    for (int i = 0; i < 4; ++i) trailer[4 + i] = static_cast<char>((f_->crc >> (8 * i)) & 0xFF);
-    f_->file.Write(trailer, sizeof trailer);
+    std::string trailer;
+    AppendTrailer(trailer, f_->crc);
+    f_->file.Write(trailer);
+    const bool ok = f_->file.Commit(error);
+    f_.reset();
+    return ok;
+}
+
+struct QuorSpill::File {
+    struct Signal {
+        uint64_t at = 0;  // where its next value goes
+        uint64_t left = 0;
+        uint64_t bytes = 0;  // of its values
+        uint64_t headBytes = 0;
+        uint32_t headCrc = 0;
+        uint32_t crc = 0;  // of the values given so far
+        std::string buf;
+    };
+    static constexpr size_t kBuffer = size_t{256} << 10;
+    AtomicFile file;
+    std::string path;
+    uint64_t end = kHeaderSize;
+    std::vector<Signal> signals;
+    std::string fault;
+    void Flush(Signal& s) {
+        s.crc = Crc32(s.crc, s.buf.data(), s.buf.size());
+        file.WriteAt(s.at, s.buf.data(), s.buf.size());
+        s.at += s.buf.size();
+        s.buf.clear();
+    }
+};
+
+QuorSpill::QuorSpill() = default;
+QuorSpill::~QuorSpill() = default;
+
+bool QuorSpill::Open(const std::string& path, std::string& error) {
+    f_ = std::make_unique<File>();
+    f_->path = path;
+    f_->file.SetDurable(false);
+    if (f_->file.Open(path, error)) return true;
+    f_.reset();
+    return false;
+}
+
+size_t QuorSpill::Declare(const SignalData& s, uint64_t samples) {
+    if (!f_) return 0;
+    const size_t index = f_->signals.size();
+    f_->signals.emplace_back();
+    if (!f_->fault.empty()) return index;
+    std::string fault = HeaderFault(s);
+    if (fault.empty() && (index >= UINT32_MAX || samples > (uint64_t{1} << 60) / 8))
+        fault = "too many signals or samples";
+    if (!fault.empty()) {
+        f_->fault = SignalLabel(index, s.name) + ": " + fault;
+        return index;
+    }
+    std::string head;
+    AppendSignalHeader(head, s, f_->end, samples);
+    f_->file.WriteAt(f_->end, head.data(), head.size());
+    File::Signal& sig = f_->signals.back();
+    sig.headBytes = head.size();
+    sig.headCrc = Crc32(0, head.data(), head.size());
+    sig.at = f_->end + head.size();
+    sig.left = samples;
+    sig.bytes = samples * 8;
+    f_->end = sig.at + sig.bytes;
+    return index;
+}
+
+void QuorSpill::Put(size_t signal, const double* values, size_t n) {
+    if (!f_ || !f_->fault.empty() || signal >= f_->signals.size()) return;
+    File::Signal& s = f_->signals[signal];
+    if (n > s.left) {
+        f_->fault = SignalLabel(signal, "") + ": more samples than announced";
+        return;
+    }
+    s.left -= n;
+    while (n > 0) {
+        const size_t m = std::min(n, (File::kBuffer - s.buf.size()) / 8);
+        if constexpr (std::endian::native == std::endian::little) {
+            const size_t old = s.buf.size();
+            s.buf.resize(old + m * 8);
+            std::memcpy(s.buf.data() + old, values, m * 8);
+        } else {
+            for (size_t k = 0; k < m; ++k) PutU64(s.buf, DoubleBits(values[k]));
+        }
+        values += m;
+        n -= m;
+        if (s.buf.size() >= File::kBuffer) f_->Flush(s);
+    }
+    if (s.left == 0) {  // done: its buffer goes, as the file may hold thousands
+        f_->Flush(s);
+        std::string().swap(s.buf);
+    }
+}
+
+bool QuorSpill::Failed() const {
+    return !f_ || !f_->fault.empty() || f_->file.Failed();
+}
+
+bool QuorSpill::Commit(std::string& error) {
+    if (!f_) return false;
+    for (File::Signal& s : f_->signals) {
+        if (f_->fault.empty() && s.left != 0) f_->fault = "fewer samples than announced";
+        if (f_->fault.empty()) f_->Flush(s);
+    }
+    if (!f_->fault.empty()) {
+        error = "Cannot write \"" + f_->path + "\": " + f_->fault + ".";
+        f_.reset();
+        return false;
+    }
+    // The checksum of the whole from those of its pieces, in file order.
+    std::string head;
+    AppendFileHeader(head, f_->signals.size());
+    uint32_t crc = Crc32(0, head.data(), head.size());
+    f_->file.WriteAt(0, head.data(), head.size());
+    for (const File::Signal& s : f_->signals) {
+        crc =
+            static_cast<uint32_t>(crc32_combine(crc, s.headCrc, static_cast<z_off_t>(s.headBytes)));
+        crc = static_cast<uint32_t>(crc32_combine(crc, s.crc, static_cast<z_off_t>(s.bytes)));
+    }
+    std::string trailer;
+    AppendTrailer(trailer, crc);
+    f_->file.WriteAt(f_->end, trailer.data(), trailer.size());
     const bool ok = f_->file.Commit(error);
     f_.reset();
     return ok;

@@ -3,6 +3,8 @@
 // exports, read into the plain DataSet form (and MAT written from it).
 // Behaviour and limits: docs/data-files.md.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,19 +23,39 @@ struct TextOptions {
     bool resample = false;  // uneven time is resampled to its mean step instead of refused
 };
 
+// Where a reader that streams puts what it reads instead of into a DataSet,
+// so a recording larger than the memory passes through: each signal is
+// declared with its sample count (before or between the values of others)
+// and then given its values in order, in pieces.
+class SampleSink {
+  public:
+    virtual ~SampleSink() = default;
+    // The signal's index for Put; header.samples is not read.
+    virtual size_t Declare(const SignalData& header, uint64_t samples) = 0;
+    virtual void Put(size_t signal, const double* values, size_t n) = 0;
+    // The sink cannot take more (its disk is full, say): the reader stops.
+    virtual bool Failed() const = 0;
+};
+
 // What a reader may need from the user: the sample rate of a file that does
 // not give one, and the choices for a text file.
 struct ReadOptions {
     double rate = 0.0;  // Hz; 0: none given
     TextOptions text;
-    // Long signals of a file that lays them out as they are used (.quor)
-    // are handed out mapped (SignalData::mapped) rather than read.
+    // Long signals are handed out mapped (SignalData::mapped) rather than
+    // read: those of a .quor file where they lie, those of other formats
+    // from a cached copy made on the first read (korvex/formats/cache.h).
     bool mapSamples = false;
+    // Folder for those copies; empty: beside the file, else the user's
+    // cache folder. Smaller files are read into memory.
+    std::string cacheDir;
+    uint64_t cacheMinBytes = uint64_t{32} << 20;
 };
 
 // NI TDMS (versions 4712 and 4713): numeric channels as signals, a group as
 // the folder of its channels.
-FileResult ReadTdms(const std::string& path, DataSet& out);
+// With a sink, the signals go there instead of into out.
+FileResult ReadTdms(const std::string& path, DataSet& out, SampleSink* sink = nullptr);
 
 // MATLAB MAT files of versions 4, 5 and 7.3: numeric vectors and matrix
 // columns, and the struct layout of common measurement exports. A file with

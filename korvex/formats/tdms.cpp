@@ -645,7 +645,7 @@ SignalData Describe(const Object& o, const std::vector<Object>& objects,
 
 }  // namespace
 
-FileResult ReadTdms(const std::string& path, DataSet& out) {
+FileResult ReadTdms(const std::string& path, DataSet& out, SampleSink* sink) {
     FileResult result;
     FileSource file;
     if (!file.Open(path, result.message)) return result;
@@ -705,13 +705,22 @@ FileResult ReadTdms(const std::string& path, DataSet& out) {
     for (size_t k = 0; k < owner.size(); ++k) sinks[owner[k]].samples = &loaded.signals[k].samples;
     std::vector<uint64_t> counts;
     CountValues(reader.Blocks(), sinks, counts);
-    for (size_t k = 0; k < owner.size(); ++k)
-        ReserveSamples(loaded.signals[k].samples, static_cast<size_t>(counts[owner[k]]));
+    for (size_t k = 0; k < owner.size(); ++k) {
+        Sink& to = sinks[owner[k]];
+        if (sink) {
+            to.out = sink;
+            to.samples = nullptr;
+            to.signal = sink->Declare(loaded.signals[k], counts[owner[k]]);
+        } else {
+            ReserveSamples(loaded.signals[k].samples, static_cast<size_t>(counts[owner[k]]));
+        }
+    }
     std::string error;
     if (!ReadValues(file, reader.Blocks(), sinks, error)) {
         result.message = "Cannot read \"" + path + "\": " + error;
         return result;
     }
+    if (sink) loaded.signals.clear();
     out.signals.swap(loaded.signals);
     result.ok = true;
     return result;

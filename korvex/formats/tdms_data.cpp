@@ -175,7 +175,10 @@ void Append(Sink& sink, const Slot& slot, const unsigned char* p, size_t n, size
             std::fill(batch, batch + m, std::nan(""));
         }
         Scale(sink, batch, m);
-        sink.samples->insert(sink.samples->end(), batch, batch + m);
+        if (sink.out)
+            sink.out->Put(sink.signal, batch, m);
+        else
+            sink.samples->insert(sink.samples->end(), batch, batch + m);
         p += m * stride;
         n -= m;
     }
@@ -367,7 +370,14 @@ bool ReadValues(FileSource& file, const std::vector<Block>& blocks, std::vector<
                 std::string& error) {
     file.ExpectSequential();
     file.SetWindow(FileSource::kCachedWindow);
+    SampleSink* out = nullptr;
+    for (const Sink& s : sinks)
+        if (s.out) out = s.out;
     for (const Block& b : blocks) {
+        if (out && out->Failed()) {
+            error = "its values could not be passed on.";
+            return false;
+        }
         std::vector<std::vector<const Slot*>> used(b.runs->size());
         for (size_t i = 0; i < b.runs->size(); ++i)
             for (const Slot& s : (*b.runs)[i].slots)

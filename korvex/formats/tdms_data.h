@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "korvex/formats/file_source.h"
+#include "korvex/formats/readers.h"
 #include "korvex/formats/tdms_model.h"
 
 namespace korvex::tdms {
@@ -20,12 +21,16 @@ struct ScaleStep {
 // Where a loaded channel's values go.
 struct Sink {
     std::vector<double>* samples = nullptr;
+    SampleSink* out = nullptr;  // instead of samples: a streaming reader's sink
+    size_t signal = 0;          // the signal's index there
     std::vector<ScaleStep> steps;
     bool daqmx = false;
     uint32_t rawScale = 0;  // DAQmx: the scaler whose values the chain takes
     bool haveOrigin = false;
     Timestamp origin;  // timestamp values count in seconds from the first
-    bool Takes(const Slot& s) const { return samples && (!daqmx || s.scaleId == rawScale); }
+    bool Takes(const Slot& s) const {
+        return (samples || out) && (!daqmx || s.scaleId == rawScale);
+    }
 };
 
 // The scale chain of a channel whose NI_Scaling_Status is "unscaled"; an

@@ -1,0 +1,243 @@
+// Copies of other formats' data files as .quor files read where they lie.
+// A copy ends with a signal of no values in folder ".korvex-cache" whose
+// attributes name the file it copies (path, size, modification time) and
+// the notes of the read that made it; a copy without it, or of another
+// state of the file, is not used. Written last, it also marks the copy whole.
+
+#include "korvex/formats/cache.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "korvex/formats/formats.h"
+
+namespace korvex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kMarkFolder[] = ".korvex-cache";
+constexpr char kMarkName[] = "source";
+
+struct Stamp {
+    std::string path;  // absolute
+    uint64_t size = 0;
+    int64_t mtimeNs = 0;
+};
+
+bool StampOf(const std::string& source, Stamp& st) {
+    struct stat s;
+    if (::stat(source.c_str(), &s) != 0 || !S_ISREG(s.st_mode)) return false;
+    std::error_code ec;
+    const fs::path abs = fs::weakly_canonical(fs::absolute(source, ec), ec);
+    if (ec) return false;
+    st.path = abs.string();
+    st.size = static_cast<uint64_t>(s.st_size);
+    st.mtimeNs = static_cast<int64_t>(s.st_mtim.tv_sec) * 1000000000 + s.st_mtim.tv_nsec;
+    return true;
+}
+
+uint64_t Fnv1a(const std::string& s) {
+    uint64_t h = 0xcbf29ce484222325ULL;
+    for (unsigned char c : s) h = (h ^ c) * 0x100000001b3ULL;
+    return h;
+}
+
+// Where a copy of the file may lie, in the order they are tried. A copy
+// beside the file is named after it; one in a shared folder also after a
+// hash of its whole path, so two files of one name do not meet.
+std::vector<std::string> Candidates(const Stamp& st, const std::string& cacheDir) {
+    const fs::path abs(st.path);
+    const std::string file = abs.filename().string();
+    char hash[20];
+    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(st.path)));
+    const std::string shared = file + "." + hash + ".cache.quor";
+    if (!cacheDir.empty()) return {(fs::path(cacheDir) / shared).string()};
+    std::vector<std::string> c{(abs.parent_path() / ("." + file + ".cache.quor")).string()};
+    fs::path user;
+    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x)
+        user = x;
+    else if (const char* h = std::getenv("HOME"); h && *h)
+        user = fs::path(h) / ".cache";
+    if (!user.empty()) c.push_back((user / "korvex" / shared).string());
+    return c;
+}
+
+SignalData Marker(const Stamp& st, const std::vector<std::string>& notes) {
+    SignalData m;
+    m.folder = kMarkFolder;
+    m.name = kMarkName;
+    m.attributes = {{"source", st.path},
+                    {"size", std::to_string(st.size)},
+                    {"mtime_ns", std::to_string(st.mtimeNs)}};
+    for (const std::string& n : notes) m.attributes.emplace_back("note", n);
+    return m;
+}
+
+bool IsCopyOf(const SignalData& m, const Stamp& st) {
+    if (m.folder != kMarkFolder || m.name != kMarkName) return false;
+    int matched = 0;
+    for (const auto& [key, value] : m.attributes)
+        matched += (key == "source" && value == st.path) ||
+                   (key == "size" && value == std::to_string(st.size)) ||
+                   (key == "mtime_ns" && value == std::to_string(st.mtimeNs));
+    return matched == 3;
+}
+
+// The copy at path when it is whole and made from the file as it is now:
+// its signals (mapped) into out, the first read's notes into notes.
+bool ReadCopy(const std::string& path, const Stamp& st, DataSet& out,
+              std::vector<std::string>& notes) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return false;
+    DataSet d;
+    ReadOptions o;
+    o.mapSamples = true;
+    if (!ReadQuor(path, d, o).ok || d.signals.empty() || !IsCopyOf(d.signals.back(), st))
+        return false;
+    for (const auto& [key, value] : d.signals.back().attributes)
+        if (key == "note") notes.push_back(value);
+    d.signals.pop_back();
+    out.signals.swap(d.signals);
+    return true;
+}
+
+uint64_t AvailableMemory() {
+    std::ifstream in("/proc/meminfo");
+    std::string key, rest;
+    uint64_t kb = 0;
+    while (in >> key >> kb) {
+        std::getline(in, rest);
+        if (key == "MemAvailable:") return kb * 1024;
+    }
+    return 0;
+}
+
+// Counts the values a read would give, then stops it.
+class CountSink final : public SampleSink {
+  public:
+    size_t Declare(const SignalData&, uint64_t samples) override {
+        bytes += samples * 8;
+        return signals++;
+    }
+    void Put(size_t, const double*, size_t) override {}
+    bool Failed() const override { return true; }
+    uint64_t bytes = 0;
+    size_t signals = 0;
+};
+
+std::string Megabytes(uint64_t bytes) {
+    return std::to_string((bytes + (1u << 19)) >> 20) + " MB";
+}
+
+}  // namespace
+
+std::vector<CacheCopy> FindCacheCopies(const std::string& source, const std::string& cacheDir) {
+    std::vector<CacheCopy> found;
+    Stamp st;
+    if (!StampOf(source, st)) return found;
+    for (const std::string& c : Candidates(st, cacheDir)) {
+        std::error_code ec;
+        if (!fs::is_regular_file(c, ec)) continue;
+        CacheCopy copy;
+        copy.path = c;
+        copy.bytes = fs::file_size(c, ec);
+        DataSet d;
+        std::vector<std::string> notes;
+        copy.current = ReadCopy(c, st, d, notes);
+        found.push_back(copy);
+    }
+    return found;
+}
+
+bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, std::string& error) {
+    for (const CacheCopy& c : FindCacheCopies(source, cacheDir)) {
+        std::error_code ec;
+        if (!fs::remove(c.path, ec) || ec) {
+            error = "Cannot remove \"" + c.path + "\": " + ec.message() + ".";
+            return false;
+        }
+    }
+    return true;
+}
+
+FileResult StreamWhole(FileResult read, DataSet& data, SampleSink& sink) {
+    if (!read.ok) return read;
+    for (SignalData& s : data.signals) {
+        const size_t k = sink.Declare(s, s.samples.size());
+        sink.Put(k, s.samples.data(), s.samples.size());
+        std::vector<double>().swap(s.samples);
+        if (sink.Failed()) break;
+    }
+    data.signals.clear();
+    return read;
+}
+
+FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOptions& options,
+                            const CachedRead& read) {
+    Stamp st;
+    if (!StampOf(path, st) || st.size < options.cacheMinBytes) return read.whole(out);
+    const std::vector<std::string> candidates = Candidates(st, options.cacheDir);
+    for (const std::string& c : candidates) {
+        FileResult r;
+        if (ReadCopy(c, st, out, r.notes)) {
+            r.notes.push_back("Read from its copy \"" + c + "\", made on the first open.");
+            r.ok = true;
+            return r;
+        }
+    }
+    std::string cause;
+    for (const std::string& c : candidates) {
+        std::error_code ec;
+        fs::create_directories(fs::path(c).parent_path(), ec);
+        QuorSpill spill;
+        std::string error;
+        if (spill.Open(c, error)) {
+            FileResult r = read.stream(spill);
+            if (!r.ok && !spill.Failed()) return r;  // the file itself is at fault
+            if (r.ok) spill.Declare(Marker(st, r.notes), 0);
+            if (spill.Commit(error) && r.ok) {
+                DataSet d;
+                std::vector<std::string> ignored;
+                if (ReadCopy(c, st, d, ignored)) {
+                    out.signals.swap(d.signals);
+                    r.notes.push_back("Copied once into \"" + c +
+                                      "\" to be read from the disk; later opens use the copy "
+                                      "while the file is unchanged.");
+                    return r;
+                }
+                error = "Cannot use \"" + c + "\": it changed while it was written.";
+            }
+        }
+        if (cause.empty())
+            cause =
+                error.empty() || error.back() != '.' ? error : error.substr(0, error.size() - 1);
+    }
+    // No copy could be made: the recording is held in memory if it fits.
+    uint64_t need = st.size;
+    if (read.streaming) {
+        CountSink count;
+        read.stream(count);
+        need = count.bytes;
+    }
+    const uint64_t free = AvailableMemory();
+    if (free != 0 && need > free / 10 * 9) {
+        FileResult r;
+        r.message = "Cannot open \"" + path + "\": no copy to read it from the disk could be " +
+                    "written (" + cause + "), and its values (" + Megabytes(need) +
+                    ") do not fit in the free memory (" + Megabytes(free) + ").";
+        return r;
+    }
+    FileResult r = read.whole(out);
+    if (r.ok)
+        r.notes.push_back("No copy to read it from the disk could be written (" + cause +
+                          "), so the recording is held in memory.");
+    return r;
+}
+
+}  // namespace korvex

@@ -1,0 +1,44 @@
+#pragma once
+// Copies of data files in formats other than .quor, for reading recordings
+// larger than the memory: the first read with ReadOptions::mapSamples writes
+// the signals once into a .quor file (beside the data, else in the user's
+// cache folder), whose values are then mapped; later reads use the copy
+// while the file keeps its path, size and modification time.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "korvex/dataset.h"
+#include "korvex/formats/readers.h"
+
+namespace korvex {
+
+struct CacheCopy {
+    std::string path;
+    uint64_t bytes = 0;
+    bool current = false;  // made from the file as it is now
+};
+
+// The copies of source that exist, current or not.
+std::vector<CacheCopy> FindCacheCopies(const std::string& source, const std::string& cacheDir = {});
+// Removes them; false with error naming a copy that could not be removed.
+bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, std::string& error);
+
+// How ReadDataFile reads a file of another format with mapSamples: stream
+// passes the signals to a sink (for a copy, or to count them), whole reads
+// them into memory (when no copy can be written and they fit).
+struct CachedRead {
+    bool streaming = false;  // stream holds only a buffer, not the signals
+    std::function<FileResult(SampleSink&)> stream;
+    std::function<FileResult(DataSet&)> whole;
+};
+FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOptions& options,
+                            const CachedRead& read);
+
+// The signals of a read into memory passed on to a sink, each let go once
+// given, for the readers that cannot stream.
+FileResult StreamWhole(FileResult read, DataSet& data, SampleSink& sink);
+
+}  // namespace korvex
