@@ -32,6 +32,7 @@ constexpr char kUsageText[] =
     "                 [--band-frequencies] [--strict] [--quiet] [READING]\n"
     "  vantrel info FILE [READING]\n"
     "  vantrel convert FILE OUT [READING]\n"
+    "  vantrel cache FILE... [--remove] [--cache-dir DIR]\n"
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel speed --data FILE --channel NAME --order K (--start T,HZ | --range LO,HI)\n"
     "                --out FILE [--block N] [--overlap PCT] [--max-rate R] [--quiet] [READING]\n"
@@ -51,6 +52,8 @@ constexpr char kUsageText[] =
     "       points, step and start, and what was skipped and why.\n"
     "convert Writes a data file as OUT: .quor, UFF 58 (.uff), MAT (.mat), or CSV files\n"
     "       below the folder OUT (any other name).\n"
+    "cache  Shows the copies that long recordings in other formats than .quor are\n"
+    "       read from (made on their first run), and removes them with --remove.\n"
     "demo   Makes the gearbox run-up sample and its configuration below DIR\n"
     "       (default ./vantrel-demo), runs the calculation on them and writes\n"
     "       DIR/report.rtf with one entry per steady speed.\n"
@@ -76,7 +79,8 @@ constexpr char kUsageText[] =
     "                     tracking band's centre) in Hz, in \"Частоты полос\" below each\n"
     "                     channel's results\n"
     "  --in-memory        read the whole recording into memory; by default the long\n"
-    "                     signals of a .quor file are used where they lie on disk\n"
+    "                     signals of a .quor file are used where they lie on disk, and\n"
+    "                     other formats are copied once into a .quor file used so\n"
     "  --duration S       demo sample length in seconds (default 60)\n"
     "  --channel NAME     speed: the vibration channel (folder/name where names repeat)\n"
     "  --order K          speed: the order followed (1 the shaft, the mesh's tooth count ...)\n"
@@ -274,6 +278,7 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     if (command == "report") return CommandReport(args, kUsage.c_str(), c);
     if (command == "info") return CommandInfo(args, kUsage.c_str(), c);
     if (command == "convert") return CommandConvert(args, kUsage.c_str(), c);
+    if (command == "cache") return CommandCache(args, kUsage.c_str(), c);
     if (command == "speed") return CommandSpeed(args, kUsage.c_str(), c);
     if (command == "summary") return CommandSummary(args, kUsage.c_str(), c);
     if (command == "trend") return CommandTrend(args, kUsage.c_str(), c);

@@ -4,6 +4,7 @@
 
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
+#include "korvex/formats/cache.h"
 #include "korvex/formats/formats.h"
 #include "platform/autodate.h"
 #include "platform/numtext.h"
@@ -19,6 +20,7 @@ struct FileArgs {
     std::vector<std::string> paths;
     korvex::ReadOptions read;
     bool help = false;
+    bool remove = false;
 };
 
 bool Parse(const std::vector<std::string>& args, FileArgs& a, std::string& error) {
@@ -26,6 +28,8 @@ bool Parse(const std::vector<std::string>& args, FileArgs& a, std::string& error
         const std::string& w = args[i];
         if (w == "-h" || w == "--help") {
             a.help = true;
+        } else if (w == "--remove") {
+            a.remove = true;
         } else if (SetReadFlag(w, a.read)) {
         } else if (w.empty() || w[0] != '-') {
             a.paths.push_back(w);
@@ -158,6 +162,34 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
           << (d.signals.size() == 1 ? " signal" : " signals") << " from " << in << ")\n"
           << std::flush;
     return kExitOk;
+}
+
+int CommandCache(const std::vector<std::string>& args, const char* usage, Console& c) {
+    FileArgs a;
+    std::string error;
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (a.help) {
+        c.out << usage;
+        return kExitOk;
+    }
+    if (a.paths.empty()) return Message(c, kExitUsage, "cache needs a FILE (see vantrel --help)");
+    int code = kExitOk;
+    for (const std::string& path : a.paths) {
+        const std::vector<korvex::CacheCopy> copies =
+            korvex::FindCacheCopies(path, a.read.cacheDir);
+        if (copies.empty()) c.out << path << ": no copy\n";
+        for (const korvex::CacheCopy& copy : copies)
+            c.out << path << ": " << copy.path << "  " << (copy.bytes + (1u << 19)) / (1u << 20)
+                  << " MB  " << (copy.current ? "current" : "out of date") << '\n';
+        if (a.remove && !copies.empty()) {
+            if (korvex::RemoveCacheCopies(path, a.read.cacheDir, error))
+                c.out << path << ": removed\n";
+            else
+                code = Message(c, kExitOutput, error);
+        }
+    }
+    c.out << std::flush;
+    return code;
 }
 
 }  // namespace vantrel

@@ -14,7 +14,9 @@ const char kReadOptionsUsage[] =
     "  --header-line N    CSV: line of the column names, 0 for none (default: found)\n"
     "  --units-line N     CSV: line of the units, 0 for none (default: found)\n"
     "  --time-column N    CSV: column of the time, 0 for none (default: found)\n"
-    "  --resample         CSV: resample a time column that steps unevenly\n";
+    "  --resample         CSV: resample a time column that steps unevenly\n"
+    "  --cache-dir DIR    folder for the copies of long recordings in other formats than\n"
+    "                     .quor (default: beside the file, else ~/.cache/korvex)\n";
 
 namespace {
 
@@ -29,13 +31,18 @@ bool Whole(const std::string& v, long max, int& out) {
 }  // namespace
 
 bool IsReadOption(const std::string& name) {
-    return name == "--rate" || name == "--separator" || name == "--decimal" ||
-           name == "--header-line" || name == "--units-line" || name == "--time-column";
+    return name == "--rate" || name == "--cache-dir" || name == "--separator" ||
+           name == "--decimal" || name == "--header-line" || name == "--units-line" ||
+           name == "--time-column";
 }
 
 bool SetReadOption(const std::string& name, const std::string& value, korvex::ReadOptions& o,
                    std::string& error) {
     korvex::TextOptions& t = o.text;
+    if (name == "--cache-dir") {
+        o.cacheDir = value;
+        return true;
+    }
     if (name == "--rate") {
         char* end = nullptr;
         o.rate = std::strtod(value.c_str(), &end);

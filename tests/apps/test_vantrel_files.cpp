@@ -107,3 +107,23 @@ TEST_F(VantrelFiles, MistakesInTheArguments) {
     EXPECT_EQ(o.code, 3);
     EXPECT_NE(o.err.find("does not exist"), std::string::npos) << o.err;
 }
+
+TEST_F(VantrelFiles, CacheShowsAndRemovesTheCopies) {
+    const std::string source = dir_.Path("rec.tdms"), copies = dir_.Path("copies");
+    fs::copy_file(Shared("tdms/raw1.tdms"), source);
+    auto o = Vantrel({"cache", source, "--cache-dir", copies});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.out.find(": no copy"), std::string::npos) << o.out;
+
+    korvex::ReadOptions read;
+    read.mapSamples = true;
+    read.cacheMinBytes = 0;
+    read.cacheDir = copies;
+    korvex::DataSet d;
+    ASSERT_TRUE(korvex::ReadDataFile(source, d, read).ok);
+    o = Vantrel({"cache", source, "--cache-dir", copies, "--remove"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.out.find(".cache.quor  0 MB  current"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find(": removed"), std::string::npos) << o.out;
+    EXPECT_TRUE(fs::is_empty(copies));
+}
