@@ -441,8 +441,22 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     cfg.srcFileDir = o.dataPath;
     cfg.dstDir = o.outDir;
     cfg.bandFrequencies = cfg.bandFrequencies || o.bandFrequencies;
-    if (!cfg.RefreshChannels(&app, cfg.srcFileKorvex))
-        return Fail(c, kExitInput, "data file " + Quoted(o.dataPath) + " holds no signals");
+    if (!cfg.RefreshChannels(&app, cfg.srcFileKorvex) || cfg.channelNames.empty()) {
+        // A logger's file (TDMS) files its channels in a group: with one
+        // group, its folder is the data set calculated.
+        std::vector<std::string> groups;
+        for (const korvex::FolderObj::Entry& e : dataFolder->Entries())
+            if (e.kind == korvex::ItemFolder) groups.push_back(e.name);
+        if (groups.size() != 1 || !cfg.RefreshChannels(&app, cfg.srcFileKorvex + "/" + groups[0]) ||
+            cfg.channelNames.empty())
+            return Fail(c, kExitInput,
+                        "data file " + Quoted(o.dataPath) +
+                            (groups.size() > 1 ? " holds its signals in several groups; "
+                                                 "calculate one group's file"
+                                               : " holds no signals"));
+        cfg.srcFileKorvex += "/" + groups[0];
+        c.err << "vantrel: note: the signals of group " << Quoted(groups[0]) << " are calculated\n";
+    }
     WarnMissingChannels(cfg, c);
     if (const int stop = StrictStop(o, c); stop != kExitOk) return stop;
     cfg.lastResultFolder.clear();

@@ -382,3 +382,27 @@ TEST_F(VantrelDemo, ConfigurationWithoutMatchingChannelsFails) {
 }
 
 }  // namespace
+
+TEST_F(VantrelDemo, ChannelsOfOneGroupFolderAreCalculated) {
+    ASSERT_EQ(run_->code, 0) << run_->err;
+    // As a logger's file has them: every channel in a group's folder.
+    korvex::DataSet d;
+    ASSERT_TRUE(korvex::ReadQuor((Dir() / "sample" / "gearbox.quor").string(), d).ok);
+    for (korvex::SignalData& s : d.signals) s.folder = "Run";
+    const fs::path grouped = Dir() / "grouped.quor", out = Dir() / "grouped";
+    ASSERT_TRUE(korvex::WriteQuor(grouped.string(), d).ok);
+    Outcome o =
+        Vantrel({"run", "--data", grouped.string(), "--config",
+                 (Dir() / "config" / "gearbox.cfg").string(), "--out", out.string(), "--quiet"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.err.find("the signals of group \"Run\" are calculated"), std::string::npos);
+    EXPECT_EQ(ReadCsv(Csv("Acc1/Acc1.10-100 Гц.csv")).v,
+              ReadCsv(out / "csv" / "Acc1/Acc1.10-100 Гц.csv").v);
+
+    d.signals.back().folder = "Other";  // two groups: which one is not guessed
+    ASSERT_TRUE(korvex::WriteQuor(grouped.string(), d).ok);
+    o = Vantrel({"run", "--data", grouped.string(), "--config",
+                 (Dir() / "config" / "gearbox.cfg").string(), "--out", out.string(), "--quiet"});
+    EXPECT_EQ(o.code, 3);
+    EXPECT_NE(o.err.find("several groups"), std::string::npos) << o.err;
+}
