@@ -42,6 +42,8 @@ struct FileResult {
     std::vector<std::string> notes;  // things skipped or adjusted on the way
     // The file reads once the user gives its sample rate (ReadOptions::rate).
     bool needsRate = false;
+    // The read was stopped through ReadOptions::progress.
+    bool stopped = false;
 };
 
 }  // namespace korvex

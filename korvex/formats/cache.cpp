@@ -131,6 +131,35 @@ class CountSink final : public SampleSink {
     size_t signals = 0;
 };
 
+// Passes a read on to the copy, telling the share of the values given.
+class ProgressSink final : public SampleSink {
+  public:
+    ProgressSink(SampleSink& to, const std::function<bool(double)>& progress)
+        : to_(to), progress_(progress) {}
+    size_t Declare(const SignalData& header, uint64_t samples) override {
+        total_ += samples;
+        return to_.Declare(header, samples);
+    }
+    void Put(size_t signal, const double* values, size_t n) override {
+        to_.Put(signal, values, n);
+        given_ += n;
+        if (given_ - told_ >= kStep && total_ > 0) {
+            told_ = given_;
+            if (!progress_(static_cast<double>(given_) / static_cast<double>(total_)))
+                stopped_ = true;
+        }
+    }
+    bool Failed() const override { return stopped_ || to_.Failed(); }
+    bool Stopped() const { return stopped_; }
+
+  private:
+    static constexpr uint64_t kStep = uint64_t{1} << 16;
+    SampleSink& to_;
+    const std::function<bool(double)>& progress_;
+    uint64_t total_ = 0, given_ = 0, told_ = 0;
+    bool stopped_ = false;
+};
+
 std::string Megabytes(uint64_t bytes) {
     return std::to_string((bytes + (1u << 19)) >> 20) + " MB";
 }
@@ -198,7 +227,15 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
         QuorSpill spill;
         std::string error;
         if (spill.Open(c, error)) {
-            FileResult r = read.stream(spill);
+            const std::function<bool(double)> none = [](double) { return true; };
+            ProgressSink sink(spill, options.progress ? options.progress : none);
+            FileResult r = read.stream(sink);
+            if (sink.Stopped()) {
+                FileResult stopped;
+                stopped.stopped = true;
+                stopped.message = "Reading \"" + path + "\" was stopped.";
+                return stopped;
+            }
             if (!r.ok && !spill.Failed()) return r;  // the file itself is at fault
             if (r.ok) spill.Declare(Marker(st, r.notes), 0);
             if (spill.Commit(error) && r.ok) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ struct ReadOptions {
     // cache folder. Smaller files are read into memory.
     std::string cacheDir;
     uint64_t cacheMinBytes = uint64_t{32} << 20;
+    // Told the share done (0 to 1) while such a copy is made, on the reading
+    // thread; false stops the read, which then fails with stopped set.
+    std::function<bool(double)> progress;
 };
 
 // NI TDMS (versions 4712 and 4713): numeric channels as signals, a group as

@@ -27,6 +27,7 @@
 #include "korvex/workbench/graphview.h"
 #include "korvex/workbench/graphwindow.h"
 #include "korvex/workbench/importdialog.h"
+#include "korvex/workbench/loadjob.h"
 #include "korvex/workbench/mime.h"
 #include "korvex/workbench/spectralview.h"
 #include "korvex/workbench/texts.h"
@@ -299,19 +300,27 @@ void MainWindow::UnloadPlugins() {
 }
 
 bool MainWindow::OpenFile(const QString& path) {
-    std::string message;
-    korvex::ReadOptions options;
+    if (loading_) return false;  // the window stays live while a file loads
+    korvex::ReadOptions options = readDefaults_;
     options.mapSamples = true;  // a long recording is read where it lies
     if (korvex::DataFileKind(path.toStdString()) == "CSV or text" &&
         !dialogs_->ImportText(this, path, options))
         return false;
-    auto folder = host_->LoadDataFile(path.toStdString(), options, &message);
-    if (!folder && host_->LastLoadNeedsRate() &&
-        dialogs_->AskRate(this, QString::fromStdString(message), options.rate))
-        folder = host_->LoadDataFile(path.toStdString(), options, &message);
+    loading_ = true;
+    Loaded loaded = LoadWithProgress(this, *host_, path, options);
+    if (!loaded.folder && host_->LastLoadNeedsRate() &&
+        dialogs_->AskRate(this, QString::fromStdString(loaded.message), options.rate))
+        loaded = LoadWithProgress(this, *host_, path, options);
+    loading_ = false;
+    if (loaded.stopped) {
+        AddLog(QString(wbtext::kOpenStopped).arg(path));
+        return false;
+    }
+    auto folder = loaded.folder;
     if (!folder) {
-        AddLog(QString::fromStdString(message));
-        dialogs_->Error(this, QString::fromStdString(message));
+        const QString message = QString::fromStdString(loaded.message);
+        AddLog(message);
+        dialogs_->Error(this, message);
         return false;
     }
     AddLog(QString(wbtext::kOpened).arg(path, QString::fromStdString(folder->Path())));

@@ -13,6 +13,7 @@
 #include <memory>
 #include <set>
 
+#include "korvex/formats/readers.h"
 #include "korvex/host.h"
 #include "korvex/plugins.h"
 #include "korvex/workbench/viewparams.h"
@@ -70,6 +71,12 @@ class MainWindow : public QMainWindow {
     // Shuts the plug-ins down and releases them (also done on close).
     void UnloadPlugins();
     bool OpenFile(const QString& path);
+    // Where and from what size recordings of other formats are copied to be
+    // read from the disk (ReadOptions::cacheDir, cacheMinBytes).
+    void SetCopyOptions(const std::string& dir, uint64_t minBytes) {
+        readDefaults_.cacheDir = dir;
+        readDefaults_.cacheMinBytes = minBytes;
+    }
     QStringList Log() const;
     void AddLog(const QString& line);
     QStringList RecentFiles() const { return recent_; }
@@ -147,6 +154,8 @@ class MainWindow : public QMainWindow {
     plat::ObjPtr<korvex::Host> host_;
     std::unique_ptr<korvex::PluginManager> plugins_;
     std::unique_ptr<Dialogs> dialogs_;
+    korvex::ReadOptions readDefaults_;
+    bool loading_ = false;
     QMdiArea* mdi_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QPlainTextEdit* log_ = nullptr;

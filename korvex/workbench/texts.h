@@ -66,6 +66,9 @@ inline constexpr const char* kCursorBLabel = "B: t = %1 s";
 inline constexpr const char* kXAxisTime = "t [s]";
 // A recording on disk whose overview is still being read.
 inline constexpr const char* kOverviewProgress = "Reading the overview... %1 %";
+// The first opening of a long recording in another format than .quor.
+inline constexpr const char* kCopyProgress = "Copying %1 to read it from the disk...";
+inline constexpr const char* kOpenStopped = "Opening %1 was stopped";
 inline constexpr const char* kNewSpectrum = "New s&pectrum graph of the selected signal";
 inline constexpr const char* kNewMap = "New &map of the selected signal...";
 inline constexpr const char* kSpectrumButton = "Spectrum";

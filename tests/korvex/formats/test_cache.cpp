@@ -87,6 +87,15 @@ TEST_F(Cache, ATdmsRecordingIsCopiedOnceUsedAgainRenewedAndRemoved) {
     std::string error;
     EXPECT_TRUE(RemoveCacheCopies(source, copies, error)) << error;
     EXPECT_TRUE(FindCacheCopies(source, copies).empty());
+
+    // Stopped while copying: nothing read, no copy left.
+    ReadOptions stopping = Mapped(copies);
+    stopping.progress = [](double) { return false; };
+    DataSet none;
+    const FileResult r4 = ReadDataFile(source, none, stopping);
+    EXPECT_TRUE(!r4.ok && r4.stopped) << r4.message;
+    EXPECT_TRUE(none.signals.empty());
+    EXPECT_TRUE(fs::is_empty(copies));
 }
 
 TEST_F(Cache, ASpillFilledInAnyOrderIsTheFileWriteQuorWrites) {

@@ -213,6 +213,26 @@ TEST_F(Workbench, ARecordingOnDiskShowsAtOnceAndItsOverviewFollows) {
     w_.reset();
 }
 
+TEST_F(Workbench, ALongRecordingOfAnotherFormatOpensThroughItsCopy) {
+    korvex::DataSet ds;
+    korvex::SignalData d;
+    d.name = "Long";
+    d.stepX = 1e-4;
+    for (size_t i = 0; i < (size_t{1} << 17); ++i) d.samples.push_back(std::cos(1e-3 * i));
+    ds.signals.push_back(d);
+    const std::string path = dir_.Path("long.uff");
+    ASSERT_TRUE(korvex::WriteUff58(path, ds, true).ok);
+    w_->SetCopyOptions(dir_.Path("copies"), 0);
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(path)));
+    EXPECT_TRUE(w_->Log().join("\n").contains("Copied once into"))
+        << w_->Log().join("\n").toStdString();
+    QTreeWidgetItem* item = FindItem(w_->Tree(), "Long");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(2), "131072");
+    ASSERT_TRUE(w_->OpenFile(QString::fromStdString(path)));
+    EXPECT_TRUE(w_->Log().join("\n").contains("Read from its copy"));
+}
+
 TEST_F(Workbench, SignalDroppedFromTheTreeLandsInTheGraph) {
     ASSERT_TRUE(w_->OpenFile(QString::fromStdString(sample_)));
     const int window = w_->NewGraphWindow();

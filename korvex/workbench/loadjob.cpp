@@ -1,0 +1,59 @@
+#include "korvex/workbench/loadjob.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "korvex/workbench/texts.h"
+
+namespace workbench {
+
+Loaded LoadWithProgress(QWidget* parent, korvex::Host& host, const QString& path,
+                        korvex::ReadOptions options) {
+    struct Shared {
+        std::atomic<int> permille{-1};  // of the copy; -1 while none is made
+        std::atomic<bool> stop{false};
+        std::atomic<bool> done{false};
+    };
+    auto shared = std::make_shared<Shared>();
+    options.progress = [shared](double done) {
+        shared->permille.store(static_cast<int>(done * 1000.0), std::memory_order_relaxed);
+        return !shared->stop.load(std::memory_order_relaxed);
+    };
+    Loaded loaded;
+    const std::string file = path.toStdString();
+    std::thread worker([&loaded, &host, file, options, shared] {
+        loaded.folder = host.LoadDataFile(file, options, &loaded.message);
+        shared->done.store(true);
+    });
+
+    QProgressDialog dialog(QString(wbtext::kCopyProgress).arg(QFileInfo(path).fileName()),
+                           wbtext::kStop, 0, 1000, parent);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(500);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    QObject::connect(&dialog, &QProgressDialog::canceled,
+                     [shared] { shared->stop.store(true, std::memory_order_relaxed); });
+    QEventLoop loop;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (shared->done.load()) {
+            loop.quit();
+            return;
+        }
+        const int permille = shared->permille.load(std::memory_order_relaxed);
+        if (permille >= 0 && !dialog.wasCanceled()) dialog.setValue(permille);
+    });
+    timer.start(50);
+    loop.exec();
+    worker.join();
+    loaded.stopped = !loaded.folder && shared->stop.load();
+    return loaded;
+}
+
+}  // namespace workbench
