@@ -103,19 +103,16 @@ FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions
         // Other formats are read once into a copy whose values are mapped.
         CachedRead read;
         read.whole = [&](DataSet& d) { return ReadKind(kind, path, d, options); };
-        if (kind == Kind::kTdms) {
-            read.streaming = true;
-            read.stream = [&](SampleSink& sink) {
-                DataSet none;
-                return ReadTdms(path, none, &sink);
-            };
-        } else {
-            read.stream = [&](SampleSink& sink) {
-                DataSet d;
-                FileResult r = ReadKind(kind, path, d, options);
-                return StreamWhole(std::move(r), d, sink);
-            };
-        }
+        // TDMS and WAV stream into the copy; a UFF file holds one record at a time.
+        read.streaming = kind == Kind::kTdms || kind == Kind::kWav;
+        read.stream = [&](SampleSink& sink) {
+            DataSet d;
+            if (kind == Kind::kTdms) return ReadTdms(path, d, &sink);
+            if (kind == Kind::kWav) return ReadWav(path, d, &sink);
+            if (kind == Kind::kUff) return ReadUff58(path, d, &sink);
+            FileResult r = ReadKind(kind, path, d, options);
+            return StreamWhole(std::move(r), d, sink);
+        };
         return ReadThroughCache(path, out, options, read);
     }
     FileResult result;

@@ -61,7 +61,8 @@ class QuorSpill final : public SampleSink {
 
 // Universal File Format, dataset 58 (time histories). Reading takes ASCII 58
 // and binary 58b records; writing produces ASCII, or binary 58b when asked.
-FileResult ReadUff58(const std::string& path, DataSet& out);
+// With a sink, each record's values go there as it is read.
+FileResult ReadUff58(const std::string& path, DataSet& out, SampleSink* sink = nullptr);
 FileResult WriteUff58(const std::string& path, const DataSet& data, bool binary = false);
 
 // How WriteUff58 lays out the values: ASCII (4E20.12 double, 6E13.5 single)
@@ -74,7 +75,8 @@ struct Uff58Options {
 FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58Options& options);
 
 // WAV: PCM 16, 24, 32 bit and float 32; one signal per channel.
-FileResult ReadWav(const std::string& path, DataSet& out);
+// With a sink, the signals go there instead of into out.
+FileResult ReadWav(const std::string& path, DataSet& out, SampleSink* sink = nullptr);
 
 // One CSV file per signal below dir: dir/<folder>/<name>.csv, header
 // "time_s,value", numbers that read back to the same double.

@@ -14,6 +14,7 @@
 #include "korvex/formats/formats.h"
 #include "korvex/formats/uff58_fields.h"
 #include "korvex/units.h"
+#include "platform/mapped_file.h"
 #include "platform/text.h"
 
 namespace korvex {
@@ -39,7 +40,9 @@ struct Header58 {
 
 class UffReader {
   public:
-    UffReader(const std::string& path, std::string_view data) : path_(path), in_(data) {}
+    UffReader(const std::string& path, std::string_view data, SampleSink* sink = nullptr,
+              const plat::MappedFile* map = nullptr)
+        : path_(path), in_(data), sink_(sink), map_(map), base_(map ? data.data() : nullptr) {}
 
     bool Read(DataSet& out, FileResult& result);
     const std::string& Message() const { return message_; }
@@ -68,6 +71,9 @@ class UffReader {
 
     std::string path_;
     LineReader in_;
+    SampleSink* sink_;             // takes each record's values as it is read
+    const plat::MappedFile* map_;  // the file, when read where it lies
+    const char* base_;
     std::string message_;
     std::vector<std::string> notes_;
     int record_ = 0;  // dataset 58 records seen, counting from 1
@@ -179,6 +185,13 @@ void UffReader::AddSignal(const Header58& h, std::vector<double>&& values) {
     if (ParseUffDate(h.id[2], date)) s.startTime = date;
     s.startX = h.start;
     s.stepX = h.step;
+    if (sink_) {
+        sink_->Put(sink_->Declare(s, values.size()), values.data(), values.size());
+        values = {};
+    }
+    if (map_)  // the records passed go back to the file
+        map_->GiveBack(0, static_cast<uint64_t>(base_ + in_.Pos() -
+                                                reinterpret_cast<const char*>(map_->Data())));
     s.samples = std::move(values);
     loaded_.signals.push_back(std::move(s));
 }
@@ -323,6 +336,7 @@ bool UffReader::Read(DataSet& out, FileResult& result) {
         return false;
     };
     while (nextNonBlank()) {
+        if (sink_ && sink_->Failed()) return Fail("its values could not be passed on.");
         int startLine = in_.LineNo();
         if (!IsDelimiter(line)) {
             if (!any)
@@ -387,18 +401,33 @@ std::string Record8(int type, std::string_view label, std::string_view unit) {
 
 }  // namespace
 
-FileResult ReadUff58(const std::string& path, DataSet& out) {
+FileResult ReadUff58(const std::string& path, DataSet& out, SampleSink* sink) {
     FileResult result;
     std::string bytes;
-    if (!ReadFileBytes(path, bytes, result.message)) return result;
-    std::string_view data(bytes);
+    std::string_view data;
+    plat::ObjPtr<plat::MappedFile> map;  // with a sink: read where it lies
+    if (sink) {
+        map = plat::MappedFile::Open(path, result.message);
+        if (!map) return result;
+        data = std::string_view(reinterpret_cast<const char*>(map->Data()),
+                                static_cast<size_t>(map->Size()));
+    } else {
+        if (!ReadFileBytes(path, bytes, result.message)) return result;
+        data = bytes;
+    }
     if (data.substr(0, 3) == "\xEF\xBB\xBF") data.remove_prefix(3);  // a UTF-8 mark
-    UffReader reader(path, data);
+    UffReader reader(path, data, sink, map.get());
     DataSet loaded;
     if (!reader.Read(loaded, result)) {
         result.message = reader.Message();
         return result;
     }
+    if (map && map->Damaged()) {
+        result.message =
+            "Cannot read \"" + path + "\": the file changed on disk while it was read.";
+        return result;
+    }
+    if (sink) loaded.signals.clear();
     out.signals.swap(loaded.signals);
     result.ok = true;
     return result;

@@ -52,6 +52,7 @@ class LineReader {
     bool AtEnd() const { return pos_ >= data_.size(); }
     size_t Remaining() const { return data_.size() - pos_; }
     int LineNo() const { return lineNo_; }
+    size_t Pos() const { return pos_; }
     bool Next(std::string_view& line) {
         if (AtEnd()) return false;
         size_t nl = data_.find('\n', pos_);

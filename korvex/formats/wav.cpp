@@ -8,6 +8,7 @@
 #include "korvex/formats/file_io.h"
 #include "korvex/formats/formats.h"
 #include "platform/autodate.h"
+#include "platform/mapped_file.h"
 
 namespace korvex {
 
@@ -43,19 +44,72 @@ bool BextDate(const unsigned char* p, size_t size, double& date) {
     return plat::ToAutomationDate(dt, date);
 }
 
+double Sample(const unsigned char* p, size_t width, bool isFloat) {
+    if (isFloat)
+        return width == 4 ? std::bit_cast<float>(GetU32(p)) : std::bit_cast<double>(GetU64(p));
+    switch (width) {
+        case 1:
+            return (p[0] - 128) / 128.0;
+        case 2:
+            return static_cast<int16_t>(GetU16(p)) / 32768.0;
+        case 3: {
+            int32_t x = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
+                                             static_cast<uint32_t>(p[1]) << 16 |
+                                             static_cast<uint32_t>(p[2]) << 24);
+            return (x >> 8) / 8388608.0;
+        }
+        default:
+            return static_cast<int32_t>(GetU32(p)) / 2147483648.0;
+    }
+}
+
+// The frames to a sink a batch at a time, the file's pages given back
+// behind: memory stays small whatever the recording's length.
+bool StreamFrames(const plat::MappedFile& file, const unsigned char* p, size_t frames,
+                  size_t channels, size_t width, bool isFloat, const DataSet& headers,
+                  SampleSink& sink) {
+    constexpr size_t kBatch = 8192;
+    std::vector<size_t> index(channels);
+    for (size_t c = 0; c < channels; ++c) index[c] = sink.Declare(headers.signals[c], frames);
+    std::vector<double> batch(kBatch);
+    const unsigned char* passed = file.Data();
+    for (size_t first = 0; first < frames && !sink.Failed(); first += kBatch) {
+        const size_t m = std::min(kBatch, frames - first);
+        for (size_t c = 0; c < channels; ++c) {
+            const unsigned char* q = p + c * width;
+            for (size_t f = 0; f < m; ++f, q += channels * width)
+                batch[f] = Sample(q, width, isFloat);
+            sink.Put(index[c], batch.data(), m);
+        }
+        p += m * channels * width;
+        if (p - passed >= (8 << 20)) {
+            file.GiveBack(static_cast<uint64_t>(passed - file.Data()),
+                          static_cast<uint64_t>(p - file.Data()));
+            passed = p;
+        }
+    }
+    return !file.Damaged();
+}
+
 }  // namespace
 
-FileResult ReadWav(const std::string& path, DataSet& out) {
+FileResult ReadWav(const std::string& path, DataSet& out, SampleSink* sink) {
     FileResult result;
     std::string bytes;
-    if (!ReadFileBytes(path, bytes, result.message)) return result;
+    plat::ObjPtr<plat::MappedFile> map;  // with a sink: read where it lies
+    if (sink) {
+        map = plat::MappedFile::Open(path, result.message);
+        if (!map) return result;
+    } else if (!ReadFileBytes(path, bytes, result.message)) {
+        return result;
+    }
     auto fail = [&](const std::string& fault) {
         result.ok = false;
         result.message = "Cannot read \"" + path + "\": " + fault;
         return result;
     };
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    const size_t size = bytes.size();
+    const auto* data = map ? map->Data() : reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t size = map ? static_cast<size_t>(map->Size()) : bytes.size();
     if (size >= 4 && std::memcmp(data, "RF64", 4) == 0)
         return fail("64-bit RF64 wave files are not supported.");
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
@@ -139,37 +193,17 @@ FileResult ReadWav(const std::string& path, DataSet& out) {
         s.name = stem + " ch" + std::to_string(c + 1);
         s.stepX = 1.0 / fmt.rate;
         s.startTime = startTime;
-        s.samples.resize(frames);
+        if (!sink) s.samples.resize(frames);
+    }
+    if (sink) {
+        if (!StreamFrames(*map, samples, frames, fmt.channels, width, isFloat, loaded, *sink))
+            return fail("the file changed on disk while it was read.");
+        loaded.signals.clear();
     }
     const unsigned char* p = samples;
-    for (size_t f = 0; f < frames; ++f) {
-        for (size_t c = 0; c < fmt.channels; ++c, p += width) {
-            double v;
-            if (isFloat) {
-                v = width == 4 ? std::bit_cast<float>(GetU32(p)) : std::bit_cast<double>(GetU64(p));
-            } else {
-                switch (width) {
-                    case 1:
-                        v = (p[0] - 128) / 128.0;
-                        break;
-                    case 2:
-                        v = static_cast<int16_t>(GetU16(p)) / 32768.0;
-                        break;
-                    case 3: {
-                        int32_t x = static_cast<int32_t>(static_cast<uint32_t>(p[0]) << 8 |
-                                                         static_cast<uint32_t>(p[1]) << 16 |
-                                                         static_cast<uint32_t>(p[2]) << 24);
-                        v = (x >> 8) / 8388608.0;
-                        break;
-                    }
-                    default:
-                        v = static_cast<int32_t>(GetU32(p)) / 2147483648.0;
-                        break;
-                }
-            }
-            loaded.signals[c].samples[f] = v;
-        }
-    }
+    for (size_t f = 0; !sink && f < frames; ++f)
+        for (size_t c = 0; c < fmt.channels; ++c, p += width)
+            loaded.signals[c].samples[f] = Sample(p, width, isFloat);
     out.signals.swap(loaded.signals);
     result.ok = true;
     return result;

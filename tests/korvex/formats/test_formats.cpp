@@ -35,6 +35,19 @@ DataSet Sentinel() {
     return d;
 }
 
+// What a streaming reader passes on.
+struct Collect final : SampleSink {
+    size_t Declare(const SignalData&, uint64_t) override {
+        values.emplace_back();
+        return values.size() - 1;
+    }
+    void Put(size_t k, const double* v, size_t n) override {
+        values[k].insert(values[k].end(), v, v + n);
+    }
+    bool Failed() const override { return false; }
+    std::vector<std::vector<double>> values;
+};
+
 void ExpectUntouched(const DataSet& d) {
     ASSERT_EQ(d.signals.size(), 1u);
     EXPECT_EQ(d.signals[0].name, "keep me");
@@ -277,6 +290,11 @@ TEST_F(Formats, Uff58AsciiRoundTrip) {
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_TRUE(r.notes.empty());
     ASSERT_EQ(out.signals.size(), 4u);
+    Collect sink;  // streamed record by record: the same values
+    DataSet none;
+    ASSERT_TRUE(ReadUff58(path, none, &sink).ok);
+    ASSERT_EQ(sink.values.size(), 4u);
+    for (size_t k = 0; k < 4; ++k) EXPECT_EQ(sink.values[k], out.signals[k].samples);
     const SignalData& b = out.signals[0];
     EXPECT_EQ(b.name, "Ускорение Z");
     EXPECT_EQ(b.unit, "m/s^2");
@@ -673,6 +691,11 @@ TEST_F(Formats, WavEverySampleFormat) {
         EXPECT_EQ(out.signals[0].stepX, 1.0 / 8000);
         EXPECT_EQ(out.signals[0].samples, c.ch1);
         EXPECT_EQ(out.signals[1].samples, c.ch2);
+        // Streamed to a sink (for a copy): the same values, channel by channel.
+        Collect sink;
+        DataSet none;
+        ASSERT_TRUE(ReadWav(path, none, &sink).ok);
+        EXPECT_EQ(sink.values, (std::vector<std::vector<double>>{c.ch1, c.ch2}));
     }
 }
 
