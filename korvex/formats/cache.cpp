@@ -248,7 +248,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
                                       "while the file is unchanged.");
                     return r;
                 }
-                error = "Cannot use \"" + c + "\": it changed while it was written.";
+                error = "Cannot use \"" + c + "\": the file changed while it was copied.";
             }
         }
         if (cause.empty())
