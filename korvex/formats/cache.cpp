@@ -150,6 +150,7 @@ class ProgressSink final : public SampleSink {
         }
     }
     bool Failed() const override { return stopped_ || to_.Failed(); }
+    std::string Folder() const override { return to_.Folder(); }
     bool Stopped() const { return stopped_; }
 
   private:

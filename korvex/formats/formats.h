@@ -52,6 +52,7 @@ class QuorSpill final : public SampleSink {
     size_t Declare(const SignalData& header, uint64_t samples) override;
     void Put(size_t signal, const double* values, size_t n) override;
     bool Failed() const override;
+    std::string Folder() const override;
     bool Commit(std::string& error);
 
   private:

@@ -487,6 +487,12 @@ bool QuorSpill::Failed() const {
     return !f_ || !f_->fault.empty() || f_->file.Failed();
 }
 
+std::string QuorSpill::Folder() const {
+    if (!f_) return {};
+    const size_t slash = f_->path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : f_->path.substr(0, slash);
+}
+
 bool QuorSpill::Commit(std::string& error) {
     if (!f_) return false;
     for (File::Signal& s : f_->signals) {

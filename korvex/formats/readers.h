@@ -36,6 +36,9 @@ class SampleSink {
     virtual void Put(size_t signal, const double* values, size_t n) = 0;
     // The sink cannot take more (its disk is full, say): the reader stops.
     virtual bool Failed() const = 0;
+    // Where a reader may keep values for a while (a folder on the sink's
+    // disk), or "" for the system's temporary folder.
+    virtual std::string Folder() const { return {}; }
 };
 
 // What a reader may need from the user: the sample rate of a file that does
@@ -70,7 +73,10 @@ FileResult WriteMat(const std::string& path, const DataSet& data);
 
 // CSV and text exports, NI LVM files among them. Without a time column the
 // file needs options.rate (result.needsRate tells).
-FileResult ReadTextFile(const std::string& path, DataSet& out, const ReadOptions& options = {});
+// With a sink, the columns go there (held in a file on the way, as their
+// lengths are known only at the end).
+FileResult ReadTextFile(const std::string& path, DataSet& out, const ReadOptions& options = {},
+                        SampleSink* sink = nullptr);
 
 // What the text reader finds in a file, for an import dialog to show before
 // reading: the choices it would make and the first lines.

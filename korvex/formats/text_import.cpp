@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "korvex/formats/file_source.h"
+#include "korvex/formats/spool.h"
 #include "korvex/formats/text_common.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
@@ -72,14 +73,23 @@ struct Clock {
 
 class TextReader {
   public:
-    TextReader(const std::string& path, const Layout& layout, const ReadOptions& options)
-        : path_(path), L_(layout), options_(options) {}
+    TextReader(const std::string& path, const Layout& layout, const ReadOptions& options,
+               SampleSink* sink)
+        : path_(path), L_(layout), options_(options), sink_(sink) {}
     bool Read(FileSource& file, DataSet& out, FileResult& result);
 
   private:
     bool Row(std::string_view line, uint64_t lineNo, bool last);
     bool Finish(DataSet& out, FileResult& result);
     void Resample();
+    // The columns read so far to the spool, their arrays emptied.
+    void Spool() {
+        for (size_t k = 0; k < columns_.size(); ++k) {
+            spool_.Add(k, columns_[k].data(), columns_[k].size());
+            columns_[k].clear();
+        }
+    }
+    bool ToSink(const DataSet& loaded, FileResult& result);
     std::string Fail(const std::string& why) const {
         return "Cannot read \"" + path_ + "\": " + why;
     }
@@ -87,6 +97,9 @@ class TextReader {
     std::string path_;
     const Layout& L_;
     const ReadOptions& options_;
+    SampleSink* sink_;
+    bool spooling_ = false;  // with a sink, unless resampling needs the columns whole
+    SampleSpool spool_;
     int time_ = -1;  // 0-based time column, -1 for none
     double timeScale_ = 1.0;
     int64_t firstDay_ = 0;  // of date-times
@@ -177,12 +190,18 @@ bool TextReader::Read(FileSource& file, DataSet& out, FileResult& result) {
         timeScale_ = unit == "ms" ? 1e-3 : unit == "us" || unit == "µs" ? 1e-6 : 1.0;
     }
     columns_.resize(L_.columns);
-    for (size_t k = 0; k < L_.columns; ++k)
+    spooling_ = sink_ && !options_.text.resample;
+    if (spooling_ && !spool_.Open(sink_->Folder(), L_.columns, result.message)) return false;
+    for (size_t k = 0; k < L_.columns && !spooling_; ++k)
         if (static_cast<int>(k) != time_ && !L_.skip[k]) ReserveSamples(columns_[k], lines);
     if (options_.text.resample && time_ >= 0) times_.reserve(lines);
     file.ExpectSequential();
     uint64_t lineNo = static_cast<uint64_t>(L_.firstDataLine);
     for (uint64_t pos = L_.dataOffset; pos < size;) {
+        if (sink_ && sink_->Failed()) {
+            result.message = Fail("its values could not be passed on.");
+            return false;
+        }
         const size_t n = static_cast<size_t>(std::min<uint64_t>(FileSource::kWindow, size - pos));
         const unsigned char* p = file.At(pos, n);
         if (!p) {
@@ -200,7 +219,9 @@ bool TextReader::Read(FileSource& file, DataSet& out, FileResult& result) {
                 result.notes.push_back("The last line (" + std::to_string(lineNo) +
                                        ") is incomplete; it was dropped.");
             start = n;
-        } else if (start == 0 && !atEnd) {
+        }
+        if (spooling_) Spool();
+        if (start == 0 && !atEnd) {
             result.message = Fail("line " + std::to_string(lineNo) + " is longer than " +
                                   std::to_string(FileSource::kWindow >> 20) + " MB.");
             return false;
@@ -311,13 +332,33 @@ bool TextReader::Finish(DataSet& out, FileResult& result) {
         result.message = Fail("it holds no column of numbers besides the time.");
         return false;
     }
+    if (sink_) return ToSink(loaded, result);
     out.signals.swap(loaded.signals);
+    return true;
+}
+
+bool TextReader::ToSink(const DataSet& loaded, FileResult& result) {
+    size_t next = 0;
+    for (size_t k = 0; k < columns_.size(); ++k) {
+        if (static_cast<int>(k) == time_ || L_.skip[k]) continue;
+        const SignalData& s = loaded.signals[next++];
+        if (!spooling_) {
+            sink_->Put(sink_->Declare(s, s.samples.size()), s.samples.data(), s.samples.size());
+            continue;
+        }
+        std::string why;
+        if (!spool_.Replay(k, *sink_, sink_->Declare(s, spool_.Count(k)), why)) {
+            result.message = Fail(why + ".");
+            return false;
+        }
+    }
     return true;
 }
 
 }  // namespace
 
-FileResult ReadTextFile(const std::string& path, DataSet& out, const ReadOptions& options) {
+FileResult ReadTextFile(const std::string& path, DataSet& out, const ReadOptions& options,
+                        SampleSink* sink) {
     FileResult result;
     FileSource file;
     if (!file.Open(path, result.message)) return result;
@@ -335,7 +376,7 @@ FileResult ReadTextFile(const std::string& path, DataSet& out, const ReadOptions
         result.message = "Cannot read \"" + path + "\" as text: " + layout.message + ".";
         return result;
     }
-    TextReader reader(path, layout, options);
+    TextReader reader(path, layout, options, sink);
     result.ok = reader.Read(file, out, result);
     return result;
 }
