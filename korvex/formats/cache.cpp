@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -145,19 +146,28 @@ class ProgressSink final : public SampleSink {
         given_ += n;
         if (given_ - told_ >= kStep && total_ > 0) {
             told_ = given_;
-            if (!progress_(static_cast<double>(given_) / static_cast<double>(total_)))
-                stopped_ = true;
+            Tell(static_cast<double>(given_) / static_cast<double>(total_));
         }
+    }
+    bool Reading(double share) override {
+        Tell(share);
+        return !Failed();
     }
     bool Failed() const override { return stopped_ || to_.Failed(); }
     std::string Folder() const override { return to_.Folder(); }
     bool Stopped() const { return stopped_; }
 
   private:
+    // The larger of the shares read and given, so the bar never goes back.
+    void Tell(double share) {
+        shown_ = std::max(shown_, share);
+        if (!progress_(shown_)) stopped_ = true;
+    }
     static constexpr uint64_t kStep = uint64_t{1} << 16;
     SampleSink& to_;
     const std::function<bool(double)>& progress_;
     uint64_t total_ = 0, given_ = 0, told_ = 0;
+    double shown_ = 0;
     bool stopped_ = false;
 };
 

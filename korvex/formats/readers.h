@@ -39,6 +39,9 @@ class SampleSink {
     // Where a reader may keep values for a while (a folder on the sink's
     // disk), or "" for the system's temporary folder.
     virtual std::string Folder() const { return {}; }
+    // A reader that passes its values on only at the end tells how far it
+    // has read (0 to 1) on the way; false: stop (Failed).
+    virtual bool Reading(double /*share*/) { return !Failed(); }
 };
 
 // What a reader may need from the user: the sample rate of a file that does

@@ -198,7 +198,7 @@ bool TextReader::Read(FileSource& file, DataSet& out, FileResult& result) {
     file.ExpectSequential();
     uint64_t lineNo = static_cast<uint64_t>(L_.firstDataLine);
     for (uint64_t pos = L_.dataOffset; pos < size;) {
-        if (sink_ && sink_->Failed()) {
+        if (sink_ && !sink_->Reading(static_cast<double>(pos) / static_cast<double>(size))) {
             result.message = Fail("its values could not be passed on.");
             return false;
         }
