@@ -90,16 +90,22 @@ void PrintTable(std::ostream& out, const std::vector<std::vector<std::string>>& 
     }
 }
 
+// The arguments read, or the code to end with: the usage shown, or a
+// mistake said.
+constexpr int kGoOn = -1;
+int Begin(const std::vector<std::string>& args, const char* usage, Console& c, FileArgs& a) {
+    std::string error;
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (!a.help) return kGoOn;
+    c.out << usage;
+    return kExitOk;
+}
+
 }  // namespace
 
 int CommandInfo(const std::vector<std::string>& args, const char* usage, Console& c) {
     FileArgs a;
-    std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
-    if (a.help) {
-        c.out << usage;
-        return kExitOk;
-    }
+    if (const int code = Begin(args, usage, c, a); code != kGoOn) return code;
     if (a.paths.size() != 1)
         return Message(c, kExitUsage, "info needs one FILE (see vantrel --help)");
     const std::string& path = a.paths[0];
@@ -127,12 +133,7 @@ int CommandInfo(const std::vector<std::string>& args, const char* usage, Console
 
 int CommandConvert(const std::vector<std::string>& args, const char* usage, Console& c) {
     FileArgs a;
-    std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
-    if (a.help) {
-        c.out << usage;
-        return kExitOk;
-    }
+    if (const int code = Begin(args, usage, c, a); code != kGoOn) return code;
     if (a.paths.size() != 2)
         return Message(c, kExitUsage, "convert needs FILE and OUT (see vantrel --help)");
     const std::string &in = a.paths[0], &out = a.paths[1];
@@ -167,11 +168,7 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
 int CommandCache(const std::vector<std::string>& args, const char* usage, Console& c) {
     FileArgs a;
     std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
-    if (a.help) {
-        c.out << usage;
-        return kExitOk;
-    }
+    if (const int code = Begin(args, usage, c, a); code != kGoOn) return code;
     if (a.paths.empty()) return Message(c, kExitUsage, "cache needs a FILE (see vantrel --help)");
     int code = kExitOk;
     for (const std::string& path : a.paths) {
