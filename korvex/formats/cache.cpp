@@ -206,18 +206,6 @@ bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, s
     return true;
 }
 
-FileResult StreamWhole(FileResult read, DataSet& data, SampleSink& sink) {
-    if (!read.ok) return read;
-    for (SignalData& s : data.signals) {
-        const size_t k = sink.Declare(s, s.samples.size());
-        sink.Put(k, s.samples.data(), s.samples.size());
-        std::vector<double>().swap(s.samples);
-        if (sink.Failed()) break;
-    }
-    data.signals.clear();
-    return read;
-}
-
 FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOptions& options,
                             const CachedRead& read) {
     Stamp st;
@@ -268,7 +256,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
     }
     // No copy could be made: the recording is held in memory if it fits.
     uint64_t need = st.size;
-    if (read.streaming) {
+    if (read.declaresFirst) {
         CountSink count;
         read.stream(count);
         need = count.bytes;

@@ -30,15 +30,13 @@ bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, s
 // passes the signals to a sink (for a copy, or to count them), whole reads
 // them into memory (when no copy can be written and they fit).
 struct CachedRead {
-    bool streaming = false;  // stream holds only a buffer, not the signals
+    // stream declares every signal before the first value, so a sink that
+    // refuses values learns the size cheaply
+    bool declaresFirst = false;
     std::function<FileResult(SampleSink&)> stream;
     std::function<FileResult(DataSet&)> whole;
 };
 FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOptions& options,
                             const CachedRead& read);
-
-// The signals of a read into memory passed on to a sink, each let go once
-// given, for the readers that cannot stream.
-FileResult StreamWhole(FileResult read, DataSet& data, SampleSink& sink);
 
 }  // namespace korvex

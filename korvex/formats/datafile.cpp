@@ -104,16 +104,15 @@ FileResult ReadDataFile(const std::string& path, DataSet& out, const ReadOptions
         CachedRead read;
         read.whole = [&](DataSet& d) { return ReadKind(kind, path, d, options); };
         // TDMS and WAV stream into the copy; a UFF file holds one record at a
-        // time, a text file a window of lines; a MAT file is read whole.
-        read.streaming = kind == Kind::kTdms || kind == Kind::kWav;
+        // time, a text file a window of lines, a MAT file a variable.
+        read.declaresFirst = kind == Kind::kTdms || kind == Kind::kWav;
         read.stream = [&](SampleSink& sink) {
             DataSet d;
             if (kind == Kind::kTdms) return ReadTdms(path, d, &sink);
             if (kind == Kind::kWav) return ReadWav(path, d, &sink);
             if (kind == Kind::kUff) return ReadUff58(path, d, &sink);
             if (kind == Kind::kText) return ReadTextFile(path, d, options, &sink);
-            FileResult r = ReadKind(kind, path, d, options);
-            return StreamWhole(std::move(r), d, sink);
+            return ReadMat(path, d, options, &sink);
         };
         return ReadThroughCache(path, out, options, read);
     }

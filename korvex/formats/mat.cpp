@@ -303,10 +303,13 @@ std::vector<std::string> ClassObjectNames(const std::string& path) {
 
 class MatReader {
   public:
-    MatReader(const std::string& path, const ReadOptions& options, FileResult& result)
-        : path_(path), options_(options), result_(result) {}
+    MatReader(const std::string& path, const ReadOptions& options, FileResult& result,
+              SampleSink* sink)
+        : path_(path), options_(options), result_(result), sink_(sink) {}
     bool Read(mat_t* mat);
     DataSet& Loaded() { return loaded_; }
+    // Signals passed to the sink so far.
+    size_t Passed() const { return passed_; }
     // Arrays with no rate in the file when the user gave none.
     const std::vector<std::string>& WithoutRate() const { return noRate_; }
 
@@ -323,9 +326,22 @@ class MatReader {
         result_.notes.push_back("Skipped \"" + Join(folder, name) + "\": " + why + ".");
     }
 
+    // With a sink, each variable's signals go there once it is taken, so
+    // only one variable is in memory at a time.
+    void Pass() {
+        if (!sink_) return;
+        for (SignalData& s : loaded_.signals) {
+            sink_->Put(sink_->Declare(s, s.samples.size()), s.samples.data(), s.samples.size());
+            ++passed_;
+        }
+        loaded_.signals.clear();
+    }
+
     std::string path_;
     const ReadOptions& options_;
     FileResult& result_;
+    SampleSink* sink_;
+    size_t passed_ = 0;
     DataSet loaded_;
     std::vector<Rates> scopes_;  // rate scalars, the innermost struct last
     std::vector<std::string> scalars_;
@@ -545,6 +561,8 @@ bool MatReader::Read(mat_t* mat) {
             continue;
         }
         Take(v.get(), "", name, 0);
+        Pass();
+        if (sink_ && sink_->Failed()) break;
     }
     if (unnamedObjects && Mat_GetVersion(mat) == MAT_FT_MAT5)
         for (const std::string& name : ClassObjectNames(path_))
@@ -562,7 +580,8 @@ bool MatReader::Read(mat_t* mat) {
 
 }  // namespace
 
-FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& options) {
+FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& options,
+                   SampleSink* sink) {
     FileResult result;
     LogCapture log;
     std::string error;
@@ -583,7 +602,7 @@ FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& opt
                          (log.Last().empty() ? "." : " (" + log.Last() + ").");
         return result;
     }
-    MatReader reader(path, options, result);
+    MatReader reader(path, options, result, sink);
     reader.Read(mat.get());
     DataSet& loaded = reader.Loaded();
     if (!reader.WithoutRate().empty()) {
@@ -593,7 +612,7 @@ FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& opt
                          " (no scalar fs, Fs, sample_rate, samplerate or <name>_fs).";
         return result;
     }
-    if (loaded.signals.empty()) {
+    if (loaded.signals.empty() && reader.Passed() == 0) {
         result.message = "Cannot read \"" + path + "\": it holds no numeric vector or matrix.";
         return result;
     }

@@ -70,7 +70,9 @@ FileResult ReadTdms(const std::string& path, DataSet& out, SampleSink* sink = nu
 // MATLAB MAT files of versions 4, 5 and 7.3: numeric vectors and matrix
 // columns, and the struct layout of common measurement exports. A file with
 // no sample rate in it needs options.rate (result.needsRate tells).
-FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& options = {});
+// With a sink, each variable's signals go there once it is read.
+FileResult ReadMat(const std::string& path, DataSet& out, const ReadOptions& options = {},
+                   SampleSink* sink = nullptr);
 // One struct per signal: values, step, start, unit, name and folder.
 FileResult WriteMat(const std::string& path, const DataSet& data);
 

@@ -152,6 +152,20 @@ TEST_F(Mat, WrittenSignalsReadBackTheSame) {
         EXPECT_EQ(b.startTime, a.startTime);
         EXPECT_EQ(b.samples, a.samples);
     }
+    // Through the copy a long recording is read from, a variable at a time.
+    ReadOptions copy;
+    copy.mapSamples = true;
+    copy.cacheMinBytes = 0;
+    copy.cacheDir = dir_.Path("copies");
+    DataSet copied;
+    ASSERT_TRUE(ReadDataFile(path, copied, copy).ok);
+    ASSERT_EQ(copied.signals.size(), back.signals.size());
+    for (size_t i = 0; i < back.signals.size(); ++i) {
+        EXPECT_EQ(copied.signals[i].name, back.signals[i].name);
+        EXPECT_EQ(copied.signals[i].folder, back.signals[i].folder);
+        EXPECT_EQ(copied.signals[i].stepX, back.signals[i].stepX);
+        EXPECT_EQ(copied.signals[i].samples, back.signals[i].samples);
+    }
     // Refused: a step that is no step, a folder in the way.
     d.signals[1].stepX = 0;
     EXPECT_FALSE(WriteMat(dir_.Path("bad.mat"), d).ok);
