@@ -121,8 +121,10 @@ bool Checker::Matrix(uint64_t offset, uint64_t end, int depth) {
     const uint64_t stop = data + bytes;
     // Array flags: the class in the low byte.
     uint64_t at = data, fdata, fbytes;
-    if (!Tag(at, stop, type, fdata, fbytes, next) || fbytes < 8)
-        return Fault("array flags missing");
+    // libmatio takes the flags as 8 bytes and the dimensions' tag right
+    // after them, whatever size the flags' tag declares.
+    if (!Tag(at, stop, type, fdata, fbytes, next) || fbytes != 8)
+        return Fault("array flags missing or not of 8 bytes");
     const unsigned char* flags = b_.At(fdata, 8);
     if (!flags) return Fault("array flags missing");
     const uint32_t cls = U32(flags) & 0xFF;

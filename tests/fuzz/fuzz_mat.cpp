@@ -26,5 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         [](const std::string& p, korvex::DataSet& d) { return korvex::ReadMat(p, d); },
         "a loaded MAT file does not save", "a saved MAT file does not load");
     fuzz::CheckSameSignals(loaded, again, true, false, "MAT through MAT differs");
+    fuzz::CheckThroughCopy(in, loaded, options, "MAT through its copy differs");
     return 0;
 }

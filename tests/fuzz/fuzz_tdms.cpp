@@ -24,5 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::SaveAndLoad(loaded, out, korvex::WriteQuor, korvex::ReadQuor,
                           "a loaded TDMS does not save", "a saved TDMS does not load");
     fuzz::CheckSameSignals(loaded, again, true, true, "TDMS through .quor differs");
+    fuzz::CheckThroughCopy(in, loaded, {}, "TDMS through its copy differs");
     return 0;
 }

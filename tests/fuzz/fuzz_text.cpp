@@ -36,5 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::SaveAndLoad(loaded, out, korvex::WriteQuor, korvex::ReadQuor,
                           "a loaded text file does not save", "a saved text file does not load");
     fuzz::CheckSameSignals(loaded, reloaded, true, true, "text through .quor differs");
+    fuzz::CheckThroughCopy(in, loaded, options, "text through its copy differs");
     return 0;
 }

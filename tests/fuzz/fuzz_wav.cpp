@@ -13,5 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::SaveAndLoad(loaded, out, korvex::WriteQuor, korvex::ReadQuor,
                           "a loaded WAV does not save", "a saved WAV does not load");
     fuzz::CheckSameSignals(loaded, again, true, true, "WAV through .quor differs");
+    fuzz::CheckThroughCopy(in, loaded, {}, "WAV through its copy differs");
     return 0;
 }

@@ -24,6 +24,7 @@ inline int UffRoundTrip(const uint8_t* data, size_t size, const korvex::Uff58Opt
     WriteBytes(in, data, size);
     korvex::DataSet loaded;
     if (!korvex::ReadUff58(in, loaded).ok) return 0;
+    CheckThroughCopy(in, loaded, {}, "UFF through its copy differs");
     const korvex::DataSet once = UffSaveAndLoad(loaded, Scratch("once.uff"), options);
     CheckSameSignals(loaded, once, exactSamples, false, "UFF reload differs", kUffRecord7);
     const korvex::DataSet twice = UffSaveAndLoad(once, Scratch("twice.uff"), options);
