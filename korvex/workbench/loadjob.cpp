@@ -1,5 +1,6 @@
 #include "korvex/workbench/loadjob.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -31,14 +32,10 @@ Loaded LoadWithProgress(QWidget* parent, korvex::Host& host, const QString& path
         shared->done.store(true);
     });
 
-    QProgressDialog dialog(QString(wbtext::kCopyProgress).arg(QFileInfo(path).fileName()),
-                           wbtext::kStop, 0, 1000, parent);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(500);
-    dialog.setAutoReset(false);
-    dialog.setAutoClose(false);
-    QObject::connect(&dialog, &QProgressDialog::canceled,
-                     [shared] { shared->stop.store(true, std::memory_order_relaxed); });
+    // Shown only while a copy is made, and only once it takes a while.
+    std::unique_ptr<QProgressDialog> dialog;
+    QElapsedTimer clock;
+    clock.start();
     QEventLoop loop;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -47,7 +44,20 @@ Loaded LoadWithProgress(QWidget* parent, korvex::Host& host, const QString& path
             return;
         }
         const int permille = shared->permille.load(std::memory_order_relaxed);
-        if (permille >= 0 && !dialog.wasCanceled()) dialog.setValue(permille);
+        if (permille < 0 || clock.elapsed() < 500) return;
+        if (!dialog) {
+            dialog = std::make_unique<QProgressDialog>(
+                QString(wbtext::kCopyProgress).arg(QFileInfo(path).fileName()), wbtext::kStop, 0,
+                1000, parent);
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(0);
+            dialog->setAutoReset(false);
+            dialog->setAutoClose(false);
+            QObject::connect(dialog.get(), &QProgressDialog::canceled,
+                             [shared] { shared->stop.store(true, std::memory_order_relaxed); });
+            dialog->show();
+        }
+        if (!dialog->wasCanceled()) dialog->setValue(permille);
     });
     timer.start(50);
     loop.exec();
