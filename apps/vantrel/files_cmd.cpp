@@ -165,19 +165,59 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
     return kExitOk;
 }
 
+namespace {
+
+std::string CopyLine(const korvex::CacheCopy& copy) {
+    const char* state = copy.current       ? "current"
+                        : copy.sourceGone  ? "file gone"
+                        : !copy.unfinished ? "out of date"
+                        : copy.idle        ? "unfinished (cut off)"
+                                           : "unfinished (being written)";
+    return copy.path + "  " + std::to_string((copy.bytes + (1u << 19)) / (1u << 20)) + " MB  " +
+           state;
+}
+
+// A folder's copies with the files they copy; --remove takes those no run
+// would use again: their file gone or changed, or their writing cut off.
+int CacheFolder(const std::string& folder, bool remove, Console& c) {
+    const std::vector<korvex::CacheCopy> copies = korvex::FolderCacheCopies(folder);
+    if (copies.empty()) c.out << folder << ": no copy\n";
+    int code = kExitOk;
+    for (const korvex::CacheCopy& copy : copies) {
+        c.out << folder << ": " << CopyLine(copy);
+        if (!copy.source.empty()) c.out << "  of " << copy.source;
+        c.out << '\n';
+        std::error_code ec;
+        if (!remove || copy.current || (copy.unfinished && !copy.idle)) continue;
+        if (fs::remove(copy.path, ec) && !ec)
+            c.out << folder << ": removed " << copy.path << '\n';
+        else
+            code = Message(c, kExitOutput, "Cannot remove \"" + copy.path + "\": " + ec.message());
+    }
+    return code;
+}
+
+}  // namespace
+
 int CommandCache(const std::vector<std::string>& args, const char* usage, Console& c) {
     FileArgs a;
     std::string error;
     if (const int code = Begin(args, usage, c, a); code != kGoOn) return code;
-    if (a.paths.empty()) return Message(c, kExitUsage, "cache needs a FILE (see vantrel --help)");
+    if (a.paths.empty())
+        return Message(c, kExitUsage, "cache needs a FILE or FOLDER (see vantrel --help)");
     int code = kExitOk;
     for (const std::string& path : a.paths) {
+        std::error_code ec;
+        if (fs::is_directory(path, ec)) {
+            if (const int folderCode = CacheFolder(path, a.remove, c); folderCode != kExitOk)
+                code = folderCode;
+            continue;
+        }
         const std::vector<korvex::CacheCopy> copies =
             korvex::FindCacheCopies(path, a.read.cacheDir);
         if (copies.empty()) c.out << path << ": no copy\n";
         for (const korvex::CacheCopy& copy : copies)
-            c.out << path << ": " << copy.path << "  " << (copy.bytes + (1u << 19)) / (1u << 20)
-                  << " MB  " << (copy.current ? "current" : "out of date") << '\n';
+            c.out << path << ": " << CopyLine(copy) << '\n';
         if (a.remove && !copies.empty()) {
             if (korvex::RemoveCacheCopies(path, a.read.cacheDir, error))
                 c.out << path << ": removed\n";

@@ -25,6 +25,7 @@ struct ReportArgs {
     int fontSize = 0;  // 0: as the settings say
     bool newPage = false, landscape = false, quiet = false, help = false, strict = false;
     bool bandFrequencies = false;
+    bool inMemory = false;
     korvex::ReadOptions read;
 };
 
@@ -81,6 +82,10 @@ bool Parse(const std::vector<std::string>& args, ReportArgs& r, std::string& err
         }
         if (a == "--band-frequencies") {
             r.bandFrequencies = true;
+            continue;
+        }
+        if (a == "--in-memory") {
+            r.inMemory = true;
             continue;
         }
         if (SetReadFlag(a, r.read)) continue;
@@ -235,6 +240,7 @@ int CommandReport(const std::vector<std::string>& args, const char* usage, Conso
     o.strict = r.strict;
     o.bandFrequencies = r.bandFrequencies;
     o.read = r.read;
+    o.read.mapSamples = !r.inMemory;
     o.beforeCalculation = [&r](korvex::Host& host, CCfgProc& cfg, Console& con) {
         // The layout options of the command line win over the settings file.
         if (r.newPage) cfg.report.bNewPage = true;

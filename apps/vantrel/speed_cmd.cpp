@@ -181,13 +181,15 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
                       out = a.values["--out"];
 
     korvex::DataSet d;
+    // The channel is read where it lies on disk, so an hour's recording fits.
+    a.read.mapSamples = true;
     const korvex::FileResult read = korvex::ReadDataFile(data, d, a.read);
     if (!read.ok) return Message(c, kExitInput, ReadFailure(read.message, read.needsRate));
     const korvex::SignalData* ch = FindChannel(d, name, error);
     if (!ch) return Message(c, kExitInput, data + ": " + error);
 
     korvex::SignalSnapshot snap;
-    snap.samples = korvex::SampleBuffer(ch->samples);
+    snap.samples = ch->mapped.empty() ? korvex::SampleBuffer(ch->samples) : ch->mapped;
     snap.startX = ch->startX;
     snap.stepX = ch->stepX;
     snap.unit = ch->unit;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -90,17 +91,22 @@ bool IsCopyOf(const SignalData& m, const Stamp& st) {
     return matched == 3;
 }
 
+// The signals of a whole copy at path (mapped), its marker last.
+bool ReadMarked(const std::string& path, DataSet& d) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return false;
+    ReadOptions o;
+    o.mapSamples = true;
+    return ReadQuor(path, d, o).ok && !d.signals.empty() &&
+           d.signals.back().folder == kMarkFolder && d.signals.back().name == kMarkName;
+}
+
 // The copy at path when it is whole and made from the file as it is now:
 // its signals (mapped) into out, the first read's notes into notes.
 bool ReadCopy(const std::string& path, const Stamp& st, DataSet& out,
               std::vector<std::string>& notes) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return false;
     DataSet d;
-    ReadOptions o;
-    o.mapSamples = true;
-    if (!ReadQuor(path, d, o).ok || d.signals.empty() || !IsCopyOf(d.signals.back(), st))
-        return false;
+    if (!ReadMarked(path, d) || !IsCopyOf(d.signals.back(), st)) return false;
     for (const auto& [key, value] : d.signals.back().attributes)
         if (key == "note") notes.push_back(value);
     d.signals.pop_back();
@@ -204,6 +210,41 @@ bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, s
         }
     }
     return true;
+}
+
+std::vector<CacheCopy> FolderCacheCopies(const std::string& folder) {
+    // A copy being written changes every few seconds; one idle this long was cut off.
+    constexpr auto kIdle = std::chrono::minutes(10);
+    std::vector<CacheCopy> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        CacheCopy copy;
+        copy.path = it->path().string();
+        std::error_code statError;
+        copy.bytes = fs::file_size(it->path(), statError);
+        const size_t tail = name.rfind(".cache.quor");
+        if (tail == 0 || tail == std::string::npos || statError) continue;
+        if (name.compare(tail, std::string::npos, ".cache.quor") != 0) {
+            if (name.compare(tail, 16, ".cache.quor.tmp~") != 0) continue;
+            copy.unfinished = true;
+            const auto changed = fs::last_write_time(it->path(), statError);
+            copy.idle = !statError && fs::file_time_type::clock::now() - changed > kIdle;
+            found.push_back(copy);
+            continue;
+        }
+        DataSet d;
+        if (!ReadMarked(copy.path, d)) continue;
+        for (const auto& [key, value] : d.signals.back().attributes)
+            if (key == "source") copy.source = value;
+        Stamp st;
+        copy.sourceGone = !StampOf(copy.source, st) || st.path != copy.source;
+        copy.current = !copy.sourceGone && IsCopyOf(d.signals.back(), st);
+        found.push_back(copy);
+    }
+    std::sort(found.begin(), found.end(),
+              [](const CacheCopy& a, const CacheCopy& b) { return a.path < b.path; });
+    return found;
 }
 
 FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOptions& options,

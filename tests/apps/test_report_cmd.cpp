@@ -136,6 +136,14 @@ TEST_F(VantrelReport, OneEntryPerSteadyModeOfTheProgram) {
     EXPECT_LT(doc.find("1200 об/мин"), doc.find("2400 об/мин"));
     EXPECT_NE(doc.find("\nSpeed\n = 1200.00 rpm"), std::string::npos);
     EXPECT_NE(doc.find("\nЗамер\n: \t\t\ngearbox\\par"), std::string::npos);
+
+    // The recording is used where it lies on disk unless asked otherwise; the same results.
+    const Outcome inMemory =
+        Vantrel(Args(Path("program-mem.rtf"),
+                     {"--program", "ступени СКОРОСТИ", "--out", Path("res-mem"), "--in-memory"}));
+    ASSERT_EQ(inMemory.code, 0) << inMemory.err;
+    EXPECT_EQ(testutil::ReadBytes(Path("res-mem/results.quor")),
+              testutil::ReadBytes(Path("res/results.quor")));
 }
 
 TEST_F(VantrelReport, ProgramFaultsNamedBeforeTheCalculation) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <iterator>
 
 #include "apps/run_vantrel.h"
 #include "korvex/formats/formats.h"
@@ -119,8 +121,31 @@ TEST_F(VantrelFiles, CacheShowsAndRemovesTheCopies) {
     read.mapSamples = true;
     read.cacheMinBytes = 0;
     read.cacheDir = copies;
-    korvex::DataSet d;
-    ASSERT_TRUE(korvex::ReadDataFile(source, d, read).ok);
+    const std::string gone = dir_.Path("gone.tdms");
+    fs::copy_file(source, gone);
+    for (const std::string& file : {source, gone}) {
+        korvex::DataSet d;
+        ASSERT_TRUE(korvex::ReadDataFile(file, d, read).ok);
+    }
+    fs::remove(gone);
+    // Copies cut off while written, one an hour ago and one still going.
+    const std::string cutOff = copies + "/a.tdms.1.cache.quor.tmp~1", writing = cutOff + "2";
+    testutil::WriteBytes(cutOff, "QUOR");
+    testutil::WriteBytes(writing, "QUOR");
+    fs::last_write_time(cutOff, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    // The folder's view finds the copy whose file was deleted and the one cut off, and takes them.
+    o = Vantrel({"cache", copies, "--remove"});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.out.find("0 MB  file gone  of " + fs::weakly_canonical(gone).string()),
+              std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("0 MB  current  of "), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("0 MB  unfinished (cut off)\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("0 MB  unfinished (being written)\n"), std::string::npos) << o.out;
+    EXPECT_FALSE(fs::exists(cutOff));
+    fs::remove(writing);
+    EXPECT_EQ(std::distance(fs::directory_iterator(copies), fs::directory_iterator()), 1);
+
     o = Vantrel({"cache", source, "--cache-dir", copies, "--remove"});
     ASSERT_EQ(o.code, 0) << o.err;
     EXPECT_NE(o.out.find(".cache.quor  0 MB  current"), std::string::npos) << o.out;
