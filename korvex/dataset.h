@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,11 @@ struct SignalData {
     // they lie in the file. Only the host takes this form.
     SampleBuffer mapped;
 };
+
+// A signal's values, in memory or where they lie in the file.
+inline std::span<const double> Values(const SignalData& s) {
+    return s.mapped.empty() ? std::span<const double>(s.samples) : s.mapped.Span();
+}
 
 struct DataSet {
     std::vector<SignalData> signals;

@@ -111,6 +111,7 @@ int CommandInfo(const std::vector<std::string>& args, const char* usage, Console
     const std::string& path = a.paths[0];
     korvex::DataSet d;
     korvex::FileResult r;
+    a.read.mapSamples = true;  // as the host reads it, whatever its length
     if (!Load(path, a.read, d, r, c)) return kExitInput;
     c.out << "File:     " << path << '\n'
           << "Data set: " << fs::path(path).stem().string() << " (" << korvex::DataFileKind(path)
@@ -120,7 +121,7 @@ int CommandInfo(const std::vector<std::string>& args, const char* usage, Console
         {"folder", "name", "unit", "points", "step s", "start s", "start time"}};
     for (const korvex::SignalData& s : d.signals)
         rows.push_back({s.folder.empty() ? "-" : s.folder, s.name, s.unit.empty() ? "-" : s.unit,
-                        std::to_string(s.samples.size()), plat::GeneralText(s.stepX, 10),
+                        std::to_string(korvex::Values(s).size()), plat::GeneralText(s.stepX, 10),
                         plat::GeneralText(s.startX, 10), Date(s.startTime)});
     PrintTable(c.out, rows);
     if (!r.notes.empty()) {
@@ -139,6 +140,9 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
     const std::string &in = a.paths[0], &out = a.paths[1];
     korvex::DataSet d;
     korvex::FileResult r;
+    // Read where it lies and written signal by signal, so a recording larger
+    // than the memory converts too.
+    a.read.mapSamples = true;
     if (!Load(in, a.read, d, r, c)) return kExitInput;
     for (const std::string& n : r.notes) c.err << "vantrel: note: " << n << '\n';
     const std::string ext = plat::FoldCase(fs::path(out).extension().string());

@@ -85,11 +85,12 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
         AtomicFile file;
         if (!file.Open(path, result.message)) return result;
         std::string text = "time_s,value\n";
-        for (size_t i = 0; i < s.samples.size(); ++i) {
+        const std::span<const double> values = Values(s);
+        for (size_t i = 0; i < values.size(); ++i) {
             double t = s.startX + static_cast<double>(i) * s.stepX;
             plat::AppendGeneral(text, t, 17);
             text += ',';
-            plat::AppendGeneral(text, s.samples[i], 17);
+            plat::AppendGeneral(text, values[i], 17);
             text += '\n';
             if (text.size() >= (1 << 16)) {
                 file.Write(text);

@@ -63,16 +63,16 @@ matvar_t* SignalVar(const std::string& variable, const SignalData& s) {
         Mat_VarCreateStruct(variable.c_str(), 2, one, const_cast<const char**>(kOwnFields),
                             static_cast<unsigned>(std::size(kOwnFields)));
     if (!var) return nullptr;
-    size_t dims[2] = {s.samples.size(), 1};
-    matvar_t* fields[] = {
-        Mat_VarCreate("values", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims,
-                      const_cast<double*>(s.samples.data()), MAT_F_DONT_COPY_DATA),
-        DoubleVar("step", s.stepX),
-        DoubleVar("start", s.startX),
-        CharVar("unit", s.unit),
-        CharVar("name", s.name),
-        CharVar("folder", s.folder),
-        DoubleVar("start_time", s.startTime)};
+    const std::span<const double> values = Values(s);
+    size_t dims[2] = {values.size(), 1};
+    matvar_t* fields[] = {Mat_VarCreate("values", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims,
+                                        const_cast<double*>(values.data()), MAT_F_DONT_COPY_DATA),
+                          DoubleVar("step", s.stepX),
+                          DoubleVar("start", s.startX),
+                          CharVar("unit", s.unit),
+                          CharVar("name", s.name),
+                          CharVar("folder", s.folder),
+                          DoubleVar("start_time", s.startTime)};
     bool ok = true;
     for (size_t i = 0; i < std::size(fields); ++i) {
         if (!fields[i]) {
@@ -106,7 +106,7 @@ FileResult WriteMat(const std::string& path, const DataSet& data) {
                 "Cannot write \"" + path + "\": signal \"" + s.name + "\" has no positive step.";
             return result;
         }
-        large = large || s.samples.size() >= (size_t{1} << 31) / sizeof(double) - 1024;
+        large = large || Values(s).size() >= (size_t{1} << 31) / sizeof(double) - 1024;
     }
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {

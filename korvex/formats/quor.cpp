@@ -536,8 +536,7 @@ FileResult WriteQuor(const std::string& path, const DataSet& data) {
     QuorWriter w;
     if (!w.Open(path, data.signals.size(), result.message)) return result;
     for (const SignalData& s : data.signals) {
-        const std::span<const double> values =
-            s.mapped.empty() ? std::span<const double>(s.samples) : s.mapped.Span();
+        const std::span<const double> values = Values(s);
         w.BeginSignal(s, values.size());
         w.Put(values);
     }

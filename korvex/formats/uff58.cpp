@@ -457,7 +457,8 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
     char buf[160];
     for (size_t i = 0; i < data.signals.size(); ++i) {
         const SignalData& s = data.signals[i];
-        const size_t n = s.samples.size();
+        const std::span<const double> values = Values(s);
+        const size_t n = values.size();
         const int index = static_cast<int>(i + 1);
         std::string head = "    -1\n";
         if (options.binary) {
@@ -503,9 +504,9 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                 for (size_t j = k; j < std::min(n, k + kBlock); ++j) {
                     unsigned char b[8];
                     if (dbl) {
-                        std::memcpy(b, &s.samples[j], 8);
+                        std::memcpy(b, &values[j], 8);
                     } else {
-                        float f = static_cast<float>(s.samples[j]);
+                        float f = static_cast<float>(values[j]);
                         std::memcpy(b, &f, 4);
                     }
                     if (swap) std::reverse(b, b + valueSize);
@@ -519,7 +520,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
             for (size_t k = 0; k < n; k += kBlock) {
                 body.clear();
                 for (size_t j = k; j < std::min(n, k + kBlock); ++j) {
-                    body += dbl ? FormatE(s.samples[j], 20, 12) : FormatE(s.samples[j], 13, 5);
+                    body += dbl ? FormatE(values[j], 20, 12) : FormatE(values[j], 13, 5);
                     if ((j + 1) % perLine == 0 || j + 1 == n) body += '\n';
                 }
                 file.Write(body);

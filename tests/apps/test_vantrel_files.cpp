@@ -87,6 +87,23 @@ TEST_F(VantrelFiles, ConvertWritesEveryFormat) {
         EXPECT_EQ(a.signals[i].startTime, b.signals[i].startTime);
         EXPECT_EQ(a.signals[i].samples, b.signals[i].samples);
     }
+
+    // A long .quor signal is read where it lies on disk: every writer takes it from there.
+    korvex::DataSet ramp;
+    ramp.signals.resize(1);
+    ramp.signals[0].name = "r";
+    for (int i = 0; i < 70000; ++i) ramp.signals[0].samples.push_back(i * 0.5);
+    ASSERT_TRUE(korvex::WriteQuor(dir_.Path("long.quor"), ramp).ok);
+    o = Vantrel({"info", dir_.Path("long.quor")});
+    EXPECT_NE(o.out.find("  70000  "), std::string::npos) << o.out;
+    for (const char* out : {"long.uff", "long.mat", "longcsv"}) {
+        SCOPED_TRACE(out);
+        const std::string path = dir_.Path(out);
+        ASSERT_EQ(Vantrel({"convert", dir_.Path("long.quor"), path}).code, 0);
+        korvex::DataSet d;
+        ASSERT_TRUE(korvex::ReadDataFile(fs::is_directory(path) ? path + "/r.csv" : path, d).ok);
+        EXPECT_EQ(d.signals.at(0).samples, ramp.signals[0].samples);
+    }
 }
 
 TEST_F(VantrelFiles, MistakesInTheArguments) {
