@@ -95,6 +95,7 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
             if (text.size() >= (1 << 16)) {
                 file.Write(text);
                 text.clear();
+                s.mapped.DoneBefore(i);
             }
         }
         file.Write(text);

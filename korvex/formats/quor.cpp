@@ -538,7 +538,12 @@ FileResult WriteQuor(const std::string& path, const DataSet& data) {
     for (const SignalData& s : data.signals) {
         const std::span<const double> values = Values(s);
         w.BeginSignal(s, values.size());
-        w.Put(values);
+        // A signal read from the disk gives its pages back as it is written.
+        constexpr size_t kStep = size_t{1} << 20;
+        for (size_t k = 0; k < values.size(); k += kStep) {
+            w.Put(values.subspan(k, std::min(kStep, values.size() - k)));
+            s.mapped.DoneBefore(k);
+        }
     }
     result.ok = w.Commit(result.message);
     return result;

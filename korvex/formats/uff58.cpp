@@ -513,6 +513,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                     body.append(reinterpret_cast<const char*>(b), valueSize);
                 }
                 file.Write(body);
+                s.mapped.DoneBefore(k);
             }
         } else {
             // 4E20.12 for double, 6E13.5 for single precision.
@@ -524,6 +525,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                     if ((j + 1) % perLine == 0 || j + 1 == n) body += '\n';
                 }
                 file.Write(body);
+                s.mapped.DoneBefore(k);
             }
         }
         file.Write("    -1\n", 7);
