@@ -99,6 +99,7 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
             }
         }
         file.Write(text);
+        s.mapped.DoneWithAll();
         if (!file.Commit(result.message)) return result;
     }
     result.ok = true;

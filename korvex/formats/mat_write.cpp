@@ -138,6 +138,7 @@ FileResult WriteMat(const std::string& path, const DataSet& data) {
         errno = 0;
         if (!var || Mat_VarWrite(mat.get(), var.get(), MAT_COMPRESSION_NONE) != 0)
             return fail(errno);
+        s.mapped.DoneWithAll();  // a signal read from the disk gives its pages back
     }
     mat.reset();  // closes the file
     if (const int fd = ::open(temp.c_str(), O_RDONLY); fd >= 0) {

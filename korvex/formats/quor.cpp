@@ -541,9 +541,11 @@ FileResult WriteQuor(const std::string& path, const DataSet& data) {
         // A signal read from the disk gives its pages back as it is written.
         constexpr size_t kStep = size_t{1} << 20;
         for (size_t k = 0; k < values.size(); k += kStep) {
-            w.Put(values.subspan(k, std::min(kStep, values.size() - k)));
-            s.mapped.DoneBefore(k);
+            const size_t n = std::min(kStep, values.size() - k);
+            w.Put(values.subspan(k, n));
+            s.mapped.DoneBefore(k + n);
         }
+        s.mapped.DoneWithAll();
     }
     result.ok = w.Commit(result.message);
     return result;

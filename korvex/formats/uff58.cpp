@@ -513,7 +513,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                     body.append(reinterpret_cast<const char*>(b), valueSize);
                 }
                 file.Write(body);
-                s.mapped.DoneBefore(k);
+                s.mapped.DoneBefore(std::min(n, k + kBlock));
             }
         } else {
             // 4E20.12 for double, 6E13.5 for single precision.
@@ -525,10 +525,11 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
                     if ((j + 1) % perLine == 0 || j + 1 == n) body += '\n';
                 }
                 file.Write(body);
-                s.mapped.DoneBefore(k);
+                s.mapped.DoneBefore(std::min(n, k + kBlock));
             }
         }
         file.Write("    -1\n", 7);
+        s.mapped.DoneWithAll();
     }
     if (!file.Commit(result.message)) return result;
     result.ok = true;
