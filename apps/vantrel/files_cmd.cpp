@@ -112,6 +112,7 @@ int CommandInfo(const std::vector<std::string>& args, const char* usage, Console
     korvex::DataSet d;
     korvex::FileResult r;
     a.read.mapSamples = true;  // as the host reads it, whatever its length
+    a.read.progress = CopyProgress(c.err, path);
     if (!Load(path, a.read, d, r, c)) return kExitInput;
     c.out << "File:     " << path << '\n'
           << "Data set: " << fs::path(path).stem().string() << " (" << korvex::DataFileKind(path)
@@ -143,6 +144,7 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
     // Read where it lies and written signal by signal, so a recording larger
     // than the memory converts too.
     a.read.mapSamples = true;
+    a.read.progress = CopyProgress(c.err, in);
     if (!Load(in, a.read, d, r, c)) return kExitInput;
     for (const std::string& n : r.notes) c.err << "vantrel: note: " << n << '\n';
     const std::string ext = plat::FoldCase(fs::path(out).extension().string());

@@ -422,7 +422,9 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
 
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
     std::string message;
-    plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, o.read, &message);
+    korvex::ReadOptions read = o.read;
+    if (c.progress) read.progress = CopyProgress(c.err, o.dataPath);
+    plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, read, &message);
     if (!dataFolder)
         return Fail(c, kExitInput,
                     message.empty() ? "cannot read data file " + Quoted(o.dataPath)

@@ -1,5 +1,6 @@
 #include "apps/vantrel/read_options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -80,6 +81,18 @@ bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o) {
     if (arg != "--resample") return false;
     o.text.resample = true;
     return true;
+}
+
+std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path) {
+    return [&err, path, told = -1](double share) mutable {
+        const int quarter = static_cast<int>(std::clamp(share, 0.0, 1.0) * 4.0);
+        if (quarter > told) {
+            told = quarter;
+            err << "copying " << path << " to read it from the disk: " << 25 * quarter << " %\n"
+                << std::flush;
+        }
+        return true;
+    };
 }
 
 std::string ReadFailure(const std::string& message, bool needsRate) {

@@ -3,6 +3,8 @@
 // gives no sample rate, and the choices for a CSV or text file. run,
 // report, info and convert take them alike.
 
+#include <functional>
+#include <ostream>
 #include <string>
 
 #include "korvex/formats/readers.h"
@@ -19,6 +21,11 @@ bool SetReadOption(const std::string& name, const std::string& value, korvex::Re
                    std::string& error);
 // The flags: --resample. False for any other word.
 bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o);
+
+// For ReadOptions::progress: lines on err while a long recording is copied to
+// be read from the disk (only then is it called), when it starts and at each
+// quarter.
+std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path);
 
 // A reader's message, with what to do when it wants a rate.
 std::string ReadFailure(const std::string& message, bool needsRate);

@@ -183,6 +183,7 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
     korvex::DataSet d;
     // The channel is read where it lies on disk, so an hour's recording fits.
     a.read.mapSamples = true;
+    if (!a.quiet) a.read.progress = CopyProgress(c.err, data);
     const korvex::FileResult read = korvex::ReadDataFile(data, d, a.read);
     if (!read.ok) return Message(c, kExitInput, ReadFailure(read.message, read.needsRate));
     const korvex::SignalData* ch = FindChannel(d, name, error);

@@ -277,7 +277,10 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
                 return stopped;
             }
             if (!r.ok && !spill.Failed()) return r;  // the file itself is at fault
-            if (r.ok) spill.Declare(Marker(st, r.notes), 0);
+            if (r.ok) {
+                spill.Declare(Marker(st, r.notes), 0);
+                if (options.progress) options.progress(1.0);  // the whole file is read
+            }
             if (spill.Commit(error) && r.ok) {
                 DataSet d;
                 std::vector<std::string> ignored;

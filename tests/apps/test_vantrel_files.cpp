@@ -106,6 +106,29 @@ TEST_F(VantrelFiles, ConvertWritesEveryFormat) {
     }
 }
 
+TEST_F(VantrelFiles, ALongFileIsCopiedOnceWithItsProgressShown) {
+    std::string text = "a,b\n";
+    size_t rows = 0;
+    for (; text.size() < (size_t{33} << 20); rows += 2) text += "0.125,-2.5\n1.75,3.0625\n";
+    const std::string csv = dir_.Path("long.csv"), copies = dir_.Path("copies");
+    testutil::WriteBytes(csv, text);
+    auto o = Vantrel({"info", csv, "--rate", "100", "--cache-dir", copies});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_NE(o.err.find("copying " + csv + " to read it from the disk: 100 %\n"),
+              std::string::npos)
+        << o.err;
+    EXPECT_NE(o.out.find("Copied once into"), std::string::npos) << o.out;
+    // The next command reads the copy: no copying, the same values.
+    o = Vantrel({"convert", csv, dir_.Path("b.quor"), "--rate", "100", "--cache-dir", copies});
+    ASSERT_EQ(o.code, 0) << o.err;
+    EXPECT_EQ(o.err.find("copying"), std::string::npos) << o.err;
+    korvex::DataSet d;
+    ASSERT_TRUE(korvex::ReadQuor(dir_.Path("b.quor"), d).ok);
+    ASSERT_EQ(d.signals.size(), 2u);
+    EXPECT_EQ(d.signals[1].samples.size(), rows);
+    EXPECT_EQ(d.signals[1].samples[1], 3.0625);
+}
+
 TEST_F(VantrelFiles, MistakesInTheArguments) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"info"}, "info needs one FILE"},
