@@ -68,6 +68,17 @@ QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& name) {
     return nullptr;
 }
 
+// A data set of one signal "Long", 10 kHz, of n values of f(1e-3 i).
+korvex::DataSet LongSignal(size_t n, double (*f)(double)) {
+    korvex::DataSet ds;
+    ds.signals.emplace_back();
+    korvex::SignalData& d = ds.signals.back();
+    d.name = "Long";
+    d.stepX = 1e-4;
+    for (size_t i = 0; i < n; ++i) d.samples.push_back(f(1e-3 * static_cast<double>(i)));
+    return ds;
+}
+
 int SignalId(MainWindow& w, const char* path) {
     auto s = w.Host().FindSignal(path);
     return s ? s->Id() : 0;
@@ -187,14 +198,10 @@ TEST_F(Workbench, OpensAFileIntoTheTreeAndReportsAFileItCannotRead) {
 }
 
 TEST_F(Workbench, ARecordingOnDiskShowsAtOnceAndItsOverviewFollows) {
-    korvex::DataSet ds;
-    korvex::SignalData d;
-    d.name = "Long";
-    d.stepX = 1e-4;
-    for (size_t i = 0; i < (size_t{3} << 20); ++i) d.samples.push_back(std::sin(1e-3 * i));
-    ds.signals.push_back(d);
     const std::string path = dir_.Path("long.quor");
-    ASSERT_TRUE(korvex::WriteQuor(path, ds).ok);
+    ASSERT_TRUE(
+        korvex::WriteQuor(path, LongSignal(size_t{3} << 20, [](double x) { return std::sin(x); }))
+            .ok);
     ASSERT_TRUE(w_->OpenFile(QString::fromStdString(path)));
     GraphView* v = ShowInNewWindow(SignalId(*w_, "/Signals/long/Long"));
     ASSERT_TRUE(v);
@@ -214,14 +221,10 @@ TEST_F(Workbench, ARecordingOnDiskShowsAtOnceAndItsOverviewFollows) {
 }
 
 TEST_F(Workbench, ALongRecordingOfAnotherFormatOpensThroughItsCopy) {
-    korvex::DataSet ds;
-    korvex::SignalData d;
-    d.name = "Long";
-    d.stepX = 1e-4;
-    for (size_t i = 0; i < (size_t{1} << 17); ++i) d.samples.push_back(std::cos(1e-3 * i));
-    ds.signals.push_back(d);
     const std::string path = dir_.Path("long.uff");
-    ASSERT_TRUE(korvex::WriteUff58(path, ds, true).ok);
+    ASSERT_TRUE(korvex::WriteUff58(
+                    path, LongSignal(size_t{1} << 17, [](double x) { return std::cos(x); }), true)
+                    .ok);
     w_->SetCopyOptions(dir_.Path("copies"), 0);
     ASSERT_TRUE(w_->OpenFile(QString::fromStdString(path)));
     EXPECT_TRUE(w_->Log().join("\n").contains("Copied once into"))
