@@ -26,9 +26,9 @@
 #include "bench_util.h"
 #include "korvex/dsp/spectral.h"
 #include "korvex/host.h"
-#include "korvex/workbench/graphwindow.h"
-#include "korvex/workbench/mapview.h"
-#include "korvex/workbench/spectrumview.h"
+#include "apps/workbench/graphwindow.h"
+#include "apps/workbench/mapview.h"
+#include "apps/workbench/spectrumview.h"
 
 using bench::Clock;
 using bench::Median;

@@ -15,8 +15,8 @@
 #include "bench_util.h"
 #include "korvex/dsp/envelope.h"
 #include "korvex/host.h"
-#include "korvex/workbench/graphview.h"
-#include "korvex/workbench/graphwindow.h"
+#include "apps/workbench/graphview.h"
+#include "apps/workbench/graphwindow.h"
 
 using bench::Clock;
 using bench::Median;

@@ -28,8 +28,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "korvex/workbench/graphwindow.h"
-#include "korvex/workbench/mainwindow.h"
+#include "apps/workbench/graphwindow.h"
+#include "apps/workbench/mainwindow.h"
 #include "platform/registry.h"
 #include "test_util.h"
 

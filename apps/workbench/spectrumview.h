@@ -1,0 +1,99 @@
+#pragma once
+// A spectrum graph: the spectrum of the graph's signal at the window's time
+// cursor, taken again whenever that cursor moves (SpectrumAt keeps its
+// transform plans, so this costs a transform and a pass over the lines).
+// It has its own frequency cursor with a readout (frequency, amplitude, and
+// the order when a speed signal is known), the peak near that cursor
+// (interpolated frequency and amplitude), a harmonic cursor (k * f) and a
+// sideband cursor (f0 +- k * df), and a table of marked values that copies
+// to the clipboard. Overlay signals stand as markers at their value at the
+// cursor time, strips as shaded regions.
+
+#include <vector>
+
+#include "korvex/dsp/spectral.h"
+#include "apps/workbench/spectrallogic.h"
+#include "apps/workbench/spectralview.h"
+
+namespace workbench {
+
+class SpectrumView : public SpectralView {
+    Q_OBJECT
+  public:
+    SpectrumView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec spec);
+
+    void CursorMoved() override;
+    void DataChanged() override;
+    bool WriteCsv(const std::string& path, std::string& message) const override;
+    QString Message() const override;
+    void RenderBase(QPainter& p) override;
+    void PaintTop(QPainter& p) override;
+
+    const korvex::Spectrum& Current() const { return spectrum_; }
+    // The time the spectrum was taken at (the window's cursor).
+    double SpectrumTime() const { return time_; }
+    QRectF PlotRect() const;
+    double Lo() const { return fLo_; }
+    double Hi() const { return fHi_; }
+    void SetRange(double lo, double hi);
+    void Autoscale();
+
+    // The frequency cursor, in Hz (NaN until put).
+    double XCursor() const { return xCursor_; }
+    void SetXCursor(double f);
+    // The tone near the frequency cursor.
+    Peak CursorPeak() const;
+    // The order of frequency f at the cursor time; NaN without a speed.
+    double OrderAt(double f) const;
+    bool Harmonics() const { return harmonics_; }
+    void SetHarmonics(bool on);
+    bool Sidebands() const { return sidebands_; }
+    // Sidebands around the frequency cursor, spacing in Hz (0 keeps it).
+    void SetSidebands(bool on, double spacing = 0);
+    double SidebandSpacing() const { return spacing_; }
+    // Adds the peak near the cursor (the cursor's line without one) and,
+    // with the harmonic cursor on, the peak at each harmonic shown.
+    void MarkPeak();
+    const std::vector<MarkedValue>& Marks() const { return marks_; }
+    void ClearMarks();
+    // The marked values as the clipboard gets them.
+    QString MarksText() const;
+    void CopyMarks() const;
+
+  protected:
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void contextMenuEvent(QContextMenuEvent*) override;
+
+  private:
+    void Recompute();
+    void AutoY();
+    double PixelOf(double f) const;
+    double FreqOf(double px) const;
+    double YPixel(double v) const;
+    void DrawCurve(QPainter& p, const QRectF& r);
+    void DrawOverlays(QPainter& p, const QRectF& r);
+    void DrawCursors(QPainter& p, const QRectF& r);
+    void DrawMarks(QPainter& p);
+    QString ValueText(double v) const;
+
+    korvex::SignalSnapshot snap_;
+    bool haveSnap_ = false;
+    korvex::Spectrum spectrum_;
+    double time_ = 0.0;
+    bool autoX_ = true;
+    double fLo_ = 0.0, fHi_ = 1.0;
+    double yLo_ = 0.0, yHi_ = 1.0;
+    double xCursor_ = NAN;
+    bool harmonics_ = false, sidebands_ = false;
+    double spacing_ = 0.0;
+    std::vector<MarkedValue> marks_;
+    enum class Drag { None, Cursor, Spacing, Pan } drag_ = Drag::None;
+    double dragPx_ = 0.0, dragLo_ = 0.0, dragHi_ = 0.0;
+};
+
+}  // namespace workbench

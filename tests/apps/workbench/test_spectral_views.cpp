@@ -1,0 +1,315 @@
+// The spectrum and map graphs driven offscreen: a spectrum follows the
+// window's cursor, a click in a map moves that cursor, dropped strips draw,
+// and the command line renders both.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+#include <QTest>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "apps/workbench/graphview.h"
+#include "apps/workbench/graphwindow.h"
+#include "apps/workbench/mainwindow.h"
+#include "apps/workbench/mapview.h"
+#include "apps/workbench/mime.h"
+#include "apps/workbench/spectrumview.h"
+#include "test_util.h"
+
+using namespace workbench;
+
+namespace {
+
+constexpr double kRate = 8192;
+
+// A tone sweeping from 500 Hz up by 50 Hz a second: the 10th order of a
+// shaft whose speed is given in rpm.
+double ToneHz(double t) {
+    return 500 + 50 * t;
+}
+
+// VANTREL_SHOTS_DIR=DIR keeps pictures of the views to look at.
+void Keep(QWidget* w, const char* name) {
+    if (const char* shots = std::getenv("VANTREL_SHOTS_DIR"))
+        w->grab().save(QString("%1/%2").arg(shots, name));
+}
+
+class SpectralDialogs : public Dialogs {
+  public:
+    QString SaveFile(QWidget*, const QString&) override { return {}; }
+    void Error(QWidget*, const QString& text) override { errors << text; }
+    bool EditSpectral(QWidget*, ViewSpec& spec, const std::vector<SpeedChoice>& speeds) override {
+        offered = speeds.size();
+        if (n) spec.spectrum.params.n = n;
+        return true;
+    }
+    QStringList errors;
+    int n = 0;
+    size_t offered = 0;
+};
+
+class SpectralViews : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::setenv("VANTREL_DATA_DIR", dir_.path().c_str(), 1);
+        auto d = std::make_unique<SpectralDialogs>();
+        dialogs_ = d.get();
+        w_ = std::make_unique<MainWindow>(std::move(d));
+        w_->resize(1200, 900);
+        w_->show();
+        korvex::Host& host = w_->Host();
+        std::vector<double> y(static_cast<size_t>(4 * kRate));
+        for (size_t i = 0; i < y.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            y[i] = std::sin(2 * std::numbers::pi * (500 * t + 25 * t * t));
+        }
+        tone_ = Add("/Signals/set", "Tone", "m/s^2", std::move(y), 1 / kRate);
+        std::vector<double> rpm, lo, hi;
+        for (int i = 0; i <= 40; ++i) {
+            rpm.push_back(60 * ToneHz(i / 10.0) / 10);
+            lo.push_back(ToneHz(i / 10.0) - 20);
+            hi.push_back(ToneHz(i / 10.0) + 20);
+        }
+        speed_ = Add("/Signals/set", "Speed", "rpm", rpm, 0.1);
+        Add("/Signals/res/Tone", "Mesh.lo", "Hz", lo, 0.1);
+        Add("/Signals/res/Tone", "Mesh.hi", "Hz", hi, 0.1);
+        (void)host;
+    }
+    void TearDown() override {
+        w_.reset();
+        ::unsetenv("VANTREL_DATA_DIR");
+    }
+    int Add(const char* folder, const char* name, const char* unit, std::vector<double> y,
+            double step) {
+        auto s = w_->Host().NewSignal();
+        korvex::SignalData d;
+        d.unit = unit;
+        d.stepX = step;
+        d.samples = std::move(y);
+        s->Assign(std::move(d));
+        EXPECT_TRUE(w_->Host().AddSignal(folder, name, s));
+        return s->Id();
+    }
+    std::unique_ptr<QMimeData> StripFolder() {
+        auto mime = std::make_unique<QMimeData>();
+        PutFolderPaths(*mime, {"/Signals/res"});
+        return mime;
+    }
+    // The window with a time graph of the tone and a spectral graph below.
+    template <class View>
+    View* Open(ViewSpec spec) {
+        EXPECT_TRUE(w_->ShowSignal(tone_));
+        spec.speedId = speed_;
+        const int graph = w_->AddSpectralGraph(tone_, spec);
+        QApplication::processEvents();
+        auto* v = qobject_cast<View*>(w_->SpectralViewOf(graph));
+        EXPECT_TRUE(v);
+        if (v) v->repaint();
+        return v;
+    }
+
+    testutil::TempDir dir_{"spectral"};
+    SpectralDialogs* dialogs_ = nullptr;
+    std::unique_ptr<MainWindow> w_;
+    int tone_ = 0, speed_ = 0;
+};
+
+}  // namespace
+
+TEST_F(SpectralViews, SpectrumFollowsTheCursorAndReadsItsPeaks) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    spec.spectrum.params.n = 1024;  // 1/8 s: the tone moves less than a line
+    SpectrumView* v = Open<SpectrumView>(spec);
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    GraphView* time = gw->Views().front();
+    time->repaint();
+
+    // A click in the time graph: the spectrum is taken at the new cursor.
+    const QRectF r = time->PlotRect();
+    const int renders = v->BaseRenders();
+    QTest::mouseClick(time, Qt::LeftButton, {},
+                      QPoint(static_cast<int>(r.left() + r.width() / 4), 30));
+    const double t = gw->CursorTime();
+    EXPECT_NEAR(t, 1.0, 0.02);
+    EXPECT_NEAR(v->Current().middleX, t, 1 / kRate);
+    v->SetXCursor(ToneHz(t) + 12);
+    const Peak pk = v->CursorPeak();
+    ASSERT_TRUE(pk.found);
+    EXPECT_NEAR(pk.frequency, ToneHz(t), 1.0);
+    EXPECT_NEAR(pk.value, std::sqrt(0.5), 0.02);
+    EXPECT_NEAR(v->OrderAt(pk.frequency), 10.0, 0.02);
+    v->repaint();
+    EXPECT_GT(v->BaseRenders(), renders);
+    gw->MoveCursor(3.0, time->GraphId());
+    v->SetXCursor(ToneHz(3.0));
+    EXPECT_NEAR(v->CursorPeak().frequency, ToneHz(3.0), 1.0);
+
+    // Marked values copy as a table; with the harmonic cursor every
+    // harmonic shown is marked.
+    v->MarkPeak();
+    ASSERT_EQ(v->Marks().size(), 1u);
+    v->CopyMarks();
+    EXPECT_EQ(QApplication::clipboard()->text(), v->MarksText());
+    EXPECT_TRUE(v->MarksText().contains("\nP1\t3\t"));
+    v->SetRange(0, 2000);
+    v->SetXCursor(650);
+    v->SetHarmonics(true);
+    v->MarkPeak();
+    EXPECT_EQ(v->Marks().size(), 1u + 3u);  // 650, 1300 and 1950 Hz
+    v->SetSidebands(true, 25);
+    v->repaint();
+
+    // A dropped folder brings its strip; the CSV holds the lines.
+    EXPECT_TRUE(v->DropOverlays(*StripFolder()));
+    EXPECT_EQ(v->StripCount(), 1u);
+    Keep(v, "spectrum-marks.png");
+    const std::string csv = dir_.Path("spectrum.csv");
+    ASSERT_TRUE(w_->ExportGraphCsv(v->GraphId(), QString::fromStdString(csv)));
+    EXPECT_EQ(testutil::ReadBytes(csv).substr(0, 29), "frequency [Hz],RMS [m/s^2]\n0,");
+
+    // The dialog's parameters apply; a bad N is said in the view.
+    dialogs_->n = 2048;
+    ASSERT_TRUE(w_->EditSpectralParams(v->GraphId()));
+    EXPECT_EQ(dialogs_->offered, 3u);  // the signals in rpm or Hz
+    EXPECT_EQ(v->Current().resolution.n, 2048);
+    dialogs_->n = 1000;
+    w_->EditSpectralParams(v->GraphId());
+    EXPECT_TRUE(v->Message().contains("not a power of two")) << v->Message().toStdString();
+    v->repaint();
+    EXPECT_FALSE(w_->ExportGraphCsv(v->GraphId(), QString::fromStdString(csv)));
+}
+
+TEST_F(SpectralViews, MapClickMovesTheCursorAndColoursChangeWithoutComputing) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 1024;
+    MapView* v = Open<MapView>(spec);
+    ASSERT_TRUE(v);
+    for (int i = 0; i < 500 && (v->Running() || !v->Map()); ++i) {
+        QApplication::processEvents();
+        QTest::qWait(10);
+    }
+    ASSERT_TRUE(v->Map()) << v->Message().toStdString();
+    EXPECT_TRUE(v->Message().isEmpty());
+    v->repaint();
+    GraphWindow* gw = w_->ActiveGraphWindow();
+
+    // A click in the map puts every graph's cursor at its time, and the
+    // plug-ins hear of it.
+    std::vector<uint32_t> codes;
+    plat::Variant id;
+    plat::Invoke(&w_->Host(), 68, plat::InvokeKind::Method, &id, "listener");
+    w_->Host().AttachPlugin(id.AsInt32(), [&](uint32_t c, plat::Variant*) { codes.push_back(c); });
+    const QPointF at = v->PixelAt(2.5, 600);
+    QTest::mouseClick(v, Qt::LeftButton, {}, at.toPoint());
+    EXPECT_NEAR(gw->CursorTime(), 2.5, 0.02);
+    EXPECT_EQ(codes, std::vector<uint32_t>{0x2FFFFu});
+    EXPECT_TRUE(v->CrosshairText(at).startsWith("t 2.5"));
+
+    // Dragging the bar's top end recolours without quantising again; the
+    // release quantises once.
+    const int quantised = v->Quantisations();
+    const double hi = v->ColourHi();
+    const QRectF bar = v->BarRect();
+    const QPoint top(static_cast<int>(bar.center().x()), static_cast<int>(bar.top() + 2));
+    QTest::mousePress(v, Qt::LeftButton, {}, top);
+    for (int dy = 10; dy <= 40; dy += 10) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(top) + QPointF(0, dy),
+                         v->mapToGlobal(QPointF(top) + QPointF(0, dy)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v, &move);
+        v->repaint();
+    }
+    EXPECT_EQ(v->Quantisations(), quantised);
+    QTest::mouseRelease(v, Qt::LeftButton, {}, top + QPoint(0, 40));
+    EXPECT_EQ(v->Quantisations(), quantised + 1);
+    EXPECT_LT(v->ColourHi(), hi);
+
+    // Strips dropped on the map draw over it.
+    const int renders = v->BaseRenders();
+    EXPECT_TRUE(v->DropOverlays(*StripFolder()));
+    v->repaint();
+    EXPECT_GT(v->BaseRenders(), renders);
+    Keep(v, "map-strips.png");
+    const std::string csv = dir_.Path("map.csv");
+    ASSERT_TRUE(w_->ExportGraphCsv(v->GraphId(), QString::fromStdString(csv)));
+    EXPECT_EQ(testutil::ReadBytes(csv).substr(0, 8), "Hz \\ s,0");
+
+    // A signal too short for one block: the message, no picture.
+    ViewSpec bad = spec;
+    const int g = w_->AddSpectralGraph(speed_, bad);
+    QApplication::processEvents();
+    auto* short_ = qobject_cast<MapView*>(w_->SpectralViewOf(g));
+    ASSERT_TRUE(short_);
+    for (int i = 0; i < 200 && short_->Running(); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    EXPECT_TRUE(short_->Message().contains("fewer than one block"))
+        << short_->Message().toStdString();
+    EXPECT_FALSE(short_->Map());
+    short_->repaint();
+}
+
+TEST_F(SpectralViews, ZoomedMapIsComputedAgainForThePartInView) {
+    // N = 32 at 75 %: some 4090 blocks, merged in pairs into the whole map.
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 32;
+    MapView* v = Open<MapView>(spec);
+    ASSERT_TRUE(v);
+    auto settle = [&] {
+        for (int i = 0; i < 300; ++i) {
+            QTest::qWait(10);
+            if (!v->Running() && i > 30) break;
+        }
+    };
+    settle();
+    ASSERT_TRUE(v->Map());
+    const auto whole = v->Map();
+    EXPECT_EQ(whole->Columns(), 2047u);
+    EXPECT_FALSE(v->Detailed());
+    v->SetView(1.0, 1.2, 0, 4096);
+    settle();
+    ASSERT_TRUE(v->Detailed());
+    const auto& x = v->Map()->x;
+    EXPECT_LE(x.front(), 1.0);
+    EXPECT_GE(x.back(), 1.2);
+    EXPECT_LT(x[1] - x[0], whole->x[1] - whole->x[0]);  // finer than the whole map
+    v->repaint();
+    Keep(v, "map-detail.png");
+    v->Autoscale();
+    settle();
+    EXPECT_FALSE(v->Detailed());
+}
+
+TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
+    const std::string data = dir_.Path("tone.quor");
+    ASSERT_TRUE(w_->Host().ExportFolder("/Signals", korvex::ExportFormat::Quor, data));
+    const std::string png = dir_.Path("views.png"), err = dir_.Path("err.txt");
+    // The file loads into /Signals/tone.
+    const std::string set = "/Signals/tone/set/";
+    const std::string run = std::string("'") + KVX_WORKBENCH + "' --size 900x700 --screenshot '" +
+                            png + "' --spectrum " + set + "Tone,n=1024,speed=" + set +
+                            "Speed,harmonics=on,f=600 --overlay /Signals/tone/res --map " + set +
+                            "Tone,n=1024,speed=" + set + "Speed,y=order --overlay " + set +
+                            "Speed --cursor 2 '" + data + "' 2>'" + err + "'";
+    ASSERT_EQ(std::system(run.c_str()), 0) << testutil::ReadBytes(err);
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(900, 700));
+    // VANTREL_SHOTS_DIR=DIR keeps the picture to look at.
+    if (const char* shots = std::getenv("VANTREL_SHOTS_DIR"))
+        std::filesystem::copy_file(png, std::string(shots) + "/spectral-views.png",
+                                   std::filesystem::copy_options::overwrite_existing);
+
+    const std::string bad = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                            "' --map " + set + "Tone --overlay /Signals/none '" + data + "' 2>'" +
+                            err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("no signal or folder /Signals/none"),
+              std::string::npos);
+}
