@@ -74,7 +74,8 @@ void CLimitsDlg::OnOK() {
         auto typed = [](const QLineEdit* e) {
             return procrules::TypedLimit{ui::Edited(e), ui::StdStr(e->text())};
         };
-        if (const auto fault = procrules::LimitsFault(records_, item_, typed(alert_), typed(danger_))) {
+        if (const auto fault =
+                procrules::LimitsFault(records_, item_, typed(alert_), typed(danger_))) {
             ui::MessageBoxText(this, *fault, IDS_ERROR, ui::MbIcon::Warning);
             return;  // the dialog stays open with what was typed
         }
