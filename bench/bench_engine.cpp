@@ -129,7 +129,7 @@ double ValueAt(const korvex::TachoResult& t, double x) {
 
 struct Reference {
     std::vector<std::vector<double>> levels;  // [channel * bands + band][block]
-    double tachoCpu = 0.0;  // CPU seconds of the tacho curve
+    double tachoCpu = 0.0;                    // CPU seconds of the tacho curve
 };
 
 // CPU time of the whole process, all threads: on a shared machine it shows
