@@ -115,7 +115,10 @@ bool IsVelocityUnitMmPerS(const std::string& unit) {
 }
 
 bool ZonesApply(const CCfgProcItem& item, const CfgSignalOpt& opt, const std::string& unit) {
-    if (item.type != CfgItemFixedBand || opt.integr != 1 || opt.valtype != 0) return false;
+    // The level's unit says whether it is a velocity: an acceleration
+    // integrated once, or a velocity sensor read as it is. Twice integrated
+    // is a displacement whatever a label says.
+    if (item.type != CfgItemFixedBand || opt.integr > 1 || opt.valtype != 0) return false;
     if (!IsVelocityUnitMmPerS(unit)) return false;
     const auto& band = static_cast<const CCfgProcBandFix&>(item);
     return Near(band.bandStop, 1000.0) && (Near(band.bandStart, 10.0) || Near(band.bandStart, 2.0));

@@ -76,8 +76,12 @@ bool COrdProcessing::ComputeTachos() {
                                                   : 0);
         }
 
+        // On a cut of the whole channel, as the blocks of the spectra are:
+        // the host then runs the operator without its lock, and a long
+        // channel's curve no longer holds up every other caller of the host.
+        const host::Signal whole = src.CopyRange(0, src.PointCount());
         plat::DispPtr out;
-        op.RunOperator(src.Disp(), out);
+        op.RunOperator(whole ? whole.Disp() : src.Disp(), out);
         if (out) {
             host::Signal taho(std::move(out));
             const std::string tahoName = src.Name() + ordstr::kTachoSuffix;

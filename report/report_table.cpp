@@ -194,15 +194,39 @@ std::string CReportTable::FrequencyText(const CCfgProcItem* item) const {
     }
 }
 
-bool CReportTable::ValuesAtTime(double t) {
-    // The moment as a date: the measurement's start plus t.
-    double date = 0.0;
+double CReportTable::FirstStartIn(const host::Folder& folder) const {
+    if (!folder) return 0.0;
+    const int n = folder.ItemCount();
+    for (int i = 0; i < n; ++i) {
+        host::Item item = folder.GetItem(i);
+        if (!item) continue;
+        plat::DispPtr obj = item.GetItemObject();
+        double start = 0.0;
+        if (item.IsFolder())
+            start = FirstStartIn(host::Folder(std::move(obj)));
+        else if (obj && app_.GetObjectKind(obj) == host::KindSignal)
+            start = host::Signal(std::move(obj)).GetStartTime();
+        if (start != 0.0) return start;
+    }
+    return 0.0;
+}
+
+double CReportTable::RecordingStart() const {
+    // The rotation curves first, then the levels; a run without a tacho has
+    // neither curve, and a file may date some signals only, so the data set's
+    // own signals answer last.
     for (const auto& [id, tv] : tachos_)
-        if (tv.signal) {
-            date = tv.signal.GetStartTime();
-            break;
-        }
-    date += t / kSecondsPerDay;
+        if (tv.signal && tv.signal.GetStartTime() != 0.0) return tv.signal.GetStartTime();
+    for (const ReportRow& row : rows_)
+        if (row.signal && row.signal.GetStartTime() != 0.0) return row.signal.GetStartTime();
+    if (!cfg_ || !app_ || cfg_->srcFileKorvex.empty()) return 0.0;
+    const std::string dataSet = "/Signals/" + cfg_->srcFileKorvex;
+    return app_.PathExists(dataSet) ? FirstStartIn(app_.GetFolder(dataSet)) : 0.0;
+}
+
+bool CReportTable::ValuesAtTime(double t) {
+    // The moment as a date: the recording's start plus t.
+    const double date = RecordingStart() + t / kSecondsPerDay;
     plat::DateTime dt;
     if (!plat::FromAutomationDate(date, dt)) dt = plat::DateTime{};
     dt.millisecond = 0;

@@ -117,6 +117,9 @@ class CReportTable {
     // The level with the zone letter after it when zones judge the item.
     std::string LevelText(const ChannelValues& values, int32_t itemId) const;
     int InsertListRow(const std::string& column0);
+    // The recording's start as an automation date, 0 when no signal holds one.
+    double RecordingStart() const;
+    double FirstStartIn(const host::Folder& folder) const;
     rtf::table ChannelTable(const CfgChannel& record, const ChannelValues& values) const;
 
     host::App app_;

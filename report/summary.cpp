@@ -503,7 +503,8 @@ bool MergeSummaries(const std::vector<std::string>& paths, const std::string& ou
     size_t bytes = 0;
     for (const std::string& f : files) {
         std::error_code ec;
-        bytes += static_cast<size_t>(fs::file_size(f, ec));
+        const uintmax_t size = fs::file_size(f, ec);
+        if (!ec) bytes += static_cast<size_t>(size);
     }
     rows.reserve(bytes / 100);  // rows run longer than that
     for (size_t i = 0; i < files.size(); ++i) {

@@ -165,22 +165,30 @@ kinrules::Target CKinDlg::CurrentTarget() const {
 }
 
 kinrules::Plan CKinDlg::CurrentPlan() const {
-    using procrules::LeadingInt;
-    using procrules::LeadingNumber;
-    const kinrules::Series s{LeadingInt(Text(IDC_KIN_HARMONICS)),
-                             LeadingInt(Text(IDC_KIN_SIDEBANDS))};
     kinrules::Plan p;
+    kinrules::Series s;
+    p.fault = kinrules::Read({Text(IDC_KIN_HARMONICS), Text(IDC_KIN_SIDEBANDS)}, s);
     if (kind_ == kBearing) {
-        const kinrules::Bearing b{LeadingInt(Text(IDC_KIN_BALLS)),
-                                  LeadingNumber(Text(IDC_KIN_BALL_D)),
-                                  LeadingNumber(Text(IDC_KIN_PITCH_D)),
-                                  LeadingNumber(Text(IDC_KIN_ANGLE)), Checked(this, IDC_KIN_OUTER)};
-        p = kinrules::PlanBearing(b, s, CurrentTarget());
+        kinrules::Bearing b;
+        const kinrules::BearingText text{Text(IDC_KIN_BALLS), Text(IDC_KIN_BALL_D),
+                                         Text(IDC_KIN_PITCH_D), Text(IDC_KIN_ANGLE),
+                                         Checked(this, IDC_KIN_OUTER)};
+        // The fields in the order the dialog shows them.
+        if (auto f = kinrules::Read(text, b))
+            p.fault = f;
+        else if (!p.fault)
+            p = kinrules::PlanBearing(b, s, CurrentTarget());
     } else {
-        const kinrules::Gear g{LeadingInt(Text(IDC_KIN_Z1)), LeadingInt(Text(IDC_KIN_Z2)),
-                               Checked(this, IDC_KIN_SHAFT2)};
-        p = kinrules::PlanGear(g, s, CurrentTarget());
+        kinrules::Gear g;
+        const kinrules::GearText text{Text(IDC_KIN_Z1), Text(IDC_KIN_Z2),
+                                      Checked(this, IDC_KIN_SHAFT2)};
+        if (auto f = kinrules::Read(text, g))
+            p.fault = f;
+        else if (!p.fault)
+            p = kinrules::PlanGear(g, s, CurrentTarget());
     }
+    if (!p.fault)
+        p.fault = kinrules::ReadWidth(width_, Text(IDC_FI_BW_VALUE), Text(IDC_FI_BW_MIN_VALUE));
     if (!p.fault) p.fault = kinrules::Check(width_);
     if (p.fault) p.bands.clear();
     return p;

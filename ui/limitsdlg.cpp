@@ -9,6 +9,7 @@
 
 #include "platform/numtext.h"
 #include "ui/dialogs.h"
+#include "ui/msgbox.h"
 #include "ui/res/ids.h"
 #include "ui/values.h"
 
@@ -70,6 +71,14 @@ void CLimitsDlg::Init() {
 
 void CLimitsDlg::OnOK() {
     if (alert_ && danger_ && class_) {
+        auto typed = [](const QLineEdit* e) {
+            return procrules::TypedLimit{ui::Edited(e), ui::StdStr(e->text())};
+        };
+        if (const auto fault =
+                procrules::LimitsFault(records_, item_, typed(alert_), typed(danger_))) {
+            ui::MessageBoxText(this, *fault, IDS_ERROR, ui::MbIcon::Warning);
+            return;  // the dialog stays open with what was typed
+        }
         const auto alert = EditedLimit(alert_);
         const auto danger = EditedLimit(danger_);
         const auto machineClass = ui::EntryValue(class_);

@@ -183,6 +183,14 @@ int CommandSummary(const std::vector<std::string>& args, const char* usage, Cons
         return kExitUsage;
     }
     if (log.empty()) log = fs::path(out).replace_extension(".log").string();
+    // A path that is not there is a mistyped argument, not a failed run of a survey.
+    for (const std::string& p : paths) {
+        std::error_code ec;
+        if (fs::exists(p, ec)) continue;
+        c.err << "vantrel: " << p << ": "
+              << (ec ? ec.message() : std::string("no such file or folder")) << '\n';
+        return kExitInput;
+    }
 
     MergeResult m;
     const bool merged = MergeSummaries(paths, out, m, error);

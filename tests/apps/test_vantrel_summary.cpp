@@ -98,4 +98,21 @@ TEST(VantrelSummary, RunWritesItMergeLogsFailuresTrendReadsIt) {
     EXPECT_NE(points.find(",B,ok\n"), std::string::npos) << points;
 }
 
+TEST(VantrelSummary, MissingPathIsNamed) {
+    testutil::TempDir dir("cli-summary-missing");
+    const std::string all = (dir.path() / "all.csv").string();
+    const std::string missing = (dir.path() / "nosuchdir").string();
+    const auto merge = Vantrel({"summary", "--out", all, missing});
+    EXPECT_EQ(merge.code, 3);
+    EXPECT_NE(merge.err.find(missing), std::string::npos) << merge.err;
+    EXPECT_FALSE(fs::exists(all));
+
+    // The merge itself logs such a path and carries on.
+    MergeResult m;
+    std::string error;
+    ASSERT_TRUE(MergeSummaries({missing}, all, m, error)) << error;
+    ASSERT_EQ(m.log.size(), 1u);
+    EXPECT_NE(m.log[0].find(missing), std::string::npos) << m.log[0];
+}
+
 }  // namespace

@@ -67,6 +67,13 @@ TEST(Limits, ZonesJudgeBroadbandVelocityRmsOnly) {
     band.bandStart = 2.0;  // machines below 600 rpm
     EXPECT_TRUE(ZonesApply(band, velocityRms, "mm/s"));
     EXPECT_FALSE(ZonesApply(band, velocityRms, "m/s^2"));
+    CfgSignalOpt sensorVelocity;  // a velocity sensor's channel, not integrated
+    sensorVelocity.integr = 0;
+    EXPECT_TRUE(ZonesApply(band, sensorVelocity, "mm/s"));
+    EXPECT_TRUE(ZonesApply(band, sensorVelocity, "мм/с"));
+    EXPECT_FALSE(ZonesApply(band, sensorVelocity, "m/s^2"));
+    sensorVelocity.integr = 2;
+    EXPECT_FALSE(ZonesApply(band, sensorVelocity, "mm/s"));
     CfgSignalOpt amplitude = velocityRms;
     amplitude.valtype = 1;
     EXPECT_FALSE(ZonesApply(band, amplitude, "mm/s"));

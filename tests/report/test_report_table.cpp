@@ -264,15 +264,44 @@ TEST_F(ReportTable, TachoInRpmGivesHertz) {
 TEST_F(ReportTable, DateOfTheValuesComesFromTheFirstTacho) {
     auto table = Table();
     table->RebuildRows();
-    table->ValuesAtTime(12.5);  // nothing bound: the automation epoch
+    table->ValuesAtTime(12.5);  // nothing bound: the data set's signals date it
     plat::DateTime d = table->ValuesDate();
     EXPECT_EQ((std::array<int, 6>{d.year, d.month, d.day, d.hour, d.minute, d.second}),
+              (std::array<int, 6>{2026, 12, 6, 14, 3, 27}));
+    cfg_.srcFileKorvex = "Gone";  // and without them, the automation epoch
+    table->ValuesAtTime(12.5);
+    d = table->ValuesDate();
+    EXPECT_EQ((std::array<int, 6>{d.year, d.month, d.day, d.hour, d.minute, d.second}),
               (std::array<int, 6>{1899, 12, 30, 0, 0, 12}));
+    cfg_.srcFileKorvex = "Run17";
     table->BindSignals();
     table->ValuesAtTime(12.5);
     d = table->ValuesDate();
     EXPECT_EQ((std::array<int, 6>{d.year, d.month, d.day, d.hour, d.minute, d.second}),
               (std::array<int, 6>{2026, 12, 6, 14, 3, 27}));
+}
+
+TEST_F(ReportTable, DateOfTheValuesComesFromWhicheverSignalHoldsTheStart) {
+    // Levels of a run without a tacho whose file dates its signals, not the levels.
+    const double start = start_;
+    start_ = 0.0;
+    cfg_.lastResultFolder = "/Signals/Результаты/Run18/";
+    File("/Signals/Результаты/Run18/Acc1", "Acc1.F", "m/s^2", {0.5, 0.5}, 100.0);
+    auto table = Table();
+    table->RebuildRows();
+    table->BindSignals();
+    EXPECT_TRUE(table->TachoValues().empty());
+    table->ValuesAtTime(12.5);
+    plat::DateTime d = table->ValuesDate();
+    EXPECT_EQ((std::array<int, 6>{d.year, d.month, d.day, d.hour, d.minute, d.second}),
+              (std::array<int, 6>{2026, 12, 6, 14, 3, 27}));
+
+    // Dated levels answer before the data set.
+    start_ = start + 1.0;
+    File("/Signals/Результаты/Run18/Acc1", "Acc1.B1", "m/s^2", {1.0, 1.0}, 100.0);
+    table->BindSignals();
+    table->ValuesAtTime(12.5);
+    EXPECT_EQ(table->ValuesDate().day, 7);
 }
 
 TEST_F(ReportTable, UnfoundResultFolderBindsNothing) {
@@ -410,7 +439,7 @@ TEST_F(ReportTable, EntryStartsAndOptions) {
     ASSERT_TRUE(table->AppendEntry(3.0, path, ""));
     std::string doc = plat::Cp1251ToUtf8(testutil::ReadBytes(path));
     const size_t body =
-        doc.find("\\fs24\\cf0\\f0\\ql\nДата\n \n30.12.1899\n\t\nВремя\n \n00:00:03");
+        doc.find("\\fs24\\cf0\\f0\\ql\nДата\n \n06.12.2026\n\t\nВремя\n \n14:03:17");
     ASSERT_NE(body, std::string::npos) << doc;
     EXPECT_EQ(doc.find("\\par\\par\\fs24"), std::string::npos);  // a first entry: nothing before
     EXPECT_EQ(doc.find("\\sect"), std::string::npos);

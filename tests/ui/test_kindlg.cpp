@@ -156,6 +156,26 @@ TEST_F(Calculators, BadInputIsNamedAndNothingIsAdded) {
     EXPECT_FALSE(cfg.frequencyBaseChanged);
 }
 
+TEST_F(Calculators, TruncatedWholeNumbersAreRefusedNotRounded) {
+    Select(base.gears);
+    Boxes boxes;
+    Modal modal([&](CKinDlg& d) {
+        Type(d, IDC_KIN_Z1, "23.7");
+        Type(d, IDC_KIN_Z2, "47");
+        const QString why = "Поле 'Число зубьев z1': нужно целое число.";
+        EXPECT_EQ(ui::Ctl<QLabel>(&d, IDC_KIN_STATUS)->text(), why);
+        EXPECT_EQ(d.Preview()->rowCount(), 0);
+        Ok(d);
+        ASSERT_EQ(boxes.seen.size(), 1u);
+        EXPECT_EQ(boxes.seen[0].text, why.toStdString());
+        EXPECT_EQ(d.focusWidget(), Edit(d, IDC_KIN_Z1));
+        ui::Ctl<QPushButton>(&d, IDCANCEL)->click();
+    });
+    page.GearButton()->click();
+    EXPECT_EQ(modal.runs, 1);
+    EXPECT_EQ(base.gears->children.size(), 2u);
+}
+
 TEST_F(Calculators, GearFromTheSecondShaftWithAWidthInHertzGoesIntoTheSection) {
     Select(base.shaft);
     Modal modal([](CKinDlg& d) {

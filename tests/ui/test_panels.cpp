@@ -199,6 +199,33 @@ TEST(BandPanel, LimitsDialogWritesOnlyWhatWasChanged) {
     }
 }
 
+TEST(BandPanel, LimitsDialogRefusesAnAlertAboveTheDanger) {
+    CCfgProc cfg;
+    uitest::Base base = uitest::AddBase(cfg);
+    CProcItemBase panel;
+    panel.SetBase(&cfg);
+    panel.Create(nullptr, nullptr);
+    CfgChannel a;
+    a.signalOpts[base.mesh->id].danger = 4.5;
+    panel.SetChannels("", {&a});
+    panel.SetItem(base.mesh->id);
+
+    uitest::Boxes boxes;
+    int result = -1;
+    auto previous = CLimitsDlg::SetModalHook([&](CLimitsDlg& dlg) {
+        Type(&dlg, IDC_ALERT, "5");
+        dlg.OnOK();
+        result = dlg.result();
+        return result;
+    });
+    C<QPushButton>(&panel, IDC_LIMITS)->click();
+    CLimitsDlg::SetModalHook(previous);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "Поле 'Предупреждение' не может быть больше поля 'Авария'.");
+    EXPECT_NE(result, static_cast<int>(QDialog::Accepted));
+    EXPECT_TRUE(std::isnan(a.signalOpts[base.mesh->id].alert));
+}
+
 TEST(SpectrumPanel, BlockAndOffsetEntriesFromTheRecords) {
     CProcItemFFT panel;
     panel.Create(nullptr, nullptr);

@@ -265,6 +265,8 @@ enum KinStringId : int {
     IDS_KIN_NO_TACHO = 2234,
     IDS_KIN_BAD_RANGE = 2235,
     IDS_KIN_BAD_MIN = 2236,
+    IDS_KIN_NOT_WHOLE = 2237,
+    IDS_KIN_NOT_NUMBER = 2238,
     IDS_KIN_COL_BAND = 2240,
     IDS_KIN_COL_FACTOR = 2241,
     IDS_KIN_COL_INFO = 2242,
@@ -294,6 +296,14 @@ enum KinStringId : int {
     IDS_KIN_DEF_HUNTING = 2273,
     IDS_KIN_GEAR_PARAMS = 2274,
     IDS_KIN_INFO = 2275,
+};
+
+// The limits dialog: the fields its messages name, and the messages.
+enum LimitsStringId : int {
+    IDS_LIMITS_FIELD_ALERT = 2400,
+    IDS_LIMITS_FIELD_DANGER = 2401,
+    IDS_LIMITS_NOT_NUMBER = 2402,
+    IDS_LIMITS_ALERT_ABOVE_DANGER = 2403,
 };
 
 // The trend window: one band of a merged summary over the recordings.

@@ -188,6 +188,52 @@ std::optional<Fault> Check(const CfgBandWidth& bw) {
     return std::nullopt;
 }
 
+namespace {
+
+std::optional<Fault> ReadCount(const std::string& text, Field f, int& v) {
+    if (procrules::ParseCount(text, v)) return std::nullopt;
+    return Make(f, IDS_KIN_NOT_WHOLE);
+}
+
+std::optional<Fault> ReadNumber(const std::string& text, Field f, double& v) {
+    if (procrules::ParseNumber(text, v)) return std::nullopt;
+    return Make(f, IDS_KIN_NOT_NUMBER);
+}
+
+}  // namespace
+
+std::optional<Fault> Read(const BearingText& text, Bearing& b) {
+    b.outerTurns = text.outerTurns;
+    if (auto f = ReadCount(text.balls, Field::kBalls, b.balls)) return f;
+    if (auto f = ReadNumber(text.ballDiameter, Field::kBallDiameter, b.ballDiameter)) return f;
+    if (auto f = ReadNumber(text.pitchDiameter, Field::kPitchDiameter, b.pitchDiameter)) return f;
+    return ReadNumber(text.angle, Field::kAngle, b.angleDeg);
+}
+
+std::optional<Fault> Read(const GearText& text, Gear& g) {
+    g.tachoOnShaft2 = text.tachoOnShaft2;
+    if (auto f = ReadCount(text.teeth1, Field::kTeeth1, g.teeth1)) return f;
+    return ReadCount(text.teeth2, Field::kTeeth2, g.teeth2);
+}
+
+std::optional<Fault> Read(const SeriesText& text, Series& s) {
+    if (auto f = ReadCount(text.harmonics, Field::kHarmonics, s.harmonics)) return f;
+    return ReadCount(text.sidebands, Field::kSidebands, s.sidebands);
+}
+
+std::optional<Fault> ReadWidth(const CfgBandWidth& bw, const std::string& width,
+                               const std::string& min) {
+    int lines = 0;
+    double v = 0.0;
+    const bool widthInLines = !bw.relativeBorders && bw.inFftBins;
+    if (auto f = widthInLines ? ReadCount(width, Field::kWidth, lines)
+                              : ReadNumber(width, Field::kWidth, v))
+        return f;
+    if (!bw.relativeBorders) return std::nullopt;
+    return bw.inFftBins ? ReadCount(min, Field::kMinWidth, lines)
+                        : ReadNumber(min, Field::kMinWidth, v);
+}
+
 std::string FactorText(double factor) {
     std::string s = procrules::Fixed(factor, 4);
     if (s.find('.') == std::string::npos) return s;

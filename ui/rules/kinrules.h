@@ -80,6 +80,28 @@ std::optional<Fault> Check(const CfgBandWidth& bw);
 // The string id of the field's label.
 int FieldLabel(Field f);
 
+// The calculators' fields as typed. Each is read whole: a count takes
+// digits only ("9.5", "1e1", "9x" are faults), a size a number and nothing
+// after it ("7.94mm" is a fault); a fault names the field.
+struct BearingText {
+    std::string balls, ballDiameter, pitchDiameter, angle;
+    bool outerTurns = false;
+};
+struct GearText {
+    std::string teeth1, teeth2;
+    bool tachoOnShaft2 = false;
+};
+struct SeriesText {
+    std::string harmonics, sidebands;
+};
+std::optional<Fault> Read(const BearingText& text, Bearing& b);
+std::optional<Fault> Read(const GearText& text, Gear& g);
+std::optional<Fault> Read(const SeriesText& text, Series& s);
+// The width rule's value texts against its modes (the minimum only where a
+// width in percent has one).
+std::optional<Fault> ReadWidth(const CfgBandWidth& bw, const std::string& width,
+                               const std::string& min);
+
 // One band to add: factor times the tacho item's frequency.
 struct PlannedBand {
     std::string name;

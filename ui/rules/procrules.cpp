@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <string_view>
 
 #include "platform/keyvalue.h"
+#include "platform/numtext.h"
 #include "platform/text.h"
 #include "ui/res/ids.h"
 #include "ui/res/resources.h"
@@ -56,6 +59,46 @@ double LeadingNumber(const std::string& text) {
 }
 int LeadingInt(const std::string& text) {
     return plat::AtoI(text);
+}
+
+bool ParseNumber(const std::string& text, double& v) {
+    std::string t(plat::Trim(text));
+    const size_t comma = t.find(',');
+    if (comma != std::string::npos && t.find('.') == std::string::npos) t[comma] = '.';
+    if (t.empty()) return false;
+    const char* end = plat::ReadDecimal(t.data(), t.data() + t.size(), v);
+    return end == t.data() + t.size() && std::isfinite(v);
+}
+
+bool ParseCount(const std::string& text, int& v) {
+    const std::string_view t = plat::Trim(text);
+    const char* first = t.data();
+    if (!t.empty() && t.front() == '+') ++first;  // from_chars takes a minus only
+    const auto r = std::from_chars(first, t.data() + t.size(), v);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+}
+
+std::optional<std::string> LimitsFault(const Records& records, const CCfgProcItem& item,
+                                       const TypedLimit& alert, const TypedLimit& danger) {
+    using namespace res;
+    const std::string alertName = Str(IDS_LIMITS_FIELD_ALERT);
+    const std::string dangerName = Str(IDS_LIMITS_FIELD_DANGER);
+    // NaN: no limit.
+    auto read = [](const TypedLimit& l, double& v) {
+        v = std::numeric_limits<double>::quiet_NaN();
+        return !l.edited || plat::Trim(l.text).empty() || ParseNumber(l.text, v);
+    };
+    double a = 0.0, d = 0.0;
+    if (!read(alert, a)) return Format(IDS_LIMITS_NOT_NUMBER, {alertName});
+    if (!read(danger, d)) return Format(IDS_LIMITS_NOT_NUMBER, {dangerName});
+    for (CfgChannel* r : records) {
+        const CfgSignalOpt& o = SignalOpt(*r, item);
+        const double alertOn = alert.edited ? a : o.alert;
+        const double dangerOn = danger.edited ? d : o.danger;
+        if (alertOn > dangerOn)  // false when either is none
+            return Format(IDS_LIMITS_ALERT_ABOVE_DANGER, {alertName, dangerName});
+    }
+    return std::nullopt;
 }
 
 std::string PointsText(double sampleStep, double deltaF) {

@@ -41,6 +41,23 @@ std::string Fixed(double v, int decimals);
 // text holds no point.
 double LeadingNumber(const std::string& text);
 int LeadingInt(const std::string& text);
+// A field's text read whole, blanks around it allowed and a comma for the
+// point as above: false for anything more or less than one finite number
+// ("7.94mm", "", "-") or, for a count, one integer written in digits
+// ("9.5", "1e1", "9x").
+bool ParseNumber(const std::string& text, double& v);
+bool ParseCount(const std::string& text, int& v);
+
+// The limits dialog's input: a limit the user changed, as typed (an empty
+// text removes it); an untouched one keeps each channel's own.
+struct TypedLimit {
+    bool edited = false;
+    std::string text;
+};
+// Why the limits cannot be taken, naming the field(s): a text that is no
+// number, or an alert limit above the danger limit on any channel.
+std::optional<std::string> LimitsFault(const Records& records, const CCfgProcItem& item,
+                                       const TypedLimit& alert, const TypedLimit& danger);
 
 // Frequency resolution of a block of n points, "%.4f" plus the hertz unit text; empty without a
 // usable sampling step.

@@ -206,6 +206,41 @@ TEST(KinematicChecks, BadInputNamesTheFieldAndPlansNothing) {
     EXPECT_EQ(Check(bw)->field, Field::kWidth);
 }
 
+TEST(KinematicChecks, FieldsAreReadWholeOrNamed) {
+    Bearing b;
+    EXPECT_FALSE(Read(BearingText{" 9 ", "7,94", "39.04", "+0", true}, b));
+    EXPECT_EQ(b.balls, 9);
+    EXPECT_EQ(b.ballDiameter, 7.94);
+    EXPECT_TRUE(b.outerTurns);
+    for (const char* balls : {"9.5", "1e1", "9x", "", "x9", "99999999999"}) {
+        const auto f = Read(BearingText{balls, "7.94", "39.04", "0"}, b);
+        ASSERT_TRUE(f) << balls;
+        EXPECT_EQ(f->field, Field::kBalls);
+        EXPECT_EQ(f->text, "Поле 'Число тел качения n': нужно целое число.");
+    }
+    const auto mm = Read(BearingText{"9", "7.94mm", "39.04", "0"}, b);
+    ASSERT_TRUE(mm);
+    EXPECT_EQ(mm->text, "Поле 'Диаметр тела качения d, мм': нужно число.");
+    EXPECT_EQ(Read(BearingText{"9", "7.94", "39.04", "5 град"}, b)->field, Field::kAngle);
+    EXPECT_EQ(Read(BearingText{"9", "7.94", "inf", "0"}, b)->field, Field::kPitchDiameter);
+
+    Gear g;
+    EXPECT_EQ(Read(GearText{"23.7", "47"}, g)->field, Field::kTeeth1);
+    EXPECT_EQ(Read(GearText{"23", "47,0"}, g)->field, Field::kTeeth2);
+    Series s;
+    EXPECT_EQ(Read(SeriesText{"2.5", "0"}, s)->field, Field::kHarmonics);
+    EXPECT_EQ(Read(SeriesText{"2", "1x"}, s)->field, Field::kSidebands);
+
+    CfgBandWidth bw;  // 3 %, at least 2 lines
+    bw.inFftBins = true;
+    EXPECT_FALSE(ReadWidth(bw, "3", "2"));
+    EXPECT_EQ(ReadWidth(bw, "3", "2.5")->field, Field::kMinWidth);
+    EXPECT_EQ(ReadWidth(bw, "3%", "2")->field, Field::kWidth);
+    bw.relativeBorders = false;  // a width in lines; the minimum is not shown
+    EXPECT_FALSE(ReadWidth(bw, "4", ""));
+    EXPECT_EQ(ReadWidth(bw, "4.5", "")->field, Field::kWidth);
+}
+
 TEST(KinematicBands, AddedAsTrackingBandsWithUniqueNamesAndTheWidthRule) {
     CCfgProcSection section;
     section.name = "Привод";

@@ -84,3 +84,25 @@ TEST(Records, CommonValuesLayoutAndMarks) {
     b.signalOpts[band.id].bEnabled = true;
     EXPECT_EQ(LeafMark(band, both), kMarkNone);
 }
+
+TEST(Limits, AlertAboveDangerOrNoNumberIsRefusedNamingTheFields) {
+    CCfgProcBandFix band;
+    CfgChannel a, b;
+    SignalOpt(a, band).danger = 4.5;
+    SignalOpt(b, band).danger = 2.0;
+    const Records both{&a, &b};
+    const TypedLimit untouched;
+    auto typed = [](const char* text) { return TypedLimit{true, text}; };
+    EXPECT_FALSE(LimitsFault(both, band, typed("1.5"), untouched));
+    EXPECT_FALSE(LimitsFault(both, band, typed("2"), untouched));  // equal is allowed
+    const std::string both_named = "Поле 'Предупреждение' не может быть больше поля 'Авария'.";
+    EXPECT_EQ(LimitsFault(both, band, typed("2,5"), untouched), both_named);  // above b's own
+    EXPECT_EQ(LimitsFault({&a}, band, typed("5"), typed("4")), both_named);
+    EXPECT_FALSE(LimitsFault(both, band, typed("5"), typed("")));  // no danger limit any more
+    EXPECT_FALSE(LimitsFault(both, band, typed(""), typed("1")));
+    SignalOpt(a, band).alert = 3.0;
+    EXPECT_EQ(LimitsFault({&a}, band, untouched, typed("2.9")), both_named);
+    EXPECT_EQ(LimitsFault(both, band, typed("1.5 mm/s"), untouched),
+              "Поле 'Предупреждение': нужно число.");
+    EXPECT_EQ(LimitsFault(both, band, untouched, typed("x")), "Поле 'Авария': нужно число.");
+}
