@@ -131,7 +131,9 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree_->header()->setStretchLastSection(false);
     const int widths[] = {140, 50, 62, 80, 48};
-    for (int c = 0; c < 5; ++c) tree_->setColumnWidth(c, widths[c]);
+    // Never narrower than the heading, whatever the language.
+    for (int c = 0; c < 5; ++c)
+        tree_->setColumnWidth(c, std::max(widths[c], tree_->header()->sectionSizeHint(c)));
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (int id = item->data(0, kIdRole).toInt())
             ShowSignal(id);
