@@ -17,12 +17,20 @@ namespace workbench {
 
 namespace {
 
-// Texts of Qt's own buttons the workbench's dialogs show; Qt's own tables
-// are used too when installed, but they are not always there.
-[[maybe_unused]] const char* const kQtButtons[] = {
+// Qt's own texts the workbench shows (dialog buttons, a graph window's
+// menu), in the workbench's tables: Qt's are used too when installed, but
+// they are not always there.
+[[maybe_unused]] const char* const kQtTexts[] = {
     QT_TRANSLATE_NOOP("QPlatformTheme", "OK"),
     QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel"),
     QT_TRANSLATE_NOOP("QPlatformTheme", "Close"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "&Restore"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "&Move"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "&Size"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "Mi&nimize"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "Ma&ximize"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "Stay on &Top"),
+    QT_TRANSLATE_NOOP("QMdiSubWindow", "&Close"),
 };
 
 std::unique_ptr<QTranslator>& Own() {

@@ -375,7 +375,7 @@ QString MapView::CrosshairText(QPointF px) const {
     const double c = std::floor(ColumnOf(m.x())), r = std::floor(RowOf(m.y()));
     if (c >= 0 && r >= 0 && c < double(map_->Columns()) && r < double(map_->rows))
         t += "   " + Num(map_->Cell(static_cast<size_t>(c), static_cast<size_t>(r))) + " " +
-             QString::fromStdString(map_->unit);
+             QString::fromStdString(UnitText(map_->unit));
     if (time && SpeedObj()) {
         korvex::Lock lock = host_.LockTree();
         t += tr("   speed %1 %2")
@@ -406,7 +406,7 @@ void MapView::DrawHeader(QPainter& p) {
         if (auto s = SignalObj()) head = QString::fromStdString(s->NameLocked()) + "   ";
     }
     head += QString::fromStdString(
-        AmplitudeText(spec_.map.params.spectrum.amplitude) + " [" + map_->unit + "]   " +
+        AmplitudeText(spec_.map.params.spectrum.amplitude) + " [" + UnitText(map_->unit) + "]   " +
         ResolutionText(map_->resolution, spec_.map.params.spectrum.window));
     QFont f = font();
     f.setPointSizeF(8.5);

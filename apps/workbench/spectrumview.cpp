@@ -229,7 +229,7 @@ bool SpectrumView::WriteCsv(const std::string& path, std::string& message) const
 }
 
 QString SpectrumView::ValueText(double v) const {
-    return Num(v) + " " + QString::fromStdString(spectrum_.unit);
+    return Num(v) + " " + QString::fromStdString(UnitText(spectrum_.unit));
 }
 
 // ---------------------------------------------------------------------------
@@ -259,7 +259,7 @@ void SpectrumView::RenderBase(QPainter& p) {
     p.drawText(QRectF(kAxis, 2, width() - kAxis - 4, kHeader), Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(f).elidedText(head, Qt::ElideRight, width() - kAxis - 4));
     const QString yName = QString::fromStdString(AmplitudeText(spec_.spectrum.params.amplitude) +
-                                                 " [" + spectrum_.unit + "]");
+                                                 " [" + UnitText(spectrum_.unit) + "]");
     DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, tr("f [Hz]"), yName);
     p.save();
     p.setClipRect(r);

@@ -191,9 +191,15 @@ std::string AmplitudeText(korvex::SpectrumAmplitude a) {
     return Tr(AmplitudeName(a).c_str());
 }
 
+std::string UnitText(const std::string& unit) {
+    const std::string db = "dB re ";
+    if (unit.compare(0, db.size(), db) != 0) return unit;
+    return Tr(QT_TRANSLATE_NOOP("Workbench", "dB re %1"), unit.substr(db.size()));
+}
+
 std::string ResolutionText(const korvex::SpectralResolution& r, int window) {
-    std::string t = "N " + std::to_string(r.n) + "   " + WindowName(window) + "   df " +
-                    FormatNumber(r.df) + " " + Tr(QT_TRANSLATE_NOOP("Workbench", "Hz")) + "   " +
+    std::string t = "N " + std::to_string(r.n) + "   " + WindowName(window) + "   " +
+                    Tr(QT_TRANSLATE_NOOP("Workbench", "df %1 Hz"), FormatNumber(r.df)) + "   " +
                     Tr(QT_TRANSLATE_NOOP("Workbench", "RBW %1 Hz"), FormatNumber(r.rbw));
     if (r.averages > 1)
         t += "   " + Tr(QT_TRANSLATE_NOOP("Workbench", "%1 averages"), std::to_string(r.averages));

@@ -71,6 +71,8 @@ std::string WindowName(int window);
 // "RMS", "peak", ...: the English name files use (AmplitudeText: the user's).
 std::string AmplitudeName(korvex::SpectrumAmplitude a);
 std::string AmplitudeText(korvex::SpectrumAmplitude a);
+// A spectrum's unit as the user's language writes it ("dB re 1 m/s^2").
+std::string UnitText(const std::string& unit);
 
 // What a view says of the resolution it used, in the user's language with
 // locale-free numbers: "N 4096   Hanning   df 6.25 Hz   RBW 9.375 Hz   4 averages".

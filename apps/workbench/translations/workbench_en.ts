@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>QMdiSubWindow</name>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Restore</translation>
+    </message>
+    <message>
+        <source>&amp;Move</source>
+        <translation>&amp;Move</translation>
+    </message>
+    <message>
+        <source>&amp;Size</source>
+        <translation>&amp;Size</translation>
+    </message>
+    <message>
+        <source>Mi&amp;nimize</source>
+        <translation>Mi&amp;nimize</translation>
+    </message>
+    <message>
+        <source>Ma&amp;ximize</source>
+        <translation>Ma&amp;ximize</translation>
+    </message>
+    <message>
+        <source>Stay on &amp;Top</source>
+        <translation>Stay on &amp;Top</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
@@ -527,16 +558,20 @@
         <translation>window %1</translation>
     </message>
     <message>
-        <source>Hz</source>
-        <translation>Hz</translation>
-    </message>
-    <message>
         <source>RBW %1 Hz</source>
         <translation>RBW %1 Hz</translation>
     </message>
     <message>
         <source>%1 averages</source>
         <translation>%1 averages</translation>
+    </message>
+    <message>
+        <source>dB re %1</source>
+        <translation>dB re %1</translation>
+    </message>
+    <message>
+        <source>df %1 Hz</source>
+        <translation>df %1 Hz</translation>
     </message>
 </context>
 <context>

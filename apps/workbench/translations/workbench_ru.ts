@@ -2,6 +2,37 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>QMdiSubWindow</name>
+    <message>
+        <source>&amp;Restore</source>
+        <translation>&amp;Восстановить</translation>
+    </message>
+    <message>
+        <source>&amp;Move</source>
+        <translation>&amp;Переместить</translation>
+    </message>
+    <message>
+        <source>&amp;Size</source>
+        <translation>&amp;Размер</translation>
+    </message>
+    <message>
+        <source>Mi&amp;nimize</source>
+        <translation>&amp;Свернуть</translation>
+    </message>
+    <message>
+        <source>Ma&amp;ximize</source>
+        <translation>Р&amp;азвернуть</translation>
+    </message>
+    <message>
+        <source>Stay on &amp;Top</source>
+        <translation>Поверх &amp;всех</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Закрыть</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
@@ -527,16 +558,20 @@
         <translation>окно %1</translation>
     </message>
     <message>
-        <source>Hz</source>
-        <translation>Гц</translation>
-    </message>
-    <message>
         <source>RBW %1 Hz</source>
         <translation>полоса %1 Гц</translation>
     </message>
     <message>
         <source>%1 averages</source>
         <translation>усреднений: %1</translation>
+    </message>
+    <message>
+        <source>dB re %1</source>
+        <translation>дБ отн. %1</translation>
+    </message>
+    <message>
+        <source>df %1 Hz</source>
+        <translation>Δf %1 Гц</translation>
     </message>
 </context>
 <context>
