@@ -11,7 +11,9 @@
 
 // The tables are a resource of a static library: it is initialised by name,
 // from the global namespace.
-static void InitTables() { Q_INIT_RESOURCE(workbench_i18n); }
+static void InitTables() {
+    Q_INIT_RESOURCE(workbench_i18n);
+}
 
 namespace workbench {
 
