@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <numbers>
 
@@ -37,11 +38,15 @@ const QStringList kLatinAllowed = {"Tone",      "Speed",      "rpm",   "set",   
 
 // The texts of the dialog that opens modally next, then cancelled.
 QStringList ModalTexts(const std::function<void()>& open) {
+    static int shown = 0;
     QStringList texts;
     QTimer::singleShot(0, [&texts] {
         QWidget* d = QApplication::activeModalWidget();
         if (!d) return;
         texts = testutil::DrawnTexts(d);
+        // VANTREL_SHOTS_DIR=DIR keeps pictures of the dialogs to look at.
+        if (const char* shots = std::getenv("VANTREL_SHOTS_DIR"))
+            d->grab().save(QString("%1/dialog-%2.png").arg(shots).arg(++shown));
         texts << d->windowTitle();
         if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->reject();
     });
