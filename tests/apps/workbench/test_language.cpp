@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
+#include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +53,21 @@ QStringList ModalTexts(const std::function<void()>& open) {
         if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->reject();
     });
     open();
+    return texts;
+}
+
+// The actions of the view's context menu, then closed.
+QStringList MenuTexts(QWidget* view) {
+    QStringList texts;
+    QTimer::singleShot(0, [&texts] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions()) texts << a->text();
+        menu->close();
+    });
+    const QPoint at(view->width() / 2, view->height() / 2);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
+    QApplication::sendEvent(view, &e);
     return texts;
 }
 
@@ -127,7 +144,8 @@ class Language : public ::testing::TestWithParam<const char*> {
 TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
     ShowEveryView();
     QStringList texts = testutil::DrawnTexts(w_.get());
-    EXPECT_TRUE(texts.join(" ").contains(QString(GetParam()) == "ru" ? "Курсор" : "Cursor"));
+    const bool ru = QString(GetParam()) == "ru";
+    EXPECT_TRUE(texts.join(" ").contains(ru ? "Курсор" : "Cursor"));
     // The views draw their axes and labels into a picture kept between paints.
     auto layers = [&texts](QWidget* v, const std::function<void(QPainter&)>& base) {
         testutil::TextRecorder r(v->size());
@@ -135,10 +153,19 @@ TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
         base(p);
         texts << r.texts;
     };
-    for (GraphView* v : w_->findChildren<GraphView*>())
+    int menus = 0;
+    for (GraphView* v : w_->findChildren<GraphView*>()) {
         layers(v, [v](QPainter& p) { v->RenderBase(p); });
-    for (SpectralView* v : w_->findChildren<SpectralView*>())
+        texts << MenuTexts(v);
+        ++menus;
+    }
+    for (SpectralView* v : w_->findChildren<SpectralView*>()) {
         layers(v, [v](QPainter& p) { v->RenderBase(p); });
+        texts << MenuTexts(v);
+        ++menus;
+    }
+    EXPECT_EQ(menus, 3);
+    EXPECT_TRUE(texts.join(" ").contains(ru ? "Гармонический курсор" : "Harmonic cursor"));
     for (QWidget* child : w_->findChildren<QWidget*>()) texts << child->windowTitle();
     for (QAction* a : w_->findChildren<QAction*>()) texts << a->text() << a->toolTip();
     // The tree's names are the host's and the data's own, whole or elided.
