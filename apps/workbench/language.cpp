@@ -20,8 +20,8 @@ namespace workbench {
 namespace {
 
 // Qt's own texts the workbench shows (dialog buttons, a graph window's
-// menu), in the workbench's tables: Qt's are used too when installed, but
-// they are not always there.
+// menu, the log's and the number boxes' menus), in the workbench's tables: Qt's are used too when
+// installed, but they are not always there.
 [[maybe_unused]] const char* const kQtTexts[] = {
     QT_TRANSLATE_NOOP("QPlatformTheme", "OK"),
     QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel"),
@@ -33,6 +33,16 @@ namespace {
     QT_TRANSLATE_NOOP("QMdiSubWindow", "Ma&ximize"),
     QT_TRANSLATE_NOOP("QMdiSubWindow", "Stay on &Top"),
     QT_TRANSLATE_NOOP("QMdiSubWindow", "&Close"),
+    QT_TRANSLATE_NOOP("QWidgetTextControl", "&Copy"),
+    QT_TRANSLATE_NOOP("QWidgetTextControl", "Copy &Link Location"),
+    QT_TRANSLATE_NOOP("QWidgetTextControl", "Select All"),
+    QT_TRANSLATE_NOOP("QLineEdit", "&Undo"),
+    QT_TRANSLATE_NOOP("QLineEdit", "&Redo"),
+    QT_TRANSLATE_NOOP("QLineEdit", "Cu&t"),
+    QT_TRANSLATE_NOOP("QLineEdit", "&Copy"),
+    QT_TRANSLATE_NOOP("QLineEdit", "&Paste"),
+    QT_TRANSLATE_NOOP("QLineEdit", "Delete"),
+    QT_TRANSLATE_NOOP("QLineEdit", "Select All"),
 };
 
 std::unique_ptr<QTranslator>& Own() {

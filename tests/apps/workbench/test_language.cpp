@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,6 +54,7 @@ QStringList ModalTexts(const std::function<void()>& open) {
         if (auto* dialog = qobject_cast<QDialog*>(d)) dialog->reject();
     });
     open();
+    QApplication::processEvents();  // the look ends here even when nothing opened
     return texts;
 }
 
@@ -68,6 +70,7 @@ QStringList MenuTexts(QWidget* view) {
     const QPoint at(view->width() / 2, view->height() / 2);
     QContextMenuEvent e(QContextMenuEvent::Mouse, at, view->mapToGlobal(at));
     QApplication::sendEvent(view, &e);
+    QApplication::processEvents();  // a menu that pops up without waiting
     return texts;
 }
 
@@ -165,6 +168,11 @@ TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
         ++menus;
     }
     EXPECT_EQ(menus, 3);
+    for (QPlainTextEdit* log : w_->findChildren<QPlainTextEdit*>()) {
+        const QStringList menu = MenuTexts(log->viewport());
+        EXPECT_FALSE(menu.isEmpty());
+        texts << menu;
+    }
     EXPECT_TRUE(texts.join(" ").contains(ru ? "Гармонический курсор" : "Harmonic cursor"));
     for (QWidget* child : w_->findChildren<QWidget*>()) texts << child->windowTitle();
     for (QAction* a : w_->findChildren<QAction*>()) texts << a->text() << a->toolTip();
