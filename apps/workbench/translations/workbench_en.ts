@@ -316,8 +316,8 @@
         <translation>Graph</translation>
     </message>
     <message>
-        <source>Remove "%1" from the graph</source>
-        <translation>Remove "%1" from the graph</translation>
+        <source>Remove &quot;%1&quot; from the graph</source>
+        <translation>Remove &quot;%1&quot; from the graph</translation>
     </message>
     <message>
         <source>&amp;View</source>
@@ -416,8 +416,8 @@
         <translation>Select a signal in the tree first.</translation>
     </message>
     <message>
-        <source>Cannot write "%1".</source>
-        <translation>Cannot write "%1".</translation>
+        <source>Cannot write &quot;%1&quot;.</source>
+        <translation>Cannot write &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>Saved %1</source>
@@ -584,8 +584,8 @@
         <translation>Fastest speed change [%/s]</translation>
     </message>
     <message>
-        <source>Following the order's line...</source>
-        <translation>Following the order's line...</translation>
+        <source>Following the order&apos;s line...</source>
+        <translation>Following the order&apos;s line...</translation>
     </message>
     <message>
         <source>No signal to follow: open a data file first.</source>

@@ -316,7 +316,7 @@
         <translation>График</translation>
     </message>
     <message>
-        <source>Remove "%1" from the graph</source>
+        <source>Remove &quot;%1&quot; from the graph</source>
         <translation>Убрать «%1» с графика</translation>
     </message>
     <message>
@@ -416,7 +416,7 @@
         <translation>Сначала выберите сигнал в дереве.</translation>
     </message>
     <message>
-        <source>Cannot write "%1".</source>
+        <source>Cannot write &quot;%1&quot;.</source>
         <translation>Не удалось записать «%1».</translation>
     </message>
     <message>
@@ -584,7 +584,7 @@
         <translation>Наибольшая скорость изменения [%/с]</translation>
     </message>
     <message>
-        <source>Following the order's line...</source>
+        <source>Following the order&apos;s line...</source>
         <translation>Отслеживание линии порядка...</translation>
     </message>
     <message>
