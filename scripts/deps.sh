@@ -2,7 +2,8 @@
 # Installs the Debian packages Vantrel builds and tests with, when missing.
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libfftw3-dev libjson-c-dev libgtest-dev libgmock-dev
-      python3 jq qt6-base-dev fonts-dejavu-core libmatio-dev)
+      python3 jq qt6-base-dev qt6-l10n-tools qt6-translations-l10n
+      fonts-dejavu-core libmatio-dev)
 pkgs+=("$@")
 missing=()
 for p in "${pkgs[@]}"; do

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "report/summary.h"
+#include "ui/res/ids.h"
+#include "ui/res/resources.h"
+
 namespace trendplot {
 
 namespace {
@@ -207,6 +211,23 @@ void PaintTrend(QPainter& g, const Trend& trend, int width, int height, const Tr
     DrawLimit(g, trend, f, true);
     DrawSeries(g, trend, f);
     DrawTitleAndLegend(g, trend, f, width, texts);
+}
+
+TrendTexts ModuleTexts(const res::Module& m, const TrendQuery& q) {
+    TrendTexts t;
+    auto take = [&m](int id, QString& to) {
+        if (const std::string* s = m.String(id)) to = QString::fromStdString(*s);
+    };
+    take(res::IDS_TREND_DANGER, t.danger);
+    take(res::IDS_TREND_ALERT, t.alert);
+    take(res::IDS_TREND_ZONES, t.zones);
+    t.zones.replace("%s", "%1");
+    if (q.mode == kSummaryWholeRecording) take(res::IDS_TREND_WHOLE, t.mode);
+    // The value's word as the trend window's list names it.
+    const char* values[] = {"max", "mean", "min", "last"};
+    for (int i = 0; i < 4; ++i)
+        if (q.value == values[i]) take(res::IDS_TREND_VALUE_FIRST + i, t.value);
+    return t;
 }
 
 QImage DrawTrend(const Trend& trend, int width, int height, const TrendTexts& texts) {

@@ -7,6 +7,10 @@
 
 class QPainter;
 
+namespace res {
+class Module;
+}
+
 #include "report/trend.h"
 
 namespace trendplot {
@@ -18,6 +22,11 @@ struct TrendTexts {
     // The title's mode and value as the window names them; empty: the query's.
     QString mode, value;
 };
+
+// The legend's and the title's words for a picture of query q from a
+// resource module: the plug-in's own (Russian) or the English set. Words the
+// module lacks keep the defaults; a mode or value of the file's own stays.
+TrendTexts ModuleTexts(const res::Module& m, const TrendQuery& q);
 
 QImage DrawTrend(const Trend& trend, int width = 1100, int height = 620,
                  const TrendTexts& texts = {});

@@ -1,7 +1,10 @@
 // vantrel-trend: the PNG of "vantrel trend" (same arguments). It draws
 // without a display: the offscreen platform is used unless another is set.
+// Its words are the plug-in's (Russian) or English, by --lang or the locale.
 
 #include <QGuiApplication>
+#include <QLocale>
+#include <QStringList>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -9,7 +12,21 @@
 #include <vector>
 
 #include "apps/vantrel/trend_cmd.h"
+#include "ui/res/en/english.h"
+#include "ui/res/resources.h"
 #include "ui/trendplot.h"
+
+namespace {
+
+// The language asked (--lang), else the locale's: Russian for a Russian
+// one, English for any other, as the workbench chooses.
+bool Russian(const std::string& lang) {
+    if (!lang.empty()) return lang == "ru";
+    const QStringList ui = QLocale::system().uiLanguages();
+    return !ui.isEmpty() && QLocale(ui.front()).language() == QLocale::Russian;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -28,7 +45,10 @@ int main(int argc, char** argv) {
         return vantrel::kExitInput;
     }
     QGuiApplication app(argc, argv);
-    const QImage image = trendplot::DrawTrend(trend);
+    static const res::TableModule english = res::EnglishModule();
+    const res::Module& words = Russian(a.lang) ? res::OwnModule() : english;
+    const QImage image =
+        trendplot::DrawTrend(trend, 1100, 620, trendplot::ModuleTexts(words, trend.query));
     // Written beside the target and renamed, so a failed write leaves no half file.
     const std::string temp = a.png + ".tmp.png";
     if (!image.save(QString::fromStdString(temp), "PNG") ||

@@ -55,6 +55,7 @@ bool ParseTrendArgs(const std::vector<std::string>& args, TrendArgs& a, std::str
         {"--summary", &a.summary}, {"--channel", &a.query.channel}, {"--item", &a.query.item},
         {"--mode", &a.query.mode}, {"--value", &a.query.value},     {"--png", &a.png},
         {"--csv", &a.csv}};
+    slots["--lang"] = &a.lang;  // the picture's language (vantrel-trend)
     std::map<std::string, bool> seen;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "-h" || args[i] == "--help") {
@@ -72,7 +73,9 @@ bool ParseTrendArgs(const std::vector<std::string>& args, TrendArgs& a, std::str
         *slots[name] = value;
     }
     if (a.help) return true;
-    if (a.summary.empty() || a.query.channel.empty() || a.query.item.empty())
+    if (!a.lang.empty() && a.lang != "ru" && a.lang != "en")
+        error = "--lang is ru or en";
+    else if (a.summary.empty() || a.query.channel.empty() || a.query.item.empty())
         error = "trend needs --summary FILE, --channel C and --item I";
     else if (a.png.empty() && a.csv.empty())
         error = "trend needs --png OUT.png or --csv OUT.csv";

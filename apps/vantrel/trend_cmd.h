@@ -13,6 +13,7 @@ namespace vantrel {
 
 struct TrendArgs {
     std::string summary, png, csv;
+    std::string lang;  // the picture's words: "ru", "en"; empty: the locale's
     TrendQuery query;
     bool help = false;
 };

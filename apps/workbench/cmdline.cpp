@@ -154,6 +154,12 @@ const OptionRow kRows[] = {
      [](Options& o, std::string_view v, std::string& why) { return Time(v, o.cursorB, why); }},
     {"--range", "LO,HI", "the graph window's x range", RangeOption},
     {"--size", "WxH", "main window size in pixels (default 1400x900)", SizeOption},
+    {"--lang", "ru|en", "the windows' language (default: the locale's, Russian or English)",
+     [](Options& o, std::string_view v, std::string& why) {
+         if (v != "ru" && v != "en") why = "is ru or en";
+         if (why.empty()) o.lang = v;
+         return why.empty();
+     }},
     {"--help", nullptr, "this text",
      [](Options& o, std::string_view, std::string&) {
          o.help = true;

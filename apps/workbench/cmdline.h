@@ -38,6 +38,7 @@ struct Options {
     std::optional<double> cursorB;  // turns cursor B on there
     std::optional<double> rangeLo, rangeHi;
     int width = 1400, height = 900;
+    std::string lang;  // "ru", "en"; empty: the locale's
     bool help = false;
 };
 

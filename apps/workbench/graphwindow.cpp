@@ -185,7 +185,8 @@ void GraphWindow::MoveCursorB(double t) {
 
 QString GraphWindow::ReadoutText() const {
     const std::optional<double> b = cursorBOn_ ? std::optional<double>(cursorB_) : std::nullopt;
-    return QString::fromStdString(TimesLine(ReadCursors({}, cursor_, b)));
+    return QString::fromStdString(
+        TimesLine(ReadCursors({}, cursor_, b), tr("s").toStdString(), tr("Hz").toStdString()));
 }
 
 void GraphWindow::UpdateReadout() {

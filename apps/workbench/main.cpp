@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "apps/workbench/cmdline.h"
+#include "apps/workbench/language.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/startup.h"
 #include "platform/registry.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
         std::fputs(workbench::Usage().c_str(), stdout);
         return 0;
     }
+    workbench::InstallLanguage(workbench::ChooseLanguage(QString::fromStdString(o.lang)));
     const bool shot = !o.screenshot.empty();
     workbench::MainWindow w(shot ? std::make_unique<ConsoleDialogs>() : nullptr);
     w.resize(o.width, o.height);

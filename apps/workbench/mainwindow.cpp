@@ -131,7 +131,17 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs)
     tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree_->header()->setStretchLastSection(false);
     const int widths[] = {140, 50, 62, 80, 48};
-    for (int c = 0; c < 5; ++c) tree_->setColumnWidth(c, widths[c]);
+    // Never narrower than the heading, whatever the language; the names give
+    // up what the headings need, so the dock stays as wide.
+    const QFontMetrics heading = tree_->header()->fontMetrics();
+    int wider = 0;
+    for (int c = 1; c < 5; ++c) {
+        const int w =
+            std::max(widths[c], heading.horizontalAdvance(tree_->headerItem()->text(c)) + 12);
+        wider += w - widths[c];
+        tree_->setColumnWidth(c, w);
+    }
+    tree_->setColumnWidth(0, std::max(100, widths[0] - wider));
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (int id = item->data(0, kIdRole).toInt())
             ShowSignal(id);

@@ -177,7 +177,7 @@ void MapView::Finished() {
     if (!map || !map->error.empty()) {
         map_.reset();
         full_.reset();
-        message_ = !map           ? QString("The map could not be made.")
+        message_ = !map           ? tr("The map could not be made.")
                    : map->stopped ? QString(wbtext::kMapStopped)
                                   : QString::fromStdString(map->error);
         Invalidate();
@@ -193,7 +193,7 @@ void MapView::Finished() {
     if (autoColour_) {
         const bool db = spec_.map.params.spectrum.scale == korvex::SpectrumScale::Db;
         if (!AutoColourRange({map_->cells.data(), map_->cells.size()}, db, cLo_, cHi_)) {
-            message_ = "Nothing was measured for any cell of the map.";
+            message_ = tr("Nothing was measured for any cell of the map.");
             map_.reset();
             full_.reset();
             Invalidate();
@@ -369,16 +369,16 @@ QString MapView::CrosshairText(QPointF px) const {
     const QPointF m = MapAt(px);
     const bool time = spec_.map.params.x == korvex::MapAxisX::Time;
     const bool orders = spec_.map.params.y == korvex::MapAxisY::Order;
-    QString t = time ? QString("t %1 s").arg(Num(m.x()))
-                     : QString("speed %1 %2").arg(Num(m.x()), QString::fromStdString(map_->xUnit));
-    t += orders ? QString("   order %1").arg(Num(m.y())) : QString("   f %1 Hz").arg(Num(m.y()));
+    QString t = time ? tr("t %1 s").arg(Num(m.x()))
+                     : tr("speed %1 %2").arg(Num(m.x()), QString::fromStdString(map_->xUnit));
+    t += orders ? tr("   order %1").arg(Num(m.y())) : tr("   f %1 Hz").arg(Num(m.y()));
     const double c = std::floor(ColumnOf(m.x())), r = std::floor(RowOf(m.y()));
     if (c >= 0 && r >= 0 && c < double(map_->Columns()) && r < double(map_->rows))
         t += "   " + Num(map_->Cell(static_cast<size_t>(c), static_cast<size_t>(r))) + " " +
-             QString::fromStdString(map_->unit);
+             QString::fromStdString(UnitText(map_->unit));
     if (time && SpeedObj()) {
         korvex::Lock lock = host_.LockTree();
-        t += QString("   speed %1 %2")
+        t += tr("   speed %1 %2")
                  .arg(Num(SpeedAt(m.x())), QString::fromStdString(SpeedObj()->UnitLocked()));
     }
     return t;
@@ -406,7 +406,7 @@ void MapView::DrawHeader(QPainter& p) {
         if (auto s = SignalObj()) head = QString::fromStdString(s->NameLocked()) + "   ";
     }
     head += QString::fromStdString(
-        AmplitudeName(spec_.map.params.spectrum.amplitude) + " [" + map_->unit + "]   " +
+        AmplitudeText(spec_.map.params.spectrum.amplitude) + " [" + UnitText(map_->unit) + "]   " +
         ResolutionText(map_->resolution, spec_.map.params.spectrum.window));
     QFont f = font();
     f.setPointSizeF(8.5);
@@ -417,7 +417,7 @@ void MapView::DrawHeader(QPainter& p) {
     p.drawText(QRectF(kAxis, 2, w, kHeader), Qt::AlignLeft | Qt::AlignVCenter,
                fm.elidedText(head, Qt::ElideRight, w));
     if (map_->notes.empty()) return;
-    QString notes = "note: ";
+    QString notes = tr("note: ");
     for (size_t i = 0; i < map_->notes.size(); ++i)
         notes += (i ? "; " : "") + QString::fromStdString(map_->notes[i]);
     f.setPointSizeF(8);
@@ -537,7 +537,8 @@ void MapView::RenderBase(QPainter& p) {
     const bool time = spec_.map.params.x == korvex::MapAxisX::Time;
     const QString xName =
         time ? QString(wbtext::kXAxisTime) : "n [" + QString::fromStdString(map_->xUnit) + "]";
-    const QString yName = spec_.map.params.y == korvex::MapAxisY::Order ? "order" : "f [Hz]";
+    const QString yName =
+        spec_.map.params.y == korvex::MapAxisY::Order ? tr("order") : tr("f [Hz]");
     DrawAxes(p, r, vx0_, vx1_, vy0_, vy1_, xName, yName);
     DrawBar(p);
     p.save();

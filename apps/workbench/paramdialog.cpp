@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -33,21 +34,28 @@ struct MapFields {
 
 MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
     MapFields f;
-    f.x = Choice({"time", "speed (Campbell)"}, m.params.x == korvex::MapAxisX::Speed);
-    f.y = Choice({"frequency", "order"}, m.params.y == korvex::MapAxisY::Order);
-    f.dir = Choice({"both", "run-up", "run-down"}, static_cast<int>(m.params.direction));
+    f.x = Choice({QCoreApplication::translate("Workbench", "time"),
+                  QCoreApplication::translate("Workbench", "speed (Campbell)")},
+                 m.params.x == korvex::MapAxisX::Speed);
+    f.y = Choice({QCoreApplication::translate("Workbench", "frequency"),
+                  QCoreApplication::translate("Workbench", "order")},
+                 m.params.y == korvex::MapAxisY::Order);
+    f.dir = Choice({QCoreApplication::translate("Workbench", "both"),
+                    QCoreApplication::translate("Workbench", "run-up"),
+                    QCoreApplication::translate("Workbench", "run-down")},
+                   static_cast<int>(m.params.direction));
     f.bin = NumberBox(0, 1e6, m.params.binStep, 3);
     f.lo = NumberBox(-1e6, 1e6, m.colourLo.value_or(-80), 2);
     f.hi = NumberBox(-1e6, 1e6, m.colourHi.value_or(0), 2);
-    f.autoRange = new QCheckBox("automatic");
+    f.autoRange = new QCheckBox(QCoreApplication::translate("Workbench", "automatic"));
     f.autoRange->setChecked(!m.colourLo);
-    form->addRow("X axis", f.x);
-    form->addRow("Y axis", f.y);
-    form->addRow("Speed direction", f.dir);
-    form->addRow("Speed bin (0: automatic)", f.bin);
-    form->addRow("Colour range", f.autoRange);
-    form->addRow("  from", f.lo);
-    form->addRow("  to", f.hi);
+    form->addRow(QCoreApplication::translate("Workbench", "X axis"), f.x);
+    form->addRow(QCoreApplication::translate("Workbench", "Y axis"), f.y);
+    form->addRow(QCoreApplication::translate("Workbench", "Speed direction"), f.dir);
+    form->addRow(QCoreApplication::translate("Workbench", "Speed bin (0: automatic)"), f.bin);
+    form->addRow(QCoreApplication::translate("Workbench", "Colour range"), f.autoRange);
+    form->addRow(QCoreApplication::translate("Workbench", "  from"), f.lo);
+    form->addRow(QCoreApplication::translate("Workbench", "  to"), f.hi);
     return f;
 }
 
@@ -79,27 +87,37 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
         n->addItem(QString::number(1 << k), 1 << k);
         if (p.n == 1 << k) n->setCurrentIndex(n->count() - 1);
     }
-    auto* window = Choice({"rectangular", "triangular", "Hanning", "Blackman", "flat top"},
+    auto* window = Choice({QCoreApplication::translate("Workbench", "rectangular"),
+                           QCoreApplication::translate("Workbench", "triangular"),
+                           QCoreApplication::translate("Workbench", "Hanning"),
+                           QCoreApplication::translate("Workbench", "Blackman"),
+                           QCoreApplication::translate("Workbench", "flat top")},
                           std::clamp(p.window, 1, 5) - 1);
     auto* averages = new QSpinBox;
     averages->setRange(1, 10000);
     averages->setValue(p.averages);
     auto* overlap = NumberBox(0, 99, p.overlap, 1);
-    auto* amplitude = Choice({"RMS", "peak", "power", "PSD"}, static_cast<int>(p.amplitude));
-    auto* scale = Choice({"linear", "dB"}, p.scale == korvex::SpectrumScale::Db);
+    auto* amplitude = Choice({QCoreApplication::translate("Workbench", "RMS"),
+                              QCoreApplication::translate("Workbench", "peak"),
+                              QCoreApplication::translate("Workbench", "power"),
+                              QCoreApplication::translate("Workbench", "PSD")},
+                             static_cast<int>(p.amplitude));
+    auto* scale = Choice({QCoreApplication::translate("Workbench", "linear"),
+                          QCoreApplication::translate("Workbench", "dB")},
+                         p.scale == korvex::SpectrumScale::Db);
     auto* speed = new QComboBox;
-    speed->addItem("(none)", 0);
+    speed->addItem(QCoreApplication::translate("Workbench", "(none)"), 0);
     for (const SpeedChoice& c : speeds) {
         speed->addItem(c.label, c.id);
         if (c.id == spec.speedId) speed->setCurrentIndex(speed->count() - 1);
     }
-    form->addRow("Block length N", n);
-    form->addRow("Window", window);
-    form->addRow("Averages", averages);
-    form->addRow("Overlap [%]", overlap);
-    form->addRow("Amplitude", amplitude);
-    form->addRow("Scale", scale);
-    form->addRow("Speed signal", speed);
+    form->addRow(QCoreApplication::translate("Workbench", "Block length N"), n);
+    form->addRow(QCoreApplication::translate("Workbench", "Window"), window);
+    form->addRow(QCoreApplication::translate("Workbench", "Averages"), averages);
+    form->addRow(QCoreApplication::translate("Workbench", "Overlap [%]"), overlap);
+    form->addRow(QCoreApplication::translate("Workbench", "Amplitude"), amplitude);
+    form->addRow(QCoreApplication::translate("Workbench", "Scale"), scale);
+    form->addRow(QCoreApplication::translate("Workbench", "Speed signal"), speed);
     MapFields mf{};
     if (map) mf = AddMapFields(form, spec.map);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);

@@ -38,11 +38,11 @@ std::string FormatNumber(double v) {
     return std::string(buf, end);
 }
 
-std::string TimesLine(const Readout& r) {
-    std::string line = "A " + FormatNumber(r.tA) + " s";
+std::string TimesLine(const Readout& r, const std::string& s, const std::string& hz) {
+    std::string line = "A " + FormatNumber(r.tA) + " " + s;
     if (!r.tB) return line;
-    line += "   B " + FormatNumber(*r.tB) + " s   \u0394t " + FormatNumber(r.dt) +
-            " s   1/\u0394t " + FormatNumber(r.inverse) + " Hz";
+    line += "   B " + FormatNumber(*r.tB) + " " + s + "   \u0394t " + FormatNumber(r.dt) + " " + s +
+            "   1/\u0394t " + FormatNumber(r.inverse) + " " + hz;
     return line;
 }
 

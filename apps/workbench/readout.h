@@ -44,7 +44,8 @@ Readout ReadCursors(std::span<const ReadSignal> signals, double tA, std::optiona
 
 // Six significant digits with a point, "-" for NaN.
 std::string FormatNumber(double v);
-// "A 12.5 s   B 14 s   Δt 1.5 s   1/Δt 0.666667 Hz" (A only without B).
-std::string TimesLine(const Readout& r);
+// "A 12.5 s   B 14 s   Δt 1.5 s   1/Δt 0.666667 Hz" (A only without B),
+// with the units as the user's language writes them.
+std::string TimesLine(const Readout& r, const std::string& s = "s", const std::string& hz = "Hz");
 
 }  // namespace workbench

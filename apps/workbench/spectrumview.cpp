@@ -229,7 +229,7 @@ bool SpectrumView::WriteCsv(const std::string& path, std::string& message) const
 }
 
 QString SpectrumView::ValueText(double v) const {
-    return Num(v) + " " + QString::fromStdString(spectrum_.unit);
+    return Num(v) + " " + QString::fromStdString(UnitText(spectrum_.unit));
 }
 
 // ---------------------------------------------------------------------------
@@ -249,7 +249,7 @@ void SpectrumView::RenderBase(QPainter& p) {
         if (auto s = SignalObj()) head = QString::fromStdString(s->NameLocked());
     }
     head +=
-        QString("   t = %1 s   ").arg(Num(spectrum_.middleX)) +
+        tr("   t = %1 s   ").arg(Num(spectrum_.middleX)) +
         QString::fromStdString(ResolutionText(spectrum_.resolution, spec_.spectrum.params.window));
     if (!spectrum_.note.empty()) head += "   (" + QString::fromStdString(spectrum_.note) + ")";
     QFont f = font();
@@ -258,9 +258,9 @@ void SpectrumView::RenderBase(QPainter& p) {
     p.setPen(Qt::black);
     p.drawText(QRectF(kAxis, 2, width() - kAxis - 4, kHeader), Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(f).elidedText(head, Qt::ElideRight, width() - kAxis - 4));
-    const QString yName = QString::fromStdString(AmplitudeName(spec_.spectrum.params.amplitude) +
-                                                 " [" + spectrum_.unit + "]");
-    DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, "f [Hz]", yName);
+    const QString yName = QString::fromStdString(AmplitudeText(spec_.spectrum.params.amplitude) +
+                                                 " [" + UnitText(spectrum_.unit) + "]");
+    DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, tr("f [Hz]"), yName);
     p.save();
     p.setClipRect(r);
     DrawOverlays(p, r);
@@ -348,7 +348,7 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
         p.setPen(QPen(c, 1.5));
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
         DrawLabel(p, r, QPointF(x + 3, r.bottom() - 18 - 16 * static_cast<double>(i % 3)),
-                  QString::fromStdString(o.name) + " " + Num(hz) + " Hz", c);
+                  QString::fromStdString(o.name) + " " + tr("%1 Hz").arg(Num(hz)), c);
     }
 }
 
@@ -362,7 +362,7 @@ void SpectrumView::DrawMarks(QPainter& p) {
     p.drawRect(box);
     const double row = QFontMetricsF(f).height() + 1;
     const double cols[] = {0, 30, 96, 214};
-    const char* heads[] = {"", "f [Hz]", "value", "order"};
+    const QString heads[] = {"", tr("f [Hz]"), tr("value"), tr("order")};
     double y = box.top() + 2;
     p.setPen(Qt::darkGray);
     for (int c = 0; c < 4; ++c)
@@ -411,16 +411,16 @@ void SpectrumView::DrawCursors(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kCursor, 1.0));
     if (x >= r.left() && x <= r.right()) p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
     const double value = korvex::SampleAt(spectrum_.values, 0.0, spectrum_.df, xCursor_);
-    QString text = QString("f %1 Hz   %2").arg(Num(xCursor_), ValueText(value));
+    QString text = tr("f %1 Hz   %2").arg(Num(xCursor_), ValueText(value));
     const double order = OrderAt(xCursor_);
-    if (std::isfinite(order)) text += QString("   order %1").arg(Num(order));
-    if (sidebands_) text += QString("   \u0394f %1 Hz").arg(Num(spacing_));
+    if (std::isfinite(order)) text += tr("   order %1").arg(Num(order));
+    if (sidebands_) text += QString("   \u0394") + tr("f %1 Hz").arg(Num(spacing_));
     const Peak pk = CursorPeak();
     QString peak;
     if (pk.found) {
-        peak = QString("peak %1 Hz   %2").arg(Num(pk.frequency), ValueText(pk.value));
+        peak = tr("peak %1 Hz   %2").arg(Num(pk.frequency), ValueText(pk.value));
         const double po = OrderAt(pk.frequency);
-        if (std::isfinite(po)) peak += QString("   order %1").arg(Num(po));
+        if (std::isfinite(po)) peak += tr("   order %1").arg(Num(po));
         p.setPen(QPen(kCursor, 1.0));
         const QPointF at(PixelOf(pk.frequency), YPixel(pk.value));
         if (r.contains(at)) p.drawEllipse(at, 4, 4);

@@ -1,5 +1,6 @@
 #include "apps/workbench/viewparams.h"
 
+#include <QCoreApplication>
 #include <charconv>
 #include <cmath>
 
@@ -10,6 +11,13 @@ namespace workbench {
 namespace {
 
 using korvex::SpectrumAmplitude;
+
+// A text in the user's language, with %1 replaced by arg.
+std::string Tr(const char* text, const std::string& arg = {}) {
+    QString t = QCoreApplication::translate("Workbench", text);
+    if (t.contains("%1")) t = t.arg(QString::fromStdString(arg));
+    return t.toStdString();
+}
 
 bool Number(std::string_view text, double& out) {
     const char* end = text.data() + text.size();
@@ -157,29 +165,44 @@ bool ParseMapKeys(std::string_view keys, MapSettings& s, std::string& why) {
 }
 
 std::string WindowName(int window) {
-    const char* names[] = {"rectangular", "triangular", "Hanning", "Blackman", "flat top"};
-    if (window >= 1 && window <= 5) return names[window - 1];
-    return "window " + std::to_string(window);
+    const char* names[] = {
+        QT_TRANSLATE_NOOP("Workbench", "rectangular"), QT_TRANSLATE_NOOP("Workbench", "triangular"),
+        QT_TRANSLATE_NOOP("Workbench", "Hanning"), QT_TRANSLATE_NOOP("Workbench", "Blackman"),
+        QT_TRANSLATE_NOOP("Workbench", "flat top")};
+    if (window >= 1 && window <= 5) return Tr(names[window - 1]);
+    return Tr(QT_TRANSLATE_NOOP("Workbench", "window %1"), std::to_string(window));
 }
 
 std::string AmplitudeName(korvex::SpectrumAmplitude a) {
     switch (a) {
         case SpectrumAmplitude::Rms:
-            return "RMS";
+            return QT_TRANSLATE_NOOP("Workbench", "RMS");
         case SpectrumAmplitude::Peak:
-            return "peak";
+            return QT_TRANSLATE_NOOP("Workbench", "peak");
         case SpectrumAmplitude::Power:
-            return "power";
+            return QT_TRANSLATE_NOOP("Workbench", "power");
         case SpectrumAmplitude::Psd:
-            return "PSD";
+            return QT_TRANSLATE_NOOP("Workbench", "PSD");
     }
     return "";
 }
 
+std::string AmplitudeText(korvex::SpectrumAmplitude a) {
+    return Tr(AmplitudeName(a).c_str());
+}
+
+std::string UnitText(const std::string& unit) {
+    const std::string db = "dB re ";
+    if (unit.compare(0, db.size(), db) != 0) return unit;
+    return Tr(QT_TRANSLATE_NOOP("Workbench", "dB re %1"), unit.substr(db.size()));
+}
+
 std::string ResolutionText(const korvex::SpectralResolution& r, int window) {
-    std::string t = "N " + std::to_string(r.n) + "   " + WindowName(window) + "   df " +
-                    FormatNumber(r.df) + " Hz   RBW " + FormatNumber(r.rbw) + " Hz";
-    if (r.averages > 1) t += "   " + std::to_string(r.averages) + " averages";
+    std::string t = "N " + std::to_string(r.n) + "   " + WindowName(window) + "   " +
+                    Tr(QT_TRANSLATE_NOOP("Workbench", "df %1 Hz"), FormatNumber(r.df)) + "   " +
+                    Tr(QT_TRANSLATE_NOOP("Workbench", "RBW %1 Hz"), FormatNumber(r.rbw));
+    if (r.averages > 1)
+        t += "   " + Tr(QT_TRANSLATE_NOOP("Workbench", "%1 averages"), std::to_string(r.averages));
     return t;
 }
 

@@ -66,12 +66,16 @@ struct ViewSpec {
 bool ParseSpectrumKeys(std::string_view keys, SpectrumSettings& s, std::string& why);
 bool ParseMapKeys(std::string_view keys, MapSettings& s, std::string& why);
 
-// "Hanning", ...; "window N" for an unknown one.
+// "Hanning", ...; "window N" for an unknown one; in the user's language.
 std::string WindowName(int window);
+// "RMS", "peak", ...: the English name files use (AmplitudeText: the user's).
 std::string AmplitudeName(korvex::SpectrumAmplitude a);
+std::string AmplitudeText(korvex::SpectrumAmplitude a);
+// A spectrum's unit as the user's language writes it ("dB re 1 m/s^2").
+std::string UnitText(const std::string& unit);
 
-// What a view says of the resolution it used, locale-free:
-// "N 4096   Hanning   df 6.25 Hz   RBW 9.375 Hz   4 averages".
+// What a view says of the resolution it used, in the user's language with
+// locale-free numbers: "N 4096   Hanning   df 6.25 Hz   RBW 9.375 Hz   4 averages".
 std::string ResolutionText(const korvex::SpectralResolution& r, int window);
 
 }  // namespace workbench

@@ -93,6 +93,10 @@ TEST(VantrelSummary, RunWritesItMergeLogsFailuresTrendReadsIt) {
                        "--csv", trend})
                   .code,
               0);
+    EXPECT_EQ(Vantrel({"trend", "--summary", all, "--channel", "Acc1", "--item", "10-1000 Гц",
+                       "--csv", trend, "--lang", "de"})
+                  .code,
+              2);
     const std::string points = testutil::ReadBytes(trend);
     EXPECT_NE(points.find("\ngearbox,2024-03-15 10:00:00.000,"), std::string::npos) << points;
     EXPECT_NE(points.find(",B,ok\n"), std::string::npos) << points;

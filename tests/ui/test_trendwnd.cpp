@@ -1,17 +1,22 @@
 // The trend window over a summary file: opened through the file dialog's
-// hook, lists by control id, the plot's trend, a file that does not read.
+// hook, lists by control id, the plot's trend, a file that does not read;
+// the trend picture's words in either language.
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
+#include "drawn_text.h"
 #include "report/summary.h"
 #include "test_util.h"
 #include "ui/dialogs.h"
 #include "ui/filedlg.h"
+#include "ui/res/en/english.h"
 #include "ui/res/ids.h"
+#include "ui/trendplot.h"
 #include "ui/trendwnd.h"
 #include "ui_util.h"
 
@@ -89,4 +94,42 @@ TEST(TrendWindow, OpensASummaryAndFollowsTheListsKeepingChoicesThatExist) {
     answer.reset();
     EXPECT_FALSE(w.OnOpen());
     ui::SetFileDialogHook(oldFiles);
+}
+
+// The picture of vantrel-trend and of the window in either language: the
+// legend, the zones and the title's mode and value in the module's words,
+// nothing left in the other language (the channel, band and unit are data).
+TEST(TrendPicture, SpeaksTheLanguageOfItsModule) {
+    Trend trend;
+    trend.unit = "mm/s";
+    trend.query.channel = "Acc1";
+    trend.query.item = "Band";
+    trend.machineClass = MachineClass::Group2Rigid;
+    for (int i = 0; i < 3; ++i) {
+        TrendPoint p;
+        p.dataSet = "m" + std::to_string(i);
+        p.date = 45000 + i;
+        p.value = 1.0 + i;
+        p.alert = 2.5;
+        p.danger = 4.0;
+        p.zone = Zone::B;
+        p.state = LimitState::Ok;
+        trend.points.push_back(p);
+    }
+    const res::TableModule english = res::EnglishModule();
+    for (const res::Module* m : {&res::OwnModule(), static_cast<const res::Module*>(&english)}) {
+        const bool ru = m == &res::OwnModule();
+        testutil::TextRecorder r({1100, 620});
+        QPainter g(&r);
+        trendplot::PaintTrend(g, trend, 1100, 620, trendplot::ModuleTexts(*m, trend.query));
+        g.end();
+        const QString all = r.texts.join(" | ");
+        EXPECT_TRUE(all.contains(ru ? "авария" : "danger")) << all.toStdString();
+        EXPECT_TRUE(all.contains(ru ? "Весь замер, Максимум" : "Whole recording, Maximum"))
+            << all.toStdString();
+        for (const QString& t : r.texts)
+            EXPECT_FALSE(ru ? testutil::HasForeignLatin(t, {"Acc", "Band", "mm", "ISO"})
+                            : testutil::HasCyrillic(t))
+                << t.toStdString();
+    }
 }

@@ -43,6 +43,7 @@ TEST(CommandLine, ReadsViewsAndNamesTheBadOption) {
     EXPECT_EQ(o.screenshot, "out.png");
     EXPECT_TRUE(o.registry.empty());
     EXPECT_TRUE(Parse({"--help"}).options.help);
+    EXPECT_EQ(Parse({"--lang", "ru"}).options.lang, "ru");
 
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{"--cursor", "12,5"}, "--cursor 12,5"},
@@ -55,6 +56,7 @@ TEST(CommandLine, ReadsViewsAndNamesTheBadOption) {
         {{"--size", "80x60"}, "--size 80x60"},
         {{"--help=1"}, "--help takes no value"},
         {{"--spectra", "/x"}, "unknown option --spectra"},
+        {{"--lang", "de"}, "--lang de: is ru or en"},
     };
     for (const auto& [args, error] : bad) {
         const ParseResult e = Parse(args);
