@@ -1,0 +1,194 @@
+// Fault frequencies of a rolling bearing and the verdict on an envelope
+// spectrum.
+
+#include "korvex/dsp/bearing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace korvex {
+
+std::string CheckBearing(const BearingGeometry& g) {
+    if (g.balls < 1) return "a bearing has at least one rolling element";
+    if (!(g.ballDiameter > 0.0) || !std::isfinite(g.ballDiameter))
+        return "the ball diameter must be a positive number";
+    if (!(g.pitchDiameter > 0.0) || !std::isfinite(g.pitchDiameter))
+        return "the pitch diameter must be a positive number";
+    if (g.ballDiameter >= g.pitchDiameter)
+        return "the ball diameter must be smaller than the pitch diameter";
+    if (!(std::fabs(g.angleDeg) < 90.0)) return "the contact angle must lie below 90 degrees";
+    return {};
+}
+
+BearingOrders BearingFaultOrders(const BearingGeometry& g) {
+    const double r =
+        g.ballDiameter / g.pitchDiameter * std::cos(g.angleDeg * std::numbers::pi / 180.0);
+    BearingOrders o;
+    // The cage runs at the mean of the races' speeds at the contact points.
+    o.ftf = g.outerRotates ? (1.0 + r) / 2.0 : (1.0 - r) / 2.0;
+    o.bpfo = g.balls / 2.0 * (1.0 - r);
+    o.bpfi = g.balls / 2.0 * (1.0 + r);
+    o.bsf = g.pitchDiameter / (2.0 * g.ballDiameter) * (1.0 - r * r);
+    return o;
+}
+
+const char* FaultName(FaultKind k) {
+    switch (k) {
+        case FaultKind::Ftf:
+            return "FTF";
+        case FaultKind::Bpfo:
+            return "BPFO";
+        case FaultKind::Bpfi:
+            return "BPFI";
+        case FaultKind::Bsf:
+            return "BSF";
+        case FaultKind::None:
+            break;
+    }
+    return "none";
+}
+
+std::vector<FaultLine> BearingLines(const BearingGeometry& g) {
+    const BearingOrders o = BearingFaultOrders(g);
+    // A defect on the turning race passes through the load zone once a turn;
+    // a defective element once a turn of the cage.
+    return {{"FTF", o.ftf, FaultKind::Ftf, 0.0},
+            {"BPFO", o.bpfo, FaultKind::Bpfo, g.outerRotates ? 1.0 : 0.0},
+            {"BPFI", o.bpfi, FaultKind::Bpfi, g.outerRotates ? 0.0 : 1.0},
+            {"BSF", 2.0 * o.bsf, FaultKind::Bsf, o.ftf}};
+}
+
+namespace {
+
+struct Peak {
+    size_t line = 0;
+    double power = 0.0;
+    double snrDb = 0.0;
+};
+
+// The highest line within f +- tol (at least the nearest line), and its
+// height over the median of the lines within f +- half outside that window.
+Peak PeakAt(const AveragedSpectrum& s, double f, double tol, double half) {
+    Peak p;
+    const double df = s.df;
+    const size_t n = s.power.size();
+    if (n < 3 || !(df > 0.0) || f <= 0.0) return p;
+    tol = std::max(tol, df);
+    const auto index = [&](double hz) {
+        return static_cast<size_t>(std::clamp(hz / df, 0.0, static_cast<double>(n - 1)));
+    };
+    const size_t a = std::max<size_t>(1, static_cast<size_t>(std::ceil((f - tol) / df - 1e-9)));
+    const size_t b = std::min(n - 1, index(f + tol + 1e-9 * df));
+    if (a > b) return p;
+    p.line = a;
+    for (size_t k = a; k <= b; ++k)
+        if (s.power[k] > s.power[p.line]) p.line = k;
+    p.power = s.power[p.line];
+    std::vector<double> floor;
+    const size_t lo = std::max<size_t>(1, index(f - half)), hi = index(f + half);
+    for (size_t k = lo; k <= hi; ++k)
+        if (k < a || k > b) floor.push_back(s.power[k]);
+    if (floor.size() < 4) return p;
+    auto mid = floor.begin() + static_cast<std::ptrdiff_t>(floor.size() / 2);
+    std::nth_element(floor.begin(), mid, floor.end());
+    const double median = *mid;
+    p.snrDb = median > 0.0 && p.power > 0.0 ? 10.0 * std::log10(p.power / median)
+                                            : (p.power > 0.0 ? 300.0 : 0.0);
+    return p;
+}
+
+constexpr double kElsewhereMarginDb = 3.0;
+
+struct Reader {
+    const AveragedSpectrum& env;
+    double shaft;
+    const ComparisonSpectra& cmp;
+    const VerdictParams& p;
+
+    double Tol(double f) const { return std::max(p.slip * f, env.df); }
+
+    // A line at f (found at foundHz with height snr) counts as evidence when
+    // no shaft harmonic lies within its tolerance and it does not stand
+    // within 3 dB as high in the record's spectrum or in the envelope of a
+    // quiet band: a fault's lines stand clearly higher in its own band.
+    bool Clean(double f, double foundHz, double snr, double half) const {
+        const double k = std::round(f / shaft);
+        if (k >= 1.0 && std::fabs(f - k * shaft) <= Tol(f)) return false;
+        for (const AveragedSpectrum* other : {cmp.raw, cmp.otherBand}) {
+            if (!other || other->power.empty()) continue;
+            const double o = PeakAt(*other, foundHz, std::max(other->df, env.df), half).snrDb;
+            if (o >= p.foundDb && o >= snr - kElsewhereMarginDb) return false;
+        }
+        return true;
+    }
+
+    LineReading Read(const FaultLine& line, double top) const {
+        LineReading r;
+        r.line = line;
+        r.hz = line.order * shaft;
+        if (!(r.hz > 0.0)) return r;
+        const double half = std::max(0.5 * r.hz, 20.0 * env.df);
+        for (int h = 1; h <= p.maxHarmonics; ++h) {
+            const double f = h * r.hz;
+            if (f + Tol(f) > top) break;
+            const Peak pk = PeakAt(env, f, Tol(f), half);
+            const bool found = pk.snrDb >= p.foundDb;
+            const double at = static_cast<double>(pk.line) * env.df;
+            if (h == 1) {
+                r.amplitude = std::sqrt(pk.power);
+                r.snrDb = pk.snrDb;
+                if (found) r.foundHz = at;
+            }
+            if (!found) continue;
+            ++r.harmonics;
+            const bool clean = Clean(f, at, pk.snrDb, half);
+            if (clean) {
+                ++r.cleanLines;
+                r.evidenceDb += pk.snrDb;
+                if (h == 1) r.fundamentalClean = true;
+            }
+            if (!(line.sidebandOrder > 0.0)) continue;
+            const double sb = line.sidebandOrder * shaft;
+            for (const double side : {at - sb, at + sb}) {
+                if (side <= 0.0 || side + Tol(sb) > top) continue;
+                const Peak s = PeakAt(env, side, Tol(sb), half);
+                if (s.snrDb < p.foundDb) continue;
+                ++r.sidebands;
+                if (clean && Clean(side, static_cast<double>(s.line) * env.df, s.snrDb, half)) {
+                    ++r.cleanLines;
+                    r.evidenceDb += s.snrDb;
+                }
+            }
+        }
+        return r;
+    }
+};
+
+}  // namespace
+
+BearingReading ReadFaultLines(const AveragedSpectrum& envelope, double shaftHz,
+                              const std::vector<FaultLine>& lines, const ComparisonSpectra& cmp,
+                              const VerdictParams& p) {
+    BearingReading out;
+    if (envelope.power.size() < 3 || !(shaftHz > 0.0)) return out;
+    double top = static_cast<double>(envelope.power.size() - 1) * envelope.df;
+    if (p.maxHz > 0.0) top = std::min(top, p.maxHz);
+    const Reader reader{envelope, shaftHz, cmp, p};
+    double strongest = 0.0;
+    for (const FaultLine& line : lines) {
+        out.lines.push_back(reader.Read(line, top));
+        const LineReading& r = out.lines.back();
+        // A fault is called on its fundamental and at least one more line
+        // of its own (a harmonic or a sideband), all of them clean: never on
+        // a single line.
+        if (r.line.kind == FaultKind::None || !r.fundamentalClean || r.cleanLines < 2) continue;
+        if (r.evidenceDb > strongest) {
+            strongest = r.evidenceDb;
+            out.verdict = r.line.kind;
+        }
+    }
+    return out;
+}
+
+}  // namespace korvex

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "korvex/dsp/bearing.h"
+#include "korvex/dsp/kurtogram.h"
+#include "tests/korvex/dsp/bearing_model.h"
+
+using namespace korvex;
+using bearing_model::Fault;
+
+namespace {
+
+const BearingGeometry k6205{9, 7.94, 39.04, 0.0, false};
+
+TEST(BearingOrders, SixTwoZeroFiveAndBadGeometry) {
+    const BearingOrders o = BearingFaultOrders(k6205);
+    EXPECT_NEAR(o.ftf, 0.3983, 1e-4);
+    EXPECT_NEAR(o.bpfo, 3.5848, 1e-4);
+    EXPECT_NEAR(o.bpfi, 5.4152, 1e-4);
+    EXPECT_NEAR(o.bsf, 2.3567, 1e-4);
+    EXPECT_EQ(CheckBearing(k6205), "");
+    for (const BearingGeometry& bad :
+         {BearingGeometry{0, 7.94, 39.04, 0, false}, BearingGeometry{9, 40.0, 39.04, 0, false},
+          BearingGeometry{9, -1.0, 39.04, 0, false}, BearingGeometry{9, 7.94, 39.04, 90.0, false}})
+        EXPECT_NE(CheckBearing(bad), "");
+    // The lines in their order, 2 x BSF with the cage's sidebands, BPFI with
+    // the shaft's while the inner ring turns.
+    const std::vector<FaultLine> lines = BearingLines(k6205);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2].name, "BPFI");
+    EXPECT_EQ(lines[2].sidebandOrder, 1.0);
+    EXPECT_NEAR(lines[3].order, 2 * o.bsf, 1e-12);
+    EXPECT_NEAR(lines[3].sidebandOrder, o.ftf, 1e-12);
+}
+
+// An amplitude-modulated carrier inside the band and a much stronger tone
+// outside it: the envelope's line reads the modulation, the tone leaks nothing.
+TEST(EnvelopeSpectrum, ReadsTheModulationAndNothingFromOutsideTheBand) {
+    using std::numbers::pi;
+    const double rate = 10000.0, a = 2.0, m = 0.5, fm = 40.0;
+    std::vector<double> x(static_cast<size_t>(rate * 8));
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        x[i] = a * (1 + m * std::cos(2 * pi * fm * t)) * std::sin(2 * pi * 3000 * t) +
+               50.0 * std::sin(2 * pi * 1234.5 * t) + 30.0 * std::sin(2 * pi * 4330 * t);
+    }
+    RecordSpectrum r;
+    ASSERT_EQ(r.Make(x, 1 / rate), "");
+    const EnvelopeSpectrum e = EnvelopeSpectrumOf(r, {2500, 3500, 0.5});
+    ASSERT_EQ(e.error, "");
+    EXPECT_NEAR(e.df, 0.5, 1e-9);
+    EXPECT_NEAR(e.meanEnvelope, a, 1e-3);
+    EXPECT_NEAR(e.Peak(static_cast<size_t>(fm / e.df)), a * m, 0.01 * a * m);
+    EXPECT_NEAR(e.Rms(static_cast<size_t>(fm / e.df)), a * m / std::sqrt(2.0), 0.01 * a * m);
+    // Beats of the outside tones with the carrier would stand at 1765.5,
+    // 1330 Hz; beyond the band's width there are no lines at all, and
+    // nothing but the modulation's lines stands above 1e-6 of it.
+    EXPECT_LE(e.power.size(), static_cast<size_t>(1000.0 / e.df) + 1);
+    for (size_t k = 1; k < e.power.size(); ++k) {
+        const double f = static_cast<double>(k) * e.df;
+        if (std::abs(f - fm) > 1 && std::abs(f - 2 * fm) > 1) {
+            ASSERT_LT(e.power[k], 1e-6 * e.power[static_cast<size_t>(fm / e.df)]) << f;
+        }
+    }
+
+    EXPECT_NE(EnvelopeSpectrumOf(r, {2500, 5500, 0.5}).error, "");   // above Nyquist
+    EXPECT_NE(EnvelopeSpectrumOf(r, {2500, 3500, 0.05}).error, "");  // record too short
+}
+
+TEST(Kurtogram, TreeOfLevelsAndTheResonanceBand) {
+    bearing_model::Machine m;
+    const std::vector<double> x = bearing_model::Signal(m, Fault::Outer);
+    RecordSpectrum r;
+    ASSERT_EQ(r.Make(x, 1 / m.rate), "");
+    const Kurtogram k = FastKurtogram(r, {6, 400.0});
+    ASSERT_EQ(k.error, "");
+    // 0, 1, 1.6, 2, 2.6, ..., 6: 12 rows, level 1.6 of three bands.
+    ASSERT_EQ(k.rows.size(), 12u);
+    EXPECT_EQ(k.rows[2].level, 1.6);
+    EXPECT_EQ(k.rows[2].kurtosis.size(), 3u);
+    EXPECT_EQ(k.rows.back().kurtosis.size(), 64u);
+    EXPECT_LE(k.best.lo, m.resonance);
+    EXPECT_GE(k.best.hi, m.resonance);
+    EXPECT_GE(k.best.width(), 400.0);
+    EXPECT_GT(k.best.kurtosis, 0.2);
+}
+
+// The whole reading as the command makes it: the kurtogram's band, the
+// record's spectrum and a quiet band's envelope to compare with.
+FaultKind Verdict(const std::vector<double>& x, double rate, double shaft,
+                  const BearingGeometry& g) {
+    RecordSpectrum r;
+    EXPECT_EQ(r.Make(x, 1 / rate), "");
+    const Kurtogram k = FastKurtogram(r, {7, 3 * BearingFaultOrders(g).bpfi * shaft});
+    const EnvelopeSpectrum e = EnvelopeSpectrumOf(r, {k.best.lo, k.best.hi, 0});
+    EXPECT_EQ(e.error, "");
+    const AveragedSpectrum raw = AveragedSpectrumOf(x, 1 / rate, e.df, e.hi - e.lo);
+    const KurtogramBand q = QuietestBandElsewhere(k, e.lo, e.hi);
+    EnvelopeSpectrum other;
+    if (q.level >= 0) other = EnvelopeSpectrumOf(r, {q.lo, q.hi, e.df});
+    return ReadFaultLines(e, shaft, BearingLines(g), {&raw, &other}).verdict;
+}
+
+TEST(BearingVerdict, EachFaultAndAHealthyMachine) {
+    bearing_model::Machine m;
+    for (const unsigned seed : {7u, 8u}) {
+        m.seed = seed;
+        EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, k6205), FaultKind::Bpfo);
+        EXPECT_EQ(Verdict(Signal(m, Fault::Inner), m.rate, m.shaft, k6205), FaultKind::Bpfi);
+        EXPECT_EQ(Verdict(Signal(m, Fault::Ball), m.rate, m.shaft, k6205), FaultKind::Bsf);
+        // Strong shaft lines and mesh, no fault.
+        bearing_model::Machine healthy = m;
+        healthy.shaftLines = 5.0;
+        healthy.mesh = 4.0;
+        EXPECT_EQ(Verdict(Signal(healthy, Fault::None), m.rate, m.shaft, k6205), FaultKind::None);
+    }
+}
+
+// Impacts exactly at four times the shaft speed read by a bearing whose
+// BPFO is 4 orders: every line is also a shaft harmonic, so no call.
+TEST(BearingVerdict, NoCallOnShaftHarmonics) {
+    bearing_model::Machine m;
+    m.bpfo = 4.0;
+    m.slip = 0.0;
+    const BearingGeometry g{9, 39.04 / 9.0, 39.04, 0.0, false};
+    ASSERT_NEAR(BearingFaultOrders(g).bpfo, 4.0, 1e-9);
+    EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, g), FaultKind::None);
+    // The same impacts off the shaft's harmonics are called.
+    m.bpfo = 3.5848;
+    m.slip = 0.015;
+    EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, k6205), FaultKind::Bpfo);
+}
+
+}  // namespace
