@@ -69,6 +69,38 @@ TEST(EnvelopeSpectrum, ReadsTheModulationAndNothingFromOutsideTheBand) {
     EXPECT_NE(EnvelopeSpectrumOf(r, {2500, 3500, 0.05}).error, "");  // record too short
 }
 
+// The record of envelope_reference.py (two carriers in the band, one
+// amplitude-modulated; strong tones outside it).
+std::vector<double> ReferenceRecord() {
+    using std::numbers::pi;
+    const double rate = 10000.0;
+    std::vector<double> x(100000);
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double am = 1 + 0.5 * std::cos(2 * pi * 37 * t) + 0.2 * std::cos(2 * pi * 91 * t);
+        x[i] = am * std::sin(2 * pi * 2500 * t) + 0.8 * std::sin(2 * pi * 2700 * t + 0.3) +
+               5 * std::sin(2 * pi * 400 * t) + 3 * std::sin(2 * pi * 4100 * t);
+    }
+    return x;
+}
+
+// Against scipy (FIR band-pass, Hilbert, Welch): the envelope's lines,
+// including the carriers' beat and its products, and the band's kurtosis.
+TEST(EnvelopeSpectrum, AgreesWithScipy) {
+    RecordSpectrum r;
+    ASSERT_EQ(r.Make(ReferenceRecord(), 1e-4), "");
+    const EnvelopeSpectrum e = EnvelopeSpectrumOf(r, {2000, 3200, 0.5});
+    ASSERT_EQ(e.error, "");
+    ASSERT_NEAR(e.df, 0.5, 1e-12);
+    // Printed by tests/korvex/dsp/envelope_reference.py.
+    const double reference[][2] = {
+        {37.0, 0.259988}, {91.0, 0.0987856}, {128.0, 0.0213779}, {200.0, 0.473371}};
+    for (const auto& [hz, rms] : reference)
+        EXPECT_NEAR(e.Rms(static_cast<size_t>(hz / e.df)), rms, 0.005 * rms) << hz;
+    EXPECT_NEAR(e.meanEnvelope, 1.211179, 1e-3);
+    EXPECT_NEAR(e.kurtosis, -0.352433, 2e-3);
+}
+
 TEST(Kurtogram, TreeOfLevelsAndTheResonanceBand) {
     bearing_model::Machine m;
     const std::vector<double> x = bearing_model::Signal(m, Fault::Outer);
