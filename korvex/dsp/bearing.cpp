@@ -98,7 +98,12 @@ Peak PeakAt(const AveragedSpectrum& s, double f, double tol, double half) {
     return p;
 }
 
-constexpr double kElsewhereMarginDb = 3.0;
+// How much higher a fault's line must stand in its band than in the
+// envelope of a band elsewhere (impacts ring their resonance, not every
+// band), and than in the record's own spectrum (where a bearing's rate
+// hardly shows, while a discrete line stands far higher than in any envelope).
+constexpr double kOtherBandMarginDb = 3.0;
+constexpr double kRawMarginDb = 0.0;
 
 struct Reader {
     const AveragedSpectrum& env;
@@ -109,16 +114,17 @@ struct Reader {
     double Tol(double f) const { return std::max(p.slip * f, env.df); }
 
     // A line at f (found at foundHz with height snr) counts as evidence when
-    // no shaft harmonic lies within its tolerance and it does not stand
-    // within 3 dB as high in the record's spectrum or in the envelope of a
-    // quiet band: a fault's lines stand clearly higher in its own band.
+    // no shaft harmonic lies within its tolerance and it stands higher in
+    // its band than in the record's spectrum, and 3 dB higher than in the
+    // envelope of a quiet band.
     bool Clean(double f, double foundHz, double snr, double half) const {
         const double k = std::round(f / shaft);
         if (k >= 1.0 && std::fabs(f - k * shaft) <= Tol(f)) return false;
-        for (const AveragedSpectrum* other : {cmp.raw, cmp.otherBand}) {
+        for (const auto& [other, margin] :
+             {std::pair{cmp.raw, kRawMarginDb}, std::pair{cmp.otherBand, kOtherBandMarginDb}}) {
             if (!other || other->power.empty()) continue;
             const double o = PeakAt(*other, foundHz, std::max(other->df, env.df), half).snrDb;
-            if (o >= p.foundDb && o >= snr - kElsewhereMarginDb) return false;
+            if (o >= p.foundDb && o >= snr - margin) return false;
         }
         return true;
     }

@@ -121,12 +121,16 @@ TEST(Kurtogram, TreeOfLevelsAndTheResonanceBand) {
 
 // The whole reading as the command makes it: the kurtogram's band, the
 // record's spectrum and a quiet band's envelope to compare with.
-FaultKind Verdict(const std::vector<double>& x, double rate, double shaft,
-                  const BearingGeometry& g) {
+FaultKind Verdict(const std::vector<double>& x, double rate, double shaft, const BearingGeometry& g,
+                  double lo = 0, double hi = 0) {
     RecordSpectrum r;
     EXPECT_EQ(r.Make(x, 1 / rate), "");
     const Kurtogram k = FastKurtogram(r, {7, 3 * BearingFaultOrders(g).bpfi * shaft});
-    const EnvelopeSpectrum e = EnvelopeSpectrumOf(r, {k.best.lo, k.best.hi, 0});
+    if (hi == 0) {
+        lo = k.best.lo;
+        hi = k.best.hi;
+    }
+    const EnvelopeSpectrum e = EnvelopeSpectrumOf(r, {lo, hi, 0});
     EXPECT_EQ(e.error, "");
     const AveragedSpectrum raw = AveragedSpectrumOf(x, 1 / rate, e.df, e.hi - e.lo);
     const KurtogramBand q = QuietestBandElsewhere(k, e.lo, e.hi);
@@ -163,6 +167,29 @@ TEST(BearingVerdict, NoCallOnShaftHarmonics) {
     m.bpfo = 3.5848;
     m.slip = 0.015;
     EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, k6205), FaultKind::Bpfo);
+}
+
+}  // namespace
+
+namespace {
+
+// The whole machine's noise pulsing at the BPFO rate (as a modulation by
+// the supply or a process would): its lines stand in every band's envelope,
+// so they are no bearing's; real impacts in the same band are.
+TEST(BearingVerdict, NoCallOnAModulationOfEveryBand) {
+    using std::numbers::pi;
+    bearing_model::Machine m;
+    const double f = BearingFaultOrders(k6205).bpfo * m.shaft;
+    std::vector<double> x = Signal(m, Fault::None);
+    std::mt19937 rng(3);
+    std::normal_distribution<double> gauss(0.0, 1.0);
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / m.rate;
+        x[i] += gauss(rng) * (1 + 0.6 * std::cos(2 * pi * f * t) + 0.4 * std::cos(4 * pi * f * t));
+    }
+    EXPECT_EQ(Verdict(x, m.rate, m.shaft, k6205, 2000, 3500), FaultKind::None);
+    EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, k6205, 2000, 3500),
+              FaultKind::Bpfo);
 }
 
 }  // namespace
