@@ -43,6 +43,25 @@ fftw_plan BackwardPlan(size_t n) {
     return plans.emplace(n, PlanPtr(p)).first->second.get();
 }
 
+// Forward real plans by size, per thread: the engine's blocks are all alike.
+fftw_plan ForwardPlan(size_t n) {
+    thread_local std::map<size_t, PlanPtr> plans;
+    auto it = plans.find(n);
+    if (it != plans.end()) return it->second.get();
+    if (plans.size() >= 16) plans.clear();
+    std::vector<double> a(n);
+    std::vector<std::complex<double>> b(n / 2 + 1);
+    fftw_plan p = nullptr;
+    {
+        std::lock_guard lock(FftwPlannerMutex());
+        p = fftw_plan_dft_r2c_1d(static_cast<int>(n), a.data(),
+                                 reinterpret_cast<fftw_complex*>(b.data()),
+                                 FFTW_ESTIMATE | FFTW_UNALIGNED);
+    }
+    if (!p) return nullptr;
+    return plans.emplace(n, PlanPtr(p)).first->second.get();
+}
+
 constexpr size_t kMinRecord = 64;
 // Beyond this the record's transform alone would take gigabytes.
 constexpr size_t kMaxRecord = size_t{1} << 26;
@@ -68,19 +87,12 @@ std::string RecordSpectrum::Make(std::span<const double> x, double dt) {
     const size_t n = x.size();
     std::vector<double> in(x.begin(), x.end());
     lines_.resize(n / 2 + 1);
-    fftw_plan p = nullptr;
-    {
-        std::lock_guard lock(FftwPlannerMutex());
-        p = fftw_plan_dft_r2c_1d(static_cast<int>(n), in.data(),
-                                 reinterpret_cast<fftw_complex*>(lines_.data()),
-                                 FFTW_ESTIMATE | FFTW_UNALIGNED);
-    }
+    fftw_plan p = ForwardPlan(n);
     if (!p) {
         lines_.clear();
         return "the transform could not be set up";
     }
-    fftw_execute(p);
-    PlanDeleter()(p);
+    fftw_execute_dft_r2c(p, in.data(), reinterpret_cast<fftw_complex*>(lines_.data()));
     if (!std::isfinite(lines_[0].real()) || !std::isfinite(lines_[0].imag())) {
         lines_.clear();
         return "the record holds a sample that is not a finite number";
@@ -126,6 +138,26 @@ double AveragedSpectrum::Rms(size_t k) const {
 
 double AveragedSpectrum::Peak(size_t k) const {
     return k < power.size() ? std::sqrt(2.0 * power[k]) : 0.0;
+}
+
+int BlockEnvelope(std::span<const double> x, double dt, double lo, double hi,
+                  std::vector<double>& envelope) {
+    envelope.clear();
+    if (x.size() < 2) return kDspTooShort;
+    if (!(dt > 0.0) || !std::isfinite(dt)) return kDspBadStep;
+    if (!(lo >= 0.0) || !(hi > lo) || hi > 0.5 / dt * (1.0 + 1e-9)) return kDspBadEnvelopeBand;
+    thread_local RecordSpectrum r;
+    if (!r.Make(x, dt).empty()) return x.size() < kMinRecord ? kDspTooShort : kDspBadSample;
+    const double df = r.df();
+    const size_t first = std::max<size_t>(1, static_cast<size_t>(std::ceil(lo / df - 1e-9)));
+    const size_t last =
+        std::min(r.lines().size() - 1, static_cast<size_t>(std::floor(hi / df + 1e-9)));
+    envelope.assign(x.size(), 0.0);
+    if (last < first) return kDspOk;  // no line in the band: nothing passes
+    thread_local std::vector<std::complex<double>> z;
+    if (!r.BandSignal(first, last, x.size(), z)) return kDspFftFailed;
+    for (size_t i = 0; i < x.size(); ++i) envelope[i] = std::abs(z[i]);
+    return kDspOk;
 }
 
 double DefaultEnvelopeResolution(double seconds) {

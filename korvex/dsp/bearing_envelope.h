@@ -93,6 +93,11 @@ double DefaultEnvelopeResolution(double seconds);
 AveragedSpectrum AveragedSpectrumOf(std::span<const double> x, double dt, double resolution,
                                     double maxHz = 0.0);
 
+// The envelope of one block in the band lo..hi Hz, at the block's own rate
+// (envelope[i] belongs to x[i]): a DspCode, kDspOk on success.
+int BlockEnvelope(std::span<const double> x, double dt, double lo, double hi,
+                  std::vector<double>& envelope);
+
 // Kurtosis of a complex signal: E|z|^4 / (E|z|^2)^2 - 2, zero for complex
 // Gaussian noise, large for sparse impacts; 0 for a zero signal.
 double ComplexKurtosis(std::span<const std::complex<double>> z);

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "korvex/dsp/bearing.h"
+#include "korvex/dsp/dsp.h"
 #include "korvex/dsp/kurtogram.h"
 #include "tests/korvex/dsp/bearing_model.h"
 
@@ -190,6 +191,34 @@ TEST(BearingVerdict, NoCallOnAModulationOfEveryBand) {
     EXPECT_EQ(Verdict(x, m.rate, m.shaft, k6205, 2000, 3500), FaultKind::None);
     EXPECT_EQ(Verdict(Signal(m, Fault::Outer), m.rate, m.shaft, k6205, 2000, 3500),
               FaultKind::Bpfo);
+}
+
+}  // namespace
+
+namespace {
+
+// The autospectrum's envelope keys: a block's envelope spectrum on the
+// block's own lines, as the engine measures bands in it.
+TEST(EnvelopeSpectrum, AutoSpectrumOfABlocksEnvelope) {
+    using std::numbers::pi;
+    const double rate = 10000.0, a = 2.0, m = 0.5;
+    const size_t n = 4096;
+    const double fm = 41 * rate / n;  // on line 41
+    std::vector<double> x(n);
+    for (size_t i = 0; i < n; ++i) {
+        const double t = static_cast<double>(i) / rate;
+        x[i] = a * (1 + m * std::cos(2 * pi * fm * t)) * std::sin(2 * pi * 3001.7 * t) +
+               20 * std::sin(2 * pi * 700 * t);
+    }
+    OperatorParams p;
+    ASSERT_TRUE(p.Parse("typeWindow=3, envLo=2500, envHi=3500"));
+    SpectrumResult r;
+    ASSERT_EQ(AutoSpectrum(x, 1 / rate, p, r), kDspOk);
+    ASSERT_EQ(r.power.size(), n / 2 + 1);
+    EXPECT_NEAR(std::sqrt(2 * r.power[41]), a * m, 0.02 * a * m);
+    EXPECT_LT(r.power[0], 1e-6);  // the envelope's mean is gone
+    p.Set("envHi", 6000.0);
+    EXPECT_EQ(AutoSpectrum(x, 1 / rate, p, r), kDspBadEnvelopeBand);
 }
 
 }  // namespace
