@@ -269,7 +269,8 @@ bool ShaftFromSpeed(const korvex::DataSet& d, const EnvelopeArgs& a, double& hz,
     for (double x : v) sum += x;
     hz = v.empty() ? 0.0 : sum / static_cast<double>(v.size());
     const std::string unit = plat::FoldCase(s->unit);
-    if (unit.find("rpm") != std::string::npos || unit.find("/min") != std::string::npos) hz /= 60.0;
+    if (unit.find("rpm") != std::string::npos || unit.find("/min") != std::string::npos ||
+        unit.find("мин") != std::string::npos) hz /= 60.0;
     if (hz > 0.0 && std::isfinite(hz)) return true;
     error = "speed channel \"" + a.speed + "\" gives no shaft speed over the range";
     return false;
