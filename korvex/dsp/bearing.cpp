@@ -105,6 +105,8 @@ Peak PeakAt(const AveragedSpectrum& s, double f, double tol, double half) {
 constexpr double kOtherBandMarginDb = 3.0;
 constexpr double kRawMarginDb = 0.0;
 
+enum class LineKind { NotOwn, Elsewhere, Clean };
+
 struct Reader {
     const AveragedSpectrum& env;
     double shaft;
@@ -113,20 +115,34 @@ struct Reader {
 
     double Tol(double f) const { return std::max(p.slip * f, env.df); }
 
-    // A line at f (found at foundHz with height snr) counts as evidence when
-    // no shaft harmonic lies within its tolerance and it stands higher in
-    // its band than in the record's spectrum, and 3 dB higher than in the
-    // envelope of a quiet band.
-    bool Clean(double f, double foundHz, double snr, double half) const {
+    bool StandsIn(const AveragedSpectrum* other, double foundHz, double snr, double margin,
+                  double half) const {
+        if (!other || other->power.empty()) return false;
+        const double o = PeakAt(*other, foundHz, std::max(other->df, env.df), half).snrDb;
+        return o >= p.foundDb && o >= snr - margin;
+    }
+
+    // A line at f (found at foundHz with height snr) is none of the fault's
+    // when a shaft harmonic lies within its tolerance or it stands as high in
+    // the record's own spectrum; it is present elsewhere when it stands
+    // within 3 dB as high in the envelope of a quiet band.
+    LineKind Classify(double f, double foundHz, double snr, double half) const {
         const double k = std::round(f / shaft);
-        if (k >= 1.0 && std::fabs(f - k * shaft) <= Tol(f)) return false;
-        for (const auto& [other, margin] :
-             {std::pair{cmp.raw, kRawMarginDb}, std::pair{cmp.otherBand, kOtherBandMarginDb}}) {
-            if (!other || other->power.empty()) continue;
-            const double o = PeakAt(*other, foundHz, std::max(other->df, env.df), half).snrDb;
-            if (o >= p.foundDb && o >= snr - margin) return false;
-        }
-        return true;
+        if (k >= 1.0 && std::fabs(f - k * shaft) <= Tol(f)) return LineKind::NotOwn;
+        if (StandsIn(cmp.raw, foundHz, snr, kRawMarginDb, half)) return LineKind::NotOwn;
+        if (StandsIn(cmp.otherBand, foundHz, snr, kOtherBandMarginDb, half))
+            return LineKind::Elsewhere;
+        return LineKind::Clean;
+    }
+
+    static void Count(LineReading& r, LineKind kind, double snr, bool fundamental) {
+        if (kind == LineKind::NotOwn) return;
+        ++r.ownLines;
+        r.evidenceDb += snr;
+        if (fundamental) r.fundamentalOwn = true;
+        if (kind != LineKind::Clean) return;
+        ++r.cleanLines;
+        if (fundamental) r.fundamentalClean = true;
     }
 
     LineReading Read(const FaultLine& line, double top) const {
@@ -148,12 +164,8 @@ struct Reader {
             }
             if (!found) continue;
             ++r.harmonics;
-            const bool clean = Clean(f, at, pk.snrDb, half);
-            if (clean) {
-                ++r.cleanLines;
-                r.evidenceDb += pk.snrDb;
-                if (h == 1) r.fundamentalClean = true;
-            }
+            const LineKind kind = Classify(f, at, pk.snrDb, half);
+            Count(r, kind, pk.snrDb, h == 1);
             if (!(line.sidebandOrder > 0.0)) continue;
             const double sb = line.sidebandOrder * shaft;
             for (const double side : {at - sb, at + sb}) {
@@ -161,10 +173,9 @@ struct Reader {
                 const Peak s = PeakAt(env, side, Tol(sb), half);
                 if (s.snrDb < p.foundDb) continue;
                 ++r.sidebands;
-                if (clean && Clean(side, static_cast<double>(s.line) * env.df, s.snrDb, half)) {
-                    ++r.cleanLines;
-                    r.evidenceDb += s.snrDb;
-                }
+                if (kind == LineKind::NotOwn) continue;
+                Count(r, Classify(side, static_cast<double>(s.line) * env.df, s.snrDb, half),
+                      s.snrDb, false);
             }
         }
         return r;
@@ -185,10 +196,12 @@ BearingReading ReadFaultLines(const AveragedSpectrum& envelope, double shaftHz,
     for (const FaultLine& line : lines) {
         out.lines.push_back(reader.Read(line, top));
         const LineReading& r = out.lines.back();
-        // A fault is called on its fundamental and at least one more line
-        // of its own (a harmonic or a sideband), all of them clean: never on
-        // a single line.
-        if (r.line.kind == FaultKind::None || !r.fundamentalClean || r.cleanLines < 2) continue;
+        // Never on a single line: the fundamental and two more lines of its
+        // own (harmonics, sidebands), or the fundamental and one more that
+        // both stand clearly higher than in the quiet band.
+        const bool called =
+            r.fundamentalOwn && (r.ownLines >= 3 || (r.fundamentalClean && r.cleanLines >= 2));
+        if (r.line.kind == FaultKind::None || !called) continue;
         if (r.evidenceDb > strongest) {
             strongest = r.evidenceDb;
             out.verdict = r.line.kind;

@@ -65,11 +65,14 @@ struct LineReading {
     double snrDb = 0.0;             // its height over the neighbourhood's median
     int harmonics = 0;              // of 1..maxHarmonics, those that stand out
     int sidebands = 0;              // sidebands around those that stand out
-    // Lines that count as evidence: standing out, off every shaft harmonic
-    // and not as high or higher in the comparison spectra.
+    // Lines of the fault's own: standing out, off every shaft harmonic and
+    // higher than in the record's spectrum; the clean ones among them also
+    // 3 dB higher than in a quiet band's envelope.
+    int ownLines = 0;
     int cleanLines = 0;
+    bool fundamentalOwn = false;
     bool fundamentalClean = false;
-    double evidenceDb = 0.0;  // sum of the clean lines' heights
+    double evidenceDb = 0.0;  // sum of the own lines' heights
 };
 
 // Spectra of the same record to tell a fault's lines from lines that are
