@@ -51,12 +51,14 @@ Kurtogram FastKurtogram(const RecordSpectrum& r, const KurtogramParams& p) {
         add(level, size_t{1} << level);
         if (level >= 1 && level < top) add(level + 0.6, size_t{3} << (level - 1));
     }
-    // The best band among those wide enough; when none is, among all.
-    for (const bool onlyWide : {true, false}) {
+    // The best band among those wide enough and off 0 Hz (where the shaft's
+    // and gears' own lines make a periodic, peaky signal); failing that,
+    // among those wide enough; failing that, among all.
+    for (const auto& [onlyWide, offZero] : {std::pair{true, true}, {true, false}, {false, false}}) {
         bool found = false;
         for (const KurtogramRow& row : out.rows) {
             if (onlyWide && row.width < p.minWidth) continue;
-            for (size_t i = 0; i < row.kurtosis.size(); ++i)
+            for (size_t i = offZero ? 1 : 0; i < row.kurtosis.size(); ++i)
                 if (!found || row.kurtosis[i] > out.best.kurtosis) {
                     out.best = {row.level, static_cast<double>(i) * row.width,
                                 static_cast<double>(i + 1) * row.width, row.kurtosis[i]};

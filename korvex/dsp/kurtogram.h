@@ -31,7 +31,7 @@ struct KurtogramBand {
 struct Kurtogram {
     std::string error;
     std::vector<KurtogramRow> rows;  // level 0 first
-    KurtogramBand best;              // largest kurtosis (among bands wide enough)
+    KurtogramBand best;              // largest kurtosis (among bands wide enough, off 0 Hz)
 };
 
 struct KurtogramParams {
