@@ -220,9 +220,11 @@ EnvelopeSpectrum EnvelopeSpectrumOf(const RecordSpectrum& r, const EnvelopeSpect
     const double seconds = static_cast<double>(r.samples()) * r.dt();
     const double res = p.resolution > 0.0 ? p.resolution : DefaultEnvelopeResolution(seconds);
     // Four times the band's own rate: the magnitude's spectrum reaches past
-    // the band's width, and what folds back then stays small.
+    // the band's width, and what folds back then stays small. A band wider
+    // than a quarter of the spectrum keeps the record's own rate (at least
+    // twice its width), so a long record's envelope stays its own size.
     const size_t count = last - first + 1;
-    const size_t size = FftFriendlySize(4 * count);
+    const size_t size = FftFriendlySize(std::min(4 * count, r.samples()));
     std::vector<std::complex<double>> z;
     if (!r.BandSignal(first, last, size, z)) return fail("the transform could not be set up");
     out.envelopeRate = static_cast<double>(size) * df0;
