@@ -68,6 +68,10 @@ struct CfgChannel {
     CfgFftOpt fftOpt;
     CfgTahoOpt tahoOpt;
     MachineClass machineClass = MachineClass::None;  // evaluation zones; None: none
+    // Envelope band, Hz: with envHi > 0 the bands are measured in the spectrum
+    // of the envelope of this band (bearing faults' impact rates) instead.
+    double envLo = 0.0;
+    double envHi = 0.0;
 
     bool operator==(const CfgChannel&) const = default;
 

@@ -1,11 +1,13 @@
 #include "config/cfgfile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/keyvalue.h"
+#include "platform/numtext.h"
 #include "platform/profile.h"
 
 namespace fs = std::filesystem;
@@ -52,8 +54,23 @@ bool CanReadFrom(const std::string& path) {
 
 // Per-channel keys other than the name and the options.
 constexpr const char* kChannelKeys[] = {
-    "cnl%d_type",        "cnl%d_check",  "cnl%d_show",    "cnl%d_grNum", "cnl%d_bDefOptFFT",
-    "cnl%d_bDefOptTaho", "cnl%d_optFFT", "cnl%d_optTaho", "cnl%d_nOpts", "cnl%d_machineClass"};
+    "cnl%d_type",       "cnl%d_check",        "cnl%d_show",   "cnl%d_grNum",
+    "cnl%d_bDefOptFFT", "cnl%d_bDefOptTaho",  "cnl%d_optFFT", "cnl%d_optTaho",
+    "cnl%d_nOpts",      "cnl%d_machineClass", "cnl%d_envBand"};
+
+// "LO,HI" in Hz; anything else leaves the channel without an envelope band.
+void ReadEnvelopeBand(const std::string& text, CfgChannel& c) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) return;
+    double lo = 0, hi = 0;
+    const char* a = text.data();
+    const char* b = text.data() + comma;
+    const char* e = text.data() + text.size();
+    if (plat::ReadDecimal(a, b, lo) != b || plat::ReadDecimal(b + 1, e, hi) != e) return;
+    if (!(lo >= 0.0) || !(hi > lo) || !std::isfinite(hi)) return;
+    c.envLo = lo;
+    c.envHi = hi;
+}
 
 }  // namespace
 
@@ -92,6 +109,12 @@ void WriteConfig(const CCfgProc& cfg, plat::ProfileFile& ini) {
             ini.WriteString(kChannels, classKey, MachineClassText(c.machineClass));
         else
             ini.DeleteKey(kChannels, classKey);
+        const std::string envKey = plat::ProfileKey("cnl%d_envBand", p);
+        if (c.envHi > 0.0)
+            ini.WriteString(kChannels, envKey,
+                            plat::ShortestText(c.envLo) + "," + plat::ShortestText(c.envHi));
+        else
+            ini.DeleteKey(kChannels, envKey);
         ini.WriteString(kChannels, plat::ProfileKey("cnl%d_nOpts", p),
                         std::to_string(c.signalOpts.size()));
         int j = 0;
@@ -186,6 +209,8 @@ void ReadSections(CCfgProc& cfg, const plat::ProfileFile& ini, const fs::path& c
             ParseTahoOpt(v, c.tahoOpt);
         if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_machineClass", i), v))
             c.machineClass = MachineClassFromText(v);
+        if (ini.GetNonEmpty(kChannels, plat::ProfileKey("cnl%d_envBand", i), v))
+            ReadEnvelopeBand(v, c);
 
         for (int j : ini.CountedKeys(kChannels, plat::ProfileKey("cnl%d_nOpts", i),
                                      plat::ProfileKey("cnl%d_opt", i))) {

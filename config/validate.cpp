@@ -16,6 +16,7 @@ enum class Kind {
     Number,
     ChannelType,
     MachineClass,
+    Band,
     FftRecord,
     TahoRecord,
     SignalRecord,
@@ -53,6 +54,7 @@ constexpr KeyRule kRules[] = {
     {"channels", "cnl#_optTaho", Kind::TahoRecord},
     {"channels", "cnl#_nOpts", Kind::Whole},
     {"channels", "cnl#_machineClass", Kind::MachineClass},
+    {"channels", "cnl#_envBand", Kind::Band},
     {"channels", "cnl#_opt#_str", Kind::SignalRecord},
     {"report", "nPrograms", Kind::Whole},
     {"report", "prog#_nPnts", Kind::Whole},
@@ -171,6 +173,15 @@ void CheckValue(const std::string& where, const std::string& value, Kind kind,
                               " is not a machine class (1r, 1f, 2r or 2f: group and rigid or "
                               "flexible support)");
             break;
+        case Kind::Band: {
+            const size_t comma = value.find(',');
+            const std::string lo = value.substr(0, comma);
+            const std::string hi = comma == std::string::npos ? "" : value.substr(comma + 1);
+            if (!IsNumber(lo) || !IsNumber(hi) || !(plat::AtoF(lo) >= 0) ||
+                !(plat::AtoF(hi) > plat::AtoF(lo)))
+                out.push_back(where + "=" + value + " is not a band LO,HI in Hz (0 <= LO < HI)");
+            break;
+        }
         case Kind::FftRecord:
             CheckRecord(where, value, kFftFields, out);
             break;

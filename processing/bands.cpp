@@ -383,6 +383,13 @@ bool COrdProcessing::ProcessMeasuringChannel(const std::string& name, const CfgC
     op.SetParameter("ofsNextBlock", static_cast<double>(s));
     op.SetParameter("typeWindow", static_cast<double>(opt.iWindow));
     op.SetParameter("isMO", opt.bMO ? 1.0 : 0.0);
+    // A channel with an envelope band is measured in its envelope's spectrum;
+    // the band is taken off again for the next channel without one.
+    if (channel.envHi > 0.0 || envelopeSet_) {
+        op.SetParameter("envLo", channel.envLo);
+        op.SetParameter("envHi", channel.envHi);
+        envelopeSet_ = channel.envHi > 0.0;
+    }
 
     const int64_t total = src.PointCount();
     if (notify_) {

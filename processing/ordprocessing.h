@@ -172,6 +172,7 @@ class COrdProcessing {
     IOrdProcNotify* notify_ = nullptr;
     int jobs_ = 1;
     bool bulkReads_ = true;
+    bool envelopeSet_ = false;  // the operator holds an envelope band from a channel before
     // The engine a job thread's engine works for: its stop flag and result
     // code are the ones that count.
     COrdProcessing* owner_ = nullptr;

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <map>
 
+#include "apps/vantrel/envelope_cmd.h"
 #include "apps/vantrel/files_cmd.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
@@ -39,6 +40,7 @@ constexpr char kUsageText[] =
     "  vantrel summary --out ALL.csv [--log FILE] PATH...\n"
     "  vantrel trend --summary ALL.csv --channel C --item I [--mode M] [--value V]\n"
     "                (--png OUT.png | --csv OUT.csv | both) [--lang ru|en]\n"
+    "%ENVELOPE%"
     "  vantrel --help\n"
     "\n"
     "run    Loads the data file (.quor, UFF58 .uff/.unv, .wav, NI .tdms, .mat, .csv or\n"
@@ -70,6 +72,9 @@ constexpr char kUsageText[] =
     "trend  One band of a merged summary over the recordings' start times, with its\n"
     "       limits, zones and each point's zone, as a PNG picture and/or a CSV table;\n"
     "       the picture's words in Russian or English (--lang; default: the locale's).\n"
+    "envelope The envelope spectrum of a channel in a band (given, or the kurtogram's),\n"
+    "       read at a bearing's fault lines and named orders, with a verdict\n"
+    "       (docs/cli.md).\n"
     "\n"
     "Options:\n"
     "  --data FILE        data file to calculate\n"
@@ -108,6 +113,7 @@ constexpr char kUsageText[] =
 // The usage with the reading options (READING) after the others.
 const std::string kUsage = [] {
     std::string text = kUsageText;
+    text.replace(text.find("%ENVELOPE%"), 10, kEnvelopeUsage);
     const size_t exit = text.find("\nExit codes");
     return text.insert(exit + 1, std::string(kReadOptionsUsage) + "\n");
 }();
@@ -286,6 +292,7 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     if (command == "speed") return CommandSpeed(args, kUsage.c_str(), c);
     if (command == "summary") return CommandSummary(args, kUsage.c_str(), c);
     if (command == "trend") return CommandTrend(args, kUsage.c_str(), c);
+    if (command == "envelope") return CommandEnvelope(args, kUsage.c_str(), c);
     return Usage(c, "unknown command " + command);
 }
 

@@ -49,6 +49,7 @@ enum DspCode : int {
     kDspBadCoef = 7,           // "coefTaho" not finite
     kDspFftFailed = 8,         // the transform could not be set up (out of memory)
     kDspBadRepair = 9,         // a pulse-repair key is out of its range
+    kDspBadEnvelopeBand = 10,  // "envLo"/"envHi" not 0 <= envLo < envHi <= Nyquist
     kDspNoEdges = 100,         // success: no edge found, every value is 0
     kDspOneEdge = 101,         // success: a single edge gives no speed, every value is 0
     kDspShortRecord = 102,     // success: record shorter than one block, one point for all of it
@@ -70,6 +71,9 @@ struct SpectrumResult {
 
 // One-sided power spectrum of one block x sampled at dt seconds, with the
 // "АвтоСпектр" keys "typeWindow" (1..5, default 1) and "isMO" (default 0).
+// With "envHi" > 0 it is the spectrum of the block's envelope in the band
+// "envLo" .. "envHi" Hz instead (the magnitude of the band's analytic
+// signal, mean removed; bearing_envelope.h), on the same lines.
 // A sine of amplitude A on a line gives A*A/2 in that line. Returns 0 on
 // success, non-zero for bad input (fewer than 2 samples, dt <= 0, non-finite
 // samples, unknown window); power is then empty. Thread-safe.

@@ -96,6 +96,8 @@ const char* DspCodeText(int code) {
             return "multiplier is not a number";
         case kDspBadRepair:
             return "a pulse-repair setting is out of its range";
+        case kDspBadEnvelopeBand:
+            return "envelope band not within 0 .. Nyquist";
         case kDspNoEdges:
             return "no pulse found: the speed reads 0";
         case kDspOneEdge:

@@ -9,6 +9,7 @@
 #include <memory>
 #include <numbers>
 
+#include "korvex/dsp/bearing_envelope.h"
 #include "korvex/dsp/dsp.h"
 
 namespace korvex {
@@ -219,7 +220,18 @@ int AutoSpectrum(std::span<const double> x, double dt, const OperatorParams& par
     const int type = typeValue >= 1.0 && typeValue <= 5.0 && typeValue == std::floor(typeValue)
                          ? static_cast<int>(typeValue)
                          : 0;
-    return PowerSpectrum(x, dt, type, params.Number("isMO", 0.0) != 0.0, out);
+    const double envHi = params.Number("envHi", 0.0);
+    if (!(envHi > 0.0)) return PowerSpectrum(x, dt, type, params.Number("isMO", 0.0) != 0.0, out);
+    // The envelope's own spectrum: its mean is always removed, or line 0
+    // would dwarf everything.
+    thread_local std::vector<double> envelope;
+    const int code = BlockEnvelope(x, dt, params.Number("envLo", 0.0), envHi, envelope);
+    if (code != kDspOk) {
+        out.power.clear();
+        out.state = code;
+        return code;
+    }
+    return PowerSpectrum(envelope, dt, type, true, out);
 }
 
 int PowerSpectrum(std::span<const double> x, double dt, int type, bool removeMean,
