@@ -314,7 +314,12 @@ std::vector<double> RepairRun(const std::vector<double>& raw, const std::vector<
             continue;
         }
         const double k = std::round(g / p);
-        const bool free = toRest && j + 1 == n;
+        // Towards a standstill the periods only grow: a gap whose next
+        // intervals do not fall back near the split period is the slowing
+        // shaft, not missing pulses.
+        bool free = toRest;
+        for (size_t c = j + 1; free && c < std::min(n, j + 4); ++c)
+            free = raw[c] - raw[c - 1] >= 1.5 * g / k;
         if (!free && k >= 2.0 && k <= kMaxFill && std::abs(g / p - k) <= rules.fracMissing) {
             for (int i = 1; i < static_cast<int>(k); ++i) {
                 out.push_back(last + g * i / k);
@@ -432,6 +437,41 @@ std::vector<double> RepairBothWays(const std::vector<double>& e, const std::vect
     return all;
 }
 
+// Revolutions from the last of three edges t0 < t1 < t2 to where the
+// parabola through them (a constant deceleration) comes to rest, and the
+// time it takes (0 when it turns before t2); a negative count when it does
+// not slow down.
+double RevsToRest(double t0, double t1, double t2, double& time) {
+    const double d01 = 1.0 / (t1 - t0), d12 = 1.0 / (t2 - t1);
+    const double curve = 2.0 * (d12 - d01) / (t2 - t0);
+    const double slope = d12 + 0.5 * curve * (t2 - t1);
+    if (!(curve < 0.0)) return -1.0;
+    if (!(slope > 0.0)) {  // at rest before t2 already
+        time = 0.0;
+        return 0.0;
+    }
+    time = slope / -curve;
+    return slope * time / 2.0;
+}
+
+// Whether the last edge of a run that ends in a standstill is the shaft
+// rocking over the mark at rest, no revolution: the shaft came to rest
+// before it (the parabola through the three edges before it turns less than
+// a revolution on, well before it), or the way to rest after the edge
+// before it and the way from rest to the first edge after the standstill
+// (`after`, three edges or none) make one revolution rather than two.
+bool RockedAtRest(const std::vector<double>& e, const std::vector<double>& after) {
+    const size_t n = e.size();
+    if (n < 4) return false;
+    double time = 0.0;
+    const double ahead = RevsToRest(e[n - 4], e[n - 3], e[n - 2], time);
+    if (ahead < 0.0 || ahead >= 1.0) return false;
+    if (e[n - 1] > e[n - 2] + 2.0 * time) return true;
+    if (after.size() < 3) return false;
+    const double behind = RevsToRest(-after[2], -after[1], -after[0], time);
+    return behind >= 0.0 && behind < 1.0 && ahead + behind < 1.5;
+}
+
 }  // namespace
 
 std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vector<double>& widths,
@@ -453,10 +493,15 @@ std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vecto
             counts.longestGap = std::max(counts.longestGap, d[k]);
         }
         const auto a = static_cast<std::ptrdiff_t>(first), b = static_cast<std::ptrdiff_t>(k + 1);
-        const std::vector<double> run =
-            RepairBothWays(std::vector<double>(e.begin() + a, e.begin() + b),
-                           std::vector<double>(w.begin() + a, w.begin() + b), rules, counts,
-                           first > 0, k < d.size());
+        std::vector<double> run = RepairBothWays(std::vector<double>(e.begin() + a, e.begin() + b),
+                                                 std::vector<double>(w.begin() + a, w.begin() + b),
+                                                 rules, counts, first > 0, k < d.size());
+        std::vector<double> after;
+        for (size_t i = k + 1; i < e.size() && i < k + 4; ++i) after.push_back(e[i]);
+        for (int rocked = 0; k < d.size() && rocked < 3 && RockedAtRest(run, after); ++rocked) {
+            run.pop_back();
+            ++counts.extra;
+        }
         out.insert(out.end(), run.begin(), run.end());
         first = k + 1;
     }
