@@ -23,7 +23,8 @@ constexpr double kStopRatio = 2.0;
 // acceleration). Into a standstill the count follows the cubic through the
 // last edges until the shaft comes to rest, out of it the cubic through the
 // first edges after it, the two together one revolution; where a cubic
-// finds no rest within reach, half a revolution at the speed beside the gap.
+// finds no rest within reach, half a revolution at the speed beside the gap
+// (or what the other side leaves of the revolution, slowing evenly to rest).
 class Phase {
   public:
     Phase(const std::vector<double>& e, double tFirst, double tLast) : e_(e), run_(e.size(), 0) {
@@ -152,8 +153,10 @@ class Phase {
         if (!r.found) {
             const double g =
                 dir > 0 ? Gap(static_cast<size_t>(k - 1)) : Gap(static_cast<size_t>(k));
-            // At the speed beside the gap, but never longer than half a period.
-            c = r.revs * std::min(1.0, d / (0.5 * g));
+            // Half a revolution at the speed beside the gap; a longer way
+            // (what the other side leaves) slows evenly to rest from it.
+            const double left = std::max(0.0, 1.0 - d / (2.0 * r.revs * g));
+            c = r.revs <= 0.5 ? std::min(r.revs, d / g) : r.revs * (1.0 - left * left);
         } else {
             c = dir * (t - r.at) >= 0.0 ? r.revs : dir * Interpolate(r.i0, r.i1, k, t);
         }

@@ -220,9 +220,9 @@ std::vector<double> MarkPulses(Shaft shaft, double fs, double seconds) {
 TEST(TachoRepair, CoastDownStandstillAndRestartReadTheTrueSpeed) {
     const double fs = 25600, seconds = 32;
     // Resting away from the mark, on it, and rocking a little over its
-    // trailing edge before it stands.
-    for (const auto& [rest, rock] :
-         {std::pair(0.5, 0.0), std::pair(0.05, 0.0), std::pair(0.12, 0.04)}) {
+    // trailing or its leading edge before it stands.
+    for (const auto& [rest, rock] : {std::pair(0.5, 0.0), std::pair(0.05, 0.0),
+                                     std::pair(0.12, 0.04), std::pair(0.99, 0.03)}) {
         const StopRun run(rest, rock);
         const std::vector<double> x =
             MarkPulses([&run](double t) { return run.Shaft(t); }, fs, seconds);
@@ -238,7 +238,7 @@ TEST(TachoRepair, CoastDownStandstillAndRestartReadTheTrueSpeed) {
             } else if ((run.stopAt > t && run.stopAt < t + 1) ||
                        (run.restartAt > t && run.restartAt < t + 1)) {
                 // Where it stops or starts: the way to rest is extrapolated.
-                EXPECT_NEAR(r.values[k], truth, 0.05) << "rest " << rest << ", block " << k;
+                EXPECT_NEAR(r.values[k], truth, 0.15) << "rest " << rest << ", block " << k;
             } else {
                 ++moving;
                 good += std::abs(r.values[k] / truth - 1) <= 0.001;
