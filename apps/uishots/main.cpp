@@ -29,9 +29,9 @@
 #include "ui/dialogs.h"
 #include "ui/images.h"
 #include "ui/limitsdlg.h"
-#include "ui/repairdlg.h"
 #include "ui/procitem.h"
 #include "ui/procpage.h"
+#include "ui/repairdlg.h"
 #include "ui/res/ids.h"
 
 namespace fs = std::filesystem;
