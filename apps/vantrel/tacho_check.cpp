@@ -33,6 +33,12 @@ korvex::OperatorParams TachoParams(const CfgTahoOpt& o) {
     p.Set("coefTaho", o.coefTaho);
     p.Set("flagFront", o.flagFront);
     p.Set("flagAbsOtn", o.flagAbsOtn);
+    p.Set("flagRepair", o.flagRepair);
+    p.Set("dPNTwide", o.dPNTwide);
+    p.Set("fracDouble", o.fracDouble);
+    p.Set("fracExtra", o.fracExtra);
+    p.Set("fracMissing", o.fracMissing);
+    p.Set("nRevSmooth", o.nRevSmooth);
     return p;
 }
 
