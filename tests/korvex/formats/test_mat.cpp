@@ -205,6 +205,32 @@ TEST_F(Mat, Versions4And73) {
     }
 }
 
+// A version 7.3 file cut short says so, rather than that it holds nothing.
+TEST_F(Mat, Version73CutShortIsDamaged) {
+    const std::string path = dir_.Path("cut.mat");
+    mat_t* m = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT73);
+    ASSERT_TRUE(m);
+    std::vector<double> x(50000, 0.25);
+    double fs = 100;
+    size_t column[2] = {x.size(), 1}, one[2] = {1, 1};
+    for (matvar_t* v : {Mat_VarCreate("Fs", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &fs, 0),
+                        Mat_VarCreate("x", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, x.data(), 0)}) {
+        Mat_VarWrite(m, v, MAT_COMPRESSION_NONE);
+        Mat_VarFree(v);
+    }
+    Mat_Close(m);
+    DataSet d;
+    ASSERT_TRUE(ReadMat(path, d).ok);
+    const uintmax_t size = std::filesystem::file_size(path);
+    for (uintmax_t keep : {size - 1, size / 2, uintmax_t{600}, uintmax_t{520}}) {
+        SCOPED_TRACE(keep);
+        std::filesystem::resize_file(path, keep);
+        const FileResult r = ReadMat(path, d);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find("damaged"), std::string::npos) << r.message;
+    }
+}
+
 TEST_F(Mat, SkippedWithANoteOrRefused) {
     const std::string body =
         Matrix(6, "x", {4, 1}, Element(9, Raw<double>({1, 2, 3, 4}))) +
