@@ -512,8 +512,7 @@ bool ReadDoubles(mat_t* mat, matvar_t* info, size_t column, size_t rows, size_t 
 
 // One column of an array read a slab at a time: into s.samples, or with a
 // sink passed on slab by slab, so only a slab is held.
-bool MatReader::ReadColumn(mat_t* mat, matvar_t* info, size_t column, size_t rows,
-                           SignalData& s) {
+bool MatReader::ReadColumn(mat_t* mat, matvar_t* info, size_t column, size_t rows, SignalData& s) {
     std::vector<unsigned char> buffer;
     if (!sink_) {
         ReserveSamples(s.samples, rows);
