@@ -40,6 +40,9 @@ constexpr int kSlots = 256;
 Slot g_slots[kSlots];
 struct sigaction g_previous {};
 struct sigaction g_previousSegv {};
+// Whether the fault handler for windows took its place (a sanitizer may
+// keep SIGSEGV to itself): without it no window is opened.
+std::atomic<bool> g_windows{false};
 uintptr_t g_page = 4096;  // set before the handler is installed: sysconf is no signal-safe call
 
 // A read past the end of a file cut shorter on disk: the page is replaced
@@ -141,7 +144,9 @@ void InstallHandler() {
         sigemptyset(&a.sa_mask);
         ::sigaction(SIGBUS, &a, &g_previous);
         a.sa_sigaction = OnSegv;
-        ::sigaction(SIGSEGV, &a, &g_previousSegv);
+        struct sigaction now {};
+        g_windows = ::sigaction(SIGSEGV, &a, &g_previousSegv) == 0 &&
+                    ::sigaction(SIGSEGV, nullptr, &now) == 0 && now.sa_sigaction == OnSegv;
     });
 }
 
@@ -245,7 +250,8 @@ void MappedFile::GiveBack(uint64_t from, uint64_t to) const {
 
 bool MappedFile::BeginWindow(uint64_t from, uint64_t to) const {
     to = std::min(to, size_);
-    if (slot_ < 0 || from >= to || to - from < uint64_t{kChunk} * kRing * 2) return false;
+    if (slot_ < 0 || !g_windows || from >= to || to - from < uint64_t{kChunk} * kRing * 2)
+        return false;
     Slot& slot = g_slots[slot_];
     const uintptr_t base = reinterpret_cast<uintptr_t>(data_);
     const uintptr_t begin = (base + from) / g_page * g_page;
