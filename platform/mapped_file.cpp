@@ -15,15 +15,15 @@ namespace plat {
 
 namespace {
 
-// The mappings alive, for the bus-error handler: it may not lock, so the
-// table is fixed and its fields atomic. A slot is taken by setting `end`
-// last and given up by clearing it first.
 // A window (below) keeps at most kRing chunks of its range readable; the
 // rest is made inaccessible, and a read there faults in its chunk in place
 // of the oldest one.
 constexpr uintptr_t kChunk = uintptr_t{4} << 20;
 constexpr int kRing = 8;
 
+// The mappings alive, for the fault handlers: they may not lock, so the
+// table is fixed and its fields atomic. A slot is taken by setting `end`
+// last and given up by clearing it first.
 struct Slot {
     std::atomic<uintptr_t> begin{0}, end{0};
     std::atomic<bool> damaged{false};
