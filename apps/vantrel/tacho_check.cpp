@@ -65,8 +65,11 @@ int WarnTachoWithoutEdges(const korvex::Host& host, const CCfgProc& cfg, std::os
         const korvex::SampleBuffer& y = sig->SamplesLocked();
         const CfgTahoOpt& opt = ch->EffectiveTahoOpt();
         korvex::TachoResult r;
-        const int status =
-            korvex::Tacho(y, sig->StartXLocked(), sig->StepXLocked(), TachoParams(opt), r);
+        int status;
+        {
+            const korvex::SampleBuffer::WalkGuard walk = y.WalkAll();  // megabytes at a time
+            status = korvex::Tacho(y, sig->StartXLocked(), sig->StepXLocked(), TachoParams(opt), r);
+        }
         y.DoneWithAll();
         // Failures (bad options or samples) are the engine's to report.
         if (status != 0) continue;

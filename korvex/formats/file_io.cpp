@@ -58,7 +58,8 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 }
 
 std::string WriteErrorMessage(const std::string& path, int err) {
-    if (err == ENOENT)
+    std::error_code ec;
+    if (err == ENOENT && !fs::exists(ParentOf(path), ec))
         return "Cannot write " + Quoted(path) + ": the folder " + Quoted(ParentOf(path)) +
                " does not exist.";
     if (err == EISDIR) return "Cannot write " + Quoted(path) + ": it is a folder.";
