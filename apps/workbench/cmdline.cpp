@@ -248,12 +248,17 @@ bool ResolveSpec(korvex::Host& host, const GraphRequest& g, ViewSpec& spec, std:
 
 }  // namespace
 
+const char* ViewOption(ViewKind kind) {
+    return kind == ViewKind::Map ? "--map" : kind == ViewKind::Spectrum ? "--spectrum" : "--graph";
+}
+
 int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,
-                    std::map<int, ViewSpec>* specs) {
+                    std::map<int, ViewSpec>* specs, size_t* failed) {
     std::vector<std::vector<int>> ids;
     std::vector<ViewSpec> resolved(graphs.size());
     for (size_t i = 0; i < graphs.size(); ++i) {
         const GraphRequest& g = graphs[i];
+        if (failed) *failed = i;
         ids.emplace_back();
         for (const std::string& path : g.signalPaths) {
             auto s = host.FindSignal(path);

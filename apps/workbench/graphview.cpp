@@ -102,12 +102,13 @@ int GraphView::PendingEnvelopes() const {
 }
 
 QRectF GraphView::PlotRect() const {
-    return ToRect(LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).plot);
+    return ToRect(
+        LayOutGraph(width(), height(), owner_->PlotMargins(), owner_->LegendWidth()).plot);
 }
 
 QRectF GraphView::LegendRect() const {
     return ToRect(
-        LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).legend);
+        LayOutGraph(width(), height(), owner_->PlotMargins(), owner_->LegendWidth()).legend);
 }
 
 bool GraphView::SetSignals(const std::vector<int>& ids) {

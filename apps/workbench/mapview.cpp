@@ -70,11 +70,27 @@ MapView::~MapView() {
     detailJob_.Stop();
 }
 
+Margins MapView::WantedMargins() const {
+    return {kAxis, kBarGap + kBarW + kBarText};
+}
+
 QRectF MapView::PlotRect() const {
-    const double right = kBarGap + kBarW + kBarText;
+    const Margins m = owner_->PlotMargins();
     const double top = kHeader + 4 + (map_ && !map_->notes.empty() ? 14 : 0);
-    return QRectF(kAxis, top, std::max(1.0, width() - kAxis - right),
+    return QRectF(m.left, top, std::max(1.0, width() - m.left - m.right),
                   std::max(1.0, height() - top - kBottom));
+}
+
+bool MapView::SharesTime() const {
+    return spec_.map.params.x == korvex::MapAxisX::Time && owner_->SharesTimeRange();
+}
+
+double MapView::ViewX0() const {
+    return SharesTime() ? owner_->Lo() : vx0_;
+}
+
+double MapView::ViewX1() const {
+    return SharesTime() ? owner_->Hi() : vx1_;
 }
 
 QRectF MapView::BarRect() const {
@@ -205,7 +221,7 @@ void MapView::Finished() {
         imageValid_ = false;
         detailTimer_->start();
     } else {
-        Autoscale();
+        FitView(false);
     }
     Q_EMIT MapReady();
 }
@@ -214,7 +230,7 @@ void MapView::Detail() {
     if (!full_ || job_.Running() || full_->x.size() < 2 ||
         spec_.map.params.x != korvex::MapAxisX::Time)
         return;
-    const double a = std::max(vx0_, t0_), b = std::min(vx1_, t1_);
+    const double a = std::max(ViewX0(), t0_), b = std::min(ViewX1(), t1_);
     const double width = PlotRect().width();
     const double fullDx = (full_->x.back() - full_->x.front()) / double(full_->x.size() - 1);
     // Columns of merged blocks only: one block a column is all there is.
@@ -307,6 +323,8 @@ void MapView::SetView(double x0, double x1, double y0, double y1) {
     if (!(x1 > x0) || !(y1 > y0) || !std::isfinite(x0 + x1 + y0 + y1)) return;
     vx0_ = x0;
     vx1_ = x1;
+    // The window's other graphs follow a zoom or pan in time.
+    if (SharesTime() && (x0 != owner_->Lo() || x1 != owner_->Hi())) owner_->SetRange(x0, x1);
     vy0_ = y0;
     vy1_ = y1;
     imageValid_ = false;
@@ -315,13 +333,24 @@ void MapView::SetView(double x0, double x1, double y0, double y1) {
 }
 
 void MapView::Autoscale() {
+    FitView(true);
+}
+
+void MapView::FitView(bool window) {
     const auto& whole = full_ ? full_ : map_;
     if (!whole || whole->x.empty()) return;
     const auto& xs = whole->x;
     const double dx = xs.size() > 1 ? (xs.back() - xs.front()) / double(xs.size() - 1) : 1.0;
     double top = whole->y0 + (static_cast<double>(whole->rows) - 0.5) * whole->dy;
     if (spec_.map.maxY > 0) top = std::min(top, spec_.map.maxY);
-    SetView(xs.front() - dx / 2, xs.back() + dx / 2, std::max(0.0, whole->y0 - whole->dy / 2), top);
+    const double y0 = std::max(0.0, whole->y0 - whole->dy / 2);
+    if (SharesTime()) {
+        // The time range is the window's, taken from its time graphs.
+        if (window) owner_->Autoscale();
+        SetView(ViewX0(), ViewX1(), y0, top);
+        return;
+    }
+    SetView(xs.front() - dx / 2, xs.back() + dx / 2, y0, top);
 }
 
 void MapView::BuildImage() {
@@ -329,7 +358,9 @@ void MapView::BuildImage() {
     const int w = std::max(1, static_cast<int>(std::round(r.width())));
     const int h = std::max(1, static_cast<int>(std::round(r.height())));
     if (image_.width() != w || image_.height() != h) image_ = QImage(w, h, QImage::Format_Indexed8);
-    ResampleLevels(levels_, map_->Columns(), map_->rows, ColumnOf(vx0_), ColumnOf(vx1_),
+    imageX0_ = ViewX0();
+    imageX1_ = ViewX1();
+    ResampleLevels(levels_, map_->Columns(), map_->rows, ColumnOf(imageX0_), ColumnOf(imageX1_),
                    RowOf(vy0_), RowOf(vy1_), w, h, static_cast<int>(image_.bytesPerLine()),
                    image_.bits());
     const ColourTable t = MakeColourTable(qLo_, qHi_, cLo_, cHi_);
@@ -339,13 +370,15 @@ void MapView::BuildImage() {
 
 QPointF MapView::MapAt(QPointF px) const {
     const QRectF r = PlotRect();
-    return {vx0_ + (px.x() - r.left()) / r.width() * (vx1_ - vx0_),
+    const double x0 = ViewX0(), x1 = ViewX1();
+    return {x0 + (px.x() - r.left()) / r.width() * (x1 - x0),
             vy0_ + (r.bottom() - px.y()) / r.height() * (vy1_ - vy0_)};
 }
 
 QPointF MapView::PixelAt(double x, double y) const {
     const QRectF r = PlotRect();
-    return {r.left() + (x - vx0_) / (vx1_ - vx0_) * r.width(),
+    const double x0 = ViewX0(), x1 = ViewX1();
+    return {r.left() + (x - x0) / (x1 - x0) * r.width(),
             r.bottom() - (y - vy0_) / (vy1_ - vy0_) * r.height()};
 }
 
@@ -471,8 +504,8 @@ void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
     if (speed) sp = SeriesOf(*speed, HertzPerUnit(speed->UnitLocked()));
     MapAxes axes{spec_.map.params.x, spec_.map.params.y, t0_, t1_, speed ? &sp : nullptr};
     if (axes.x == korvex::MapAxisX::Time) {
-        axes.t0 = std::max(t0_, vx0_);
-        axes.t1 = std::min(t1_, vx1_);
+        axes.t0 = std::max(t0_, ViewX0());
+        axes.t1 = std::min(t1_, ViewX1());
     }
     const int points = std::max(64, static_cast<int>(r.width()));
     auto curve = [&](const korvex::SignalObj& s) {
@@ -530,6 +563,11 @@ void MapView::RenderBase(QPainter& p) {
         }
         return;
     }
+    if (imageX0_ != ViewX0() || imageX1_ != ViewX1()) {
+        // The window's time range moved: a detail may be wanted.
+        imageValid_ = false;
+        if (full_ && !detailTimer_->isActive()) detailTimer_->start();
+    }
     if (!imageValid_) BuildImage();
     const QRectF r = PlotRect();
     DrawHeader(p);
@@ -538,7 +576,7 @@ void MapView::RenderBase(QPainter& p) {
     const QString xName =
         time ? QString(wbtext::kXAxisTime) : "n [" + QString::fromStdString(map_->xUnit) + "]";
     const QString yName = spec_.map.params.y == korvex::MapAxisY::Order ? "order" : "f [Hz]";
-    DrawAxes(p, r, vx0_, vx1_, vy0_, vy1_, xName, yName);
+    DrawAxes(p, r, ViewX0(), ViewX1(), vy0_, vy1_, xName, yName);
     DrawBar(p);
     p.save();
     p.setClipRect(r);
@@ -593,8 +631,8 @@ void MapView::mousePressEvent(QMouseEvent* e) {
         if (std::isfinite(t)) owner_->MoveCursor(t, graphId_);
     } else if (e->button() == Qt::MiddleButton || e->button() == Qt::RightButton) {
         drag_ = Drag::Pan;
-        dragA_ = vx0_;
-        dragB_ = vx1_;
+        dragA_ = ViewX0();
+        dragB_ = ViewX1();
         dragC_ = vy0_;
         dragD_ = vy1_;
     }
@@ -655,9 +693,9 @@ void MapView::wheelEvent(QWheelEvent* e) {
     const double k = e->angleDelta().y() > 0 ? 0.8 : 1.25;
     const QPointF m = MapAt(e->position());
     if (e->modifiers() & Qt::ControlModifier)
-        SetView(vx0_, vx1_, m.y() - (m.y() - vy0_) * k, m.y() + (vy1_ - m.y()) * k);
+        SetView(ViewX0(), ViewX1(), m.y() - (m.y() - vy0_) * k, m.y() + (vy1_ - m.y()) * k);
     else
-        SetView(m.x() - (m.x() - vx0_) * k, m.x() + (vx1_ - m.x()) * k, vy0_, vy1_);
+        SetView(m.x() - (m.x() - ViewX0()) * k, m.x() + (ViewX1() - m.x()) * k, vy0_, vy1_);
     e->accept();
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "korvex/host.h"
+#include "apps/workbench/graphlayout.h"
 #include "apps/workbench/overlays.h"
 #include "apps/workbench/viewparams.h"
 
@@ -26,6 +27,11 @@ class SpectralView : public QWidget {
     SpectralView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec spec);
 
     int GraphId() const { return graphId_; }
+    // The room the view asks for left and right of its plot; the window
+    // gives every graph the widest (graphlayout.h).
+    virtual Margins WantedMargins() const = 0;
+    // The plot area, between the window's margins.
+    virtual QRectF PlotRect() const = 0;
     const ViewSpec& Spec() const { return spec_; }
     // New parameters: the data is taken again.
     virtual void SetSpec(const ViewSpec& spec);

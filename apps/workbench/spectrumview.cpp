@@ -43,9 +43,13 @@ SpectrumView::SpectrumView(korvex::Host& host, int graphId, GraphWindow* owner, 
     spacing_ = s.sidebandHz;
 }
 
+Margins SpectrumView::WantedMargins() const {
+    return {kAxis, marks_.empty() ? kRight : kMarksW + kRight};
+}
+
 QRectF SpectrumView::PlotRect() const {
-    const double right = marks_.empty() ? kRight : kMarksW + kRight;
-    return QRectF(kAxis, kHeader + 4, std::max(1.0, width() - kAxis - right),
+    const Margins m = owner_->PlotMargins();
+    return QRectF(m.left, kHeader + 4, std::max(1.0, width() - m.left - m.right),
                   std::max(1.0, height() - kHeader - 4 - kBottom));
 }
 
@@ -199,11 +203,14 @@ void SpectrumView::MarkPeak() {
     } else {
         mark("P" + std::to_string(first), xCursor_);
     }
+    // The table takes room right of the plot, and so every graph of the window.
+    owner_->UpdateMargins();
     Invalidate();
 }
 
 void SpectrumView::ClearMarks() {
     marks_.clear();
+    owner_->UpdateMargins();
     Invalidate();
 }
 

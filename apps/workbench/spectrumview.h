@@ -32,7 +32,8 @@ class SpectrumView : public SpectralView {
     const korvex::Spectrum& Current() const { return spectrum_; }
     // The time the spectrum was taken at (the window's cursor).
     double SpectrumTime() const { return time_; }
-    QRectF PlotRect() const;
+    Margins WantedMargins() const override;
+    QRectF PlotRect() const override;
     double Lo() const { return fLo_; }
     double Hi() const { return fHi_; }
     void SetRange(double lo, double hi);

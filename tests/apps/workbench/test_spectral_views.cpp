@@ -313,3 +313,70 @@ TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
     EXPECT_NE(testutil::ReadBytes(err).find("no signal or folder /Signals/none"),
               std::string::npos);
 }
+
+namespace {
+
+// The first pixel column of a row of an image inside [x0, x1) whose colour
+// passes test; -1 when none does.
+template <class Test>
+int ColumnWhere(const QImage& img, int row, int x0, int x1, Test test) {
+    for (int x = std::max(0, x0); x < std::min(img.width(), x1); ++x)
+        if (test(QColor(img.pixel(x, row)))) return x;
+    return -1;
+}
+
+}  // namespace
+
+TEST_F(SpectralViews, StackedGraphsDrawATimeAtOneColumn) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 1024;
+    MapView* map = Open<MapView>(spec);
+    ASSERT_TRUE(map);
+    ViewSpec sp;
+    sp.kind = ViewKind::Spectrum;
+    sp.spectrum.params.n = 1024;
+    const int sg = w_->AddSpectralGraph(tone_, sp);
+    QApplication::processEvents();
+    auto* spectrum = qobject_cast<SpectrumView*>(w_->SpectralViewOf(sg));
+    ASSERT_TRUE(spectrum);
+    for (int i = 0; i < 500 && (map->Running() || !map->Map()); ++i) QTest::qWait(10);
+    ASSERT_TRUE(map->Map());
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    GraphView* time = gw->Views().front();
+
+    for (const bool b : {false, true}) {
+        SCOPED_TRACE(b ? "cursor B on" : "cursor A only");
+        // B widens the legend by its columns; the plots follow together.
+        gw->SetCursorBOn(b);
+        gw->MoveCursor(3.0, time->GraphId());
+        for (int i = 0; i < 4; ++i) {
+            QApplication::processEvents();
+            gw->repaint();
+        }
+        const QRectF r = time->PlotRect();
+        for (QRectF o : {map->PlotRect(), spectrum->PlotRect()}) {
+            EXPECT_EQ(o.left(), r.left());
+            EXPECT_EQ(o.right(), r.right());
+        }
+        for (double t : {1.0, 3.0})
+            EXPECT_NEAR(map->PixelAt(t, 0).x(),
+                        r.left() + (t - gw->Lo()) / (gw->Hi() - gw->Lo()) * r.width(), 0.01);
+        // As drawn: cursor A's line (red in the time graph, white over the
+        // map) stands at one column of the window's picture.
+        const QImage img = gw->grab().toImage();
+        const QPoint tp = time->mapTo(gw, QPoint(0, static_cast<int>(r.center().y())));
+        const QRectF mr = map->PlotRect();
+        const QPoint mp = map->mapTo(gw, QPoint(0, static_cast<int>(mr.top() + 10)));
+        const int left = tp.x() + static_cast<int>(r.left()) + 1;
+        const int right = tp.x() + static_cast<int>(r.right());
+        const int inTime = ColumnWhere(img, tp.y(), left, right, [](QColor c) {
+            return c.red() > 180 && c.green() < 40 && c.blue() < 40;
+        });
+        const int inMap = ColumnWhere(img, mp.y(), left, right,
+                                      [](QColor c) { return c.lightness() > 250; });
+        EXPECT_GT(inTime, left);
+        EXPECT_NEAR(inMap, inTime, 1);
+        Keep(gw, b ? "shared-axis-b.png" : "shared-axis.png");
+    }
+}
