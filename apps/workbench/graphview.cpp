@@ -461,8 +461,13 @@ void GraphView::PaintCursor(QPainter& p, double t, const QColor& color, Qt::PenS
     cf.setPointSizeF(8);
     p.setFont(cf);
     const double lw = QFontMetrics(cf).horizontalAdvance(label) + 8;
-    const QRectF lr(std::min(px + 3, r.right() - lw), top ? r.top() + 2 : r.bottom() - 16, lw, 14);
-    p.fillRect(lr, QColor(255, 255, 255, 210));
+    // A's label stands on the time axis under the plot, over the tick
+    // labels it reads better than, so it never hides the curve at the bottom.
+    // Centred on the line, so that it covers the tick label under it whole.
+    const double x = top ? std::min(px + 3, r.right() - lw)
+                         : std::clamp(px - lw / 2, r.left(), std::max(r.left(), r.right() - lw));
+    const QRectF lr(x, top ? r.top() + 2 : r.bottom() + 3, lw, 14);
+    p.fillRect(lr, top ? QColor(255, 255, 255, 210) : QColor(255, 255, 255));
     p.setPen(color);
     p.drawText(lr, Qt::AlignCenter, label);
 }

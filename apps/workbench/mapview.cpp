@@ -21,7 +21,7 @@ namespace workbench {
 
 namespace {
 
-constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kBarGap = 12, kBarW = 16, kBarText = 64;
+constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kBarGap = 12, kBarW = 16, kBarText = 72;
 const QColor kCursorColor(255, 255, 255), kCross(0, 0, 0);
 
 QString Num(double v) {
@@ -481,6 +481,11 @@ void MapView::DrawBar(QPainter& p) {
         p.drawText(QRectF(b.right() + 5, y - 8, kBarText - 6, 16), Qt::AlignLeft | Qt::AlignVCenter,
                    QString::fromStdString(TickLabel(v, step)));
     }
+    // The cells' unit under the bar.
+    const double w = kBarW + kBarText - 2;
+    p.setPen(Qt::black);
+    p.drawText(QRectF(b.left(), b.bottom() + 3, w, 16), Qt::AlignLeft | Qt::AlignVCenter,
+               QFontMetricsF(f).elidedText(QString::fromStdString(map_->unit), Qt::ElideRight, w));
 }
 
 void MapView::DrawCurve(QPainter& p, const std::vector<MapPoint>& pts) {
@@ -496,8 +501,13 @@ void MapView::DrawCurve(QPainter& p, const std::vector<MapPoint>& pts) {
     p.drawPolyline(line);
 }
 
-// Overlay signals as curves, strips as translucent labelled bands.
+// Overlay signals as curves, strips as outlined bands: a dark halo under a
+// coloured edge reads on every colour of the map and leaves the cells inside
+// as the colour bar reads them.
 void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
+    static const QColor kStripColors[] = {QColor(255, 255, 255), QColor(255, 0, 200),
+                                          QColor(0, 230, 255),   QColor(255, 230, 0),
+                                          QColor(120, 255, 60),  QColor(255, 140, 0)};
     korvex::Lock lock = host_.LockTree();
     auto speed = SpeedObj();
     Series sp;
@@ -514,28 +524,29 @@ void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
     QFont f = font();
     f.setPointSizeF(8);
     p.setFont(f);
+    p.setBrush(Qt::NoBrush);
+    std::vector<LabelText> labels;
     for (size_t i = 0; i < strips_.size(); ++i) {
         const StripSignals& s = strips_[i];
-        QColor c = OverlayColor(i);
+        const QColor c = kStripColors[i % std::size(kStripColors)];
         const auto bands = BandPolygons(curve(*s.lo), curve(*s.hi));
         for (const auto& band : bands) {
             QPolygonF poly;
             for (const MapPoint& m : band) poly.append(PixelAt(m.x, m.y));
-            c.setAlpha(70);
-            p.setBrush(c);
-            c.setAlpha(220);
-            p.setPen(QPen(c, 1.0));
+            p.setPen(QPen(QColor(0, 0, 0, 160), 3.0));
+            p.drawPolygon(poly);
+            p.setPen(QPen(c, 1.2));
             p.drawPolygon(poly);
         }
-        p.setBrush(Qt::NoBrush);
         if (s.mid) {
             p.setPen(QPen(c, 1.0, Qt::DashLine));
             DrawCurve(p, curve(*s.mid));
         }
         if (!bands.empty()) {
+            // Above the band's upper edge a quarter across the view.
             const auto& band = bands.front();
             const QPointF at = PixelAt(band[band.size() / 4].x, band[band.size() / 4].y);
-            DrawLabel(p, r, at + QPointF(4, -18), QString::fromStdString(s.label), Qt::black);
+            labels.push_back({at + QPointF(4, -18), QString::fromStdString(s.label), c});
         }
     }
     for (size_t i = 0; i < overlays_.size(); ++i) {
@@ -544,11 +555,13 @@ void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
         DrawCurve(p, pts);
         for (size_t k = pts.size() * 3 / 4; k < pts.size(); ++k)
             if (r.contains(PixelAt(pts[k].x, pts[k].y))) {
-                DrawLabel(p, r, PixelAt(pts[k].x, pts[k].y) + QPointF(4, -16),
-                          QString::fromStdString(overlays_[i].name), Qt::black);
+                labels.push_back({PixelAt(pts[k].x, pts[k].y) + QPointF(4, -16),
+                                  QString::fromStdString(overlays_[i].name),
+                                  OverlayColor(i + 1)});
                 break;
             }
     }
+    DrawLabels(p, r, labels);
 }
 
 void MapView::RenderBase(QPainter& p) {
@@ -576,7 +589,7 @@ void MapView::RenderBase(QPainter& p) {
     const QString xName =
         time ? QString(wbtext::kXAxisTime) : "n [" + QString::fromStdString(map_->xUnit) + "]";
     const QString yName = spec_.map.params.y == korvex::MapAxisY::Order ? "order" : "f [Hz]";
-    DrawAxes(p, r, ViewX0(), ViewX1(), vy0_, vy1_, xName, yName);
+    DrawAxes(p, r, ViewX0(), ViewX1(), vy0_, vy1_, xName, yName, false);
     DrawBar(p);
     p.save();
     p.setClipRect(r);
@@ -600,8 +613,14 @@ void MapView::PaintTop(QPainter& p) {
         p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
         p.setPen(QPen(kCursorColor, 1.0));
         p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
-        DrawLabel(p, r, QPointF(px + 3, r.bottom() - 18), QString(wbtext::kCursorLabel).arg(Num(t)),
-                  QColor(200, 0, 0));
+        // On the time axis under the plot, where it covers neither the map
+        // nor the strips' labels.
+        p.setClipping(false);
+        const QString label = QString(wbtext::kCursorLabel).arg(Num(t));
+        const double lw = QFontMetricsF(f).horizontalAdvance(label) + 8;
+        DrawLabel(p, QRectF(r.left(), r.bottom() + 2, r.width(), 16),
+                  QPointF(px - lw / 2, r.bottom() + 2), label, QColor(200, 0, 0));
+        p.setClipRect(r.adjusted(0, 0, 1, 1));
     }
     if (crossOn_ && r.contains(cross_)) {
         p.setPen(QPen(kCross, 1.0, Qt::DotLine));

@@ -86,6 +86,9 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     averages->setValue(p.averages);
     auto* overlap = NumberBox(0, 99, p.overlap, 1);
     auto* amplitude = Choice({"RMS", "peak", "power", "PSD"}, static_cast<int>(p.amplitude));
+    auto* integrate = Choice({"none", "once (velocity)", "twice (displacement)"}, p.integrate);
+    auto* centre = new QCheckBox("each block less its mean");
+    centre->setChecked(p.removeMean);
     auto* scale = Choice({"linear", "dB"}, p.scale == korvex::SpectrumScale::Db);
     auto* speed = new QComboBox;
     speed->addItem("(none)", 0);
@@ -98,6 +101,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     form->addRow("Averages", averages);
     form->addRow("Overlap [%]", overlap);
     form->addRow("Amplitude", amplitude);
+    form->addRow("Integration", integrate);
+    form->addRow("Centring", centre);
     form->addRow("Scale", scale);
     form->addRow("Speed signal", speed);
     MapFields mf{};
@@ -112,6 +117,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     p.averages = averages->value();
     p.overlap = overlap->value();
     p.amplitude = static_cast<korvex::SpectrumAmplitude>(amplitude->currentIndex());
+    p.integrate = integrate->currentIndex();
+    p.removeMean = centre->isChecked();
     p.scale = scale->currentIndex() ? korvex::SpectrumScale::Db : korvex::SpectrumScale::Linear;
     spec.speedId = speed->currentData().toInt();
     if (map) ReadMapFields(mf, spec.map);

@@ -81,12 +81,22 @@ class SpectralView : public QWidget {
     };
     // Reads a signal under the host lock as an overlay series.
     static Series SeriesOf(const korvex::SignalObj& s, double toHz);
-    // The axes' grid, tick labels and names around plot.
+    // The axes' grid, tick labels and names around plot; without grid,
+    // short ticks outside the plot instead of lines across it (a map).
     void DrawAxes(QPainter& p, const QRectF& plot, double xLo, double xHi, double yLo, double yHi,
-                  const QString& xName, const QString& yName);
+                  const QString& xName, const QString& yName, bool grid = true);
     // A text in a white box, kept inside the plot.
     static void DrawLabel(QPainter& p, const QRectF& plot, QPointF at, const QString& text,
                           const QColor& color);
+    // Labels of strips and overlays, placed by PlaceLabels (overlays.h) so
+    // that none covers another: dark text on a white box with a swatch of
+    // the colour it names; those left out are counted in the top right.
+    struct LabelText {
+        QPointF at;
+        QString text;
+        QColor swatch;
+    };
+    static void DrawLabels(QPainter& p, const QRectF& plot, const std::vector<LabelText>& labels);
     void DrawMessage(QPainter& p, const QString& text);
     // The menu entries every spectral graph has.
     void AddCommonActions(class QMenu& menu);
