@@ -312,6 +312,20 @@ TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
     EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 3);
     EXPECT_NE(testutil::ReadBytes(err).find("no signal or folder /Signals/none"),
               std::string::npos);
+    // A map that cannot be made (the speed is too short for a block) is a
+    // failure too; a missing spectrum signal is named by its option.
+    const std::string fails = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                              "' --map " + set + "Speed,n=1024 --spectrum /Signals/nope '" + data +
+                              "' 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(fails.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("--spectrum: no signal /Signals/nope"),
+              std::string::npos)
+        << testutil::ReadBytes(err);
+    const std::string shortMap = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                                 "' --map " + set + "Speed,n=1024 '" + data + "' 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(shortMap.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("--map: the map was not made"), std::string::npos)
+        << testutil::ReadBytes(err);
 }
 
 namespace {
@@ -377,6 +391,61 @@ TEST_F(SpectralViews, StackedGraphsDrawATimeAtOneColumn) {
                                       [](QColor c) { return c.lightness() > 250; });
         EXPECT_GT(inTime, left);
         EXPECT_NEAR(inMap, inTime, 1);
+        // Cursor A's label stands under the plot: the lowest row of the
+        // curve (the tone fills its range) shows beside the line too.
+        const int bottom = tp.y() - static_cast<int>(r.center().y()) + static_cast<int>(r.bottom());
+        int row = bottom - 1;
+        while (row > bottom - 40 && QColor(img.pixel(left + 5, row)).lightness() > 200) --row;
+        EXPECT_LT(QColor(img.pixel(inTime + 12, row)).lightness(), 200) << row;
         Keep(gw, b ? "shared-axis-b.png" : "shared-axis.png");
     }
+}
+
+TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 1024;
+    MapView* v = Open<MapView>(spec);
+    ASSERT_TRUE(v);
+    for (int i = 0; i < 500 && (v->Running() || !v->Map()); ++i) QTest::qWait(10);
+    ASSERT_TRUE(v->Map());
+    // A broad band, 1000 to 3000 Hz, over the whole run.
+    Add("/Signals/wide", "Broad.lo", "Hz", std::vector<double>(41, 1000.0), 0.1);
+    Add("/Signals/wide", "Broad.hi", "Hz", std::vector<double>(41, 3000.0), 0.1);
+    v->repaint();
+    const QImage before = v->grab().toImage();
+    ASSERT_TRUE(v->AddOverlayFolder("/Signals/wide"));
+    v->repaint();
+    const QImage after = v->grab().toImage();
+    Keep(v, "map-broad-strip.png");
+    // Inside the band the cells keep their colours; its edges are drawn.
+    int same = 0, all = 0;
+    for (double t : {0.5, 1.5, 2.5, 3.5})
+        for (double f : {1300.0, 2000.0, 2700.0}) {
+            const QPoint at = v->PixelAt(t, f).toPoint();
+            same += before.pixel(at) == after.pixel(at);
+            ++all;
+        }
+    EXPECT_EQ(same, all);
+    const QPoint edge = v->PixelAt(2.0, 3000).toPoint();
+    EXPECT_NE(before.pixel(edge), after.pixel(edge));
+
+    // Integrated once, a tone of 1 m/s^2 reads its velocity in mm/s.
+    ViewSpec sp;
+    sp.kind = ViewKind::Spectrum;
+    sp.spectrum.params.n = 1024;
+    sp.spectrum.params.integrate = 1;
+    sp.spectrum.params.removeMean = true;
+    const int g = w_->AddSpectralGraph(tone_, sp);
+    QApplication::processEvents();
+    auto* s = qobject_cast<SpectrumView*>(w_->SpectralViewOf(g));
+    ASSERT_TRUE(s);
+    w_->ActiveGraphWindow()->MoveCursor(2.0, g);
+    ASSERT_EQ(s->Current().error, "");
+    EXPECT_EQ(s->Current().levelUnit, "mm/s");
+    s->SetXCursor(ToneHz(2.0));
+    const Peak pk = s->CursorPeak();
+    ASSERT_TRUE(pk.found);
+    EXPECT_NEAR(pk.value / (1000 / std::sqrt(2.0) / (2 * std::numbers::pi * ToneHz(2.0))), 1.0,
+                0.03);
 }
