@@ -135,13 +135,13 @@ const OptionRow kRows[] = {
      "a graph of these host signals; repeated: stacked graphs of one window", GraphOption},
     {"--spectrum", "PATH[,KEY=V...]",
      "a spectrum graph of a signal at the cursor; keys n, window, avg, overlap, amp, scale, ref, "
-     "speed, f, fmax, harmonics=on, sidebands",
+     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Spectrum, why);
      }},
     {"--map", "PATH[,KEY=V...]",
      "a spectral map graph; keys n, window, avg, overlap, amp, scale, ref, speed, x=time|speed, "
-     "y=freq|order, db=LO:HI, bin, "
+     "integrate, centre, y=freq|order, db=LO:HI, bin, "
      "dir=up|down|both, from, to, maxorder, ymax, res=full",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Map, why);
