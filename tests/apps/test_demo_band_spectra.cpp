@@ -53,8 +53,11 @@ TEST(DemoBandSpectra, ShadedBandOfTheSpectrumIsTheLevelOfEveryBand) {
             Collect(*folder, sigs);
             for (const auto& [id, opt] : ch.signalOpts) {
                 const CCfgProcItem* item = cfg.FindItemById(id);
-                if (!opt.bEnabled || !item || item->type < CfgItemTacho || opt.valtype != 0)
-                    continue;
+                if (!opt.bEnabled || !item || item->type < CfgItemTacho) continue;
+                // An amplitude or peak-to-peak level is the RMS times sqrt 2 or 2 sqrt 2.
+                const double factor = opt.valtype == 1   ? std::sqrt(2.0)
+                                      : opt.valtype == 2 ? 2 * std::sqrt(2.0)
+                                                         : 1.0;
                 const auto level = sigs[name + "." + item->name];
                 const auto lo = sigs[item->name + ".lo"], hi = sigs[item->name + ".hi"];
                 EXPECT_TRUE(level && lo && hi) << item->name;
@@ -66,7 +69,7 @@ TEST(DemoBandSpectra, ShadedBandOfTheSpectrumIsTheLevelOfEveryBand) {
                     const double t = level->StartX() + level->StepX() * static_cast<double>(k);
                     const korvex::Spectrum s = korvex::SpectrumAt(*src, t, p);
                     EXPECT_EQ(s.error, "");
-                    EXPECT_NEAR(korvex::BandRms(s, a[k], b[k]), v[k], std::fabs(v[k]) * 1e-9)
+                    EXPECT_NEAR(korvex::BandRms(s, a[k], b[k]) * factor, v[k], std::fabs(v[k]) * 1e-9)
                         << name << " " << item->name << " at " << t;
                     ++checked;
                 }
