@@ -145,6 +145,18 @@ TEST_F(SpectralViews, SpectrumFollowsTheCursorAndReadsItsPeaks) {
     EXPECT_NEAR(pk.frequency, ToneHz(t), 1.0);
     EXPECT_NEAR(pk.value, std::sqrt(0.5), 0.02);
     EXPECT_NEAR(v->OrderAt(pk.frequency), 10.0, 0.02);
+    // The order axis on top: order 10 of the shaft stands over the tone.
+    v->repaint();
+    {
+        const QImage img = v->grab().toImage();
+        const QRectF pr = v->PlotRect();
+        const double shaft = pk.frequency / v->OrderAt(pk.frequency);
+        const double px = pr.left() + (10 * shaft - v->Lo()) / (v->Hi() - v->Lo()) * pr.width();
+        int tick = -1;
+        for (int x = static_cast<int>(px) - 2; x <= static_cast<int>(px) + 2; ++x)
+            if (QColor(img.pixel(x, static_cast<int>(pr.top()) - 2)) == QColor(0, 110, 0)) tick = x;
+        EXPECT_NEAR(tick, px, 1.5);
+    }
     v->repaint();
     EXPECT_GT(v->BaseRenders(), renders);
     gw->MoveCursor(3.0, time->GraphId());
@@ -414,6 +426,13 @@ TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
     Add("/Signals/wide", "Broad.hi", "Hz", std::vector<double>(41, 3000.0), 0.1);
     v->repaint();
     const QImage before = v->grab().toImage();
+    // No grid line is drawn over the cells.
+    const QRect plot = v->PlotRect().toRect().adjusted(1, 1, -1, -1);
+    int grid = 0;
+    for (int y = plot.top(); y < plot.bottom(); y += 3)
+        for (int x = plot.left(); x < plot.right(); ++x)
+            grid += before.pixel(x, y) == qRgb(232, 232, 232);
+    EXPECT_EQ(grid, 0);
     ASSERT_TRUE(v->AddOverlayFolder("/Signals/wide"));
     v->repaint();
     const QImage after = v->grab().toImage();
