@@ -219,7 +219,8 @@ void GraphWindow::NoteAxisWidth(const GraphView* from) {
 void GraphWindow::UpdateMargins(const QWidget* from) {
     std::vector<Margins> wanted;
     for (GraphView* v : views_)
-        wanted.push_back({v->AxisWanted() > 0 ? v->AxisWanted() : 40.0, LegendMargin(legendWidth_)});
+        wanted.push_back(
+            {v->AxisWanted() > 0 ? v->AxisWanted() : 40.0, LegendMargin(legendWidth_)});
     for (SpectralView* v : spectral_) wanted.push_back(v->WantedMargins());
     if (wanted.empty()) return;
     const Margins m = CommonMargins(wanted);

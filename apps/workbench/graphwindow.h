@@ -25,10 +25,10 @@
 #include <map>
 #include <vector>
 
-#include "korvex/graphs.h"
-#include "korvex/host.h"
 #include "apps/workbench/graphlayout.h"
 #include "apps/workbench/viewparams.h"
+#include "korvex/graphs.h"
+#include "korvex/host.h"
 
 namespace workbench {
 

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <set>
 
-#include "korvex/graph_csv.h"
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/spectralview.h"
 #include "apps/workbench/texts.h"
+#include "korvex/graph_csv.h"
 #include "platform/profile.h"
 
 namespace workbench {

@@ -14,12 +14,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mapview_parts.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 #include "platform/profile.h"
 
 namespace workbench {

@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mapview_parts.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 
 namespace workbench {
 
@@ -142,8 +142,7 @@ void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
         for (size_t k = pts.size() * 3 / 4; k < pts.size(); ++k)
             if (r.contains(PixelAt(pts[k].x, pts[k].y))) {
                 labels.push_back({PixelAt(pts[k].x, pts[k].y) + QPointF(4, -16),
-                                  QString::fromStdString(overlays_[i].name),
-                                  OverlayColor(i + 1)});
+                                  QString::fromStdString(overlays_[i].name), OverlayColor(i + 1)});
                 break;
             }
     }

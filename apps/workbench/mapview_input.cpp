@@ -3,17 +3,17 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QWheelEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mapview_parts.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 
 namespace workbench {
 

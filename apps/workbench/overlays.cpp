@@ -167,8 +167,10 @@ LabelPlacement PlaceLabels(std::span<const LabelWish> wishes, double height, con
             int down = 0, up = 1;
             for (int k = 0; k < maxRows && !p.shown; ++k) {
                 double y = y0 + down * height;
-                if (y > bottom) y = y0 - up++ * height;
-                else ++down;
+                if (y > bottom)
+                    y = y0 - up++ * height;
+                else
+                    ++down;
                 if (y < top) break;
                 const Box b{x, y, width, height};
                 if (!free(b)) continue;

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "apps/workbench/graphlayout.h"
 #include "korvex/dsp/spectralmap.h"
 #include "korvex/host.h"
-#include "apps/workbench/graphlayout.h"
 
 namespace workbench {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "korvex/host.h"
 #include "apps/workbench/graphlayout.h"
 #include "apps/workbench/overlays.h"
 #include "apps/workbench/viewparams.h"
+#include "korvex/host.h"
 
 namespace workbench {
 

@@ -67,8 +67,8 @@ std::string ViewFailures(MainWindow& w) {
         if (v->Message().isEmpty()) continue;
         const bool map = v->Spec().kind == ViewKind::Map;
         failures += std::string(failures.empty() ? "" : "\n") + ViewOption(v->Spec().kind) +
-                    (map ? ": the map" : ": the spectrum") + " was not made: " +
-                    v->Message().toStdString();
+                    (map ? ": the map" : ": the spectrum") +
+                    " was not made: " + v->Message().toStdString();
     }
     return failures;
 }

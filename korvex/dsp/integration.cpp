@@ -54,8 +54,8 @@ Integration IntegrationOf(const std::string& unit, int times, size_t lines, doub
     const double scale = IntegrationScale(times, u->code);
     out.weight.resize(lines);
     for (size_t k = 1; k < lines; ++k)
-        out.weight[k] = IntegratedPower(1.0, static_cast<double>(k) * df, times, u->code) * scale *
-                        scale;
+        out.weight[k] =
+            IntegratedPower(1.0, static_cast<double>(k) * df, times, u->code) * scale * scale;
     return out;
 }
 

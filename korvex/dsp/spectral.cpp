@@ -9,8 +9,8 @@
 #include <limits>
 #include <numbers>
 
-#include "korvex/dsp/integration.h"
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/integration.h"
 #include "korvex/units.h"
 #include "platform/numtext.h"
 

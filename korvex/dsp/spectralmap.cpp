@@ -14,8 +14,8 @@
 #include <exception>
 #include <new>
 
-#include "korvex/dsp/integration.h"
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/integration.h"
 #include "platform/numtext.h"
 
 namespace korvex {

@@ -69,7 +69,8 @@ TEST(DemoBandSpectra, ShadedBandOfTheSpectrumIsTheLevelOfEveryBand) {
                     const double t = level->StartX() + level->StepX() * static_cast<double>(k);
                     const korvex::Spectrum s = korvex::SpectrumAt(*src, t, p);
                     EXPECT_EQ(s.error, "");
-                    EXPECT_NEAR(korvex::BandRms(s, a[k], b[k]) * factor, v[k], std::fabs(v[k]) * 1e-9)
+                    EXPECT_NEAR(korvex::BandRms(s, a[k], b[k]) * factor, v[k],
+                                std::fabs(v[k]) * 1e-9)
                         << name << " " << item->name << " at " << t;
                     ++checked;
                 }

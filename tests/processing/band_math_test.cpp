@@ -258,9 +258,10 @@ TEST(StripSuffix, CutsOnlyAfterTheLastDot) {
 // (the host knows nothing of the engine): both must give the same numbers.
 TEST(HostIntegration, IsTheEngines) {
     namespace u = korvex::units;
-    const uint64_t codes[] = {u::kUnitMeterPerSecond2, u::kUnitG, u::kUnitMeterPerSecond,
-                              u::kUnitMillimeterPerSecond, u::kUnitMeter, u::kUnitVolt,
-                              u::MakeUnitCode(0x1, 0xFD001301)};
+    const uint64_t codes[] = {
+        u::kUnitMeterPerSecond2,         u::kUnitG,     u::kUnitMeterPerSecond,
+        u::kUnitMillimeterPerSecond,     u::kUnitMeter, u::kUnitVolt,
+        u::MakeUnitCode(0x1, 0xFD001301)};
     for (uint64_t code : codes)
         for (int times = 0; times <= 3; ++times) {
             EXPECT_EQ(korvex::IntegrationScale(times, code),

@@ -399,8 +399,8 @@ TEST_F(SpectralViews, StackedGraphsDrawATimeAtOneColumn) {
         const int inTime = ColumnWhere(img, tp.y(), left, right, [](QColor c) {
             return c.red() > 180 && c.green() < 40 && c.blue() < 40;
         });
-        const int inMap = ColumnWhere(img, mp.y(), left, right,
-                                      [](QColor c) { return c.lightness() > 250; });
+        const int inMap =
+            ColumnWhere(img, mp.y(), left, right, [](QColor c) { return c.lightness() > 250; });
         EXPECT_GT(inTime, left);
         EXPECT_NEAR(inMap, inTime, 1);
         // Cursor A's label stands under the plot: the lowest row of the
