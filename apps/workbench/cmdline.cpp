@@ -1,3 +1,5 @@
+// The workbench's option table and usage, and the graph window its view requests open.
+
 #include "apps/workbench/cmdline.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Where a graph's plot and legend go in its window's shared margins; the legend rows.
+
 #include "apps/workbench/graphlayout.h"
 
 #include <algorithm>

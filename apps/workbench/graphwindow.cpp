@@ -1,3 +1,5 @@
+// A graph window: graphs synced with the service, shared range and margins, cursors A, B.
+
 #include "apps/workbench/graphwindow.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Strips of a folder, overlay curves in a map's axes, a time at a speed, label placement.
+
 #include "apps/workbench/overlays.h"
 
 #include <algorithm>

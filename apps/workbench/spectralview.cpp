@@ -1,3 +1,5 @@
+// What spectrum and map graphs share: overlays, cached layer, axes, labels, the menu.
+
 #include "apps/workbench/spectralview.h"
 
 #include <QDragEnterEvent>

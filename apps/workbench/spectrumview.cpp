@@ -1,3 +1,5 @@
+// A spectrum graph at the window's cursor: strips' levels, order axis, cursors, marks.
+
 #include "apps/workbench/spectrumview.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// The views the command line asks for laid out, waited for, and their failures named.
+
 #include "apps/workbench/startup.h"
 
 #include <QApplication>

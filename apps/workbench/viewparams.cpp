@@ -1,3 +1,5 @@
+// The key lists of --spectrum and --map read into view settings; window and amplitude names.
+
 #include "apps/workbench/viewparams.h"
 
 #include <charconv>
