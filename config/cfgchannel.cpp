@@ -1,3 +1,5 @@
+// Channel settings and the band, spectrum and tacho option records with their text forms.
+
 #include "config/cfgchannel.h"
 
 #include <array>

@@ -1,3 +1,5 @@
+// Checks naming each place of a configuration file the lenient readers would skip.
+
 #include "config/validate.h"
 
 #include <charconv>

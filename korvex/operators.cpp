@@ -1,3 +1,5 @@
+// The operators "АвтоСпектр" and "Тахо": parameters, runs on an input, their outputs.
+
 #include "korvex/operators.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// Files mapped read-only, pages given back as passed, a cut file's bus error caught.
+
 #include "platform/mapped_file.h"
 
 #include <fcntl.h>

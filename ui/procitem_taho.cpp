@@ -1,3 +1,5 @@
+// The tacho panel: trigger levels, edge, coefficient and resolution of tacho channels.
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

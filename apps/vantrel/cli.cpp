@@ -1,3 +1,5 @@
+// The vantrel command's entry: its usage, "run" and "demo", and the dispatch to the others.
+
 #include "apps/vantrel/cli.h"
 
 #include <unistd.h>

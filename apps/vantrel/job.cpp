@@ -1,3 +1,5 @@
+// One calculation from the command line: files loaded, the engine run, the results exported.
+
 #include "apps/vantrel/job.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// "vantrel speed": a shaft's speed from a vibration spectrum, written as a data file.
+
 #include "apps/vantrel/speed_cmd.h"
 
 #include <cmath>

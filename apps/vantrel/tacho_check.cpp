@@ -1,3 +1,5 @@
+// The warning for tacho channels whose pulses never cross the trigger levels.
+
 #include "apps/vantrel/tacho_check.h"
 
 #include <algorithm>

@@ -102,6 +102,13 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
                               QCoreApplication::translate("Workbench", "power"),
                               QCoreApplication::translate("Workbench", "PSD")},
                              static_cast<int>(p.amplitude));
+    auto* integrate = Choice({QCoreApplication::translate("Workbench", "none"),
+                              QCoreApplication::translate("Workbench", "once (velocity)"),
+                              QCoreApplication::translate("Workbench", "twice (displacement)")},
+                             p.integrate);
+    auto* centre =
+        new QCheckBox(QCoreApplication::translate("Workbench", "each block less its mean"));
+    centre->setChecked(p.removeMean);
     auto* scale = Choice({QCoreApplication::translate("Workbench", "linear"),
                           QCoreApplication::translate("Workbench", "dB")},
                          p.scale == korvex::SpectrumScale::Db);
@@ -116,6 +123,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     form->addRow(QCoreApplication::translate("Workbench", "Averages"), averages);
     form->addRow(QCoreApplication::translate("Workbench", "Overlap [%]"), overlap);
     form->addRow(QCoreApplication::translate("Workbench", "Amplitude"), amplitude);
+    form->addRow(QCoreApplication::translate("Workbench", "Integration"), integrate);
+    form->addRow(QCoreApplication::translate("Workbench", "Centring"), centre);
     form->addRow(QCoreApplication::translate("Workbench", "Scale"), scale);
     form->addRow(QCoreApplication::translate("Workbench", "Speed signal"), speed);
     MapFields mf{};
@@ -130,6 +139,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     p.averages = averages->value();
     p.overlap = overlap->value();
     p.amplitude = static_cast<korvex::SpectrumAmplitude>(amplitude->currentIndex());
+    p.integrate = integrate->currentIndex();
+    p.removeMean = centre->isChecked();
     p.scale = scale->currentIndex() ? korvex::SpectrumScale::Db : korvex::SpectrumScale::Linear;
     spec.speedId = speed->currentData().toInt();
     if (map) ReadMapFields(mf, spec.map);

@@ -1,3 +1,5 @@
+// A tacho signal's trigger levels, edges and pulse widths, and the repair of its pulse train.
+
 #include "korvex/dsp/tacho_pulses.h"
 
 #include <algorithm>

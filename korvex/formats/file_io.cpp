@@ -1,3 +1,5 @@
+// Whole-file reads and writes of the data files, a target replaced only once all is on disk.
+
 #include "korvex/formats/file_io.h"
 
 #include <atomic>

@@ -1,3 +1,5 @@
+// Channel option records: text forms, round trips, odd tokens, effective options.
+
 #include <gtest/gtest.h>
 
 #include <string>

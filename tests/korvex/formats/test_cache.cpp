@@ -1,3 +1,5 @@
+// Copies of long recordings: made once, used again, renewed, removed; their spool.
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
