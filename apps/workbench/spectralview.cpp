@@ -240,12 +240,12 @@ void SpectralView::DrawLabels(QPainter& p, const QRectF& plot,
     if (placed.omitted > 0) {
         // The count takes the top right corner; the others are placed again
         // around it.
-        more = QString("+%1 more").arg(placed.omitted);
+        more = tr("+%1 more").arg(placed.omitted);
         const double w = fm.horizontalAdvance(more + "0") + pad;
         countBox = {area.Right() - w, area.y, w, h};
         const Box obstacles[] = {countBox};
         placed = PlaceLabels(wishes, h, area, obstacles);
-        more = QString("+%1 more").arg(placed.omitted);
+        more = tr("+%1 more").arg(placed.omitted);
     }
     for (size_t i = 0; i < labels.size(); ++i) {
         const PlacedLabel& l = placed.labels[i];

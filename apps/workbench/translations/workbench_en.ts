@@ -619,6 +619,30 @@
         <source>df %1 Hz</source>
         <translation>df %1 Hz</translation>
     </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>once (velocity)</source>
+        <translation>once (velocity)</translation>
+    </message>
+    <message>
+        <source>twice (displacement)</source>
+        <translation>twice (displacement)</translation>
+    </message>
+    <message>
+        <source>each block less its mean</source>
+        <translation>each block less its mean</translation>
+    </message>
+    <message>
+        <source>Integration</source>
+        <translation>Integration</translation>
+    </message>
+    <message>
+        <source>Centring</source>
+        <translation>Centring</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -672,6 +696,13 @@
     <message>
         <source>f [Hz]</source>
         <translation>f [Hz]</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::SpectralView</name>
+    <message>
+        <source>+%1 more</source>
+        <translation>+%1 more</translation>
     </message>
 </context>
 <context>
