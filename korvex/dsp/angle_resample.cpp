@@ -1,0 +1,407 @@
+// Angle-domain resampling: the angle track (spline of time against
+// revolutions), the speed-following anti-alias low-pass and the
+// interpolation at equal angle steps.
+
+#include "korvex/dsp/angle_resample.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+#include "korvex/dsp/dsp.h"
+#include "korvex/dsp/tacho_pulses.h"
+
+namespace korvex {
+
+namespace {
+
+// Slope at x[0] of the cubic (or lower, with fewer knots) through the first
+// knots: the clamped spline's end condition.
+double EndSlope(const double* x, const double* y, size_t count) {
+    const size_t m = std::min<size_t>(count, 4);
+    // Derivative of the Lagrange polynomial through m points, at x[0].
+    double slope = 0.0;
+    for (size_t a = 0; a < m; ++a) {
+        double da = 0.0;  // d/dx of basis a at x0
+        for (size_t j = 0; j < m; ++j) {
+            if (j == a) continue;
+            double term = 1.0 / (x[a] - x[j]);
+            for (size_t b = 0; b < m; ++b)
+                if (b != a && b != j) term *= (x[0] - x[b]) / (x[a] - x[b]);
+            da += term;
+        }
+        slope += y[a] * da;
+    }
+    return slope;
+}
+
+bool Rising(const std::vector<double>& v) {
+    for (size_t k = 1; k < v.size(); ++k)
+        if (!(v[k] > v[k - 1])) return false;
+    return std::all_of(v.begin(), v.end(), [](double d) { return std::isfinite(d); });
+}
+
+}  // namespace
+
+bool AngleTrack::Build(std::vector<double> revs, std::vector<double> times) {
+    r_.clear();
+    t_.clear();
+    m_.clear();
+    const size_t n = revs.size();
+    if (n < 2 || times.size() != n || !Rising(revs) || !Rising(times)) return false;
+    r_ = std::move(revs);
+    t_ = std::move(times);
+    m_.assign(n, 0.0);
+    if (n == 2) return true;
+    // Clamped cubic spline: tridiagonal system in the second derivatives.
+    std::vector<double> rr(r_.rbegin(), r_.rend()), tr(t_.rbegin(), t_.rend());
+    const double s0 = EndSlope(r_.data(), t_.data(), n);
+    const double s1 = EndSlope(rr.data(), tr.data(), n);
+    std::vector<double> diag(n), upper(n), rhs(n);
+    auto h = [this](size_t k) { return r_[k + 1] - r_[k]; };
+    auto slope = [this, &h](size_t k) { return (t_[k + 1] - t_[k]) / h(k); };
+    diag[0] = 2.0 * h(0);
+    upper[0] = h(0);
+    rhs[0] = 6.0 * (slope(0) - s0);
+    for (size_t k = 1; k + 1 < n; ++k) {
+        diag[k] = 2.0 * (h(k - 1) + h(k));
+        upper[k] = h(k);
+        rhs[k] = 6.0 * (slope(k) - slope(k - 1));
+    }
+    diag[n - 1] = 2.0 * h(n - 2);
+    rhs[n - 1] = 6.0 * (s1 - slope(n - 2));
+    // Thomas algorithm; the lower diagonal equals the upper one shifted.
+    for (size_t k = 1; k < n; ++k) {
+        const double w = h(k - 1) / diag[k - 1];
+        diag[k] -= w * upper[k - 1];
+        rhs[k] -= w * rhs[k - 1];
+    }
+    m_[n - 1] = rhs[n - 1] / diag[n - 1];
+    for (size_t k = n - 1; k-- > 0;) m_[k] = (rhs[k] - upper[k] * m_[k + 1]) / diag[k];
+    return true;
+}
+
+AngleTrack AngleTrack::Scaled(double ratio) const {
+    AngleTrack s = *this;
+    for (double& r : s.r_) r *= ratio;
+    for (double& m : s.m_) m /= ratio * ratio;
+    return s;
+}
+
+size_t AngleTrack::Segment(double rev, size_t hint) const {
+    const size_t last = r_.size() - 2;
+    if (hint <= last && rev >= r_[hint] && rev <= r_[hint + 1]) return hint;
+    if (hint + 1 <= last && rev >= r_[hint + 1] && rev <= r_[hint + 2]) return hint + 1;
+    const auto it = std::upper_bound(r_.begin(), r_.end(), rev);
+    const size_t k = it == r_.begin() ? 0 : static_cast<size_t>(it - r_.begin()) - 1;
+    return std::min(k, last);
+}
+
+double AngleTrack::Eval(size_t k, double rev) const {
+    const double h = r_[k + 1] - r_[k];
+    const double a = (r_[k + 1] - rev) / h, b = 1.0 - a;
+    // Beyond the ends the end segments continue as straight lines.
+    if (a > 1.0 || b > 1.0) {
+        const double d = a > 1.0 ? (t_[1] - t_[0]) / h - h * (2.0 * m_[0] + m_[1]) / 6.0
+                                 : (t_[k + 1] - t_[k]) / h + h * (m_[k] + 2.0 * m_[k + 1]) / 6.0;
+        return a > 1.0 ? t_[0] + d * (rev - r_[0]) : t_[k + 1] + d * (rev - r_[k + 1]);
+    }
+    return a * t_[k] + b * t_[k + 1] +
+           ((a * a * a - a) * m_[k] + (b * b * b - b) * m_[k + 1]) * h * h / 6.0;
+}
+
+double AngleTrack::TimeAt(double rev) const {
+    return Eval(Segment(rev, 0), rev);
+}
+
+double AngleTrack::SpeedAt(double rev) const {
+    const size_t k = Segment(rev, 0);
+    const double h = r_[k + 1] - r_[k];
+    const double a = std::clamp((r_[k + 1] - rev) / h, 0.0, 1.0), b = 1.0 - a;
+    const double d = (t_[k + 1] - t_[k]) / h - (3.0 * a * a - 1.0) / 6.0 * h * m_[k] +
+                     (3.0 * b * b - 1.0) / 6.0 * h * m_[k + 1];
+    return d > 0.0 ? 1.0 / d : 0.0;
+}
+
+void AngleTrack::TimesAt(double rev0, double step, size_t n, double* out) const {
+    size_t k = Segment(rev0, 0);
+    double prev = -INFINITY;
+    for (size_t j = 0; j < n; ++j) {
+        const double rev = rev0 + step * static_cast<double>(j);
+        k = Segment(rev, k);
+        prev = std::max(prev, Eval(k, rev));
+        out[j] = prev;
+    }
+}
+
+AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
+                            const TachoAngleParams& p) {
+    AngleTrackResult out;
+    if (x.size() < 2 || !(dt > 0.0) || p.pulsesPerRev < 1) {
+        out.error = "the tacho holds too few samples";
+        return out;
+    }
+    for (double v : x)
+        if (!std::isfinite(v)) {
+            out.error = "the tacho holds a sample that is not a number";
+            return out;
+        }
+    tacho::TriggerLevels levels(p.levelLo, p.levelHi);
+    if (p.relative) {
+        const auto [l0, h0] = tacho::StateLevels(x);
+        levels = tacho::TriggerLevels(l0 + (h0 - l0) * p.levelLo / 100.0,
+                                      l0 + (h0 - l0) * p.levelHi / 100.0);
+        const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, p.falling);
+        std::vector<double> periods;
+        for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
+        if (periods.size() >= 2)
+            levels =
+                tacho::LocalLevels(x, p.levelLo, p.levelHi, tacho::Median(std::move(periods)) / dt);
+    }
+    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, p.falling, true);
+    out.edges = static_cast<int>(raw.size());
+    std::vector<double> edges = raw;
+    if (p.repair && raw.size() > 2) {
+        tacho::RepairCounts counts;
+        const std::vector<double> widths =
+            tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !p.falling, true));
+        edges = tacho::RepairEdges(raw, widths, tacho::RepairRules{}, counts);
+        out.repaired = counts.missing + counts.extra + counts.rejected;
+    }
+    if (edges.size() < 2) {
+        out.error = edges.empty() ? "no pulses in the tacho" : "a single pulse in the tacho";
+        return out;
+    }
+    std::vector<double> revs(edges.size());
+    for (size_t k = 0; k < edges.size(); ++k)
+        revs[k] = static_cast<double>(k) / static_cast<double>(p.pulsesPerRev);
+    if (!out.track.Build(std::move(revs), std::move(edges)))
+        out.error = "the tacho's pulses do not follow each other";
+    return out;
+}
+
+AngleTrackResult SpeedAngle(std::span<const double> hz, double t0, double dt) {
+    AngleTrackResult out;
+    if (hz.size() < 2 || !(dt > 0.0)) {
+        out.error = "the speed signal holds too few samples";
+        return out;
+    }
+    std::vector<double> revs{0.0}, times{t0};
+    double rev = 0.0;
+    for (size_t i = 1; i < hz.size(); ++i) {
+        const double a = hz[i - 1], b = hz[i];
+        if (!std::isfinite(a) || !std::isfinite(b)) {
+            out.error = "the speed signal holds a sample that is not a number";
+            return out;
+        }
+        rev += 0.5 * (std::max(a, 0.0) + std::max(b, 0.0)) * dt;
+        if (rev - revs.back() >= 0.125 || (i + 1 == hz.size() && rev > revs.back())) {
+            revs.push_back(rev);
+            times.push_back(t0 + static_cast<double>(i) * dt);
+        }
+    }
+    if (revs.size() < 2) {
+        out.error = "the shaft does not turn in the speed signal";
+        return out;
+    }
+    out.track.Build(std::move(revs), std::move(times));
+    return out;
+}
+
+int SamplesPerRev(double maxOrder) {
+    int s = 16;
+    while (s < 4.0 * maxOrder && s < (1 << 20)) s *= 2;
+    return s;
+}
+
+namespace {
+
+struct FftwFree {
+    void operator()(void* p) const { fftw_free(p); }
+};
+
+// The zero-phase low-pass of the record, a stretch at a time; see the header.
+class SpeedFollowingLowPass {
+  public:
+    static constexpr size_t kHop = 2048;  // 80 ms at 25.6 kHz
+
+    SpeedFollowingLowPass(const AngleTrack& track, double dt, int perRev, double maxOrder)
+        : track_(track), dt_(dt), perRev_(perRev), maxOrder_(maxOrder) {}
+
+    // y = x low-passed; false when out of memory. warnings counts stretches
+    // whose speed changed too much for a clean cut.
+    bool Run(std::span<const double> x, double t0, std::vector<double>& y, int& warnings);
+
+  private:
+    void SpeedRange(double ta, double tb, double& lo, double& hi);
+    bool Plan(size_t size);
+
+    const AngleTrack& track_;
+    double dt_;
+    int perRev_;
+    double maxOrder_;
+    size_t cursor_ = 0;  // knot interval the last speed range started in
+    size_t size_ = 0;
+    std::unique_ptr<double, FftwFree> buf_;
+    std::unique_ptr<fftw_complex, FftwFree> spec_;
+    fftw_plan fwd_ = nullptr, inv_ = nullptr;
+
+  public:
+    ~SpeedFollowingLowPass() {
+        std::lock_guard lock(FftwPlannerMutex());
+        if (fwd_) fftw_destroy_plan(fwd_);
+        if (inv_) fftw_destroy_plan(inv_);
+    }
+};
+
+// Slowest and fastest speed (Hz) of the knot intervals that meet [ta, tb].
+void KnotSpeedRange(const std::vector<double>& r, const std::vector<double>& t, size_t& cursor,
+                    double ta, double tb, double& lo, double& hi) {
+    const size_t last = t.size() - 2;
+    while (cursor < last && t[cursor + 1] < ta) ++cursor;
+    lo = INFINITY;
+    hi = 0.0;
+    for (size_t k = cursor; k <= last; ++k) {
+        const double v = (r[k + 1] - r[k]) / (t[k + 1] - t[k]);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+        if (t[k + 1] >= tb) break;
+    }
+}
+
+void SpeedFollowingLowPass::SpeedRange(double ta, double tb, double& lo, double& hi) {
+    KnotSpeedRange(track_.Revs(), track_.Times(), cursor_, ta, tb, lo, hi);
+}
+
+bool SpeedFollowingLowPass::Plan(size_t size) {
+    if (size == size_) return true;
+    std::lock_guard lock(FftwPlannerMutex());
+    if (fwd_) fftw_destroy_plan(fwd_);
+    if (inv_) fftw_destroy_plan(inv_);
+    fwd_ = inv_ = nullptr;
+    size_ = 0;
+    buf_.reset(fftw_alloc_real(size));
+    spec_.reset(fftw_alloc_complex(size / 2 + 1));
+    if (!buf_ || !spec_) return false;
+    const int n = static_cast<int>(size);
+    fwd_ = fftw_plan_dft_r2c_1d(n, buf_.get(), spec_.get(), FFTW_ESTIMATE);
+    inv_ = fftw_plan_dft_c2r_1d(n, spec_.get(), buf_.get(), FFTW_ESTIMATE);
+    if (!fwd_ || !inv_) return false;
+    size_ = size;
+    return true;
+}
+
+bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vector<double>& y,
+                                int& warnings) {
+    using std::numbers::pi;
+    const size_t n = x.size(), hop = kHop, len = 2 * kHop;
+    const double fs = 1.0 / dt_, nyq = 0.5 * fs, m = maxOrder_;
+    const double fold = static_cast<double>(perRev_) - m;  // first order that folds onto m
+    y.assign(n, 0.0);
+    std::vector<double> window(len);
+    for (size_t i = 0; i < len; ++i)
+        window[i] = 0.5 - 0.5 * std::cos(2.0 * pi * static_cast<double>(i) / len);
+    // Stretches start one hop before the record so every sample is covered twice.
+    for (long start = -static_cast<long>(hop); start < static_cast<long>(n);
+         start += static_cast<long>(hop)) {
+        const double ta = t0 + static_cast<double>(start) * dt_;
+        double lo = 0, hi = 0;
+        SpeedRange(ta, ta + static_cast<double>(len) * dt_, lo, hi);
+        const double pass = m * hi, stop = fold * lo;
+        const size_t i0 = static_cast<size_t>(std::max(0L, start));
+        const size_t i1 = std::min(n, static_cast<size_t>(start + static_cast<long>(len)));
+        if (stop >= nyq) {  // nothing can fold back: the stretch passes as it is
+            for (size_t i = i0; i < i1; ++i) y[i] += x[i] * window[i - start];
+            continue;
+        }
+        double edge = stop;
+        if (!(stop > pass * 1.05)) {
+            ++warnings;
+            edge = pass * 1.05;
+        }
+        // Room for the filter's response on both sides of the stretch.
+        size_t size = 8192;
+        while (size < len + 4.0 * fs / (edge - pass) && size < (1u << 18)) size *= 2;
+        if (!Plan(size)) return false;
+        double* b = buf_.get();
+        std::fill(b, b + size, 0.0);
+        const size_t pad = (size - len) / 2;
+        for (size_t i = i0; i < i1; ++i) b[pad + i - start] = x[i] * window[i - start];
+        fftw_execute_dft_r2c(fwd_, b, spec_.get());
+        const double df = fs / static_cast<double>(size), norm = 1.0 / static_cast<double>(size);
+        for (size_t k = 0; k <= size / 2; ++k) {
+            const double f = static_cast<double>(k) * df;
+            double g = 1.0;
+            if (f >= edge)
+                g = 0.0;
+            else if (f > pass)
+                g = 0.5 + 0.5 * std::cos(pi * (f - pass) / (edge - pass));
+            spec_.get()[k][0] *= g * norm;
+            spec_.get()[k][1] *= g * norm;
+        }
+        fftw_execute_dft_c2r(inv_, spec_.get(), b);
+        const long from = std::max(0L, start - static_cast<long>(pad));
+        const long to = std::min(static_cast<long>(n),
+                                 start - static_cast<long>(pad) + static_cast<long>(size));
+        for (long i = from; i < to; ++i) y[i] += b[i - start + static_cast<long>(pad)];
+    }
+    return true;
+}
+
+// Six-point Lagrange interpolation of x at fractional index u.
+double Interpolate(std::span<const double> x, double u) {
+    const double fl = std::floor(u);
+    const double mu = u - fl;
+    const long i = static_cast<long>(fl);
+    const long last = static_cast<long>(x.size()) - 1;
+    double sum = 0.0;
+    for (int j = -2; j <= 3; ++j) {
+        double w = 1.0;
+        for (int k = -2; k <= 3; ++k)
+            if (k != j) w *= (mu - k) / static_cast<double>(j - k);
+        sum += w * x[static_cast<size_t>(std::clamp(i + j, 0L, last))];
+    }
+    return sum;
+}
+
+}  // namespace
+
+AngleSignal ResampleToAngle(std::span<const double> x, double t0, double dt,
+                            const AngleTrack& track, int perRev, double maxOrder) {
+    AngleSignal out;
+    out.perRev = perRev;
+    if (track.Empty() || x.size() < 2 || !(dt > 0.0)) {
+        out.error = "no angle track or no samples";
+        return out;
+    }
+    if (!(maxOrder > 0.0) || perRev < 2.5 * maxOrder) {
+        out.error = "too few samples per revolution for the highest order";
+        return out;
+    }
+    const double tEnd = t0 + static_cast<double>(x.size() - 1) * dt;
+    // Whole revolutions inside both the track and the channel.
+    double r0 = std::ceil(track.FirstRev()), r1 = std::floor(track.LastRev());
+    while (r0 <= r1 && track.TimeAt(r0) < t0) r0 += 1.0;
+    while (r1 >= r0 && track.TimeAt(r1) > tEnd) r1 -= 1.0;
+    if (!(r1 > r0)) {
+        out.error = "the tacho covers no whole revolution of the channel";
+        return out;
+    }
+    std::vector<double> filtered;
+    SpeedFollowingLowPass lowPass(track, dt, perRev, maxOrder);
+    if (!lowPass.Run(x, t0, filtered, out.aliasWarnings)) {
+        out.error = "out of memory";
+        return out;
+    }
+    const size_t count = static_cast<size_t>(r1 - r0) * static_cast<size_t>(perRev);
+    out.x.resize(count);
+    track.TimesAt(r0, 1.0 / perRev, count, out.x.data());
+    for (double& v : out.x) v = Interpolate(filtered, (v - t0) / dt);
+    out.firstRev = r0;
+    return out;
+}
+
+}  // namespace korvex
