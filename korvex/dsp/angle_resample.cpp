@@ -219,6 +219,8 @@ int SamplesPerRev(double maxOrder) {
 
 namespace {
 
+using std::numbers::pi;
+
 struct FftwFree {
     void operator()(void* p) const { fftw_free(p); }
 };
@@ -296,7 +298,6 @@ bool SpeedFollowingLowPass::Plan(size_t size) {
 
 bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vector<double>& y,
                                 int& warnings) {
-    using std::numbers::pi;
     const size_t n = x.size(), hop = kHop, len = 2 * kHop;
     const double fs = 1.0 / dt_, nyq = 0.5 * fs, m = maxOrder_;
     const double fold = static_cast<double>(perRev_) - m;  // first order that folds onto m
@@ -351,21 +352,58 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vecto
     return true;
 }
 
-// Six-point Lagrange interpolation of x at fractional index u.
-double Interpolate(std::span<const double> x, double u) {
-    const double fl = std::floor(u);
-    const double mu = u - fl;
-    const long i = static_cast<long>(fl);
-    const long last = static_cast<long>(x.size()) - 1;
-    double sum = 0.0;
-    for (int j = -2; j <= 3; ++j) {
-        double w = 1.0;
-        for (int k = -2; k <= 3; ++k)
-            if (k != j) w *= (mu - k) / static_cast<double>(j - k);
-        sum += w * x[static_cast<size_t>(std::clamp(i + j, 0L, last))];
+// Band-limited interpolation: a Kaiser-windowed sinc of 32 taps (beta 8),
+// tabulated at 1024 fractional positions and interpolated linearly between
+// them. Flat within 0.002 dB up to 0.42 of the sample rate.
+class SincInterpolator {
+  public:
+    static constexpr int kHalf = 16, kPhases = 1024;
+
+    SincInterpolator() : table_((kPhases + 1) * 2 * kHalf) {
+        const double beta = 8.0;
+        for (int p = 0; p <= kPhases; ++p) {
+            const double mu = static_cast<double>(p) / kPhases;
+            for (int j = -kHalf + 1; j <= kHalf; ++j) {
+                const double d = j - mu, r = d / kHalf;
+                const double sinc = d == 0.0 ? 1.0 : std::sin(pi * d) / (pi * d);
+                const double w =
+                    std::cyl_bessel_i(0.0, beta * std::sqrt(std::max(0.0, 1 - r * r))) /
+                    std::cyl_bessel_i(0.0, beta);
+                table_[p * 2 * kHalf + (j + kHalf - 1)] = sinc * w;
+            }
+        }
     }
-    return sum;
-}
+
+    // x at fractional index u (samples beyond the ends repeat the end ones).
+    double At(std::span<const double> x, double u) const {
+        const double fl = std::floor(u);
+        const double pos = (u - fl) * kPhases;
+        const int p = std::min(kPhases - 1, static_cast<int>(pos));
+        const double f = pos - p;
+        const double* a = &table_[p * 2 * kHalf];
+        const double* b = a + 2 * kHalf;
+        const long first = static_cast<long>(fl) - kHalf + 1;
+        const long last = static_cast<long>(x.size()) - 1;
+        double sa = 0.0, sb = 0.0;
+        if (first >= 0 && first + 2 * kHalf - 1 <= last) {
+            const double* v = x.data() + first;
+            for (int j = 0; j < 2 * kHalf; ++j) {
+                sa += a[j] * v[j];
+                sb += b[j] * v[j];
+            }
+        } else {
+            for (int j = 0; j < 2 * kHalf; ++j) {
+                const double v = x[static_cast<size_t>(std::clamp(first + j, 0L, last))];
+                sa += a[j] * v;
+                sb += b[j] * v;
+            }
+        }
+        return sa + f * (sb - sa);
+    }
+
+  private:
+    std::vector<double> table_;
+};
 
 }  // namespace
 
@@ -399,7 +437,8 @@ AngleSignal ResampleToAngle(std::span<const double> x, double t0, double dt,
     const size_t count = static_cast<size_t>(r1 - r0) * static_cast<size_t>(perRev);
     out.x.resize(count);
     track.TimesAt(r0, 1.0 / perRev, count, out.x.data());
-    for (double& v : out.x) v = Interpolate(filtered, (v - t0) / dt);
+    static const SincInterpolator interpolate;
+    for (double& v : out.x) v = interpolate.At(filtered, (v - t0) / dt);
     out.firstRev = r0;
     return out;
 }
