@@ -170,6 +170,19 @@ AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
             tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !p.falling, true));
         edges = tacho::RepairEdges(raw, widths, tacho::RepairRules{}, counts);
         out.repaired = counts.missing + counts.extra + counts.rejected;
+        // As the tacho judges a pulse train: too many repairs, or pulses
+        // too short to time, make no angle at all.
+        std::vector<double> periods;
+        for (size_t k = 1; k < raw.size(); ++k) periods.push_back(raw[k] - raw[k - 1]);
+        if (raw.size() > 8 && tacho::Median(std::move(periods)) < 4.0 * dt) {
+            out.error = "the tacho's pulses come too fast for its sample rate";
+            return out;
+        }
+        if (raw.size() > 8 &&
+            out.repaired + counts.irregular > 0.25 * static_cast<double>(raw.size() - 1)) {
+            out.error = "the tacho's edges are too irregular to be pulses";
+            return out;
+        }
     }
     if (edges.size() < 2) {
         out.error = edges.empty() ? "no pulses in the tacho" : "a single pulse in the tacho";
