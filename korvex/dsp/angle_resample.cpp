@@ -137,6 +137,37 @@ void AngleTrack::TimesAt(double rev0, double step, size_t n, double* out) const 
     }
 }
 
+namespace {
+
+struct PulseTrain {
+    std::vector<double> raw, edges;  // the trigger's edges, and after the repair
+    tacho::RepairCounts counts;
+    bool Clean() const {
+        return counts.missing + counts.extra + counts.rejected + counts.irregular == 0;
+    }
+};
+
+PulseTrain Pulses(std::span<const double> x, double t0, double dt,
+                  const tacho::TriggerLevels& levels, const TachoAngleParams& p) {
+    PulseTrain t;
+    t.raw = tacho::FindEdges(x, t0, dt, levels, p.falling, true);
+    t.edges = t.raw;
+    if (p.repair && t.raw.size() > 2) {
+        const std::vector<double> widths =
+            tacho::PulseWidths(t.raw, tacho::FindEdges(x, t0, dt, levels, !p.falling, true));
+        t.edges = tacho::RepairEdges(t.raw, widths, tacho::RepairRules{}, t.counts);
+    }
+    return t;
+}
+
+double MedianPeriod(const std::vector<double>& e) {
+    std::vector<double> periods;
+    for (size_t k = 1; k < e.size(); ++k) periods.push_back(e[k] - e[k - 1]);
+    return tacho::Median(std::move(periods));
+}
+
+}  // namespace
+
 AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
                             const TachoAngleParams& p) {
     AngleTrackResult out;
@@ -149,41 +180,38 @@ AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
             out.error = "the tacho holds a sample that is not a number";
             return out;
         }
-    tacho::TriggerLevels levels(p.levelLo, p.levelHi);
+    PulseTrain train;
     if (p.relative) {
+        // Levels from the whole record's states first; a train that needs
+        // any repair with them is found again with levels that follow the
+        // baseline, as the tacho does (a clean one is the same either way).
         const auto [l0, h0] = tacho::StateLevels(x);
-        levels = tacho::TriggerLevels(l0 + (h0 - l0) * p.levelLo / 100.0,
-                                      l0 + (h0 - l0) * p.levelHi / 100.0);
-        const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, p.falling);
-        std::vector<double> periods;
-        for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
-        if (periods.size() >= 2)
-            levels =
-                tacho::LocalLevels(x, p.levelLo, p.levelHi, tacho::Median(std::move(periods)) / dt);
+        const tacho::TriggerLevels whole(l0 + (h0 - l0) * p.levelLo / 100.0,
+                                         l0 + (h0 - l0) * p.levelHi / 100.0);
+        train = Pulses(x, t0, dt, whole, p);
+        if ((!p.repair || !train.Clean()) && train.raw.size() >= 3)
+            train = Pulses(
+                x, t0, dt,
+                tacho::LocalLevels(x, p.levelLo, p.levelHi, MedianPeriod(train.raw) / dt), p);
+    } else {
+        train = Pulses(x, t0, dt, tacho::TriggerLevels(p.levelLo, p.levelHi), p);
     }
-    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, p.falling, true);
-    out.edges = static_cast<int>(raw.size());
-    std::vector<double> edges = raw;
-    if (p.repair && raw.size() > 2) {
-        tacho::RepairCounts counts;
-        const std::vector<double> widths =
-            tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !p.falling, true));
-        edges = tacho::RepairEdges(raw, widths, tacho::RepairRules{}, counts);
-        out.repaired = counts.missing + counts.extra + counts.rejected;
-        // As the tacho judges a pulse train: too many repairs, or pulses
-        // too short to time, make no angle at all.
-        std::vector<double> periods;
-        for (size_t k = 1; k < raw.size(); ++k) periods.push_back(raw[k] - raw[k - 1]);
-        if (raw.size() > 8 && tacho::Median(std::move(periods)) < 4.0 * dt) {
+    out.edges = static_cast<int>(train.raw.size());
+    const tacho::RepairCounts& counts = train.counts;
+    out.repaired = counts.missing + counts.extra + counts.rejected;
+    // As the tacho judges a pulse train: pulses too short to time, or too
+    // many repairs, make no angle at all.
+    if (p.repair && train.raw.size() > 8) {
+        if (MedianPeriod(train.raw) < 4.0 * dt) {
             out.error = "the tacho's pulses come too fast for its sample rate";
             return out;
         }
-        if (raw.size() > 8 &&
-            out.repaired + counts.irregular > 0.25 * static_cast<double>(raw.size() - 1)) {
+        if (out.repaired + counts.irregular > 0.25 * static_cast<double>(train.raw.size() - 1)) {
             out.error = "the tacho's edges are too irregular to be pulses";
             return out;
         }
     }
+    std::vector<double>& edges = train.edges;
     if (edges.size() < 2) {
         out.error = edges.empty() ? "no pulses in the tacho" : "a single pulse in the tacho";
         return out;
@@ -241,7 +269,7 @@ struct FftwFree {
 // The zero-phase low-pass of the record, a stretch at a time; see the header.
 class SpeedFollowingLowPass {
   public:
-    static constexpr size_t kHop = 2048;  // 80 ms at 25.6 kHz
+    static constexpr size_t kHop = 3584;  // 140 ms at 25.6 kHz, a transform of 8192 with room
 
     SpeedFollowingLowPass(const AngleTrack& track, double dt, int perRev, double maxOrder)
         : track_(track), dt_(dt), perRev_(perRev), maxOrder_(maxOrder) {}
@@ -346,16 +374,22 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vecto
         for (size_t i = i0; i < i1; ++i) b[pad + i - start] = x[i] * window[i - start];
         fftw_execute_dft_r2c(fwd_, b, spec_.get());
         const double df = fs / static_cast<double>(size), norm = 1.0 / static_cast<double>(size);
-        for (size_t k = 0; k <= size / 2; ++k) {
-            const double f = static_cast<double>(k) * df;
-            double g = 1.0;
-            if (f >= edge)
-                g = 0.0;
-            else if (f > pass)
-                g = 0.5 + 0.5 * std::cos(pi * (f - pass) / (edge - pass));
-            spec_.get()[k][0] *= g * norm;
-            spec_.get()[k][1] *= g * norm;
+        // Pass band scaled only, the raised-cosine transition, nothing above.
+        fftw_complex* c = spec_.get();
+        const size_t lines = size / 2 + 1;
+        const size_t kp = std::min(lines, static_cast<size_t>(pass / df) + 1);
+        const size_t ks = std::min(lines, static_cast<size_t>(std::ceil(edge / df)));
+        for (size_t k = 0; k < kp; ++k) {
+            c[k][0] *= norm;
+            c[k][1] *= norm;
         }
+        for (size_t k = kp; k < ks; ++k) {
+            const double f = static_cast<double>(k) * df;
+            const double g = norm * (0.5 + 0.5 * std::cos(pi * (f - pass) / (edge - pass)));
+            c[k][0] *= g;
+            c[k][1] *= g;
+        }
+        for (size_t k = ks; k < lines; ++k) c[k][0] = c[k][1] = 0.0;
         fftw_execute_dft_c2r(inv_, spec_.get(), b);
         const long from = std::max(0L, start - static_cast<long>(pad));
         const long to = std::min(static_cast<long>(n),
@@ -397,21 +431,24 @@ class SincInterpolator {
         const double* b = a + 2 * kHalf;
         const long first = static_cast<long>(fl) - kHalf + 1;
         const long last = static_cast<long>(x.size()) - 1;
-        double sa = 0.0, sb = 0.0;
+        // The kernel between the two tabulated phases, then four running
+        // sums so the products do not wait on one chain of additions.
+        double h[2 * kHalf];
+        for (int j = 0; j < 2 * kHalf; ++j) h[j] = a[j] + f * (b[j] - a[j]);
+        double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
         if (first >= 0 && first + 2 * kHalf - 1 <= last) {
             const double* v = x.data() + first;
-            for (int j = 0; j < 2 * kHalf; ++j) {
-                sa += a[j] * v[j];
-                sb += b[j] * v[j];
+            for (int j = 0; j < 2 * kHalf; j += 4) {
+                s0 += h[j] * v[j];
+                s1 += h[j + 1] * v[j + 1];
+                s2 += h[j + 2] * v[j + 2];
+                s3 += h[j + 3] * v[j + 3];
             }
         } else {
-            for (int j = 0; j < 2 * kHalf; ++j) {
-                const double v = x[static_cast<size_t>(std::clamp(first + j, 0L, last))];
-                sa += a[j] * v;
-                sb += b[j] * v;
-            }
+            for (int j = 0; j < 2 * kHalf; ++j)
+                s0 += h[j] * x[static_cast<size_t>(std::clamp(first + j, 0L, last))];
         }
-        return sa + f * (sb - sa);
+        return (s0 + s1) + (s2 + s3);
     }
 
   private:
