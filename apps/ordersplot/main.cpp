@@ -99,28 +99,30 @@ void Frame(QPainter& p, const QRect& r, const Axis& x, const Axis& y, const QStr
     p.restore();
 }
 
+// Orders upwards, one column per order spectrum at its time or speed.
 void DrawMap(QPainter& p, const QRect& r, const vantrel::OrdersRun& run, const Abscissa& ab,
-             const Axis& y) {
+             const Axis& x) {
     const korvex::OrderSpectra& s = run.spectra;
     double top = -INFINITY;
     for (double v : s.power) top = std::max(top, v);
     const double topDb = 10.0 * std::log10(std::max(top, 1e-300));
-    const Axis x{0.0, s.Order(s.lines - 1), r.left(), r.right()};
+    const Axis y{0.0, s.Order(s.lines - 1), r.bottom(), r.top()};
+    const int lines = static_cast<int>(s.lines);
     for (size_t row = 0; row < s.Rows(); ++row) {
         const double v0 = row == 0 ? ab.v[0] : 0.5 * (ab.v[row - 1] + ab.v[row]);
         const double v1 = row + 1 == s.Rows() ? ab.v[row] : 0.5 * (ab.v[row] + ab.v[row + 1]);
-        QImage line(static_cast<int>(s.lines), 1, QImage::Format_RGB32);
-        for (size_t k = 0; k < s.lines; ++k) {
+        QImage column(1, lines, QImage::Format_RGB32);
+        for (int k = 0; k < lines; ++k) {
             const double db = 10.0 * std::log10(std::max(s.Power(row, k), 1e-300));
-            line.setPixel(static_cast<int>(k), 0, ScaleColour(1.0 + (db - topDb) / kRangeDb));
+            column.setPixel(0, lines - 1 - k, ScaleColour(1.0 + (db - topDb) / kRangeDb));
         }
-        // Whole pixels shared by neighbouring rows, so no seam shows between them.
-        const int ya = static_cast<int>(std::lround(y.Px(v0)));
-        const int yb = static_cast<int>(std::lround(y.Px(v1)));
-        p.drawImage(QRect(r.left(), std::min(ya, yb), r.width(), std::max(1, std::abs(yb - ya))),
-                    line);
+        // Whole pixels shared by neighbouring columns, so no seam shows between them.
+        const int xa = static_cast<int>(std::lround(x.Px(v0)));
+        const int xb = static_cast<int>(std::lround(x.Px(v1)));
+        p.drawImage(QRect(std::min(xa, xb), r.top(), std::max(1, std::abs(xb - xa)), r.height()),
+                    column);
     }
-    Frame(p, r, x, y, "order", ab.label, true);
+    Frame(p, r, x, y, ab.label, "order", true);
     // Colour bar.
     const QRect bar(r.right() + 20, r.top(), 16, r.height());
     for (int i = 0; i < bar.height(); ++i) {
@@ -183,7 +185,7 @@ void DrawCuts(QPainter& p, const QRect& r, const vantrel::OrdersRun& run, const 
 
 QImage DrawOrders(const vantrel::OrdersRun& run, const std::string& title) {
     const bool cuts = !run.cuts.empty();
-    const int mapH = 480, cutH = 200, gap = 70;
+    const int mapH = 420, cutH = 200, gap = 70;
     const int height = 60 + mapH + gap + (cuts ? 2 * (cutH + gap) : 0);
     QImage image(kWidth, height, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -196,7 +198,7 @@ QImage DrawOrders(const vantrel::OrdersRun& run, const std::string& title) {
     const auto [lo, hi] = std::minmax_element(ab.v.begin(), ab.v.end());
     const double span = *hi > *lo ? *hi - *lo : 1.0;
     const QRect mapRect(kLeft, 50, kWidth - kLeft - kRight, mapH);
-    DrawMap(p, mapRect, run, ab, Axis{*lo, *lo + span, mapRect.bottom(), mapRect.top()});
+    DrawMap(p, mapRect, run, ab, Axis{*lo, *lo + span, mapRect.left(), mapRect.right()});
     if (cuts) {
         const QRect amp(kLeft, mapRect.bottom() + gap, mapRect.width(), cutH);
         const QRect ph(kLeft, amp.bottom() + gap, mapRect.width(), cutH);
