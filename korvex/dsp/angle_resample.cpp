@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <numbers>
 
@@ -269,14 +270,26 @@ struct FftwFree {
 // The zero-phase low-pass of the record, a stretch at a time; see the header.
 class SpeedFollowingLowPass {
   public:
-    static constexpr size_t kHop = 3584;  // 140 ms at 25.6 kHz, a transform of 8192 with room
+    static constexpr size_t kHop = 3584;       // 140 ms at 25.6 kHz, a transform of 8192 with room
+    static constexpr size_t kMaxSize = 32768;  // longest transform
+    static constexpr long kMaxPad = static_cast<long>(kMaxSize - 2 * kHop) / 2;
+
+    // The filtered record a stretch at a time, in a sliding window: y holds
+    // samples base .. base + y.size() - 1, final below `ready`. The consumer
+    // is called after each stretch and returns the first sample it will
+    // still read, so the window never holds the whole record.
+    struct Window {
+        std::vector<double> y;
+        long base = 0;
+    };
+    using Consumer = std::function<long(const Window& w, long ready)>;
 
     SpeedFollowingLowPass(const AngleTrack& track, double dt, int perRev, double maxOrder)
         : track_(track), dt_(dt), perRev_(perRev), maxOrder_(maxOrder) {}
 
-    // y = x low-passed; false when out of memory. warnings counts stretches
-    // whose speed changed too much for a clean cut.
-    bool Run(std::span<const double> x, double t0, std::vector<double>& y, int& warnings);
+    // False when out of memory. warnings counts stretches whose speed
+    // changed too much for a clean cut.
+    bool Run(std::span<const double> x, double t0, const Consumer& consume, int& warnings);
 
   private:
     void SpeedRange(double ta, double tb, double& lo, double& hi);
@@ -337,12 +350,12 @@ bool SpeedFollowingLowPass::Plan(size_t size) {
     return true;
 }
 
-bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vector<double>& y,
+bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, const Consumer& consume,
                                 int& warnings) {
     const size_t n = x.size(), hop = kHop, len = 2 * kHop;
     const double fs = 1.0 / dt_, nyq = 0.5 * fs, m = maxOrder_;
     const double fold = static_cast<double>(perRev_) - m;  // first order that folds onto m
-    y.assign(n, 0.0);
+    Window w;
     std::vector<double> window(len);
     for (size_t i = 0; i < len; ++i)
         window[i] = 0.5 - 0.5 * std::cos(2.0 * pi * static_cast<double>(i) / len);
@@ -355,8 +368,25 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vecto
         const double pass = m * hi, stop = fold * lo;
         const size_t i0 = static_cast<size_t>(std::max(0L, start));
         const size_t i1 = std::min(n, static_cast<size_t>(start + static_cast<long>(len)));
+        const long next = start + static_cast<long>(hop);
+        const long ready = next >= static_cast<long>(n) ? static_cast<long>(n) : next - kMaxPad;
+        auto reach = [&w](long to) {
+            if (to - w.base > static_cast<long>(w.y.size()))
+                w.y.resize(static_cast<size_t>(to - w.base), 0.0);
+        };
+        auto handOver = [&w, &consume, ready] {
+            const long need = consume(w, ready);
+            // Drop what is no longer read, a large piece at a time.
+            if (need - w.base > static_cast<long>(1u << 18)) {
+                w.y.erase(w.y.begin(), w.y.begin() + (need - w.base));
+                w.base = need;
+            }
+        };
         if (stop >= nyq) {  // nothing can fold back: the stretch passes as it is
+            reach(static_cast<long>(i1));
+            double* y = w.y.data() - w.base;
             for (size_t i = i0; i < i1; ++i) y[i] += x[i] * window[i - start];
+            handOver();
             continue;
         }
         double edge = stop;
@@ -366,7 +396,7 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vecto
         }
         // Room for the filter's response on both sides of the stretch.
         size_t size = 8192;
-        while (size < len + 4.0 * fs / (edge - pass) && size < (1u << 18)) size *= 2;
+        while (size < len + 4.0 * fs / (edge - pass) && size < kMaxSize) size *= 2;
         if (!Plan(size)) return false;
         double* b = buf_.get();
         std::fill(b, b + size, 0.0);
@@ -394,7 +424,10 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, std::vecto
         const long from = std::max(0L, start - static_cast<long>(pad));
         const long to = std::min(static_cast<long>(n),
                                  start - static_cast<long>(pad) + static_cast<long>(size));
+        reach(to);
+        double* y = w.y.data() - w.base;
         for (long i = from; i < to; ++i) y[i] += b[i - start + static_cast<long>(pad)];
+        handOver();
     }
     return true;
 }
@@ -478,17 +511,28 @@ AngleSignal ResampleToAngle(std::span<const double> x, double t0, double dt,
         out.error = "the tacho covers no whole revolution of the channel";
         return out;
     }
-    std::vector<double> filtered;
-    SpeedFollowingLowPass lowPass(track, dt, perRev, maxOrder);
-    if (!lowPass.Run(x, t0, filtered, out.aliasWarnings)) {
-        out.error = "out of memory";
-        return out;
-    }
     const size_t count = static_cast<size_t>(r1 - r0) * static_cast<size_t>(perRev);
     out.x.resize(count);
     track.TimesAt(r0, 1.0 / perRev, count, out.x.data());
+    // The times become samples as the filtered record reaches them.
     static const SincInterpolator interpolate;
-    for (double& v : out.x) v = interpolate.At(filtered, (v - t0) / dt);
+    constexpr long reachBack = SincInterpolator::kHalf, reachOn = SincInterpolator::kHalf + 1;
+    size_t j = 0;
+    auto consume = [&](const SpeedFollowingLowPass::Window& w, long ready) {
+        const bool all = ready >= static_cast<long>(x.size());
+        for (; j < count; ++j) {
+            const double u = (out.x[j] - t0) / dt;
+            const long i = static_cast<long>(std::floor(u));
+            if (!all && i + reachOn >= ready) return std::max(w.base, i - reachBack);
+            out.x[j] = interpolate.At(w.y, u - static_cast<double>(w.base));
+        }
+        return ready;
+    };
+    SpeedFollowingLowPass lowPass(track, dt, perRev, maxOrder);
+    if (!lowPass.Run(x, t0, consume, out.aliasWarnings)) {
+        out.error = "out of memory";
+        return out;
+    }
     out.firstRev = r0;
     return out;
 }
