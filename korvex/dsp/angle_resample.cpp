@@ -432,15 +432,15 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, const Cons
     return true;
 }
 
-// Band-limited interpolation: a Kaiser-windowed sinc of 32 taps (beta 8),
+// Band-limited interpolation: a Kaiser-windowed sinc of 24 taps (beta 7.5),
 // tabulated at 1024 fractional positions and interpolated linearly between
-// them. Flat within 0.002 dB up to 0.42 of the sample rate.
+// them. Flat within 0.002 dB up to 0.4 of the sample rate.
 class SincInterpolator {
   public:
-    static constexpr int kHalf = 16, kPhases = 1024;
+    static constexpr int kHalf = 12, kPhases = 1024;
 
     SincInterpolator() : table_((kPhases + 1) * 2 * kHalf) {
-        const double beta = 8.0;
+        const double beta = 7.5;
         for (int p = 0; p <= kPhases; ++p) {
             const double mu = static_cast<double>(p) / kPhases;
             for (int j = -kHalf + 1; j <= kHalf; ++j) {

@@ -15,9 +15,9 @@
 // at the stretch's slowest speed. Nothing above the new Nyquist order can
 // then land on a kept order, while the kept orders pass untouched (no
 // amplitude or phase change). The samples at the angle steps are read by a
-// 32-tap windowed-sinc interpolation, flat within 0.002 dB up to 0.42 of
+// 24-tap windowed-sinc interpolation, flat within 0.002 dB up to 0.4 of
 // the sample rate: an order is read true while order x speed stays below
-// 0.4 of the sample rate (MaxOrderHeld).
+// that (MaxOrderHeld).
 
 #include <span>
 #include <string>
