@@ -109,8 +109,8 @@ void DrawMap(QPainter& p, const QRect& r, const vantrel::OrdersRun& run, const A
     const Axis y{0.0, s.Order(s.lines - 1), r.bottom(), r.top()};
     const int lines = static_cast<int>(s.lines);
     for (size_t row = 0; row < s.Rows(); ++row) {
-        const double v0 = row == 0 ? ab.v[0] : 0.5 * (ab.v[row - 1] + ab.v[row]);
-        const double v1 = row + 1 == s.Rows() ? ab.v[row] : 0.5 * (ab.v[row] + ab.v[row + 1]);
+        const double v0 = row == 0 ? x.lo : 0.5 * (ab.v[row - 1] + ab.v[row]);
+        const double v1 = row + 1 == s.Rows() ? x.hi : 0.5 * (ab.v[row] + ab.v[row + 1]);
         QImage column(1, lines, QImage::Format_RGB32);
         for (int k = 0; k < lines; ++k) {
             const double db = 10.0 * std::log10(std::max(s.Power(row, k), 1e-300));
@@ -118,7 +118,7 @@ void DrawMap(QPainter& p, const QRect& r, const vantrel::OrdersRun& run, const A
         }
         // Whole pixels shared by neighbouring columns, so no seam shows between them.
         const int xa = static_cast<int>(std::lround(x.Px(v0)));
-        const int xb = static_cast<int>(std::lround(x.Px(v1)));
+        const int xb = static_cast<int>(std::lround(x.Px(v1))) + (row + 1 == s.Rows() ? 1 : 0);
         p.drawImage(QRect(std::min(xa, xb), r.top(), std::max(1, std::abs(xb - xa)), r.height()),
                     column);
     }
@@ -195,8 +195,11 @@ QImage DrawOrders(const vantrel::OrdersRun& run, const std::string& title) {
     p.setFont(font);
     p.drawText(kLeft, 30, QString::fromStdString(title));
     const Abscissa ab = ChooseAbscissa(run.spectra);
-    const auto [lo, hi] = std::minmax_element(ab.v.begin(), ab.v.end());
-    const double span = *hi > *lo ? *hi - *lo : 1.0;
+    // The axis reaches half a column beyond the first and the last.
+    const auto [lo0, hi0] = std::minmax_element(ab.v.begin(), ab.v.end());
+    const double half = ab.v.size() > 1 ? 0.5 * (*hi0 - *lo0) / (ab.v.size() - 1) : 0.5;
+    const double lowest = *lo0 - half, span = *hi0 - *lo0 + 2 * half;
+    const double* lo = &lowest;
     const QRect mapRect(kLeft, 50, kWidth - kLeft - kRight, mapH);
     DrawMap(p, mapRect, run, ab, Axis{*lo, *lo + span, mapRect.left(), mapRect.right()});
     if (cuts) {
