@@ -34,7 +34,9 @@ struct MapFields {
 MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
     MapFields f;
     f.x = Choice({"time", "speed (Campbell)"}, m.params.x == korvex::MapAxisX::Speed);
-    f.y = Choice({"frequency", "order"}, m.params.y == korvex::MapAxisY::Order);
+    const bool orders = m.params.y == korvex::MapAxisY::Order;
+    f.y = Choice({"frequency", "order", "orders, angle domain"},
+                 orders ? (m.params.angleDomain ? 2 : 1) : 0);
     f.dir = Choice({"both", "run-up", "run-down"}, static_cast<int>(m.params.direction));
     f.bin = NumberBox(0, 1e6, m.params.binStep, 3);
     f.lo = NumberBox(-1e6, 1e6, m.colourLo.value_or(-80), 2);
@@ -54,6 +56,7 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
 void ReadMapFields(const MapFields& f, MapSettings& m) {
     m.params.x = f.x->currentIndex() ? korvex::MapAxisX::Speed : korvex::MapAxisX::Time;
     m.params.y = f.y->currentIndex() ? korvex::MapAxisY::Order : korvex::MapAxisY::Frequency;
+    m.params.angleDomain = f.y->currentIndex() == 2;
     m.params.direction = static_cast<korvex::SpeedDirection>(f.dir->currentIndex());
     m.params.binStep = f.bin->value();
     if (f.autoRange->isChecked() || !(f.hi->value() > f.lo->value())) {

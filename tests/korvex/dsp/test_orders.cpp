@@ -11,6 +11,7 @@
 
 #include "korvex/dsp/angle_resample.h"
 #include "korvex/dsp/order_spectrum.h"
+#include "korvex/dsp/spectralmap.h"
 
 namespace korvex {
 namespace {
@@ -117,6 +118,32 @@ TEST(Orders, RunUpReadsOrdersFromSixtyPulsesAndFromSpeed) {
     const AngleTrackResult s = SpeedAngle(hz, 0.0, 0.01);
     ASSERT_EQ(s.error, "");
     EXPECT_GE(WorstShare(Vibration(fast), s.track), 0.95);
+}
+
+TEST(Orders, AngleDomainMapReadsTheOrdersAtEveryColumn) {
+    const RunUp r{5.0, 20.0, 6.0};
+    SignalSnapshot x, speed;
+    x.samples = SampleBuffer(Vibration(r));
+    x.stepX = 1.0 / kRate;
+    std::vector<double> rpm(601);
+    for (size_t i = 0; i < rpm.size(); ++i) rpm[i] = 60.0 * r.Hz(static_cast<double>(i) / 100.0);
+    speed.samples = SampleBuffer(rpm);
+    speed.stepX = 0.01;
+    speed.unit = "rpm";
+    MapParams p;
+    p.y = MapAxisY::Order;
+    p.angleDomain = true;
+    p.maxOrder = 32;
+    p.spectrum.n = 2048;  // 16 revolutions of 128 samples
+    p.spectrum.overlap = 50;
+    const MapResult m = ComputeMap(x, &speed, p);
+    ASSERT_EQ(m.error, "");
+    EXPECT_EQ(m.dy, 1.0 / 16);
+    ASSERT_GT(m.Columns(), 20u);
+    for (size_t c = 0; c < m.Columns(); ++c) {
+        EXPECT_NEAR(m.Cell(c, 23 * 16 + 8), 0.2, 0.002) << c;  // order 23.5
+        EXPECT_NEAR(m.Cell(c, 16), 1.0, 0.01) << c;            // order 1
+    }
 }
 
 TEST(Orders, BadInputFails) {
