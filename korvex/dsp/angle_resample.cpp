@@ -143,6 +143,7 @@ namespace {
 struct PulseTrain {
     std::vector<double> raw, edges;  // the trigger's edges, and after the repair
     tacho::RepairCounts counts;
+    double startMiddle = 0.0;  // the trigger's middle level at the first sample
     bool Clean() const {
         return counts.missing + counts.extra + counts.rejected + counts.irregular == 0;
     }
@@ -151,6 +152,7 @@ struct PulseTrain {
 PulseTrain Pulses(std::span<const double> x, double t0, double dt,
                   const tacho::TriggerLevels& levels, const TachoAngleParams& p) {
     PulseTrain t;
+    t.startMiddle = 0.5 * (levels.Lo(0) + levels.Hi(0));
     t.raw = tacho::FindEdges(x, t0, dt, levels, p.falling, true);
     t.edges = t.raw;
     if (p.repair && t.raw.size() > 2) {
@@ -165,6 +167,18 @@ double MedianPeriod(const std::vector<double>& e) {
     std::vector<double> periods;
     for (size_t k = 1; k < e.size(); ++k) periods.push_back(e[k] - e[k - 1]);
     return tacho::Median(std::move(periods));
+}
+
+// A record that starts on a mark: the pulse is already up at the first
+// sample (no edge can be found there) and the train, extrapolated back over
+// a period with its trend, puts an edge at the start. That mark is angle 0.
+bool MarkAtStart(const PulseTrain& t, std::span<const double> x, double t0, double dt,
+                 bool falling) {
+    const std::vector<double>& e = t.edges;
+    if (e.size() < 3 || (falling ? x[0] > t.startMiddle : x[0] < t.startMiddle)) return false;
+    const double period = e[1] - e[0];
+    const double before = 3.0 * e[0] - 3.0 * e[1] + e[2];
+    return before >= t0 - std::max(0.05 * period, 3.0 * dt) && before <= e[0] - 0.5 * period;
 }
 
 }  // namespace
@@ -217,9 +231,10 @@ AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
         out.error = edges.empty() ? "no pulses in the tacho" : "a single pulse in the tacho";
         return out;
     }
+    const size_t first = MarkAtStart(train, x, t0, dt, p.falling) ? 1 : 0;
     std::vector<double> revs(edges.size());
     for (size_t k = 0; k < edges.size(); ++k)
-        revs[k] = static_cast<double>(k) / static_cast<double>(p.pulsesPerRev);
+        revs[k] = static_cast<double>(k + first) / static_cast<double>(p.pulsesPerRev);
     if (!out.track.Build(std::move(revs), std::move(edges)))
         out.error = "the tacho's pulses do not follow each other";
     return out;

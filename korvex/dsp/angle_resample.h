@@ -70,7 +70,9 @@ struct AngleTrackResult {
 };
 
 // Revolution k/K at the k-th edge (K pulses per revolution): angle 0 is the
-// first edge, the tacho's mark.
+// first edge, the tacho's mark; or the record's start where a pulse is
+// already up there and the train puts its edge at the start (then the
+// first edge found is revolution 1/K).
 AngleTrackResult TachoAngle(std::span<const double> tacho, double t0, double dt,
                             const TachoAngleParams& params);
 

@@ -5,7 +5,8 @@ threshold crossings, revolutions -> time by scipy's cubic spline, the channel
 read at the angle steps by scipy's cubic spline of the samples, and a Hann
 window FFT of each 16 revolutions (50 % overlap). Writes reference_cuts.csv
 beside this script: time [s], speed [Hz], RMS then phase [deg] of each order
-against the first edge, phi of a cos(2 pi K theta + phi).
+against the mark (here the record's start, where a pulse is already up),
+phi of a cos(2 pi K theta + phi).
 
 The signal (the test makes the same): 6 s at 25 600 Hz, shaft speed
 f(t) = 8 + 6 t + 3 sin(1.3 t) Hz, a tacho of 1 pulse a revolution (a clipped
@@ -51,20 +52,26 @@ def edges(t, tacho):
 def main():
     t, tacho, x = signal()
     e = edges(t, tacho)
-    time_of = CubicSpline(np.arange(len(e)), e)
+    # A pulse already up at the first sample whose edge, extrapolated back,
+    # falls on the start is the mark there: the first edge found is then
+    # revolution 1.
+    before = 3 * e[0] - 3 * e[1] + e[2]
+    first = 1 if tacho[0] >= 2.5 and before >= -max(0.05 * (e[1] - e[0]), 3 / FS) else 0
+    time_of = CubicSpline(np.arange(len(e)) + first, e)
     n_revs = len(e) - 1
-    angles = np.arange(n_revs * PER_REV) / PER_REV
+    angles = first + np.arange(n_revs * PER_REV) / PER_REV
     xa = CubicSpline(t, x)(time_of(angles))
     n = REVS * PER_REV
     w = get_window("hann", n, fftbins=True)
     rows = []
     for start in range(0, n_revs - REVS + 1, REVS // 2):
         spec = np.fft.rfft(xa[start * PER_REV:start * PER_REV + n] * w) * np.sqrt(2) / w.sum()
-        t0, t1 = time_of(start), time_of(start + REVS)
-        row = [float(time_of(start + REVS / 2)), REVS / float(t1 - t0)]
+        rev0 = start + first
+        t0, t1 = time_of(rev0), time_of(rev0 + REVS)
+        row = [float(time_of(rev0 + REVS / 2)), REVS / float(t1 - t0)]
         lines = [int(round(o * REVS)) for o in ORDERS]
         row += [abs(spec[k]) for k in lines]
-        row += [np.degrees(np.angle(spec[k] * np.exp(-2j * np.pi * o * start)))
+        row += [np.degrees(np.angle(spec[k] * np.exp(-2j * np.pi * o * rev0)))
                 for k, o in zip(lines, ORDERS)]
         rows.append(row)
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "reference_cuts.csv")

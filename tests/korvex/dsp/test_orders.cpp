@@ -59,7 +59,7 @@ std::vector<double> Tacho(const RunUp& r, int k, double gain) {
 }
 
 double Origin(const RunUp& r, const AngleTrack& t, int k) {
-    return std::round(r.Revs(t.FirstTime()) * k) / k;
+    return std::round(r.Revs(t.FirstTime()) * k) / k - t.FirstRev();
 }
 
 // Share of the spectra above 10 Hz whose cut of each order is within
