@@ -202,11 +202,9 @@ int Track(const OrdersArgs& a, const korvex::DataSet& d, korvex::AngleTrack& tra
         if (r.error.empty() && r.repaired > 0 && !a.quiet)
             c.err << "tacho: " << r.repaired << " pulses repaired of " << r.edges << '\n';
     } else {
-        std::vector<double> hz(korvex::Values(*s).begin(), korvex::Values(*s).end());
         const std::string unit = plat::FoldCase(s->unit);
-        if (unit == "rpm" || unit == "об/мин" || unit == "1/min")
-            for (double& v : hz) v /= 60.0;
-        r = korvex::SpeedAngle(hz, s->startX, s->stepX);
+        const bool rpm = unit == "rpm" || unit == "об/мин" || unit == "1/min";
+        r = korvex::SpeedAngle(korvex::Values(*s), s->startX, s->stepX, rpm ? 1.0 / 60.0 : 1.0);
     }
     if (!r.error.empty()) return Message(c, kExitInput, a.data + ", \"" + name + "\": " + r.error);
     track = std::move(r.track);

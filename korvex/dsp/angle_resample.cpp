@@ -240,9 +240,9 @@ AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
     return out;
 }
 
-AngleTrackResult SpeedAngle(std::span<const double> hz, double t0, double dt) {
+AngleTrackResult SpeedAngle(std::span<const double> hz, double t0, double dt, double toHz) {
     AngleTrackResult out;
-    if (hz.size() < 2 || !(dt > 0.0)) {
+    if (hz.size() < 2 || !(dt > 0.0) || !(toHz > 0.0)) {
         out.error = "the speed signal holds too few samples";
         return out;
     }
@@ -254,7 +254,7 @@ AngleTrackResult SpeedAngle(std::span<const double> hz, double t0, double dt) {
             out.error = "the speed signal holds a sample that is not a number";
             return out;
         }
-        rev += 0.5 * (std::max(a, 0.0) + std::max(b, 0.0)) * dt;
+        rev += 0.5 * (std::max(a, 0.0) + std::max(b, 0.0)) * toHz * dt;
         if (rev - revs.back() >= 0.125 || (i + 1 == hz.size() && rev > revs.back())) {
             revs.push_back(rev);
             times.push_back(t0 + static_cast<double>(i) * dt);

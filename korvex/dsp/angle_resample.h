@@ -80,7 +80,8 @@ AngleTrackResult TachoAngle(std::span<const double> tacho, double t0, double dt,
 // on the speed's own samples), angle 0 at the speed signal's first sample.
 // A speed at or below zero turns nothing. Knots are kept every 1/8 of a
 // revolution at most, so a dense speed signal does not make a huge spline.
-AngleTrackResult SpeedAngle(std::span<const double> hz, double t0, double dt);
+// toHz converts the values to hertz (1/60 for rpm).
+AngleTrackResult SpeedAngle(std::span<const double> speed, double t0, double dt, double toHz = 1.0);
 
 struct AngleSignal {
     std::string error;      // "" on success

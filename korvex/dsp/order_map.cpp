@@ -74,9 +74,7 @@ MapResult ComputeAngleOrderMap(const SignalSnapshot& signal, const SignalSnapsho
     const double toHz = p.speedToHertz > 0.0   ? p.speedToHertz
                         : speed->unit == "rpm" ? 1.0 / 60.0
                                                : 1.0;
-    std::vector<double> hz(speed->samples.Span().begin(), speed->samples.Span().end());
-    for (double& v : hz) v *= toHz;
-    AngleTrackResult track = SpeedAngle(hz, speed->startX, speed->stepX);
+    AngleTrackResult track = SpeedAngle(speed->samples.Span(), speed->startX, speed->stepX, toHz);
     if (!track.error.empty()) return fail(track.error);
     double t0 = signal.startX;
     const std::span<const double> x = Range(signal, p, t0);

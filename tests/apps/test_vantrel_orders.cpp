@@ -39,7 +39,13 @@ korvex::DataSet RunUp(bool pulses = true) {
         acc.samples.push_back(c(1, 0.5 + 0.01 * f, 40) + c(3.5, 0.3, -100) +
                               c(12, 0.2 + 0.002 * f, 170));
     }
-    d.signals = {tacho, acc};
+    korvex::SignalData speed;  // rpm, 100 samples a second
+    speed.name = "Speed";
+    speed.unit = "rpm";
+    speed.stepX = 0.01;
+    for (int i = 0; i <= 600; ++i)
+        speed.samples.push_back(60 * (8 + 6 * i / 100.0 + 3 * std::sin(1.3 * i / 100.0)));
+    d.signals = {tacho, acc, speed};
     return d;
 }
 
@@ -89,6 +95,19 @@ TEST(VantrelOrders, CutsMatchTheNumpyReference) {
     const auto tsa = ReadCsv(dir.Path("t.csv"), header);
     EXPECT_EQ(header, "angle [deg],average [m/s^2],residual RMS [m/s^2]");
     EXPECT_GE(tsa.size(), 64u);
+
+    // From the speed in rpm alone: the same levels at about the same times.
+    const auto s =
+        testutil::Vantrel({"orders", "--data", data, "--channel", "Acc", "--speed", "Speed",
+                           "--orders", "1,3.5,12", "--out", dir.Path("s.csv"), "--quiet"});
+    ASSERT_EQ(s.code, 0) << s.err;
+    const auto bySpeed = ReadCsv(dir.Path("s.csv"), header);
+    ASSERT_GE(bySpeed.size(), ref.size() - 1);
+    for (size_t r = 1; r + 1 < ref.size(); ++r) {
+        const auto& row = bySpeed[r];
+        EXPECT_NEAR(row[1], ref[r][1], 0.1 * ref[r][1]) << r;
+        EXPECT_NEAR(row[3], 0.3, 0.0015) << r;  // order 3.5 is steady
+    }
 }
 
 TEST(VantrelOrders, BadInputGetsAMessageAndCode) {
