@@ -365,6 +365,26 @@ bool SpeedFollowingLowPass::Plan(size_t size) {
     return true;
 }
 
+// The low-pass on a transform of `size` real samples: the pass band only
+// scaled (norm undoes the transform's gain), a raised-cosine transition from
+// pass to edge (Hz), nothing above.
+void ShapeSpectrum(fftw_complex* c, size_t size, double df, double pass, double edge, double norm) {
+    const size_t lines = size / 2 + 1;
+    const size_t kp = std::min(lines, static_cast<size_t>(pass / df) + 1);
+    const size_t ks = std::min(lines, static_cast<size_t>(std::ceil(edge / df)));
+    for (size_t k = 0; k < kp; ++k) {
+        c[k][0] *= norm;
+        c[k][1] *= norm;
+    }
+    for (size_t k = kp; k < ks; ++k) {
+        const double f = static_cast<double>(k) * df;
+        const double g = norm * (0.5 + 0.5 * std::cos(pi * (f - pass) / (edge - pass)));
+        c[k][0] *= g;
+        c[k][1] *= g;
+    }
+    for (size_t k = ks; k < lines; ++k) c[k][0] = c[k][1] = 0.0;
+}
+
 bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, const Consumer& consume,
                                 int& warnings) {
     const size_t n = x.size(), hop = kHop, len = 2 * kHop;
@@ -419,22 +439,7 @@ bool SpeedFollowingLowPass::Run(std::span<const double> x, double t0, const Cons
         for (size_t i = i0; i < i1; ++i) b[pad + i - start] = x[i] * window[i - start];
         fftw_execute_dft_r2c(fwd_, b, spec_.get());
         const double df = fs / static_cast<double>(size), norm = 1.0 / static_cast<double>(size);
-        // Pass band scaled only, the raised-cosine transition, nothing above.
-        fftw_complex* c = spec_.get();
-        const size_t lines = size / 2 + 1;
-        const size_t kp = std::min(lines, static_cast<size_t>(pass / df) + 1);
-        const size_t ks = std::min(lines, static_cast<size_t>(std::ceil(edge / df)));
-        for (size_t k = 0; k < kp; ++k) {
-            c[k][0] *= norm;
-            c[k][1] *= norm;
-        }
-        for (size_t k = kp; k < ks; ++k) {
-            const double f = static_cast<double>(k) * df;
-            const double g = norm * (0.5 + 0.5 * std::cos(pi * (f - pass) / (edge - pass)));
-            c[k][0] *= g;
-            c[k][1] *= g;
-        }
-        for (size_t k = ks; k < lines; ++k) c[k][0] = c[k][1] = 0.0;
+        ShapeSpectrum(spec_.get(), size, df, pass, edge, norm);
         fftw_execute_dft_c2r(inv_, spec_.get(), b);
         const long from = std::max(0L, start - static_cast<long>(pad));
         const long to = std::min(static_cast<long>(n),
