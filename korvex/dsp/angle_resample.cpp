@@ -143,7 +143,7 @@ namespace {
 struct PulseTrain {
     std::vector<double> raw, edges;  // the trigger's edges, and after the repair
     tacho::RepairCounts counts;
-    double startMiddle = 0.0;  // the trigger's middle level at the first sample
+    double startLo = 0.0, startHi = 0.0;  // the trigger's levels at the first sample
     bool Clean() const {
         return counts.missing + counts.extra + counts.rejected + counts.irregular == 0;
     }
@@ -152,7 +152,8 @@ struct PulseTrain {
 PulseTrain Pulses(std::span<const double> x, double t0, double dt,
                   const tacho::TriggerLevels& levels, const TachoAngleParams& p) {
     PulseTrain t;
-    t.startMiddle = 0.5 * (levels.Lo(0) + levels.Hi(0));
+    t.startLo = levels.Lo(0);
+    t.startHi = levels.Hi(0);
     t.raw = tacho::FindEdges(x, t0, dt, levels, p.falling, true);
     t.edges = t.raw;
     if (p.repair && t.raw.size() > 2) {
@@ -169,13 +170,14 @@ double MedianPeriod(const std::vector<double>& e) {
     return tacho::Median(std::move(periods));
 }
 
-// A record that starts on a mark: the pulse is already up at the first
-// sample (no edge can be found there) and the train, extrapolated back over
-// a period with its trend, puts an edge at the start. That mark is angle 0.
+// A record that starts on a mark: the pulse is already past its arming level
+// at the first sample (no edge can be found there) and the train,
+// extrapolated back over a period with its trend, puts an edge at the
+// start. That mark is angle 0.
 bool MarkAtStart(const PulseTrain& t, std::span<const double> x, double t0, double dt,
                  bool falling) {
     const std::vector<double>& e = t.edges;
-    if (e.size() < 3 || (falling ? x[0] > t.startMiddle : x[0] < t.startMiddle)) return false;
+    if (e.size() < 3 || (falling ? x[0] >= t.startHi : x[0] <= t.startLo)) return false;
     const double period = e[1] - e[0];
     const double before = 3.0 * e[0] - 3.0 * e[1] + e[2];
     return before >= t0 - std::max(0.05 * period, 3.0 * dt) && before <= e[0] - 0.5 * period;

@@ -52,11 +52,11 @@ def edges(t, tacho):
 def main():
     t, tacho, x = signal()
     e = edges(t, tacho)
-    # A pulse already up at the first sample whose edge, extrapolated back,
-    # falls on the start is the mark there: the first edge found is then
-    # revolution 1.
+    # A pulse past its arming level (30 % of its height) at the first sample
+    # whose edge, extrapolated back, falls on the start is the mark there:
+    # the first edge found is then revolution 1.
     before = 3 * e[0] - 3 * e[1] + e[2]
-    first = 1 if tacho[0] >= 2.5 and before >= -max(0.05 * (e[1] - e[0]), 3 / FS) else 0
+    first = 1 if tacho[0] > 1.5 and before >= -max(0.05 * (e[1] - e[0]), 3 / FS) else 0
     time_of = CubicSpline(np.arange(len(e)) + first, e)
     n_revs = len(e) - 1
     angles = first + np.arange(n_revs * PER_REV) / PER_REV
