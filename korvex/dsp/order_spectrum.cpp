@@ -170,6 +170,12 @@ OrderCut CutOrder(const OrderSpectra& s, double order, double width) {
     if (hi < lo) lo = hi = centre;
     cut.rms.resize(s.Rows());
     cut.phase.resize(s.Rows());
+    if (!(order >= 0.0) || order * r > static_cast<double>(s.lines - 1) + 0.5) {
+        // Beyond the spectra's highest order nothing was measured.
+        std::fill(cut.rms.begin(), cut.rms.end(), std::nan(""));
+        std::fill(cut.phase.begin(), cut.phase.end(), std::nan(""));
+        return cut;
+    }
     for (size_t row = 0; row < s.Rows(); ++row) {
         if (lo == hi) {
             cut.rms[row] = std::sqrt(s.Power(row, centre));

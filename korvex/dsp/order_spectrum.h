@@ -60,7 +60,7 @@ struct OrderCut {
 };
 
 // One order's RMS over `width` orders around it (0: its own line) and the
-// phase of its nearest line.
+// phase of its nearest line; NaN for an order above the spectra's highest.
 OrderCut CutOrder(const OrderSpectra& s, double order, double width = 0.0);
 
 struct SyncAverage {
