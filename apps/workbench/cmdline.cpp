@@ -143,7 +143,7 @@ const OptionRow kRows[] = {
      }},
     {"--map", "PATH[,KEY=V...]",
      "a spectral map graph; keys n, window, avg, overlap, amp, scale, ref, speed, x=time|speed, "
-     "integrate, centre, y=freq|order, db=LO:HI, bin, "
+     "integrate, centre, y=freq|order|angle, db=LO:HI, bin, "
      "dir=up|down|both, from, to, maxorder, ymax, res=full",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Map, why);

@@ -37,9 +37,11 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
     f.x = Choice({QCoreApplication::translate("Workbench", "time"),
                   QCoreApplication::translate("Workbench", "speed (Campbell)")},
                  m.params.x == korvex::MapAxisX::Speed);
+    const bool orders = m.params.y == korvex::MapAxisY::Order;
     f.y = Choice({QCoreApplication::translate("Workbench", "frequency"),
-                  QCoreApplication::translate("Workbench", "order")},
-                 m.params.y == korvex::MapAxisY::Order);
+                  QCoreApplication::translate("Workbench", "order"),
+                  QCoreApplication::translate("Workbench", "orders, angle domain")},
+                 orders ? (m.params.angleDomain ? 2 : 1) : 0);
     f.dir = Choice({QCoreApplication::translate("Workbench", "both"),
                     QCoreApplication::translate("Workbench", "run-up"),
                     QCoreApplication::translate("Workbench", "run-down")},
@@ -62,6 +64,7 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
 void ReadMapFields(const MapFields& f, MapSettings& m) {
     m.params.x = f.x->currentIndex() ? korvex::MapAxisX::Speed : korvex::MapAxisX::Time;
     m.params.y = f.y->currentIndex() ? korvex::MapAxisY::Order : korvex::MapAxisY::Frequency;
+    m.params.angleDomain = f.y->currentIndex() == 2;
     m.params.direction = static_cast<korvex::SpeedDirection>(f.dir->currentIndex());
     m.params.binStep = f.bin->value();
     if (f.autoRange->isChecked() || !(f.hi->value() > f.lo->value())) {

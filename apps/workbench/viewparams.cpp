@@ -122,8 +122,9 @@ bool MapKey(std::string_view k, std::string_view v, MapSettings& s, std::string&
         p.x = v == "time" ? korvex::MapAxisX::Time : korvex::MapAxisX::Speed;
         return true;
     }
-    if (k == "y" && (v == "freq" || v == "order")) {
+    if (k == "y" && (v == "freq" || v == "order" || v == "angle")) {
         p.y = v == "freq" ? korvex::MapAxisY::Frequency : korvex::MapAxisY::Order;
+        p.angleDomain = v == "angle";
         return true;
     }
     if (k == "dir" && (v == "up" || v == "down" || v == "both")) {

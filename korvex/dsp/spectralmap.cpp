@@ -16,6 +16,7 @@
 
 #include "korvex/dsp/dsp.h"
 #include "korvex/dsp/integration.h"
+#include "korvex/dsp/order_map.h"
 #include "platform/numtext.h"
 
 namespace korvex {
@@ -544,6 +545,7 @@ MapResult ComputeMap(const SignalSnapshot& signal, const SignalSnapshot* speed,
                      const MapParams& params, const MapProgress& progress,
                      const std::atomic<bool>* stop) {
     try {
+        if (params.angleDomain) return ComputeAngleOrderMap(signal, speed, params, progress, stop);
         return Compute(signal, speed, params, progress, stop);
     } catch (const std::bad_alloc&) {
         MapResult r;

@@ -643,6 +643,10 @@
         <source>Centring</source>
         <translation>Centring</translation>
     </message>
+    <message>
+        <source>orders, angle domain</source>
+        <translation>orders, angle domain</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

@@ -643,6 +643,10 @@
         <source>Centring</source>
         <translation>Центрирование</translation>
     </message>
+    <message>
+        <source>orders, angle domain</source>
+        <translation>порядки, угловая область</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
