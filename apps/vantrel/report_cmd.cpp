@@ -1,5 +1,7 @@
 #include "apps/vantrel/report_cmd.h"
 
+#include "apps/vantrel/outdir.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,13 +32,7 @@ struct ReportArgs {
 };
 
 int Usage(Console& c, const std::string& message) {
-    c.err << "vantrel: " << message << " (see vantrel --help)\n" << std::flush;
-    return kExitUsage;
-}
-
-int Fail(Console& c, int code, const std::string& message) {
-    c.err << "vantrel: " << message << '\n' << std::flush;
-    return code;
+    return Fail(c, kExitUsage, message + " (see vantrel report --help)");
 }
 
 std::string Quoted(const std::string& s) {
@@ -159,6 +155,11 @@ bool CheckTarget(const std::string& path, std::string& why) {
     const fs::path dir = fs::path(path).parent_path();
     if (!dir.empty() && !fs::is_directory(dir, ec)) {
         why = "is in a folder that does not exist";
+        return false;
+    }
+    std::string cause;
+    if (!dir.empty() && !CanWriteIn(dir.string(), cause)) {
+        why = "cannot be written: " + cause;
         return false;
     }
     return true;

@@ -98,7 +98,8 @@ std::string Params(const SpeedArgs& a, korvex::SpeedTrackParams& p) {
     if (!p.hasStart && !p.hasRange) return "speed needs --start T,HZ or --range LO,HI";
     double v = 0;
     if (const std::string n = get("--block"); !n.empty()) {
-        if (!Number(n, v) || v < korvex::kMinBlock || v > korvex::kMaxBlock)
+        if (!Number(n, v) || v < korvex::kMinBlock || v > korvex::kMaxBlock ||
+            (static_cast<int>(v) & (static_cast<int>(v) - 1)) != 0 || v != static_cast<int>(v))
             return "--block takes a power of two from 8, not " + n;
         p.spectrum.n = static_cast<int>(v);
     }

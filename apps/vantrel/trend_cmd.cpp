@@ -39,8 +39,7 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     c.out << std::flush;
     pid_t pid = 0;
     if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        c.err << "vantrel: cannot start " << plotter << '\n';
-        return kExitOutput;
+        return Fail(c, kExitOutput, "cannot start \"" + plotter + "\"");
     }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0)
@@ -72,7 +71,10 @@ bool ParseTrendArgs(const std::vector<std::string>& args, TrendArgs& a, std::str
         *slots[name] = value;
     }
     if (a.help) return true;
-    if (a.summary.empty() || a.query.channel.empty() || a.query.item.empty())
+    const std::string& v = a.query.value;
+    if (v != "max" && v != "mean" && v != "min" && v != "last")
+        error = "--value takes max, mean, min or last, not " + v;
+    else if (a.summary.empty() || a.query.channel.empty() || a.query.item.empty())
         error = "trend needs --summary FILE, --channel C and --item I";
     else if (a.png.empty() && a.csv.empty())
         error = "trend needs --png OUT.png or --csv OUT.csv";
@@ -87,31 +89,23 @@ bool LoadTrend(const TrendArgs& a, Trend& trend, std::string& error) {
 int CommandTrend(const std::vector<std::string>& args, const char* usage, Console& c) {
     TrendArgs a;
     std::string error;
-    if (!ParseTrendArgs(args, a, error)) {
-        c.err << "vantrel: " << error << " (see vantrel --help)\n";
-        return kExitUsage;
-    }
+    if (!ParseTrendArgs(args, a, error))
+        return Fail(c, kExitUsage, error + " (see vantrel trend --help)");
     if (a.help) {
         c.out << usage;
         return kExitOk;
     }
     Trend trend;
-    if (!LoadTrend(a, trend, error)) {
-        c.err << "vantrel: " << error << '\n';
-        return kExitInput;
-    }
+    if (!LoadTrend(a, trend, error)) return Fail(c, kExitInput, error);
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty()) {
-        c.err << "vantrel: the PNG is drawn by " << kPlotter
-              << ", which is not beside vantrel (a build without the user interface); --csv "
-                 "works without it\n";
-        return kExitOutput;
-    }
+    if (!a.png.empty() && (plotter = PlotterPath()).empty())
+        return Fail(c, kExitOutput,
+                    std::string("the PNG is drawn by ") + kPlotter +
+                        ", which is not beside vantrel (a build without the user interface); "
+                        "--csv works without it");
     if (!a.csv.empty()) {
-        if (!plat::WriteFileAtomic(a.csv, TrendCsv(trend), &error)) {
-            c.err << "vantrel: cannot write " << a.csv << ": " << error << '\n';
-            return kExitOutput;
-        }
+        if (!plat::WriteFileAtomic(a.csv, TrendCsv(trend), &error))
+            return Fail(c, kExitOutput, "cannot write \"" + a.csv + "\": " + error);
         c.out << "Written: " << a.csv << " (" << trend.points.size() << " points)\n";
     }
     return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);

@@ -2,6 +2,7 @@
 // File helpers shared by the data-file readers and writers: whole-file reads
 // and writes that replace the target only once everything is on disk.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +13,14 @@ namespace korvex {
 // Reads the whole file. On failure returns false and sets error to a line
 // naming the file and the cause.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
+
+// A program's stop (Ctrl+C): once set, every write under way fails as
+// stopped, leaving its target as it was and no temporary file, and a copy
+// being made stops with it. Lock-free, so a signal handler may set it.
+extern std::atomic<bool> g_stopWrites;
+// Bytes the writers have written so far in this process, for a progress
+// line while a long file is written.
+extern std::atomic<uint64_t> g_bytesWritten;
 
 // Writes a file through a temporary file in the same folder, renamed over the
 // target on Commit, so readers never see half a file and a failed write
