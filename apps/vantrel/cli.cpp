@@ -198,7 +198,7 @@ void PrintHelp(std::ostream& out) {
         out << "  " << name << command.summary << '\n';
     }
     out << "\nOptions take their value as the next word or after \"=\" (--out=DIR).\n"
-           "Ctrl+C stops a command cleanly (code 1); a second one at once.\n"
+           "Ctrl+C (or SIGTERM) stops a command cleanly: no half-written file, code 1.\n"
            "Exit codes: 0 success, 1 calculation failed or stopped, 2 bad arguments,\n"
            "3 unreadable input, 4 results could not be written.\n";
 }

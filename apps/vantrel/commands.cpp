@@ -79,7 +79,7 @@ constexpr char kConvertUsage[] =
     "  -q, --quiet        no progress output\n";
 
 constexpr char kCacheUsage[] =
-    "Usage: vantrel cache (FILE | FOLDER)... [--make] [--remove] [--cache-dir DIR]\n"
+    "Usage: vantrel cache (FILE | FOLDER)... [--make | --remove] [--quiet] [READING]\n"
     "Shows the copies that long recordings in formats other than .quor are read from,\n"
     "with their state: current, out of date, file gone, or unfinished (a copy being\n"
     "written, or cut off: idle for 10 minutes).\n"
@@ -89,8 +89,9 @@ constexpr char kCacheUsage[] =
     "  --make             make FILE's copy now, as the first run would\n"
     "  --remove           remove FILE's copies; for a FOLDER those no run would use\n"
     "                     again (out of date, file gone, cut off)\n"
-    "  --cache-dir DIR    the folder of the copies, as given to the other commands\n"
-    "  -q, --quiet        no progress output (--make)\n";
+    "  -q, --quiet        no progress output (--make)\n"
+    "The copies are looked for where the other commands make them: give the same\n"
+    "--cache-dir DIR; --make reads FILE with the other reading options.\n";
 
 constexpr char kDemoUsage[] =
     "Usage: vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
@@ -149,7 +150,7 @@ const std::vector<Command> kCommands = {
      CommandReport},
     {"info", "list the signals a data file holds", kInfoUsage, true, CommandInfo},
     {"convert", "write a data file in another format", kConvertUsage, true, CommandConvert},
-    {"cache", "show, make or remove the copies long recordings are read from", kCacheUsage, false,
+    {"cache", "show, make or remove the copies long recordings are read from", kCacheUsage, true,
      CommandCache},
     {"demo", "make the gearbox sample and calculate it", kDemoUsage, false, CommandDemo},
     {"speed", "a shaft's rotation frequency from a vibration channel", kSpeedUsage, true,

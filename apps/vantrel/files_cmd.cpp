@@ -44,15 +44,12 @@ bool Parse(const std::vector<std::string>& args, FileArgs& a, std::string& error
             a.remove = true;
         } else if (cache && w == "--make") {
             a.make = true;
-        } else if (!cache && SetReadFlag(w, a.read)) {
+        } else if (SetReadFlag(w, a.read)) {
         } else if (w.empty() || w[0] != '-') {
             a.paths.push_back(w);
         } else {
             std::string name, value;
-            auto known = [cache](const std::string& n) {
-                return cache ? n == "--cache-dir" : IsReadOption(n);
-            };
-            if (!TakeOption(args, i, known, name, value, error) ||
+            if (!TakeOption(args, i, IsReadOption, name, value, error) ||
                 !SetReadOption(name, value, a.read, error))
                 return false;
         }

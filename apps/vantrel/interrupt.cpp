@@ -3,7 +3,7 @@
 #include <atomic>
 #include <csignal>
 
-#include "korvex/formats/file_io.h"
+#include "korvex/stop.h"
 #include "processing/ordprocessing.h"
 
 namespace vantrel {
@@ -15,14 +15,10 @@ std::atomic<COrdProcessing*> g_engine{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free &&
               std::atomic<COrdProcessing*>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int signal) {
-    // A second signal is not asked twice: the default action ends the process.
-    if (g_interrupted.exchange(true)) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-        return;
-    }
-    korvex::g_stopWrites.store(true);
+extern "C" void OnInterrupt(int) {
+    // Pressed again and again, it asks the same stop.
+    g_interrupted.store(true);
+    korvex::g_stop.store(true);
     if (COrdProcessing* engine = g_engine.load()) engine->RequestStop();
 }
 
@@ -42,7 +38,7 @@ void Restore(int signal, void (*previous)(int)) {
 
 InterruptScope::InterruptScope() {
     g_interrupted.store(false);
-    korvex::g_stopWrites.store(false);
+    korvex::g_stop.store(false);
     previousInt_ = Install(SIGINT);
     previousTerm_ = Install(SIGTERM);
 }
@@ -52,7 +48,7 @@ InterruptScope::~InterruptScope() {
     Restore(SIGTERM, previousTerm_);
     g_engine.store(nullptr);
     g_interrupted.store(false);
-    korvex::g_stopWrites.store(false);
+    korvex::g_stop.store(false);
 }
 
 bool Interrupted() {
@@ -61,7 +57,7 @@ bool Interrupted() {
 
 void Interrupt() {
     g_interrupted.store(true);
-    korvex::g_stopWrites.store(true);
+    korvex::g_stop.store(true);
     if (COrdProcessing* engine = g_engine.load()) engine->RequestStop();
 }
 

@@ -3,7 +3,7 @@
 // command's, the host library's write stop (writes and copies under way then
 // fail and leave no temporary file) and the engine's stop when a calculation
 // runs, which it sees before its next block. Each command ends with code 1
-// once it has cleaned up. A second signal ends the process at once.
+// once it has cleaned up.
 
 #include "apps/vantrel/job.h"
 

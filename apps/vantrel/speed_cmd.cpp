@@ -170,14 +170,14 @@ const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::strin
 int CommandSpeed(const std::vector<std::string>& args, const char* usage, Console& c) {
     SpeedArgs a;
     std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel speed --help)");
     if (a.help) {
         c.out << usage;
         return kExitOk;
     }
     korvex::SpeedTrackParams p;
     if (error = Params(a, p); !error.empty())
-        return Message(c, kExitUsage, error + " (see vantrel --help)");
+        return Message(c, kExitUsage, error + " (see vantrel speed --help)");
     const std::string data = a.values["--data"], name = a.values["--channel"],
                       out = a.values["--out"];
 

@@ -96,6 +96,8 @@ const char* DspCodeText(int code) {
             return "multiplier is not a number";
         case kDspBadRepair:
             return "a pulse-repair setting is out of its range";
+        case kDspStopped:
+            return "stopped";
         case kDspNoEdges:
             return "no pulse found: the speed reads 0";
         case kDspOneEdge:

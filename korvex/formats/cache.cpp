@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "korvex/formats/file_io.h"
 #include "korvex/formats/formats.h"
+#include "korvex/stop.h"
 
 namespace korvex {
 
@@ -344,7 +344,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
             const std::function<bool(double)> none = [](double) { return true; };
             ProgressSink sink(spill, options.progress ? options.progress : none);
             FileResult r = read.stream(sink);
-            if (sink.Stopped() || g_stopWrites.load()) {
+            if (sink.Stopped() || StopAsked()) {
                 FileResult stopped;
                 stopped.stopped = true;
                 stopped.message = "Reading \"" + path + "\" was stopped.";

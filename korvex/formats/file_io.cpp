@@ -102,12 +102,11 @@ bool AtomicFile::Open(const std::string& path, std::string& error) {
     return false;
 }
 
-std::atomic<bool> g_stopWrites{false};
 std::atomic<uint64_t> g_bytesWritten{0};
 
 void AtomicFile::Write(const void* data, size_t size) {
     if (!file_ || errno_ != 0 || size == 0) return;
-    if (g_stopWrites.load(std::memory_order_relaxed)) {
+    if (StopAsked()) {
         errno_ = ECANCELED;
         return;
     }
@@ -118,7 +117,7 @@ void AtomicFile::Write(const void* data, size_t size) {
 
 void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size) {
     if (!file_ || errno_ != 0 || size == 0) return;
-    if (g_stopWrites.load(std::memory_order_relaxed)) {
+    if (StopAsked()) {
         errno_ = ECANCELED;
         return;
     }

@@ -2,11 +2,12 @@
 // File helpers shared by the data-file readers and writers: whole-file reads
 // and writes that replace the target only once everything is on disk.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+
+#include "korvex/stop.h"
 
 namespace korvex {
 
@@ -14,10 +15,6 @@ namespace korvex {
 // naming the file and the cause.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
-// A program's stop (Ctrl+C): once set, every write under way fails as
-// stopped, leaving its target as it was and no temporary file, and a copy
-// being made stops with it. Lock-free, so a signal handler may set it.
-extern std::atomic<bool> g_stopWrites;
 // Bytes the writers have written so far in this process, for a progress
 // line while a long file is written.
 extern std::atomic<uint64_t> g_bytesWritten;
@@ -25,7 +22,7 @@ extern std::atomic<uint64_t> g_bytesWritten;
 // Writes a file through a temporary file in the same folder, renamed over the
 // target on Commit, so readers never see half a file and a failed write
 // leaves the old file as it was. The temporary file is removed unless
-// committed.
+// committed. A stop (korvex/stop.h) fails the writes under way.
 class AtomicFile {
   public:
     AtomicFile() = default;

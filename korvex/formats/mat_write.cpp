@@ -134,7 +134,7 @@ FileResult WriteMat(const std::string& path, const DataSet& data) {
     if (!mat) return fail(errno);
     std::set<std::string> taken;
     for (const SignalData& s : data.signals) {
-        if (g_stopWrites.load()) return fail(ECANCELED);
+        if (StopAsked()) return fail(ECANCELED);
         VarPtr var{SignalVar(VariableName(s.name, taken), s)};
         errno = 0;
         if (!var || Mat_VarWrite(mat.get(), var.get(), MAT_COMPRESSION_NONE) != 0)
