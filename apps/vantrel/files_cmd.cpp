@@ -275,10 +275,10 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
     a.read.mapSamples = true;
     a.read.progress = CopyProgress(c.err, in, a.quiet);
     if (const int code = Load(in, a.read, d, r, c); code != kExitOk) return code;
-    for (const std::string& n : r.notes) c.err << "vantrel: note: " << n << '\n';
+    for (const std::string& n : r.notes) Note(c, n);
     const korvex::FileResult w = WriteWithProgress(kind, out, d, a.quiet, c);
     if (!w.ok) return Interrupted() ? StoppedByUser(c) : Fail(c, kExitOutput, w.message);
-    for (const std::string& n : w.notes) c.err << "vantrel: note: " << n << '\n';
+    for (const std::string& n : w.notes) Note(c, n);
     c.out << "Written: " << out << " ("
           << (kind == "CSV" ? std::string("CSV, one file per signal") : kind) << ", "
           << d.signals.size() << (d.signals.size() == 1 ? " signal" : " signals") << " from "

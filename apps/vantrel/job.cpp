@@ -275,8 +275,12 @@ int Fail(Console& c, int code, const std::string& message) {
 }
 
 void Warn(Console& c, const std::string& text) {
-    c.err << "vantrel: warning: " << text << '\n' << std::flush;
+    c.err << "vantrel: warning: " << AsLine(text) << '\n' << std::flush;
     ++c.warnings;
+}
+
+void Note(Console& c, const std::string& text) {
+    c.err << "vantrel: note: " << AsLine(text) << '\n' << std::flush;
 }
 
 void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
@@ -341,11 +345,11 @@ int WriteSummaries(const korvex::Host& host, const CCfgProc& cfg, const std::str
     std::string error;
     if (!nothing) {
         if (!WriteSummary(beside, rows, error))
-            return Fail(c, kExitOutput, "cannot write the summary: " + error);
+            return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
         written.summaryPath = beside;
     }
     if (!o.summaryPath.empty() && !WriteSummaryFile(o.summaryPath, rows, error))
-        return Fail(c, kExitOutput, "cannot write the summary: " + error);
+        return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
     return kExitOk;
 }
 
@@ -362,7 +366,7 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
         std::string error;
         if (!WriteSummaryFile(given.summaryPath,
                               FailedSummary(Absolute(given.dataPath), c.lastError), error))
-            c.err << "vantrel: cannot write the summary: " << error << '\n' << std::flush;
+            c.err << "vantrel: cannot write the summary: " << AsLine(error) << '\n' << std::flush;
     }
     return code;
 }
@@ -431,7 +435,7 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
                                                  "calculate one group's file"
                                                : " holds no signals"));
         cfg.srcFileKorvex += "/" + groups[0];
-        c.err << "vantrel: note: the signals of group " << Quoted(groups[0]) << " are calculated\n";
+        Note(c, "the signals of group " + Quoted(groups[0]) + " are calculated");
     }
     WarnMissingChannels(cfg, c);
     if (const int stop = StrictStop(o, c); stop != kExitOk) return stop;
@@ -445,7 +449,7 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     const int code = Calculate(engine, c);
     // What the host's operators repaired on the way (tacho pulses, ...).
     for (const std::string& note : host->TakeOperatorNotes())
-        c.err << "vantrel: note: " << note << '\n';
+        Note(c, note);
     c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
     // A recording read where it lies that was cut shorter meanwhile read
     // zeros: nothing computed from it may be written.

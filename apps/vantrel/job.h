@@ -45,6 +45,8 @@ void Warn(Console& console, const std::string& text);
 // ("Cannot write "x": the disk is full.") loses its capital and its full
 // stop; "NI TDMS ..." and the Parts' Russian texts stay as they are.
 std::string AsLine(const std::string& message);
+// One "vantrel: note: " line on err, in that style.
+void Note(Console& console, const std::string& text);
 // "vantrel: " and the message on err (kept in lastError); returns code.
 int Fail(Console& console, int code, const std::string& message);
 

@@ -20,8 +20,7 @@ namespace vantrel {
 namespace {
 
 int Message(Console& c, int code, const std::string& text) {
-    c.err << "vantrel: " << text << '\n' << std::flush;
-    return code;
+    return Fail(c, code, text);
 }
 
 bool Number(const std::string& text, double& v) {

@@ -190,7 +190,7 @@ int CommandSummary(const std::vector<std::string>& args, const char* usage, Cons
     std::string logText;
     for (const std::string& line : m.log) logText += line + "\n";
     if (!merged || !plat::WriteFileAtomic(log, logText, &error)) {
-        return Fail(c, kExitOutput, "cannot write the summary: " + error);
+        return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
     }
     c.out << "Merged: " << out << " (" << m.rows << " rows from " << m.files << " summary files)\n";
     c.out << "Log:    " << log << " (" << m.failed << " failed or unreadable)\n" << std::flush;

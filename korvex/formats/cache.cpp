@@ -312,6 +312,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
     Stamp st;
     if (!StampOf(path, st) || st.size < options.cacheMinBytes) return read.whole(out);
     const std::vector<std::string> candidates = Candidates(st, options.cacheDir);
+    if (!options.listOnly) RemoveCutOffCopies(candidates);
     for (const std::string& c : candidates) {
         FileResult r;
         if (ReadCopy(c, st, out, r.notes)) {
@@ -333,7 +334,6 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
         r.sampleCounts = std::move(counts);
         return r;
     }
-    RemoveCutOffCopies(candidates);
     std::string cause;
     for (const std::string& c : candidates) {
         std::error_code ec;
