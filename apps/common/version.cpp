@@ -8,8 +8,7 @@ namespace appversion {
 
 std::string VersionText(const std::string& program, const std::vector<std::string>& libraries) {
     std::string text = program + " " + kBuildVersion + " (commit " + kBuildCommit + ")\n";
-    for (size_t i = 0; i < libraries.size(); ++i)
-        text += (i == 0 ? "with " : ", ") + libraries[i];
+    for (size_t i = 0; i < libraries.size(); ++i) text += (i == 0 ? "with " : ", ") + libraries[i];
     if (!libraries.empty()) text += '\n';
     return text;
 }

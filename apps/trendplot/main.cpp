@@ -24,12 +24,12 @@ int main(int argc, char** argv) {
     const bool parsed = vantrel::ParseTrendArgs(args, a, error);
     if (a.help || appversion::AsksVersion(argc, argv)) {
         std::cout << appversion::VersionText("vantrel-trend",
-                                             {appversion::FftwVersion(),
-                                              appversion::MatioVersion(),
+                                             {appversion::FftwVersion(), appversion::MatioVersion(),
                                               std::string("Qt ") + qVersion()});
         if (a.help)
-            std::cout << "\nDraws the PNG of \"vantrel trend\", which starts it; the same options:\n\n"
-                      << vantrel::CommandHelp(*vantrel::FindCommand("trend"));
+            std::cout
+                << "\nDraws the PNG of \"vantrel trend\", which starts it; the same options:\n\n"
+                << vantrel::CommandHelp(*vantrel::FindCommand("trend"));
         return vantrel::kExitOk;
     }
     if (!parsed || a.png.empty()) {

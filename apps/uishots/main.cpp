@@ -264,7 +264,6 @@ void ShootImages(const QDir& dir, int& written) {
     }
 }
 
-
 constexpr char kUsage[] =
     "Usage: vantrel-shots OUTDIR [--dpi N]...\n"
     "Renders every window of the user interface to PNG files below OUTDIR (created\n"
@@ -279,9 +278,9 @@ int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h" || a == "--version") {
-            std::fputs(appversion::VersionText("vantrel-shots", {appversion::FftwVersion(),
-                                                                 appversion::MatioVersion(),
-                                                                 std::string("Qt ") + qVersion()})
+            std::fputs(appversion::VersionText(
+                           "vantrel-shots", {appversion::FftwVersion(), appversion::MatioVersion(),
+                                             std::string("Qt ") + qVersion()})
                            .c_str(),
                        stdout);
             if (a != "--version") std::fputs(kUsage, stdout);

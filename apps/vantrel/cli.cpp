@@ -118,7 +118,8 @@ int CommandRun(const std::vector<std::string>& args, const char* usage, Console&
         const long n = std::strtol(j.c_str(), &end, 10);
         if (end == j.c_str() || *end || n < 1 || n > kMaxJobs)
             return Usage(
-                c, "run", "--jobs takes a count from 1 to " + std::to_string(kMaxJobs) + ", not " + j);
+                c, "run",
+                "--jobs takes a count from 1 to " + std::to_string(kMaxJobs) + ", not " + j);
         o.jobs = static_cast<int>(n);
     }
     o.strict = p.strict;
@@ -132,8 +133,7 @@ int CommandRun(const std::vector<std::string>& args, const char* usage, Console&
 int CommandDemo(const std::vector<std::string>& args, const char* usage, Console& c) {
     Parsed p;
     std::string error;
-    if (!ParseOptions(args, 1, {"--out", "--duration"}, p, error))
-        return Usage(c, "demo", error);
+    if (!ParseOptions(args, 1, {"--out", "--duration"}, p, error)) return Usage(c, "demo", error);
     if (p.help) {
         c.out << usage;
         return kExitOk;

@@ -176,8 +176,8 @@ const std::string& CommandHelp(const Command& command) {
     static const std::map<std::string, std::string> texts = [] {
         std::map<std::string, std::string> m;
         for (const Command& c : kCommands)
-            m[c.name] = std::string(c.usage) + (c.reading ? "\n" + std::string(kReadOptionsUsage)
-                                                          : std::string());
+            m[c.name] = std::string(c.usage) +
+                        (c.reading ? "\n" + std::string(kReadOptionsUsage) : std::string());
         return m;
     }();
     return texts.at(command.name);

@@ -35,7 +35,8 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
     const fs::path resultsDir = root / "results";
     for (const fs::path& d : {sampleDir, configDir}) {
         fs::create_directories(d, ec);
-        if (ec) return Fail(c, kExitOutput, "cannot create \"" + d.string() + "\": " + ec.message());
+        if (ec)
+            return Fail(c, kExitOutput, "cannot create \"" + d.string() + "\": " + ec.message());
     }
 
     samplegen::GearboxScheme scheme;
@@ -46,7 +47,8 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
           << scheme.sampleRate << " samples/s)\n"
           << std::flush;
     const korvex::FileResult written = samplegen::WriteGearboxSample(scheme, samplePath.string());
-    if (!written.ok) return Interrupted() ? StoppedByUser(c) : Fail(c, kExitOutput, written.message);
+    if (!written.ok)
+        return Interrupted() ? StoppedByUser(c) : Fail(c, kExitOutput, written.message);
 
     // The shipped configuration and its sections, side by side: the
     // configuration names them relative to its own folder.
@@ -54,7 +56,8 @@ int RunDemo(const std::string& outDir, double duration, Console& c) {
         const fs::path p = configDir / fs::path(std::string(f.name));
         std::string error;
         if (!plat::WriteFileAtomic(p.string(), f.bytes, &error))
-            return Fail(c, kExitOutput, error.empty() ? "cannot write \"" + p.string() + "\"" : error);
+            return Fail(c, kExitOutput,
+                        error.empty() ? "cannot write \"" + p.string() + "\"" : error);
     }
     const fs::path configPath = configDir / kDemoConfigName;
 

@@ -191,8 +191,8 @@ double BytesPerValue(const std::string& kind) {
 korvex::FileResult WriteCsvFolder(const std::string& out, const korvex::DataSet& d) {
     fs::path target = fs::path(out);
     if (!target.has_filename()) target = target.parent_path();
-    const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".tmp~" +
-                                                  std::to_string(::getpid()));
+    const fs::path temp = target.parent_path() /
+                          ("." + target.filename().string() + ".tmp~" + std::to_string(::getpid()));
     std::error_code ec;
     fs::remove_all(temp, ec);
     korvex::FileResult r = korvex::WriteCsv(temp.string(), d);
@@ -281,8 +281,8 @@ int CommandConvert(const std::vector<std::string>& args, const char* usage, Cons
     for (const std::string& n : w.notes) Note(c, n);
     c.out << "Written: " << out << " ("
           << (kind == "CSV" ? std::string("CSV, one file per signal") : kind) << ", "
-          << d.signals.size() << (d.signals.size() == 1 ? " signal" : " signals") << " from "
-          << in << ")\n"
+          << d.signals.size() << (d.signals.size() == 1 ? " signal" : " signals") << " from " << in
+          << ")\n"
           << std::flush;
     return kExitOk;
 }

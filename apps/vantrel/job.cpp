@@ -448,8 +448,7 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
         o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
     // What the host's operators repaired on the way (tacho pulses, ...).
-    for (const std::string& note : host->TakeOperatorNotes())
-        Note(c, note);
+    for (const std::string& note : host->TakeOperatorNotes()) Note(c, note);
     c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
     // A recording read where it lies that was cut shorter meanwhile read
     // zeros: nothing computed from it may be written.

@@ -1,10 +1,10 @@
 #include "apps/vantrel/read_options.h"
 
-#include "apps/vantrel/interrupt.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+
+#include "apps/vantrel/interrupt.h"
 
 namespace vantrel {
 
@@ -85,8 +85,7 @@ bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o) {
     return true;
 }
 
-std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path,
-                                         bool quiet) {
+std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path, bool quiet) {
     return [&err, path, quiet, told = -1](double share) mutable {
         const int quarter = static_cast<int>(std::clamp(share, 0.0, 1.0) * 4.0);
         if (quarter > told && !quiet) {

@@ -1,13 +1,12 @@
 #include "apps/vantrel/report_cmd.h"
 
-#include "apps/vantrel/outdir.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/outdir.h"
 #include "apps/vantrel/read_options.h"
 #include "config/cfgproc.h"
 #include "korvex/host.h"

@@ -169,7 +169,8 @@ const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::strin
 int CommandSpeed(const std::vector<std::string>& args, const char* usage, Console& c) {
     SpeedArgs a;
     std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel speed --help)");
+    if (!Parse(args, a, error))
+        return Message(c, kExitUsage, error + " (see vantrel speed --help)");
     if (a.help) {
         c.out << usage;
         return kExitOk;

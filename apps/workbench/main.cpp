@@ -16,7 +16,6 @@
 #include <cstring>
 
 #include "apps/common/version.h"
-
 #include "apps/workbench/cmdline.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/startup.h"

@@ -1,11 +1,11 @@
 #include "korvex/dsp/tacho_pulses.h"
 
-#include "korvex/stop.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "korvex/stop.h"
 
 namespace korvex::tacho {
 

@@ -4,6 +4,7 @@
 // paste into a shell.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
@@ -98,14 +99,44 @@ TEST(VantrelCli, VersionAndEachCommandsOwnHelp) {
     }
 }
 
+// The other programs: --help and --version on stdout with code 0, the
+// version atop the help, and no window or folder made for them.
+TEST(VantrelCli, EveryProgramAnswersHelpAndVersion) {
+    const testutil::TempDir temp("cli-programs");
+    std::vector<std::string> programs;
+    std::istringstream list(VANTREL_PROGRAMS);
+    for (std::string p; std::getline(list, p, '|');) programs.push_back(p);
+    ASSERT_FALSE(programs.empty());
+    auto run = [&](const std::string& program, const char* option, std::string& out) {
+        const std::string cmd = "cd '" + temp.path().string() + "' && env -u DISPLAY '" + program +
+                                "' " + option + " 2>&1";
+        out.clear();
+        FILE* pipe = ::popen(cmd.c_str(), "r");
+        char buf[4096];
+        for (size_t n; pipe && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+        return pipe ? WEXITSTATUS(::pclose(pipe)) : -1;
+    };
+    for (const std::string& program : programs) {
+        SCOPED_TRACE(program);
+        std::string version, help;
+        EXPECT_EQ(run(program, "--version", version), 0) << version;
+        EXPECT_EQ(version.rfind(fs::path(program).filename().string() + " 0.", 0), 0u) << version;
+        EXPECT_NE(version.find("(commit "), std::string::npos) << version;
+        EXPECT_EQ(run(program, "--help", help), 0) << help;
+        EXPECT_EQ(help.rfind(version, 0), 0u) << help;
+        EXPECT_GT(help.size(), version.size() + 100) << help;
+    }
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
 TEST(VantrelCli, UsageMistakesEndWithCodeTwoAndWriteNothing) {
     const testutil::TempDir temp("cli-usage");
     const fs::path& dir = temp.path();
     const std::vector<std::vector<std::string>> cases = {
         {"trend", "--summary", "a.csv", "--channel", "A", "--item", "B", "--value", "median",
          "--csv", (dir / "t.csv").string()},
-        {"speed", "--data", "x.quor", "--channel", "A", "--order", "1", "--start", "1,20",
-         "--out", (dir / "s.quor").string(), "--block", "1000"},
+        {"speed", "--data", "x.quor", "--channel", "A", "--order", "1", "--start", "1,20", "--out",
+         (dir / "s.quor").string(), "--block", "1000"},
         {"convert", "x.quor", (dir / "out.wav").string()},
         {"info", "--remove", "x.quor"},
     };
@@ -176,8 +207,8 @@ TEST_F(VantrelCliDemo, SettingsFileBandFrequenciesKeyIsHonoured) {
     testutil::WriteBytes(settings,
                          "[general]\r\ncfgFile=" + Config().string() + "\r\nbandFrequencies=1\r\n");
     const fs::path out = Dir() / "bands";
-    const Outcome o = Vantrel({"run", "--data", Sample().string(), "--settings",
-                               settings.string(), "--out", out.string(), "--quiet"});
+    const Outcome o = Vantrel({"run", "--data", Sample().string(), "--settings", settings.string(),
+                               "--out", out.string(), "--quiet"});
     ASSERT_EQ(o.code, 0) << o.err;
     EXPECT_TRUE(fs::is_directory(out / "csv" / "Acc1" / "Частоты полос"));
 }
