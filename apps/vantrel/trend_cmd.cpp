@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
+#include "apps/vantrel/interrupt.h"
 #include "apps/vantrel/options.h"
 #include "platform/profile.h"
 
@@ -30,7 +33,8 @@ std::string PlotterPath() {
     return fs::is_regular_file(p, ec) ? p.string() : std::string();
 }
 
-int RunPlotter(const std::string& plotter, const std::vector<std::string>& args, Console& c) {
+int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
+               const std::string& png, Console& c) {
     std::vector<std::string> words{plotter};
     words.insert(words.end(), args.begin() + 1, args.end());
     std::vector<char*> argv;
@@ -44,6 +48,12 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     int status = 0;
     while (waitpid(pid, &status, 0) < 0)
         if (errno != EINTR) return kExitOutput;
+    if (Interrupted() ||
+        (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM))) {
+        // Ctrl+C reached the plotter too: what it had begun goes.
+        std::remove((png + ".tmp.png").c_str());
+        return StoppedByUser(c);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
 }
 
@@ -108,7 +118,7 @@ int CommandTrend(const std::vector<std::string>& args, const char* usage, Consol
             return Fail(c, kExitOutput, "cannot write \"" + a.csv + "\": " + error);
         c.out << "Written: " << a.csv << " (" << trend.points.size() << " points)\n";
     }
-    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);
+    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, a.png, c);
 }
 
 }  // namespace vantrel
