@@ -1,14 +1,21 @@
 #pragma once
-// For programs that draw offscreen from a script: Qt's complaint that the
-// session has no runtime folder (a cron job, a container, ssh) says nothing
+// The Qt side of the programs' common start: Qt's version for --version, and
+// for programs that draw offscreen from a script, silence about the session
+// having no runtime folder (a cron job, a container, ssh), which says nothing
 // about the work and would read as a failure on stderr. Everything else Qt
 // says is passed on.
 
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
+#include <string>
 
 namespace appversion {
+
+// "Qt 6.4.2", the library the program runs with.
+inline std::string QtVersion() {
+    return std::string("Qt ") + qVersion();
+}
 
 inline QtMessageHandler& PreviousQtHandler() {
     static QtMessageHandler previous = nullptr;

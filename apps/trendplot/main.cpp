@@ -23,9 +23,9 @@ int main(int argc, char** argv) {
     std::string error;
     const bool parsed = vantrel::ParseTrendArgs(args, a, error);
     if (a.help || appversion::AsksVersion(argc, argv)) {
-        std::cout << appversion::VersionText("vantrel-trend",
-                                             {appversion::FftwVersion(), appversion::MatioVersion(),
-                                              std::string("Qt ") + qVersion()});
+        std::cout << appversion::VersionText(
+            "vantrel-trend",
+            {appversion::FftwVersion(), appversion::MatioVersion(), appversion::QtVersion()});
         if (a.help)
             std::cout
                 << "\nDraws the PNG of \"vantrel trend\", which starts it; the same options:\n\n"

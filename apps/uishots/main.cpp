@@ -280,7 +280,7 @@ int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis) {
         if (a == "--help" || a == "-h" || a == "--version") {
             std::fputs(appversion::VersionText(
                            "vantrel-shots", {appversion::FftwVersion(), appversion::MatioVersion(),
-                                             std::string("Qt ") + qVersion()})
+                                             appversion::QtVersion()})
                            .c_str(),
                        stdout);
             if (a != "--version") std::fputs(kUsage, stdout);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "apps/common/qt_quiet.h"
 #include "apps/common/version.h"
 #include "apps/workbench/cmdline.h"
 #include "apps/workbench/mainwindow.h"
@@ -41,7 +42,7 @@ bool AnswerInfo(int argc, char** argv) {
     if (!help && !appversion::AsksVersion(argc, argv)) return false;
     const std::string text = appversion::VersionText(
         "korvex-workbench",
-        {appversion::FftwVersion(), appversion::MatioVersion(), std::string("Qt ") + qVersion()});
+        {appversion::FftwVersion(), appversion::MatioVersion(), appversion::QtVersion()});
     std::fputs(text.c_str(), stdout);
     if (help) std::fputs(workbench::Usage().c_str(), stdout);
     return true;
