@@ -244,6 +244,12 @@ TEST_F(VantrelCliDemo, LongRecordingReadCopiedAndStopped) {
     EXPECT_TRUE(o.err.empty()) << o.err;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
+    // A copy stopped halfway leaves nothing.
+    o = VantrelPressed({"cache", "--make", uff.string(), "--quiet"});
+    EXPECT_EQ(o.code, vantrel::kExitCalcFailed) << o.err;
+    EXPECT_EQ(o.err, "vantrel: Расчет прерван пользователем\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
     const fs::path left = dir / ".g.uff.cache.quor.tmp~killed";
     testutil::WriteBytes(left, "cut off");
     fs::last_write_time(left, fs::file_time_type::clock::now() - std::chrono::hours(1));
