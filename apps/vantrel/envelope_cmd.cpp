@@ -23,10 +23,13 @@ namespace fs = std::filesystem;
 namespace vantrel {
 
 const char kEnvelopeUsage[] =
+    "Usage:\n"
     "  vantrel envelope --data FILE [--rate HZ] --channel NAME (--shaft HZ | --speed NAME)\n"
     "                   [--bearing balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]]\n"
     "                   [--line NAME=ORDER ...] [--band auto|LO,HI] [--from T --to T]\n"
     "                   [--resolution HZ] [--json FILE] [--csv FILE] [--png FILE] [READING]\n";
+
+namespace {
 
 const char kEnvelopeHelp[] =
     "\n"
@@ -54,8 +57,6 @@ const char kEnvelopeHelp[] =
     "Exit codes: 0 success, 2 bad arguments (no shaft speed, a geometry that is no\n"
     "bearing, a band above the Nyquist frequency, a record too short for the\n"
     "resolution), 3 unreadable input or missing channel, 4 outputs not written.\n";
-
-namespace {
 
 constexpr char kPlotter[] = "vantrel-envelope";
 
@@ -391,12 +392,17 @@ int Fail(Console& c, int code, const std::string& text) {
 
 }  // namespace
 
-int CommandEnvelope(const std::vector<std::string>& args, const char* /*usage*/, Console& c) {
+const char* EnvelopeHelp() {
+    static const std::string text = std::string(kEnvelopeUsage) + kEnvelopeHelp;
+    return text.c_str();
+}
+
+int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Console& c) {
     EnvelopeArgs a;
     std::string error;
     if (!ParseEnvelopeArgs(args, a, error)) return Fail(c, kExitUsage, error);
     if (a.help) {
-        c.out << "Usage:\n" << kEnvelopeUsage << kEnvelopeHelp << "\n" << kReadOptionsUsage;
+        c.out << usage;
         return kExitOk;
     }
     std::string plotter;

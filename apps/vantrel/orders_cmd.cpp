@@ -406,13 +406,13 @@ int Write(const std::string& path, const std::string& text, const std::string& w
 
 }  // namespace
 
-int CommandOrders(const std::vector<std::string>& args, Console& c) {
+int CommandOrders(const std::vector<std::string>& args, const char* usage, Console& c) {
     OrdersArgs a;
     std::string error;
     if (!ParseOrdersArgs(args, a, error))
         return Message(c, kExitUsage, error + " (see vantrel orders --help)");
     if (a.help) {
-        c.out << kOrdersUsage << '\n' << kReadOptionsUsage;
+        c.out << usage;
         return kExitOk;
     }
     std::string plotter;
