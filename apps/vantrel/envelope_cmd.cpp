@@ -271,7 +271,8 @@ bool ShaftFromSpeed(const korvex::DataSet& d, const EnvelopeArgs& a, double& hz,
     hz = v.empty() ? 0.0 : sum / static_cast<double>(v.size());
     const std::string unit = plat::FoldCase(s->unit);
     if (unit.find("rpm") != std::string::npos || unit.find("/min") != std::string::npos ||
-        unit.find("мин") != std::string::npos) hz /= 60.0;
+        unit.find("мин") != std::string::npos)
+        hz /= 60.0;
     if (hz > 0.0 && std::isfinite(hz)) return true;
     error = "speed channel \"" + a.speed + "\" gives no shaft speed over the range";
     return false;
@@ -383,11 +384,8 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
 }
 
-int Fail(Console& c, int code, const std::string& text) {
-    c.err << "vantrel: " << text << (code == kExitUsage ? " (see vantrel envelope --help)" : "")
-          << '\n'
-          << std::flush;
-    return code;
+int EnvelopeFail(Console& c, int code, const std::string& text) {
+    return Fail(c, code, code == kExitUsage ? text + " (see vantrel envelope --help)" : text);
 }
 
 }  // namespace
@@ -400,24 +398,26 @@ const char* EnvelopeHelp() {
 int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Console& c) {
     EnvelopeArgs a;
     std::string error;
-    if (!ParseEnvelopeArgs(args, a, error)) return Fail(c, kExitUsage, error);
+    if (!ParseEnvelopeArgs(args, a, error)) return EnvelopeFail(c, kExitUsage, error);
     if (a.help) {
         c.out << usage;
         return kExitOk;
     }
     std::string plotter;
     if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return Fail(c, kExitOutput,
-                    std::string("the PNG is drawn by ") + kPlotter +
-                        ", which is not beside vantrel (a build without the user interface)");
+        return EnvelopeFail(
+            c, kExitOutput,
+            std::string("the PNG is drawn by ") + kPlotter +
+                ", which is not beside vantrel (a build without the user interface)");
     if (!a.quiet) a.read.progress = CopyProgress(c.err, a.data);
     EnvelopeAnalysis r;
-    if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk) return Fail(c, code, error);
+    if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk)
+        return EnvelopeFail(c, code, error);
     c.out << EnvelopeTable(r) << std::flush;
     for (const auto& [path, text] : {std::pair{a.json, EnvelopeJson(r)}, {a.csv, EnvelopeCsv(r)}}) {
         if (path.empty()) continue;
         if (!plat::WriteFileAtomic(path, text, &error))
-            return Fail(c, kExitOutput, "cannot write " + path + ": " + error);
+            return EnvelopeFail(c, kExitOutput, "cannot write " + path + ": " + error);
         c.out << "Written: " << path << '\n';
     }
     return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);
