@@ -23,11 +23,12 @@ namespace fs = std::filesystem;
 namespace vantrel {
 
 const char kEnvelopeUsage[] =
-    "Usage:\n"
-    "  vantrel envelope --data FILE [--rate HZ] --channel NAME (--shaft HZ | --speed NAME)\n"
-    "                   [--bearing balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]]\n"
-    "                   [--line NAME=ORDER ...] [--band auto|LO,HI] [--from T --to T]\n"
-    "                   [--resolution HZ] [--json FILE] [--csv FILE] [--png FILE] [READING]\n";
+    "Usage: vantrel envelope --data FILE [--rate HZ] --channel NAME (--shaft HZ | --speed NAME)\n"
+    "                        [--bearing "
+    "balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]]\n"
+    "                        [--line NAME=ORDER ...] [--band auto|LO,HI] [--from T --to T]\n"
+    "                        [--resolution HZ] [--json FILE] [--csv FILE] [--png FILE] [--quiet]\n"
+    "                        [READING]\n";
 
 namespace {
 
@@ -40,9 +41,12 @@ const char kEnvelopeHelp[] =
     "lines (FTF, BPFO, BPFI, BSF at 2 x BSF) and the named orders; the verdict names\n"
     "the fault whose lines stand out clearly (docs/spectral.md), or none.\n"
     "\n"
+    "  --data FILE        the data file (any the host reads)\n"
+    "  --rate HZ          the sample rate, for files that do not hold it\n"
     "  --channel NAME     the channel as vantrel info lists it (name or folder/name)\n"
-    "  --shaft HZ         shaft frequency; or --speed NAME: a speed channel (Hz or rpm)\n"
-    "                     whose mean over the range serves\n"
+    "  --shaft HZ         the shaft frequency\n"
+    "  --speed NAME       instead of --shaft: a speed channel (Hz or rpm) whose mean\n"
+    "                     over the range serves\n"
     "  --bearing ...      balls, ball and pitch diameter (one unit), contact angle in\n"
     "                     degrees (default 0), which ring turns (default inner)\n"
     "  --line NAME=ORDER  a further line at ORDER x the shaft frequency (repeatable)\n"
@@ -50,8 +54,9 @@ const char kEnvelopeHelp[] =
     "  --from T, --to T   the time range in seconds (default: the whole record)\n"
     "  --resolution HZ    line spacing of the envelope spectrum (default 0.5 Hz, finer\n"
     "                     down to 0.125 Hz for records of 32 s and more)\n"
-    "  --json FILE        band, lines and verdict; --csv FILE the envelope spectrum;\n"
-    "                     --png FILE the kurtogram above the envelope spectrum\n"
+    "  --json FILE        band, lines and verdict\n"
+    "  --csv FILE         the envelope spectrum (frequency, amplitude)\n"
+    "  --png FILE         the kurtogram above the envelope spectrum\n"
     "  -q, --quiet        no progress output\n"
     "\n"
     "Exit codes: 0 success, 2 bad arguments (no shaft speed, a geometry that is no\n"

@@ -12,10 +12,10 @@
 #include <cmath>
 #include <fstream>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 #include "platform/profile.h"
 
 namespace workbench {
@@ -197,7 +197,7 @@ void SpectrumView::DrawOrderAxis(QPainter& p, const QRectF& r) {
                    QString::fromStdString(TickLabel(o, step)));
     }
     p.drawText(QRectF(0, r.top() - kOrderAxis, r.left() - 16, kOrderAxis - 3),
-               Qt::AlignRight | Qt::AlignVCenter, "order");
+               Qt::AlignRight | Qt::AlignVCenter, tr("order"));
 }
 
 void SpectrumView::SetHarmonics(bool on) {
