@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphlayout.h"
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/spectrumview.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 
 namespace workbench {
 
@@ -124,7 +124,17 @@ void GraphWindow::SetRange(double lo, double hi) {
     lo_ = lo;
     hi_ = hi;
     ranged_ = true;
+    autoRange_ = false;
     InvalidateAll();
+}
+
+bool GraphWindow::SharesTimeRange() const {
+    if (xSignal_ != 0) return false;
+    if (!views_.empty()) return true;
+    double lo, hi;
+    int maps = 0;
+    for (const SpectralView* v : spectral_) maps += v->TimeExtent(lo, hi) ? 1 : 0;
+    return maps > 1;
 }
 
 void GraphWindow::Autoscale() {
@@ -137,6 +147,14 @@ void GraphWindow::Autoscale() {
         hi = any ? std::max(hi, b) : b;
         any = true;
     }
+    // Maps against time count too, so maps alone still share one range.
+    for (const SpectralView* v : spectral_) {
+        double a, b;
+        if (!v->TimeExtent(a, b)) continue;
+        lo = any ? std::min(lo, a) : a;
+        hi = any ? std::max(hi, b) : b;
+        any = true;
+    }
     if (!any) return;
     if (!(hi > lo)) {
         lo -= 0.5;
@@ -144,6 +162,7 @@ void GraphWindow::Autoscale() {
     }
     for (GraphView* v : views_) v->AutoscaleY();
     SetRange(lo, hi);
+    autoRange_ = true;
 }
 
 void GraphWindow::ZoomAround(double x, double factor) {

@@ -92,8 +92,10 @@ class GraphWindow : public QWidget {
     // graphs other than from are drawn again when they change.
     void UpdateMargins(const QWidget* from = nullptr);
     // Whether a map against time takes the window's time range: the time
-    // graphs plot against time.
-    bool SharesTimeRange() const { return xSignal_ == 0 && !views_.empty(); }
+    // graphs plot against time, or several maps against time share one.
+    bool SharesTimeRange() const;
+    // The time range follows the data (not a zoom, pan or --range).
+    bool AutoRange() const { return autoRange_; }
     // The legends were given other rows (signals, B on or off).
     void UpdateLegendWidth();
 
@@ -132,6 +134,7 @@ class GraphWindow : public QWidget {
     const std::map<int, ViewSpec>* specs_;
     std::vector<GraphView*> views_;
     std::vector<SpectralView*> spectral_;
+    bool autoRange_ = true;
     int activeGraph_ = 0;
     double lo_ = 0.0, hi_ = 1.0;
     bool ranged_ = false;  // the range was set from data or by the user

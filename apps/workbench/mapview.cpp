@@ -336,6 +336,16 @@ void MapView::Autoscale() {
     FitView(true);
 }
 
+bool MapView::TimeExtent(double& lo, double& hi) const {
+    const auto& whole = full_ ? full_ : map_;
+    if (spec_.map.params.x != korvex::MapAxisX::Time || !whole || whole->x.empty()) return false;
+    const auto& xs = whole->x;
+    const double dx = xs.size() > 1 ? (xs.back() - xs.front()) / double(xs.size() - 1) : 1.0;
+    lo = xs.front() - dx / 2;
+    hi = xs.back() + dx / 2;
+    return true;
+}
+
 void MapView::FitView(bool window) {
     const auto& whole = full_ ? full_ : map_;
     if (!whole || whole->x.empty()) return;
@@ -345,8 +355,9 @@ void MapView::FitView(bool window) {
     if (spec_.map.maxY > 0) top = std::min(top, spec_.map.maxY);
     const double y0 = std::max(0.0, whole->y0 - whole->dy / 2);
     if (SharesTime()) {
-        // The time range is the window's, taken from its time graphs.
-        if (window) owner_->Autoscale();
+        // The time range is the window's, taken from its time graphs, or
+        // from the maps' spans while no graph of the window plots signals.
+        if (window || (owner_->Views().empty() && owner_->AutoRange())) owner_->Autoscale();
         SetView(ViewX0(), ViewX1(), y0, top);
         return;
     }

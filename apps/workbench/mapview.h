@@ -22,9 +22,9 @@
 #include <memory>
 #include <vector>
 
-#include "korvex/dsp/spectralmap.h"
 #include "apps/workbench/colormap.h"
 #include "apps/workbench/spectralview.h"
+#include "korvex/dsp/spectralmap.h"
 
 class QProgressBar;
 class QPushButton;
@@ -101,6 +101,7 @@ class MapView : public SpectralView {
     // The whole map in view; a shared time range is the window's to keep
     // unless window is true.
     void FitView(bool window);
+    bool TimeExtent(double& lo, double& hi) const override;
     void Detail();
     void DetailFinished();
     void Requantise();

@@ -48,6 +48,8 @@ class SpectralView : public QWidget {
     // The folder's strips; false when it holds none.
     bool AddOverlayFolder(const std::string& path);
     size_t StripCount() const { return strips_.size(); }
+    // The time span of a view plotted against time; false for any other.
+    virtual bool TimeExtent(double& /*lo*/, double& /*hi*/) const { return false; }
     // The shown data as CSV; false with a message.
     virtual bool WriteCsv(const std::string& path, std::string& message) const = 0;
     // What the view says instead of drawing (an error), or "".

@@ -413,6 +413,29 @@ TEST_F(SpectralViews, StackedGraphsDrawATimeAtOneColumn) {
     }
 }
 
+// Maps alone in a window (no time graph) still share one time axis, though
+// their first and last columns lie at other times.
+TEST_F(SpectralViews, MapsAloneShareTheirTimeAxis) {
+    std::vector<MapView*> maps;
+    for (const int n : {1024, 8192}) {
+        ViewSpec spec;
+        spec.kind = ViewKind::Map;
+        spec.map.params.spectrum.n = n;
+        spec.speedId = speed_;
+        const int graph = w_->AddSpectralGraph(tone_, spec);
+        QApplication::processEvents();
+        maps.push_back(qobject_cast<MapView*>(w_->SpectralViewOf(graph)));
+        ASSERT_TRUE(maps.back());
+    }
+    for (MapView* m : maps)
+        for (int i = 0; i < 500 && (m->Running() || !m->Map()); ++i) QTest::qWait(10);
+    QApplication::processEvents();
+    ASSERT_TRUE(maps[0]->Map() && maps[1]->Map());
+    EXPECT_EQ(maps[0]->PlotRect().left(), maps[1]->PlotRect().left());
+    for (double t : {1.0, 3.0})
+        EXPECT_NEAR(maps[0]->PixelAt(t, 0).x(), maps[1]->PixelAt(t, 0).x(), 0.01);
+}
+
 TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
     ViewSpec spec;
     spec.kind = ViewKind::Map;
