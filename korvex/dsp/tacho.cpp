@@ -211,13 +211,15 @@ PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, doubl
                           bool relative, bool falling, const tacho::RepairRules& rules) {
     tacho::TriggerLevels levels(lo, hi);
     if (relative) {
-        const auto [l0, h0] = tacho::StateLevels(x);
+        const std::pair<double, double> whole = tacho::StateLevels(x);
+        const auto [l0, h0] = whole;
         levels = tacho::TriggerLevels(l0 + (h0 - l0) * lo / 100.0, l0 + (h0 - l0) * hi / 100.0);
         const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, falling);
         std::vector<double> periods;
         for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
         if (periods.size() >= 2)
-            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt);
+            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt,
+                                         whole);
     }
     PulseTrain train;
     const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);

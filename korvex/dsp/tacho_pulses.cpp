@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace korvex::tacho {
 
@@ -65,6 +67,26 @@ double TriggerLevels::At(const std::vector<double>& v, size_t i) const {
     if (k + 1 >= v.size()) return v.back();
     const double f = pos - static_cast<double>(k);
     return v[k] + f * (v[k + 1] - v[k]);
+}
+
+TriggerLevels::Bounds TriggerLevels::Range(size_t from, size_t to) const {
+    if (Stretch() == 0) return {lo_.front(), lo_.front(), hi_.front(), hi_.front()};
+    // Samples of window j interpolate between the levels of windows j - 1..j + 1.
+    const size_t last = lo_.size() - 1;
+    const size_t a = std::min(last, from / window_ - std::min<size_t>(from / window_, 1));
+    const size_t b = std::min(last, (to - 1) / window_ + 2);
+    Bounds r{lo_[a], lo_[a], hi_[a], hi_[a]};
+    for (size_t k = a + 1; k <= b; ++k) {
+        r.loMin = std::min(r.loMin, lo_[k]);
+        r.loMax = std::max(r.loMax, lo_[k]);
+        r.hiMin = std::min(r.hiMin, hi_[k]);
+        r.hiMax = std::max(r.hiMax, hi_[k]);
+    }
+    // Interpolation rounds to within a few units in the last place.
+    const double scale = std::max({std::abs(r.loMin), std::abs(r.loMax), std::abs(r.hiMin),
+                                   std::abs(r.hiMax)});
+    const double margin = 1e-12 * scale + 1e-300;
+    return {r.loMin - margin, r.loMax + margin, r.hiMin - margin, r.hiMax + margin};
 }
 
 namespace {
@@ -134,26 +156,175 @@ std::pair<double, double> StateLevelsInPasses(std::span<const double> x) {
 
 }  // namespace
 
+namespace {
+
+// Buckets of equal width from min on: bucket positions as indices no
+// greater than the last bucket's (NaN in the last).
+struct Grid {
+    Grid(double min, double max, size_t count)
+        : min{min}, max{max}, scale{static_cast<double>(count) / (max - min)},
+          last{static_cast<double>(count - 1)} {
+        if (!std::isfinite(scale)) scale = 0.0;
+    }
+    size_t Of(double v) const {
+        const double p = (v - min) * scale;
+        return static_cast<size_t>(static_cast<int64_t>(p < last ? p : last));
+    }
+    // Samples per bucket, counted in four interleaved tallies so that a run
+    // of samples in one bucket does not wait on its own increments.
+    std::vector<size_t> Count(std::span<const double> x) const {
+        const auto count = static_cast<size_t>(last) + 1;
+        std::vector<uint32_t> t(4 * count, 0);
+        size_t i = 0;
+        for (; i + 4 <= x.size(); i += 4)
+            for (size_t l = 0; l < 4; ++l) ++t[l * count + Of(x[i + l])];
+        for (; i < x.size(); ++i) ++t[Of(x[i])];
+        std::vector<size_t> c(count);
+        for (size_t b = 0; b < count; ++b)
+            c[b] = size_t{t[b]} + t[count + b] + t[2 * count + b] + t[3 * count + b];
+        return c;
+    }
+    double min, max, scale, last;
+};
+
+// The least and the greatest of x (not empty), four lanes at a time.
+std::pair<double, double> MinMax(std::span<const double> x) {
+    double mn[4] = {x[0], x[0], x[0], x[0]}, mx[4] = {x[0], x[0], x[0], x[0]};
+    size_t i = 0;
+    for (; i + 4 <= x.size(); i += 4)
+        for (size_t l = 0; l < 4; ++l) {
+            mn[l] = x[i + l] < mn[l] ? x[i + l] : mn[l];
+            mx[l] = x[i + l] > mx[l] ? x[i + l] : mx[l];
+        }
+    for (; i < x.size(); ++i) {
+        mn[0] = x[i] < mn[0] ? x[i] : mn[0];
+        mx[0] = x[i] > mx[0] ? x[i] : mx[0];
+    }
+    return {std::min({mn[0], mn[1], mn[2], mn[3]}), std::max({mx[0], mx[1], mx[2], mx[3]})};
+}
+
+Grid MinMaxGrid(std::span<const double> x, size_t count) {
+    const auto [mn, mx] = MinMax(x);
+    return Grid(mn, mx, count);
+}
+
+// Order statistics of a signal found through buckets of equal width: a
+// sample's bucket never comes before a smaller sample's, so the k-th
+// smallest lies in the bucket where the counts pass k, and only that
+// bucket's samples are selected among (again in buckets). The values are
+// the ones nth_element gives, in a few streaming passes instead of its
+// shuffling of the whole signal.
+class Buckets {
+  public:
+    explicit Buckets(std::span<const double> x)
+        : x_(x), grid_(MinMaxGrid(x, std::clamp<size_t>(x.size() / 8, 16, 4096))) {
+        counts_ = grid_.Count(x);
+        // A signal of two states holds many samples equal to its ends,
+        // which no bucket would part.
+        for (double v : x) {
+            atMin_ += v == min_;
+            atMax_ += v == max_;
+        }
+        // counts_[b] becomes the samples before bucket b.
+        size_t before = 0;
+        for (size_t& c : counts_) before += std::exchange(c, before);
+    }
+
+    // The k-th smallest sample (from 0) for each k of ks.
+    std::vector<double> Select(const std::vector<size_t>& ks) const {
+        std::vector<size_t> bucket(ks.size());
+        std::vector<std::vector<double>> members;
+        std::vector<int> slot(counts_.size(), -1);
+        std::vector<double> out(ks.size());
+        for (size_t j = 0; j < ks.size(); ++j) {
+            if (ks[j] < atMin_ || ks[j] >= x_.size() - atMax_) continue;
+            bucket[j] = static_cast<size_t>(
+                            std::upper_bound(counts_.begin(), counts_.end(), ks[j]) -
+                            counts_.begin()) -
+                        1;
+            if (slot[bucket[j]] < 0) {
+                slot[bucket[j]] = static_cast<int>(members.size());
+                members.emplace_back();
+            }
+        }
+        for (size_t i = 0; !members.empty() && i < x_.size(); ++i)
+            if (const int k = slot[grid_.Of(x_[i])]; k >= 0)
+                members[static_cast<size_t>(k)].push_back(x_[i]);
+        for (size_t j = 0; j < ks.size(); ++j) {
+            if (ks[j] < atMin_) {
+                out[j] = min_;
+            } else if (ks[j] >= x_.size() - atMax_) {
+                out[j] = max_;
+            } else {
+                std::vector<double> v = members[static_cast<size_t>(slot[bucket[j]])];
+                out[j] = Nth(v, ks[j] - counts_[bucket[j]]);
+            }
+        }
+        return out;
+    }
+
+  private:
+    // The k-th smallest of v (v is reordered), a bucket deeper at a time.
+    static double Nth(std::vector<double>& v, size_t k) {
+        for (int depth = 0; v.size() > 256 && depth < 8; ++depth) {
+            const auto [lo, hi] = MinMax(v);
+            if (lo == hi) return lo;
+            const Grid grid(lo, hi, std::clamp<size_t>(v.size() / 8, 16, 4096));
+            if (grid.scale == 0.0) break;
+            const std::vector<size_t> counts = grid.Count(v);
+            size_t b = 0;
+            while (k >= counts[b]) k -= counts[b++];
+            v.erase(std::remove_if(v.begin(), v.end(), [&](double s) { return grid.Of(s) != b; }),
+                    v.end());
+        }
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
+        return v[k];
+    }
+
+    std::span<const double> x_;
+    Grid grid_;
+    double min_ = grid_.min, max_ = grid_.max;
+    size_t atMin_ = 0, atMax_ = 0;  // samples equal to min_ and to max_
+    std::vector<size_t> counts_;
+};
+
+}  // namespace
+
 std::pair<double, double> StateLevels(std::span<const double> x) {
     if (x.empty()) return {0.0, 0.0};
     if (x.size() > (size_t{1} << 22)) return StateLevelsInPasses(x);
-    std::vector<double> v(x.begin(), x.end());
-    const size_t n = v.size();
-    auto nth = [&v](size_t k) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-        return v[k];
-    };
-    const double pa = nth(n / 1000), pb = nth(n - 1 - n / 1000);
+    const size_t n = x.size();
+    const Buckets buckets(x);
+    const std::vector<double> p = buckets.Select({n / 1000, n - 1 - n / 1000});
+    const double pa = p[0], pb = p[1];
     if (!(pb > pa)) return {pa, pa};
     const double mid = 0.5 * (pa + pb);
-    const auto split = std::partition(v.begin(), v.end(), [mid](double s) { return s < mid; });
-    std::span<double> low(v.begin(), split), high(split, v.end());
-    return {Median(low), Median(high)};
+    size_t lows = 0;
+    for (double v : x) lows += v < mid;
+    // The samples below mid are the lows smallest: the medians of both
+    // halves are order statistics of the whole.
+    std::vector<size_t> ks;
+    auto median = [&ks](size_t from, size_t m) {
+        if (m == 0) return;
+        ks.push_back(from + m / 2);
+        if (m % 2 == 0) ks.push_back(from + m / 2 - 1);
+    };
+    median(0, lows);
+    median(lows, n - lows);
+    const std::vector<double> v = buckets.Select(ks);
+    auto value = [&v](size_t m, size_t& j) {
+        if (m == 0) return 0.0;
+        const double upper = v[j++];
+        return m % 2 != 0 ? upper : 0.5 * (upper + v[j++]);
+    };
+    size_t j = 0;
+    const double low = value(lows, j);
+    return {low, value(n - lows, j)};
 }
 
 TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
-                          double periodSamples) {
-    const auto [l0, h0] = StateLevels(x);
+                          double periodSamples, std::pair<double, double> whole) {
+    const auto [l0, h0] = whole;
     const size_t n = x.size();
     const size_t w = std::clamp<size_t>(static_cast<size_t>(10.0 * periodSamples), 64, n);
     const size_t windows = std::max<size_t>(1, n / w);
@@ -219,8 +390,8 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
     std::vector<double> edges;
     bool armed = false;
     size_t lastBelow = 0, lastArm = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const double v = s * x[i];
+    // The trigger at sample i with its own levels.
+    auto step = [&](size_t i, double v) {
         const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
         const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
         const double mid = 0.5 * (arm + fire);
@@ -229,7 +400,7 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
                 armed = true;
                 lastBelow = lastArm = i;
             }
-            continue;
+            return;
         }
         if (v < arm) lastArm = i;
         if (v < mid) {
@@ -245,6 +416,31 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
             edges.push_back(t0 + dt * at);
             armed = false;
         }
+    };
+    // Most samples lie far from every level of their stretch: their outcome
+    // is known from the stretch's bounds, and only the others are weighed
+    // against their own levels.
+    const size_t n = x.size(), stretch = levels.Stretch();
+    for (size_t from = 0; from < n;) {
+        const size_t to = stretch == 0 || n - from <= stretch ? n : from + stretch;
+        const TriggerLevels::Bounds b = levels.Range(from, to);
+        const double armMin = falling ? -b.hiMax : b.loMin, armMax = falling ? -b.hiMin : b.loMax;
+        const double fireMin = falling ? -b.loMax : b.hiMin, fireMax = falling ? -b.loMin : b.hiMax;
+        const double midMin = 0.5 * (armMin + fireMin), midMax = 0.5 * (armMax + fireMax);
+        const double below = std::min(armMin, midMin), above = std::max(armMax, midMax);
+        for (size_t i = from; i < to; ++i) {
+            const double v = s * x[i];
+            if (!armed) {
+                if (v >= armMax) continue;
+            } else if (v < below) {
+                lastArm = lastBelow = i;
+                continue;
+            } else if (v >= above && v < fireMin) {
+                continue;
+            }
+            step(i, v);
+        }
+        from = to;
     }
     return edges;
 }

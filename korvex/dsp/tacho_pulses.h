@@ -20,6 +20,15 @@ class TriggerLevels {
     double Lo(size_t i) const { return At(lo_, i); }
     double Hi(size_t i) const { return At(hi_, i); }
 
+    // Samples taken a stretch at a time, and bounds of the levels over
+    // samples [from, to) of one stretch (with a margin for round-off), so
+    // that a sample far from every level needs no levels of its own.
+    struct Bounds {
+        double loMin, loMax, hiMin, hiMax;
+    };
+    size_t Stretch() const { return window_ == 0 || lo_.size() == 1 ? 0 : window_; }
+    Bounds Range(size_t from, size_t to) const;
+
   private:
     double At(const std::vector<double>& v, size_t i) const;
     std::vector<double> lo_, hi_;
@@ -34,9 +43,9 @@ std::pair<double, double> StateLevels(std::span<const double> x);
 // Relative trigger levels (per cent of the state levels' span) that follow
 // the baseline: state levels per window of about ten periods, where a
 // window whose states lie closer than half the whole record's span (no
-// pulse in it) takes its neighbour's levels.
+// pulse in it) takes its neighbour's levels. `whole` is StateLevels(x).
 TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
-                          double periodSamples);
+                          double periodSamples, std::pair<double, double> whole);
 
 // Edge times of the trigger (rising, or falling with `falling`): armed past
 // the low level, fired at the high level, timed where the signal crossed the
