@@ -218,8 +218,7 @@ PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, doubl
         std::vector<double> periods;
         for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
         if (periods.size() >= 2)
-            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt,
-                                         whole);
+            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt, whole);
     }
     PulseTrain train;
     const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);

@@ -83,8 +83,8 @@ TriggerLevels::Bounds TriggerLevels::Range(size_t from, size_t to) const {
         r.hiMax = std::max(r.hiMax, hi_[k]);
     }
     // Interpolation rounds to within a few units in the last place.
-    const double scale = std::max({std::abs(r.loMin), std::abs(r.loMax), std::abs(r.hiMin),
-                                   std::abs(r.hiMax)});
+    const double scale =
+        std::max({std::abs(r.loMin), std::abs(r.loMax), std::abs(r.hiMin), std::abs(r.hiMax)});
     const double margin = 1e-12 * scale + 1e-300;
     return {r.loMin - margin, r.loMax + margin, r.hiMin - margin, r.hiMax + margin};
 }
@@ -162,7 +162,9 @@ namespace {
 // greater than the last bucket's (NaN in the last).
 struct Grid {
     Grid(double min, double max, size_t count)
-        : min{min}, max{max}, scale{static_cast<double>(count) / (max - min)},
+        : min{min},
+          max{max},
+          scale{static_cast<double>(count) / (max - min)},
           last{static_cast<double>(count - 1)} {
         if (!std::isfinite(scale)) scale = 0.0;
     }
@@ -238,10 +240,10 @@ class Buckets {
         std::vector<double> out(ks.size());
         for (size_t j = 0; j < ks.size(); ++j) {
             if (ks[j] < atMin_ || ks[j] >= x_.size() - atMax_) continue;
-            bucket[j] = static_cast<size_t>(
-                            std::upper_bound(counts_.begin(), counts_.end(), ks[j]) -
-                            counts_.begin()) -
-                        1;
+            bucket[j] =
+                static_cast<size_t>(std::upper_bound(counts_.begin(), counts_.end(), ks[j]) -
+                                    counts_.begin()) -
+                1;
             if (slot[bucket[j]] < 0) {
                 slot[bucket[j]] = static_cast<int>(members.size());
                 members.emplace_back();
