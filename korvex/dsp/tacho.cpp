@@ -208,22 +208,25 @@ struct PulseTrain {
 // state levels of windows of some periods, so a drifting baseline keeps its
 // edges.
 PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, double lo, double hi,
-                          bool relative, bool falling, const tacho::RepairRules& rules) {
+                          bool relative, bool falling, const tacho::RepairRules& rules,
+                          int threads) {
     tacho::TriggerLevels levels(lo, hi);
     if (relative) {
-        const std::pair<double, double> whole = tacho::StateLevels(x);
+        const std::pair<double, double> whole = tacho::StateLevels(x, threads);
         const auto [l0, h0] = whole;
         levels = tacho::TriggerLevels(l0 + (h0 - l0) * lo / 100.0, l0 + (h0 - l0) * hi / 100.0);
-        const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, falling);
+        const std::vector<double> first =
+            tacho::FindEdges(x, t0, dt, levels, falling, false, threads);
         std::vector<double> periods;
         for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
         if (periods.size() >= 2)
-            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt, whole);
+            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt, whole,
+                                        threads);
     }
     PulseTrain train;
-    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);
+    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true, threads);
     const std::vector<double> widths =
-        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true));
+        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true, threads));
     train.found = raw.size();
     train.edges = tacho::RepairEdges(raw, widths, rules, train.counts);
     if (raw.size() > kJudgeIntervals) {
@@ -365,11 +368,15 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     out.values.assign(blocks, 0.0);
 
     const bool falling = params.Number("flagFront", 0.0) != 0.0;
+    // Threads the caller lends: the edges are the same on any number.
+    const double lent = params.Number("nThreads", 1.0);
+    const int threads = lent >= 1.0 && lent <= 64.0 ? static_cast<int>(lent) : 1;
     PulseTrain train;
     if (repair) {
-        train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules);
+        train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules, threads);
     } else {
-        train.edges = tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling);
+        train.edges =
+            tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling, false, threads);
         train.found = train.edges.size();
     }
     const std::vector<double>& edges = train.edges;

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <tuple>
 #include <utility>
 
 namespace korvex::tacho {
@@ -91,279 +90,6 @@ TriggerLevels::Bounds TriggerLevels::Range(size_t from, size_t to) const {
 
 namespace {
 
-// Doubles as unsigned keys of the same order.
-uint64_t OrderKey(double v) {
-    uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return (b >> 63) != 0 ? ~b : b | (uint64_t{1} << 63);
-}
-double FromOrderKey(uint64_t k) {
-    const uint64_t b = (k >> 63) != 0 ? k & ~(uint64_t{1} << 63) : ~k;
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-// The k-th smallest (from 0) of the values of x that keep keeps, the value
-// nth_element gives, found 16 bits of its key at a time in passes over x:
-// a whole recording is not copied to find its levels.
-template <class Keep>
-double SelectInPasses(std::span<const double> x, Keep keep, size_t k) {
-    constexpr size_t kGather = size_t{1} << 20;
-    std::vector<size_t> count(size_t{1} << 16);
-    uint64_t prefix = 0;
-    for (int known = 0; known < 64; known += 16) {
-        auto inside = [&](uint64_t key) { return known == 0 || key >> (64 - known) == prefix; };
-        const int shift = 48 - known;
-        std::fill(count.begin(), count.end(), 0);
-        for (double v : x) {
-            const uint64_t key = OrderKey(v);
-            if (keep(v) && inside(key)) ++count[(key >> shift) & 0xFFFF];
-        }
-        size_t bin = 0;
-        while (bin + 1 < count.size() && k >= count[bin]) k -= count[bin++];
-        prefix = prefix << 16 | bin;
-        if (count[bin] > kGather || known == 48) continue;
-        std::vector<double> v;
-        v.reserve(count[bin]);
-        const int bits = known + 16;
-        for (double s : x)
-            if (keep(s) && OrderKey(s) >> (64 - bits) == prefix) v.push_back(s);
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-        return v[k];
-    }
-    return FromOrderKey(prefix);
-}
-
-// StateLevels of a long signal, without a copy of it.
-std::pair<double, double> StateLevelsInPasses(std::span<const double> x) {
-    const size_t n = x.size();
-    auto all = [](double) { return true; };
-    const double pa = SelectInPasses(x, all, n / 1000),
-                 pb = SelectInPasses(x, all, n - 1 - n / 1000);
-    if (!(pb > pa)) return {pa, pa};
-    const double mid = 0.5 * (pa + pb);
-    auto low = [mid](double s) { return s < mid; };
-    auto high = [mid](double s) { return !(s < mid); };
-    const auto lows = static_cast<size_t>(std::count_if(x.begin(), x.end(), low));
-    auto median = [&](auto keep, size_t m) {
-        if (m == 0) return 0.0;
-        const double upper = SelectInPasses(x, keep, m / 2);
-        return m % 2 != 0 ? upper : 0.5 * (upper + SelectInPasses(x, keep, m / 2 - 1));
-    };
-    return {median(low, lows), median(high, n - lows)};
-}
-
-}  // namespace
-
-namespace {
-
-// Buckets of equal width from min on: bucket positions as indices no
-// greater than the last bucket's (NaN in the last).
-struct Grid {
-    Grid(double min, double max, size_t count)
-        : min{min},
-          max{max},
-          scale{static_cast<double>(count) / (max - min)},
-          last{static_cast<double>(count - 1)} {
-        if (!std::isfinite(scale)) scale = 0.0;
-    }
-    size_t Of(double v) const {
-        const double p = (v - min) * scale;
-        return static_cast<size_t>(static_cast<int64_t>(p < last ? p : last));
-    }
-    // Samples per bucket, counted in four interleaved tallies so that a run
-    // of samples in one bucket does not wait on its own increments.
-    std::vector<size_t> Count(std::span<const double> x) const {
-        const auto count = static_cast<size_t>(last) + 1;
-        std::vector<uint32_t> t(4 * count, 0);
-        size_t i = 0;
-        for (; i + 4 <= x.size(); i += 4)
-            for (size_t l = 0; l < 4; ++l) ++t[l * count + Of(x[i + l])];
-        for (; i < x.size(); ++i) ++t[Of(x[i])];
-        std::vector<size_t> c(count);
-        for (size_t b = 0; b < count; ++b)
-            c[b] = size_t{t[b]} + t[count + b] + t[2 * count + b] + t[3 * count + b];
-        return c;
-    }
-    double min, max, scale, last;
-};
-
-// The least and the greatest of x (not empty), four lanes at a time.
-std::pair<double, double> MinMax(std::span<const double> x) {
-    double mn[4] = {x[0], x[0], x[0], x[0]}, mx[4] = {x[0], x[0], x[0], x[0]};
-    size_t i = 0;
-    for (; i + 4 <= x.size(); i += 4)
-        for (size_t l = 0; l < 4; ++l) {
-            mn[l] = x[i + l] < mn[l] ? x[i + l] : mn[l];
-            mx[l] = x[i + l] > mx[l] ? x[i + l] : mx[l];
-        }
-    for (; i < x.size(); ++i) {
-        mn[0] = x[i] < mn[0] ? x[i] : mn[0];
-        mx[0] = x[i] > mx[0] ? x[i] : mx[0];
-    }
-    return {std::min({mn[0], mn[1], mn[2], mn[3]}), std::max({mx[0], mx[1], mx[2], mx[3]})};
-}
-
-Grid MinMaxGrid(std::span<const double> x, size_t count) {
-    const auto [mn, mx] = MinMax(x);
-    return Grid(mn, mx, count);
-}
-
-// Order statistics of a signal found through buckets of equal width: a
-// sample's bucket never comes before a smaller sample's, so the k-th
-// smallest lies in the bucket where the counts pass k, and only that
-// bucket's samples are selected among (again in buckets). The values are
-// the ones nth_element gives, in a few streaming passes instead of its
-// shuffling of the whole signal.
-class Buckets {
-  public:
-    explicit Buckets(std::span<const double> x)
-        : x_(x), grid_(MinMaxGrid(x, std::clamp<size_t>(x.size() / 8, 16, 4096))) {
-        counts_ = grid_.Count(x);
-        // A signal of two states holds many samples equal to its ends,
-        // which no bucket would part.
-        for (double v : x) {
-            atMin_ += v == min_;
-            atMax_ += v == max_;
-        }
-        // counts_[b] becomes the samples before bucket b.
-        size_t before = 0;
-        for (size_t& c : counts_) before += std::exchange(c, before);
-    }
-
-    // The k-th smallest sample (from 0) for each k of ks.
-    std::vector<double> Select(const std::vector<size_t>& ks) const {
-        std::vector<size_t> bucket(ks.size());
-        std::vector<std::vector<double>> members;
-        std::vector<int> slot(counts_.size(), -1);
-        std::vector<double> out(ks.size());
-        for (size_t j = 0; j < ks.size(); ++j) {
-            if (ks[j] < atMin_ || ks[j] >= x_.size() - atMax_) continue;
-            bucket[j] =
-                static_cast<size_t>(std::upper_bound(counts_.begin(), counts_.end(), ks[j]) -
-                                    counts_.begin()) -
-                1;
-            if (slot[bucket[j]] < 0) {
-                slot[bucket[j]] = static_cast<int>(members.size());
-                members.emplace_back();
-            }
-        }
-        for (size_t i = 0; !members.empty() && i < x_.size(); ++i)
-            if (const int k = slot[grid_.Of(x_[i])]; k >= 0)
-                members[static_cast<size_t>(k)].push_back(x_[i]);
-        for (size_t j = 0; j < ks.size(); ++j) {
-            if (ks[j] < atMin_) {
-                out[j] = min_;
-            } else if (ks[j] >= x_.size() - atMax_) {
-                out[j] = max_;
-            } else {
-                std::vector<double> v = members[static_cast<size_t>(slot[bucket[j]])];
-                out[j] = Nth(v, ks[j] - counts_[bucket[j]]);
-            }
-        }
-        return out;
-    }
-
-  private:
-    // The k-th smallest of v (v is reordered), a bucket deeper at a time.
-    static double Nth(std::vector<double>& v, size_t k) {
-        for (int depth = 0; v.size() > 256 && depth < 8; ++depth) {
-            const auto [lo, hi] = MinMax(v);
-            if (lo == hi) return lo;
-            const Grid grid(lo, hi, std::clamp<size_t>(v.size() / 8, 16, 4096));
-            if (grid.scale == 0.0) break;
-            const std::vector<size_t> counts = grid.Count(v);
-            size_t b = 0;
-            while (k >= counts[b]) k -= counts[b++];
-            v.erase(std::remove_if(v.begin(), v.end(), [&](double s) { return grid.Of(s) != b; }),
-                    v.end());
-        }
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-        return v[k];
-    }
-
-    std::span<const double> x_;
-    Grid grid_;
-    double min_ = grid_.min, max_ = grid_.max;
-    size_t atMin_ = 0, atMax_ = 0;  // samples equal to min_ and to max_
-    std::vector<size_t> counts_;
-};
-
-}  // namespace
-
-std::pair<double, double> StateLevels(std::span<const double> x) {
-    if (x.empty()) return {0.0, 0.0};
-    if (x.size() > (size_t{1} << 22)) return StateLevelsInPasses(x);
-    const size_t n = x.size();
-    const Buckets buckets(x);
-    const std::vector<double> p = buckets.Select({n / 1000, n - 1 - n / 1000});
-    const double pa = p[0], pb = p[1];
-    if (!(pb > pa)) return {pa, pa};
-    const double mid = 0.5 * (pa + pb);
-    size_t lows = 0;
-    for (double v : x) lows += v < mid;
-    // The samples below mid are the lows smallest: the medians of both
-    // halves are order statistics of the whole.
-    std::vector<size_t> ks;
-    auto median = [&ks](size_t from, size_t m) {
-        if (m == 0) return;
-        ks.push_back(from + m / 2);
-        if (m % 2 == 0) ks.push_back(from + m / 2 - 1);
-    };
-    median(0, lows);
-    median(lows, n - lows);
-    const std::vector<double> v = buckets.Select(ks);
-    auto value = [&v](size_t m, size_t& j) {
-        if (m == 0) return 0.0;
-        const double upper = v[j++];
-        return m % 2 != 0 ? upper : 0.5 * (upper + v[j++]);
-    };
-    size_t j = 0;
-    const double low = value(lows, j);
-    return {low, value(n - lows, j)};
-}
-
-TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
-                          double periodSamples, std::pair<double, double> whole) {
-    const auto [l0, h0] = whole;
-    const size_t n = x.size();
-    const size_t w = std::clamp<size_t>(static_cast<size_t>(10.0 * periodSamples), 64, n);
-    const size_t windows = std::max<size_t>(1, n / w);
-    std::vector<double> lo(windows), hi(windows);
-    std::vector<char> ok(windows, 0);
-    for (size_t k = 0; k < windows; ++k) {
-        const size_t end = k + 1 == windows ? n : (k + 1) * w;
-        const auto [l, h] = StateLevels(x.subspan(k * w, end - k * w));
-        lo[k] = l;
-        hi[k] = h;
-        ok[k] = h - l >= 0.5 * (h0 - l0) && h > l;
-    }
-    // Windows without pulses borrow the levels of the nearest one with.
-    std::vector<long> prev(windows, -1), next(windows, -1);
-    for (size_t k = 0; k < windows; ++k)
-        prev[k] = ok[k] ? static_cast<long>(k) : k > 0 ? prev[k - 1] : -1;
-    for (size_t k = windows; k-- > 0;)
-        next[k] = ok[k] ? static_cast<long>(k) : k + 1 < windows ? next[k + 1] : -1;
-    for (size_t k = 0; k < windows; ++k) {
-        if (ok[k]) continue;
-        const long kk = static_cast<long>(k);
-        long from = prev[k];
-        if (from < 0 || (next[k] >= 0 && next[k] - kk < kk - from)) from = next[k];
-        lo[k] = from < 0 ? l0 : lo[static_cast<size_t>(from)];
-        hi[k] = from < 0 ? h0 : hi[static_cast<size_t>(from)];
-    }
-    for (size_t k = 0; k < windows; ++k) {
-        const double span = hi[k] - lo[k];
-        const double base = lo[k];
-        lo[k] = base + span * loPct / 100.0;
-        hi[k] = base + span * hiPct / 100.0;
-    }
-    return TriggerLevels(std::move(lo), std::move(hi), w);
-}
-
-namespace {
-
 // Where the line fitted to the samples first..last (v = s * x) crosses mid,
 // in samples; NaN when they do not rise through it.
 double FittedCrossing(std::span<const double> x, double s, size_t first, size_t last, double mid) {
@@ -386,10 +112,12 @@ double FittedCrossing(std::span<const double> x, double s, size_t first, size_t 
 
 }  // namespace
 
-std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
-                              const TriggerLevels& levels, bool falling, bool fit) {
+namespace {
+
+// The trigger over samples [from, to), unarmed at from; edges in samples.
+void Trigger(std::span<const double> x, const TriggerLevels& levels, bool falling, bool fit,
+             size_t from, size_t to, std::vector<double>& edges) {
     const double s = falling ? -1.0 : 1.0;
-    std::vector<double> edges;
     bool armed = false;
     size_t lastBelow = 0, lastArm = 0;
     // The trigger at sample i with its own levels.
@@ -415,22 +143,22 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
                 const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
                 at = static_cast<double>(lastBelow) + (b > a ? (mid - a) / (b - a) : 0.0);
             }
-            edges.push_back(t0 + dt * at);
+            edges.push_back(at);
             armed = false;
         }
     };
     // Most samples lie far from every level of their stretch: their outcome
     // is known from the stretch's bounds, and only the others are weighed
     // against their own levels.
-    const size_t n = x.size(), stretch = levels.Stretch();
-    for (size_t from = 0; from < n;) {
-        const size_t to = stretch == 0 || n - from <= stretch ? n : from + stretch;
-        const TriggerLevels::Bounds b = levels.Range(from, to);
+    const size_t stretch = levels.Stretch();
+    while (from < to) {
+        const size_t end = stretch == 0 ? to : std::min(to, (from / stretch + 1) * stretch);
+        const TriggerLevels::Bounds b = levels.Range(from, end);
         const double armMin = falling ? -b.hiMax : b.loMin, armMax = falling ? -b.hiMin : b.loMax;
         const double fireMin = falling ? -b.loMax : b.hiMin, fireMax = falling ? -b.loMin : b.hiMax;
         const double midMin = 0.5 * (armMin + fireMin), midMax = 0.5 * (armMax + fireMax);
         const double below = std::min(armMin, midMin), above = std::max(armMax, midMax);
-        for (size_t i = from; i < to; ++i) {
+        for (size_t i = from; i < end; ++i) {
             const double v = s * x[i];
             if (!armed) {
                 if (v >= armMax) continue;
@@ -442,8 +170,42 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
             }
             step(i, v);
         }
-        from = to;
+        from = end;
     }
+}
+
+// The first sample from `from` on below both the arming and the middle
+// level: whatever the trigger's state before it, it is armed there with
+// both marks on it, so the trigger can start afresh at that sample.
+size_t Rearmed(std::span<const double> x, const TriggerLevels& levels, bool falling, size_t from) {
+    const double s = falling ? -1.0 : 1.0;
+    for (size_t i = from; i < x.size(); ++i) {
+        const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
+        const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
+        if (s * x[i] < arm && s * x[i] < 0.5 * (arm + fire)) return i;
+    }
+    return x.size();
+}
+
+}  // namespace
+
+std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
+                              const TriggerLevels& levels, bool falling, bool fit, int threads) {
+    // Parts that start where the trigger rearms whatever came before give
+    // the edges of one pass over the whole.
+    const size_t n = x.size();
+    const auto parts = static_cast<size_t>(WorthThreads(n, threads));
+    std::vector<size_t> start(parts + 1, n);
+    start[0] = 0;
+    std::vector<std::vector<double>> found(parts);
+    for (size_t p = 1; p < parts; ++p) start[p] = Rearmed(x, levels, falling, n / parts * p);
+    RunParts(static_cast<int>(parts), [&](int k) {
+        const auto p = static_cast<size_t>(k);
+        Trigger(x, levels, falling, fit, start[p], start[p + 1], found[p]);
+    });
+    std::vector<double> edges;
+    for (const std::vector<double>& f : found)
+        for (double at : f) edges.push_back(t0 + dt * at);
     return edges;
 }
 

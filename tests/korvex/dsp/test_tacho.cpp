@@ -324,7 +324,7 @@ std::vector<double> PlainEdges(const std::vector<double>& x, const tacho::Trigge
 }
 
 // The shortcuts (level bounds per stretch, order statistics through buckets,
-// samples equal to the extremes) give exactly the plain results: on clean
+// samples equal to the extremes, threads) give exactly the plain results: on clean
 // two-state pulses, on ADC codes full of repeats, on noise over a drifting
 // baseline with a spike, and on short windows.
 TEST(TachoPulses, LevelsAndEdgesEqualThePlainComputation) {
@@ -341,16 +341,23 @@ TEST(TachoPulses, LevelsAndEdgesEqualThePlainComputation) {
         if (kind == 2) x[1000] = 1e6;
         for (size_t len : {size_t{1}, size_t{100}, size_t{5000}, x.size()}) {
             const std::vector<double> part(x.begin(), x.begin() + static_cast<long>(len));
-            const auto got = tacho::StateLevels(part), want = SortedStateLevels(part);
-            EXPECT_EQ(got.first, want.first) << kind << " " << len;
-            EXPECT_EQ(got.second, want.second) << kind << " " << len;
+            const auto want = SortedStateLevels(part);
+            for (int threads : {1, 3}) {
+                const auto got = tacho::StateLevels(part, threads);
+                EXPECT_EQ(got.first, want.first) << kind << " " << len << " " << threads;
+                EXPECT_EQ(got.second, want.second) << kind << " " << len << " " << threads;
+            }
         }
         const tacho::TriggerLevels levels =
             tacho::LocalLevels(x, 30.0, 70.0, 850.0, tacho::StateLevels(x));
+        const tacho::TriggerLevels shared =
+            tacho::LocalLevels(x, 30.0, 70.0, 850.0, tacho::StateLevels(x), 2);
         for (bool falling : {false, true}) {
             std::vector<double> edges = tacho::FindEdges(x, 0.0, 1.0, levels, falling);
             EXPECT_GT(edges.size(), 300u);
             EXPECT_EQ(edges, PlainEdges(x, levels, falling)) << kind << " " << falling;
+            // Threads that start where the trigger rearms join to the same edges.
+            EXPECT_EQ(tacho::FindEdges(x, 0.0, 1.0, shared, falling, false, 3), edges);
         }
     }
 }
