@@ -304,6 +304,20 @@ void SmoothOverRevolutions(const std::vector<double>& e, const Phase& phase, dou
     }
 }
 
+// Whether every sample is finite, the parts of x checked side by side.
+bool AllFinite(std::span<const double> x, int threads) {
+    const int parts = tacho::WorthThreads(x.size(), threads);
+    std::vector<char> finite(static_cast<size_t>(parts), 1);
+    tacho::RunParts(parts, [&](int k) {
+        const size_t from = x.size() / static_cast<size_t>(parts) * static_cast<size_t>(k);
+        const size_t to = k + 1 == parts ? x.size() : from + x.size() / static_cast<size_t>(parts);
+        bool ok = true;
+        for (size_t i = from; i < to; ++i) ok &= x[i] - x[i] == 0.0;  // false for NaN and inf
+        finite[static_cast<size_t>(k)] = ok;
+    });
+    return std::all_of(finite.begin(), finite.end(), [](char ok) { return ok != 0; });
+}
+
 tacho::RepairRules ReadRules(const OperatorParams& params) {
     tacho::RepairRules r;
     r.minWidth = params.Number("dPNTwide", 0.5) / 100.0;
@@ -343,10 +357,12 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     if (repair && (!RulesValid(rules) || !(smooth >= 0.0 && smooth < 1e6)))
         return fail(kDspBadRepair);
 
+    // Threads the caller lends: the edges are the same on any number.
+    const double lent = params.Number("nThreads", 1.0);
+    const int threads = lent >= 1.0 && lent <= 64.0 ? static_cast<int>(lent) : 1;
     const bool relative = params.Number("flagAbsOtn", 1.0) != 0.0;
     double lo = params.Number("LevelLo", 30.0), hi = params.Number("LevelHi", 70.0);
-    for (double v : x)
-        if (!std::isfinite(v)) return fail(kDspBadSample);
+    if (!AllFinite(x, threads)) return fail(kDspBadSample);
     if (relative && !repair) {
         // Without the repair the levels span the raw range, as they always did.
         auto [mn, mx] = std::minmax_element(x.begin(), x.end());
@@ -368,9 +384,6 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     out.values.assign(blocks, 0.0);
 
     const bool falling = params.Number("flagFront", 0.0) != 0.0;
-    // Threads the caller lends: the edges are the same on any number.
-    const double lent = params.Number("nThreads", 1.0);
-    const int threads = lent >= 1.0 && lent <= 64.0 ? static_cast<int>(lent) : 1;
     PulseTrain train;
     if (repair) {
         train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules, threads);

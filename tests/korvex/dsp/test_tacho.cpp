@@ -359,6 +359,13 @@ TEST(TachoPulses, LevelsAndEdgesEqualThePlainComputation) {
             // Threads that start where the trigger rearms join to the same edges.
             EXPECT_EQ(tacho::FindEdges(x, 0.0, 1.0, shared, falling, false, 3), edges);
         }
+        if (kind == 2) {  // a bad sample in the second thread's part
+            OperatorParams p = DemoTachoParams(1.0);
+            p.Set("nThreads", 2);
+            x[250000] = INFINITY;
+            TachoResult r;
+            EXPECT_EQ(Tacho(x, 0.0, 1.0 / 25600.0, p, r), kDspBadSample);
+        }
     }
 }
 
