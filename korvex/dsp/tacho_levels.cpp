@@ -107,13 +107,25 @@ struct Grid {
     }
     // Samples per bucket, counted in four interleaved tallies so that a run
     // of samples in one bucket does not wait on its own increments.
-    std::vector<size_t> Count(std::span<const double> x) const {
+    // With `ends`, also the samples equal to min and to max.
+    std::vector<size_t> Count(std::span<const double> x,
+                              std::pair<size_t, size_t>* ends = nullptr) const {
         const auto count = static_cast<size_t>(last) + 1;
         std::vector<uint32_t> t(4 * count, 0);
-        size_t i = 0;
+        size_t atMin = 0, atMax = 0, i = 0;
         for (; i + 4 <= x.size(); i += 4)
-            for (size_t l = 0; l < 4; ++l) ++t[l * count + Of(x[i + l])];
-        for (; i < x.size(); ++i) ++t[Of(x[i])];
+            for (size_t l = 0; l < 4; ++l) {
+                const double v = x[i + l];
+                ++t[l * count + Of(v)];
+                atMin += v == min;
+                atMax += v == max;
+            }
+        for (; i < x.size(); ++i) {
+            ++t[Of(x[i])];
+            atMin += x[i] == min;
+            atMax += x[i] == max;
+        }
+        if (ends) *ends = {atMin, atMax};
         std::vector<size_t> c(count);
         for (size_t b = 0; b < count; ++b)
             c[b] = size_t{t[b]} + t[count + b] + t[2 * count + b] + t[3 * count + b];
@@ -180,14 +192,9 @@ class Buckets {
         std::vector<std::pair<size_t, size_t>> ends(counts.size(), {0, 0});
         RunParts(parts_.count, [&](int k) {
             const std::span<const double> part = Part(k);
-            counts[static_cast<size_t>(k)] = grid_.Count(part);
             // A signal of two states holds many samples equal to its ends,
-            // which no bucket would part.
-            auto& [atMin, atMax] = ends[static_cast<size_t>(k)];
-            for (double v : part) {
-                atMin += v == grid_.min;
-                atMax += v == grid_.max;
-            }
+            // which no bucket would part: they are counted apart.
+            counts[static_cast<size_t>(k)] = grid_.Count(part, &ends[static_cast<size_t>(k)]);
         });
         counts_ = counts[0];
         for (size_t k = 1; k < counts.size(); ++k)
