@@ -43,6 +43,8 @@ bool COrdProcessing::ComputeTachos() {
         return false;
     }
     op.SetParameters(ordstr::kTachoParams);
+    // Every band waits for the curves: the jobs' threads share their edge search.
+    if (jobs_ > 1) op.SetParameter("nThreads", static_cast<double>(jobs_));
     CopyRevolutionSignals();
 
     const std::string tachoFolder = resultFolder_ + ordstr::kTachoFolder;

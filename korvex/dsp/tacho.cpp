@@ -209,21 +209,25 @@ struct PulseTrain {
 // state levels of windows of some periods, so a drifting baseline keeps its
 // edges.
 PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, double lo, double hi,
-                          bool relative, bool falling, const tacho::RepairRules& rules) {
+                          bool relative, bool falling, const tacho::RepairRules& rules,
+                          int threads) {
     tacho::TriggerLevels levels(lo, hi);
     if (relative) {
-        const auto [l0, h0] = tacho::StateLevels(x);
+        const std::pair<double, double> whole = tacho::StateLevels(x, threads);
+        const auto [l0, h0] = whole;
         levels = tacho::TriggerLevels(l0 + (h0 - l0) * lo / 100.0, l0 + (h0 - l0) * hi / 100.0);
-        const std::vector<double> first = tacho::FindEdges(x, t0, dt, levels, falling);
+        const std::vector<double> first =
+            tacho::FindEdges(x, t0, dt, levels, falling, false, threads);
         std::vector<double> periods;
         for (size_t k = 1; k < first.size(); ++k) periods.push_back(first[k] - first[k - 1]);
         if (periods.size() >= 2)
-            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt);
+            levels = tacho::LocalLevels(x, lo, hi, tacho::Median(std::move(periods)) / dt, whole,
+                                        threads);
     }
     PulseTrain train;
-    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true);
+    const std::vector<double> raw = tacho::FindEdges(x, t0, dt, levels, falling, true, threads);
     const std::vector<double> widths =
-        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true));
+        tacho::PulseWidths(raw, tacho::FindEdges(x, t0, dt, levels, !falling, true, threads));
     train.found = raw.size();
     train.edges = tacho::RepairEdges(raw, widths, rules, train.counts);
     if (raw.size() > kJudgeIntervals) {
@@ -301,6 +305,20 @@ void SmoothOverRevolutions(const std::vector<double>& e, const Phase& phase, dou
     }
 }
 
+// Whether every sample is finite, the parts of x checked side by side.
+bool AllFinite(std::span<const double> x, int threads) {
+    const int parts = tacho::WorthThreads(x.size(), threads);
+    std::vector<char> finite(static_cast<size_t>(parts), 1);
+    tacho::RunParts(parts, [&](int k) {
+        const size_t from = x.size() / static_cast<size_t>(parts) * static_cast<size_t>(k);
+        const size_t to = k + 1 == parts ? x.size() : from + x.size() / static_cast<size_t>(parts);
+        bool ok = true;
+        for (size_t i = from; i < to; ++i) ok &= x[i] - x[i] == 0.0;  // false for NaN and inf
+        finite[static_cast<size_t>(k)] = ok;
+    });
+    return std::all_of(finite.begin(), finite.end(), [](char ok) { return ok != 0; });
+}
+
 tacho::RepairRules ReadRules(const OperatorParams& params) {
     tacho::RepairRules r;
     r.minWidth = params.Number("dPNTwide", 0.5) / 100.0;
@@ -340,12 +358,12 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     if (repair && (!RulesValid(rules) || !(smooth >= 0.0 && smooth < 1e6)))
         return fail(kDspBadRepair);
 
+    // Threads the caller lends: the edges are the same on any number.
+    const double lent = params.Number("nThreads", 1.0);
+    const int threads = lent >= 1.0 && lent <= 64.0 ? static_cast<int>(lent) : 1;
     const bool relative = params.Number("flagAbsOtn", 1.0) != 0.0;
     double lo = params.Number("LevelLo", 30.0), hi = params.Number("LevelHi", 70.0);
-    for (size_t i = 0; i < n; ++i) {
-        if (!std::isfinite(x[i])) return fail(kDspBadSample);
-        if ((i & 0xFFFF) == 0 && StopAsked()) return fail(kDspStopped);
-    }
+    if (!AllFinite(x, threads)) return fail(kDspBadSample);
     if (relative && !repair) {
         // Without the repair the levels span the raw range, as they always did.
         auto [mn, mx] = std::minmax_element(x.begin(), x.end());
@@ -369,9 +387,10 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
     const bool falling = params.Number("flagFront", 0.0) != 0.0;
     PulseTrain train;
     if (repair) {
-        train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules);
+        train = RepairedPulses(x, startX, dt, lo, hi, relative, falling, rules, threads);
     } else {
-        train.edges = tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling);
+        train.edges =
+            tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling, false, threads);
         train.found = train.edges.size();
     }
     if (StopAsked()) return fail(kDspStopped);

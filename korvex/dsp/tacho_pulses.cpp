@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "korvex/stop.h"
 
@@ -71,127 +72,24 @@ double TriggerLevels::At(const std::vector<double>& v, size_t i) const {
     return v[k] + f * (v[k + 1] - v[k]);
 }
 
-namespace {
-
-// Doubles as unsigned keys of the same order.
-uint64_t OrderKey(double v) {
-    uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return (b >> 63) != 0 ? ~b : b | (uint64_t{1} << 63);
-}
-double FromOrderKey(uint64_t k) {
-    const uint64_t b = (k >> 63) != 0 ? k & ~(uint64_t{1} << 63) : ~k;
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
-
-// The k-th smallest (from 0) of the values of x that keep keeps, the value
-// nth_element gives, found 16 bits of its key at a time in passes over x:
-// a whole recording is not copied to find its levels.
-template <class Keep>
-double SelectInPasses(std::span<const double> x, Keep keep, size_t k) {
-    constexpr size_t kGather = size_t{1} << 20;
-    std::vector<size_t> count(size_t{1} << 16);
-    uint64_t prefix = 0;
-    for (int known = 0; known < 64; known += 16) {
-        if (StopAsked()) return 0.0;  // the run is stopped: no result is used
-        auto inside = [&](uint64_t key) { return known == 0 || key >> (64 - known) == prefix; };
-        const int shift = 48 - known;
-        std::fill(count.begin(), count.end(), 0);
-        for (double v : x) {
-            const uint64_t key = OrderKey(v);
-            if (keep(v) && inside(key)) ++count[(key >> shift) & 0xFFFF];
-        }
-        size_t bin = 0;
-        while (bin + 1 < count.size() && k >= count[bin]) k -= count[bin++];
-        prefix = prefix << 16 | bin;
-        if (count[bin] > kGather || known == 48) continue;
-        std::vector<double> v;
-        v.reserve(count[bin]);
-        const int bits = known + 16;
-        for (double s : x)
-            if (keep(s) && OrderKey(s) >> (64 - bits) == prefix) v.push_back(s);
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-        return v[k];
+TriggerLevels::Bounds TriggerLevels::Range(size_t from, size_t to) const {
+    if (Stretch() == 0) return {lo_.front(), lo_.front(), hi_.front(), hi_.front()};
+    // Samples of window j interpolate between the levels of windows j - 1..j + 1.
+    const size_t last = lo_.size() - 1;
+    const size_t a = std::min(last, from / window_ - std::min<size_t>(from / window_, 1));
+    const size_t b = std::min(last, (to - 1) / window_ + 2);
+    Bounds r{lo_[a], lo_[a], hi_[a], hi_[a]};
+    for (size_t k = a + 1; k <= b; ++k) {
+        r.loMin = std::min(r.loMin, lo_[k]);
+        r.loMax = std::max(r.loMax, lo_[k]);
+        r.hiMin = std::min(r.hiMin, hi_[k]);
+        r.hiMax = std::max(r.hiMax, hi_[k]);
     }
-    return FromOrderKey(prefix);
-}
-
-// StateLevels of a long signal, without a copy of it.
-std::pair<double, double> StateLevelsInPasses(std::span<const double> x) {
-    const size_t n = x.size();
-    auto all = [](double) { return true; };
-    const double pa = SelectInPasses(x, all, n / 1000),
-                 pb = SelectInPasses(x, all, n - 1 - n / 1000);
-    if (!(pb > pa)) return {pa, pa};
-    const double mid = 0.5 * (pa + pb);
-    auto low = [mid](double s) { return s < mid; };
-    auto high = [mid](double s) { return !(s < mid); };
-    const auto lows = static_cast<size_t>(std::count_if(x.begin(), x.end(), low));
-    auto median = [&](auto keep, size_t m) {
-        if (m == 0) return 0.0;
-        const double upper = SelectInPasses(x, keep, m / 2);
-        return m % 2 != 0 ? upper : 0.5 * (upper + SelectInPasses(x, keep, m / 2 - 1));
-    };
-    return {median(low, lows), median(high, n - lows)};
-}
-
-}  // namespace
-
-std::pair<double, double> StateLevels(std::span<const double> x) {
-    if (x.empty()) return {0.0, 0.0};
-    if (x.size() > (size_t{1} << 22)) return StateLevelsInPasses(x);
-    std::vector<double> v(x.begin(), x.end());
-    const size_t n = v.size();
-    auto nth = [&v](size_t k) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-        return v[k];
-    };
-    const double pa = nth(n / 1000), pb = nth(n - 1 - n / 1000);
-    if (!(pb > pa)) return {pa, pa};
-    const double mid = 0.5 * (pa + pb);
-    const auto split = std::partition(v.begin(), v.end(), [mid](double s) { return s < mid; });
-    std::span<double> low(v.begin(), split), high(split, v.end());
-    return {Median(low), Median(high)};
-}
-
-TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
-                          double periodSamples) {
-    const auto [l0, h0] = StateLevels(x);
-    const size_t n = x.size();
-    const size_t w = std::clamp<size_t>(static_cast<size_t>(10.0 * periodSamples), 64, n);
-    const size_t windows = std::max<size_t>(1, n / w);
-    std::vector<double> lo(windows), hi(windows);
-    std::vector<char> ok(windows, 0);
-    for (size_t k = 0; k < windows && !StopAsked(); ++k) {
-        const size_t end = k + 1 == windows ? n : (k + 1) * w;
-        const auto [l, h] = StateLevels(x.subspan(k * w, end - k * w));
-        lo[k] = l;
-        hi[k] = h;
-        ok[k] = h - l >= 0.5 * (h0 - l0) && h > l;
-    }
-    // Windows without pulses borrow the levels of the nearest one with.
-    std::vector<long> prev(windows, -1), next(windows, -1);
-    for (size_t k = 0; k < windows; ++k)
-        prev[k] = ok[k] ? static_cast<long>(k) : k > 0 ? prev[k - 1] : -1;
-    for (size_t k = windows; k-- > 0;)
-        next[k] = ok[k] ? static_cast<long>(k) : k + 1 < windows ? next[k + 1] : -1;
-    for (size_t k = 0; k < windows; ++k) {
-        if (ok[k]) continue;
-        const long kk = static_cast<long>(k);
-        long from = prev[k];
-        if (from < 0 || (next[k] >= 0 && next[k] - kk < kk - from)) from = next[k];
-        lo[k] = from < 0 ? l0 : lo[static_cast<size_t>(from)];
-        hi[k] = from < 0 ? h0 : hi[static_cast<size_t>(from)];
-    }
-    for (size_t k = 0; k < windows; ++k) {
-        const double span = hi[k] - lo[k];
-        const double base = lo[k];
-        lo[k] = base + span * loPct / 100.0;
-        hi[k] = base + span * hiPct / 100.0;
-    }
-    return TriggerLevels(std::move(lo), std::move(hi), w);
+    // Interpolation rounds to within a few units in the last place.
+    const double scale =
+        std::max({std::abs(r.loMin), std::abs(r.loMax), std::abs(r.hiMin), std::abs(r.hiMax)});
+    const double margin = 1e-12 * scale + 1e-300;
+    return {r.loMin - margin, r.loMax + margin, r.hiMin - margin, r.hiMax + margin};
 }
 
 namespace {
@@ -218,15 +116,16 @@ double FittedCrossing(std::span<const double> x, double s, size_t first, size_t 
 
 }  // namespace
 
-std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
-                              const TriggerLevels& levels, bool falling, bool fit) {
+namespace {
+
+// The trigger over samples [from, to), unarmed at from; edges in samples.
+void Trigger(std::span<const double> x, const TriggerLevels& levels, bool falling, bool fit,
+             size_t from, size_t to, std::vector<double>& edges) {
     const double s = falling ? -1.0 : 1.0;
-    std::vector<double> edges;
     bool armed = false;
     size_t lastBelow = 0, lastArm = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        if ((i & 0xFFFF) == 0 && StopAsked()) break;  // the run is stopped: no result is used
-        const double v = s * x[i];
+    // The trigger at sample i with its own levels.
+    auto step = [&](size_t i, double v) {
         const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
         const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
         const double mid = 0.5 * (arm + fire);
@@ -235,7 +134,7 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
                 armed = true;
                 lastBelow = lastArm = i;
             }
-            continue;
+            return;
         }
         if (v < arm) lastArm = i;
         if (v < mid) {
@@ -248,10 +147,70 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
                 const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
                 at = static_cast<double>(lastBelow) + (b > a ? (mid - a) / (b - a) : 0.0);
             }
-            edges.push_back(t0 + dt * at);
+            edges.push_back(at);
             armed = false;
         }
+    };
+    // Most samples lie far from every level of their stretch: their outcome
+    // is known from the stretch's bounds, and only the others are weighed
+    // against their own levels.
+    const size_t stretch = levels.Stretch();
+    while (from < to) {
+        if (StopAsked()) return;  // the run is stopped: no result is used
+        const size_t end = stretch == 0 ? to : std::min(to, (from / stretch + 1) * stretch);
+        const TriggerLevels::Bounds b = levels.Range(from, end);
+        const double armMin = falling ? -b.hiMax : b.loMin, armMax = falling ? -b.hiMin : b.loMax;
+        const double fireMin = falling ? -b.loMax : b.hiMin, fireMax = falling ? -b.loMin : b.hiMax;
+        const double midMin = 0.5 * (armMin + fireMin), midMax = 0.5 * (armMax + fireMax);
+        const double below = std::min(armMin, midMin), above = std::max(armMax, midMax);
+        for (size_t i = from; i < end; ++i) {
+            const double v = s * x[i];
+            if (!armed) {
+                if (v >= armMax) continue;
+            } else if (v < below) {
+                lastArm = lastBelow = i;
+                continue;
+            } else if (v >= above && v < fireMin) {
+                continue;
+            }
+            step(i, v);
+        }
+        from = end;
     }
+}
+
+// The first sample from `from` on below both the arming and the middle
+// level: whatever the trigger's state before it, it is armed there with
+// both marks on it, so the trigger can start afresh at that sample.
+size_t Rearmed(std::span<const double> x, const TriggerLevels& levels, bool falling, size_t from) {
+    const double s = falling ? -1.0 : 1.0;
+    for (size_t i = from; i < x.size(); ++i) {
+        const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
+        const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
+        if (s * x[i] < arm && s * x[i] < 0.5 * (arm + fire)) return i;
+    }
+    return x.size();
+}
+
+}  // namespace
+
+std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
+                              const TriggerLevels& levels, bool falling, bool fit, int threads) {
+    // Parts that start where the trigger rearms whatever came before give
+    // the edges of one pass over the whole.
+    const size_t n = x.size();
+    const auto parts = static_cast<size_t>(WorthThreads(n, threads));
+    std::vector<size_t> start(parts + 1, n);
+    start[0] = 0;
+    std::vector<std::vector<double>> found(parts);
+    for (size_t p = 1; p < parts; ++p) start[p] = Rearmed(x, levels, falling, n / parts * p);
+    RunParts(static_cast<int>(parts), [&](int k) {
+        const auto p = static_cast<size_t>(k);
+        Trigger(x, levels, falling, fit, start[p], start[p + 1], found[p]);
+    });
+    std::vector<double> edges;
+    for (const std::vector<double>& f : found)
+        for (double at : f) edges.push_back(t0 + dt * at);
     return edges;
 }
 

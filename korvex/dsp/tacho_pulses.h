@@ -4,6 +4,7 @@
 // trigger's edges and pulse widths, and the repair of the edge train
 // (glitches, doubled edges, extra and missing pulses). Used by Tacho.
 
+#include <functional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -20,6 +21,15 @@ class TriggerLevels {
     double Lo(size_t i) const { return At(lo_, i); }
     double Hi(size_t i) const { return At(hi_, i); }
 
+    // Samples taken a stretch at a time, and bounds of the levels over
+    // samples [from, to) of one stretch (with a margin for round-off), so
+    // that a sample far from every level needs no levels of its own.
+    struct Bounds {
+        double loMin, loMax, hiMin, hiMax;
+    };
+    size_t Stretch() const { return window_ == 0 || lo_.size() == 1 ? 0 : window_; }
+    Bounds Range(size_t from, size_t to) const;
+
   private:
     double At(const std::vector<double>& v, size_t i) const;
     std::vector<double> lo_, hi_;
@@ -28,23 +38,35 @@ class TriggerLevels {
 
 // Low and high state levels of x: the medians of the lower and the upper
 // half of its histogram between the 0.1 and 99.9 percentiles, so that a
-// spike cannot move them. Equal for a constant signal.
-std::pair<double, double> StateLevels(std::span<const double> x);
+// spike cannot move them. Equal for a constant signal. Its passes over x
+// are shared among up to `threads` threads.
+std::pair<double, double> StateLevels(std::span<const double> x, int threads = 1);
 
 // Relative trigger levels (per cent of the state levels' span) that follow
 // the baseline: state levels per window of about ten periods, where a
 // window whose states lie closer than half the whole record's span (no
-// pulse in it) takes its neighbour's levels.
+// pulse in it) takes its neighbour's levels. `whole` is StateLevels(x);
+// the windows are shared among up to `threads` threads.
 TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
-                          double periodSamples);
+                          double periodSamples, std::pair<double, double> whole, int threads = 1);
 
 // Edge times of the trigger (rising, or falling with `falling`): armed past
 // the low level, fired at the high level, timed where the signal crossed the
 // middle of the two, interpolated between the samples around it; with `fit`
 // where a line fitted to the ramp from the last sample past the arming level
 // to the firing sample crosses it, when that ramp spans at least 5 samples.
+// On `threads` threads, each from where the trigger rearms, whatever its
+// state before.
 std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
-                              const TriggerLevels& levels, bool falling, bool fit = false);
+                              const TriggerLevels& levels, bool falling, bool fit = false,
+                              int threads = 1);
+
+// Runs part(k) for k from 0 to parts - 1, part 0 on the calling thread and
+// the others on threads of their own, and returns when all are done.
+void RunParts(int parts, const std::function<void(int)>& part);
+
+// Threads worth starting for `samples` samples, of up to `threads`.
+int WorthThreads(size_t samples, int threads);
 
 // Per edge, the time to the next edge of the other direction (the pulse's
 // width); a huge value where none follows.

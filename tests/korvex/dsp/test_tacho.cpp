@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "apps/samplegen/gearbox.h"
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/tacho_pulses.h"
 
 namespace korvex {
 namespace {
@@ -276,6 +279,94 @@ TEST(TachoRepair, BounceAndAGlitchInAGapAreNoPulses) {
     ASSERT_EQ(Tacho(x, 0.0, 1 / fs, DemoTachoParams(1.0), r), 0);
     EXPECT_EQ(r.missing, 1) << r.note;
     for (double v : r.values) EXPECT_NEAR(v, f, 1e-3 * f) << r.note;
+}
+
+// The state levels by their definition, on a sorted copy.
+std::pair<double, double> SortedStateLevels(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    const double pa = v[n / 1000], pb = v[n - 1 - n / 1000];
+    if (!(pb > pa)) return {pa, pa};
+    const double mid = 0.5 * (pa + pb);
+    const auto lows = static_cast<size_t>(std::lower_bound(v.begin(), v.end(), mid) - v.begin());
+    auto median = [&v](size_t from, size_t m) {
+        if (m == 0) return 0.0;
+        const double upper = v[from + m / 2];
+        return m % 2 != 0 ? upper : 0.5 * (upper + v[from + m / 2 - 1]);
+    };
+    return {median(0, lows), median(lows, n - lows)};
+}
+
+// The trigger weighed sample by sample against its own levels.
+std::vector<double> PlainEdges(const std::vector<double>& x, const tacho::TriggerLevels& levels,
+                               bool falling) {
+    const double s = falling ? -1.0 : 1.0;
+    std::vector<double> edges;
+    bool armed = false;
+    size_t lastBelow = 0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double v = s * x[i];
+        const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
+        const double fire = falling ? -levels.Lo(i) : levels.Hi(i);
+        const double mid = 0.5 * (arm + fire);
+        if (!armed) {
+            armed = v < arm;
+            lastBelow = i;
+        } else if (v < mid) {
+            lastBelow = i;
+        } else if (v >= fire) {
+            const double a = s * x[lastBelow], b = s * x[lastBelow + 1];
+            edges.push_back(static_cast<double>(lastBelow) + (b > a ? (mid - a) / (b - a) : 0.0));
+            armed = false;
+        }
+    }
+    return edges;
+}
+
+// The shortcuts (level bounds per stretch, order statistics through buckets,
+// samples equal to the extremes, threads) give exactly the plain results: on clean
+// two-state pulses, on ADC codes full of repeats, on noise over a drifting
+// baseline with a spike, and on short windows.
+TEST(TachoPulses, LevelsAndEdgesEqualThePlainComputation) {
+    samplegen::Prng noise(11);
+    for (int kind = 0; kind < 3; ++kind) {
+        std::vector<double> x(300000);
+        for (size_t i = 0; i < x.size(); ++i) {
+            const double revs = 30.0 * static_cast<double>(i) / 25600.0 * (1.0 + i * 2e-6);
+            double v = 5.0 * samplegen::TachoShape(revs);
+            if (kind > 0)
+                v += 0.8 * std::sin(static_cast<double>(i) * 3e-5) + 0.05 * noise.Normal();
+            x[i] = kind == 1 ? std::round(v * 400.0) / 400.0 : v;
+        }
+        if (kind == 2) x[1000] = 1e6;
+        for (size_t len : {size_t{1}, size_t{100}, size_t{5000}, x.size()}) {
+            const std::vector<double> part(x.begin(), x.begin() + static_cast<long>(len));
+            const auto want = SortedStateLevels(part);
+            for (int threads : {1, 3}) {
+                const auto got = tacho::StateLevels(part, threads);
+                EXPECT_EQ(got.first, want.first) << kind << " " << len << " " << threads;
+                EXPECT_EQ(got.second, want.second) << kind << " " << len << " " << threads;
+            }
+        }
+        const tacho::TriggerLevels levels =
+            tacho::LocalLevels(x, 30.0, 70.0, 850.0, tacho::StateLevels(x));
+        const tacho::TriggerLevels shared =
+            tacho::LocalLevels(x, 30.0, 70.0, 850.0, tacho::StateLevels(x), 2);
+        for (bool falling : {false, true}) {
+            std::vector<double> edges = tacho::FindEdges(x, 0.0, 1.0, levels, falling);
+            EXPECT_GT(edges.size(), 300u);
+            EXPECT_EQ(edges, PlainEdges(x, levels, falling)) << kind << " " << falling;
+            // Threads that start where the trigger rearms join to the same edges.
+            EXPECT_EQ(tacho::FindEdges(x, 0.0, 1.0, shared, falling, false, 3), edges);
+        }
+        if (kind == 2) {  // a bad sample in the second thread's part
+            OperatorParams p = DemoTachoParams(1.0);
+            p.Set("nThreads", 2);
+            x[250000] = INFINITY;
+            TachoResult r;
+            EXPECT_EQ(Tacho(x, 0.0, 1.0 / 25600.0, p, r), kDspBadSample);
+        }
+    }
 }
 
 }  // namespace
