@@ -209,7 +209,8 @@ AngleTrackResult TachoAngle(std::span<const double> x, double t0, double dt,
         if ((!p.repair || !train.Clean()) && train.raw.size() >= 3)
             train = Pulses(
                 x, t0, dt,
-                tacho::LocalLevels(x, p.levelLo, p.levelHi, MedianPeriod(train.raw) / dt), p);
+                tacho::LocalLevels(x, p.levelLo, p.levelHi, MedianPeriod(train.raw) / dt, {l0, h0}),
+                p);
     } else {
         train = Pulses(x, t0, dt, tacho::TriggerLevels(p.levelLo, p.levelHi), p);
     }
