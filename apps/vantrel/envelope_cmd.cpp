@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
@@ -235,23 +236,6 @@ bool ParseEnvelopeArgs(const std::vector<std::string>& args, EnvelopeArgs& a, st
 }
 
 namespace {
-
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
-}
 
 // The samples of s from `from` to `to` seconds (the whole when not given).
 std::span<const double> Range(const korvex::SignalData& s, const EnvelopeArgs& a) {

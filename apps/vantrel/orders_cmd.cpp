@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
@@ -176,23 +177,6 @@ bool ParseOrdersArgs(const std::vector<std::string>& args, OrdersArgs& a, std::s
 }
 
 namespace {
-
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
-}
 
 // The shaft's angle from the tacho or the speed channel.
 int Track(const OrdersArgs& a, const korvex::DataSet& d, korvex::AngleTrack& track, Console& c) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <system_error>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/dsp/speedtrack.h"
@@ -147,24 +148,6 @@ korvex::FileResult Write(const std::string& out, const korvex::DataSet& d) {
     if (ext == ".mat") return korvex::WriteMat(out, d);
     if (ext == ".csv") return WriteOneCsv(out, d);
     return korvex::WriteUff58(out, d);
-}
-
-// The channel by name, or by "folder/name" where names repeat.
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
 }
 
 // Arguments that do not fit the record: a start or band outside it, or a

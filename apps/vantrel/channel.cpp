@@ -1,0 +1,24 @@
+// The commands' way of naming a channel of a data file.
+
+#include "apps/vantrel/channel.h"
+
+namespace vantrel {
+
+const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
+                                      std::string& error) {
+    const korvex::SignalData* found = nullptr;
+    int count = 0;
+    for (const korvex::SignalData& s : d.signals) {
+        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
+        if (full == name) return &s;
+        if (s.name == name) {
+            found = &s;
+            ++count;
+        }
+    }
+    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
+    if (count == 0) error = "no channel \"" + name + "\"";
+    return count == 1 ? found : nullptr;
+}
+
+}  // namespace vantrel
