@@ -1,25 +1,17 @@
 #include "apps/vantrel/envelope_cmd.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <map>
 
 #include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/plotter.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace vantrel {
 
@@ -347,32 +339,6 @@ int AnalyseEnvelope(const EnvelopeArgs& a, EnvelopeAnalysis& out, std::string& e
 
 namespace {
 
-std::string PlotterPath() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path p = self.parent_path() / kPlotter;
-    return fs::is_regular_file(p, ec) ? p.string() : std::string();
-}
-
-int RunPlotter(const std::string& plotter, const std::vector<std::string>& args, Console& c) {
-    std::vector<std::string> words{plotter};
-    words.insert(words.end(), args.begin() + 1, args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    c.out << std::flush;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        c.err << "vantrel: cannot start " << plotter << '\n';
-        return kExitOutput;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return kExitOutput;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
-}
-
 int EnvelopeFail(Console& c, int code, const std::string& text) {
     return Fail(c, code, code == kExitUsage ? text + " (see vantrel envelope --help)" : text);
 }
@@ -393,11 +359,8 @@ int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Con
         return kExitOk;
     }
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return EnvelopeFail(
-            c, kExitOutput,
-            std::string("the PNG is drawn by ") + kPlotter +
-                ", which is not beside vantrel (a build without the user interface)");
+    if (!a.png.empty() && (plotter = FindPlotter(kPlotter, error)).empty())
+        return EnvelopeFail(c, kExitOutput, error);
     if (!a.quiet) a.read.progress = CopyProgress(c.err, a.data);
     EnvelopeAnalysis r;
     if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk)
@@ -409,7 +372,7 @@ int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Con
             return EnvelopeFail(c, kExitOutput, "cannot write " + path + ": " + error);
         c.out << "Written: " << path << '\n';
     }
-    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);
+    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, a.png, c);
 }
 
 }  // namespace vantrel

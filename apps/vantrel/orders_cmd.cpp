@@ -1,26 +1,17 @@
 #include "apps/vantrel/orders_cmd.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <map>
 
 #include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/plotter.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace vantrel {
 
@@ -340,52 +331,6 @@ namespace {
 
 constexpr char kPlotter[] = "vantrel-orders";
 
-std::string PlotterPath() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path p = self.parent_path() / kPlotter;
-    return fs::is_regular_file(p, ec) ? p.string() : std::string();
-}
-
-// The picture is drawn by the plotter beside this program, which reads and
-// computes the same from the same arguments.
-int RunPlotter(const std::string& plotter, const OrdersArgs& a, Console& c) {
-    std::vector<std::string> words{plotter, "--quiet"};
-    auto add = [&words](const char* k, const std::string& v) {
-        if (v.empty()) return;
-        words.push_back(k);
-        words.push_back(v);
-    };
-    add("--data", a.data);
-    add("--channel", a.channel);
-    add("--tacho", a.tacho);
-    add("--speed", a.speed);
-    add("--png", a.png);
-    if (!a.tacho.empty()) add("--pulses", std::to_string(a.pulses));
-    std::string orders;
-    for (double o : a.orders) orders += (orders.empty() ? "" : ",") + plat::GeneralText(o, 17);
-    add("--orders", orders);
-    if (a.maxOrder > 0) add("--max-order", plat::GeneralText(a.maxOrder, 17));
-    add("--revs", std::to_string(a.revs));
-    add("--overlap", plat::GeneralText(a.overlap, 17));
-    add("--window", std::to_string(a.window));
-    if (a.width > 0) add("--width", plat::GeneralText(a.width, 17));
-    if (a.read.rate > 0) add("--rate", plat::GeneralText(a.read.rate, 17));
-    add("--cache-dir", a.read.cacheDir);
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    c.out << std::flush;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return Message(c, kExitOutput, "cannot start " + plotter);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return kExitOutput;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
-}
-
 int Write(const std::string& path, const std::string& text, const std::string& what, Console& c) {
     std::string error;
     if (!plat::WriteFileAtomic(path, text, &error))
@@ -406,10 +351,8 @@ int CommandOrders(const std::vector<std::string>& args, const char* usage, Conso
         return kExitOk;
     }
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return Message(c, kExitOutput,
-                       std::string("the PNG is drawn by ") + kPlotter +
-                           ", which is not beside vantrel (a build without the user interface)");
+    if (!a.png.empty() && (plotter = FindPlotter(kPlotter, error)).empty())
+        return Message(c, kExitOutput, error);
     OrdersRun run;
     if (const int code = ComputeOrders(a, run, c); code != kExitOk) return code;
     const std::string rows = std::to_string(run.spectra.Rows()) + " order spectra";
@@ -420,7 +363,13 @@ int CommandOrders(const std::vector<std::string>& args, const char* usage, Conso
     if (code == kExitOk && !a.tsa.empty())
         code = Write(a.tsa, SyncAverageCsv(run),
                      std::to_string(run.tsa.revolutions) + " revolutions averaged", c);
-    if (code == kExitOk && !a.png.empty()) code = RunPlotter(plotter, a, c);
+    if (code == kExitOk && !a.png.empty()) {
+        // The plotter reads and computes the same from the same words; what
+        // it would say on the way was said here.
+        std::vector<std::string> words = args;
+        words.push_back("--quiet");
+        code = RunPlotter(plotter, words, a.png, c);
+    }
     return code;
 }
 
