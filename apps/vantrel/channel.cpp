@@ -1,6 +1,9 @@
-// The commands' way of naming a channel of a data file.
+// The commands' way of naming a channel of a data file, and of reading it.
 
 #include "apps/vantrel/channel.h"
+
+#include "apps/vantrel/read_options.h"
+#include "korvex/formats/formats.h"
 
 namespace vantrel {
 
@@ -19,6 +22,20 @@ const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::strin
     if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
     if (count == 0) error = "no channel \"" + name + "\"";
     return count == 1 ? found : nullptr;
+}
+
+const korvex::SignalData* ReadChannel(const std::string& path, korvex::ReadOptions read,
+                                      const std::string& name, korvex::DataSet& d,
+                                      std::string& error) {
+    read.mapSamples = true;
+    const korvex::FileResult r = korvex::ReadDataFile(path, d, read);
+    if (!r.ok) {
+        error = ReadFailure(r.message, r.needsRate);
+        return nullptr;
+    }
+    const korvex::SignalData* ch = FindChannel(d, name, error);
+    if (!ch) error = path + ": " + error;
+    return ch;
 }
 
 }  // namespace vantrel

@@ -177,43 +177,19 @@ bool ParseValue(const std::string& name, const std::string& value, EnvelopeArgs&
 }  // namespace
 
 bool ParseEnvelopeArgs(const std::vector<std::string>& args, EnvelopeArgs& a, std::string& error) {
-    static const std::vector<std::string> kValued{
-        "--data", "--channel", "--shaft",      "--speed", "--bearing", "--line", "--band",
-        "--from", "--to",      "--resolution", "--json",  "--csv",     "--png"};
-    const auto known = [](const std::string& n) {
-        return std::find(kValued.begin(), kValued.end(), n) != kValued.end() || IsReadOption(n);
+    DataCommandLine line;
+    line.valued = {"--data", "--channel", "--shaft", "--speed", "--bearing",
+                   "--line", "--band",    "--from",  "--to",    "--resolution",
+                   "--json", "--csv",     "--png"};
+    line.repeatable = {"--line"};
+    line.take = [&a](const std::string& name, const std::string& value, std::string& error) {
+        if (name != "--line") return ParseValue(name, value, a, error);
+        korvex::FaultLine l;
+        if (!ParseLine(value, l, error)) return false;
+        a.lines.push_back(l);
+        return true;
     };
-    std::map<std::string, bool> seen;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-            continue;
-        }
-        if (name == "--line") {
-            korvex::FaultLine line;
-            if (!ParseLine(value, line, error)) return false;
-            a.lines.push_back(line);
-            continue;
-        }
-        if (seen[name]) {
-            error = name + " given twice";
-            return false;
-        }
-        seen[name] = true;
-        if (!ParseValue(name, value, a, error)) return false;
-    }
+    if (!ParseDataCommand(args, line, a.read, a.help, a.quiet, error)) return false;
     if (a.help) return true;
     if (a.data.empty() || a.channel.empty()) {
         error = "envelope needs --data FILE and --channel NAME";
@@ -274,18 +250,8 @@ double HighestLineHz(const std::vector<korvex::FaultLine>& lines, double shaft) 
 
 int AnalyseEnvelope(const EnvelopeArgs& a, EnvelopeAnalysis& out, std::string& error) {
     korvex::DataSet d;
-    korvex::ReadOptions read = a.read;
-    read.mapSamples = true;
-    const korvex::FileResult r = korvex::ReadDataFile(a.data, d, read);
-    if (!r.ok) {
-        error = ReadFailure(r.message, r.needsRate);
-        return kExitInput;
-    }
-    const korvex::SignalData* ch = FindChannel(d, a.channel, error);
-    if (!ch) {
-        error = a.data + ": " + error;
-        return kExitInput;
-    }
+    const korvex::SignalData* ch = ReadChannel(a.data, a.read, a.channel, d, error);
+    if (!ch) return kExitInput;
     out.file = a.data;
     out.channel = a.channel;
     out.unit = ch->unit;

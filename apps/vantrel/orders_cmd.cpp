@@ -76,11 +76,6 @@ bool Whole(const std::string& text, int lo, int hi, int& v) {
     return true;
 }
 
-const char* const kValued[] = {"--data",    "--channel", "--tacho",       "--pulses",
-                               "--speed",   "--orders",  "--max-order",   "--revs",
-                               "--overlap", "--window",  "--width",       "--out",
-                               "--map",     "--tsa",     "--shaft-ratio", "--png"};
-
 // The numbers of the valued options; "" or what is wrong.
 std::string TakeNumbers(std::map<std::string, std::string>& v, OrdersArgs& a) {
     auto has = [&v](const char* k) { return v.count(k) != 0; };
@@ -117,32 +112,16 @@ std::string TakeNumbers(std::map<std::string, std::string>& v, OrdersArgs& a) {
 }  // namespace
 
 bool ParseOrdersArgs(const std::vector<std::string>& args, OrdersArgs& a, std::string& error) {
-    auto known = [](const std::string& n) {
-        for (const char* k : kValued)
-            if (n == k) return true;
-        return IsReadOption(n);
-    };
     std::map<std::string, std::string> v;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-        } else if (!v.emplace(name, value).second) {
-            error = name + " given twice";
-            return false;
-        }
-    }
+    DataCommandLine line;
+    line.valued = {"--data",      "--channel", "--tacho",       "--pulses", "--speed", "--orders",
+                   "--max-order", "--revs",    "--overlap",     "--window", "--width", "--out",
+                   "--map",       "--tsa",     "--shaft-ratio", "--png"};
+    line.take = [&v](const std::string& name, const std::string& value, std::string&) {
+        v[name] = value;
+        return true;
+    };
+    if (!ParseDataCommand(args, line, a.read, a.help, a.quiet, error)) return false;
     if (a.help) return true;
     a.data = v["--data"];
     a.channel = v["--channel"];
@@ -230,13 +209,10 @@ void Progress(const OrdersArgs& a, Console& c, const char* what) {
 int ComputeOrders(const OrdersArgs& a, OrdersRun& run, Console& c) {
     korvex::DataSet d;
     korvex::ReadOptions read = a.read;
-    read.mapSamples = true;
     if (!a.quiet) read.progress = CopyProgress(c.err, a.data);
-    const korvex::FileResult file = korvex::ReadDataFile(a.data, d, read);
-    if (!file.ok) return Message(c, kExitInput, ReadFailure(file.message, file.needsRate));
     std::string error;
-    const korvex::SignalData* ch = FindChannel(d, a.channel, error);
-    if (!ch) return Message(c, kExitInput, a.data + ": " + error);
+    const korvex::SignalData* ch = ReadChannel(a.data, read, a.channel, d, error);
+    if (!ch) return Message(c, kExitInput, error);
     run.unit = ch->unit;
     run.channel = ch->name;
     korvex::AngleTrack track;

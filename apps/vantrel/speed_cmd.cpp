@@ -46,36 +46,15 @@ struct SpeedArgs {
     bool help = false;
 };
 
-const char* const kValued[] = {"--data", "--channel", "--order",   "--start",   "--range",
-                               "--out",  "--block",   "--overlap", "--max-rate"};
-
 bool Parse(const std::vector<std::string>& args, SpeedArgs& a, std::string& error) {
-    auto known = [](const std::string& n) {
-        for (const char* k : kValued)
-            if (n == k) return true;
-        return IsReadOption(n);
+    DataCommandLine line;
+    line.valued = {"--data", "--channel", "--order",   "--start",   "--range",
+                   "--out",  "--block",   "--overlap", "--max-rate"};
+    line.take = [&a](const std::string& name, const std::string& value, std::string&) {
+        a.values[name] = value;
+        return true;
     };
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-        } else if (!a.values.emplace(name, value).second) {
-            error = name + " given twice";
-            return false;
-        }
-    }
-    return true;
+    return ParseDataCommand(args, line, a.read, a.help, a.quiet, error);
 }
 
 // The search's parameters from the options; "" or what is wrong.
@@ -175,13 +154,9 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
                       out = a.values["--out"];
 
     korvex::DataSet d;
-    // The channel is read where it lies on disk, so an hour's recording fits.
-    a.read.mapSamples = true;
     if (!a.quiet) a.read.progress = CopyProgress(c.err, data);
-    const korvex::FileResult read = korvex::ReadDataFile(data, d, a.read);
-    if (!read.ok) return Message(c, kExitInput, ReadFailure(read.message, read.needsRate));
-    const korvex::SignalData* ch = FindChannel(d, name, error);
-    if (!ch) return Message(c, kExitInput, data + ": " + error);
+    const korvex::SignalData* ch = ReadChannel(data, a.read, name, d, error);
+    if (!ch) return Message(c, kExitInput, error);
 
     korvex::SignalSnapshot snap;
     snap.samples = ch->mapped.empty() ? korvex::SampleBuffer(ch->samples) : ch->mapped;
