@@ -45,7 +45,7 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     if (Interrupted() ||
         (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM))) {
         // Ctrl+C reached the plotter too: what it had begun goes.
-        std::remove((png + ".tmp.png").c_str());
+        std::remove(PlotterTempPng(png).c_str());
         return StoppedByUser(c);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;

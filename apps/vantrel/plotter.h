@@ -14,6 +14,11 @@ namespace vantrel {
 // when the build has none (it was made without the user interface).
 std::string FindPlotter(const char* name, std::string& error);
 
+// Where a plotter draws the picture before it renames it to png.
+inline std::string PlotterTempPng(const std::string& png) {
+    return png + ".tmp.png";
+}
+
 // Runs the plotter with args after the command word and waits; png is the
 // picture it writes, whose temporary goes when Ctrl+C stops it. The plotter's
 // exit code; kExitCalcFailed after a stop, kExitOutput when it cannot start
