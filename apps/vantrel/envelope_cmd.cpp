@@ -58,12 +58,6 @@ const char kEnvelopeHelp[] =
 
 constexpr char kPlotter[] = "vantrel-envelope";
 
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
-
 // "balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]"; angle 0 and
 // the inner ring turning when not given.
 bool ParseBearing(const std::string& text, korvex::BearingGeometry& g, std::string& error) {

@@ -63,12 +63,6 @@ int Message(Console& c, int code, const std::string& text) {
     return code;
 }
 
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
-
 bool Whole(const std::string& text, int lo, int hi, int& v) {
     double d = 0;
     if (!Number(text, d) || d != std::floor(d) || d < lo || d > hi) return false;

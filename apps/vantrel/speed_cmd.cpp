@@ -26,12 +26,6 @@ int Message(Console& c, int code, const std::string& text) {
     return Fail(c, code, text);
 }
 
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
-
 // "A,B" as two numbers.
 bool Pair(const std::string& text, double& a, double& b) {
     const size_t comma = text.find(',');
