@@ -2,40 +2,28 @@
 // without a display: the offscreen platform is used unless another is set.
 
 #include <QGuiApplication>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "apps/common/plotter_main.h"
 #include "apps/envelopeplot/draw.h"
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::vector<std::string> args{"envelope"};
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    const std::vector<std::string> args = plotmain::Start("envelope", argc, argv);
     vantrel::EnvelopeArgs a;
     std::string error;
-    if (!vantrel::ParseEnvelopeArgs(args, a, error) || a.png.empty()) {
-        std::cerr << "vantrel-envelope: " << (error.empty() ? "--png OUT.png is needed" : error)
-                  << " (see vantrel envelope --help)\n";
-        return vantrel::kExitUsage;
-    }
+    const bool parsed = vantrel::ParseEnvelopeArgs(args, a, error);
+    if (plotmain::AnswerHelp("envelope", a.help, argc, argv)) return vantrel::kExitOk;
+    if (!parsed || a.png.empty()) return plotmain::UsageError("envelope", error);
     vantrel::EnvelopeAnalysis r;
     if (const int code = vantrel::AnalyseEnvelope(a, r, error); code != vantrel::kExitOk) {
         std::cerr << "vantrel-envelope: " << error << '\n';
         return code;
     }
     QGuiApplication app(argc, argv);
-    const QImage image = envelopeplot::DrawEnvelope(r);
-    // Written beside the target and renamed, so a failed write leaves no half file.
-    const std::string temp = a.png + ".tmp.png";
-    if (!image.save(QString::fromStdString(temp), "PNG") ||
-        std::rename(temp.c_str(), a.png.c_str()) != 0) {
-        std::remove(temp.c_str());
-        std::cerr << "vantrel-envelope: cannot write " << a.png << '\n';
+    if (!plotmain::SavePng("envelope", envelopeplot::DrawEnvelope(r), a.png))
         return vantrel::kExitOutput;
-    }
     std::cout << "Written: " << a.png << '\n';
     return vantrel::kExitOk;
 }

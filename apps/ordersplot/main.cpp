@@ -9,13 +9,12 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "apps/common/plotter_main.h"
 #include "apps/vantrel/orders_cmd.h"
 #include "platform/numtext.h"
 
@@ -215,16 +214,12 @@ QImage DrawOrders(const vantrel::OrdersRun& run, const std::string& title) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::vector<std::string> args{"orders"};
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    const std::vector<std::string> args = plotmain::Start("orders", argc, argv);
     vantrel::OrdersArgs a;
     std::string error;
-    if (!vantrel::ParseOrdersArgs(args, a, error) || a.png.empty()) {
-        std::cerr << "vantrel-orders: " << (error.empty() ? "--png OUT.png is needed" : error)
-                  << " (see vantrel orders --help)\n";
-        return vantrel::kExitUsage;
-    }
+    const bool parsed = vantrel::ParseOrdersArgs(args, a, error);
+    if (plotmain::AnswerHelp("orders", a.help, argc, argv)) return vantrel::kExitOk;
+    if (!parsed || a.png.empty()) return plotmain::UsageError("orders", error);
     vantrel::Console c{std::cout, std::cerr, false};
     vantrel::OrdersRun run;
     if (const int code = vantrel::ComputeOrders(a, run, c); code != vantrel::kExitOk) return code;
@@ -232,15 +227,8 @@ int main(int argc, char** argv) {
     std::ostringstream title;
     title << run.channel << ": order map, " << run.spectra.revs << " revolutions a spectrum (1/"
           << run.spectra.revs << " order lines)";
-    const QImage image = DrawOrders(run, title.str());
-    // Written beside the target and renamed, so a failed write leaves no half file.
-    const std::string temp = a.png + ".tmp.png";
-    if (!image.save(QString::fromStdString(temp), "PNG") ||
-        std::rename(temp.c_str(), a.png.c_str()) != 0) {
-        std::remove(temp.c_str());
-        std::cerr << "vantrel-orders: cannot write " << a.png << '\n';
+    if (!plotmain::SavePng("orders", DrawOrders(run, title.str()), a.png))
         return vantrel::kExitOutput;
-    }
     std::cout << "Written: " << a.png << " (" << run.spectra.Rows() << " order spectra)\n";
     return vantrel::kExitOk;
 }

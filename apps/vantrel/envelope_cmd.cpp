@@ -1,24 +1,17 @@
 #include "apps/vantrel/envelope_cmd.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <map>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/plotter.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace vantrel {
 
@@ -64,12 +57,6 @@ const char kEnvelopeHelp[] =
     "resolution), 3 unreadable input or missing channel, 4 outputs not written.\n";
 
 constexpr char kPlotter[] = "vantrel-envelope";
-
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
 
 // "balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]"; angle 0 and
 // the inner ring turning when not given.
@@ -184,43 +171,19 @@ bool ParseValue(const std::string& name, const std::string& value, EnvelopeArgs&
 }  // namespace
 
 bool ParseEnvelopeArgs(const std::vector<std::string>& args, EnvelopeArgs& a, std::string& error) {
-    static const std::vector<std::string> kValued{
-        "--data", "--channel", "--shaft",      "--speed", "--bearing", "--line", "--band",
-        "--from", "--to",      "--resolution", "--json",  "--csv",     "--png"};
-    const auto known = [](const std::string& n) {
-        return std::find(kValued.begin(), kValued.end(), n) != kValued.end() || IsReadOption(n);
+    DataCommandLine line;
+    line.valued = {"--data", "--channel", "--shaft", "--speed", "--bearing",
+                   "--line", "--band",    "--from",  "--to",    "--resolution",
+                   "--json", "--csv",     "--png"};
+    line.repeatable = {"--line"};
+    line.take = [&a](const std::string& name, const std::string& value, std::string& error) {
+        if (name != "--line") return ParseValue(name, value, a, error);
+        korvex::FaultLine l;
+        if (!ParseLine(value, l, error)) return false;
+        a.lines.push_back(l);
+        return true;
     };
-    std::map<std::string, bool> seen;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-            continue;
-        }
-        if (name == "--line") {
-            korvex::FaultLine line;
-            if (!ParseLine(value, line, error)) return false;
-            a.lines.push_back(line);
-            continue;
-        }
-        if (seen[name]) {
-            error = name + " given twice";
-            return false;
-        }
-        seen[name] = true;
-        if (!ParseValue(name, value, a, error)) return false;
-    }
+    if (!ParseDataCommand(args, line, a.read, a.help, a.quiet, error)) return false;
     if (a.help) return true;
     if (a.data.empty() || a.channel.empty()) {
         error = "envelope needs --data FILE and --channel NAME";
@@ -235,23 +198,6 @@ bool ParseEnvelopeArgs(const std::vector<std::string>& args, EnvelopeArgs& a, st
 }
 
 namespace {
-
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
-}
 
 // The samples of s from `from` to `to` seconds (the whole when not given).
 std::span<const double> Range(const korvex::SignalData& s, const EnvelopeArgs& a) {
@@ -298,18 +244,8 @@ double HighestLineHz(const std::vector<korvex::FaultLine>& lines, double shaft) 
 
 int AnalyseEnvelope(const EnvelopeArgs& a, EnvelopeAnalysis& out, std::string& error) {
     korvex::DataSet d;
-    korvex::ReadOptions read = a.read;
-    read.mapSamples = true;
-    const korvex::FileResult r = korvex::ReadDataFile(a.data, d, read);
-    if (!r.ok) {
-        error = ReadFailure(r.message, r.needsRate);
-        return kExitInput;
-    }
-    const korvex::SignalData* ch = FindChannel(d, a.channel, error);
-    if (!ch) {
-        error = a.data + ": " + error;
-        return kExitInput;
-    }
+    const korvex::SignalData* ch = ReadChannel(a.data, a.read, a.channel, d, error);
+    if (!ch) return kExitInput;
     out.file = a.data;
     out.channel = a.channel;
     out.unit = ch->unit;
@@ -363,32 +299,6 @@ int AnalyseEnvelope(const EnvelopeArgs& a, EnvelopeAnalysis& out, std::string& e
 
 namespace {
 
-std::string PlotterPath() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path p = self.parent_path() / kPlotter;
-    return fs::is_regular_file(p, ec) ? p.string() : std::string();
-}
-
-int RunPlotter(const std::string& plotter, const std::vector<std::string>& args, Console& c) {
-    std::vector<std::string> words{plotter};
-    words.insert(words.end(), args.begin() + 1, args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    c.out << std::flush;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        c.err << "vantrel: cannot start " << plotter << '\n';
-        return kExitOutput;
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return kExitOutput;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
-}
-
 int EnvelopeFail(Console& c, int code, const std::string& text) {
     return Fail(c, code, code == kExitUsage ? text + " (see vantrel envelope --help)" : text);
 }
@@ -409,11 +319,8 @@ int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Con
         return kExitOk;
     }
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return EnvelopeFail(
-            c, kExitOutput,
-            std::string("the PNG is drawn by ") + kPlotter +
-                ", which is not beside vantrel (a build without the user interface)");
+    if (!a.png.empty() && (plotter = FindPlotter(kPlotter, error)).empty())
+        return EnvelopeFail(c, kExitOutput, error);
     if (!a.quiet) a.read.progress = CopyProgress(c.err, a.data);
     EnvelopeAnalysis r;
     if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk)
@@ -425,7 +332,7 @@ int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Con
             return EnvelopeFail(c, kExitOutput, "cannot write " + path + ": " + error);
         c.out << "Written: " << path << '\n';
     }
-    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);
+    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, a.png, c);
 }
 
 }  // namespace vantrel

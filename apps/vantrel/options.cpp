@@ -2,6 +2,10 @@
 
 #include "apps/vantrel/options.h"
 
+#include <cmath>
+
+#include "platform/numtext.h"
+
 namespace vantrel {
 
 bool TakeOption(const std::vector<std::string>& args, size_t& i,
@@ -32,6 +36,12 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i,
         return false;
     }
     return true;
+}
+
+bool Number(const std::string& text, double& v) {
+    const char* first = text.c_str();
+    const char* last = first + text.size();
+    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
 }
 
 }  // namespace vantrel

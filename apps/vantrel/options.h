@@ -17,4 +17,7 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i,
                 const std::function<bool(const std::string&)>& takesValue, std::string& name,
                 std::string& value, std::string& error);
 
+// An option's number: the whole text a finite decimal, locale-free.
+bool Number(const std::string& text, double& v);
+
 }  // namespace vantrel

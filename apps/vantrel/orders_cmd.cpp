@@ -1,25 +1,17 @@
 #include "apps/vantrel/orders_cmd.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <filesystem>
 #include <map>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/plotter.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/formats/formats.h"
 #include "platform/numtext.h"
 #include "platform/profile.h"
 #include "platform/text.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace vantrel {
 
@@ -71,23 +63,12 @@ int Message(Console& c, int code, const std::string& text) {
     return code;
 }
 
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
-
 bool Whole(const std::string& text, int lo, int hi, int& v) {
     double d = 0;
     if (!Number(text, d) || d != std::floor(d) || d < lo || d > hi) return false;
     v = static_cast<int>(d);
     return true;
 }
-
-const char* const kValued[] = {"--data",    "--channel", "--tacho",       "--pulses",
-                               "--speed",   "--orders",  "--max-order",   "--revs",
-                               "--overlap", "--window",  "--width",       "--out",
-                               "--map",     "--tsa",     "--shaft-ratio", "--png"};
 
 // The numbers of the valued options; "" or what is wrong.
 std::string TakeNumbers(std::map<std::string, std::string>& v, OrdersArgs& a) {
@@ -125,32 +106,16 @@ std::string TakeNumbers(std::map<std::string, std::string>& v, OrdersArgs& a) {
 }  // namespace
 
 bool ParseOrdersArgs(const std::vector<std::string>& args, OrdersArgs& a, std::string& error) {
-    auto known = [](const std::string& n) {
-        for (const char* k : kValued)
-            if (n == k) return true;
-        return IsReadOption(n);
-    };
     std::map<std::string, std::string> v;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-        } else if (!v.emplace(name, value).second) {
-            error = name + " given twice";
-            return false;
-        }
-    }
+    DataCommandLine line;
+    line.valued = {"--data",      "--channel", "--tacho",       "--pulses", "--speed", "--orders",
+                   "--max-order", "--revs",    "--overlap",     "--window", "--width", "--out",
+                   "--map",       "--tsa",     "--shaft-ratio", "--png"};
+    line.take = [&v](const std::string& name, const std::string& value, std::string&) {
+        v[name] = value;
+        return true;
+    };
+    if (!ParseDataCommand(args, line, a.read, a.help, a.quiet, error)) return false;
     if (a.help) return true;
     a.data = v["--data"];
     a.channel = v["--channel"];
@@ -176,23 +141,6 @@ bool ParseOrdersArgs(const std::vector<std::string>& args, OrdersArgs& a, std::s
 }
 
 namespace {
-
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
-}
 
 // The shaft's angle from the tacho or the speed channel.
 int Track(const OrdersArgs& a, const korvex::DataSet& d, korvex::AngleTrack& track, Console& c) {
@@ -255,13 +203,10 @@ void Progress(const OrdersArgs& a, Console& c, const char* what) {
 int ComputeOrders(const OrdersArgs& a, OrdersRun& run, Console& c) {
     korvex::DataSet d;
     korvex::ReadOptions read = a.read;
-    read.mapSamples = true;
     if (!a.quiet) read.progress = CopyProgress(c.err, a.data);
-    const korvex::FileResult file = korvex::ReadDataFile(a.data, d, read);
-    if (!file.ok) return Message(c, kExitInput, ReadFailure(file.message, file.needsRate));
     std::string error;
-    const korvex::SignalData* ch = FindChannel(d, a.channel, error);
-    if (!ch) return Message(c, kExitInput, a.data + ": " + error);
+    const korvex::SignalData* ch = ReadChannel(a.data, read, a.channel, d, error);
+    if (!ch) return Message(c, kExitInput, error);
     run.unit = ch->unit;
     run.channel = ch->name;
     korvex::AngleTrack track;
@@ -356,52 +301,6 @@ namespace {
 
 constexpr char kPlotter[] = "vantrel-orders";
 
-std::string PlotterPath() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path p = self.parent_path() / kPlotter;
-    return fs::is_regular_file(p, ec) ? p.string() : std::string();
-}
-
-// The picture is drawn by the plotter beside this program, which reads and
-// computes the same from the same arguments.
-int RunPlotter(const std::string& plotter, const OrdersArgs& a, Console& c) {
-    std::vector<std::string> words{plotter, "--quiet"};
-    auto add = [&words](const char* k, const std::string& v) {
-        if (v.empty()) return;
-        words.push_back(k);
-        words.push_back(v);
-    };
-    add("--data", a.data);
-    add("--channel", a.channel);
-    add("--tacho", a.tacho);
-    add("--speed", a.speed);
-    add("--png", a.png);
-    if (!a.tacho.empty()) add("--pulses", std::to_string(a.pulses));
-    std::string orders;
-    for (double o : a.orders) orders += (orders.empty() ? "" : ",") + plat::GeneralText(o, 17);
-    add("--orders", orders);
-    if (a.maxOrder > 0) add("--max-order", plat::GeneralText(a.maxOrder, 17));
-    add("--revs", std::to_string(a.revs));
-    add("--overlap", plat::GeneralText(a.overlap, 17));
-    add("--window", std::to_string(a.window));
-    if (a.width > 0) add("--width", plat::GeneralText(a.width, 17));
-    if (a.read.rate > 0) add("--rate", plat::GeneralText(a.read.rate, 17));
-    add("--cache-dir", a.read.cacheDir);
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    c.out << std::flush;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return Message(c, kExitOutput, "cannot start " + plotter);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return kExitOutput;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
-}
-
 int Write(const std::string& path, const std::string& text, const std::string& what, Console& c) {
     std::string error;
     if (!plat::WriteFileAtomic(path, text, &error))
@@ -422,10 +321,8 @@ int CommandOrders(const std::vector<std::string>& args, const char* usage, Conso
         return kExitOk;
     }
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return Message(c, kExitOutput,
-                       std::string("the PNG is drawn by ") + kPlotter +
-                           ", which is not beside vantrel (a build without the user interface)");
+    if (!a.png.empty() && (plotter = FindPlotter(kPlotter, error)).empty())
+        return Message(c, kExitOutput, error);
     OrdersRun run;
     if (const int code = ComputeOrders(a, run, c); code != kExitOk) return code;
     const std::string rows = std::to_string(run.spectra.Rows()) + " order spectra";
@@ -436,7 +333,13 @@ int CommandOrders(const std::vector<std::string>& args, const char* usage, Conso
     if (code == kExitOk && !a.tsa.empty())
         code = Write(a.tsa, SyncAverageCsv(run),
                      std::to_string(run.tsa.revolutions) + " revolutions averaged", c);
-    if (code == kExitOk && !a.png.empty()) code = RunPlotter(plotter, a, c);
+    if (code == kExitOk && !a.png.empty()) {
+        // The plotter reads and computes the same from the same words; what
+        // it would say on the way was said here.
+        std::vector<std::string> words = args;
+        words.push_back("--quiet");
+        code = RunPlotter(plotter, words, a.png, c);
+    }
     return code;
 }
 

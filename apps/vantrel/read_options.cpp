@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 
 #include "apps/vantrel/interrupt.h"
+#include "apps/vantrel/options.h"
 
 namespace vantrel {
 
@@ -84,6 +86,41 @@ bool SetReadOption(const std::string& name, const std::string& value, korvex::Re
 bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o) {
     if (arg != "--resample") return false;
     o.text.resample = true;
+    return true;
+}
+
+bool ParseDataCommand(const std::vector<std::string>& args, const DataCommandLine& line,
+                      korvex::ReadOptions& read, bool& help, bool& quiet, std::string& error) {
+    const auto among = [](const std::vector<std::string>& names, const std::string& n) {
+        return std::find(names.begin(), names.end(), n) != names.end();
+    };
+    const auto known = [&](const std::string& n) {
+        return among(line.valued, n) || IsReadOption(n);
+    };
+    std::set<std::string> seen;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& w = args[i];
+        if (w == "-h" || w == "--help") {
+            help = true;
+            continue;
+        }
+        if (w == "-q" || w == "--quiet") {
+            quiet = true;
+            continue;
+        }
+        if (SetReadFlag(w, read)) continue;
+        std::string name, value;
+        if (!TakeOption(args, i, known, name, value, error)) return false;
+        if (IsReadOption(name)) {
+            if (!SetReadOption(name, value, read, error)) return false;
+            continue;
+        }
+        if (!among(line.repeatable, name) && !seen.insert(name).second) {
+            error = name + " given twice";
+            return false;
+        }
+        if (!line.take(name, value, error)) return false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "korvex/formats/readers.h"
 
@@ -27,6 +28,18 @@ bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o);
 // quarter, none when quiet. Ctrl+C stops the copy.
 std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path,
                                          bool quiet = false);
+
+// The words of a command that reads one data file (args: the command word
+// first): -h/--help, -q/--quiet, the reading options and flags, and the
+// command's own options, each handed to take as it comes. Each is given once
+// but the repeatable ones. False with error at the first fault, take's too.
+struct DataCommandLine {
+    std::vector<std::string> valued;      // the command's options that take a value
+    std::vector<std::string> repeatable;  // those of them that may come again
+    std::function<bool(const std::string& name, const std::string& value, std::string& error)> take;
+};
+bool ParseDataCommand(const std::vector<std::string>& args, const DataCommandLine& line,
+                      korvex::ReadOptions& read, bool& help, bool& quiet, std::string& error);
 
 // A reader's message, with what to do when it wants a rate.
 std::string ReadFailure(const std::string& message, bool needsRate);

@@ -7,6 +7,7 @@
 #include <map>
 #include <system_error>
 
+#include "apps/vantrel/channel.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/dsp/speedtrack.h"
@@ -25,12 +26,6 @@ int Message(Console& c, int code, const std::string& text) {
     return Fail(c, code, text);
 }
 
-bool Number(const std::string& text, double& v) {
-    const char* first = text.c_str();
-    const char* last = first + text.size();
-    return !text.empty() && plat::ReadDecimal(first, last, v) == last && std::isfinite(v);
-}
-
 // "A,B" as two numbers.
 bool Pair(const std::string& text, double& a, double& b) {
     const size_t comma = text.find(',');
@@ -45,36 +40,15 @@ struct SpeedArgs {
     bool help = false;
 };
 
-const char* const kValued[] = {"--data", "--channel", "--order",   "--start",   "--range",
-                               "--out",  "--block",   "--overlap", "--max-rate"};
-
 bool Parse(const std::vector<std::string>& args, SpeedArgs& a, std::string& error) {
-    auto known = [](const std::string& n) {
-        for (const char* k : kValued)
-            if (n == k) return true;
-        return IsReadOption(n);
+    DataCommandLine line;
+    line.valued = {"--data", "--channel", "--order",   "--start",   "--range",
+                   "--out",  "--block",   "--overlap", "--max-rate"};
+    line.take = [&a](const std::string& name, const std::string& value, std::string&) {
+        a.values[name] = value;
+        return true;
     };
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& w = args[i];
-        if (w == "-h" || w == "--help") {
-            a.help = true;
-            continue;
-        }
-        if (w == "-q" || w == "--quiet") {
-            a.quiet = true;
-            continue;
-        }
-        if (SetReadFlag(w, a.read)) continue;
-        std::string name, value;
-        if (!TakeOption(args, i, known, name, value, error)) return false;
-        if (IsReadOption(name)) {
-            if (!SetReadOption(name, value, a.read, error)) return false;
-        } else if (!a.values.emplace(name, value).second) {
-            error = name + " given twice";
-            return false;
-        }
-    }
-    return true;
+    return ParseDataCommand(args, line, a.read, a.help, a.quiet, error);
 }
 
 // The search's parameters from the options; "" or what is wrong.
@@ -149,24 +123,6 @@ korvex::FileResult Write(const std::string& out, const korvex::DataSet& d) {
     return korvex::WriteUff58(out, d);
 }
 
-// The channel by name, or by "folder/name" where names repeat.
-const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::string& name,
-                                      std::string& error) {
-    const korvex::SignalData* found = nullptr;
-    int count = 0;
-    for (const korvex::SignalData& s : d.signals) {
-        const std::string full = s.folder.empty() ? s.name : s.folder + "/" + s.name;
-        if (full == name) return &s;
-        if (s.name == name) {
-            found = &s;
-            ++count;
-        }
-    }
-    if (count > 1) error = "channel \"" + name + "\" is in several folders; name it as folder/name";
-    if (count == 0) error = "no channel \"" + name + "\"";
-    return count == 1 ? found : nullptr;
-}
-
 // Arguments that do not fit the record: a start or band outside it, or a
 // start whose line is another order than the one given.
 bool ArgumentFault(int status) {
@@ -192,13 +148,9 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
                       out = a.values["--out"];
 
     korvex::DataSet d;
-    // The channel is read where it lies on disk, so an hour's recording fits.
-    a.read.mapSamples = true;
     if (!a.quiet) a.read.progress = CopyProgress(c.err, data);
-    const korvex::FileResult read = korvex::ReadDataFile(data, d, a.read);
-    if (!read.ok) return Message(c, kExitInput, ReadFailure(read.message, read.needsRate));
-    const korvex::SignalData* ch = FindChannel(d, name, error);
-    if (!ch) return Message(c, kExitInput, data + ": " + error);
+    const korvex::SignalData* ch = ReadChannel(data, a.read, name, d, error);
+    if (!ch) return Message(c, kExitInput, error);
 
     korvex::SignalSnapshot snap;
     snap.samples = ch->mapped.empty() ? korvex::SampleBuffer(ch->samples) : ch->mapped;

@@ -2,62 +2,17 @@
 
 #include "apps/vantrel/trend_cmd.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
 #include <map>
 
-#include "apps/vantrel/interrupt.h"
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/plotter.h"
 #include "platform/profile.h"
-
-extern char** environ;
-
-namespace fs = std::filesystem;
 
 namespace vantrel {
 
 namespace {
 
 constexpr char kPlotter[] = "vantrel-trend";
-
-// The plotter beside this program's executable.
-std::string PlotterPath() {
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path p = self.parent_path() / kPlotter;
-    return fs::is_regular_file(p, ec) ? p.string() : std::string();
-}
-
-int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
-               const std::string& png, Console& c) {
-    std::vector<std::string> words{plotter};
-    words.insert(words.end(), args.begin() + 1, args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    c.out << std::flush;
-    pid_t pid = 0;
-    if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return Fail(c, kExitOutput, "cannot start \"" + plotter + "\"");
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return kExitOutput;
-    if (Interrupted() ||
-        (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM))) {
-        // Ctrl+C reached the plotter too: what it had begun goes.
-        std::remove((png + ".tmp.png").c_str());
-        return StoppedByUser(c);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
-}
 
 }  // namespace
 
@@ -113,11 +68,8 @@ int CommandTrend(const std::vector<std::string>& args, const char* usage, Consol
     Trend trend;
     if (!LoadTrend(a, trend, error)) return Fail(c, kExitInput, error);
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return Fail(c, kExitOutput,
-                    std::string("the PNG is drawn by ") + kPlotter +
-                        ", which is not beside vantrel (a build without the user interface); "
-                        "--csv works without it");
+    if (!a.png.empty() && (plotter = FindPlotter(kPlotter, error)).empty())
+        return Fail(c, kExitOutput, error + "; --csv works without it");
     if (!a.csv.empty()) {
         if (!plat::WriteFileAtomic(a.csv, TrendCsv(trend), &error))
             return Fail(c, kExitOutput, "cannot write \"" + a.csv + "\": " + error);
