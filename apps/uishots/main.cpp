@@ -1,6 +1,6 @@
 // Renders every window of the user interface built so far to PNG files, in
 // the states a reviewer needs to see, filled from the demo configuration and
-// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]...
+// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]... [--english]
 
 #include <QApplication>
 #include <QDir>
@@ -31,6 +31,7 @@
 #include "ui/limitsdlg.h"
 #include "ui/procitem.h"
 #include "ui/procpage.h"
+#include "ui/res/en/english.h"
 #include "ui/res/ids.h"
 
 namespace fs = std::filesystem;
@@ -270,17 +271,33 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::vector<int> dpis;
     QString out;
+    const char* usage =
+        "usage: vantrel-shots OUTDIR [--dpi N]... [--english]\n"
+        "  renders every window to OUTDIR/*.png; --english with the English texts\n";
+    bool english = false;
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
         if (args[i] == "--dpi" && i + 1 < args.size())
             dpis.push_back(args[++i].toInt());
-        else if (out.isEmpty())
+        else if (args[i] == "--english")
+            english = true;
+        else if (out.isEmpty() && !args[i].startsWith("--"))
             out = args[i];
+        else {
+            std::fputs(usage, stderr);
+            return 2;
+        }
     }
     if (out.isEmpty()) {
-        std::fprintf(stderr, "usage: vantrel-shots OUTDIR [--dpi N]...\n");
+        std::fputs(usage, stderr);
         return 2;
     }
+    static const res::TableModule englishModule = res::EnglishModule();
+    if (english) res::InstallModule(&englishModule);
     if (dpis.empty()) dpis = {96, 144};
     QDir dir;
     if (!dir.mkpath(out)) {

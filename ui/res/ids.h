@@ -306,6 +306,14 @@ enum LimitsStringId : int {
     IDS_LIMITS_ALERT_ABOVE_DANGER = 2403,
 };
 
+// The channel panel's envelope band: its borders and the message on a band
+// it cannot take.
+enum EnvelopeId : int {
+    IDS_ENV_BAND_BAD = 2410,
+    IDC_ENV_LO = 1140,
+    IDC_ENV_HI = 1141,
+};
+
 // The trend window: one band of a merged summary over the recordings.
 enum TrendId : int {
     IDS_BUTTON_TREND = 1003,

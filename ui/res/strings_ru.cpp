@@ -127,6 +127,9 @@ std::map<int, std::string> OwnStrings() {
         {IDS_LIMITS_FIELD_DANGER, "Авария"},
         {IDS_LIMITS_NOT_NUMBER, "Поле '%s': нужно число."},
         {IDS_LIMITS_ALERT_ABOVE_DANGER, "Поле '%s' не может быть больше поля '%s'."},
+        {IDS_ENV_BAND_BAD,
+         "Полоса огибающей не принята: нужны обе границы в Гц, нижняя от 0 и меньше "
+         "верхней. Пустые поля: полосы меряются в обычном спектре."},
         {IDS_KIN_COL_BAND, "Полоса"},
         {IDS_KIN_COL_FACTOR, "Коэф."},
         {IDS_KIN_COL_INFO, "Описание"},

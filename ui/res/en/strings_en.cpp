@@ -116,6 +116,9 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_LIMITS_FIELD_DANGER, "Danger"},
         {IDS_LIMITS_NOT_NUMBER, "Field '%s': a number is needed."},
         {IDS_LIMITS_ALERT_ABOVE_DANGER, "Field '%s' cannot be above field '%s'."},
+        {IDS_ENV_BAND_BAD,
+         "The envelope band was not taken: both borders in Hz are needed, the lower from 0 "
+         "and below the upper. Empty fields: the bands are measured in the ordinary spectrum."},
         {IDS_KIN_COL_BAND, "Band"},
         {IDS_KIN_COL_FACTOR, "Factor"},
         {IDS_KIN_COL_INFO, "Description"},

@@ -42,6 +42,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Зубчатая передача...", "Gear pair..."},
         {"Импорт", "Import"},
         {"Авария", "Danger"},
+        {"Огибающая, Гц", "Envelope, Hz"},
         {"Интегрирование", "Integration"},
         {"Класс ISO 10816-3", "ISO 10816-3 class"},
         {"Исп. настройку БПФ по умолчанию", "Use the default FFT settings"},
