@@ -241,6 +241,7 @@ enum KinControlId : int {
     IDC_KIN_SIDEBANDS = 1114,
     IDC_KIN_PREVIEW = 1115,
     IDC_KIN_STATUS = 1116,
+    IDC_KIN_ENVELOPE = 1117,  // bearing: the bands are for the envelope spectrum
 };
 enum KinStringId : int {
     IDS_KIN_PREFIX_BEARING = 2200,
@@ -296,6 +297,8 @@ enum KinStringId : int {
     IDS_KIN_DEF_HUNTING = 2273,
     IDS_KIN_GEAR_PARAMS = 2274,
     IDS_KIN_INFO = 2275,
+    IDS_KIN_ENV_MARK = 2276,  // after the designation in an envelope band's name
+    IDS_KIN_ENV_INFO = 2277,  // after an envelope band's description
 };
 
 // The limits dialog: the fields its messages name, and the messages.

@@ -157,6 +157,8 @@ std::map<int, std::string> OwnStrings() {
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/НОК(z1, z2), НОК(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
+        {IDS_KIN_ENV_MARK, "огиб."},
+        {IDS_KIN_ENV_INFO, "в спектре огибающей: канал с полосой огибающей"},
         {IDS_BUTTON_TREND, "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров"},
         {IDS_FILTER_SUMMARY, "Сводные таблицы|*.csv||"},
         {IDS_TREND_READ_FAILED, "Не удалось прочитать сводную таблицу:\n%s"},

@@ -146,6 +146,8 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_KIN_DEF_SHAFT1, "f1 = f2*z2/z1"},
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/LCM(z1, z2), LCM(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
+        {IDS_KIN_ENV_MARK, "env"},
+        {IDS_KIN_ENV_INFO, "in the envelope spectrum: a channel with an envelope band"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
         {IDS_BUTTON_TREND, "Trend from summary\nShow a band's trend from a summary of recordings"},
         {IDS_FILTER_SUMMARY, "Summary tables|*.csv||"},

@@ -30,6 +30,7 @@ const std::map<std::string, std::string>& EnglishTemplateTexts() {
         {"Диапазон измен. +/-", "Tolerance +/-"},
         {"Добавить все", "Add all"},
         {"Добавить", "Add"},
+        {"Для спектра огибающей", "For the envelope spectrum"},
         {"Добавляемые полосы", "Bands to add"},
         {"Единицы измерения", "Units"},
         {"Заголовок", "Header"},
