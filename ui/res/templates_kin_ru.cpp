@@ -59,8 +59,8 @@ DialogTemplate Finish(int id, std::string caption, std::vector<Control> c, int y
     c.push_back(Ctl(IDC_FI_BW_MIN_MODE, Kind::DropList, 0, "", 80, y + 56, 70, 12));
     c.push_back(Ctl(IDC_FI_BW_MIN_VALUE, Kind::Edit, 0, "", 154, y + 56, 46, 12));
     if (envelope)
-        c.push_back(Ctl(IDC_KIN_ENVELOPE, Kind::CheckBox, 0, "Для спектра огибающей", 14, y + 71,
-                        186, 10));
+        c.push_back(
+            Ctl(IDC_KIN_ENVELOPE, Kind::CheckBox, 0, "Для спектра огибающей", 14, y + 71, 186, 10));
     const int bottom = y + 73 + extra;
     c.push_back(Ctl(IDC_KIN_PREVIEW, Kind::ReportView, 0, "", 214, 7, kWidth - 221, bottom - 7));
     c.push_back(Ctl(IDC_KIN_STATUS, Kind::Label, 0, "", 7, bottom + 9, 340, 8));
