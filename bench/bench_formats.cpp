@@ -1,9 +1,13 @@
 // bench_formats: reading a large TDMS file (8 float32 channels in 1000
-// segments) and a large CSV file (a time column and 8 channels), against
+// segments), a large CSV file (a time column and 8 channels) and a MAT
+// version 5 file of one double matrix (8 columns, at most 256 MB), against
 // `cat FILE > /dev/null` on the same file in the same run. Each reader runs
-// in a child process, so that its peak memory is its own; the aims are a
-// TDMS throughput of at least half of cat's, a CSV throughput of at least
-// 50 MB/s, and a peak memory of at most the decoded signals plus 10 %.
+// in a child process, so that its peak memory is its own. Aims: a peak
+// memory of at most the decoded signals plus 10 %; CSV at least 50 MB/s;
+// MAT no slower than SciPy's loadmat on the same file (timed inside Python,
+// when python3 with SciPy is there). TDMS has no aim against cat (that
+// measured page faults more than the reader): its time is printed against
+// the floor of any reader, allocating and writing the decoded doubles.
 //
 // As root the page cache is emptied before every timed read, so the
 // readers and cat read from the disk; otherwise all read from the cache.
@@ -123,6 +127,52 @@ uint64_t WriteCsv(const std::string& path, uint64_t bytes) {
     return rows * kChannels;
 }
 
+// A MAT version 5 file as SciPy's savemat writes it: uncompressed, a
+// scalar fs and one double matrix of `columns` columns.
+uint64_t WriteMat(const std::string& path, uint64_t bytes, int columns) {
+    const uint64_t rows = bytes / 8 / static_cast<uint64_t>(columns);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string head(116, ' ');
+    const std::string text = "MATLAB 5.0 MAT-file, bench_formats";
+    head.replace(0, text.size(), text);
+    head.append(8, '\0');
+    head += std::string("\x00\x01IM", 4);
+    out << head;
+    auto matrix = [&](const std::string& name, uint64_t r, uint64_t c, auto fill) {
+        std::string e;
+        const uint64_t padded = (name.size() + 7) / 8 * 8;
+        const uint64_t size = 16 + 16 + 8 + padded + 8 + r * c * 8;
+        U32(e, 14);
+        U32(e, static_cast<uint32_t>(size));
+        U32(e, 6);  // array flags: double class
+        U32(e, 8);
+        U32(e, 6);
+        U32(e, 0);
+        U32(e, 5);  // dimensions
+        U32(e, 8);
+        U32(e, static_cast<uint32_t>(r));
+        U32(e, static_cast<uint32_t>(c));
+        U32(e, 1);  // name
+        U32(e, static_cast<uint32_t>(name.size()));
+        e += name;
+        e.append(padded - name.size(), '\0');
+        U32(e, 9);  // the values
+        U32(e, static_cast<uint32_t>(r * c * 8));
+        out << e;
+        std::vector<double> column(r);
+        for (uint64_t k = 0; k < c; ++k) {
+            for (uint64_t i = 0; i < r; ++i) column[i] = fill(i, k);
+            out.write(reinterpret_cast<const char*>(column.data()),
+                      static_cast<std::streamsize>(r * 8));
+        }
+    };
+    matrix("fs", 1, 1, [](uint64_t, uint64_t) { return 51200.0; });
+    matrix("x", rows, static_cast<uint64_t>(columns), [](uint64_t i, uint64_t k) {
+        return std::sin(0.001 * static_cast<double>(i) * static_cast<double>(k + 1));
+    });
+    return rows * static_cast<uint64_t>(columns);
+}
+
 // Whether the page cache is emptied before each timed read (needs root):
 // a file is then read from the disk by cat and by the readers alike, as a
 // user opening a recording does. Otherwise both read it from the cache.
@@ -139,6 +189,7 @@ bool DropCaches() {
 struct Run {
     bool ok = false;
     double seconds = 0;
+    double inner = 0;  // the read alone, inside the child
     uint64_t samples = 0;
     double peakMb = 0;
 };
@@ -155,16 +206,19 @@ Run InChildOnce(const std::string& path, Read reader) {
     if (child == 0) {
         close(fds[0]);
         korvex::DataSet d;
+        const auto t0 = Clock::now();
         const korvex::FileResult r = reader(path, d);
+        const double inner = Seconds(t0, Clock::now());
         uint64_t n = 0;
         for (const korvex::SignalData& s : d.signals) n += s.samples.size();
         if (!r.ok) std::fprintf(stderr, "%s\n", r.message.c_str());
-        const uint64_t reply[2] = {r.ok ? 1u : 0u, n};
+        uint64_t innerNs = static_cast<uint64_t>(inner * 1e9);
+        const uint64_t reply[3] = {r.ok ? 1u : 0u, n, innerNs};
         if (write(fds[1], reply, sizeof reply) != sizeof reply) _exit(2);
         _exit(0);
     }
     close(fds[1]);
-    uint64_t reply[2] = {0, 0};
+    uint64_t reply[3] = {0, 0, 0};
     const bool got = read(fds[0], reply, sizeof reply) == sizeof reply;
     close(fds[0]);
     int status = 0;
@@ -174,8 +228,45 @@ Run InChildOnce(const std::string& path, Read reader) {
     r.seconds = Seconds(start, Clock::now());
     r.ok = got && reply[0] == 1;
     r.samples = reply[1];
+    r.inner = static_cast<double>(reply[2]) / 1e9;
     r.peakMb = usage.ru_maxrss / 1024.0;
     return r;
+}
+
+// SciPy's loadmat on the file in a child Python: the read alone, timed in
+// Python, and the child's peak memory (the interpreter's included). Not ok
+// when no python3 with SciPy is found.
+Run SciPyLoadmat(const std::string& path) {
+    static const char* kScript =
+        "import sys, time\nimport scipy.io\nt = time.perf_counter()\n"
+        "scipy.io.loadmat(sys.argv[1])\nprint(time.perf_counter() - t)\n";
+    for (const char* python : {"python3", "/usr/bin/python3"}) {
+        int fds[2];
+        if (pipe(fds) != 0) return {};
+        if (gCold) DropCaches();
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            if (FILE* null = std::fopen("/dev/null", "w")) dup2(fileno(null), STDERR_FILENO);
+            execlp(python, python, "-c", kScript, path.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char text[64] = {};
+        const ssize_t got = read(fds[0], text, sizeof text - 1);
+        close(fds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        if (got <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) continue;
+        Run r;
+        r.ok = true;
+        r.inner = std::strtod(text, nullptr);
+        r.peakMb = usage.ru_maxrss / 1024.0;
+        return r;
+    }
+    return {};
 }
 
 // The floor of any reader that hands out doubles: allocating and writing
@@ -216,21 +307,26 @@ double CatSeconds(const std::string& path) {
     return best;
 }
 
-bool Report(const char* what, const std::string& path, const Run& r, double cat, bool vsCat) {
+// minRate: the throughput aim in MB/s, 0 for none.
+bool Report(const char* what, const std::string& path, const Run& r, double cat, double minRate) {
     std::error_code sizeError;
     const double mb = static_cast<double>(std::filesystem::file_size(path, sizeError)) / 1e6;
     const double decodedMb = static_cast<double>(r.samples) * 8 / (1 << 20);
     const double rate = mb / r.seconds, catRate = mb / cat;
     const double memory = r.peakMb / decodedMb;
-    const bool fast = vsCat ? rate >= 0.5 * catRate : rate >= 50;
-    std::printf("%s: %.0f MB in %.2f s = %.0f MB/s; cat %.2f s = %.0f MB/s; ratio %.2f (aim %s)\n",
-                what, mb, r.seconds, rate, cat, catRate, rate / catRate,
-                vsCat ? ">= 0.50 of cat" : ">= 50 MB/s");
+    const bool fast = rate >= minRate;
+    std::printf("%s: %.0f MB in %.2f s = %.0f MB/s; cat %.2f s = %.0f MB/s; ratio to cat %.2f",
+                what, mb, r.seconds, rate, cat, catRate, rate / catRate);
+    if (minRate > 0)
+        std::printf(" (aim >= %.0f MB/s)\n", minRate);
+    else
+        std::printf(" (no aim)\n");
     const double fill = FillSeconds(r.samples);
     std::printf(
         "%s: allocating and writing the decoded doubles alone takes %.2f s (%.2f of the "
         "reader's time)\n",
         what, fill, fill / r.seconds);
+    std::printf("%s: the reader takes %.2f x that floor\n", what, r.seconds / fill);
     std::printf("%s: peak %.0f MB for %.0f MB of decoded signals = %.3f (aim <= 1.10)%s\n", what,
                 r.peakMb, decodedMb, memory, r.ok ? "" : "  READ FAILED");
     return r.ok && fast && memory <= 1.10;
@@ -245,6 +341,7 @@ int main(int argc, char** argv) {
     const std::string tdms =
         (dir / ("bench-formats-" + std::to_string(getpid()) + ".tdms")).string();
     const std::string csv = (dir / ("bench-formats-" + std::to_string(getpid()) + ".csv")).string();
+    const std::string mat = (dir / ("bench-formats-" + std::to_string(getpid()) + ".mat")).string();
     const uint64_t bytes = mb << 20;
 
     std::error_code ec;
@@ -261,22 +358,41 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     WriteTdms(tdms, bytes, 1000);
     WriteCsv(csv, bytes);
+    WriteMat(mat, std::min<uint64_t>(bytes, uint64_t{256} << 20), kChannels);
     bool ok = true;
     {
         const double cat = CatSeconds(tdms);
         const Run r = InChild(
             tdms, [](const std::string& p, korvex::DataSet& d) { return korvex::ReadTdms(p, d); });
-        ok = Report("TDMS", tdms, r, cat, true) && ok;
+        ok = Report("TDMS", tdms, r, cat, 0) && ok;
     }
     {
         const double cat = CatSeconds(csv);
         const Run r = InChild(csv, [](const std::string& p, korvex::DataSet& d) {
             return korvex::ReadTextFile(p, d);
         });
-        ok = Report("CSV ", csv, r, cat, false) && ok;
+        ok = Report("CSV ", csv, r, cat, 50) && ok;
+    }
+    {
+        const double cat = CatSeconds(mat);
+        const Run r = InChild(
+            mat, [](const std::string& p, korvex::DataSet& d) { return korvex::ReadMat(p, d); });
+        ok = Report("MAT ", mat, r, cat, 0) && ok;
+        Run sci = SciPyLoadmat(mat);
+        if (const Run again = SciPyLoadmat(mat); again.ok && again.inner < sci.inner) sci = again;
+        if (sci.ok) {
+            std::printf(
+                "MAT : the read %.2f s, SciPy's loadmat %.2f s (peak %.0f MB with Python): ratio "
+                "%.2f (aim <= 1.00)\n",
+                r.inner, sci.inner, sci.peakMb, r.inner / sci.inner);
+            ok = ok && r.inner <= sci.inner;
+        } else {
+            std::printf("MAT : no python3 with SciPy to compare with\n");
+        }
     }
     std::filesystem::remove(tdms, ec);
     std::filesystem::remove(csv, ec);
+    std::filesystem::remove(mat, ec);
     std::printf("%s\n", ok ? "all aims met" : "an aim was missed");
     return 0;
 }

@@ -1,5 +1,8 @@
+// Channel settings and the band, spectrum and tacho option records with their text forms.
+
 #include "config/cfgchannel.h"
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -26,6 +29,30 @@ void AppendPair(std::string& out, const char* key, double v) {
     const bool same =
         back == v ? std::signbit(back) == std::signbit(v) : std::isnan(back) && std::isnan(v);
     out += same ? fixed : plat::ShortestText(v);
+}
+
+struct RepairNumber {
+    const char* key;
+    double value, def;
+};
+
+// The repair's numbers, in the order they are written.
+std::array<RepairNumber, 5> RepairNumbers(const CfgTahoOpt& o, const CfgTahoOpt& d) {
+    return {{{"dPNTwide", o.dPNTwide, d.dPNTwide},
+             {"fracDouble", o.fracDouble, d.fracDouble},
+             {"fracExtra", o.fracExtra, d.fracExtra},
+             {"fracMissing", o.fracMissing, d.fracMissing},
+             {"nRevSmooth", o.nRevSmooth, d.nRevSmooth}}};
+}
+
+// A key that is there and reads as a finite number.
+bool ReadNumber(const plat::KeyValues& kv, const char* key, double& v) {
+    const std::string text = plat::KvText(kv, key);
+    double read = 0.0;
+    const char* end = plat::ReadDecimal(text.data(), text.data() + text.size(), read);
+    if (text.empty() || end != text.data() + text.size() || !std::isfinite(read)) return false;
+    v = read;
+    return true;
 }
 
 }  // namespace
@@ -67,6 +94,10 @@ std::string ToText(const CfgTahoOpt& o) {
     AppendPair(s, "coefTaho", o.coefTaho);
     AppendPair(s, "flagAbsOtn", o.flagAbsOtn);
     AppendPair(s, "flagFront", o.flagFront);
+    const CfgTahoOpt d;
+    if (o.flagRepair != d.flagRepair) AppendPair(s, "flagRepair", o.flagRepair);
+    for (const auto& [key, v, def] : RepairNumbers(o, d))
+        if (!(v == def)) AppendPair(s, key, v);
     return s;
 }
 
@@ -109,6 +140,18 @@ void ParseTahoOpt(const std::string& text, CfgTahoOpt& o) {
     o.coefTaho = plat::KvDouble(kv, "coefTaho");
     o.flagAbsOtn = plat::KvInt(kv, "flagAbsOtn");
     o.flagFront = plat::KvInt(kv, "flagFront");
+    // The repair keys take their defaults where absent or not a number; their
+    // ranges are the operator's to judge.
+    const CfgTahoOpt d;
+    double v = 0.0;
+    o.flagRepair = ReadNumber(kv, "flagRepair", v) && v == std::trunc(v) && std::abs(v) < 1e9
+                       ? static_cast<int32_t>(v)
+                       : d.flagRepair;
+    o.dPNTwide = ReadNumber(kv, "dPNTwide", v) ? v : d.dPNTwide;
+    o.fracDouble = ReadNumber(kv, "fracDouble", v) ? v : d.fracDouble;
+    o.fracExtra = ReadNumber(kv, "fracExtra", v) ? v : d.fracExtra;
+    o.fracMissing = ReadNumber(kv, "fracMissing", v) ? v : d.fracMissing;
+    o.nRevSmooth = ReadNumber(kv, "nRevSmooth", v) ? v : d.nRevSmooth;
     // Written as "!(x > 0)" so that a "nan" read from a file gets the default too.
     if (!(o.deltaF > 0)) o.deltaF = 1.0;
     if (!(o.coefTaho > 0)) o.coefTaho = 1.0;

@@ -45,6 +45,15 @@ struct CfgTahoOpt {
     double coefTaho = 1.0;
     int32_t flagAbsOtn = 1;
     int32_t flagFront = 0;
+    // The pulse repair of the tacho operator (its keys of the same names).
+    // Written only when they differ from these defaults, so a record
+    // without them reads and writes as it always did.
+    int32_t flagRepair = 1;    // 0: every edge counts
+    double dPNTwide = 0.5;     // shortest pulse, per cent of the period
+    double fracDouble = 0.25;  // an edge closer than this share of the period is doubled
+    double fracExtra = 0.7;    // an interval shorter than this share is cut by an extra pulse
+    double fracMissing = 0.2;  // tolerance around whole multiples of the period
+    double nRevSmooth = 0.0;   // revolutions the speed is smoothed over, 0 none
 
     bool operator==(const CfgTahoOpt&) const = default;
 };

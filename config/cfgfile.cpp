@@ -1,3 +1,5 @@
+// The configuration read from and written to its INI files: settings and configuration.
+
 #include "config/cfgfile.h"
 
 #include <algorithm>

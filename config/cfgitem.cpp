@@ -1,3 +1,5 @@
+// The frequency base's folders, bands and tacho items: copies, selection and lookups.
+
 #include "config/cfgitem.h"
 
 #include <algorithm>

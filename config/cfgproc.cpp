@@ -1,3 +1,5 @@
+// The whole configuration: items by id or name, references resolved and renamed, channels.
+
 #include "config/cfgproc.h"
 
 #include <functional>

@@ -1,3 +1,5 @@
+// Alarm limits and vibration zones: zone bounds, a level's zone and state, their texts.
+
 #include "config/limits.h"
 
 #include <cmath>

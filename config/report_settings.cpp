@@ -1,3 +1,5 @@
+// Report test programs with their steady modes, and the report window's options and keys.
+
 #include "config/report_settings.h"
 
 #include <algorithm>

@@ -1,8 +1,11 @@
+// Checks naming each place of a configuration file the lenient readers would skip.
+
 #include "config/validate.h"
 
 #include <charconv>
 #include <cstdint>
 
+#include "config/cfgchannel.h"
 #include "config/cfgproc.h"
 #include "config/limits.h"
 #include "platform/keyvalue.h"
@@ -70,9 +73,11 @@ struct Field {
 };
 constexpr Field kFftFields[] = {
     {"nPoints", true}, {"nOffset", true}, {"iWindow", true}, {"bMO", true}};
-constexpr Field kTahoFields[] = {{"typeAxY", true},  {"deltaF", false},   {"levelLo", false},
-                                 {"levelHi", false}, {"coefTaho", false}, {"flagAbsOtn", true},
-                                 {"flagFront", true}};
+constexpr Field kTahoFields[] = {
+    {"typeAxY", true},    {"deltaF", false},     {"levelLo", false},   {"levelHi", false},
+    {"coefTaho", false},  {"flagAbsOtn", true},  {"flagFront", true},  {"flagRepair", true},
+    {"dPNTwide", false},  {"fracDouble", false}, {"fracExtra", false}, {"fracMissing", false},
+    {"nRevSmooth", false}};
 constexpr Field kSignalFields[] = {{"integr", true}, {"valtype", true}, {"bEnabled", true},
                                    {"bShow", true},  {"grNum", true},   {"alert", false},
                                    {"danger", false}};
@@ -153,6 +158,25 @@ void CheckRecord(const std::string& where, const std::string& text, const Field 
     }
 }
 
+// The pulse repair's numbers within the ranges the tacho operator takes.
+void CheckRepairRanges(const std::string& where, const std::string& text,
+                       std::vector<std::string>& out) {
+    CfgTahoOpt o;
+    ParseTahoOpt(text, o);
+    const char* bad = nullptr;
+    if (!(o.dPNTwide >= 0 && o.dPNTwide < 100))
+        bad = "dPNTwide is not from 0 to below 100";
+    else if (!(o.fracExtra > 0 && o.fracExtra < 1))
+        bad = "fracExtra is not between 0 and 1";
+    else if (!(o.fracDouble >= 0 && o.fracDouble <= o.fracExtra))
+        bad = "fracDouble is not from 0 to fracExtra";
+    else if (!(o.fracMissing >= 0 && o.fracMissing < 0.5))
+        bad = "fracMissing is not from 0 to below 0.5";
+    else if (!(o.nRevSmooth >= 0 && o.nRevSmooth < 1e6))
+        bad = "nRevSmooth is negative";
+    if (bad) out.push_back(where + ": " + bad);
+}
+
 void CheckValue(const std::string& where, const std::string& value, Kind kind,
                 std::vector<std::string>& out) {
     switch (kind) {
@@ -187,6 +211,7 @@ void CheckValue(const std::string& where, const std::string& value, Kind kind,
             break;
         case Kind::TahoRecord:
             CheckRecord(where, value, kTahoFields, out);
+            CheckRepairRanges(where, value, out);
             break;
         case Kind::SignalRecord:
             CheckRecord(where, value, kSignalFields, out);

@@ -1,3 +1,5 @@
+// A graph's signals as one CSV table, later signals interpolated at the first one's x.
+
 #include "korvex/graph_csv.h"
 
 #include "korvex/dsp/envelope.h"

@@ -1,3 +1,5 @@
+// The host's graph service: windows, graphs, their signals, the active ones and cursors.
+
 #include "korvex/graphs.h"
 
 #include <algorithm>

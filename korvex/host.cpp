@@ -1,3 +1,5 @@
+// The stand-in host: object tree, data files, graph service and buttons behind its calls.
+
 #include "korvex/host.h"
 
 #include <algorithm>

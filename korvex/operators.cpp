@@ -1,3 +1,5 @@
+// The operators "АвтоСпектр" and "Тахо": parameters, runs on an input, their outputs.
+
 #include "korvex/operators.h"
 
 #include <charconv>
@@ -210,8 +212,12 @@ int AutoSpectrumOperator::Compute(const SignalObj& in, const OperatorParams& par
 int TachoOperator::Compute(const SignalObj& in, const OperatorParams& params,
                            plat::ObjPtr<SignalObj>& out, int& state) {
     TachoResult r;
-    const int status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params, r);
-    in.SamplesLocked().DoneWithAll();  // a whole channel read: its pages go back
+    int status;
+    {  // a whole channel read, several times: a few megabytes of it at a time
+        const SampleBuffer::WalkGuard walk = in.SamplesLocked().WalkAll();
+        status = Tacho(in.SamplesLocked(), in.StartXLocked(), in.StepXLocked(), params, r);
+    }
+    in.SamplesLocked().DoneWithAll();  // its pages go back
     if (status != 0) return status;
     state = r.state;
     if (!r.note.empty()) SetRunText("Tacho \"" + in.NameLocked() + "\": " + r.note);

@@ -1,3 +1,5 @@
+// Plug-in libraries from the registry: opened, created, initialised, and unloaded.
+
 #include "korvex/plugins.h"
 
 #include <dlfcn.h>

@@ -97,6 +97,30 @@ class SampleBuffer {
         store_->released.store(store_->start, std::memory_order_relaxed);
     }
 
+    // While the returned guard lives, a reader may walk all the values,
+    // more than once, and only a few megabytes of a mapped signal stay
+    // resident (plat::MappedFile::BeginWindow); no effect in memory. The
+    // values must not be handed to the kernel meanwhile (a write() from them).
+    class [[nodiscard]] WalkGuard {
+      public:
+        explicit WalkGuard(const plat::MappedFile* file) : file_(file) {}
+        WalkGuard(const WalkGuard&) = delete;
+        WalkGuard& operator=(const WalkGuard&) = delete;
+        ~WalkGuard() {
+            if (file_) file_->EndWindow();
+        }
+
+      private:
+        const plat::MappedFile* file_;
+    };
+    WalkGuard WalkAll() const {
+        if (!IsMapped()) return WalkGuard(nullptr);
+        const plat::MappedFile& f = *store_->file;
+        const auto from =
+            static_cast<uint64_t>(reinterpret_cast<const unsigned char*>(data_) - f.Data());
+        return WalkGuard(f.BeginWindow(from, from + size_ * sizeof(double)) ? &f : nullptr);
+    }
+
     // Values [first, first + count), sharing this array; the range must lie
     // inside.
     SampleBuffer Slice(size_t first, size_t count) const {

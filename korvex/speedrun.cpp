@@ -1,3 +1,5 @@
+// "Обороты по спектру" run on a tree signal from a snapshot, its result filed beside it.
+
 #include "korvex/speedrun.h"
 
 #include "korvex/dsp/speedtrack.h"

@@ -1,3 +1,5 @@
+// The host's units with their codes and texts, lookups both ways, UFF data types.
+
 #include "korvex/units.h"
 
 #include <array>

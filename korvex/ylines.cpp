@@ -1,3 +1,5 @@
+// A signal's "ylines" attribute read into horizontal lines and written back.
+
 #include "korvex/ylines.h"
 
 #include <cmath>

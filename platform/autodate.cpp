@@ -1,3 +1,5 @@
+// Automation dates to and from the civil calendar and Unix time, and now.
+
 #include "platform/autodate.h"
 
 #include <cmath>

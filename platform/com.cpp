@@ -1,3 +1,5 @@
+// Component-object stand-ins: result texts, class ids written and parsed, module paths.
+
 #include "platform/com.h"
 
 #include <dlfcn.h>

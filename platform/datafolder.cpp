@@ -1,3 +1,5 @@
+// Where the host's data folder is, made on demand, and the files kept in it.
+
 #include "platform/datafolder.h"
 
 #include <pwd.h>

@@ -1,3 +1,5 @@
+// Dates and times of day in the environment's LC_TIME, dd.mm.yyyy and HH:MM:SS in C.
+
 #include "platform/datefmt.h"
 
 #include <langinfo.h>

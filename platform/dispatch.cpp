@@ -1,3 +1,5 @@
+// Variants: their conversions, copies and texts, and the late-bound calls made with them.
+
 #include "platform/dispatch.h"
 
 #include <cerrno>

@@ -1,3 +1,5 @@
+// Whole-file reads that take only regular files and only up to a size limit.
+
 #include "platform/fileread.h"
 
 #include <cerrno>

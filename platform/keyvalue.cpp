@@ -1,3 +1,5 @@
+// The "key=value/key=value" records split and written, and their lenient number readers.
+
 #include "platform/keyvalue.h"
 
 #include <string>

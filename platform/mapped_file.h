@@ -28,6 +28,16 @@ class MappedFile final : public RefCounted {
     // Gives back the resident pages wholly inside [from, to) (byte offsets):
     // they are read from the file again when next touched.
     void GiveBack(uint64_t from, uint64_t to) const;
+    // A reader about to walk [from, to) whole, perhaps more than once (an
+    // operator given a whole channel): until EndWindow only a few chunks of
+    // it stay readable and resident, the oldest given back as the reader
+    // moves on, so the range costs megabytes whatever its length. Reads
+    // from any thread are served; the kernel itself (a write() from the
+    // range) must not be given it meanwhile. False (and nothing done) for a
+    // range too short to matter or when the file has a window open.
+    bool BeginWindow(uint64_t from, uint64_t to) const;
+    // The whole range readable again, its pages given back.
+    void EndWindow() const;
     // Whether the file on disk is still the one mapped: same size and
     // modification time.
     bool Unchanged() const;

@@ -1,3 +1,5 @@
+// Numbers as text with a decimal point whatever the locale: shortest, fixed, exact.
+
 #include "platform/numtext.h"
 
 #include <algorithm>

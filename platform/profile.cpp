@@ -1,3 +1,5 @@
+// INI profile files with case-insensitive names, written in place, replaced atomically.
+
 #include "platform/profile.h"
 
 #include <fcntl.h>

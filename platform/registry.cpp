@@ -1,3 +1,5 @@
+// The registry file: keys and values under three roots, parsed and written with a lock.
+
 #include "platform/registry.h"
 
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// Text helpers: UTF-8 and code page 1251, Cyrillic case folding, trimming, splitting.
+
 #include "platform/text.h"
 
 #include <array>

@@ -1,3 +1,5 @@
+// The calculation over one data set: run on a worker, stop and wait, result texts.
+
 #include "processing/ordprocessing.h"
 
 #include <cstdio>

@@ -68,6 +68,13 @@ bool COrdProcessing::ComputeTachos() {
         op.SetParameter("coefTaho", opt.coefTaho);
         op.SetParameter("flagFront", static_cast<double>(opt.flagFront));
         op.SetParameter("flagAbsOtn", static_cast<double>(opt.flagAbsOtn));
+        // The repair keys on every channel: the operator keeps the last ones set.
+        op.SetParameter("flagRepair", static_cast<double>(opt.flagRepair));
+        op.SetParameter("dPNTwide", opt.dPNTwide);
+        op.SetParameter("fracDouble", opt.fracDouble);
+        op.SetParameter("fracExtra", opt.fracExtra);
+        op.SetParameter("fracMissing", opt.fracMissing);
+        op.SetParameter("nRevSmooth", opt.nRevSmooth);
 
         if (notify_) {
             const int64_t blockPoints = TachoBlockPoints(dt, opt.deltaF);

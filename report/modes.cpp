@@ -1,3 +1,5 @@
+// Steady modes found on a feature channel: an event each time it holds its range long enough.
+
 #include "report/modes.h"
 
 #include <algorithm>

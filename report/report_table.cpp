@@ -1,3 +1,5 @@
+// The report table at a moment: rows per channel and band, coinciding bands, entries.
+
 #include "report/report_table.h"
 
 #include <cmath>

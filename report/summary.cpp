@@ -1,3 +1,5 @@
+// A recording's summary per channel, band and mode as CSV, read back and merged.
+
 #include "report/summary.h"
 
 #include <fcntl.h>

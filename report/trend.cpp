@@ -1,3 +1,5 @@
+// One band of a merged summary over the recordings, with its limits and zones, as CSV.
+
 #include "report/trend.h"
 
 #include <algorithm>

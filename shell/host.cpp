@@ -1,3 +1,5 @@
+// The host wrappers' longer calls: an operator's run, the cursor, objects by their kind.
+
 #include "shell/host.h"
 
 namespace host {

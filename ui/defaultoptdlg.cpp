@@ -1,3 +1,5 @@
+// The default-settings dialog: the spectrum or tacho panel on the default record.
+
 #include "ui/defaultoptdlg.h"
 
 #include <QPushButton>

@@ -1,3 +1,5 @@
+// Dialogs built from resource templates: dialog units, one widget per control, lookups.
+
 #include "ui/dialogs.h"
 
 #include <QCheckBox>

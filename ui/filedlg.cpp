@@ -1,3 +1,5 @@
+// Open and save file dialogs with filters from the string table, and their test hook.
+
 #include "ui/filedlg.h"
 
 #include <QFileDialog>

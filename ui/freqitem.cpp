@@ -1,3 +1,5 @@
+// The frequency-base item panels: made from templates, editing the selected node.
+
 #include "ui/freqitem.h"
 
 #include <QCheckBox>

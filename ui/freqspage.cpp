@@ -1,3 +1,5 @@
+// The frequency-base page: tree, item panels, switching and deleting, files, calculators.
+
 #include "ui/freqspage.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,5 @@
+// The general page: the source data set chosen from the host's folders, the result text.
+
 #include "ui/generalpage.h"
 
 #include <QLineEdit>

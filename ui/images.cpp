@@ -1,3 +1,5 @@
+// The trees' image list: marks and item icons drawn at any scale.
+
 #include "ui/images.h"
 
 #include <QPainter>

@@ -1,3 +1,5 @@
+// The bearing and gear-pair calculators: input, what to add, and the bands' preview.
+
 #include "ui/kindlg.h"
 
 #include <QCheckBox>

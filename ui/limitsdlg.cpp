@@ -1,3 +1,5 @@
+// The limits dialog: an item's alert and danger limits and the channels' machine class.
+
 #include "ui/limitsdlg.h"
 
 #include <QComboBox>

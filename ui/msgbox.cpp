@@ -1,3 +1,5 @@
+// Message boxes with texts from the string table, and their test hook.
+
 #include "ui/msgbox.h"
 
 #include <QMessageBox>

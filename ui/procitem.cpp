@@ -1,3 +1,5 @@
+// What the processing-item panels share: made from templates over the selected records.
+
 #include "ui/procitem.h"
 
 #include <QCheckBox>

@@ -153,6 +153,7 @@ class CProcItemTaho : public CProcItem {
     void SecondsEdited();
     void LevelMode(int mode);
     void SetEditText(int id, const std::string& text);
+    void OpenRepair();
 
     const bool defaultsMode_;
     bool editHandlers_ = true;

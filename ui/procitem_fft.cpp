@@ -1,3 +1,5 @@
+// The spectrum panel: block size, offset, window and centring, and their resolution.
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>

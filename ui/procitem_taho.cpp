@@ -1,10 +1,14 @@
+// The tacho panel: trigger levels, edge, coefficient and resolution of tacho channels.
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include "ui/dialogs.h"
 #include "ui/procitem.h"
+#include "ui/repairdlg.h"
 #include "ui/res/ids.h"
 #include "ui/values.h"
 
@@ -18,6 +22,15 @@ const CfgTahoOpt& Taho(const CfgChannel& c) {
 }
 
 }  // namespace
+
+void CProcItemTaho::OpenRepair() {
+    std::vector<CfgTahoOpt*> opts;
+    for (CfgChannel* r : records_) opts.push_back(&r->tahoOpt);
+    if (opts.empty() && defaultsMode_) opts.push_back(&DefaultTahoOpt());
+    if (opts.empty()) return;
+    CTahoRepairDlg dlg(std::move(opts), this);
+    dlg.DoModal();
+}
 
 int CProcItemTaho::TemplateId() const {
     return IDD_ITEM_TAHO;
@@ -42,6 +55,8 @@ void CProcItemTaho::OnCreated() {
     connect(Edit(IDC_SECONDS), &QLineEdit::textChanged, this, [this] { SecondsEdited(); });
     connect(Radio(IDC_ABS), &QRadioButton::clicked, this, [this] { LevelMode(0); });
     connect(Radio(IDC_REL), &QRadioButton::clicked, this, [this] { LevelMode(1); });
+    connect(ui::Ctl<QPushButton>(this, IDC_REPAIR_OPEN), &QPushButton::clicked, this,
+            [this] { OpenRepair(); });
 }
 
 void CProcItemTaho::ShowRecords() {
@@ -112,6 +127,7 @@ void CProcItemTaho::Enable() {
     for (int id : {IDC_SECONDS, IDC_LEVEL_HI, IDC_LEVEL_LO, IDC_COEF}) Edit(id)->setEnabled(edit);
     for (int id : {IDC_ABS, IDC_REL, IDC_FRONT_POS, IDC_FRONT_NEG}) Radio(id)->setEnabled(edit);
     Edit(IDC_POINTS)->setEnabled(own);
+    ui::Ctl<QPushButton>(this, IDC_REPAIR_OPEN)->setEnabled(edit);
 }
 
 void CProcItemTaho::PointsEdited() {

@@ -1,3 +1,5 @@
+// The processing page: channels, the frequency base with state marks, the panels.
+
 #include "ui/procpage.h"
 
 #include <QCheckBox>

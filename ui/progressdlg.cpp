@@ -1,3 +1,5 @@
+// The progress window: the engine on a worker, its progress, a stop on every close.
+
 #include "ui/progressdlg.h"
 
 #include <QCheckBox>

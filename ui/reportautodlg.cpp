@@ -1,3 +1,5 @@
+// The automatic-report dialog: program, folders, report file, opening it afterwards.
+
 #include "ui/reportautodlg.h"
 
 #include <QCheckBox>

@@ -1,3 +1,5 @@
+// The report commands: the report window shown or hidden, the automatic report.
+
 #include "ui/reportcmds.h"
 
 #include <QDesktopServices>

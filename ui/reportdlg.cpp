@@ -1,3 +1,5 @@
+// The report window: the band table at the graph cursor, and entries appended.
+
 #include "ui/reportdlg.h"
 
 #include <QBrush>

@@ -1,3 +1,5 @@
+// The report page: test programs with modes, entry layout options, header channels.
+
 #include "ui/reportpage.h"
 
 #include <QCheckBox>

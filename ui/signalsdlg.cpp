@@ -1,3 +1,5 @@
+// The list of data sets under "/Signals" to choose the source from.
+
 #include "ui/signalsdlg.h"
 
 #include <QListWidget>

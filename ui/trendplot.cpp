@@ -1,3 +1,5 @@
+// A trend drawn as a picture: points over the recordings, limits, zones, date labels.
+
 #include "ui/trendplot.h"
 
 #include <QDateTime>

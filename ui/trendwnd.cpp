@@ -1,3 +1,5 @@
+// The trend window: a merged summary opened, a band and value chosen, the trend drawn.
+
 #include "ui/trendwnd.h"
 
 #include <QComboBox>

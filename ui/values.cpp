@@ -1,3 +1,5 @@
+// A value common to several records shown in a control, and only definite ones read back.
+
 #include "ui/values.h"
 
 #include <QCheckBox>

@@ -1,3 +1,5 @@
+// The main dialog: four pages over a working copy, its file menu, OK, cancel, calculate.
+
 #include "ui/vantreldlg.h"
 
 #include <QAction>

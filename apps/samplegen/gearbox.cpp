@@ -1,3 +1,5 @@
+// The demo gearbox run-up from its scheme: stepped speeds, tacho pulses, orders and bearing tones.
+
 #include "apps/samplegen/gearbox.h"
 
 #include <cmath>

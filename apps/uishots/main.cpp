@@ -31,6 +31,7 @@
 #include "ui/limitsdlg.h"
 #include "ui/procitem.h"
 #include "ui/procpage.h"
+#include "ui/repairdlg.h"
 #include "ui/res/en/english.h"
 #include "ui/res/ids.h"
 
@@ -178,6 +179,10 @@ void ShootPanels(Shooter& shot, Scene& s) {
         other.tahoOpt.deltaF = 2;
         taho.SetChannels("", {tacho, &other});
         shot.Shoot(&taho, "panel-tacho-several");
+        other.tahoOpt.nRevSmooth = 8;
+        CTahoRepairDlg repair({&tacho->tahoOpt, &other.tahoOpt});
+        repair.Init();
+        shot.Shoot(&repair, "dialog-tacho-repair");
     }
 }
 

@@ -1,3 +1,5 @@
+// Screenshots of the report page, the report window after a calculation, the automatic report.
+
 #include "apps/uishots/reportshots.h"
 
 #include <QComboBox>

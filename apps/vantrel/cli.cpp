@@ -1,3 +1,5 @@
+// The vantrel command's entry: its usage, "run" and "demo", and the dispatch to the others.
+
 #include "apps/vantrel/cli.h"
 
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "apps/vantrel/report_cmd.h"
+#include "apps/vantrel/orders_cmd.h"
 #include "apps/vantrel/speed_cmd.h"
 #include "apps/vantrel/summary_cmd.h"
 #include "apps/vantrel/trend_cmd.h"
@@ -37,6 +40,8 @@ constexpr char kUsageText[] =
     "  vantrel demo [--out DIR] [--duration SECONDS] [--quiet]\n"
     "  vantrel speed --data FILE --channel NAME --order K (--start T,HZ | --range LO,HI)\n"
     "                --out FILE [--block N] [--overlap PCT] [--max-rate R] [--quiet] [READING]\n"
+    "  vantrel orders --data FILE --channel NAME (--tacho NAME | --speed NAME) ...\n"
+    "                 (see vantrel orders --help)\n"
     "  vantrel summary --out ALL.csv [--log FILE] PATH...\n"
     "  vantrel trend --summary ALL.csv --channel C --item I [--mode M] [--value V]\n"
     "                (--png OUT.png | --csv OUT.csv | both) [--lang ru|en]\n"
@@ -290,6 +295,7 @@ int VantrelMain(const std::vector<std::string>& args, Console& c) {
     if (command == "convert") return CommandConvert(args, kUsage.c_str(), c);
     if (command == "cache") return CommandCache(args, kUsage.c_str(), c);
     if (command == "speed") return CommandSpeed(args, kUsage.c_str(), c);
+    if (command == "orders") return CommandOrders(args, c);
     if (command == "summary") return CommandSummary(args, kUsage.c_str(), c);
     if (command == "trend") return CommandTrend(args, kUsage.c_str(), c);
     if (command == "envelope") return CommandEnvelope(args, kUsage.c_str(), c);

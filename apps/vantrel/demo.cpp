@@ -1,3 +1,5 @@
+// "vantrel demo": the gearbox sample and its configuration written, calculated and reported.
+
 #include <filesystem>
 
 #include "apps/samplegen/gearbox.h"

@@ -1,3 +1,5 @@
+// "vantrel info", "convert" and "cache": a data file listed, rewritten, and copies managed.
+
 #include "apps/vantrel/files_cmd.h"
 
 #include <filesystem>

@@ -1,3 +1,5 @@
+// One calculation from the command line: files loaded, the engine run, the results exported.
+
 #include "apps/vantrel/job.h"
 
 #include <algorithm>
@@ -429,6 +431,9 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
         return Fail(c, kExitInput,
                     message.empty() ? "cannot read data file " + Quoted(o.dataPath)
                                     : ReadFailure(message, host->LastLoadNeedsRate()));
+    // What the reader skipped, dropped or fell back to (no copy written).
+    for (const std::string& note : host->LastLoadNotes())
+        c.err << "vantrel: note: " << note << '\n';
 
     CCfgProc cfg;
     std::string error;

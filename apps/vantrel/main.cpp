@@ -1,3 +1,5 @@
+// The vantrel program: its arguments to VantrelMain, with stdout and stderr as its console.
+
 #include <cstdio>
 #include <exception>
 #include <new>

@@ -1,3 +1,5 @@
+// Reading one "--name=value" or "--name value" option of a command line.
+
 #include "apps/vantrel/options.h"
 
 namespace vantrel {

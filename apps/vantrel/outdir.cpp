@@ -1,3 +1,5 @@
+// A run's output folder replaced by one generation of results at once.
+
 #include "apps/vantrel/outdir.h"
 
 #include <filesystem>

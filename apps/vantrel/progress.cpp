@@ -1,3 +1,5 @@
+// A calculation's progress: an in-place bar on a terminal, a few lines into logs and pipes.
+
 #include "apps/vantrel/progress.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// How to read a data file from the command line: --rate and the CSV and text choices.
+
 #include "apps/vantrel/read_options.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// "vantrel report": a calculation, then RTF entries at given times or per steady mode.
+
 #include "apps/vantrel/report_cmd.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// "vantrel speed": a shaft's speed from a vibration spectrum, written as a data file.
+
 #include "apps/vantrel/speed_cmd.h"
 
 #include <cmath>
@@ -110,6 +112,7 @@ std::string Params(const SpeedArgs& a, korvex::SpeedTrackParams& p) {
         if (!Number(m, v) || !(v > 0.0)) return "--max-rate takes a positive share, not " + m;
         p.maxRate = v;
     }
+    if (std::string e = korvex::CheckSpectrumParams(p.spectrum); !e.empty()) return e;
     const std::string ext = plat::FoldCase(fs::path(get("--out")).extension().string());
     if (ext != ".quor" && ext != ".uff" && ext != ".unv" && ext != ".mat" && ext != ".csv")
         return "--out must name a .quor, .uff, .unv, .mat or .csv file, not " + get("--out");
@@ -164,6 +167,13 @@ const korvex::SignalData* FindChannel(const korvex::DataSet& d, const std::strin
     return count == 1 ? found : nullptr;
 }
 
+// Arguments that do not fit the record: a start or band outside it, or a
+// start whose line is another order than the one given.
+bool ArgumentFault(int status) {
+    return status == korvex::kSpeedBadStart || status == korvex::kSpeedBadRange ||
+           status == korvex::kSpeedWrongOrder;
+}
+
 }  // namespace
 
 int CommandSpeed(const std::vector<std::string>& args, const char* usage, Console& c) {
@@ -202,7 +212,7 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
                 c.err << "spectral map " << 25 * (quarter + 1) << " %\n" << std::flush;
         });
     if (r.status != 0)
-        return Message(c, kExitCalcFailed,
+        return Message(c, ArgumentFault(r.status) ? kExitUsage : kExitCalcFailed,
                        data + ", channel \"" + name + "\": no speed: " + r.error);
     for (const std::string& n : r.notes) Warn(c, "channel \"" + name + "\": " + n);
 

@@ -1,3 +1,5 @@
+// A run's summary table, "vantrel summary" merging many, and what "vantrel trend" reads.
+
 #include "apps/vantrel/summary_cmd.h"
 
 #include <cmath>

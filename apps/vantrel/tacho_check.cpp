@@ -1,3 +1,5 @@
+// The warning for tacho channels whose pulses never cross the trigger levels.
+
 #include "apps/vantrel/tacho_check.h"
 
 #include <algorithm>
@@ -33,6 +35,12 @@ korvex::OperatorParams TachoParams(const CfgTahoOpt& o) {
     p.Set("coefTaho", o.coefTaho);
     p.Set("flagFront", o.flagFront);
     p.Set("flagAbsOtn", o.flagAbsOtn);
+    p.Set("flagRepair", o.flagRepair);
+    p.Set("dPNTwide", o.dPNTwide);
+    p.Set("fracDouble", o.fracDouble);
+    p.Set("fracExtra", o.fracExtra);
+    p.Set("fracMissing", o.fracMissing);
+    p.Set("nRevSmooth", o.nRevSmooth);
     return p;
 }
 
@@ -59,8 +67,11 @@ int WarnTachoWithoutEdges(const korvex::Host& host, const CCfgProc& cfg, std::os
         const korvex::SampleBuffer& y = sig->SamplesLocked();
         const CfgTahoOpt& opt = ch->EffectiveTahoOpt();
         korvex::TachoResult r;
-        const int status =
-            korvex::Tacho(y, sig->StartXLocked(), sig->StepXLocked(), TachoParams(opt), r);
+        int status;
+        {
+            const korvex::SampleBuffer::WalkGuard walk = y.WalkAll();  // megabytes at a time
+            status = korvex::Tacho(y, sig->StartXLocked(), sig->StepXLocked(), TachoParams(opt), r);
+        }
         y.DoneWithAll();
         // Failures (bad options or samples) are the engine's to report.
         if (status != 0) continue;

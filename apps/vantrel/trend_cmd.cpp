@@ -1,3 +1,5 @@
+// "vantrel trend": one band of a merged summary as CSV, and its picture by vantrel-trend.
+
 #include "apps/vantrel/trend_cmd.h"
 
 #include <spawn.h>

@@ -1,3 +1,5 @@
+// The workbench's option table and usage, and the graph window its view requests open.
+
 #include "apps/workbench/cmdline.h"
 
 #include <algorithm>
@@ -135,13 +137,13 @@ const OptionRow kRows[] = {
      "a graph of these host signals; repeated: stacked graphs of one window", GraphOption},
     {"--spectrum", "PATH[,KEY=V...]",
      "a spectrum graph of a signal at the cursor; keys n, window, avg, overlap, amp, scale, ref, "
-     "speed, f, fmax, harmonics=on, sidebands",
+     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Spectrum, why);
      }},
     {"--map", "PATH[,KEY=V...]",
      "a spectral map graph; keys n, window, avg, overlap, amp, scale, ref, speed, x=time|speed, "
-     "y=freq|order, db=LO:HI, bin, "
+     "integrate, centre, y=freq|order|angle, db=LO:HI, bin, "
      "dir=up|down|both, from, to, maxorder, ymax, res=full",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Map, why);
@@ -254,12 +256,17 @@ bool ResolveSpec(korvex::Host& host, const GraphRequest& g, ViewSpec& spec, std:
 
 }  // namespace
 
+const char* ViewOption(ViewKind kind) {
+    return kind == ViewKind::Map ? "--map" : kind == ViewKind::Spectrum ? "--spectrum" : "--graph";
+}
+
 int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,
-                    std::map<int, ViewSpec>* specs) {
+                    std::map<int, ViewSpec>* specs, size_t* failed) {
     std::vector<std::vector<int>> ids;
     std::vector<ViewSpec> resolved(graphs.size());
     for (size_t i = 0; i < graphs.size(); ++i) {
         const GraphRequest& g = graphs[i];
+        if (failed) *failed = i;
         ids.emplace_back();
         for (const std::string& path : g.signalPaths) {
             auto s = host.FindSignal(path);

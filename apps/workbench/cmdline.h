@@ -55,9 +55,12 @@ std::string Usage();
 
 // Opens a graph service window with one graph per request and the signals
 // named there. Every path is checked first: on an unknown one nothing is
-// opened, 0 comes back and error names the path. The spectrum and map
-// graphs' specs, by graph id, go to *specs.
+// opened, 0 comes back, error names the path and *failed (when given) is
+// the request it stood in. The spectrum and map graphs' specs, by graph id,
+// go to *specs.
 int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,
-                    std::map<int, ViewSpec>* specs = nullptr);
+                    std::map<int, ViewSpec>* specs = nullptr, size_t* failed = nullptr);
+// "--graph", "--spectrum" or "--map": the option that asks for a view.
+const char* ViewOption(ViewKind kind);
 
 }  // namespace workbench

@@ -1,3 +1,5 @@
+// A map's colours: the scale, cells quantised to levels, tables for a range, resampling.
+
 #include "apps/workbench/colormap.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Where a graph's plot and legend go in its window's shared margins; the legend rows.
+
 #include "apps/workbench/graphlayout.h"
 
 #include <algorithm>
@@ -5,13 +7,31 @@
 
 namespace workbench {
 
+Margins CommonMargins(const std::vector<Margins>& wanted) {
+    Margins m;
+    for (const Margins& w : wanted) {
+        m.left = std::max(m.left, w.left);
+        m.right = std::max(m.right, w.right);
+    }
+    return m;
+}
+
+double LegendMargin(double legendWidth) {
+    return legendWidth > 0 ? legendWidth + kLegendGap : kPlotRightEdge;
+}
+
 GraphFrame LayOutGraph(double width, double height, double axisWidth, double legendWidth) {
+    return LayOutGraph(width, height, Margins{axisWidth, LegendMargin(legendWidth)}, legendWidth);
+}
+
+GraphFrame LayOutGraph(double width, double height, Margins m, double legendWidth) {
     GraphFrame f;
-    const double right = legendWidth > 0 ? legendWidth + kLegendGap : kPlotRightEdge;
-    f.plot = {axisWidth, kPlotTop, std::max(1.0, width - axisWidth - right),
+    const double right = std::max(m.right, LegendMargin(legendWidth));
+    f.plot = {m.left, kPlotTop, std::max(1.0, width - m.left - right),
               std::max(1.0, height - kPlotTop - kPlotBottom)};
     if (legendWidth > 0)
-        f.legend = {f.plot.Right() + kLegendGap, kPlotTop, legendWidth, f.plot.h + kPlotBottom - 4};
+        f.legend = {f.plot.Right() + kLegendGap, kPlotTop, right - kLegendGap,
+                    f.plot.h + kPlotBottom - 4};
     return f;
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 // Where the parts of a graph go, without Qt: the y axis at the left, the
 // plot, the legend at the right outside the plot, and which legend rows fit.
-// The graphs of one window are given the same axis and legend widths, so
-// their plots, and with them the time grids, line up.
+// Every graph of one window, time, spectrum or map, is given the same left
+// and right margins (the widest any of them asks for), so their plots, and
+// with them the time grids, line up whatever the legends, colour bars or
+// tick labels need.
+
+#include <vector>
 
 namespace workbench {
 
@@ -21,8 +25,20 @@ inline constexpr double kPlotTop = 6, kPlotBottom = 22, kLegendGap = 8, kPlotRig
 // The legend takes at most this share of a graph's width.
 inline constexpr double kLegendShare = 0.45;
 
+// Room left and right of a plot.
+struct Margins {
+    double left = 0, right = 0;
+    bool operator==(const Margins&) const = default;
+};
+// The margins that fit every graph of a window: the widest each side asks.
+Margins CommonMargins(const std::vector<Margins>& wanted);
+// The right margin a time graph asks for its legend (0: hidden).
+double LegendMargin(double legendWidth);
+
 // legendWidth 0 hides the legend.
 GraphFrame LayOutGraph(double width, double height, double axisWidth, double legendWidth);
+// In margins shared with other graphs: a legend fills the right margin.
+GraphFrame LayOutGraph(double width, double height, Margins m, double legendWidth);
 
 // The width a graph window gives every legend: the widest that a graph asks
 // for, capped at kLegendShare of the width; 0 when hidden or none asks.

@@ -1,3 +1,7 @@
+// A graph of a graph window drawn: its curves from min/max envelopes (built
+// on workers for recordings on disk) into a cached layer, its axes and
+// lines, the cursors and the legend on top. Input: graphview_input.cpp.
+
 #include "apps/workbench/graphview.h"
 
 #include <QContextMenuEvent>
@@ -102,12 +106,13 @@ int GraphView::PendingEnvelopes() const {
 }
 
 QRectF GraphView::PlotRect() const {
-    return ToRect(LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).plot);
+    return ToRect(
+        LayOutGraph(width(), height(), owner_->PlotMargins(), owner_->LegendWidth()).plot);
 }
 
 QRectF GraphView::LegendRect() const {
     return ToRect(
-        LayOutGraph(width(), height(), owner_->AxisWidth(), owner_->LegendWidth()).legend);
+        LayOutGraph(width(), height(), owner_->PlotMargins(), owner_->LegendWidth()).legend);
 }
 
 bool GraphView::SetSignals(const std::vector<int>& ids) {
@@ -460,8 +465,13 @@ void GraphView::PaintCursor(QPainter& p, double t, const QColor& color, Qt::PenS
     cf.setPointSizeF(8);
     p.setFont(cf);
     const double lw = QFontMetrics(cf).horizontalAdvance(label) + 8;
-    const QRectF lr(std::min(px + 3, r.right() - lw), top ? r.top() + 2 : r.bottom() - 16, lw, 14);
-    p.fillRect(lr, QColor(255, 255, 255, 210));
+    // A's label stands on the time axis under the plot, over the tick
+    // labels it reads better than, so it never hides the curve at the bottom.
+    // Centred on the line, so that it covers the tick label under it whole.
+    const double x = top ? std::min(px + 3, r.right() - lw)
+                         : std::clamp(px - lw / 2, r.left(), std::max(r.left(), r.right() - lw));
+    const QRectF lr(x, top ? r.top() + 2 : r.bottom() + 3, lw, 14);
+    p.fillRect(lr, top ? QColor(255, 255, 255, 210) : QColor(255, 255, 255));
     p.setPen(color);
     p.drawText(lr, Qt::AlignCenter, label);
 }
@@ -601,158 +611,6 @@ void GraphView::paintEvent(QPaintEvent*) {
 
 void GraphView::resizeEvent(QResizeEvent*) {
     dirty_ = true;
-}
-
-void GraphView::CursorToPixel(double px) {
-    owner_->MoveCursor(owner_->TimeOfX(XOfPixel(px)), graphId_);
-}
-
-void GraphView::mousePressEvent(QMouseEvent* e) {
-    const double px = e->position().x();
-    if (e->button() == Qt::LeftButton) {
-        // Shift puts cursor B; a press on B's line takes it along.
-        const bool onB = owner_->CursorBOn() &&
-                         std::fabs(px - PixelOfX(owner_->XOfTime(owner_->CursorB()))) <= 4;
-        drag_ = onB || (e->modifiers() & Qt::ShiftModifier) ? Drag::CursorB : Drag::Cursor;
-        if (drag_ == Drag::CursorB)
-            owner_->MoveCursorB(owner_->TimeOfX(XOfPixel(px)));
-        else
-            CursorToPixel(px);
-    } else if (e->button() == Qt::MiddleButton || e->button() == Qt::RightButton) {
-        drag_ = Drag::Pan;
-        dragStartPx_ = e->position().x();
-        dragStartLo_ = owner_->Lo();
-        dragStartHi_ = owner_->Hi();
-    }
-}
-
-void GraphView::mouseMoveEvent(QMouseEvent* e) {
-    if (drag_ == Drag::Cursor) {
-        CursorToPixel(e->position().x());
-    } else if (drag_ == Drag::CursorB) {
-        owner_->MoveCursorB(owner_->TimeOfX(XOfPixel(e->position().x())));
-    } else if (drag_ == Drag::Pan) {
-        const double d =
-            (e->position().x() - dragStartPx_) / PlotRect().width() * (dragStartHi_ - dragStartLo_);
-        owner_->SetRange(dragStartLo_ - d, dragStartHi_ - d);
-    }
-}
-
-void GraphView::mouseReleaseEvent(QMouseEvent* e) {
-    // A right click without movement opens the menu instead of panning.
-    if (drag_ == Drag::Pan && e->button() == Qt::RightButton &&
-        std::fabs(e->position().x() - dragStartPx_) < 3) {
-        drag_ = Drag::None;
-        QContextMenuEvent ce(QContextMenuEvent::Mouse, e->position().toPoint(),
-                             e->globalPosition().toPoint());
-        contextMenuEvent(&ce);
-        return;
-    }
-    drag_ = Drag::None;
-}
-
-void GraphView::mouseDoubleClickEvent(QMouseEvent*) {
-    owner_->Autoscale();
-}
-
-void GraphView::wheelEvent(QWheelEvent* e) {
-    if (LegendRect().contains(e->position())) {
-        ScrollLegend(e->angleDelta().y() > 0 ? -2 : 2);
-        e->accept();
-        return;
-    }
-    const double factor = e->angleDelta().y() > 0 ? 0.8 : 1.25;
-    if (e->modifiers() & Qt::ControlModifier) {
-        const QRectF r = PlotRect();
-        const double v = yLo_ + (r.bottom() - e->position().y()) / r.height() * (yHi_ - yLo_);
-        yLo_ = v - (v - yLo_) * factor;
-        yHi_ = v + (yHi_ - v) * factor;
-        autoY_ = false;
-        Invalidate();
-    } else {
-        owner_->ZoomAround(XOfPixel(e->position().x()), factor);
-    }
-    e->accept();
-}
-
-void GraphView::keyPressEvent(QKeyEvent* e) {
-    const bool ctrl = e->modifiers() & Qt::ControlModifier;
-    const double span = owner_->Hi() - owner_->Lo();
-    switch (e->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Right: {
-            const double sign = e->key() == Qt::Key_Left ? -1.0 : 1.0;
-            if (ctrl)
-                owner_->SetRange(owner_->Lo() + sign * span * 0.1,
-                                 owner_->Hi() + sign * span * 0.1);
-            else if (e->modifiers() & Qt::ShiftModifier)
-                owner_->MoveCursorB(owner_->CursorB() + sign * owner_->CursorStep());
-            else
-                owner_->MoveCursor(owner_->CursorTime() + sign * owner_->CursorStep(), graphId_);
-            break;
-        }
-        case Qt::Key_B:
-            owner_->SetCursorBOn(!owner_->CursorBOn());
-            break;
-        case Qt::Key_L:
-            owner_->SetLegendShown(!owner_->LegendShown());
-            break;
-        case Qt::Key_Plus:
-        case Qt::Key_Equal:
-            owner_->ZoomAround(owner_->XOfTime(owner_->CursorTime()), 0.8);
-            break;
-        case Qt::Key_Minus:
-            owner_->ZoomAround(owner_->XOfTime(owner_->CursorTime()), 1.25);
-            break;
-        case Qt::Key_Home:
-        case Qt::Key_A:
-            owner_->Autoscale();
-            break;
-        default:
-            QWidget::keyPressEvent(e);
-    }
-}
-
-void GraphView::dragEnterEvent(QDragEnterEvent* e) {
-    if (e->mimeData()->hasFormat(kSignalMime)) e->acceptProposedAction();
-}
-
-bool GraphView::DropSignals(const QMimeData& mime) {
-    bool any = false;
-    for (int id : SignalIdsFromMime(mime)) any = host_.Graphs().AddSignal(graphId_, id) || any;
-    return any;
-}
-
-void GraphView::dropEvent(QDropEvent* e) {
-    if (DropSignals(*e->mimeData())) e->acceptProposedAction();
-}
-
-void GraphView::contextMenuEvent(QContextMenuEvent* e) {
-    QMenu menu(this);
-    for (const Trace& t : traces_) {
-        const int id = t.id;
-        menu.addAction(QString(wbtext::kRemoveSignal).arg(QString::fromStdString(t.signal->Name())),
-                       this, [this, id] { host_.Graphs().RemoveSignal(graphId_, id); });
-    }
-    menu.addSeparator();
-    menu.addAction(wbtext::kAutoscale, this, [this] { owner_->Autoscale(); });
-    QAction* b =
-        menu.addAction(wbtext::kCursorB, this, [this](bool on) { owner_->SetCursorBOn(on); });
-    b->setCheckable(true);
-    b->setChecked(owner_->CursorBOn());
-    QAction* legend =
-        menu.addAction(wbtext::kLegend, this, [this](bool on) { owner_->SetLegendShown(on); });
-    legend->setCheckable(true);
-    legend->setChecked(owner_->LegendShown());
-    menu.addSeparator();
-    menu.addAction(wbtext::kExportThisGraph, this,
-                   [this] { Q_EMIT owner_->ExportGraphRequested(graphId_); });
-    menu.exec(e->globalPos());
-}
-
-void GraphView::focusInEvent(QFocusEvent*) {
-    host_.Graphs().SetActive(owner_->WindowId(), graphId_);
-    update();
 }
 
 }  // namespace workbench

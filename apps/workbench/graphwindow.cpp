@@ -1,3 +1,5 @@
+// A graph window: graphs synced with the service, shared range and margins, cursors A, B.
+
 #include "apps/workbench/graphwindow.h"
 
 #include <algorithm>
@@ -98,7 +100,10 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
         }
         rows = true;
     }
-    if (rows) UpdateLegendWidth();
+    if (rows) {
+        UpdateLegendWidth();
+        UpdateMargins();
+    }
     activeGraph_ = info.activeGraph;
 
     // The window has one cursor: the active graph's.
@@ -207,14 +212,26 @@ void GraphWindow::UpdateLegendWidth() {
     if (w == legendWidth_) return;
     legendWidth_ = w;
     InvalidateAll();
+    UpdateMargins();
 }
 
 void GraphWindow::NoteAxisWidth(const GraphView* from) {
-    double widest = 0;
-    for (GraphView* v : views_) widest = std::max(widest, v->AxisWanted());
-    if (widest == axisWidth_ || !(widest > 0)) return;
-    axisWidth_ = widest;
+    UpdateMargins(from);
+}
+
+void GraphWindow::UpdateMargins(const QWidget* from) {
+    std::vector<Margins> wanted;
     for (GraphView* v : views_)
+        wanted.push_back(
+            {v->AxisWanted() > 0 ? v->AxisWanted() : 40.0, LegendMargin(legendWidth_)});
+    for (SpectralView* v : spectral_) wanted.push_back(v->WantedMargins());
+    if (wanted.empty()) return;
+    const Margins m = CommonMargins(wanted);
+    if (m == margins_) return;
+    margins_ = m;
+    for (GraphView* v : views_)
+        if (v != from) v->Invalidate();
+    for (SpectralView* v : spectral_)
         if (v != from) v->Invalidate();
 }
 

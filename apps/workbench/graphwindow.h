@@ -12,9 +12,12 @@
 // measures against A: a readout line under the graphs gives both times, Δt
 // and 1/Δt, and every legend the values at A, at B and B - A.
 //
-// The graphs share their y-axis and legend widths, so their plots line up.
-// Spectrum and map graphs (a spec for their graph id, viewparams.h) stack with
-// them and follow the cursor, on axes of their own.
+// Every graph of the window, spectrum and map graphs too, has its plot
+// between the same left and right margins, and the time graphs share their
+// legend width, so their plots line up and a time stands at one pixel column
+// in each. Spectrum and map graphs (a spec for their graph id, viewparams.h)
+// stack with the time graphs and follow the cursor; a map against time
+// shares the window's time range, the others have axes of their own.
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -22,9 +25,10 @@
 #include <map>
 #include <vector>
 
+#include "apps/workbench/graphlayout.h"
+#include "apps/workbench/viewparams.h"
 #include "korvex/graphs.h"
 #include "korvex/host.h"
-#include "apps/workbench/viewparams.h"
 
 namespace workbench {
 
@@ -77,11 +81,19 @@ class GraphWindow : public QWidget {
     bool LegendShown() const { return legendShown_; }
     void SetLegendShown(bool shown);
     // What every graph of the window leaves for its y axis and legend.
-    double AxisWidth() const { return axisWidth_; }
+    double AxisWidth() const { return margins_.left; }
     double LegendWidth() const { return legendWidth_; }
+    // The plot margins every graph of the window keeps.
+    Margins PlotMargins() const { return margins_; }
     // A graph tells the width its y-axis labels need; the others follow
     // when the widest changes.
     void NoteAxisWidth(const GraphView* from);
+    // The margins are taken again from what every graph asks for; the
+    // graphs other than from are drawn again when they change.
+    void UpdateMargins(const QWidget* from = nullptr);
+    // Whether a map against time takes the window's time range: the time
+    // graphs plot against time.
+    bool SharesTimeRange() const { return xSignal_ == 0 && !views_.empty(); }
     // The legends were given other rows (signals, B on or off).
     void UpdateLegendWidth();
 
@@ -128,7 +140,8 @@ class GraphWindow : public QWidget {
     bool cursorBOn_ = false;
     double cursorB_ = 0.0;
     bool legendShown_ = true;
-    double axisWidth_ = 40.0, legendWidth_ = 0.0;
+    Margins margins_{40.0, kPlotRightEdge};
+    double legendWidth_ = 0.0;
     QLabel* readout_;
 };
 

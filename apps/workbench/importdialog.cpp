@@ -1,3 +1,5 @@
+// The dialog before a CSV or text file opens: what the reader found, open to correction.
+
 #include "apps/workbench/importdialog.h"
 
 #include <QCheckBox>

@@ -1,3 +1,5 @@
+// A data file opened on a worker, with a progress window while a long recording is copied.
+
 #include "apps/workbench/loadjob.h"
 
 #include <QElapsedTimer>

@@ -69,9 +69,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvex-workbench: a map was still being computed\n");
     // The graphs agree on their axis widths over a few paints.
     for (int i = 0; i < 5; ++i) app.processEvents();
+    const std::string failed = workbench::ViewFailures(w);
+    if (!failed.empty()) std::fprintf(stderr, "korvex-workbench: %s\n", failed.c_str());
     const bool ok = w.grab().save(QString::fromStdString(o.screenshot), "PNG");
     w.UnloadPlugins();
     if (!ok) std::fprintf(stderr, "korvex-workbench: cannot write %s\n", o.screenshot.c_str());
     if (!ok) return 2;
-    return opened && error.empty() ? 0 : 3;
+    return opened && error.empty() && failed.empty() ? 0 : 3;
 }

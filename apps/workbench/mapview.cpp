@@ -1,3 +1,7 @@
+// A map graph's computation: the map on a worker, the part in view again in
+// detail when zoomed in, its colour range and levels, the view's axes and the
+// CSV. Drawing: mapview_draw.cpp; mouse and keys: mapview_input.cpp.
+
 #include "apps/workbench/mapview.h"
 
 #include <QContextMenuEvent>
@@ -10,23 +14,19 @@
 #include <algorithm>
 #include <cmath>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
+#include "apps/workbench/mapview_parts.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 #include "platform/profile.h"
 
 namespace workbench {
 
+using namespace mapparts;
+
 namespace {
-
-constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kBarGap = 12, kBarW = 16, kBarText = 64;
-const QColor kCursorColor(255, 255, 255), kCross(0, 0, 0);
-
-QString Num(double v) {
-    return QString::fromStdString(FormatNumber(v));
-}
 
 // Maps are shared between views while their signals stay unchanged.
 std::shared_ptr<korvex::MapCache> SharedCache() {
@@ -70,11 +70,27 @@ MapView::~MapView() {
     detailJob_.Stop();
 }
 
+Margins MapView::WantedMargins() const {
+    return {kAxis, kBarGap + kBarW + kBarText};
+}
+
 QRectF MapView::PlotRect() const {
-    const double right = kBarGap + kBarW + kBarText;
+    const Margins m = owner_->PlotMargins();
     const double top = kHeader + 4 + (map_ && !map_->notes.empty() ? 14 : 0);
-    return QRectF(kAxis, top, std::max(1.0, width() - kAxis - right),
+    return QRectF(m.left, top, std::max(1.0, width() - m.left - m.right),
                   std::max(1.0, height() - top - kBottom));
+}
+
+bool MapView::SharesTime() const {
+    return spec_.map.params.x == korvex::MapAxisX::Time && owner_->SharesTimeRange();
+}
+
+double MapView::ViewX0() const {
+    return SharesTime() ? owner_->Lo() : vx0_;
+}
+
+double MapView::ViewX1() const {
+    return SharesTime() ? owner_->Hi() : vx1_;
 }
 
 QRectF MapView::BarRect() const {
@@ -205,7 +221,7 @@ void MapView::Finished() {
         imageValid_ = false;
         detailTimer_->start();
     } else {
-        Autoscale();
+        FitView(false);
     }
     Q_EMIT MapReady();
 }
@@ -214,7 +230,7 @@ void MapView::Detail() {
     if (!full_ || job_.Running() || full_->x.size() < 2 ||
         spec_.map.params.x != korvex::MapAxisX::Time)
         return;
-    const double a = std::max(vx0_, t0_), b = std::min(vx1_, t1_);
+    const double a = std::max(ViewX0(), t0_), b = std::min(ViewX1(), t1_);
     const double width = PlotRect().width();
     const double fullDx = (full_->x.back() - full_->x.front()) / double(full_->x.size() - 1);
     // Columns of merged blocks only: one block a column is all there is.
@@ -307,6 +323,8 @@ void MapView::SetView(double x0, double x1, double y0, double y1) {
     if (!(x1 > x0) || !(y1 > y0) || !std::isfinite(x0 + x1 + y0 + y1)) return;
     vx0_ = x0;
     vx1_ = x1;
+    // The window's other graphs follow a zoom or pan in time.
+    if (SharesTime() && (x0 != owner_->Lo() || x1 != owner_->Hi())) owner_->SetRange(x0, x1);
     vy0_ = y0;
     vy1_ = y1;
     imageValid_ = false;
@@ -315,13 +333,24 @@ void MapView::SetView(double x0, double x1, double y0, double y1) {
 }
 
 void MapView::Autoscale() {
+    FitView(true);
+}
+
+void MapView::FitView(bool window) {
     const auto& whole = full_ ? full_ : map_;
     if (!whole || whole->x.empty()) return;
     const auto& xs = whole->x;
     const double dx = xs.size() > 1 ? (xs.back() - xs.front()) / double(xs.size() - 1) : 1.0;
     double top = whole->y0 + (static_cast<double>(whole->rows) - 0.5) * whole->dy;
     if (spec_.map.maxY > 0) top = std::min(top, spec_.map.maxY);
-    SetView(xs.front() - dx / 2, xs.back() + dx / 2, std::max(0.0, whole->y0 - whole->dy / 2), top);
+    const double y0 = std::max(0.0, whole->y0 - whole->dy / 2);
+    if (SharesTime()) {
+        // The time range is the window's, taken from its time graphs.
+        if (window) owner_->Autoscale();
+        SetView(ViewX0(), ViewX1(), y0, top);
+        return;
+    }
+    SetView(xs.front() - dx / 2, xs.back() + dx / 2, y0, top);
 }
 
 void MapView::BuildImage() {
@@ -329,7 +358,9 @@ void MapView::BuildImage() {
     const int w = std::max(1, static_cast<int>(std::round(r.width())));
     const int h = std::max(1, static_cast<int>(std::round(r.height())));
     if (image_.width() != w || image_.height() != h) image_ = QImage(w, h, QImage::Format_Indexed8);
-    ResampleLevels(levels_, map_->Columns(), map_->rows, ColumnOf(vx0_), ColumnOf(vx1_),
+    imageX0_ = ViewX0();
+    imageX1_ = ViewX1();
+    ResampleLevels(levels_, map_->Columns(), map_->rows, ColumnOf(imageX0_), ColumnOf(imageX1_),
                    RowOf(vy0_), RowOf(vy1_), w, h, static_cast<int>(image_.bytesPerLine()),
                    image_.bits());
     const ColourTable t = MakeColourTable(qLo_, qHi_, cLo_, cHi_);
@@ -339,13 +370,15 @@ void MapView::BuildImage() {
 
 QPointF MapView::MapAt(QPointF px) const {
     const QRectF r = PlotRect();
-    return {vx0_ + (px.x() - r.left()) / r.width() * (vx1_ - vx0_),
+    const double x0 = ViewX0(), x1 = ViewX1();
+    return {x0 + (px.x() - r.left()) / r.width() * (x1 - x0),
             vy0_ + (r.bottom() - px.y()) / r.height() * (vy1_ - vy0_)};
 }
 
 QPointF MapView::PixelAt(double x, double y) const {
     const QRectF r = PlotRect();
-    return {r.left() + (x - vx0_) / (vx1_ - vx0_) * r.width(),
+    const double x0 = ViewX0(), x1 = ViewX1();
+    return {r.left() + (x - x0) / (x1 - x0) * r.width(),
             r.bottom() - (y - vy0_) / (vy1_ - vy0_) * r.height()};
 }
 
@@ -394,310 +427,6 @@ bool MapView::WriteCsv(const std::string& path, std::string& message) const {
         return false;
     }
     return true;
-}
-
-// ---------------------------------------------------------------------------
-// Drawing
-
-void MapView::DrawHeader(QPainter& p) {
-    QString head;
-    {
-        korvex::Lock lock = host_.LockTree();
-        if (auto s = SignalObj()) head = QString::fromStdString(s->NameLocked()) + "   ";
-    }
-    head += QString::fromStdString(
-        AmplitudeText(spec_.map.params.spectrum.amplitude) + " [" + UnitText(map_->unit) + "]   " +
-        ResolutionText(map_->resolution, spec_.map.params.spectrum.window));
-    QFont f = font();
-    f.setPointSizeF(8.5);
-    p.setFont(f);
-    const QFontMetricsF fm(f);
-    const double w = width() - kAxis - 4;
-    p.setPen(Qt::black);
-    p.drawText(QRectF(kAxis, 2, w, kHeader), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(head, Qt::ElideRight, w));
-    if (map_->notes.empty()) return;
-    QString notes = tr("note: ");
-    for (size_t i = 0; i < map_->notes.size(); ++i)
-        notes += (i ? "; " : "") + QString::fromStdString(map_->notes[i]);
-    f.setPointSizeF(8);
-    p.setFont(f);
-    p.setPen(QColor(140, 80, 0));
-    p.drawText(QRectF(kAxis, kHeader + 1, w, 14), Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetricsF(f).elidedText(notes, Qt::ElideRight, w));
-}
-
-// The colour scale from the range's low end (bottom) to its high end, its
-// ticks and unit; its ends are what the mouse drags.
-void MapView::DrawBar(QPainter& p) {
-    const QRectF b = BarRect();
-    QImage bar(1, 256, QImage::Format_RGB32);
-    for (int i = 0; i < 256; ++i) bar.setPixel(0, 255 - i, ScaleColour(i / 255.0));
-    p.drawImage(b, bar);
-    p.setPen(Qt::gray);
-    p.drawRect(b);
-    QFont f = font();
-    f.setPointSizeF(8);
-    p.setFont(f);
-    p.setPen(Qt::darkGray);
-    const auto ticks = AxisTicks(cLo_, cHi_, std::max(2, static_cast<int>(b.height() / 40)));
-    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0;
-    for (double v : ticks) {
-        const double y = b.bottom() - (v - cLo_) / (cHi_ - cLo_) * b.height();
-        p.drawLine(QPointF(b.right(), y), QPointF(b.right() + 3, y));
-        p.drawText(QRectF(b.right() + 5, y - 8, kBarText - 6, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   QString::fromStdString(TickLabel(v, step)));
-    }
-}
-
-void MapView::DrawCurve(QPainter& p, const std::vector<MapPoint>& pts) {
-    QPolygonF line;
-    for (const MapPoint& m : pts) {
-        if (!std::isfinite(m.x) || !std::isfinite(m.y)) {
-            p.drawPolyline(line);
-            line.clear();
-            continue;
-        }
-        line.append(PixelAt(m.x, m.y));
-    }
-    p.drawPolyline(line);
-}
-
-// Overlay signals as curves, strips as translucent labelled bands.
-void MapView::DrawOverlays(QPainter& p, const QRectF& r) {
-    korvex::Lock lock = host_.LockTree();
-    auto speed = SpeedObj();
-    Series sp;
-    if (speed) sp = SeriesOf(*speed, HertzPerUnit(speed->UnitLocked()));
-    MapAxes axes{spec_.map.params.x, spec_.map.params.y, t0_, t1_, speed ? &sp : nullptr};
-    if (axes.x == korvex::MapAxisX::Time) {
-        axes.t0 = std::max(t0_, vx0_);
-        axes.t1 = std::min(t1_, vx1_);
-    }
-    const int points = std::max(64, static_cast<int>(r.width()));
-    auto curve = [&](const korvex::SignalObj& s) {
-        return MapCurve(SeriesOf(s, HertzPerUnit(s.UnitLocked())), axes, points);
-    };
-    QFont f = font();
-    f.setPointSizeF(8);
-    p.setFont(f);
-    for (size_t i = 0; i < strips_.size(); ++i) {
-        const StripSignals& s = strips_[i];
-        QColor c = OverlayColor(i);
-        const auto bands = BandPolygons(curve(*s.lo), curve(*s.hi));
-        for (const auto& band : bands) {
-            QPolygonF poly;
-            for (const MapPoint& m : band) poly.append(PixelAt(m.x, m.y));
-            c.setAlpha(70);
-            p.setBrush(c);
-            c.setAlpha(220);
-            p.setPen(QPen(c, 1.0));
-            p.drawPolygon(poly);
-        }
-        p.setBrush(Qt::NoBrush);
-        if (s.mid) {
-            p.setPen(QPen(c, 1.0, Qt::DashLine));
-            DrawCurve(p, curve(*s.mid));
-        }
-        if (!bands.empty()) {
-            const auto& band = bands.front();
-            const QPointF at = PixelAt(band[band.size() / 4].x, band[band.size() / 4].y);
-            DrawLabel(p, r, at + QPointF(4, -18), QString::fromStdString(s.label), Qt::black);
-        }
-    }
-    for (size_t i = 0; i < overlays_.size(); ++i) {
-        const auto pts = curve(*overlays_[i].signal);
-        p.setPen(QPen(OverlayColor(i + 1), 1.5));
-        DrawCurve(p, pts);
-        for (size_t k = pts.size() * 3 / 4; k < pts.size(); ++k)
-            if (r.contains(PixelAt(pts[k].x, pts[k].y))) {
-                DrawLabel(p, r, PixelAt(pts[k].x, pts[k].y) + QPointF(4, -16),
-                          QString::fromStdString(overlays_[i].name), Qt::black);
-                break;
-            }
-    }
-}
-
-void MapView::RenderBase(QPainter& p) {
-    p.fillRect(rect(), Qt::white);
-    if (!map_) {
-        if (!message_.isEmpty()) {
-            DrawMessage(p, message_);
-        } else if (job_.Running()) {
-            p.setPen(Qt::darkGray);
-            p.drawText(QRectF(0, height() / 2 - 40, width(), 20), Qt::AlignCenter,
-                       wbtext::kComputingMap);
-        }
-        return;
-    }
-    if (!imageValid_) BuildImage();
-    const QRectF r = PlotRect();
-    DrawHeader(p);
-    p.drawImage(r, image_);
-    const bool time = spec_.map.params.x == korvex::MapAxisX::Time;
-    const QString xName =
-        time ? QString(wbtext::kXAxisTime) : "n [" + QString::fromStdString(map_->xUnit) + "]";
-    const QString yName =
-        spec_.map.params.y == korvex::MapAxisY::Order ? tr("order") : tr("f [Hz]");
-    DrawAxes(p, r, vx0_, vx1_, vy0_, vy1_, xName, yName);
-    DrawBar(p);
-    p.save();
-    p.setClipRect(r);
-    DrawOverlays(p, r);
-    p.restore();
-}
-
-void MapView::PaintTop(QPainter& p) {
-    if (!map_) return;
-    const QRectF r = PlotRect();
-    p.save();
-    p.setClipRect(r.adjusted(0, 0, 1, 1));
-    QFont f = font();
-    f.setPointSizeF(8);
-    p.setFont(f);
-    const double t = owner_->CursorTime();
-    const double x = spec_.map.params.x == korvex::MapAxisX::Time ? t : SpeedAt(t);
-    const double px = PixelAt(x, 0).x();
-    if (std::isfinite(px) && px >= r.left() && px <= r.right()) {
-        p.setPen(QPen(QColor(0, 0, 0, 150), 3.0));
-        p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
-        p.setPen(QPen(kCursorColor, 1.0));
-        p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
-        DrawLabel(p, r, QPointF(px + 3, r.bottom() - 18), QString(wbtext::kCursorLabel).arg(Num(t)),
-                  QColor(200, 0, 0));
-    }
-    if (crossOn_ && r.contains(cross_)) {
-        p.setPen(QPen(kCross, 1.0, Qt::DotLine));
-        p.drawLine(QPointF(r.left(), cross_.y()), QPointF(r.right(), cross_.y()));
-        p.drawLine(QPointF(cross_.x(), r.top()), QPointF(cross_.x(), r.bottom()));
-        DrawLabel(p, r, QPointF(r.left() + 4, r.top() + 3), CrosshairText(cross_), Qt::black);
-    }
-    p.restore();
-}
-
-// ---------------------------------------------------------------------------
-// Mouse and keys
-
-void MapView::mousePressEvent(QMouseEvent* e) {
-    if (!map_) return;
-    const QPointF pos = e->position();
-    dragPx_ = pos;
-    const QRectF bar = BarRect().adjusted(-4, -6, kBarText, 6);
-    if (e->button() == Qt::LeftButton && bar.contains(pos)) {
-        // The upper half moves the range's high end, the lower its low end.
-        drag_ = pos.y() < bar.center().y() ? Drag::BarHi : Drag::BarLo;
-        dragA_ = cLo_;
-        dragB_ = cHi_;
-    } else if (e->button() == Qt::LeftButton) {
-        drag_ = Drag::Cursor;
-        const double t = TimeOfX(MapAt(pos).x());
-        if (std::isfinite(t)) owner_->MoveCursor(t, graphId_);
-    } else if (e->button() == Qt::MiddleButton || e->button() == Qt::RightButton) {
-        drag_ = Drag::Pan;
-        dragA_ = vx0_;
-        dragB_ = vx1_;
-        dragC_ = vy0_;
-        dragD_ = vy1_;
-    }
-}
-
-void MapView::mouseMoveEvent(QMouseEvent* e) {
-    const QPointF pos = e->position();
-    crossOn_ = true;
-    cross_ = pos;
-    const QRectF b = BarRect();
-    if (drag_ == Drag::BarHi || drag_ == Drag::BarLo) {
-        // The bar's scale as the drag began.
-        const double v = dragA_ + (b.bottom() - pos.y()) / b.height() * (dragB_ - dragA_);
-        const double gap = (dragB_ - dragA_) * 0.02;
-        if (drag_ == Drag::BarHi)
-            SetColourRange(cLo_, std::max(v, cLo_ + gap), false);
-        else
-            SetColourRange(std::min(v, cHi_ - gap), cHi_, false);
-    } else if (drag_ == Drag::Cursor) {
-        const double t = TimeOfX(MapAt(pos).x());
-        if (std::isfinite(t)) owner_->MoveCursor(t, graphId_);
-    } else if (drag_ == Drag::Pan) {
-        const QRectF r = PlotRect();
-        const double dx = (pos.x() - dragPx_.x()) / r.width() * (dragB_ - dragA_);
-        const double dy = (pos.y() - dragPx_.y()) / r.height() * (dragD_ - dragC_);
-        SetView(dragA_ - dx, dragB_ - dx, dragC_ + dy, dragD_ + dy);
-    }
-    update();
-}
-
-void MapView::mouseReleaseEvent(QMouseEvent* e) {
-    const Drag was = std::exchange(drag_, Drag::None);
-    if (was == Drag::BarHi || was == Drag::BarLo) {
-        SetColourRange(cLo_, cHi_, true);
-    } else if (was == Drag::Pan && e->button() == Qt::RightButton &&
-               QLineF(e->position(), dragPx_).length() < 3) {
-        QContextMenuEvent ce(QContextMenuEvent::Mouse, e->position().toPoint(),
-                             e->globalPosition().toPoint());
-        contextMenuEvent(&ce);
-    }
-}
-
-void MapView::mouseDoubleClickEvent(QMouseEvent* e) {
-    // On the bar: the parameters, where the range is typed; else autoscale.
-    if (BarRect().adjusted(-4, -6, kBarText, 6).contains(e->position()))
-        Q_EMIT ParamsRequested(graphId_);
-    else
-        Autoscale();
-}
-
-void MapView::leaveEvent(QEvent*) {
-    crossOn_ = false;
-    update();
-}
-
-void MapView::wheelEvent(QWheelEvent* e) {
-    if (!map_) return;
-    const double k = e->angleDelta().y() > 0 ? 0.8 : 1.25;
-    const QPointF m = MapAt(e->position());
-    if (e->modifiers() & Qt::ControlModifier)
-        SetView(vx0_, vx1_, m.y() - (m.y() - vy0_) * k, m.y() + (vy1_ - m.y()) * k);
-    else
-        SetView(m.x() - (m.x() - vx0_) * k, m.x() + (vx1_ - m.x()) * k, vy0_, vy1_);
-    e->accept();
-}
-
-void MapView::keyPressEvent(QKeyEvent* e) {
-    switch (e->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Right: {
-            if (!map_ || map_->x.size() < 2) break;
-            // One column of the map.
-            const double sign = e->key() == Qt::Key_Left ? -1.0 : 1.0;
-            const double dx = (map_->x.back() - map_->x.front()) / double(map_->x.size() - 1);
-            const double t = owner_->CursorTime();
-            const double x = spec_.map.params.x == korvex::MapAxisX::Time ? t : SpeedAt(t);
-            const double next = TimeOfX(x + sign * dx);
-            if (std::isfinite(next)) owner_->MoveCursor(next, graphId_);
-            break;
-        }
-        case Qt::Key_R:
-            ResetColourRange();
-            break;
-        case Qt::Key_Home:
-        case Qt::Key_A:
-            Autoscale();
-            break;
-        case Qt::Key_Escape:
-            StopMap();
-            break;
-        default:
-            QWidget::keyPressEvent(e);
-    }
-}
-
-void MapView::contextMenuEvent(QContextMenuEvent* e) {
-    QMenu menu(this);
-    menu.addAction(wbtext::kResetColours, this, [this] { ResetColourRange(); });
-    menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });
-    menu.addSeparator();
-    AddCommonActions(menu);
-    menu.exec(e->globalPos());
 }
 
 }  // namespace workbench

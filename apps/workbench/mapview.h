@@ -53,7 +53,8 @@ class MapView : public SpectralView {
     bool Detailed() const { return map_ && full_ && map_ != full_; }
     void StopMap();
     std::shared_ptr<const korvex::MapResult> Map() const { return map_; }
-    QRectF PlotRect() const;
+    Margins WantedMargins() const override;
+    QRectF PlotRect() const override;
     QRectF BarRect() const;
 
     double ColourLo() const { return cLo_; }
@@ -66,9 +67,12 @@ class MapView : public SpectralView {
 
     // The shown part of the map, in its axes.
     void SetView(double x0, double x1, double y0, double y1);
+    // The whole map; against time in a window of time graphs, the
+    // window's time range is autoscaled with it.
     void Autoscale();
-    double ViewX0() const { return vx0_; }
-    double ViewX1() const { return vx1_; }
+    // On a time axis in a window of time graphs, the window's time range.
+    double ViewX0() const;
+    double ViewX1() const;
     // Map axes at a pixel and back.
     QPointF MapAt(QPointF px) const;
     QPointF PixelAt(double x, double y) const;
@@ -94,6 +98,9 @@ class MapView : public SpectralView {
   private:
     void Start();
     void Finished();
+    // The whole map in view; a shared time range is the window's to keep
+    // unless window is true.
+    void FitView(bool window);
     void Detail();
     void DetailFinished();
     void Requantise();
@@ -120,6 +127,8 @@ class MapView : public SpectralView {
     QImage image_;
     bool imageValid_ = false;
     double vx0_ = 0, vx1_ = 1, vy0_ = 0, vy1_ = 1;
+    double imageX0_ = 0, imageX1_ = 0;  // the x range the image was made for
+    bool SharesTime() const;
     double t0_ = 0, t1_ = 0;  // the times the map spans
     double spectrumStepSeconds_ = 0;
     int shownAxes_ = -1;  // x * 2 + y of the map shown

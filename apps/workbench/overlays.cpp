@@ -1,3 +1,5 @@
+// Strips of a folder, overlay curves in a map's axes, a time at a speed, label placement.
+
 #include "apps/workbench/overlays.h"
 
 #include <algorithm>
@@ -128,6 +130,57 @@ std::vector<std::vector<MapPoint>> BandPolygons(std::span<const MapPoint> lo,
                                    lo.begin() + static_cast<std::ptrdiff_t>(i));
         for (size_t k = i; k-- > start;) poly.push_back(hi[k]);
         out.push_back(std::move(poly));
+    }
+    return out;
+}
+
+namespace {
+
+bool Overlaps(const Box& a, const Box& b) {
+    return a.x < b.Right() && b.x < a.Right() && a.y < b.Bottom() && b.y < a.Bottom();
+}
+
+}  // namespace
+
+LabelPlacement PlaceLabels(std::span<const LabelWish> wishes, double height, const Box& area,
+                           std::span<const Box> obstacles, int maxRows) {
+    LabelPlacement out;
+    out.labels.resize(wishes.size());
+    std::vector<size_t> order(wishes.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return wishes[a].x < wishes[b].x; });
+    std::vector<Box> taken(obstacles.begin(), obstacles.end());
+    auto free = [&](const Box& b) {
+        for (const Box& t : taken)
+            if (Overlaps(b, t)) return false;
+        return true;
+    };
+    const double top = area.y, bottom = std::max(area.y, area.Bottom() - height);
+    for (size_t i : order) {
+        const LabelWish& w = wishes[i];
+        PlacedLabel& p = out.labels[i];
+        const double y0 = std::clamp(w.y, top, bottom);
+        for (int pass = 0; pass < 2 && !p.shown; ++pass) {
+            const double width = pass == 0 ? w.width : w.shortWidth;
+            if (!(width > 0) || width > area.w) continue;
+            const double x = std::clamp(w.x, area.x, area.Right() - width);
+            // Rows below the wish, then above it when the bottom is reached.
+            int down = 0, up = 1;
+            for (int k = 0; k < maxRows && !p.shown; ++k) {
+                double y = y0 + down * height;
+                if (y > bottom)
+                    y = y0 - up++ * height;
+                else
+                    ++down;
+                if (y < top) break;
+                const Box b{x, y, width, height};
+                if (!free(b)) continue;
+                p = {true, pass == 1, b};
+                taken.push_back(b);
+            }
+        }
+        if (!p.shown) ++out.omitted;
     }
     return out;
 }

@@ -8,14 +8,17 @@
 // Strips: in a folder, two signals "<label>.lo" and "<label>.hi" (Hz over
 // time; "<label>.mid", when present, the centre line) form a strip
 // "<label>". A dropped folder brings every strip in it and its sub-folders;
-// its other signals are ignored. A strip is a translucent band over a map
-// and a shaded region over a spectrum (its lo and hi at the cursor time).
+// its other signals are ignored. A strip is an outlined band over a map
+// (the map's colours stay readable inside) and a shaded region over a
+// spectrum (its lo and hi at the cursor time). Their labels are placed by
+// PlaceLabels so that none covers another or the cursor's time box.
 
 #include <limits>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "apps/workbench/graphlayout.h"
 #include "korvex/dsp/spectralmap.h"
 #include "korvex/host.h"
 
@@ -74,5 +77,29 @@ double TimeOfSpeed(const Series& speed, double value, double t0, double t1,
 // run of points where both are numbers.
 std::vector<std::vector<MapPoint>> BandPolygons(std::span<const MapPoint> lo,
                                                 std::span<const MapPoint> hi);
+
+// A label that wants to stand with its top left corner at (x, y); its
+// width in full and shortened (shortWidth 0: no shorter form).
+struct LabelWish {
+    double x = 0.0, y = 0.0;
+    double width = 0.0, shortWidth = 0.0;
+};
+struct PlacedLabel {
+    bool shown = false;
+    bool shortened = false;
+    Box box;
+};
+struct LabelPlacement {
+    std::vector<PlacedLabel> labels;  // one per wish, in the wishes' order
+    int omitted = 0;                  // labels that found no free place
+};
+// Places labels of one height inside area, none over another or over an
+// obstacle (the cursor's time box, a readout): each is tried at its wish
+// (kept inside area), then staggered down a row at a time and, past the
+// bottom, up from the wish, maxRows rows in all; then the same shortened.
+// A label that fits nowhere is left out and counted. Labels are placed from
+// left to right, so the same wishes give the same picture.
+LabelPlacement PlaceLabels(std::span<const LabelWish> wishes, double height, const Box& area,
+                           std::span<const Box> obstacles, int maxRows = 4);
 
 }  // namespace workbench

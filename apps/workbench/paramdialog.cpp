@@ -37,9 +37,11 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
     f.x = Choice({QCoreApplication::translate("Workbench", "time"),
                   QCoreApplication::translate("Workbench", "speed (Campbell)")},
                  m.params.x == korvex::MapAxisX::Speed);
+    const bool orders = m.params.y == korvex::MapAxisY::Order;
     f.y = Choice({QCoreApplication::translate("Workbench", "frequency"),
-                  QCoreApplication::translate("Workbench", "order")},
-                 m.params.y == korvex::MapAxisY::Order);
+                  QCoreApplication::translate("Workbench", "order"),
+                  QCoreApplication::translate("Workbench", "orders, angle domain")},
+                 orders ? (m.params.angleDomain ? 2 : 1) : 0);
     f.dir = Choice({QCoreApplication::translate("Workbench", "both"),
                     QCoreApplication::translate("Workbench", "run-up"),
                     QCoreApplication::translate("Workbench", "run-down")},
@@ -62,6 +64,7 @@ MapFields AddMapFields(QFormLayout* form, const MapSettings& m) {
 void ReadMapFields(const MapFields& f, MapSettings& m) {
     m.params.x = f.x->currentIndex() ? korvex::MapAxisX::Speed : korvex::MapAxisX::Time;
     m.params.y = f.y->currentIndex() ? korvex::MapAxisY::Order : korvex::MapAxisY::Frequency;
+    m.params.angleDomain = f.y->currentIndex() == 2;
     m.params.direction = static_cast<korvex::SpeedDirection>(f.dir->currentIndex());
     m.params.binStep = f.bin->value();
     if (f.autoRange->isChecked() || !(f.hi->value() > f.lo->value())) {
@@ -102,6 +105,13 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
                               QCoreApplication::translate("Workbench", "power"),
                               QCoreApplication::translate("Workbench", "PSD")},
                              static_cast<int>(p.amplitude));
+    auto* integrate = Choice({QCoreApplication::translate("Workbench", "none"),
+                              QCoreApplication::translate("Workbench", "once (velocity)"),
+                              QCoreApplication::translate("Workbench", "twice (displacement)")},
+                             p.integrate);
+    auto* centre =
+        new QCheckBox(QCoreApplication::translate("Workbench", "each block less its mean"));
+    centre->setChecked(p.removeMean);
     auto* scale = Choice({QCoreApplication::translate("Workbench", "linear"),
                           QCoreApplication::translate("Workbench", "dB")},
                          p.scale == korvex::SpectrumScale::Db);
@@ -116,6 +126,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     form->addRow(QCoreApplication::translate("Workbench", "Averages"), averages);
     form->addRow(QCoreApplication::translate("Workbench", "Overlap [%]"), overlap);
     form->addRow(QCoreApplication::translate("Workbench", "Amplitude"), amplitude);
+    form->addRow(QCoreApplication::translate("Workbench", "Integration"), integrate);
+    form->addRow(QCoreApplication::translate("Workbench", "Centring"), centre);
     form->addRow(QCoreApplication::translate("Workbench", "Scale"), scale);
     form->addRow(QCoreApplication::translate("Workbench", "Speed signal"), speed);
     MapFields mf{};
@@ -130,6 +142,8 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     p.averages = averages->value();
     p.overlap = overlap->value();
     p.amplitude = static_cast<korvex::SpectrumAmplitude>(amplitude->currentIndex());
+    p.integrate = integrate->currentIndex();
+    p.removeMean = centre->isChecked();
     p.scale = scale->currentIndex() ? korvex::SpectrumScale::Db : korvex::SpectrumScale::Linear;
     spec.speedId = speed->currentData().toInt();
     if (map) ReadMapFields(mf, spec.map);

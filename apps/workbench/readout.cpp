@@ -1,3 +1,5 @@
+// The cursors' readout: signal labels, values at A and B and their difference, the times.
+
 #include "apps/workbench/readout.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// Ticks, the peak near a cursor, harmonic and sideband marks, marks table, spectral CSV.
+
 #include "apps/workbench/spectrallogic.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// What spectrum and map graphs share: overlays, cached layer, axes, labels, the menu.
+
 #include "apps/workbench/spectralview.h"
 
 #include <QDragEnterEvent>
@@ -143,11 +145,11 @@ void SpectralView::focusInEvent(QFocusEvent*) {
 }
 
 void SpectralView::DrawAxes(QPainter& p, const QRectF& r, double xLo, double xHi, double yLo,
-                            double yHi, const QString& xName, const QString& yName) {
+                            double yHi, const QString& xName, const QString& yName, bool grid) {
     // Grid lines are opaque: translucent ones are blended span by span on
     // the paint engine's thread pool, which made a redraw some ten times
     // slower on a busy machine.
-    const QColor grid(232, 232, 232);
+    const QColor gridColor(232, 232, 232);
     QFont f = font();
     f.setPointSizeF(8);
     p.setFont(f);
@@ -155,8 +157,11 @@ void SpectralView::DrawAxes(QPainter& p, const QRectF& r, double xLo, double xHi
     const double xs = xt.size() > 1 ? xt[1] - xt[0] : 1.0;
     for (double x : xt) {
         const double px = r.left() + (x - xLo) / (xHi - xLo) * r.width();
-        p.setPen(grid);
-        p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+        p.setPen(grid ? gridColor : QColor(Qt::gray));
+        if (grid)
+            p.drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+        else
+            p.drawLine(QPointF(px, r.bottom()), QPointF(px, r.bottom() + 3));
         p.setPen(Qt::darkGray);
         p.drawText(QRectF(px - 40, r.bottom() + 2, 80, 16), Qt::AlignCenter,
                    QString::fromStdString(TickLabel(x, xs)));
@@ -165,8 +170,11 @@ void SpectralView::DrawAxes(QPainter& p, const QRectF& r, double xLo, double xHi
     const double ys = yt.size() > 1 ? yt[1] - yt[0] : 1.0;
     for (double y : yt) {
         const double py = r.bottom() - (y - yLo) / (yHi - yLo) * r.height();
-        p.setPen(grid);
-        p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
+        p.setPen(grid ? gridColor : QColor(Qt::gray));
+        if (grid)
+            p.drawLine(QPointF(r.left(), py), QPointF(r.right(), py));
+        else
+            p.drawLine(QPointF(r.left() - 3, py), QPointF(r.left(), py));
         p.setPen(Qt::darkGray);
         p.drawText(QRectF(0, py - 8, r.left() - 4, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(TickLabel(y, ys)));
@@ -207,9 +215,54 @@ void SpectralView::DrawLabel(QPainter& p, const QRectF& plot, QPointF at, const 
     const double y =
         std::clamp(at.y(), plot.top() + 1, std::max(plot.top() + 1, plot.bottom() - h));
     const QRectF box(x, y, w, h);
-    p.fillRect(box, QColor(255, 255, 255, 215));
+    p.fillRect(box, QColor(255, 255, 255, 235));
     p.setPen(color);
     p.drawText(box, Qt::AlignCenter, text);
+}
+
+void SpectralView::DrawLabels(QPainter& p, const QRectF& plot,
+                              const std::vector<LabelText>& labels) {
+    if (labels.empty()) return;
+    const QFontMetricsF fm(p.font());
+    const double h = fm.height() + 2, pad = 10;
+    std::vector<LabelWish> wishes;
+    std::vector<QString> shortTexts;
+    for (const LabelText& l : labels) {
+        const QString shortText = fm.elidedText(l.text, Qt::ElideRight, 60);
+        shortTexts.push_back(shortText);
+        wishes.push_back({l.at.x(), l.at.y(), fm.horizontalAdvance(l.text) + pad,
+                          shortText == l.text ? 0.0 : fm.horizontalAdvance(shortText) + pad});
+    }
+    const Box area{plot.left() + 1, plot.top() + 1, plot.width() - 2, plot.height() - 2};
+    LabelPlacement placed = PlaceLabels(wishes, h, area, {});
+    QString more;
+    Box countBox;
+    if (placed.omitted > 0) {
+        // The count takes the top right corner; the others are placed again
+        // around it.
+        more = tr("+%1 more").arg(placed.omitted);
+        const double w = fm.horizontalAdvance(more + "0") + pad;
+        countBox = {area.Right() - w, area.y, w, h};
+        const Box obstacles[] = {countBox};
+        placed = PlaceLabels(wishes, h, area, obstacles);
+        more = tr("+%1 more").arg(placed.omitted);
+    }
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const PlacedLabel& l = placed.labels[i];
+        if (!l.shown) continue;
+        const QRectF box(l.box.x, l.box.y, l.box.w, l.box.h);
+        p.fillRect(box, QColor(255, 255, 255, 225));
+        p.fillRect(QRectF(box.left(), box.top(), 3, box.height()), labels[i].swatch);
+        p.setPen(Qt::black);
+        p.drawText(box.adjusted(5, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   l.shortened ? shortTexts[i] : labels[i].text);
+    }
+    if (placed.omitted > 0) {
+        const QRectF box(countBox.x, countBox.y, countBox.w, countBox.h);
+        p.fillRect(box, QColor(255, 255, 255, 225));
+        p.setPen(Qt::black);
+        p.drawText(box, Qt::AlignCenter, more);
+    }
 }
 
 void SpectralView::DrawMessage(QPainter& p, const QString& text) {

@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "korvex/host.h"
+#include "apps/workbench/graphlayout.h"
 #include "apps/workbench/overlays.h"
 #include "apps/workbench/viewparams.h"
+#include "korvex/host.h"
 
 namespace workbench {
 
@@ -26,6 +27,11 @@ class SpectralView : public QWidget {
     SpectralView(korvex::Host& host, int graphId, GraphWindow* owner, ViewSpec spec);
 
     int GraphId() const { return graphId_; }
+    // The room the view asks for left and right of its plot; the window
+    // gives every graph the widest (graphlayout.h).
+    virtual Margins WantedMargins() const = 0;
+    // The plot area, between the window's margins.
+    virtual QRectF PlotRect() const = 0;
     const ViewSpec& Spec() const { return spec_; }
     // New parameters: the data is taken again.
     virtual void SetSpec(const ViewSpec& spec);
@@ -75,12 +81,22 @@ class SpectralView : public QWidget {
     };
     // Reads a signal under the host lock as an overlay series.
     static Series SeriesOf(const korvex::SignalObj& s, double toHz);
-    // The axes' grid, tick labels and names around plot.
+    // The axes' grid, tick labels and names around plot; without grid,
+    // short ticks outside the plot instead of lines across it (a map).
     void DrawAxes(QPainter& p, const QRectF& plot, double xLo, double xHi, double yLo, double yHi,
-                  const QString& xName, const QString& yName);
+                  const QString& xName, const QString& yName, bool grid = true);
     // A text in a white box, kept inside the plot.
     static void DrawLabel(QPainter& p, const QRectF& plot, QPointF at, const QString& text,
                           const QColor& color);
+    // Labels of strips and overlays, placed by PlaceLabels (overlays.h) so
+    // that none covers another: dark text on a white box with a swatch of
+    // the colour it names; those left out are counted in the top right.
+    struct LabelText {
+        QPointF at;
+        QString text;
+        QColor swatch;
+    };
+    static void DrawLabels(QPainter& p, const QRectF& plot, const std::vector<LabelText>& labels);
     void DrawMessage(QPainter& p, const QString& text);
     // The menu entries every spectral graph has.
     void AddCommonActions(class QMenu& menu);

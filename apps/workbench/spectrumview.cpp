@@ -1,3 +1,5 @@
+// A spectrum graph at the window's cursor: strips' levels, order axis, cursors, marks.
+
 #include "apps/workbench/spectrumview.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@ namespace workbench {
 namespace {
 
 constexpr double kHeader = 18, kAxis = 80, kBottom = 22, kRight = 24, kMarksW = 300;
+constexpr double kOrderAxis = 16;  // the order ticks above the plot, with a speed
 const QColor kCurve(31, 119, 180), kCursor(200, 0, 0), kHarmonic(0, 130, 0), kSideband(170, 0, 150);
 
 QString Num(double v) {
@@ -43,10 +46,15 @@ SpectrumView::SpectrumView(korvex::Host& host, int graphId, GraphWindow* owner, 
     spacing_ = s.sidebandHz;
 }
 
+Margins SpectrumView::WantedMargins() const {
+    return {kAxis, marks_.empty() ? kRight : kMarksW + kRight};
+}
+
 QRectF SpectrumView::PlotRect() const {
-    const double right = marks_.empty() ? kRight : kMarksW + kRight;
-    return QRectF(kAxis, kHeader + 4, std::max(1.0, width() - kAxis - right),
-                  std::max(1.0, height() - kHeader - 4 - kBottom));
+    const Margins m = owner_->PlotMargins();
+    const double top = kHeader + 4 + (spec_.speedId ? kOrderAxis : 0);
+    return QRectF(m.left, top, std::max(1.0, width() - m.left - m.right),
+                  std::max(1.0, height() - top - kBottom));
 }
 
 double SpectrumView::PixelOf(double f) const {
@@ -158,12 +166,38 @@ Peak SpectrumView::CursorPeak() const {
     return FindPeak(spectrum_, spec_.spectrum.params, xCursor_, half);
 }
 
-double SpectrumView::OrderAt(double f) const {
+double SpectrumView::ShaftHz() const {
     auto speed = SpeedObj();
     if (!speed) return NAN;
     korvex::Lock lock = host_.LockTree();
     const double shaft = SeriesOf(*speed, HertzPerUnit(speed->UnitLocked())).At(time_);
-    return shaft > 0 ? f / shaft : NAN;
+    return shaft > 0 ? shaft : NAN;
+}
+
+double SpectrumView::OrderAt(double f) const {
+    return f / ShaftHz();
+}
+
+// Orders of the shaft at the cursor time along the top of the plot.
+void SpectrumView::DrawOrderAxis(QPainter& p, const QRectF& r) {
+    const double shaft = ShaftHz();
+    if (!std::isfinite(shaft)) return;
+    QFont f = font();
+    f.setPointSizeF(8);
+    p.setFont(f);
+    const auto ticks =
+        AxisTicks(fLo_ / shaft, fHi_ / shaft, std::max(2, static_cast<int>(r.width() / 90)));
+    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1.0;
+    for (double o : ticks) {
+        const double px = PixelOf(o * shaft);
+        if (px < r.left() - 0.5 || px > r.right() + 0.5) continue;
+        p.setPen(QColor(0, 110, 0));
+        p.drawLine(QPointF(px, r.top() - 3), QPointF(px, r.top()));
+        p.drawText(QRectF(px - 40, r.top() - kOrderAxis, 80, kOrderAxis - 3), Qt::AlignCenter,
+                   QString::fromStdString(TickLabel(o, step)));
+    }
+    p.drawText(QRectF(0, r.top() - kOrderAxis, r.left() - 16, kOrderAxis - 3),
+               Qt::AlignRight | Qt::AlignVCenter, "order");
 }
 
 void SpectrumView::SetHarmonics(bool on) {
@@ -199,11 +233,14 @@ void SpectrumView::MarkPeak() {
     } else {
         mark("P" + std::to_string(first), xCursor_);
     }
+    // The table takes room right of the plot, and so every graph of the window.
+    owner_->UpdateMargins();
     Invalidate();
 }
 
 void SpectrumView::ClearMarks() {
     marks_.clear();
+    owner_->UpdateMargins();
     Invalidate();
 }
 
@@ -261,6 +298,7 @@ void SpectrumView::RenderBase(QPainter& p) {
     const QString yName = QString::fromStdString(AmplitudeText(spec_.spectrum.params.amplitude) +
                                                  " [" + UnitText(spectrum_.unit) + "]");
     DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, tr("f [Hz]"), yName);
+    DrawOrderAxis(p, r);
     p.save();
     p.setClipRect(r);
     DrawOverlays(p, r);
@@ -319,14 +357,16 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
     QFont f = font();
     f.setPointSizeF(8);
     p.setFont(f);
+    std::vector<LabelText> labels;
+    const std::vector<StripLevel> levels = StripLevels();
     for (size_t i = 0; i < strips_.size(); ++i) {
         const StripSignals& s = strips_[i];
-        const double lo = SeriesOf(*s.lo, HertzPerUnit(s.lo->UnitLocked())).At(time_);
-        const double hi = SeriesOf(*s.hi, HertzPerUnit(s.hi->UnitLocked())).At(time_);
-        if (!std::isfinite(lo) || !std::isfinite(hi)) continue;
-        const double x0 = PixelOf(std::min(lo, hi)), x1 = PixelOf(std::max(lo, hi));
+        const StripLevel& l = levels[i];
+        if (!std::isfinite(l.lo) || !std::isfinite(l.hi)) continue;
+        const double x0 = PixelOf(std::min(l.lo, l.hi)), x1 = PixelOf(std::max(l.lo, l.hi));
         QColor c = OverlayColor(i + 3);
-        c.setAlpha(60);
+        if (c.lightness() > 200) c = QColor(90, 90, 90);  // white would not show on white
+        c.setAlpha(30);
         p.fillRect(QRectF(x0, r.top(), std::max(1.0, x1 - x0), r.height()), c);
         c.setAlpha(255);
         p.setPen(QPen(c, 1.0, Qt::DashLine));
@@ -336,8 +376,10 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
             p.drawLine(QPointF(mid, r.top()), QPointF(mid, r.bottom()));
         }
         // Halfway down: the readout holds the top, overlay names the bottom.
-        DrawLabel(p, r, QPointF(x0 + 2, r.center().y() + 16 * static_cast<double>(i % 3)),
-                  QString::fromStdString(s.label), c.darker(130));
+        labels.push_back({QPointF(x0 + 2, r.center().y()),
+                          QString::fromStdString(l.label) + " " + Num(l.rms) + " " +
+                              QString::fromStdString(spectrum_.levelUnit),
+                          c});
     }
     for (size_t i = 0; i < overlays_.size(); ++i) {
         const Overlay& o = overlays_[i];
@@ -347,9 +389,24 @@ void SpectrumView::DrawOverlays(QPainter& p, const QRectF& r) {
         const QColor c = OverlayColor(i + 1);
         p.setPen(QPen(c, 1.5));
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
-        DrawLabel(p, r, QPointF(x + 3, r.bottom() - 18 - 16 * static_cast<double>(i % 3)),
-                  QString::fromStdString(o.name) + " " + tr("%1 Hz").arg(Num(hz)), c);
+        labels.push_back({QPointF(x + 3, r.bottom() - 18),
+                          QString::fromStdString(o.name) + " " + tr("%1 Hz").arg(Num(hz)), c});
     }
+    DrawLabels(p, r, labels);
+}
+
+std::vector<SpectrumView::StripLevel> SpectrumView::StripLevels() const {
+    std::vector<StripLevel> out;
+    korvex::Lock lock = host_.LockTree();
+    for (const StripSignals& s : strips_) {
+        StripLevel l;
+        l.label = s.label;
+        l.lo = SeriesOf(*s.lo, HertzPerUnit(s.lo->UnitLocked())).At(time_);
+        l.hi = SeriesOf(*s.hi, HertzPerUnit(s.hi->UnitLocked())).At(time_);
+        l.rms = spectrum_.error.empty() ? korvex::BandRms(spectrum_, l.lo, l.hi) : NAN;
+        out.push_back(l);
+    }
+    return out;
 }
 
 void SpectrumView::DrawMarks(QPainter& p) {

@@ -32,11 +32,20 @@ class SpectrumView : public SpectralView {
     const korvex::Spectrum& Current() const { return spectrum_; }
     // The time the spectrum was taken at (the window's cursor).
     double SpectrumTime() const { return time_; }
-    QRectF PlotRect() const;
+    Margins WantedMargins() const override;
+    QRectF PlotRect() const override;
     double Lo() const { return fLo_; }
     double Hi() const { return fHi_; }
     void SetRange(double lo, double hi);
     void Autoscale();
+
+    // Each strip's label and the RMS of the spectrum over its band at the
+    // cursor time, summed as the engine sums a band (korvex::BandRms).
+    struct StripLevel {
+        std::string label;
+        double lo = 0, hi = 0, rms = 0;
+    };
+    std::vector<StripLevel> StripLevels() const;
 
     // The frequency cursor, in Hz (NaN until put).
     double XCursor() const { return xCursor_; }
@@ -79,6 +88,9 @@ class SpectrumView : public SpectralView {
     void DrawOverlays(QPainter& p, const QRectF& r);
     void DrawCursors(QPainter& p, const QRectF& r);
     void DrawMarks(QPainter& p);
+    void DrawOrderAxis(QPainter& p, const QRectF& r);
+    // The shaft frequency at the cursor time, Hz; NaN without a speed.
+    double ShaftHz() const;
     QString ValueText(double v) const;
 
     korvex::SignalSnapshot snap_;

@@ -1,3 +1,5 @@
+// The views the command line asks for laid out, waited for, and their failures named.
+
 #include "apps/workbench/startup.h"
 
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
+#include "apps/workbench/spectralview.h"
 
 namespace workbench {
 
@@ -15,8 +18,9 @@ std::string ShowRequestedViews(MainWindow& w, const Options& o) {
     GraphWindow* gw = nullptr;
     if (!o.graphs.empty()) {
         std::string error;
-        const int window = OpenGraphWindow(w.Host(), o.graphs, error, &w.Specs());
-        if (!window) return "--graph: " + error;
+        size_t failed = 0;
+        const int window = OpenGraphWindow(w.Host(), o.graphs, error, &w.Specs(), &failed);
+        if (!window) return std::string(ViewOption(o.graphs[failed].kind)) + ": " + error;
         w.SyncGraphs();
         gw = w.WindowOf(window);
     } else {
@@ -57,6 +61,18 @@ bool WaitForViews(MainWindow& w, double timeoutSeconds) {
     // The finished maps are taken in by posted calls.
     QApplication::processEvents();
     return true;
+}
+
+std::string ViewFailures(MainWindow& w) {
+    std::string failures;
+    for (SpectralView* v : w.findChildren<SpectralView*>()) {
+        if (v->Message().isEmpty()) continue;
+        const bool map = v->Spec().kind == ViewKind::Map;
+        failures += std::string(failures.empty() ? "" : "\n") + ViewOption(v->Spec().kind) +
+                    (map ? ": the map" : ": the spectrum") +
+                    " was not made: " + v->Message().toStdString();
+    }
+    return failures;
 }
 
 void ShowFirstDataSet(MainWindow& w) {

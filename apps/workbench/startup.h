@@ -18,6 +18,11 @@ std::string ShowRequestedViews(MainWindow& w, const Options& o);
 // screenshot), at most timeoutSeconds; false when one was still running then.
 bool WaitForViews(MainWindow& w, double timeoutSeconds);
 
+// Why the spectrum and map graphs shown say a message instead of their data
+// (a signal too short for a block, bad parameters, a map stopped), one
+// line each; "" when every one was made.
+std::string ViewFailures(MainWindow& w);
+
 // The picture of the workbench without requested views: the first data set
 // in two graphs (its second signal, or the first, and its last one), the
 // cursor at 40 % of the time span.

@@ -1,3 +1,5 @@
+// The key lists of --spectrum and --map read into view settings; window and amplitude names.
+
 #include "apps/workbench/viewparams.h"
 
 #include <QCoreApplication>
@@ -73,6 +75,12 @@ bool SpectrumKey(std::string_view k, std::string_view v, korvex::SpectrumParams&
     if (k == "avg") return Whole(v, p.averages) && p.averages >= 1;
     if (k == "overlap") return Number(v, p.overlap);
     if (k == "ref") return Number(v, p.dbReference) && p.dbReference > 0;
+    if (k == "integrate") return Whole(v, p.integrate) && p.integrate >= 0 && p.integrate <= 2;
+    if (k == "centre") {
+        if (v != "on" && v != "off") return false;
+        p.removeMean = v == "on";
+        return true;
+    }
     if (k == "speed") {
         speed = v;
         return !v.empty() && v.front() == '/';
@@ -114,8 +122,9 @@ bool MapKey(std::string_view k, std::string_view v, MapSettings& s, std::string&
         p.x = v == "time" ? korvex::MapAxisX::Time : korvex::MapAxisX::Speed;
         return true;
     }
-    if (k == "y" && (v == "freq" || v == "order")) {
+    if (k == "y" && (v == "freq" || v == "order" || v == "angle")) {
         p.y = v == "freq" ? korvex::MapAxisY::Frequency : korvex::MapAxisY::Order;
+        p.angleDomain = v == "angle";
         return true;
     }
     if (k == "dir" && (v == "up" || v == "down" || v == "both")) {

@@ -56,7 +56,9 @@ struct ViewSpec {
 
 // "n=4096,window=hanning,..." after the signal path of --spectrum / --map.
 // Keys of both: n, window (rect, tri, hanning, blackman, flattop or 1..5),
-// avg, overlap, amp (rms, peak, power, psd), scale (lin, db), ref, speed.
+// avg, overlap, amp (rms, peak, power, psd), scale (lin, db), ref, speed,
+// integrate (0, 1, 2: as the engine integrates a band) and centre (on, off:
+// each block less its windowed mean, as the engine's block centring).
 // A spectrum also takes f (its cursor, Hz), fmax, harmonics (on, off) and
 // sidebands (spacing, Hz).
 // A map also takes x (time, speed), y (freq, order), db=LO:HI (colour

@@ -98,6 +98,7 @@ struct TachoResult {
     int missing = 0;          // pulses filled into gaps
     int extra = 0;            // extra pulses removed
     int rejected = 0;         // glitches and doubled edges rejected
+    int bounce = 0;           // of those, contact bounce merged into its pulse
     double longestGap = 0.0;  // longest interval between two real pulses, seconds
     std::string note;
 };

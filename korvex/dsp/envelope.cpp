@@ -1,3 +1,5 @@
+// A long signal's min/max envelope of fixed blocks, and the range of any run of samples.
+
 #include "korvex/dsp/envelope.h"
 
 #include <algorithm>

@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/integration.h"
 #include "korvex/units.h"
 #include "platform/numtext.h"
 
@@ -44,6 +45,7 @@ std::string CheckSpectrumParams(const SpectrumParams& p) {
         return "overlap " + plat::ShortestText(p.overlap) + " % is not from 0 to below 100 %";
     if (!(p.dbReference > 0.0) || !std::isfinite(p.dbReference))
         return "the dB reference is not a positive number";
+    if (p.integrate < 0 || p.integrate > 2) return "integration is 0, 1 or 2 times";
     if (GroupSpan(p) > static_cast<size_t>(std::numeric_limits<int64_t>::max() / 2))
         return "too many averages";
     return {};
@@ -238,6 +240,13 @@ Spectrum SpectrumAt(const SignalSnapshot& sig, double x, const SpectrumParams& p
         for (double& v : out.power) v /= out.blocks;
 
     out.df = r.df;
+    std::string unit = sig.unit;
+    if (p.integrate > 0) {
+        const Integration in = IntegrationOf(sig.unit, p.integrate, out.power.size(), r.df);
+        if (!in.error.empty()) return Failed(in.error);
+        for (size_t k = 0; k < out.power.size(); ++k) out.power[k] *= in.weight[k];
+        unit = in.unit;
+    }
     SpectralResolution& res = out.resolution;
     res.n = p.n;
     res.step = static_cast<int>(step);
@@ -251,7 +260,8 @@ Spectrum SpectrumAt(const SignalSnapshot& sig, double x, const SpectrumParams& p
     const AmplitudeScaler scale(p, r.df, r.enbw);
     out.values.resize(out.power.size());
     std::transform(out.power.begin(), out.power.end(), out.values.begin(), scale);
-    out.unit = scale.Unit(sig.unit);
+    out.unit = scale.Unit(unit);
+    out.levelUnit = unit;
     return out;
 }
 

@@ -58,6 +58,10 @@ struct SpectrumParams {
     // dB reference, in the amplitude's own unit (squared for Power, squared
     // per hertz for Psd); > 0.
     double dbReference = 1.0;
+    // Integrations of an acceleration or velocity (integration.h): 0 none,
+    // 1 velocity from acceleration (displacement from velocity), 2
+    // displacement from acceleration.
+    int integrate = 0;
 
     bool operator==(const SpectrumParams&) const = default;
 };
@@ -112,6 +116,7 @@ struct Spectrum {
     std::vector<double> values;  // the same lines in the chosen amplitude and scale
     double df = 0.0;             // line k lies at k * df Hz
     std::string unit;            // of values: "m/s^2", "(m/s^2)^2/Hz", "dB re 1 m/s^2", ...
+    std::string levelUnit;       // of a band's RMS (BandRms): the signal's, or integrated
     SpectralResolution resolution;
     size_t firstSample = 0;  // index of the first sample used
     double middleX = 0.0;    // x of the middle of the samples used

@@ -15,6 +15,8 @@
 #include <new>
 
 #include "korvex/dsp/dsp.h"
+#include "korvex/dsp/integration.h"
+#include "korvex/dsp/order_map.h"
 #include "platform/numtext.h"
 
 namespace korvex {
@@ -318,8 +320,10 @@ class Progress {
 class Filler {
   public:
     Filler(const SignalSnapshot& s, const MapParams& p, const Plan& plan,
-           const MapProgress& progress, const std::atomic<bool>* stop, MapResult& out)
-        : s_(s),
+           const MapProgress& progress, const std::atomic<bool>* stop, MapResult& out,
+           std::vector<double> integration)
+        : integration_(std::move(integration)),
+          s_(s),
           sp_(p.spectrum),
           plan_(plan),
           orders_(p.y == MapAxisY::Order),
@@ -377,6 +381,8 @@ class Filler {
             return true;
         }
         if (code != kDspOk) return Fail(DspCodeText(code), false);
+        if (!integration_.empty())
+            for (size_t k = 0; k < r_.power.size(); ++k) r_.power[k] *= integration_[k];
         made = true;
         return true;
     }
@@ -426,6 +432,7 @@ class Filler {
         return false;
     }
 
+    const std::vector<double> integration_;  // weight per line, empty when not integrated
     const SignalSnapshot& s_;
     const SpectrumParams& sp_;
     const Plan& plan_;
@@ -440,7 +447,7 @@ class Filler {
 };
 
 void Describe(const SignalSnapshot& s, const SignalSnapshot* speed, const MapParams& p,
-              MapResult& out) {
+              const std::string& unit, MapResult& out) {
     const SpectrumParams& sp = p.spectrum;
     SpectralResolution& res = out.resolution;
     res.n = sp.n;
@@ -451,7 +458,7 @@ void Describe(const SignalSnapshot& s, const SignalSnapshot* speed, const MapPar
     res.rbw = res.enbwLines * res.df;
     res.rmscoef = 1.0 / std::sqrt(res.enbwLines);
     res.blockSeconds = static_cast<double>(sp.n) * s.stepX;
-    out.unit = AmplitudeScaler(sp, res.df, res.enbwLines).Unit(s.unit);
+    out.unit = AmplitudeScaler(sp, res.df, res.enbwLines).Unit(unit);
     out.xUnit = p.x == MapAxisX::Time ? "s" : speed ? speed->unit : "";
     out.yUnit = p.y == MapAxisY::Frequency ? "Hz" : "order";
 }
@@ -480,8 +487,20 @@ MapResult Compute(const SignalSnapshot& s, const SignalSnapshot* speed, const Ma
         out.error = std::move(e);
         return out;
     }
-    Describe(s, speed, p, out);
-    Filler(s, p, plan, progress, stop, out).Run();
+    Integration in;
+    in.unit = s.unit;
+    if (p.spectrum.integrate > 0) {
+        const double df = 1.0 / (static_cast<double>(p.spectrum.n) * s.stepX);
+        in = IntegrationOf(s.unit, p.spectrum.integrate, static_cast<size_t>(p.spectrum.n / 2 + 1),
+                           df);
+        if (!in.error.empty()) {
+            out = MapResult{};
+            out.error = in.error;
+            return out;
+        }
+    }
+    Describe(s, speed, p, in.unit, out);
+    Filler(s, p, plan, progress, stop, out, std::move(in.weight)).Run();
     return out;
 }
 
@@ -526,6 +545,7 @@ MapResult ComputeMap(const SignalSnapshot& signal, const SignalSnapshot* speed,
                      const MapParams& params, const MapProgress& progress,
                      const std::atomic<bool>* stop) {
     try {
+        if (params.angleDomain) return ComputeAngleOrderMap(signal, speed, params, progress, stop);
         return Compute(signal, speed, params, progress, stop);
     } catch (const std::bad_alloc&) {
         MapResult r;

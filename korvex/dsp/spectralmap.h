@@ -62,6 +62,9 @@ struct MapParams {
     // grid has a row per spectrum line at the highest shaft speed in the map.
     double maxOrder = 0.0;
     double orderStep = 0.0;
+    // Orders in the angle domain (order_map.h): the signal resampled at equal
+    // shaft angles from the speed signal; one order spectrum per column.
+    bool angleDomain = false;
     // Display resolution: when not 0, neighbouring columns are merged
     // (powers averaged) and neighbouring rows merged (the highest power
     // kept, so a narrow tone stays visible) down to at most these counts.

@@ -309,18 +309,143 @@ void CheckSlips(const std::vector<double>& hz, const std::vector<char>& seen, co
     if (slips > 0) r.state = kSpeedOctaveJump;
 }
 
+// The start's line: of the local peaks within the start's tolerance that
+// stand out of the noise, the one nearest the given frequency. A stronger
+// line beside it (another order) cannot then take the start.
+bool PinStart(const MapResult& m, const std::vector<double>& floors, const SpeedTrackParams& p,
+              Search& s) {
+    auto at = [&](size_t row) {
+        const float v = m.Cell(s.c0, row);
+        return std::isnan(v) ? kNone : static_cast<double>(v);
+    };
+    size_t best = 0;
+    double bestDistance = HUGE_VAL;
+    for (size_t row = std::max<size_t>(s.alo, 1); row <= s.ahi && row + 1 < m.rows; ++row) {
+        const bool peak = at(row) >= at(row - 1) && at(row) >= at(row + 1);
+        if (!peak || !(at(row) - floors[s.c0] >= kSeenDb)) continue;
+        const double distance = std::abs(m.y0 + m.dy * static_cast<double>(row) - p.startHz);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = row;
+        }
+    }
+    if (bestDistance == HUGE_VAL) return false;
+    s.alo = s.ahi = std::clamp(best, s.rlo, s.rhi);
+    return true;
+}
+
+constexpr size_t kNoRow = std::numeric_limits<size_t>::max();
+
+// The row of a line at f in column c: a local peak within a line of it that
+// stands out of the noise; 0 when there is none, kNoRow when f lies off the
+// map or too close to 0 Hz to tell.
+size_t PeakNear(const MapResult& m, const std::vector<double>& floors, size_t c, double f) {
+    const double row = (f - m.y0) / m.dy;
+    if (!(row >= 2.0 && row <= static_cast<double>(m.rows) - 3.0)) return kNoRow;
+    auto at = [&](size_t q) {
+        const float v = m.Cell(c, q);
+        return std::isnan(v) ? kNone : static_cast<double>(v);
+    };
+    const auto r = static_cast<size_t>(std::lround(row));
+    size_t best = 0;
+    for (size_t q = r - 1; q <= r + 1; ++q)
+        if (at(q) >= at(q - 1) && at(q) >= at(q + 1) && at(q) - floors[c] >= kSeenDb &&
+            (best == 0 || at(q) > at(best)))
+            best = q;
+    return best;
+}
+
+// Whether the line at hz fits the order given, or a shaft at half or twice
+// the speed (the order at twice or half the one given) explains the map
+// better: its 1x and 2x lines both stand out where the given order's 1x or
+// 2x does not.
+struct OrderFit {
+    double hz = 0.0;      // the line checked
+    double likely = 0.0;  // the order that fits better, 0 when the given one fits
+    std::string Text(double x, double order) const {
+        return "the line at " + Num(hz) + " Hz (" + Num(x) + " s) fits order " + Num(likely) +
+               " of a shaft at " + Num(hz / likely) + " Hz better than order " + Num(order) +
+               " (its 1x and 2x lines stand out, those of a shaft at " + Num(hz / order) +
+               " Hz do not): give order " + Num(likely) + ", or the start of the order's line";
+    }
+};
+
+OrderFit CheckOrder(const MapResult& m, const std::vector<double>& floors, size_t c, double hz,
+                    double order) {
+    // Per shaft order 1 and 2 of hz / k: 1 stands out, 0 not, -1 unknown
+    // (off the map or too close to 0 Hz to tell).
+    auto standsOut = [&](double f) {
+        const size_t r = PeakNear(m, floors, c, f);
+        return r == kNoRow ? -1 : r > 0 ? 1 : 0;
+    };
+    auto both = [&](double k) {
+        const int a = standsOut(hz / k), b = standsOut(2.0 * hz / k);
+        return a < 0 || b < 0 ? -1 : a + b;
+    };
+    OrderFit fit;
+    fit.hz = hz;
+    const int given = both(order);
+    if (given < 0 || given == 2) return fit;
+    for (const double k : {0.5 * order, 2.0 * order})
+        if (both(k) == 2) {
+            fit.likely = k;
+            break;
+        }
+    return fit;
+}
+
+// The same check along the path: a warning where a neighbouring order fits
+// the followed line better in more than a tenth of the spectra it stands out in.
+void CheckOrderAlong(const MapResult& m, const std::vector<double>& floors,
+                     const std::vector<double>& hz, const std::vector<char>& seen, double order,
+                     SpeedTrackResult& r) {
+    size_t seenCount = 0, other = 0, first = 0;
+    OrderFit firstFit;
+    for (size_t c = 0; c < hz.size(); ++c) {
+        if (!seen[c]) continue;
+        ++seenCount;
+        const OrderFit fit = CheckOrder(m, floors, c, hz[c], order);
+        if (fit.likely > 0.0 && other++ == 0) {
+            first = c;
+            firstFit = fit;
+        }
+    }
+    if (other == 0 || 10 * other <= seenCount) return;
+    r.notes.push_back("in " + std::to_string(other) + " of " + std::to_string(seenCount) +
+                      " spectra " + firstFit.Text(m.x[first], order));
+    r.state = kSpeedOctaveJump;
+}
+
+// Where the path followed from a start that fits its order sits on the line
+// of a neighbouring order (a stronger line beside it can draw the search
+// over), the order's own line at the matching ratio is taken, if it stands
+// out there. Returns the number of spectra moved.
+size_t BackToTheOrder(const MapResult& m, const Search& s, const std::vector<double>& floors,
+                      double order, std::vector<double>& line, const std::vector<char>& seen) {
+    size_t moved = 0;
+    for (size_t c = 0; c < line.size(); ++c) {
+        if (!seen[c]) continue;
+        const OrderFit fit = CheckOrder(m, floors, c, line[c], order);
+        if (fit.likely <= 0.0) continue;
+        const size_t row = PeakNear(m, floors, c, line[c] * order / fit.likely);
+        if (row == kNoRow || row == 0) continue;
+        line[c] = PeakHz(m, s, c, row);
+        ++moved;
+    }
+    return moved;
+}
+
 SpeedTrackResult Follow(const MapResult& m, const SpeedTrackParams& p) {
     Search s;
     Failure f;
     if (!MakeSearch(m, p, s, f)) return Fail(f.code, f.text);
     const std::vector<double> floors = Floors(m, s);
     if (s.anchored) {
-        double best = kNone;
-        for (size_t row = s.alo; row <= s.ahi; ++row)
-            if (!std::isnan(m.Cell(s.c0, row))) best = std::max<double>(best, m.Cell(s.c0, row));
-        if (!(best - floors[s.c0] >= kSeenDb))
+        if (!PinStart(m, floors, p, s))
             return Fail(kSpeedNoLine, "no line stands out near " + Num(p.startHz) + " Hz at " +
                                           Num(m.x[s.c0]) + " s");
+        const OrderFit fit = CheckOrder(m, floors, s.c0, PeakHz(m, s, s.c0, s.alo), p.order);
+        if (fit.likely > 0.0) return Fail(kSpeedWrongOrder, fit.Text(m.x[s.c0], p.order));
     }
     const std::vector<size_t> path = PathSearch(m, p, s, floors).Run();
     SpeedTrackResult r;
@@ -349,7 +474,15 @@ SpeedTrackResult Follow(const MapResult& m, const SpeedTrackParams& p) {
                           " of " + std::to_string(cols) +
                           " spectra; the speed there is where "
                           "the search bridged the gap");
+    if (s.anchored) {
+        const size_t moved = BackToTheOrder(m, s, floors, p.order, line, seenAt);
+        if (moved > 0)
+            r.notes.push_back("the search slipped to a neighbouring order in " +
+                              std::to_string(moved) +
+                              " spectra; the order's line there was taken instead");
+    }
     CheckSlips(line, seenAt, m, r);
+    CheckOrderAlong(m, floors, line, seenAt, p.order, r);
     r.hz.resize(cols);
     for (size_t c = 0; c < cols; ++c) r.hz[c] = line[c] / p.order;
     return r;
@@ -394,6 +527,21 @@ SpeedTrackResult Track(const SignalSnapshot& signal, const SpeedTrackParams& p,
                                            " samples) is shorter than one spectrum block (" +
                                            std::to_string(p.spectrum.n) + ")");
 
+    // What the record and its rate refuse needs no map.
+    const double nyquist = 0.5 / signal.stepX;
+    const double end = signal.startX + static_cast<double>(x.size()) * signal.stepX;
+    if (p.hasStart && !(p.startX >= signal.startX && p.startX <= end))
+        return Fail(kSpeedBadStart, "the start " + Num(p.startX) + " s lies outside the signal (" +
+                                        Num(signal.startX) + " to " + Num(end) + " s)");
+    if (p.hasStart && !(p.startHz < nyquist))
+        return Fail(kSpeedBadStart, "the start frequency " + Num(p.startHz) +
+                                        " Hz lies above the Nyquist frequency (" + Num(nyquist) +
+                                        " Hz)");
+    if (p.hasRange && p.lo >= nyquist)
+        return Fail(kSpeedBadRange, "the band " + Num(p.lo) + " to " + Num(p.hi) +
+                                        " Hz lies above the Nyquist frequency (" + Num(nyquist) +
+                                        " Hz)");
+
     MapParams mp;
     mp.spectrum = p.spectrum;
     mp.spectrum.amplitude = SpectrumAmplitude::Power;
@@ -430,6 +578,8 @@ const char* SpeedTrackCodeText(int code) {
             return "stopped";
         case kSpeedFailed:
             return "not enough memory";
+        case kSpeedWrongOrder:
+            return "the start's line fits another order of the shaft better";
         case kSpeedOctaveJump:
             return "the line jumps by a factor near 2: check the result";
         default:

@@ -8,7 +8,12 @@
 //
 // The usual failure of such a search is to slip onto a neighbouring
 // harmonic, half or twice the true frequency; a ridge that does so is
-// reported as a warning. A signal where the line does not stand out of the
+// reported as a warning. The start is pinned to the line nearest the given
+// frequency, and that line is checked against the orders at half and twice
+// the one given: when a shaft at half or twice the speed explains the lines
+// there better (its 1x and 2x stand out where the given order's do not),
+// the start is refused and the likely order named; along the path the same
+// check gives a warning. A signal where the line does not stand out of the
 // noise gives no speed at all, rather than a made-up curve.
 
 #include <atomic>
@@ -32,6 +37,7 @@ enum SpeedTrackCode : int {
     kSpeedNoLine = 26,       // the line does not stand out of the noise
     kSpeedStopped = 27,      // stopped on request
     kSpeedFailed = 28,       // out of memory
+    kSpeedWrongOrder = 29,   // the line at the start fits another order of the shaft better
     kSpeedOctaveJump = 110   // success: the line jumps by a factor near 2 or 1/2
 };
 

@@ -20,8 +20,11 @@ constexpr double kStopRatio = 2.0;
 
 // The revolution count as a function of time: edge k is at count k, between
 // edges a local cubic through the neighbouring edges (exact for a constant
-// acceleration), in a stop gap half a revolution at the speed before, then
-// rest, then half a revolution at the speed after.
+// acceleration). Into a standstill the count follows the cubic through the
+// last edges until the shaft comes to rest, out of it the cubic through the
+// first edges after it, the two together one revolution; where a cubic
+// finds no rest within reach, half a revolution at the speed beside the gap
+// (or what the other side leaves of the revolution, slowing evenly to rest).
 class Phase {
   public:
     Phase(const std::vector<double>& e, double tFirst, double tLast) : e_(e), run_(e.size(), 0) {
@@ -39,20 +42,38 @@ class Phase {
             runEnd_[k] = stop_[k] ? static_cast<int>(k) : runEnd_[k + 1];
         runningAtStart_ = e.front() - tFirst <= kStopRatio * Gap(0);
         runningAtEnd_ = tLast - e.back() <= kStopRatio * Gap(m - 2);
+        rest_.resize(m);
+        for (size_t k = 0; k < m; ++k) {
+            const bool into = (k + 1 < m && stop_[k]) || (k + 1 == m && !runningAtEnd_);
+            const bool outOf = (k > 0 && stop_[k - 1]) || (k == 0 && !runningAtStart_);
+            if (into) rest_[k].ahead = FindRest(static_cast<int>(k), 1);
+            if (outOf) rest_[k].behind = FindRest(static_cast<int>(k), -1);
+        }
+        // The two sides of a standstill share its one revolution.
+        for (size_t k = 0; k + 1 < m; ++k) {
+            if (!stop_[k]) continue;
+            Rest& a = rest_[k].ahead;
+            Rest& b = rest_[k + 1].behind;
+            if (!a.found && !b.found) a.revs = b.revs = 0.5;
+            if (!a.found && b.found) a.revs = std::max(0.0, 1.0 - b.revs);
+            if (a.found && !b.found) b.revs = std::max(0.0, 1.0 - a.revs);
+            const double sum = a.revs + b.revs;
+            a.scale = b.scale = sum > 0.0 ? 1.0 / sum : 1.0;
+        }
     }
 
     double At(double t) const {
         const size_t m = e_.size();
         if (t <= e_.front()) {
             const double d = e_.front() - t, g = Gap(0);
-            if (!runningAtStart_) return -std::min(0.5, d / g);
+            if (!runningAtStart_) return -Rested(0, -1, t);
             const double c = Interpolate(0, std::min<int>(3, runEnd_[0]), 0, t);
             return std::clamp(c, -kStopRatio * d / g, -d / (kStopRatio * g));
         }
         if (t >= e_.back()) {
             const double d = t - e_.back(), g = Gap(m - 2);
             const double base = static_cast<double>(m - 1);
-            if (!runningAtEnd_) return base + std::min(0.5, d / g);
+            if (!runningAtEnd_) return base + Rested(static_cast<int>(m - 1), 1, t);
             const int last = static_cast<int>(m - 1);
             const double c = Interpolate(std::max(run_[last], last - 3), last, last, t);
             return base + std::clamp(c, d / (kStopRatio * g), kStopRatio * d / g);
@@ -61,8 +82,9 @@ class Phase {
             static_cast<size_t>(std::upper_bound(e_.begin(), e_.end(), t) - e_.begin()) - 1;
         const double base = static_cast<double>(k);
         if (stop_[k]) {
-            return base + std::min(0.5, (t - e_[k]) / Gap(k - 1)) +
-                   std::max(0.0, 0.5 - (e_[k + 1] - t) / Gap(k + 1));
+            const int ki = static_cast<int>(k);
+            return base + Rested(ki, 1, t) + (1.0 - Rested(ki + 1, -1, t)) -
+                   rest_[k].ahead.scale * rest_[k].ahead.revs;
         }
         const int ki = static_cast<int>(k);
         const int rs = run_[ki], re = runEnd_[ki];
@@ -79,7 +101,67 @@ class Phase {
     }
 
   private:
+    // The shaft's way between an edge and its rest beside a standstill.
+    struct Rest {
+        bool found = false;
+        int i0 = 0, i1 = 0;  // the edges of the cubic
+        double at = 0.0;     // when the shaft rests (after or before the edge)
+        double revs = 0.5;   // revolutions between the edge and the rest
+        double scale = 1.0;  // so that both sides of a standstill make one revolution
+    };
+    struct Rests {
+        Rest ahead, behind;
+    };
+
     double Gap(size_t k) const { return e_[k + 1] - e_[k]; }
+
+    // The cubic through the (up to) four edges of the run nearest edge k,
+    // followed away from them (dir 1 after, -1 before) until its slope
+    // turns: where the shaft came to rest. Not found when the cubic does not
+    // turn within four periods, or turns a revolution or more away.
+    Rest FindRest(int k, int dir) const {
+        Rest r;
+        const int rs = run_[k], re = runEnd_[k];
+        r.i0 = dir > 0 ? std::max(rs, k - 3) : k;
+        r.i1 = dir > 0 ? k : std::min(re, k + 3);
+        if (r.i1 - r.i0 < 2) return r;
+        const double g = dir > 0 ? e_[k] - e_[k - 1] : e_[k + 1] - e_[k];
+        constexpr int kSteps = 1024;
+        double prev = 0.0;
+        for (int i = 1; i <= kSteps; ++i) {
+            const double t = e_[k] + dir * 4.0 * g * i / kSteps;
+            const double c = dir * Interpolate(r.i0, r.i1, k, t);
+            if (c >= 1.0) return r;
+            if (c <= prev) {
+                r.found = i > 1;
+                r.at = t - dir * 4.0 * g / kSteps;
+                r.revs = prev;
+                return r;
+            }
+            prev = c;
+        }
+        return r;
+    }
+
+    // Revolutions from edge k towards its standstill (dir 1 after, -1
+    // before) at time t, scaled to share the standstill's revolution.
+    double Rested(int k, int dir, double t) const {
+        const Rest& r =
+            dir > 0 ? rest_[static_cast<size_t>(k)].ahead : rest_[static_cast<size_t>(k)].behind;
+        const double d = dir * (t - e_[static_cast<size_t>(k)]);
+        double c = 0.0;
+        if (!r.found) {
+            const double g =
+                dir > 0 ? Gap(static_cast<size_t>(k - 1)) : Gap(static_cast<size_t>(k));
+            // Half a revolution at the speed beside the gap; a longer way
+            // (what the other side leaves) slows evenly to rest from it.
+            const double left = std::max(0.0, 1.0 - d / (2.0 * r.revs * g));
+            c = r.revs <= 0.5 ? std::min(r.revs, d / g) : r.revs * (1.0 - left * left);
+        } else {
+            c = dir * (t - r.at) >= 0.0 ? r.revs : dir * Interpolate(r.i0, r.i1, k, t);
+        }
+        return r.scale * std::clamp(c, 0.0, r.revs);
+    }
 
     // Lagrange polynomial through edges i0..i1 (counts relative to edge
     // `origin`, times relative to it too, for round-off), evaluated at t.
@@ -101,6 +183,7 @@ class Phase {
     std::vector<char> stop_;   // per gap k (edges k, k+1): the shaft stood still
     std::vector<int> run_;     // per edge: first edge of its run
     std::vector<int> runEnd_;  // per edge: last edge of its run
+    std::vector<Rests> rest_;  // per edge: its way to and from a standstill
     bool runningAtStart_ = true;
     bool runningAtEnd_ = true;
 };
@@ -146,8 +229,12 @@ PulseTrain RepairedPulses(std::span<const double> x, double t0, double dt, doubl
         std::vector<double> periods;
         for (size_t k = 1; k < raw.size(); ++k) periods.push_back(raw[k] - raw[k - 1]);
         const tacho::RepairCounts& c = train.counts;
-        const int repairs = c.missing + c.extra + c.rejected + c.irregular;
-        if (tacho::Median(std::move(periods)) < kMinPeriodSamples * dt)
+        // Bounce is no fault of the train: the pulse is there, only doubled.
+        const int repairs = c.missing + c.extra + c.rejected - c.bounce + c.irregular;
+        // The upper quartile: bounce on every pulse makes half the intervals short.
+        const auto q = periods.begin() + static_cast<std::ptrdiff_t>(3 * periods.size() / 4);
+        std::nth_element(periods.begin(), q, periods.end());
+        if (*q < kMinPeriodSamples * dt)
             train.verdict = kDspPulsesTooFast;
         else if (repairs > kMaxRepairShare * static_cast<double>(raw.size() - 1))
             train.verdict = kDspNoUsablePulses;
@@ -177,6 +264,7 @@ std::string RepairNote(const TachoResult& r, int verdict) {
     add(r.missing, "missing pulse filled", "missing pulses filled");
     add(r.extra, "extra pulse removed", "extra pulses removed");
     add(r.rejected, "glitch rejected", "glitches rejected");
+    if (r.bounce > 0) note += " (" + Count(r.bounce, "bounce", "bounces") + ")";
     if (!note.empty()) note += "; longest gap " + Num(r.longestGap) + " s";
     return note;
 }
@@ -186,6 +274,7 @@ void Report(const PulseTrain& train, TachoResult& out) {
     out.missing = train.counts.missing;
     out.extra = train.counts.extra;
     out.rejected = train.counts.rejected;
+    out.bounce = train.counts.bounce;
     out.longestGap = train.counts.longestGap;
     out.note = RepairNote(out, train.verdict);
 }

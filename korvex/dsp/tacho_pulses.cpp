@@ -1,3 +1,5 @@
+// A tacho signal's trigger levels, edges and pulse widths, and the repair of its pulse train.
+
 #include "korvex/dsp/tacho_pulses.h"
 
 #include <algorithm>
@@ -260,9 +262,13 @@ std::vector<double> PulseWidths(const std::vector<double>& edges,
     return widths;
 }
 
-std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vector<double>& widths,
-                                const RepairRules& rules, RepairCounts& counts) {
-    counts = RepairCounts{};
+namespace {
+
+// One run of edges walked forwards (see RepairEdges); the counts add up.
+// With `toRest` the run ends in a standstill, and its last interval, the
+// shaft's slowest, is never split for missing pulses.
+std::vector<double> RepairRun(const std::vector<double>& raw, const std::vector<double>& widths,
+                              const RepairRules& rules, RepairCounts& counts, bool toRest) {
     const size_t n = raw.size();
     if (n < 2) return raw;
     std::vector<double> first;
@@ -310,7 +316,13 @@ std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vecto
             continue;
         }
         const double k = std::round(g / p);
-        if (k >= 2.0 && k <= kMaxFill && std::abs(g / p - k) <= rules.fracMissing) {
+        // Towards a standstill the periods only grow: a gap whose next
+        // intervals do not fall back near the split period is the slowing
+        // shaft, not missing pulses.
+        bool free = toRest;
+        for (size_t c = j + 1; free && c < std::min(n, j + 4); ++c)
+            free = raw[c] - raw[c - 1] >= 1.5 * g / k;
+        if (!free && k >= 2.0 && k <= kMaxFill && std::abs(g / p - k) <= rules.fracMissing) {
             for (int i = 1; i < static_cast<int>(k); ++i) {
                 out.push_back(last + g * i / k);
                 period.Push(g / k);
@@ -318,11 +330,182 @@ std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vecto
             }
             period.Push(g / k);
         } else {
-            ++counts.irregular;
+            counts.irregular += !free;
             period.Push(g);
         }
         counts.longestGap = std::max(counts.longestGap, g);
         out.push_back(raw[j++]);
+    }
+    return out;
+}
+
+// Neighbours on each side that give an edge's local scale.
+constexpr size_t kLocal = 8;
+// An edge sooner than this share of the local period after the last one is
+// bounce of the same pulse.
+constexpr double kBounceShare = 0.05;
+// A pulse narrower than this share of its neighbours' median width is a glitch.
+constexpr double kGlitchShare = 0.2;
+// A gap longer than this many times the periods on both sides is a
+// standstill: longer than any run of missing pulses that is filled.
+constexpr double kStandstill = kMaxFill + 1.0;
+
+// The q-quantile (0..1) of v[from, to) without the huge values.
+double Quantile(const std::vector<double>& v, size_t from, size_t to, double q) {
+    std::vector<double> w;
+    for (size_t i = from; i < to; ++i)
+        if (std::isfinite(v[i])) w.push_back(v[i]);
+    if (w.empty()) return HUGE_VAL;
+    const auto k = static_cast<size_t>(q * static_cast<double>(w.size() - 1) + 0.5);
+    std::nth_element(w.begin(), w.begin() + static_cast<std::ptrdiff_t>(k), w.end());
+    return w[k];
+}
+
+std::vector<double> Intervals(const std::vector<double>& e) {
+    std::vector<double> d;
+    for (size_t k = 1; k < e.size(); ++k) d.push_back(e[k] - e[k - 1]);
+    return d;
+}
+
+// Merges bounce into the pulse it follows (the first edge times the pulse)
+// and drops glitches.
+void CleanPulses(std::vector<double>& e, std::vector<double>& w, RepairCounts& counts) {
+    if (e.size() < 3) return;
+    const std::vector<double> d = Intervals(e);
+    std::vector<double> edges{e[0]}, widths{w[0]};
+    for (size_t k = 1; k < e.size(); ++k) {
+        const size_t from = k > kLocal ? k - kLocal : 0, to = std::min(d.size(), k + kLocal);
+        // The upper quartile: bounce on every pulse halves the median.
+        if (d[k - 1] < kBounceShare * Quantile(d, from, to, 0.75)) {
+            widths.back() = std::max(widths.back(), e[k] - edges.back() + w[k]);
+            ++counts.bounce;
+            ++counts.rejected;
+            continue;
+        }
+        edges.push_back(e[k]);
+        widths.push_back(w[k]);
+    }
+    e.clear();
+    w.clear();
+    for (size_t k = 0; k < edges.size(); ++k) {
+        const size_t from = k > kLocal ? k - kLocal : 0;
+        const size_t to = std::min(edges.size(), k + kLocal + 1);
+        if (widths[k] < kGlitchShare * Quantile(widths, from, to, 0.5)) {
+            ++counts.rejected;
+            continue;
+        }
+        e.push_back(edges[k]);
+        w.push_back(widths[k]);
+    }
+}
+
+// A run walked from its fastest stretch (the least median of nine
+// intervals) forwards to its end and backwards to its start, so that the
+// period is always first taken where the pulses are densest: from a
+// standstill the first revolution is the longest, and would be taken for
+// missing pulses if the walk began there.
+std::vector<double> RepairBothWays(const std::vector<double>& e, const std::vector<double>& w,
+                                   const RepairRules& rules, RepairCounts& counts, bool fromRest,
+                                   bool toRest) {
+    const std::vector<double> d = Intervals(e);
+    size_t pivot = 0;
+    if (d.size() >= 2 * kLocal) {
+        double least = HUGE_VAL;
+        for (size_t k = 4; k + 4 < d.size(); ++k) {
+            const double m = Quantile(d, k - 4, k + 5, 0.5);
+            // Both of the pivot's intervals regular: it is no extra pulse.
+            const bool regular =
+                std::abs(d[k - 1] / m - 1.0) < 0.1 && std::abs(d[k] / m - 1.0) < 0.1;
+            if (regular && m < least) {
+                least = m;
+                pivot = k;
+            }
+        }
+    }
+    std::vector<double> ahead(e.begin() + static_cast<std::ptrdiff_t>(pivot), e.end());
+    std::vector<double> aheadW(w.begin() + static_cast<std::ptrdiff_t>(pivot), w.end());
+    std::vector<double> out = RepairRun(ahead, aheadW, rules, counts, toRest);
+    if (pivot == 0) return out;
+    std::vector<double> back, backW;
+    for (size_t k = pivot + 1; k-- > 0;) {
+        back.push_back(-e[k]);
+        backW.push_back(w[k]);
+    }
+    std::vector<double> before = RepairRun(back, backW, rules, counts, fromRest);
+    std::vector<double> all;
+    for (size_t k = before.size(); k-- > 0;)
+        if (out.empty() || -before[k] < out.front()) all.push_back(-before[k]);
+    all.insert(all.end(), out.begin(), out.end());
+    return all;
+}
+
+// Revolutions from the last of three edges t0 < t1 < t2 to where the
+// parabola through them (a constant deceleration) comes to rest, and the
+// time it takes (0 when it turns before t2); a negative count when it does
+// not slow down.
+double RevsToRest(double t0, double t1, double t2, double& time) {
+    const double d01 = 1.0 / (t1 - t0), d12 = 1.0 / (t2 - t1);
+    const double curve = 2.0 * (d12 - d01) / (t2 - t0);
+    const double slope = d12 + 0.5 * curve * (t2 - t1);
+    if (!(curve < 0.0)) return -1.0;
+    if (!(slope > 0.0)) {  // at rest before t2 already
+        time = 0.0;
+        return 0.0;
+    }
+    time = slope / -curve;
+    return slope * time / 2.0;
+}
+
+// Whether the last edge of a run that ends in a standstill is the shaft
+// rocking over the mark at rest, no revolution: the shaft came to rest
+// before it (the parabola through the three edges before it turns less than
+// a revolution on, well before it), or the way to rest after the edge
+// before it and the way from rest to the first edge after the standstill
+// (`after`, three edges or none) make one revolution rather than two.
+bool RockedAtRest(const std::vector<double>& e, const std::vector<double>& after) {
+    const size_t n = e.size();
+    if (n < 4) return false;
+    double time = 0.0;
+    const double ahead = RevsToRest(e[n - 4], e[n - 3], e[n - 2], time);
+    if (ahead < 0.0 || ahead >= 1.0) return false;
+    if (e[n - 1] > e[n - 2] + 2.0 * time) return true;
+    if (after.size() < 3) return false;
+    const double behind = RevsToRest(-after[2], -after[1], -after[0], time);
+    return behind >= 0.0 && behind < 1.0 && ahead + behind < 1.5;
+}
+
+}  // namespace
+
+std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vector<double>& widths,
+                                const RepairRules& rules, RepairCounts& counts) {
+    counts = RepairCounts{};
+    std::vector<double> e = raw, w = widths;
+    CleanPulses(e, w, counts);
+    if (e.size() < 3) return e;
+    const std::vector<double> d = Intervals(e);
+    std::vector<double> out;
+    size_t first = 0;
+    for (size_t k = 0; k <= d.size(); ++k) {
+        if (k < d.size()) {
+            const double before = k > 0 ? Quantile(d, k > 4 ? k - 4 : 0, k, 0.5) : HUGE_VAL;
+            const double after = Quantile(d, k + 1, std::min(d.size(), k + 5), 0.5);
+            const double near =
+                std::max(before == HUGE_VAL ? 0.0 : before, after == HUGE_VAL ? 0.0 : after);
+            if (!(near > 0.0) || d[k] <= kStandstill * near) continue;
+            counts.longestGap = std::max(counts.longestGap, d[k]);
+        }
+        const auto a = static_cast<std::ptrdiff_t>(first), b = static_cast<std::ptrdiff_t>(k + 1);
+        std::vector<double> run = RepairBothWays(std::vector<double>(e.begin() + a, e.begin() + b),
+                                                 std::vector<double>(w.begin() + a, w.begin() + b),
+                                                 rules, counts, first > 0, k < d.size());
+        std::vector<double> after;
+        for (size_t i = k + 1; i < e.size() && i < k + 4; ++i) after.push_back(e[i]);
+        for (int rocked = 0; k < d.size() && rocked < 3 && RockedAtRest(run, after); ++rocked) {
+            run.pop_back();
+            ++counts.extra;
+        }
+        out.insert(out.end(), run.begin(), run.end());
+        first = k + 1;
     }
     return out;
 }

@@ -64,16 +64,21 @@ struct RepairRules {
 struct RepairCounts {
     int missing = 0;        // pulses filled into gaps
     int extra = 0;          // extra pulses removed
-    int rejected = 0;       // glitches (too narrow) and doubled edges
+    int rejected = 0;       // glitches (too narrow) and doubled edges, bounce included
+    int bounce = 0;         // of those, contact bounce: an edge right after the last one
     int irregular = 0;      // intervals kept that fit no rule
     double longestGap = 0;  // longest interval between real pulses, seconds
 };
 
-// The edge train with one edge per revolution: the running period is
-// predicted from the last intervals (with their trend, so a run-up is not
-// taken for extra pulses); edges of too narrow pulses, doubled edges and
-// edges that cut a period short are dropped, and a gap close to 2..4 periods
-// is split evenly.
+// The edge train with one edge per revolution. Contact bounce (an edge far
+// sooner after the last than the period) is merged into its pulse and
+// pulses far narrower than their neighbours are glitches, dropped. The
+// train is then cut at standstills (a gap far longer than the periods on
+// both sides) and each run walked from its fastest point towards both ends:
+// the running period is predicted from the last intervals (with their
+// trend, so a run-up or coast-down is not taken for extra pulses); edges of
+// too narrow pulses, doubled edges and edges that cut a period short are
+// dropped, and a gap close to 2..4 periods is split evenly.
 std::vector<double> RepairEdges(const std::vector<double>& raw, const std::vector<double>& widths,
                                 const RepairRules& rules, RepairCounts& counts);
 

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "korvex/formats/file_io.h"
 #include "korvex/formats/formats.h"
 
 namespace korvex {
@@ -266,7 +267,9 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
         fs::create_directories(fs::path(c).parent_path(), ec);
         QuorSpill spill;
         std::string error;
-        if (spill.Open(c, error)) {
+        if (ec) {  // the folder's own refusal (permission denied, say)
+            error = WriteErrorMessage(c, ec.value());
+        } else if (spill.Open(c, error)) {
             const std::function<bool(double)> none = [](double) { return true; };
             ProgressSink sink(spill, options.progress ? options.progress : none);
             FileResult r = read.stream(sink);
@@ -277,6 +280,16 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
                 return stopped;
             }
             if (!r.ok && !spill.Failed()) return r;  // the file itself is at fault
+            if (Stamp now;
+                !StampOf(path, now) || now.size != st.size || now.mtimeNs != st.mtimeNs) {
+                // Values from two states of the file: no copy is kept (the
+                // spill's temporary file goes with it).
+                FileResult changed;
+                changed.message = "Cannot read \"" + path +
+                                  "\": it changed while it was copied (a logger still "
+                                  "writing it?); read it again once it is complete.";
+                return changed;
+            }
             if (r.ok) {
                 spill.Declare(Marker(st, r.notes), 0);
                 if (options.progress) options.progress(1.0);  // the whole file is read

@@ -1,3 +1,5 @@
+// Whole-file reads and writes of the data files, a target replaced only once all is on disk.
+
 #include "korvex/formats/file_io.h"
 
 #include <atomic>
@@ -58,7 +60,8 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& err
 }
 
 std::string WriteErrorMessage(const std::string& path, int err) {
-    if (err == ENOENT)
+    std::error_code ec;
+    if (err == ENOENT && !fs::exists(ParentOf(path), ec))
         return "Cannot write " + Quoted(path) + ": the folder " + Quoted(ParentOf(path)) +
                " does not exist.";
     if (err == EISDIR) return "Cannot write " + Quoted(path) + ": it is a folder.";

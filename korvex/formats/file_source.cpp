@@ -1,3 +1,5 @@
+// A data file read in windows through one buffer; the sizing of a reader's sample arrays.
+
 #include "korvex/formats/file_source.h"
 
 #include <fcntl.h>

@@ -317,6 +317,9 @@ class MatReader {
     using Rates = std::vector<std::pair<std::string, double>>;
     void Take(matvar_t* v, const std::string& folder, const std::string& name, int depth);
     void TakeArray(const matvar_t* v, const std::string& folder, const std::string& name);
+    bool StepFor(const std::string& folder, const std::string& name, double& step);
+    bool TakeArrayInSlabs(mat_t* mat, matvar_t* info, const std::string& name);
+    bool ReadColumn(mat_t* mat, matvar_t* info, size_t column, size_t rows, SignalData& s);
     void TakeStruct(matvar_t* v, const std::string& folder, const std::string& name, int depth);
     bool TakeMeasurement(matvar_t* s, size_t element, const std::string& folder);
     bool TakeOwn(matvar_t* s, size_t element, const std::string& folder);
@@ -421,6 +424,12 @@ void MatReader::TakeArray(const matvar_t* v, const std::string& folder, const st
     SignalData s;
     s.folder = folder;
     s.name = name;
+    if (StepFor(folder, name, s.stepX)) Columns(v, s, {});
+}
+
+// The step of an array from the rate in the file or the user's; false
+// (with a note) when that is no positive number.
+bool MatReader::StepFor(const std::string& folder, const std::string& name, double& step) {
     double rate = 0;
     const bool inFile = RateFor(name, rate);
     if (!inFile) rate = options_.rate;
@@ -428,10 +437,133 @@ void MatReader::TakeArray(const matvar_t* v, const std::string& folder, const st
         noRate_.push_back(Join(folder, name));
         rate = 1.0;  // the file is declined unless the user gives a rate
     }
-    s.stepX = 1.0 / rate;
-    if (!(rate > 0 && std::isfinite(s.stepX) && s.stepX > 0))
-        return Skip(folder, name, "its sample rate is not a positive number");
-    Columns(v, s, {});
+    step = 1.0 / rate;
+    if (!(rate > 0 && std::isfinite(step) && step > 0)) {
+        Skip(folder, name, "its sample rate is not a positive number");
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+constexpr size_t kSlabRows = size_t{1} << 20;
+
+// Rows [first, first + n) of a column of a numeric array, as the class's
+// values, into `into`: version 5 by linear index (a column lies in one
+// piece), version 7.3 as a hyperslab, which HDF5 reads without listing
+// every element.
+bool ReadSlab(mat_t* mat, matvar_t* info, size_t column, size_t rows, size_t first, size_t n,
+              void* into) {
+    if (Mat_GetVersion(mat) == MAT_FT_MAT73) {
+        int start[2] = {static_cast<int>(first), static_cast<int>(column)};
+        int stride[2] = {1, 1};
+        int edge[2] = {static_cast<int>(n), 1};
+        if (info->dims[0] == 1) {  // a row vector
+            std::swap(start[0], start[1]);
+            std::swap(edge[0], edge[1]);
+        }
+        return Mat_VarReadData(mat, info, into, start, stride, edge) == 0;
+    }
+    return Mat_VarReadDataLinear(mat, info, into, static_cast<int>(column * rows + first), 1,
+                                 static_cast<int>(n)) == 0;
+}
+
+template <class T>
+bool ReadConverted(mat_t* mat, matvar_t* info, size_t column, size_t rows, size_t first, size_t n,
+                   std::vector<unsigned char>& buffer, double* out) {
+    buffer.resize(n * sizeof(T));
+    if (!ReadSlab(mat, info, column, rows, first, n, buffer.data())) return false;
+    const T* v = reinterpret_cast<const T*>(buffer.data());
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<double>(v[i]);
+    return true;
+}
+
+// A slab as doubles: those of a double array straight into `out`.
+bool ReadDoubles(mat_t* mat, matvar_t* info, size_t column, size_t rows, size_t first, size_t n,
+                 std::vector<unsigned char>& buffer, double* out) {
+    switch (info->class_type) {
+        case MAT_C_DOUBLE:
+            return ReadSlab(mat, info, column, rows, first, n, out);
+        case MAT_C_SINGLE:
+            return ReadConverted<float>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_INT8:
+            return ReadConverted<int8_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_UINT8:
+            return ReadConverted<uint8_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_INT16:
+            return ReadConverted<int16_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_UINT16:
+            return ReadConverted<uint16_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_INT32:
+            return ReadConverted<int32_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_UINT32:
+            return ReadConverted<uint32_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_INT64:
+            return ReadConverted<int64_t>(mat, info, column, rows, first, n, buffer, out);
+        case MAT_C_UINT64:
+            return ReadConverted<uint64_t>(mat, info, column, rows, first, n, buffer, out);
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+// One column of an array read a slab at a time: into s.samples, or with a
+// sink passed on slab by slab, so only a slab is held.
+bool MatReader::ReadColumn(mat_t* mat, matvar_t* info, size_t column, size_t rows, SignalData& s) {
+    std::vector<unsigned char> buffer;
+    if (!sink_) {
+        ReserveSamples(s.samples, rows);
+        s.samples.resize(rows);
+        for (size_t first = 0; first < rows; first += kSlabRows)
+            if (!ReadDoubles(mat, info, column, rows, first, std::min(kSlabRows, rows - first),
+                             buffer, s.samples.data() + first))
+                return false;
+        return true;
+    }
+    std::vector<double> slab(std::min(kSlabRows, rows));
+    const size_t index = sink_->Declare(s, rows);
+    ++passed_;
+    for (size_t first = 0; first < rows && !sink_->Failed(); first += kSlabRows) {
+        const size_t n = std::min(kSlabRows, rows - first);
+        if (!ReadDoubles(mat, info, column, rows, first, n, buffer, slab.data())) return false;
+        sink_->Put(index, slab.data(), n);
+    }
+    return true;
+}
+
+// A numeric array at the top of the file read column by column into its
+// signals, never whole: a version 5 file's uncompressed array or any of
+// version 7.3. False when it is not such an array; it is then read whole.
+bool MatReader::TakeArrayInSlabs(mat_t* mat, matvar_t* info, const std::string& name) {
+    const mat_ft version = Mat_GetVersion(mat);
+    size_t n;
+    if (!(version == MAT_FT_MAT73 ||
+          (version == MAT_FT_MAT5 && info->compression == MAT_COMPRESSION_NONE)) ||
+        !IsNumeric(info) || info->isComplex || info->rank != 2 || !ElementCount(info, n) ||
+        n <= 1 || n > static_cast<size_t>(INT32_MAX))
+        return false;
+    SignalData like;
+    like.name = text::Utf8(name);
+    if (!StepFor("", name, like.stepX)) return true;
+    const bool vector = info->dims[0] == 1 || info->dims[1] == 1;
+    const size_t rows = vector ? n : info->dims[0];
+    const size_t cols = vector ? 1 : info->dims[1];
+    const size_t before = loaded_.signals.size();
+    for (size_t c = 0; c < cols; ++c) {
+        SignalData s = like;
+        if (cols > 1) s.name += " " + std::to_string(c + 1);
+        if (!ReadColumn(mat, info, c, rows, s)) {
+            loaded_.signals.resize(before);
+            Skip("", name, "its values cannot be read (the file may be damaged)");
+            return true;
+        }
+        if (!sink_) loaded_.signals.push_back(std::move(s));
+        if (sink_ && sink_->Failed()) break;
+    }
+    return true;
 }
 
 bool MatReader::TakeMeasurement(matvar_t* s, size_t element, const std::string& folder) {
@@ -554,6 +686,14 @@ bool MatReader::Read(mat_t* mat) {
         if (cls == MAT_C_OBJECT || cls == MAT_C_OPAQUE || cls == MAT_C_FUNCTION) {
             objects_.push_back(name);
             continue;
+        }
+        if (cls >= MAT_C_DOUBLE && cls <= MAT_C_UINT64) {
+            VarPtr info{Mat_VarReadInfo(mat, name.c_str())};
+            if (info && TakeArrayInSlabs(mat, info.get(), name)) {
+                Pass();
+                if (sink_ && sink_->Failed()) break;
+                continue;
+            }
         }
         VarPtr v{Mat_VarRead(mat, name.c_str())};
         if (!v) {

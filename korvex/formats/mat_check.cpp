@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "korvex/formats/file_io.h"
 #include "korvex/formats/file_source.h"
 
 namespace korvex::matfile {
@@ -301,6 +302,46 @@ bool CheckVersion4(FileSource& f, std::string& fault) {
     return true;
 }
 
+// A version 7.3 file is an HDF5 file after the 512 bytes of its header.
+// HDF5's superblock gives where the file ends; a file shorter than that was
+// cut short, and HDF5 would only find its variables missing.
+bool CheckVersion73(FileSource& f, std::string& fault) {
+    constexpr uint64_t kAt = 512;
+    static const unsigned char kSignature[8] = {0x89, 'H', 'D', 'F', '\r', '\n', 0x1a, '\n'};
+    const unsigned char* p = f.Size() >= kAt + 12 ? f.At(kAt, 12) : nullptr;
+    if (!p || std::memcmp(p, kSignature, 8) != 0) {
+        fault = "it is damaged: its HDF5 part is missing or cut short";
+        return false;
+    }
+    // Version 0 and 1 superblocks hold the address sizes at byte 13 and
+    // the addresses from byte 24 (28 in version 1); versions 2 and 3 at
+    // byte 9 and from byte 12: the base, one more, then the end of file.
+    const unsigned version = p[8];
+    if (version > 3) return true;  // unknown: left to HDF5
+    const unsigned char* q = f.At(kAt, 32);
+    if (!q) {
+        fault = "it is damaged: its HDF5 part is cut short";
+        return false;
+    }
+    const unsigned width = version < 2 ? q[13] : q[9];
+    const uint64_t first = version == 0 ? 24 : version == 1 ? 28 : 12;
+    if (width != 4 && width != 8) return true;
+    const unsigned char* a = f.At(kAt + first, 3 * width);
+    if (!a) {
+        fault = "it is damaged: its HDF5 part is cut short";
+        return false;
+    }
+    // The end of file counts the 512 bytes before the superblock (as the
+    // HDF5 library writes it for a file with a user block).
+    const uint64_t end = width == 8 ? GetU64(a + 16) : GetU32(a + 8);
+    if (end != ~uint64_t{0} && end > f.Size()) {
+        fault = "it is damaged: cut short at " + std::to_string(f.Size()) + " of its " +
+                std::to_string(end) + " bytes";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CheckStructure(FileSource& f, std::string& fault) {
@@ -312,7 +353,7 @@ bool CheckStructure(FileSource& f, std::string& fault) {
         }
         uint16_t version;
         std::memcpy(&version, head + 124, 2);
-        if (version == 0x0200 || version == 0x0002) return true;  // 7.3: HDF5
+        if (version == 0x0200 || version == 0x0002) return CheckVersion73(f, fault);
         return CheckVersion5(f, fault);
     }
     return CheckVersion4(f, fault);

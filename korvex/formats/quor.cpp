@@ -379,6 +379,11 @@ void QuorWriter::Put(std::span<const double> samples) {
 bool QuorWriter::Commit(std::string& error) {
     if (!f_) return false;
     const std::string prefix = "Cannot write \"" + f_->path + "\": ";
+    if (f_->fault.empty() && f_->file.Failed()) {  // the disk's refusal says why
+        f_->file.Commit(error);
+        f_.reset();
+        return false;
+    }
     if (f_->fault.empty() && (f_->signalsLeft != 0 || f_->samplesLeft != 0))
         f_->fault = "fewer signals or samples than announced";
     if (!f_->fault.empty()) {
@@ -495,6 +500,11 @@ std::string QuorSpill::Folder() const {
 
 bool QuorSpill::Commit(std::string& error) {
     if (!f_) return false;
+    if (f_->file.Failed()) {  // the disk's refusal, not the counts it cut short
+        f_->file.Commit(error);
+        f_.reset();
+        return false;
+    }
     for (File::Signal& s : f_->signals) {
         if (f_->fault.empty() && s.left != 0) f_->fault = "fewer samples than announced";
         if (f_->fault.empty()) f_->Flush(s);

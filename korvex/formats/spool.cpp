@@ -1,3 +1,5 @@
+// Values of signals of unknown length kept in an unnamed file, then replayed to a sink.
+
 #include "korvex/formats/spool.h"
 
 #include <fcntl.h>

@@ -353,10 +353,13 @@ bool TdmsReader::ReadIndex(Cursor& in, uint32_t length, int object, Entry& entry
             return Fail(Label(object) + ": array dimension " + std::to_string(dimension) +
                         " (only 1 is defined).");
         size_t rest = length - 20;
+        // A string index carries the byte count of its raw data after the
+        // value count, whatever its length field says: some writers give the
+        // 20 of a numeric index and still write the count.
         if (index.type == kString) {
-            if (rest < 8 || !in.U64(index.bytes))
+            if (!in.U64(index.bytes))
                 return Fail(Label(object) + ": its string index lacks the byte count.");
-            rest -= 8;
+            rest = rest >= 8 ? rest - 8 : 0;
         }
         in.Skip(rest);
     }

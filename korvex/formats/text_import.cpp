@@ -79,7 +79,7 @@ class TextReader {
     bool Read(FileSource& file, DataSet& out, FileResult& result);
 
   private:
-    bool Row(std::string_view line, uint64_t lineNo, bool last);
+    bool Row(std::string_view line, uint64_t lineNo);
     bool Finish(DataSet& out, FileResult& result);
     void Resample();
     // The columns read so far to the spool, their arrays emptied.
@@ -111,7 +111,7 @@ class TextReader {
     uint64_t rows_ = 0;
 };
 
-bool TextReader::Row(std::string_view line, uint64_t lineNo, bool last) {
+bool TextReader::Row(std::string_view line, uint64_t lineNo) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.find_first_not_of(" \t") == std::string_view::npos) {
         problems_.blanks.Add(lineNo);
@@ -125,7 +125,6 @@ bool TextReader::Row(std::string_view line, uint64_t lineNo, bool last) {
     const size_t columns = columns_.size();
     while (fields_.size() > columns && fields_.back().empty()) fields_.pop_back();
     if (fields_.size() < columns) {
-        if (last) return false;  // a line cut short at the end of the file
         problems_.shortRows.Add(lineNo);
     } else if (fields_.size() > columns) {
         problems_.longRows.Add(lineNo);
@@ -213,11 +212,15 @@ bool TextReader::Read(FileSource& file, DataSet& out, FileResult& result) {
         size_t start = 0;
         for (size_t end; (end = window.find('\n', start)) != std::string_view::npos;
              start = end + 1)
-            Row(window.substr(start, end - start), lineNo++, false);
+            Row(window.substr(start, end - start), lineNo++);
         if (atEnd && start < n) {
-            if (!Row(window.substr(start), lineNo, true))
+            // No line end: a logger stopped while writing the line, which
+            // may have been cut inside a number, so none of it is taken.
+            const std::string_view rest = window.substr(start);
+            if (rest.find_first_not_of(" \t\r") != std::string_view::npos)
                 result.notes.push_back("The last line (" + std::to_string(lineNo) +
-                                       ") is incomplete; it was dropped.");
+                                       ") has no line end, so it may be cut short; it was "
+                                       "dropped.");
             start = n;
         }
         if (spooling_) Spool();

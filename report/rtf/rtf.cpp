@@ -1,3 +1,5 @@
+// The RTF items written out: control words, escaped cp1251 text, fonts, rows and cells.
+
 #include "report/rtf/rtf.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// The plug-in's window-free commands: source data loaded, result graphs built.
+
 #include "shell/plugin/commands.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The plug-in library's application object, component module and version text.
+
 #include "shell/plugin/module.h"
 
 #include <dlfcn.h>

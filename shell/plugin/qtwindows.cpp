@@ -1,3 +1,5 @@
+// The plug-in's windows made with Qt, or none without a Qt application in the process.
+
 #include "shell/plugin/qtwindows.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// The plug-in library's registry entries written and removed: app id, class, ProgIDs.
+
 #include "shell/plugin/registration.h"
 
 #include "korvex/plugin.h"

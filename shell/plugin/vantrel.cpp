@@ -1,3 +1,5 @@
+// The plug-in object: its interfaces, buttons and host events, and the commands they start.
+
 #include "shell/plugin/vantrel.h"
 
 #include <cstdlib>

@@ -129,6 +129,23 @@ TEST_F(VantrelFiles, ALongFileIsCopiedOnceWithItsProgressShown) {
     EXPECT_EQ(d.signals[1].samples[1], 3.0625);
 }
 
+// No copy can be written (its folder lies under a file): run says the
+// recording is held in memory, as info does. The configuration, junk here,
+// is read after the data.
+TEST(VantrelRun, SaysWhenNoCopyCouldBeWritten) {
+    testutil::TempDir dir("vantrel-nocopy");
+    std::string text = "a,b\n";
+    while (text.size() < (size_t{33} << 20)) text += "0.125,-2.5\n1.75,3.0625\n";
+    const std::string csv = dir.Path("long.csv"), plain = dir.Path("plain");
+    testutil::WriteBytes(csv, text);
+    testutil::WriteBytes(plain, "x");
+    auto o = Vantrel({"run", "--data", csv, "--rate", "100", "--cache-dir", plain + "/sub",
+                      "--config", plain, "--out", dir.Path("out"), "--quiet"});
+    EXPECT_NE(o.err.find("vantrel: note: No copy to read it from the disk could be written"),
+              std::string::npos)
+        << o.err;
+}
+
 TEST_F(VantrelFiles, MistakesInTheArguments) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"info"}, "info needs one FILE"},

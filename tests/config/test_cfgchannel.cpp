@@ -1,3 +1,5 @@
+// Channel option records: text forms, round trips, odd tokens, effective options.
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,6 +43,27 @@ TEST(CfgChannel, TachoRecordReloadsTheSameWhereEightDecimalsLoseTheValue) {
     CfgTahoOpt back;
     ParseTahoOpt(text, back);
     EXPECT_EQ(back, parsed) << text;
+}
+
+// The pulse repair's keys: written only where they differ from the
+// defaults, so older records stay as they were, and read back.
+TEST(CfgChannel, TachoRepairKeysAreWrittenOnlyWhenSet) {
+    const std::string plain = ToText(CfgTahoOpt{});
+    EXPECT_EQ(plain.find("Repair"), std::string::npos) << plain;
+    CfgTahoOpt t;
+    t.flagRepair = 0;
+    t.fracExtra = 0.6;
+    t.nRevSmooth = 8;
+    const std::string text = ToText(t);
+    EXPECT_EQ(text, plain + "/flagRepair=0/fracExtra=0.60000000/nRevSmooth=8.00000000");
+    CfgTahoOpt back;
+    back.dPNTwide = 3;  // a key not in the text takes its default
+    ParseTahoOpt(text, back);
+    EXPECT_EQ(back, t);
+    ParseTahoOpt(plain + "/fracDouble=x/dPNTwide=1.5", back);
+    EXPECT_EQ(back.fracDouble, 0.25);
+    EXPECT_EQ(back.dPNTwide, 1.5);
+    EXPECT_EQ(back.flagRepair, 1);
 }
 
 TEST(CfgChannel, SpectrumParserNormalises) {

@@ -1,3 +1,5 @@
+// Configuration and settings files: round trips, keys in place, hand-written files.
+
 #include <gtest/gtest.h>
 
 #include <chrono>

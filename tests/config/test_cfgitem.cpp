@@ -1,3 +1,5 @@
+// Frequency-base items: unique ids, deep copies, enabling and selection, lookups.
+
 #include <gtest/gtest.h>
 
 #include <set>

@@ -1,3 +1,5 @@
+// The whole configuration: lookups, references by name, deep copies, host channels.
+
 #include <gtest/gtest.h>
 
 #include "config/cfgproc.h"

@@ -1,3 +1,5 @@
+// Exchange files of sections: exact members, round trips, deep trees, lenient reading.
+
 #include <gtest/gtest.h>
 #include <json-c/json.h>
 #include <sys/resource.h>

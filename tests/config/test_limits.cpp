@@ -1,3 +1,5 @@
+// Vibration zones and limit states: boundaries, the more severe state, what zones judge.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

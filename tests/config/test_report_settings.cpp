@@ -1,3 +1,5 @@
+// Report settings: defaults, written forms, exact numbers and hand-written files.
+
 #include <gtest/gtest.h>
 
 #include <filesystem>

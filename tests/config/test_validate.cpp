@@ -67,6 +67,15 @@ TEST(ConfigChecks, NamesEveryValueThatDoesNotReadAsItsType) {
     for (const std::string& f : found) EXPECT_EQ(f.rfind("\"a.cfg\", [", 0), 0u) << f;
 }
 
+TEST(ConfigChecks, NamesTachoRepairKeysOutOfTheirRange) {
+    const std::vector<std::string> found = CheckConfigValues(
+        Ini("[channels]\ndefOptTaho=typeAxY=1/fracExtra=1.5\n"
+            "nChannels=1\ncnl0_name=T\ncnl0_type=2\ncnl0_optTaho=typeAxY=1/fracMissing=0.3\n"),
+        "a.cfg");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(Has(found, "defOptTaho: fracExtra is not between 0 and 1")) << found[0];
+}
+
 TEST(ConfigChecks, NamesChannelOptionsOfItemsNotInTheBase) {
     CCfgProc cfg;
     auto section = std::make_unique<CCfgProcSection>();

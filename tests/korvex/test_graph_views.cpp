@@ -1,3 +1,5 @@
+// The graph service's observer and answers as windows change and close; signals' lines.
+
 #include <gtest/gtest.h>
 
 #include "korvex/host.h"

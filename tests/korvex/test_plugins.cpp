@@ -1,3 +1,5 @@
+// Plug-ins registered, loaded, driven and unloaded; broken libraries reported.
+
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 

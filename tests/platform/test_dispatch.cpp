@@ -1,3 +1,5 @@
+// Dispatch calls: one reference per handle, no allocation for scalars, by-reference slots.
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// INI files: case-insensitive names, trimmed values, writes in place, the rest kept.
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// The registry file: its text both ways, awkward names, case-insensitive keys, deletes.
+
 #include <gtest/gtest.h>
 
 #include "platform/com.h"

@@ -1,3 +1,5 @@
+// Text helpers: cp1251 both ways, Cyrillic case folding, splitting, prefixes, dates.
+
 #include <gtest/gtest.h>
 
 #include <limits>

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "config/cfgitem.h"
+#include "korvex/dsp/integration.h"
+#include "korvex/units.h"
 #include "processing/ordprocessing.h"
 #include "shell/host.h"
 
@@ -251,3 +253,23 @@ TEST(StripSuffix, CutsOnlyAfterTheLastDot) {
 }
 
 }  // namespace
+
+// The host's spectral views integrate with their own copy of the formula
+// (the host knows nothing of the engine): both must give the same numbers.
+TEST(HostIntegration, IsTheEngines) {
+    namespace u = korvex::units;
+    const uint64_t codes[] = {
+        u::kUnitMeterPerSecond2,         u::kUnitG,     u::kUnitMeterPerSecond,
+        u::kUnitMillimeterPerSecond,     u::kUnitMeter, u::kUnitVolt,
+        u::MakeUnitCode(0x1, 0xFD001301)};
+    for (uint64_t code : codes)
+        for (int times = 0; times <= 3; ++times) {
+            EXPECT_EQ(korvex::IntegrationScale(times, code),
+                      COrdProcessing::IntegrationScale(times, code))
+                << u::FormatCode(code) << " x" << times;
+            for (double f : {-1.0, 0.0, 0.37, 12.5, 997.0})
+                EXPECT_EQ(korvex::IntegratedPower(2.5, f, times, code),
+                          COrdProcessing::IntegratePower(2.5, f, times, code))
+                    << u::FormatCode(code) << " x" << times << " at " << f;
+        }
+}

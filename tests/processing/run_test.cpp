@@ -441,4 +441,30 @@ TEST(Run, ResultFolderNames) {
     EXPECT_EQ(engine.MakeResultFolder("test.quor"), "/Signals/Результаты/test#2/");
 }
 
+TEST(Run, TachoRepairKeysOfEachChannelReachTheOperator) {
+    // 20 Hz pulses with the one at 2.5 s missing, on two channels: the
+    // second has the repair off, and the first, run before it, on.
+    const double fs = 5000.0;
+    std::vector<double> pulses(static_cast<size_t>(5 * fs));
+    for (size_t i = 0; i < pulses.size(); ++i) {
+        const double revs = 20.0 * static_cast<double>(i) / fs + 0.3;
+        pulses[i] = revs - std::floor(revs) < 0.2 && std::floor(revs) != 50 ? 5.0 : 0.0;
+    }
+    Rig rig;
+    rig.AddSignal("a", pulses, 1.0 / fs);
+    rig.AddSignal("b", pulses, 1.0 / fs);
+    rig.Channel("a", CfgChannelTacho, false);
+    CfgChannel& off = rig.Channel("b", CfgChannelTacho, false);
+    off.bDefOptTaho = false;
+    off.tahoOpt.flagRepair = 0;
+    COrdProcessing engine(rig.app, &rig.cfg);
+    ASSERT_TRUE(engine.Run());
+    const std::vector<double> repaired = rig.Values(kResult + "Тахо/a.taho");
+    const std::vector<double> plain = rig.Values(kResult + "Тахо/b.taho");
+    ASSERT_EQ(repaired.size(), 5u);
+    ASSERT_EQ(plain.size(), 5u);
+    EXPECT_NEAR(repaired[2], 20.0, 0.02);
+    EXPECT_LT(plain[2], 19.5);
+}
+
 }  // namespace

@@ -1,3 +1,5 @@
+// Steady modes: held for their duration, one event per stay, overlaps, stopping the scan.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// Summary tables: exact round trips, statistics over measured points, merges, trends.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -18,6 +18,7 @@
 #include "ui/limitsdlg.h"
 #include "ui/msgbox.h"
 #include "ui/procitem.h"
+#include "ui/repairdlg.h"
 #include "ui/res/ids.h"
 #include "ui_util.h"
 
@@ -422,6 +423,48 @@ TEST(TachoPanel, LevelsConvertBetweenAbsoluteAndRelative) {
     EXPECT_DOUBLE_EQ(t.tahoOpt.levelLo, 30);
     EXPECT_DOUBLE_EQ(t.tahoOpt.levelHi, 70);
     EXPECT_EQ(t.tahoOpt.flagAbsOtn, 1);
+}
+
+TEST(TachoPanel, PulseRepairKeysAreShownAndEditedInTheirDialog) {
+    CProcItemTaho panel;
+    panel.Create(nullptr, nullptr);
+    CfgChannel a, b;
+    for (CfgChannel* c : {&a, &b}) {
+        c->type = CfgChannelTacho;
+        c->bDefOptTaho = false;
+    }
+    b.tahoOpt.fracExtra = 0.6;
+    panel.SetChannels("", {&a, &b});
+    std::vector<std::string> messages;
+    const ui::MessageBoxHook oldBox = ui::SetMessageBoxHook([&](const ui::MbRequest& r) {
+        messages.push_back(r.text);
+        return ui::MbOk;
+    });
+    const CTahoRepairDlg::ModalHook old = CTahoRepairDlg::SetModalHook([&](CTahoRepairDlg& d) {
+        EXPECT_TRUE(C<QCheckBox>(&d, IDC_REPAIR)->isChecked());
+        EXPECT_EQ(C<QLineEdit>(&d, IDC_REPAIR_WIDTH)->text(), "0.5");
+        EXPECT_EQ(C<QLineEdit>(&d, IDC_REPAIR_EXTRA)->text(), "");  // the records differ
+        Type(&d, IDC_REPAIR_SMOOTH, "8");
+        Type(&d, IDC_REPAIR_MISSING, "0.7");  // out of its range: refused, named
+        d.OnOK();
+        EXPECT_EQ(d.result(), 0);
+        Type(&d, IDC_REPAIR_MISSING, "0.1");
+        C<QCheckBox>(&d, IDC_REPAIR)->click();
+        d.OnOK();
+        return d.result();
+    });
+    C<QPushButton>(&panel, IDC_REPAIR_OPEN)->click();
+    CTahoRepairDlg::SetModalHook(old);
+    ui::SetMessageBoxHook(oldBox);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Пропуск, допуск периода"), std::string::npos) << messages[0];
+    for (const CfgChannel* c : {&a, &b}) {
+        EXPECT_EQ(c->tahoOpt.nRevSmooth, 8.0);
+        EXPECT_EQ(c->tahoOpt.fracMissing, 0.1);
+        EXPECT_EQ(c->tahoOpt.flagRepair, 0);
+    }
+    EXPECT_EQ(a.tahoOpt.fracExtra, 0.7);
+    EXPECT_EQ(b.tahoOpt.fracExtra, 0.6);
 }
 
 TEST(TachoPanel, ValuesShownRoundedAreKeptUnlessEdited) {

@@ -84,6 +84,7 @@ enum TemplateId : int {
     IDD_REPORT_PAGE = 223,
     IDD_REPORT_AUTO = 228,
     IDD_LIMITS = 229,       // the band panel's limits and zones
+    IDD_TAHO_REPAIR = 245,  // the tacho panel's pulse repair
     IDD_KIN_BEARING = 240,  // the frequency-base page's calculators
     IDD_KIN_GEAR = 241,
     IDR_MAIN_MENU = 219,
@@ -125,6 +126,13 @@ enum ControlId : int {
     IDC_FRONT_NEG = 1053,
     IDC_COEF = 1054,
     IDC_DEF_TAHO = 1055,
+    IDC_REPAIR_OPEN = 1094,  // tacho panel: opens the pulse repair dialog
+    IDC_REPAIR = 1095,       // pulse repair dialog
+    IDC_REPAIR_WIDTH = 1120,
+    IDC_REPAIR_DOUBLE = 1121,
+    IDC_REPAIR_EXTRA = 1122,
+    IDC_REPAIR_MISSING = 1123,
+    IDC_REPAIR_SMOOTH = 1124,
     IDC_SHOW = 1075,
     IDC_GRNUM = 1076,
     IDC_GRNUM_SPIN = 1077,
@@ -326,6 +334,7 @@ enum TrendId : int {
     IDS_TREND_ALERT = 4032,
     IDS_TREND_ZONES = 4033,        // %s: the machine class as "2r"
     IDS_TREND_WHOLE = 4034,        // the mode list's name for the whole recording
+    IDS_REPAIR_RANGE = 4050,       // pulse repair: %s field, %s lowest, %s bound it stays below
     IDS_TREND_VALUE_FIRST = 5090,  // 5090..5093 maximum, mean, minimum, last
     IDD_TREND = 230,
     IDC_TREND_OPEN = 1130,

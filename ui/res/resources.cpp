@@ -1,3 +1,5 @@
+// The resource module's tables looked up by number, and a second module answering first.
+
 #include "ui/res/resources.h"
 
 #include "ui/res/own_module.h"

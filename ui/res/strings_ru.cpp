@@ -166,6 +166,7 @@ std::map<int, std::string> OwnStrings() {
         {IDS_TREND_ALERT, "предупреждение"},
         {IDS_TREND_ZONES, "зоны ISO 10816-3, класс %s"},
         {IDS_TREND_WHOLE, "Весь замер"},
+        {IDS_REPAIR_RANGE, "«%s»: нужно число от %s и меньше %s."},
         {IDS_TREND_VALUE_FIRST + 0, "Максимум"},
         {IDS_TREND_VALUE_FIRST + 1, "Среднее"},
         {IDS_TREND_VALUE_FIRST + 2, "Минимум"},

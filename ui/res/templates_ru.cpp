@@ -128,6 +128,26 @@ DialogTemplate LimitsDialog() {
              });
 }
 
+// The tacho's pulse repair, from the tacho panel.
+DialogTemplate TahoRepairDialog() {
+    return T(IDD_TAHO_REPAIR, "Восстановление импульсов", 200, 122,
+             {
+                 C(IDC_REPAIR, Kind::CheckBox, 0, "Восстанавливать импульсы", 7, 7, 186, 10),
+                 L("Мин. ширина, % периода", 7, 24, 110),
+                 C(IDC_REPAIR_WIDTH, Kind::Edit, 0, "", 120, 22, 73, 12),
+                 L("Двойной фронт, доля периода", 7, 39, 110),
+                 C(IDC_REPAIR_DOUBLE, Kind::Edit, 0, "", 120, 37, 73, 12),
+                 L("Лишний импульс, доля периода", 7, 54, 110),
+                 C(IDC_REPAIR_EXTRA, Kind::Edit, 0, "", 120, 52, 73, 12),
+                 L("Пропуск, допуск периода", 7, 69, 110),
+                 C(IDC_REPAIR_MISSING, Kind::Edit, 0, "", 120, 67, 73, 12),
+                 L("Сглаживание, оборотов", 7, 84, 110),
+                 C(IDC_REPAIR_SMOOTH, Kind::Edit, 0, "", 120, 82, 73, 12),
+                 C(IDOK, Kind::DefButton, 0, "OK", 88, 101, 50, 14),
+                 C(IDCANCEL, Kind::Button, 0, "Отмена", 143, 101, 50, 14),
+             });
+}
+
 // One band of a merged summary over the recordings; the plot takes the
 // placeholder's place.
 DialogTemplate TrendWindow() {
@@ -176,6 +196,7 @@ DialogTemplate TahoPanel() {
             L("Размер блока", 9, 40, 74),
             C(IDC_POINTS, Kind::Edit, 0, "", 86, 38, 70, 12),
             C(IDC_SECONDS, Kind::Edit, 0, "", 86, 52, 70, 12),
+            C(IDC_REPAIR_OPEN, Kind::Button, 0, "Импульсы...", 9, 51, 66, 13),
             C(kStatic, Kind::GroupBox, 0, "Настройка уровней ", 9, 65, 147, 42),
             L("Верхняя граница", 15, 77, 68),
             C(IDC_LEVEL_HI, Kind::Edit, 0, "", 86, 75, 64, 12),
@@ -307,10 +328,10 @@ DialogTemplate ReportAutoDialog() {
 }  // namespace
 
 std::vector<DialogTemplate> OwnDialogs() {
-    return {MainDialog(),     SignalsDialog(),    GeneralPage(),  ProcPage(),
-            SignalPanel(),    BandPanel(),        FftPanel(),     TahoPanel(),
-            ProgressDialog(), DefaultsDialog(),   FreqsPage(),    ReportWindow(),
-            ReportPage(),     ReportAutoDialog(), LimitsDialog(), TrendWindow()};
+    return {MainDialog(),  SignalsDialog(),   GeneralPage(), ProcPage(),         SignalPanel(),
+            BandPanel(),   FftPanel(),        TahoPanel(),   ProgressDialog(),   DefaultsDialog(),
+            FreqsPage(),   ReportWindow(),    ReportPage(),  ReportAutoDialog(), LimitsDialog(),
+            TrendWindow(), TahoRepairDialog()};
 }
 
 Menu OwnMainMenu() {

@@ -1,3 +1,5 @@
+// Frequency-base page rules: tacho lists, tracking rows and formula, widths, filters.
+
 #include "ui/rules/freqrules.h"
 
 #include "platform/text.h"

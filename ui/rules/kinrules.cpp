@@ -1,3 +1,5 @@
+// Calculator rules: kinematic factors, input checks and the tracking bands to add.
+
 #include "ui/rules/kinrules.h"
 
 #include <cmath>

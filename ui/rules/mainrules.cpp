@@ -1,3 +1,5 @@
+// Main dialog and progress window rules: status and outcome texts, titles, data set.
+
 #include "ui/rules/mainrules.h"
 
 #include "processing/strings.h"

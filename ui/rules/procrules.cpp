@@ -1,3 +1,5 @@
+// Processing page rules: block sizes and offsets, common values, tacho texts and levels.
+
 #include "ui/rules/procrules.h"
 
 #include <charconv>

@@ -1,3 +1,5 @@
+// Report rules: column widths, resizing, free names, mode buttons, header channels.
+
 #include "ui/rules/reportrules.h"
 
 #include "platform/text.h"

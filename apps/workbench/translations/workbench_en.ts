@@ -619,6 +619,34 @@
         <source>df %1 Hz</source>
         <translation>df %1 Hz</translation>
     </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>once (velocity)</source>
+        <translation>once (velocity)</translation>
+    </message>
+    <message>
+        <source>twice (displacement)</source>
+        <translation>twice (displacement)</translation>
+    </message>
+    <message>
+        <source>each block less its mean</source>
+        <translation>each block less its mean</translation>
+    </message>
+    <message>
+        <source>Integration</source>
+        <translation>Integration</translation>
+    </message>
+    <message>
+        <source>Centring</source>
+        <translation>Centring</translation>
+    </message>
+    <message>
+        <source>orders, angle domain</source>
+        <translation>orders, angle domain</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -672,6 +700,13 @@
     <message>
         <source>f [Hz]</source>
         <translation>f [Hz]</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::SpectralView</name>
+    <message>
+        <source>+%1 more</source>
+        <translation>+%1 more</translation>
     </message>
 </context>
 <context>

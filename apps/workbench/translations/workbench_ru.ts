@@ -619,6 +619,34 @@
         <source>df %1 Hz</source>
         <translation>Δf %1 Гц</translation>
     </message>
+    <message>
+        <source>none</source>
+        <translation>нет</translation>
+    </message>
+    <message>
+        <source>once (velocity)</source>
+        <translation>однократное (скорость)</translation>
+    </message>
+    <message>
+        <source>twice (displacement)</source>
+        <translation>двукратное (перемещение)</translation>
+    </message>
+    <message>
+        <source>each block less its mean</source>
+        <translation>вычитать среднее каждого блока</translation>
+    </message>
+    <message>
+        <source>Integration</source>
+        <translation>Интегрирование</translation>
+    </message>
+    <message>
+        <source>Centring</source>
+        <translation>Центрирование</translation>
+    </message>
+    <message>
+        <source>orders, angle domain</source>
+        <translation>порядки, угловая область</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -672,6 +700,13 @@
     <message>
         <source>f [Hz]</source>
         <translation>f [Гц]</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::SpectralView</name>
+    <message>
+        <source>+%1 more</source>
+        <translation>ещё %1</translation>
     </message>
 </context>
 <context>

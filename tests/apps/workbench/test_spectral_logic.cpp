@@ -292,3 +292,46 @@ TEST(CommandLine, OpensSpectralGraphsWithTheirSpecsOrNamesWhatIsMissing) {
     EXPECT_EQ(spec.overlayFolders, std::vector<std::string>{"/S/res"});
     EXPECT_EQ(graphs[1].signalNames, std::vector<std::string>{"a"});
 }
+
+TEST(Overlays, LabelsNeverCoverOneAnotherNorTheCursorsBox) {
+    const Box area{0, 0, 400, 100};
+    const Box cursor{100, 84, 60, 16};  // a time box at the bottom
+    // Seven broad bands whose labels all want the same place, one short
+    // label far right, one in the cursor's box.
+    std::vector<LabelWish> wishes(7, LabelWish{10, 40, 120, 50});
+    wishes.push_back({380, 0, 40, 0});
+    wishes.push_back({110, 90, 50, 0});
+    const Box obstacles[] = {cursor};
+    const LabelPlacement placed = PlaceLabels(wishes, 16, area, obstacles);
+    ASSERT_EQ(placed.labels.size(), wishes.size());
+    int shown = 0, shortened = 0;
+    auto overlap = [](const Box& a, const Box& b) {
+        return a.x < b.Right() && b.x < a.Right() && a.y < b.Bottom() && b.y < a.Bottom();
+    };
+    for (size_t i = 0; i < placed.labels.size(); ++i) {
+        const PlacedLabel& a = placed.labels[i];
+        if (!a.shown) continue;
+        ++shown;
+        shortened += a.shortened;
+        EXPECT_GE(a.box.x, area.x);
+        EXPECT_LE(a.box.Right(), area.Right());
+        EXPECT_GE(a.box.y, area.y);
+        EXPECT_LE(a.box.Bottom(), area.Bottom());
+        EXPECT_FALSE(overlap(a.box, cursor)) << i;
+        for (size_t j = i + 1; j < placed.labels.size(); ++j) {
+            const PlacedLabel& b = placed.labels[j];
+            EXPECT_FALSE(b.shown && overlap(a.box, b.box)) << i << " " << j;
+        }
+    }
+    EXPECT_EQ(shown + placed.omitted, static_cast<int>(wishes.size()));
+    EXPECT_GT(placed.omitted, 0);  // not all seven fit the rows near their place
+    EXPECT_GT(shortened, 0);       // shortened ones fit beside the full ones
+    // Kept inside the area: the far right one moves left, whole.
+    EXPECT_TRUE(placed.labels[7].shown);
+    EXPECT_EQ(placed.labels[7].box.Right(), area.Right());
+    EXPECT_EQ(placed.labels[0].box.y, 40);  // the first keeps its place
+    // The same wishes give the same picture.
+    const LabelPlacement again = PlaceLabels(wishes, 16, area, obstacles);
+    for (size_t i = 0; i < wishes.size(); ++i)
+        EXPECT_EQ(again.labels[i].box.y, placed.labels[i].box.y);
+}

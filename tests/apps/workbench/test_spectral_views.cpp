@@ -145,6 +145,18 @@ TEST_F(SpectralViews, SpectrumFollowsTheCursorAndReadsItsPeaks) {
     EXPECT_NEAR(pk.frequency, ToneHz(t), 1.0);
     EXPECT_NEAR(pk.value, std::sqrt(0.5), 0.02);
     EXPECT_NEAR(v->OrderAt(pk.frequency), 10.0, 0.02);
+    // The order axis on top: order 10 of the shaft stands over the tone.
+    v->repaint();
+    {
+        const QImage img = v->grab().toImage();
+        const QRectF pr = v->PlotRect();
+        const double shaft = pk.frequency / v->OrderAt(pk.frequency);
+        const double px = pr.left() + (10 * shaft - v->Lo()) / (v->Hi() - v->Lo()) * pr.width();
+        int tick = -1;
+        for (int x = static_cast<int>(px) - 2; x <= static_cast<int>(px) + 2; ++x)
+            if (QColor(img.pixel(x, static_cast<int>(pr.top()) - 2)) == QColor(0, 110, 0)) tick = x;
+        EXPECT_NEAR(tick, px, 1.5);
+    }
     v->repaint();
     EXPECT_GT(v->BaseRenders(), renders);
     gw->MoveCursor(3.0, time->GraphId());
@@ -312,4 +324,147 @@ TEST_F(SpectralViews, CommandLineRendersSpectrumAndMapWithOverlays) {
     EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 3);
     EXPECT_NE(testutil::ReadBytes(err).find("no signal or folder /Signals/none"),
               std::string::npos);
+    // A map that cannot be made (the speed is too short for a block) is a
+    // failure too; a missing spectrum signal is named by its option.
+    const std::string fails = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                              "' --map " + set + "Speed,n=1024 --spectrum /Signals/nope '" + data +
+                              "' 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(fails.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("--spectrum: no signal /Signals/nope"),
+              std::string::npos)
+        << testutil::ReadBytes(err);
+    const std::string shortMap = std::string("'") + KVX_WORKBENCH + "' --screenshot '" + png +
+                                 "' --map " + set + "Speed,n=1024 '" + data + "' 2>'" + err + "'";
+    EXPECT_EQ(WEXITSTATUS(std::system(shortMap.c_str())), 3);
+    EXPECT_NE(testutil::ReadBytes(err).find("--map: the map was not made"), std::string::npos)
+        << testutil::ReadBytes(err);
+}
+
+namespace {
+
+// The first pixel column of a row of an image inside [x0, x1) whose colour
+// passes test; -1 when none does.
+template <class Test>
+int ColumnWhere(const QImage& img, int row, int x0, int x1, Test test) {
+    for (int x = std::max(0, x0); x < std::min(img.width(), x1); ++x)
+        if (test(QColor(img.pixel(x, row)))) return x;
+    return -1;
+}
+
+}  // namespace
+
+TEST_F(SpectralViews, StackedGraphsDrawATimeAtOneColumn) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 1024;
+    MapView* map = Open<MapView>(spec);
+    ASSERT_TRUE(map);
+    ViewSpec sp;
+    sp.kind = ViewKind::Spectrum;
+    sp.spectrum.params.n = 1024;
+    const int sg = w_->AddSpectralGraph(tone_, sp);
+    QApplication::processEvents();
+    auto* spectrum = qobject_cast<SpectrumView*>(w_->SpectralViewOf(sg));
+    ASSERT_TRUE(spectrum);
+    for (int i = 0; i < 500 && (map->Running() || !map->Map()); ++i) QTest::qWait(10);
+    ASSERT_TRUE(map->Map());
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    GraphView* time = gw->Views().front();
+
+    for (const bool b : {false, true}) {
+        SCOPED_TRACE(b ? "cursor B on" : "cursor A only");
+        // B widens the legend by its columns; the plots follow together.
+        gw->SetCursorBOn(b);
+        gw->MoveCursor(3.0, time->GraphId());
+        for (int i = 0; i < 4; ++i) {
+            QApplication::processEvents();
+            gw->repaint();
+        }
+        const QRectF r = time->PlotRect();
+        for (QRectF o : {map->PlotRect(), spectrum->PlotRect()}) {
+            EXPECT_EQ(o.left(), r.left());
+            EXPECT_EQ(o.right(), r.right());
+        }
+        for (double t : {1.0, 3.0})
+            EXPECT_NEAR(map->PixelAt(t, 0).x(),
+                        r.left() + (t - gw->Lo()) / (gw->Hi() - gw->Lo()) * r.width(), 0.01);
+        // As drawn: cursor A's line (red in the time graph, white over the
+        // map) stands at one column of the window's picture.
+        const QImage img = gw->grab().toImage();
+        const QPoint tp = time->mapTo(gw, QPoint(0, static_cast<int>(r.center().y())));
+        const QRectF mr = map->PlotRect();
+        const QPoint mp = map->mapTo(gw, QPoint(0, static_cast<int>(mr.top() + 10)));
+        const int left = tp.x() + static_cast<int>(r.left()) + 1;
+        const int right = tp.x() + static_cast<int>(r.right());
+        const int inTime = ColumnWhere(img, tp.y(), left, right, [](QColor c) {
+            return c.red() > 180 && c.green() < 40 && c.blue() < 40;
+        });
+        const int inMap =
+            ColumnWhere(img, mp.y(), left, right, [](QColor c) { return c.lightness() > 250; });
+        EXPECT_GT(inTime, left);
+        EXPECT_NEAR(inMap, inTime, 1);
+        // Cursor A's label stands under the plot: the lowest row of the
+        // curve (the tone fills its range) shows beside the line too.
+        const int bottom = tp.y() - static_cast<int>(r.center().y()) + static_cast<int>(r.bottom());
+        int row = bottom - 1;
+        while (row > bottom - 40 && QColor(img.pixel(left + 5, row)).lightness() > 200) --row;
+        EXPECT_LT(QColor(img.pixel(inTime + 12, row)).lightness(), 200) << row;
+        Keep(gw, b ? "shared-axis-b.png" : "shared-axis.png");
+    }
+}
+
+TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    spec.map.params.spectrum.n = 1024;
+    MapView* v = Open<MapView>(spec);
+    ASSERT_TRUE(v);
+    for (int i = 0; i < 500 && (v->Running() || !v->Map()); ++i) QTest::qWait(10);
+    ASSERT_TRUE(v->Map());
+    // A broad band, 1000 to 3000 Hz, over the whole run.
+    Add("/Signals/wide", "Broad.lo", "Hz", std::vector<double>(41, 1000.0), 0.1);
+    Add("/Signals/wide", "Broad.hi", "Hz", std::vector<double>(41, 3000.0), 0.1);
+    v->repaint();
+    const QImage before = v->grab().toImage();
+    // No grid line is drawn over the cells.
+    const QRect plot = v->PlotRect().toRect().adjusted(1, 1, -1, -1);
+    int grid = 0;
+    for (int y = plot.top(); y < plot.bottom(); y += 3)
+        for (int x = plot.left(); x < plot.right(); ++x)
+            grid += before.pixel(x, y) == qRgb(232, 232, 232);
+    EXPECT_EQ(grid, 0);
+    ASSERT_TRUE(v->AddOverlayFolder("/Signals/wide"));
+    v->repaint();
+    const QImage after = v->grab().toImage();
+    Keep(v, "map-broad-strip.png");
+    // Inside the band the cells keep their colours; its edges are drawn.
+    int same = 0, all = 0;
+    for (double t : {0.5, 1.5, 2.5, 3.5})
+        for (double f : {1300.0, 2000.0, 2700.0}) {
+            const QPoint at = v->PixelAt(t, f).toPoint();
+            same += before.pixel(at) == after.pixel(at);
+            ++all;
+        }
+    EXPECT_EQ(same, all);
+    const QPoint edge = v->PixelAt(2.0, 3000).toPoint();
+    EXPECT_NE(before.pixel(edge), after.pixel(edge));
+
+    // Integrated once, a tone of 1 m/s^2 reads its velocity in mm/s.
+    ViewSpec sp;
+    sp.kind = ViewKind::Spectrum;
+    sp.spectrum.params.n = 1024;
+    sp.spectrum.params.integrate = 1;
+    sp.spectrum.params.removeMean = true;
+    const int g = w_->AddSpectralGraph(tone_, sp);
+    QApplication::processEvents();
+    auto* s = qobject_cast<SpectrumView*>(w_->SpectralViewOf(g));
+    ASSERT_TRUE(s);
+    w_->ActiveGraphWindow()->MoveCursor(2.0, g);
+    ASSERT_EQ(s->Current().error, "");
+    EXPECT_EQ(s->Current().levelUnit, "mm/s");
+    s->SetXCursor(ToneHz(2.0));
+    const Peak pk = s->CursorPeak();
+    ASSERT_TRUE(pk.found);
+    EXPECT_NEAR(pk.value / (1000 / std::sqrt(2.0) / (2 * std::numbers::pi * ToneHz(2.0))), 1.0,
+                0.03);
 }

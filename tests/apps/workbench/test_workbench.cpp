@@ -1,3 +1,5 @@
+// The workbench offscreen: files, graphs, cursors, plug-ins, operators, command line.
+
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 

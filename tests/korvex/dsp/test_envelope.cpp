@@ -1,3 +1,5 @@
+// Graph envelopes against a plain scan: block edges, NaN, a view's columns, interpolation.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

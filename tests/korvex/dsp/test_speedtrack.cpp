@@ -119,5 +119,34 @@ TEST(SpeedTrack, WarnsWhenTheLineDoubles) {
     EXPECT_EQ(TrackSpeed(ramp, p).state, kDspOk);
 }
 
+// A shaft at 8 to 9 Hz whose 1x line is 14 dB stronger than its 2x, 4
+// spectrum lines (2 Hz) apart: the 2x must not slip onto the 1x and give
+// half the speed, and a start that is the 1x line is no 2x.
+TEST(SpeedTrack, OrderIsCheckedAgainstItsNeighbouringOrders) {
+    std::mt19937 gen(3);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    std::vector<double> y(static_cast<size_t>(10 * kRate));
+    double phase = 0.0;
+    for (size_t i = 0; i < y.size(); ++i) {
+        phase += 2.0 * std::numbers::pi * (8.0 + 0.1 * static_cast<double>(i) / kRate) / kRate;
+        y[i] = std::sin(phase) + 0.2 * std::sin(2 * phase) + noise(gen);
+    }
+    SignalSnapshot s;
+    s.samples = SampleBuffer(std::move(y));
+    s.stepX = 1.0 / kRate;
+    SpeedTrackParams p = Params(2.0);
+    p.hasStart = true;
+    p.startX = 1.0;
+    p.startHz = 16.2;
+    const SpeedTrackResult r = TrackSpeed(s, p);
+    ASSERT_EQ(r.status, 0) << r.error;
+    for (size_t c = 0; c < r.hz.size(); ++c)
+        EXPECT_NEAR(r.hz[c], 8.0 + 0.1 * (r.startX + r.stepX * static_cast<double>(c)), 0.1);
+    p.startHz = 8.1;
+    const SpeedTrackResult wrong = TrackSpeed(s, p);
+    EXPECT_EQ(wrong.status, kSpeedWrongOrder);
+    EXPECT_NE(wrong.error.find("order 1"), std::string::npos) << wrong.error;
+}
+
 }  // namespace
 }  // namespace korvex

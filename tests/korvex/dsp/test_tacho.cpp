@@ -174,5 +174,109 @@ TEST(TachoRepair, InputWithoutUsablePulsesReadsZeroAndSaysWhy) {
     EXPECT_EQ(Tacho(noise, 0.0, dt, bad, r), kDspBadRepair);
 }
 
+// A shaft at 20 Hz for 8 s that coasts to rest against friction (speed falling as
+// exp(-t/3 s) less a constant), stands 5 s, runs up at 5 Hz/s back to 20 Hz.
+// `rest` is where the mark stops (fraction of a revolution from its rising
+// edge), `rock` the amplitude (revolutions) of a decaying rocking after the stop.
+struct StopRun {
+    static constexpr double kRun = 8, kTau = 3, kMu = 2, kStand = 5, kAcc = 5, kF = 20;
+    double offset = 0, rock = 0;
+    double stopAt = kRun + kTau * std::log((kF + kMu * kTau) / (kMu * kTau));
+    double restartAt = stopAt + kStand;
+    double Coast(double s) const {
+        return (kF + kMu * kTau) * kTau * (1 - std::exp(-s / kTau)) - kMu * kTau * s;
+    }
+    StopRun(double rest, double rockAmplitude) : rock(rockAmplitude) {
+        const double atStop = Revs(stopAt);
+        offset = rest - (atStop - std::floor(atStop));
+    }
+    // Net revolutions, without the rocking.
+    double Revs(double t) const {
+        double r = offset + kF * std::min(t, kRun);
+        if (t > kRun) r += Coast(std::min(t, stopAt) - kRun);
+        if (t > restartAt) {
+            const double s = t - restartAt, up = kF / kAcc;
+            r += 0.5 * kAcc * std::min(s, up) * std::min(s, up) + kF * std::max(0.0, s - up);
+        }
+        return r;
+    }
+    double Shaft(double t) const {
+        const double s = t - stopAt;
+        return Revs(t) + (s > 0 ? rock * std::sin(2 * M_PI * 2 * s) * std::exp(-s / 0.6) : 0.0);
+    }
+};
+
+// Pulses 10 % of a revolution wide, from the rising edge of the mark.
+template <class Shaft>
+std::vector<double> MarkPulses(Shaft shaft, double fs, double seconds) {
+    std::vector<double> x(static_cast<size_t>(fs * seconds));
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double p = shaft(static_cast<double>(i) / fs);
+        x[i] = p - std::floor(p) < 0.1 ? 5.0 : 0.0;
+    }
+    return x;
+}
+
+TEST(TachoRepair, CoastDownStandstillAndRestartReadTheTrueSpeed) {
+    const double fs = 25600, seconds = 32;
+    // Resting away from the mark, on it, and rocking a little over its
+    // trailing or its leading edge before it stands.
+    for (const auto& [rest, rock] : {std::pair(0.5, 0.0), std::pair(0.05, 0.0),
+                                     std::pair(0.12, 0.04), std::pair(0.99, 0.03)}) {
+        const StopRun run(rest, rock);
+        const std::vector<double> x =
+            MarkPulses([&run](double t) { return run.Shaft(t); }, fs, seconds);
+        TachoResult r;
+        ASSERT_EQ(Tacho(x, 0.0, 1 / fs, DemoTachoParams(1.0), r), 0);
+        ASSERT_EQ(r.values.size(), 32u);
+        int moving = 0, good = 0;
+        for (size_t k = 0; k < r.values.size(); ++k) {
+            const double t = static_cast<double>(k);
+            const double truth = run.Revs(t + 1) - run.Revs(t);
+            if (truth == 0.0) {
+                EXPECT_EQ(r.values[k], 0.0) << "rest " << rest << ", block " << k;
+            } else if ((run.stopAt > t && run.stopAt < t + 1) ||
+                       (run.restartAt > t && run.restartAt < t + 1)) {
+                // Where it stops or starts: the way to rest is extrapolated.
+                EXPECT_NEAR(r.values[k], truth, 0.15) << "rest " << rest << ", block " << k;
+            } else {
+                ++moving;
+                good += std::abs(r.values[k] / truth - 1) <= 0.001;
+            }
+        }
+        std::printf("stop at rest %g, rocking %g: %d of %d moving blocks within 0.1 %%\n", rest,
+                    rock, good, moving);
+        EXPECT_GE(good, 0.95 * moving) << "rest " << rest << " rock " << rock << ": " << r.note;
+    }
+}
+
+// Every rising edge (or one in three) doubled 0.15 ms later; and a glitch
+// of 5 samples in the revolution that lost its pulse.
+TEST(TachoRepair, BounceAndAGlitchInAGapAreNoPulses) {
+    const double fs = 25600, f = 37.3;
+    auto phi = [f](double t) { return 0.3 + f * t; };
+    for (int every : {1, 3}) {
+        std::vector<double> x = MarkPulses(phi, fs, 10);
+        int pulse = 0;
+        for (size_t i = 1; i + 4 < x.size(); ++i)
+            if (x[i] > x[i - 1] && pulse++ % every == 0) {
+                for (size_t k = i + 1; k < i + 4; ++k) x[k] = 0.0;
+                i += 4;
+            }
+        TachoResult r;
+        ASSERT_EQ(Tacho(x, 0.0, 1 / fs, DemoTachoParams(1.0), r), 0);
+        ASSERT_EQ(r.values.size(), 10u);
+        for (double v : r.values) EXPECT_NEAR(v, f, 1e-3 * f) << every << ": " << r.note;
+    }
+    std::vector<double> x = MarkPulses(phi, fs, 10);
+    const auto missing = static_cast<size_t>((100 - 0.3) / f * fs);  // revolution 100
+    for (size_t i = missing; i < missing + static_cast<size_t>(0.2 * fs / f); ++i) x[i] = 0.0;
+    for (size_t i = missing + 400; i < missing + 405; ++i) x[i] = 5.0;
+    TachoResult r;
+    ASSERT_EQ(Tacho(x, 0.0, 1 / fs, DemoTachoParams(1.0), r), 0);
+    EXPECT_EQ(r.missing, 1) << r.note;
+    for (double v : r.values) EXPECT_NEAR(v, f, 1e-3 * f) << r.note;
+}
+
 }  // namespace
 }  // namespace korvex

@@ -36,8 +36,9 @@ class Builder {
     std::string Index(uint32_t type, uint64_t count) const {
         return U32(20) + U32(type) + U32(1) + U64(count);
     }
-    std::string StringIndex(uint64_t count, uint64_t bytes) const {
-        return U32(28) + U32(0x20) + U32(1) + U64(count) + U64(bytes);
+    // length: the index's own length field, 28; some writers give 20.
+    std::string StringIndex(uint64_t count, uint64_t bytes, uint32_t length = 28) const {
+        return U32(length) + U32(0x20) + U32(1) + U64(count) + U64(bytes);
     }
     struct Scaler {
         uint32_t type, buffer, offset, scaleId;

@@ -1,7 +1,13 @@
-#include <gtest/gtest.h>
+// Copies of long recordings: made once, used again, renewed, removed; their spool.
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "korvex/formats/cache.h"
 #include "korvex/formats/formats.h"
@@ -154,4 +160,66 @@ TEST_F(Cache, AFolderThatTakesNoCopyLeavesTheRecordingInMemory) {
     ASSERT_TRUE(r2.ok) << r2.message;
     EXPECT_TRUE(HasNote(r2, "so the recording is held in memory"));
     EXPECT_EQ(held.signals.at(0).samples.at(99), 198.0);
+}
+
+TEST_F(Cache, AFileChangedWhileItIsCopiedIsRefusedAndNoCopyKept) {
+    const std::string source = dir_.Path("rec.tdms"), copies = dir_.Path("copies");
+    testutil::WriteBytes(source, Tdms(0.5));
+    ReadOptions o = Mapped(copies);
+    bool appended = false;
+    o.progress = [&](double) {
+        if (!appended) {  // a logger adds a segment while the copy is made
+            std::ofstream(source, std::ios::binary | std::ios::app) << "TDSm";
+            appended = true;
+        }
+        return true;
+    };
+    DataSet d;
+    const FileResult r = ReadDataFile(source, d, o);
+    ASSERT_TRUE(appended);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.message.find("changed while it was copied"), std::string::npos) << r.message;
+    EXPECT_TRUE(d.signals.empty());
+    EXPECT_TRUE(fs::is_empty(copies));
+}
+
+// The disk's own cause is told, not the counts it cut short: a write
+// refused (here by a file size limit, as a full disk refuses) and a folder
+// that cannot be made.
+TEST_F(Cache, ACopyTheDiskRefusesNamesTheSystemsCause) {
+    SignalData s;
+    s.name = "a";
+    s.stepX = 1e-3;
+    const std::vector<double> values(70000, 0.5);
+    QuorSpill spill;
+    std::string error;
+    ASSERT_TRUE(spill.Open(dir_.Path("big.quor"), error)) << error;
+    spill.Declare(s, values.size());
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 64 << 10;
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (size_t at = 0; at < values.size() && !spill.Failed(); at += 1000)
+        spill.Put(0, values.data() + at, 1000);
+    const bool failed = spill.Failed();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(failed);
+    EXPECT_FALSE(spill.Commit(error));
+    EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << error;
+    EXPECT_EQ(error.find("fewer samples"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(dir_.Path("big.quor")));
+
+    if (geteuid() == 0) return;  // no folder refuses the superuser
+    const std::string locked = dir_.Path("locked");
+    fs::create_directory(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    testutil::WriteBytes(dir_.Path("rec.tdms"), Tdms(0.5));
+    DataSet d;
+    const FileResult r = ReadDataFile(dir_.Path("rec.tdms"), d, Mapped(locked + "/sub"));
+    fs::permissions(locked, fs::perms::owner_all);
+    ASSERT_TRUE(r.ok) << r.message;
+    EXPECT_TRUE(HasNote(r, "permission denied")) << r.notes.back();
 }

@@ -1,3 +1,5 @@
+// Data-file formats: every field round trip, long signals mapped, damaged files refused.
+
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <matio.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "korvex/formats/formats.h"
@@ -205,6 +208,32 @@ TEST_F(Mat, Versions4And73) {
     }
 }
 
+// A version 7.3 file cut short says so, rather than that it holds nothing.
+TEST_F(Mat, Version73CutShortIsDamaged) {
+    const std::string path = dir_.Path("cut.mat");
+    mat_t* m = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT73);
+    ASSERT_TRUE(m);
+    std::vector<double> x(50000, 0.25);
+    double fs = 100;
+    size_t column[2] = {x.size(), 1}, one[2] = {1, 1};
+    for (matvar_t* v : {Mat_VarCreate("Fs", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &fs, 0),
+                        Mat_VarCreate("x", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, x.data(), 0)}) {
+        Mat_VarWrite(m, v, MAT_COMPRESSION_NONE);
+        Mat_VarFree(v);
+    }
+    Mat_Close(m);
+    DataSet d;
+    ASSERT_TRUE(ReadMat(path, d).ok);
+    const uintmax_t size = std::filesystem::file_size(path);
+    for (uintmax_t keep : {size - 1, size / 2, uintmax_t{600}, uintmax_t{520}}) {
+        SCOPED_TRACE(keep);
+        std::filesystem::resize_file(path, keep);
+        const FileResult r = ReadMat(path, d);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.message.find("damaged"), std::string::npos) << r.message;
+    }
+}
+
 TEST_F(Mat, SkippedWithANoteOrRefused) {
     const std::string body =
         Matrix(6, "x", {4, 1}, Element(9, Raw<double>({1, 2, 3, 4}))) +
@@ -255,4 +284,63 @@ TEST_F(Mat, SkippedWithANoteOrRefused) {
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.message.find("\"" + path + "\": not a MAT file"), std::string::npos) << r.message;
     EXPECT_FALSE(ReadMat(dir_.Path("missing.mat"), d).ok);
+}
+
+namespace {
+
+// The process's peak and present resident memory, in MB.
+double StatusMb(const char* key) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::strlen(key))) / 1024.0;
+    return -1;
+}
+
+}  // namespace
+
+// A 64 MB matrix costs its values and little more, read or copied: its
+// columns are read a slab at a time, not the variable whole and then
+// converted. Each read runs in a child, whose peak is its own.
+TEST_F(Mat, AMatrixCostsItsValuesOnly) {
+    const std::string path = dir_.Path("big.mat");
+    constexpr size_t kRows = size_t{2} << 20, kCols = 4;
+    {
+        std::vector<double> x(kRows * kCols);
+        for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<double>(i % 977) * 0.5;
+        mat_t* m = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
+        ASSERT_TRUE(m);
+        double fs = 1000;
+        size_t dims[2] = {kRows, kCols}, one[2] = {1, 1};
+        for (matvar_t* v : {Mat_VarCreate("fs", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &fs, 0),
+                            Mat_VarCreate("x", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, x.data(), 0)}) {
+            Mat_VarWrite(m, v, MAT_COMPRESSION_NONE);
+            Mat_VarFree(v);
+        }
+        Mat_Close(m);
+    }
+    const double values = kRows * kCols * 8.0 / (1 << 20);
+    for (const bool copied : {false, true}) {
+        SCOPED_TRACE(copied ? "copied" : "read");
+        const pid_t child = fork();
+        if (child == 0) {
+            const double before = StatusMb("VmRSS:");
+            ReadOptions o;
+            o.mapSamples = copied;
+            o.cacheMinBytes = 0;
+            o.cacheDir = dir_.Path("copies");
+            DataSet d;
+            bool ok = ReadDataFile(path, d, o).ok && d.signals.size() == kCols;
+            if (ok) {
+                const SignalData& s = d.signals[3];
+                const double last = s.mapped.empty() ? s.samples.back() : s.mapped[kRows - 1];
+                ok = last == static_cast<double>((kRows * kCols - 1) % 977) * 0.5;
+            }
+            const double grown = StatusMb("VmHWM:") - before;
+            // Read: the values and a slab; copied: a slab or two.
+            _exit(ok && grown <= (copied ? 0.25 : 1.1) * values ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
 }

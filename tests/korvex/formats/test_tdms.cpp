@@ -113,6 +113,30 @@ TEST_F(Tdms, EveryValueTypeInBothByteOrders) {
     }
 }
 
+// As some writers lay it out: the string channel's index gives the length
+// of a numeric one (20) and still carries the byte count. The string
+// channel is skipped with a note; the numeric channels around it are kept.
+TEST_F(Tdms, StringChannelWithShortIndexLengthKeepsTheNumericOnes) {
+    Builder b;
+    const std::string raw = b.Value<double>(1.5) + b.Value<double>(-2.5) + b.U32(2) + b.U32(5) +
+                            "abcde" + b.Value<int32_t>(7) + b.Value<int32_t>(-8);
+    b.Segment(kMeta | kNewList | kRaw,
+              {{"/", b.U32(Builder::kNoData), {}},
+               {"/'g'", b.U32(Builder::kNoData), {}},
+               {"/'g'/'x'", b.Index(10, 2), {}},
+               {"/'g'/'label'", b.StringIndex(2, 13, 20), {}},
+               {"/'g'/'y'", b.Index(3, 2), {}}},
+              raw);
+    b.Segment(kRaw, {}, raw);  // the same layout again
+    DataSet d;
+    FileResult r = Read(b.file, d);
+    ASSERT_TRUE(r.ok) << r.message;
+    ASSERT_EQ(d.signals.size(), 2u);
+    EXPECT_EQ(d.signals[0].samples, std::vector<double>({1.5, -2.5, 1.5, -2.5}));
+    EXPECT_EQ(d.signals[1].samples, std::vector<double>({7, -8, 7, -8}));
+    EXPECT_TRUE(HasNote(r, "\"g/label\""));
+}
+
 TEST_F(Tdms, InterleavedChunksAndIncrementalSegments) {
     Builder b;
     b.Segment(kMeta | kNewList | kRaw | kInterleaved,

@@ -112,7 +112,7 @@ TEST_F(TextImport, DamageIsReportedByLine) {
     EXPECT_NE(notes.find("Line 5: text where a number belongs"), std::string::npos) << notes;
     EXPECT_NE(notes.find("Line 6: empty cells"), std::string::npos) << notes;
     EXPECT_NE(notes.find("Line 8: no time; the rows were dropped"), std::string::npos) << notes;
-    EXPECT_NE(notes.find("The last line (10) is incomplete"), std::string::npos) << notes;
+    EXPECT_NE(notes.find("The last line (10) has no line end"), std::string::npos) << notes;
     ASSERT_EQ(d.signals.size(), 2u);
     const std::vector<double>& a = d.signals[0].samples;
     ASSERT_EQ(a.size(), 6u);
@@ -120,6 +120,19 @@ TEST_F(TextImport, DamageIsReportedByLine) {
     EXPECT_TRUE(std::isnan(a[3]) && std::isnan(a[4]));
     EXPECT_EQ(a[5], 9);
     EXPECT_TRUE(std::isnan(d.signals[1].samples[1]));
+
+    // A logger stopped inside the last number: the line has all its fields
+    // but no line end, and is dropped rather than read shortened.
+    for (const char* name : {"cut.csv", "cut.txt", "cut.lvm"}) {
+        SCOPED_TRACE(name);
+        DataSet cut;
+        const FileResult c =
+            Read("t,a\n0,0.25\n1,0.5\n2,0.0005538902791\n3,0.00055", cut, {}, name);
+        ASSERT_TRUE(c.ok) << c.message;
+        ASSERT_EQ(cut.signals.size(), 1u);
+        EXPECT_EQ(cut.signals[0].samples, std::vector<double>({0.25, 0.5, 0.0005538902791}));
+        EXPECT_NE(Notes(c).find("The last line (5) has no line end"), std::string::npos);
+    }
 
     // Time going backwards is refused, naming the lines.
     r = Read("t,a\n0,1\n1,2\n1,3\n2,4\n1.5,5\n", d);

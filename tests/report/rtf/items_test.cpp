@@ -1,3 +1,5 @@
+// RTF items as written: control words, escaped cp1251 text, manipulators, table rows.
+
 #include <gtest/gtest.h>
 
 #include <sstream>

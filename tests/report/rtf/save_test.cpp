@@ -1,3 +1,5 @@
+// Saving RTF reports: new and appended, foreign files refused, failed writes harmless.
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

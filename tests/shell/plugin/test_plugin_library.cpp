@@ -1,3 +1,5 @@
+// The plug-in library in a host: registration, loading, per-user installs, commands.
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>

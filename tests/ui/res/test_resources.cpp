@@ -1,3 +1,5 @@
+// The resource module: texts in UTF-8, argument formatting, a second module, geometries.
+
 #include <gtest/gtest.h>
 
 #include <set>

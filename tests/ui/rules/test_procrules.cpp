@@ -1,3 +1,5 @@
+// Processing-page rules: block sizes and offsets, tacho texts, common values, locale.
+
 #include <gtest/gtest.h>
 
 #include <clocale>

@@ -156,6 +156,7 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_TREND_ALERT, "alert"},
         {IDS_TREND_ZONES, "zones ISO 10816-3, class %s"},
         {IDS_TREND_WHOLE, "Whole recording"},
+        {IDS_REPAIR_RANGE, "\"%s\": a number from %s and below %s is needed."},
         {IDS_TREND_VALUE_FIRST + 0, "Maximum"},
         {IDS_TREND_VALUE_FIRST + 1, "Mean"},
         {IDS_TREND_VALUE_FIRST + 2, "Minimum"},
