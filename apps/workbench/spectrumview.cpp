@@ -197,7 +197,7 @@ void SpectrumView::DrawOrderAxis(QPainter& p, const QRectF& r) {
                    QString::fromStdString(TickLabel(o, step)));
     }
     p.drawText(QRectF(0, r.top() - kOrderAxis, r.left() - 16, kOrderAxis - 3),
-               Qt::AlignRight | Qt::AlignVCenter, "order");
+               Qt::AlignRight | Qt::AlignVCenter, tr("order"));
 }
 
 void SpectrumView::SetHarmonics(bool on) {
@@ -489,11 +489,12 @@ void SpectrumView::DrawCursors(QPainter& p, const QRectF& r) {
 }
 
 void SpectrumView::PaintTop(QPainter& p) {
-    if (!Message().isEmpty() || !std::isfinite(xCursor_)) return;
+    if (!Message().isEmpty()) return;
     const QRectF r = PlotRect();
     p.save();
     p.setClipRect(r.adjusted(0, 0, 1, 1));
-    DrawCursors(p, r);
+    DrawFaultLines(p, r);
+    if (std::isfinite(xCursor_)) DrawCursors(p, r);
     p.restore();
 }
 
@@ -613,6 +614,7 @@ void SpectrumView::contextMenuEvent(QContextMenuEvent* e) {
     menu.addAction(wbtext::kCopyMarks, this, [this] { CopyMarks(); })->setEnabled(!marks_.empty());
     menu.addAction(wbtext::kClearMarks, this, [this] { ClearMarks(); })
         ->setEnabled(!marks_.empty());
+    menu.addAction(wbtext::kFaultLines, this, [this] { EditFaultBearing(); });
     menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });
     menu.addSeparator();
     AddCommonActions(menu);

@@ -9,11 +9,13 @@
 // to the clipboard. Overlay signals stand as markers at their value at the
 // cursor time, strips as shaded regions.
 
+#include <optional>
 #include <vector>
 
-#include "korvex/dsp/spectral.h"
+#include "apps/workbench/faultlines.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/spectralview.h"
+#include "korvex/dsp/spectral.h"
 
 namespace workbench {
 
@@ -68,6 +70,13 @@ class SpectrumView : public SpectralView {
     // The marked values as the clipboard gets them.
     QString MarksText() const;
     void CopyMarks() const;
+    // The fault-line families of the bearing entered for the graph's signal
+    // (faultlines.h): one bearing per signal, none removes it. The marks
+    // drawn, within the spectrum, at the shaft frequency of the cursor time.
+    void SetFaultBearing(const std::optional<FaultBearing>& b);
+    std::vector<FaultMark> FaultMarksShown() const;
+    // Asks for the bearing in a dialog (spectrumview_faults.cpp).
+    void EditFaultBearing();
 
   protected:
     void mousePressEvent(QMouseEvent*) override;
@@ -89,6 +98,7 @@ class SpectrumView : public SpectralView {
     void DrawCursors(QPainter& p, const QRectF& r);
     void DrawMarks(QPainter& p);
     void DrawOrderAxis(QPainter& p, const QRectF& r);
+    void DrawFaultLines(QPainter& p, const QRectF& r);
     // The shaft frequency at the cursor time, Hz; NaN without a speed.
     double ShaftHz() const;
     QString ValueText(double v) const;

@@ -647,6 +647,58 @@
         <source>orders, angle domain</source>
         <translation>orders, angle domain</translation>
     </message>
+    <message>
+        <source>Bearing &amp;fault lines...</source>
+        <translation>Bearing &amp;fault lines...</translation>
+    </message>
+    <message>
+        <source>Bearing fault lines</source>
+        <translation>Bearing fault lines</translation>
+    </message>
+    <message>
+        <source>Rolling elements n</source>
+        <translation>Rolling elements n</translation>
+    </message>
+    <message>
+        <source>Element diameter d</source>
+        <translation>Element diameter d</translation>
+    </message>
+    <message>
+        <source>Pitch diameter D</source>
+        <translation>Pitch diameter D</translation>
+    </message>
+    <message>
+        <source>Contact angle, degrees</source>
+        <translation>Contact angle, degrees</translation>
+    </message>
+    <message>
+        <source>The outer ring turns</source>
+        <translation>The outer ring turns</translation>
+    </message>
+    <message>
+        <source>Shaft frequency, Hz (without a speed signal)</source>
+        <translation>Shaft frequency, Hz (without a speed signal)</translation>
+    </message>
+    <message>
+        <source>Harmonics</source>
+        <translation>Harmonics</translation>
+    </message>
+    <message>
+        <source>Sidebands</source>
+        <translation>Sidebands</translation>
+    </message>
+    <message>
+        <source>Remove the lines</source>
+        <translation>Remove the lines</translation>
+    </message>
+    <message>
+        <source>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</source>
+        <translation>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</translation>
+    </message>
+    <message>
+        <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
+        <translation>Fault lines: no shaft frequency (a speed signal or one typed)</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

@@ -647,6 +647,58 @@
         <source>orders, angle domain</source>
         <translation>порядки, угловая область</translation>
     </message>
+    <message>
+        <source>Bearing &amp;fault lines...</source>
+        <translation>&amp;Линии дефектов подшипника...</translation>
+    </message>
+    <message>
+        <source>Bearing fault lines</source>
+        <translation>Линии дефектов подшипника</translation>
+    </message>
+    <message>
+        <source>Rolling elements n</source>
+        <translation>Число тел качения n</translation>
+    </message>
+    <message>
+        <source>Element diameter d</source>
+        <translation>Диаметр тела качения d</translation>
+    </message>
+    <message>
+        <source>Pitch diameter D</source>
+        <translation>Средний диаметр D</translation>
+    </message>
+    <message>
+        <source>Contact angle, degrees</source>
+        <translation>Угол контакта, градусы</translation>
+    </message>
+    <message>
+        <source>The outer ring turns</source>
+        <translation>Вращается наружное кольцо</translation>
+    </message>
+    <message>
+        <source>Shaft frequency, Hz (without a speed signal)</source>
+        <translation>Частота вала, Гц (без сигнала оборотов)</translation>
+    </message>
+    <message>
+        <source>Harmonics</source>
+        <translation>Гармоники</translation>
+    </message>
+    <message>
+        <source>Sidebands</source>
+        <translation>Боковые</translation>
+    </message>
+    <message>
+        <source>Remove the lines</source>
+        <translation>Убрать линии</translation>
+    </message>
+    <message>
+        <source>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</source>
+        <translation>Это не подшипник: d должен быть больше 0 и меньше D, угол меньше 90 градусов.</translation>
+    </message>
+    <message>
+        <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
+        <translation>Линии дефектов: нет частоты вала (сигнала оборотов или введенной)</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <numbers>
 
 #include "apps/workbench/graphview.h"
@@ -467,4 +468,60 @@ TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
     ASSERT_TRUE(pk.found);
     EXPECT_NEAR(pk.value / (1000 / std::sqrt(2.0) / (2 * std::numbers::pi * ToneHz(2.0))), 1.0,
                 0.03);
+}
+
+// A bearing entered once for the signal: its fault families stand at their
+// orders of the speed signal's shaft frequency at the cursor time, in every
+// spectrum graph of the signal, harmonics labelled and sidebands where the
+// fault has them.
+TEST_F(SpectralViews, BearingFaultLinesStandAtTheirOrdersOfTheShaft) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    spec.spectrum.params.n = 1024;
+    SpectrumView* v = Open<SpectrumView>(spec);
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    gw->MoveCursor(2.0, gw->Views().front()->GraphId());
+    const double shaft = ToneHz(gw->CursorTime()) / 10;  // the tone is order 10
+    FaultBearing b;
+    b.geometry = {9, 7.94, 39.04, 0.0, false};
+    b.harmonics = 2;
+    b.sidebands = 1;
+    v->SetFaultBearing(b);
+    v->SetRange(0, 1000);
+    std::map<std::string, double> at;
+    int sidebands = 0;
+    for (const FaultMark& m : v->FaultMarksShown()) {
+        if (!m.label.empty()) at[m.label] = m.hz;
+        sidebands += m.sideband != 0;
+    }
+    EXPECT_NEAR(at["FTF"], 0.3983 * shaft, 0.01);
+    EXPECT_NEAR(at["BPFO"], 3.5848 * shaft, 0.01);
+    EXPECT_NEAR(at["2\u00d7BPFI"], 2 * 5.4152 * shaft, 0.02);
+    EXPECT_NEAR(at["4\u00d7BSF"], 4 * 2.3567 * shaft, 0.02);
+    EXPECT_EQ(sidebands, 2 * 2 + 2 * 2);  // BPFI +-fr, 2xBSF +-FTF, two harmonics each
+
+    // Drawn where the marks say: BPFO's colour in its column of the plot.
+    v->repaint();
+    const QImage img = v->grab().toImage();
+    const QRectF pr = v->PlotRect();
+    const double px = pr.left() + (at["BPFO"] - v->Lo()) / (v->Hi() - v->Lo()) * pr.width();
+    int found = -1;
+    for (int x = static_cast<int>(px) - 2; x <= static_cast<int>(px) + 2; ++x)
+        for (int y = static_cast<int>(pr.center().y()); y < pr.center().y() + 12; ++y)
+            if (QColor(img.pixel(x, y)) == QColor(214, 39, 40)) found = x;
+    EXPECT_NEAR(found, px, 1.5);
+    Keep(v, "spectrum-fault-lines.png");
+
+    // Another graph of the signal shows the same bearing, at the shaft
+    // frequency typed with it while it has no speed signal; removed, none.
+    b.shaftHz = shaft;
+    v->SetFaultBearing(b);
+    const int second = w_->AddSpectralGraph(tone_, spec);
+    QApplication::processEvents();
+    auto* other = qobject_cast<SpectrumView*>(w_->SpectralViewOf(second));
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->FaultMarksShown().size(), v->FaultMarksShown().size());
+    v->SetFaultBearing(std::nullopt);
+    EXPECT_TRUE(other->FaultMarksShown().empty());
 }
