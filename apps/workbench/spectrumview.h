@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "apps/workbench/envelopemode.h"
 #include "apps/workbench/faultlines.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/spectralview.h"
@@ -77,6 +78,15 @@ class SpectrumView : public SpectralView {
     std::vector<FaultMark> FaultMarksShown() const;
     // Asks for the bearing in a dialog (spectrumview_faults.cpp).
     void EditFaultBearing();
+    // Envelope mode (envelopemode.h, spectrumview_envelope.cpp): the band
+    // typed, dragged with Ctrl over the ordinary spectrum or taken from the
+    // kurtogram of the range at the cursor; a band that is not on turns the
+    // ordinary spectrum back.
+    const EnvelopeBand& Envelope() const { return envelope_; }
+    void SetEnvelope(const EnvelopeBand& band);
+    // False, and the mode unchanged, when the kurtogram cannot be had.
+    bool EnvelopeFromKurtogram();
+    void EditEnvelope();
 
   protected:
     void mousePressEvent(QMouseEvent*) override;
@@ -99,6 +109,9 @@ class SpectrumView : public SpectralView {
     void DrawMarks(QPainter& p);
     void DrawOrderAxis(QPainter& p, const QRectF& r);
     void DrawFaultLines(QPainter& p, const QRectF& r);
+    void DrawBandDrag(QPainter& p, const QRectF& r);
+    bool PressForBand(QMouseEvent* e);
+    bool ReleaseBand();
     // The shaft frequency at the cursor time, Hz; NaN without a speed.
     double ShaftHz() const;
     QString ValueText(double v) const;
@@ -114,7 +127,9 @@ class SpectrumView : public SpectralView {
     bool harmonics_ = false, sidebands_ = false;
     double spacing_ = 0.0;
     std::vector<MarkedValue> marks_;
-    enum class Drag { None, Cursor, Spacing, Pan } drag_ = Drag::None;
+    EnvelopeBand envelope_;
+    double bandFrom_ = NAN, bandTo_ = NAN;  // a band being dragged
+    enum class Drag { None, Cursor, Spacing, Pan, Band } drag_ = Drag::None;
     double dragPx_ = 0.0, dragLo_ = 0.0, dragHi_ = 0.0;
 };
 

@@ -116,6 +116,18 @@ inline constexpr Text kFaultSidebands = QT_TRANSLATE_NOOP("Workbench", "Sideband
 inline constexpr Text kFaultRemove = QT_TRANSLATE_NOOP("Workbench", "Remove the lines");
 inline constexpr Text kFaultBad = QT_TRANSLATE_NOOP(
     "Workbench", "Not a bearing: d must be above 0 and below D, the angle below 90 degrees.");
+inline constexpr Text kEnvelopeBand = QT_TRANSLATE_NOOP("Workbench", "&Envelope band...");
+inline constexpr Text kEnvelopeKurtogram =
+    QT_TRANSLATE_NOOP("Workbench", "Envelope band from the &kurtogram");
+inline constexpr Text kEnvelopeOff = QT_TRANSLATE_NOOP("Workbench", "&Ordinary spectrum");
+inline constexpr Text kEnvelopeTitle = QT_TRANSLATE_NOOP("Workbench", "Envelope band");
+inline constexpr Text kEnvelopeLo = QT_TRANSLATE_NOOP("Workbench", "From, Hz");
+inline constexpr Text kEnvelopeHi = QT_TRANSLATE_NOOP("Workbench", "To, Hz");
+inline constexpr Text kEnvelopeSeconds = QT_TRANSLATE_NOOP("Workbench", "Range around cursor A, s");
+inline constexpr Text kEnvelopeHead =
+    QT_TRANSLATE_NOOP("Workbench", "envelope of %1-%2 Hz   df %3 Hz   %4 blocks");
+inline constexpr Text kEnvelopeBad =
+    QT_TRANSLATE_NOOP("Workbench", "The band needs 0 <= from < to.");
 inline constexpr Text kFaultNoShaft =
     QT_TRANSLATE_NOOP("Workbench", "Fault lines: no shaft frequency (a speed signal or one typed)");
 inline constexpr Text kMarkPeak = QT_TRANSLATE_NOOP("Workbench", "&Mark the peak (M)");

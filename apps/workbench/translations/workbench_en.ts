@@ -699,6 +699,42 @@
         <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
         <translation>Fault lines: no shaft frequency (a speed signal or one typed)</translation>
     </message>
+    <message>
+        <source>&amp;Envelope band...</source>
+        <translation>&amp;Envelope band...</translation>
+    </message>
+    <message>
+        <source>Envelope band from the &amp;kurtogram</source>
+        <translation>Envelope band from the &amp;kurtogram</translation>
+    </message>
+    <message>
+        <source>&amp;Ordinary spectrum</source>
+        <translation>&amp;Ordinary spectrum</translation>
+    </message>
+    <message>
+        <source>Envelope band</source>
+        <translation>Envelope band</translation>
+    </message>
+    <message>
+        <source>From, Hz</source>
+        <translation>From, Hz</translation>
+    </message>
+    <message>
+        <source>To, Hz</source>
+        <translation>To, Hz</translation>
+    </message>
+    <message>
+        <source>Range around cursor A, s</source>
+        <translation>Range around cursor A, s</translation>
+    </message>
+    <message>
+        <source>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</source>
+        <translation>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</translation>
+    </message>
+    <message>
+        <source>The band needs 0 &lt;= from &lt; to.</source>
+        <translation>The band needs 0 &lt;= from &lt; to.</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

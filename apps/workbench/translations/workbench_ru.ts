@@ -699,6 +699,42 @@
         <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
         <translation>Линии дефектов: нет частоты вала (сигнала оборотов или введенной)</translation>
     </message>
+    <message>
+        <source>&amp;Envelope band...</source>
+        <translation>&amp;Полоса огибающей...</translation>
+    </message>
+    <message>
+        <source>Envelope band from the &amp;kurtogram</source>
+        <translation>Полоса огибающей по &amp;куртограмме</translation>
+    </message>
+    <message>
+        <source>&amp;Ordinary spectrum</source>
+        <translation>&amp;Обычный спектр</translation>
+    </message>
+    <message>
+        <source>Envelope band</source>
+        <translation>Полоса огибающей</translation>
+    </message>
+    <message>
+        <source>From, Hz</source>
+        <translation>От, Гц</translation>
+    </message>
+    <message>
+        <source>To, Hz</source>
+        <translation>До, Гц</translation>
+    </message>
+    <message>
+        <source>Range around cursor A, s</source>
+        <translation>Участок вокруг курсора A, с</translation>
+    </message>
+    <message>
+        <source>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</source>
+        <translation>огибающая %1-%2 Гц   df %3 Гц   блоков: %4</translation>
+    </message>
+    <message>
+        <source>The band needs 0 &lt;= from &lt; to.</source>
+        <translation>Нужна полоса 0 &lt;= от &lt; до.</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

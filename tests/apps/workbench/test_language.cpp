@@ -173,7 +173,8 @@ TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
         texts << MenuTexts(v);
         ++menus;
         if (auto* s = qobject_cast<SpectrumView*>(v))
-            texts << ModalTexts([s] { s->EditFaultBearing(); });
+            texts << ModalTexts([s] { s->EditFaultBearing(); })
+                  << ModalTexts([s] { s->EditEnvelope(); });
     }
     EXPECT_EQ(menus, 3);
     for (QPlainTextEdit* log : w_->findChildren<QPlainTextEdit*>()) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <numbers>
+#include <random>
 
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
@@ -524,4 +525,60 @@ TEST_F(SpectralViews, BearingFaultLinesStandAtTheirOrdersOfTheShaft) {
     EXPECT_EQ(other->FaultMarksShown().size(), v->FaultMarksShown().size());
     v->SetFaultBearing(std::nullopt);
     EXPECT_TRUE(other->FaultMarksShown().empty());
+}
+
+// Envelope mode on impacts at 37 Hz ringing a 2.5 kHz resonance under a
+// strong 300 Hz tone: a band dragged with Ctrl over the ordinary spectrum, or
+// the kurtogram's band, gives the envelope spectrum with the impact rate's
+// line, which the ordinary spectrum does not show.
+TEST_F(SpectralViews, EnvelopeModeFromADraggedBandOrTheKurtogram) {
+    std::vector<double> y(static_cast<size_t>(4 * kRate));
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    for (size_t i = 0; i < y.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double since = std::fmod(t, 1.0 / 37);
+        y[i] = 2 * std::sin(2 * std::numbers::pi * 300 * t) +
+               std::exp(-since / 0.002) * std::sin(2 * std::numbers::pi * 2500 * since) +
+               noise(rng);
+    }
+    const int impacts = Add("/Signals/set", "Impacts", "m/s^2", std::move(y), 1 / kRate);
+    ASSERT_TRUE(w_->ShowSignal(impacts));
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    const int g = w_->AddSpectralGraph(impacts, spec);
+    QApplication::processEvents();
+    auto* v = qobject_cast<SpectrumView*>(w_->SpectralViewOf(g));
+    ASSERT_TRUE(v);
+    v->repaint();
+    const QRectF r = v->PlotRect();
+    auto px = [&](double f) {
+        return QPoint(static_cast<int>(r.left() + (f - v->Lo()) / (v->Hi() - v->Lo()) * r.width()),
+                      static_cast<int>(r.center().y()));
+    };
+    QTest::mousePress(v, Qt::LeftButton, Qt::ControlModifier, px(1800));
+    QTest::mouseMove(v, px(3300));
+    QTest::mouseRelease(v, Qt::LeftButton, Qt::ControlModifier, px(3300));
+    ASSERT_TRUE(v->Envelope().On());
+    EXPECT_NEAR(v->Envelope().lo, 1800, 2 * (v->Hi() - v->Lo()) / r.width());
+    EXPECT_NEAR(v->Envelope().hi, 3300, 2 * (v->Hi() - v->Lo()) / r.width());
+    auto lineAt37 = [&] {
+        v->SetXCursor(37);
+        const Peak pk = v->CursorPeak();
+        EXPECT_TRUE(pk.found);
+        return pk.frequency;
+    };
+    EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
+    EXPECT_NEAR(lineAt37(), 37, 0.5);
+    v->repaint();
+    Keep(v, "spectrum-envelope.png");
+
+    // The kurtogram's band holds the resonance; the ordinary spectrum comes back.
+    v->SetEnvelope({});
+    EXPECT_FALSE(v->Envelope().On());
+    ASSERT_TRUE(v->EnvelopeFromKurtogram());
+    EXPECT_LT(v->Envelope().lo, 2500);
+    EXPECT_GT(v->Envelope().hi, 2500) << v->Envelope().lo;
+    EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
+    EXPECT_NEAR(lineAt37(), 37, 0.5);
 }
