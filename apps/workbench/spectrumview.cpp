@@ -84,6 +84,7 @@ void SpectrumView::DataChanged() {
 
 void SpectrumView::CursorMoved() {
     Recompute();
+    RefreshKurtogram();
 }
 
 void SpectrumView::Recompute() {
@@ -629,6 +630,7 @@ void SpectrumView::contextMenuEvent(QContextMenuEvent* e) {
     menu.addAction(wbtext::kFaultLines, this, [this] { EditFaultBearing(); });
     menu.addAction(wbtext::kEnvelopeBand, this, [this] { EditEnvelope(); });
     menu.addAction(wbtext::kEnvelopeKurtogram, this, [this] { EnvelopeFromKurtogram(); });
+    menu.addAction(wbtext::kKurtogramShow, this, [this] { ShowKurtogram(); });
     menu.addAction(wbtext::kEnvelopeOff, this, [this] { SetEnvelope({}); })
         ->setEnabled(envelope_.On());
     menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });

@@ -87,6 +87,10 @@ class SpectrumView : public SpectralView {
     // False, and the mode unchanged, when the kurtogram cannot be had.
     bool EnvelopeFromKurtogram();
     void EditEnvelope();
+    // The kurtogram of the range at the cursor, and its window (kurtogramview.h),
+    // made on first use and kept following the cursor while shown.
+    korvex::Kurtogram KurtogramAtCursor();
+    class KurtogramView* ShowKurtogram();
 
   protected:
     void mousePressEvent(QMouseEvent*) override;
@@ -111,6 +115,7 @@ class SpectrumView : public SpectralView {
     void DrawFaultLines(QPainter& p, const QRectF& r);
     void DrawBandDrag(QPainter& p, const QRectF& r);
     bool PressForBand(QMouseEvent* e);
+    void RefreshKurtogram();
     bool ReleaseBand();
     // The shaft frequency at the cursor time, Hz; NaN without a speed.
     double ShaftHz() const;
@@ -128,7 +133,8 @@ class SpectrumView : public SpectralView {
     double spacing_ = 0.0;
     std::vector<MarkedValue> marks_;
     EnvelopeBand envelope_;
-    double bandFrom_ = NAN, bandTo_ = NAN;  // a band being dragged
+    double bandFrom_ = NAN, bandTo_ = NAN;      // a band being dragged
+    class KurtogramView* kurtogram_ = nullptr;  // a child: goes with the view
     enum class Drag { None, Cursor, Spacing, Pan, Band } drag_ = Drag::None;
     double dragPx_ = 0.0, dragLo_ = 0.0, dragHi_ = 0.0;
 };

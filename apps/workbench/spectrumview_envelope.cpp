@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <cmath>
 
+#include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/numberbox.h"
 #include "apps/workbench/spectrumview.h"
 #include "apps/workbench/texts.h"
@@ -22,14 +23,30 @@ void SpectrumView::SetEnvelope(const EnvelopeBand& band) {
     update();
 }
 
-bool SpectrumView::EnvelopeFromKurtogram() {
+korvex::Kurtogram SpectrumView::KurtogramAtCursor() {
     auto s = SignalObj();
-    if (!s) return false;
+    if (!s) return {};
     if (!haveSnap_) {
         snap_ = korvex::SignalSnapshot::Of(*s);
         haveSnap_ = true;
     }
-    const korvex::Kurtogram k = KurtogramAt(snap_, time_, envelope_.seconds);
+    return KurtogramAt(snap_, time_, envelope_.seconds);
+}
+
+KurtogramView* SpectrumView::ShowKurtogram() {
+    if (!kurtogram_) kurtogram_ = new KurtogramView(this);
+    kurtogram_->Refresh();
+    kurtogram_->show();
+    kurtogram_->raise();
+    return kurtogram_;
+}
+
+void SpectrumView::RefreshKurtogram() {
+    if (kurtogram_ && kurtogram_->isVisible()) kurtogram_->Refresh();
+}
+
+bool SpectrumView::EnvelopeFromKurtogram() {
+    const korvex::Kurtogram k = KurtogramAtCursor();
     if (!k.error.empty() || !(k.best.hi > k.best.lo)) return false;
     SetEnvelope({std::max(k.best.lo, 0.0), k.best.hi, envelope_.seconds});
     return true;

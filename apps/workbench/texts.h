@@ -128,6 +128,12 @@ inline constexpr Text kEnvelopeHead =
     QT_TRANSLATE_NOOP("Workbench", "envelope of %1-%2 Hz   df %3 Hz   %4 blocks");
 inline constexpr Text kEnvelopeBad =
     QT_TRANSLATE_NOOP("Workbench", "The band needs 0 <= from < to.");
+inline constexpr Text kKurtogramShow = QT_TRANSLATE_NOOP("Workbench", "Kurto&gram at cursor A...");
+inline constexpr Text kKurtogramTitle = QT_TRANSLATE_NOOP("Workbench", "Kurtogram");
+inline constexpr Text kKurtogramHead = QT_TRANSLATE_NOOP(
+    "Workbench", "t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)");
+inline constexpr Text kKurtogramFreq = QT_TRANSLATE_NOOP("Workbench", "f [Hz]");
+inline constexpr Text kKurtogramLevel = QT_TRANSLATE_NOOP("Workbench", "level");
 inline constexpr Text kFaultNoShaft =
     QT_TRANSLATE_NOOP("Workbench", "Fault lines: no shaft frequency (a speed signal or one typed)");
 inline constexpr Text kMarkPeak = QT_TRANSLATE_NOOP("Workbench", "&Mark the peak (M)");

@@ -735,6 +735,26 @@
         <source>The band needs 0 &lt;= from &lt; to.</source>
         <translation>The band needs 0 &lt;= from &lt; to.</translation>
     </message>
+    <message>
+        <source>Kurto&amp;gram at cursor A...</source>
+        <translation>Kurto&amp;gram at cursor A...</translation>
+    </message>
+    <message>
+        <source>Kurtogram</source>
+        <translation>Kurtogram</translation>
+    </message>
+    <message>
+        <source>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</source>
+        <translation>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</translation>
+    </message>
+    <message>
+        <source>f [Hz]</source>
+        <translation>f [Hz]</translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation>level</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

@@ -735,6 +735,26 @@
         <source>The band needs 0 &lt;= from &lt; to.</source>
         <translation>Нужна полоса 0 &lt;= от &lt; до.</translation>
     </message>
+    <message>
+        <source>Kurto&amp;gram at cursor A...</source>
+        <translation>&amp;Куртограмма у курсора A...</translation>
+    </message>
+    <message>
+        <source>Kurtogram</source>
+        <translation>Куртограмма</translation>
+    </message>
+    <message>
+        <source>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</source>
+        <translation>t = %1 с   самая импульсная %2-%3 Гц, эксцесс %4   (щелчок: полоса огибающей)</translation>
+    </message>
+    <message>
+        <source>f [Hz]</source>
+        <translation>f [Гц]</translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation>уровень</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

@@ -22,6 +22,7 @@
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/importdialog.h"
+#include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/language.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
@@ -172,9 +173,16 @@ TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
         });
         texts << MenuTexts(v);
         ++menus;
-        if (auto* s = qobject_cast<SpectrumView*>(v))
+        if (auto* s = qobject_cast<SpectrumView*>(v)) {
             texts << ModalTexts([s] { s->EditFaultBearing(); })
                   << ModalTexts([s] { s->EditEnvelope(); });
+            KurtogramView* k = s->ShowKurtogram();
+            texts << k->windowTitle();
+            testutil::TextRecorder drawn(k->size());
+            k->render(&drawn);
+            texts << drawn.texts;
+            k->close();
+        }
     }
     EXPECT_EQ(menus, 3);
     for (QPlainTextEdit* log : w_->findChildren<QPlainTextEdit*>()) {

@@ -17,6 +17,7 @@
 
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
+#include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mime.h"
@@ -579,6 +580,31 @@ TEST_F(SpectralViews, EnvelopeModeFromADraggedBandOrTheKurtogram) {
     ASSERT_TRUE(v->EnvelopeFromKurtogram());
     EXPECT_LT(v->Envelope().lo, 2500);
     EXPECT_GT(v->Envelope().hi, 2500) << v->Envelope().lo;
+    const EnvelopeBand fromMenu = v->Envelope();
+
+    // The kurtogram window: each band where its frequencies lie, the best the
+    // menu's; a click on another band makes that the envelope band.
+    KurtogramView* k = v->ShowKurtogram();
+    ASSERT_TRUE(k && k->Current().error.empty());
+    const korvex::KurtogramBand best = k->Current().best;
+    EXPECT_EQ(best.lo, fromMenu.lo);
+    EXPECT_EQ(best.hi, fromMenu.hi);
+    const QRectF kr = k->PlotRect();
+    const double nyquist = kRate / 2;
+    size_t row = 0;
+    while (std::fabs(k->Current().rows[row].level - best.level) > 1e-9) ++row;
+    const size_t cell = static_cast<size_t>(std::lround(best.lo / k->Current().rows[row].width));
+    const QRectF c = k->CellRect(row, cell);
+    EXPECT_NEAR(c.left(), kr.left() + best.lo / nyquist * kr.width(), 0.01);
+    EXPECT_NEAR(c.right(), kr.left() + best.hi / nyquist * kr.width(), 0.01);
+    EXPECT_EQ(k->BandAt(c.center()).lo, best.lo);
+    k->repaint();
+    Keep(k, "kurtogram.png");
+    const QRectF top = k->CellRect(1, 1);  // level 1, the upper half
+    QTest::mouseClick(k, Qt::LeftButton, {}, top.center().toPoint());
+    EXPECT_EQ(v->Envelope().lo, nyquist / 2);
+    EXPECT_EQ(v->Envelope().hi, nyquist);
+    v->SetEnvelope(fromMenu);
     EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
     EXPECT_NEAR(lineAt37(), 37, 0.5);
 }
