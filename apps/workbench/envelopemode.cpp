@@ -60,15 +60,17 @@ korvex::Spectrum EnvelopeSpectrumAt(const korvex::SignalSnapshot& s, double x,
     return out;
 }
 
-korvex::Kurtogram KurtogramAt(const korvex::SignalSnapshot& s, double x, double seconds) {
+korvex::Kurtogram KurtogramAt(const korvex::SignalSnapshot& s, double x, double seconds,
+                              double* middle) {
     korvex::Kurtogram k;
     if (s.samples.empty() || !(s.stepX > 0)) {
         k.error = "no samples";
         return k;
     }
-    double middle = 0;
+    double at = 0;
     korvex::RecordSpectrum record;
-    k.error = record.Make(RangeAt(s, x, seconds, middle), s.stepX);
+    k.error = record.Make(RangeAt(s, x, seconds, at), s.stepX);
+    if (middle) *middle = at;
     if (!k.error.empty()) return k;
     korvex::KurtogramParams kp;
     kp.maxLevel = 6;

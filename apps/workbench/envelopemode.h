@@ -22,7 +22,9 @@ struct EnvelopeBand {
 korvex::Spectrum EnvelopeSpectrumAt(const korvex::SignalSnapshot& s, double x,
                                     const EnvelopeBand& band, const korvex::SpectrumParams& p);
 
-// The fast kurtogram of the same range (levels up to 6, as the record allows).
-korvex::Kurtogram KurtogramAt(const korvex::SignalSnapshot& s, double x, double seconds);
+// The fast kurtogram of the same range (levels up to 6, as the record allows);
+// middle, when given, gets the range's middle.
+korvex::Kurtogram KurtogramAt(const korvex::SignalSnapshot& s, double x, double seconds,
+                              double* middle = nullptr);
 
 }  // namespace workbench

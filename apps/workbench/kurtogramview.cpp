@@ -27,8 +27,9 @@ KurtogramView::KurtogramView(SpectrumView* spectrum)
 }
 
 void KurtogramView::Refresh() {
-    k_ = spectrum_->KurtogramAtCursor();
+    // The range's middle, as the spectrum's line names it.
     time_ = spectrum_->SpectrumTime();
+    k_ = spectrum_->KurtogramAtCursor(&time_);
     nyquist_ = 0;
     kMax_ = 1e-9;
     if (k_.error.empty() && !k_.rows.empty()) {

@@ -89,7 +89,7 @@ class SpectrumView : public SpectralView {
     void EditEnvelope();
     // The kurtogram of the range at the cursor, and its window (kurtogramview.h),
     // made on first use and kept following the cursor while shown.
-    korvex::Kurtogram KurtogramAtCursor();
+    korvex::Kurtogram KurtogramAtCursor(double* middle = nullptr);
     class KurtogramView* ShowKurtogram();
 
   protected:

@@ -23,14 +23,14 @@ void SpectrumView::SetEnvelope(const EnvelopeBand& band) {
     update();
 }
 
-korvex::Kurtogram SpectrumView::KurtogramAtCursor() {
+korvex::Kurtogram SpectrumView::KurtogramAtCursor(double* middle) {
     auto s = SignalObj();
     if (!s) return {};
     if (!haveSnap_) {
         snap_ = korvex::SignalSnapshot::Of(*s);
         haveSnap_ = true;
     }
-    return KurtogramAt(snap_, time_, envelope_.seconds);
+    return KurtogramAt(snap_, time_, envelope_.seconds, middle);
 }
 
 KurtogramView* SpectrumView::ShowKurtogram() {
