@@ -196,7 +196,7 @@ DialogTemplate TahoPanel() {
             L("Размер блока", 9, 40, 74),
             C(IDC_POINTS, Kind::Edit, 0, "", 86, 38, 70, 12),
             C(IDC_SECONDS, Kind::Edit, 0, "", 86, 52, 70, 12),
-            C(IDC_REPAIR_OPEN, Kind::Button, 0, "Импульсы...", 9, 51, 66, 13),
+            C(IDC_REPAIR_OPEN, Kind::Button, 0, "Импульсы...", 9, 52, 66, 12),
             C(kStatic, Kind::GroupBox, 0, "Настройка уровней ", 9, 65, 147, 42),
             L("Верхняя граница", 15, 77, 68),
             C(IDC_LEVEL_HI, Kind::Edit, 0, "", 86, 75, 64, 12),
