@@ -136,6 +136,12 @@ void ShootPanels(Shooter& shot, Scene& s) {
     shot.Shoot(&signal, "panel-channel-none");
     signal.SetChannels(kAcc1Name, Records(s.cfg, {kAcc1Name}));
     shot.Shoot(&signal, "panel-channel-one");
+    // A channel read in the envelope of its resonance band, on a copy.
+    CfgChannel envelope = *Records(s.cfg, {kAcc1Name}).front();
+    envelope.envLo = 2000;
+    envelope.envHi = 4500.5;
+    signal.SetChannels(kAcc1Name, {&envelope});
+    shot.Shoot(&signal, "panel-channel-envelope");
     signal.SetChannels("", Records(s.cfg, {kAcc1Name, kAcc2Name}));
     shot.Shoot(&signal, "panel-channel-several");
 
