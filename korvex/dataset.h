@@ -50,6 +50,9 @@ struct FileResult {
     bool needsRate = false;
     // The read was stopped through ReadOptions::progress.
     bool stopped = false;
+    // With ReadOptions::listOnly, the signals' lengths where they came
+    // without values (in the order of the data set's signals), else empty.
+    std::vector<uint64_t> sampleCounts;
 };
 
 }  // namespace korvex

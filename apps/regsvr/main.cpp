@@ -5,8 +5,9 @@
 //   korvex-regsvr -u LIBRARY       DllUnregisterServer
 //   korvex-regsvr -i[:CMD] LIBRARY DllInstall(install, CMD)   (-u -i: remove)
 //   -s  prints nothing on success
+//   --help, --version
 //
-// Exit status: 0 done, 1 usage, 3 library not loaded, 4 entry point missing,
+// Exit status: 0 done, 2 usage, 3 library not loaded, 4 entry point missing,
 // 5 the entry point failed.
 
 #include <dlfcn.h>
@@ -16,13 +17,24 @@
 #include <string>
 #include <string_view>
 
+#include "apps/common/version.h"
 #include "platform/com.h"
 
 namespace {
 
+constexpr char kUsage[] =
+    "usage: korvex-regsvr [-u] [-i[:CMDLINE]] [-s] LIBRARY\n"
+    "  LIBRARY      a plug-in library (a path); calls its DllRegisterServer\n"
+    "  -u           calls DllUnregisterServer instead\n"
+    "  -i[:CMDLINE] calls DllInstall(1, CMDLINE); with -u DllInstall(0, CMDLINE)\n"
+    "  -s           prints nothing on success\n"
+    "  --help       this text; --version: the version alone\n"
+    "Exit status: 0 done, 2 usage, 3 the library does not load, 4 the entry point is\n"
+    "missing, 5 the entry point failed.\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: korvex-regsvr [-u] [-i[:CMDLINE]] [-s] LIBRARY\n");
-    return 1;
+    std::fputs(kUsage, stderr);
+    return 2;
 }
 
 }  // namespace
@@ -42,6 +54,12 @@ int main(int argc, char** argv) {
     std::string library;
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
+        if (a == "--version" || a == "--help" || a == "-h") {
+            const std::string version = appversion::VersionText("korvex-regsvr", {});
+            std::fputs(version.c_str(), stdout);
+            if (a != "--version") std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (a == "-u" || a == "/u") {
             remove = true;
         } else if (a == "-s" || a == "/s") {

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "apps/common/qt_quiet.h"
+#include "apps/common/version.h"
+#include "apps/vantrel/commands.h"
 #include "apps/vantrel/trend_cmd.h"
 #include "ui/res/en/english.h"
 #include "ui/res/resources.h"
@@ -30,13 +33,25 @@ bool Russian(const std::string& lang) {
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    appversion::QuietQtRuntimeNoise();
     std::vector<std::string> args{"trend"};
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     vantrel::TrendArgs a;
     std::string error;
-    if (!vantrel::ParseTrendArgs(args, a, error) || a.png.empty()) {
+    const bool parsed = vantrel::ParseTrendArgs(args, a, error);
+    if (a.help || appversion::AsksVersion(argc, argv)) {
+        std::cout << appversion::VersionText(
+            "vantrel-trend",
+            {appversion::FftwVersion(), appversion::MatioVersion(), appversion::QtVersion()});
+        if (a.help)
+            std::cout
+                << "\nDraws the PNG of \"vantrel trend\", which starts it; the same options:\n\n"
+                << vantrel::CommandHelp(*vantrel::FindCommand("trend"));
+        return vantrel::kExitOk;
+    }
+    if (!parsed || a.png.empty()) {
         std::cerr << "vantrel-trend: " << (error.empty() ? "--png OUT.png is needed" : error)
-                  << " (see vantrel --help)\n";
+                  << " (see vantrel-trend --help)\n";
         return vantrel::kExitUsage;
     }
     Trend trend;
@@ -54,7 +69,7 @@ int main(int argc, char** argv) {
     if (!image.save(QString::fromStdString(temp), "PNG") ||
         std::rename(temp.c_str(), a.png.c_str()) != 0) {
         std::remove(temp.c_str());
-        std::cerr << "vantrel-trend: cannot write " << a.png << '\n';
+        std::cerr << "vantrel-trend: cannot write \"" << a.png << "\"\n";
         return vantrel::kExitOutput;
     }
     std::cout << "Written: " << a.png << " (" << trend.points.size() << " points)\n";

@@ -1,6 +1,6 @@
 // Renders every window of the user interface built so far to PNG files, in
 // the states a reviewer needs to see, filled from the demo configuration and
-// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]... [--english]
+// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]... [--english] (--help)
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "apps/common/qt_quiet.h"
+#include "apps/common/version.h"
 #include "apps/samplegen/gearbox.h"
 #include "apps/uishots/freqshots.h"
 #include "apps/uishots/mainshots.h"
@@ -274,39 +276,66 @@ void ShootImages(const QDir& dir, int& written) {
     }
 }
 
-}  // namespace
+constexpr char kUsage[] =
+    "Usage: vantrel-shots OUTDIR [--dpi N]... [--english]\n"
+    "Renders every window of the user interface to PNG files below OUTDIR (created\n"
+    "when missing), from the demo configuration and a short demo data set.\n"
+    "\n"
+    "  --dpi N            the screen resolution drawn for, repeatable (default 96 and 144)\n"
+    "  --english          with the English resource set instead of the own texts\n"
+    "  --help, --version  this text; the version alone\n";
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::setlocale(LC_ALL, "");
-    std::vector<int> dpis;
-    QString out;
-    const char* usage =
-        "usage: vantrel-shots OUTDIR [--dpi N]... [--english]\n"
-        "  renders every window to OUTDIR/*.png; --english with the English texts\n";
-    bool english = false;
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--help") {
-            std::fputs(usage, stdout);
+// The command line before Qt starts: --help and --version need no display.
+// Returns an exit code, or -1 to go on.
+int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis, bool& english) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h" || a == "--version") {
+            std::fputs(appversion::VersionText(
+                           "vantrel-shots", {appversion::FftwVersion(), appversion::MatioVersion(),
+                                             appversion::QtVersion()})
+                           .c_str(),
+                       stdout);
+            if (a != "--version") std::fputs(kUsage, stdout);
             return 0;
         }
-        if (args[i] == "--dpi" && i + 1 < args.size())
-            dpis.push_back(args[++i].toInt());
-        else if (args[i] == "--english")
+        if (a == "--dpi" && i + 1 < argc) {
+            char* end = nullptr;
+            const long dpi = std::strtol(argv[++i], &end, 10);
+            if (*end || dpi < 48 || dpi > 960) {
+                std::fprintf(stderr, "vantrel-shots: --dpi takes 48 to 960, not %s\n", argv[i]);
+                return 2;
+            }
+            dpis.push_back(static_cast<int>(dpi));
+        } else if (a == "--english") {
             english = true;
-        else if (out.isEmpty() && !args[i].startsWith("--"))
-            out = args[i];
-        else {
-            std::fputs(usage, stderr);
+        } else if (!a.empty() && a[0] == '-') {
+            std::fprintf(stderr, "vantrel-shots: unknown option %s (see vantrel-shots --help)\n",
+                         a.c_str());
+            return 2;
+        } else if (out.isEmpty()) {
+            out = QString::fromLocal8Bit(argv[i]);
+        } else {
+            std::fprintf(stderr, "vantrel-shots: one OUTDIR only (see vantrel-shots --help)\n");
             return 2;
         }
     }
-    if (out.isEmpty()) {
-        std::fputs(usage, stderr);
-        return 2;
-    }
+    if (!out.isEmpty()) return -1;
+    std::fprintf(stderr, "vantrel-shots: OUTDIR is needed (see vantrel-shots --help)\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> dpis;
+    QString out;
+    bool english = false;
+    if (const int code = ReadArguments(argc, argv, out, dpis, english); code >= 0) return code;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    appversion::QuietQtRuntimeNoise();
+    QApplication app(argc, argv);
+    std::setlocale(LC_ALL, "");
     static const res::TableModule englishModule = res::EnglishModule();
     if (english) res::InstallModule(&englishModule);
     if (dpis.empty()) dpis = {96, 144};

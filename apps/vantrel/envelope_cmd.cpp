@@ -23,10 +23,14 @@ namespace fs = std::filesystem;
 namespace vantrel {
 
 const char kEnvelopeUsage[] =
-    "  vantrel envelope --data FILE [--rate HZ] --channel NAME (--shaft HZ | --speed NAME)\n"
-    "                   [--bearing balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]]\n"
-    "                   [--line NAME=ORDER ...] [--band auto|LO,HI] [--from T --to T]\n"
-    "                   [--resolution HZ] [--json FILE] [--csv FILE] [--png FILE] [READING]\n";
+    "Usage: vantrel envelope --data FILE [--rate HZ] --channel NAME (--shaft HZ | --speed NAME)\n"
+    "                        [--bearing "
+    "balls=N,ball=MM,pitch=MM,angle=DEG[,rotating=inner|outer]]\n"
+    "                        [--line NAME=ORDER ...] [--band auto|LO,HI] [--from T --to T]\n"
+    "                        [--resolution HZ] [--json FILE] [--csv FILE] [--png FILE] [--quiet]\n"
+    "                        [READING]\n";
+
+namespace {
 
 const char kEnvelopeHelp[] =
     "\n"
@@ -37,9 +41,12 @@ const char kEnvelopeHelp[] =
     "lines (FTF, BPFO, BPFI, BSF at 2 x BSF) and the named orders; the verdict names\n"
     "the fault whose lines stand out clearly (docs/spectral.md), or none.\n"
     "\n"
+    "  --data FILE        the data file (any the host reads)\n"
+    "  --rate HZ          the sample rate, for files that do not hold it\n"
     "  --channel NAME     the channel as vantrel info lists it (name or folder/name)\n"
-    "  --shaft HZ         shaft frequency; or --speed NAME: a speed channel (Hz or rpm)\n"
-    "                     whose mean over the range serves\n"
+    "  --shaft HZ         the shaft frequency\n"
+    "  --speed NAME       instead of --shaft: a speed channel (Hz or rpm) whose mean\n"
+    "                     over the range serves\n"
     "  --bearing ...      balls, ball and pitch diameter (one unit), contact angle in\n"
     "                     degrees (default 0), which ring turns (default inner)\n"
     "  --line NAME=ORDER  a further line at ORDER x the shaft frequency (repeatable)\n"
@@ -47,15 +54,14 @@ const char kEnvelopeHelp[] =
     "  --from T, --to T   the time range in seconds (default: the whole record)\n"
     "  --resolution HZ    line spacing of the envelope spectrum (default 0.5 Hz, finer\n"
     "                     down to 0.125 Hz for records of 32 s and more)\n"
-    "  --json FILE        band, lines and verdict; --csv FILE the envelope spectrum;\n"
-    "                     --png FILE the kurtogram above the envelope spectrum\n"
+    "  --json FILE        band, lines and verdict\n"
+    "  --csv FILE         the envelope spectrum (frequency, amplitude)\n"
+    "  --png FILE         the kurtogram above the envelope spectrum\n"
     "  -q, --quiet        no progress output\n"
     "\n"
     "Exit codes: 0 success, 2 bad arguments (no shaft speed, a geometry that is no\n"
     "bearing, a band above the Nyquist frequency, a record too short for the\n"
     "resolution), 3 unreadable input or missing channel, 4 outputs not written.\n";
-
-namespace {
 
 constexpr char kPlotter[] = "vantrel-envelope";
 
@@ -270,7 +276,8 @@ bool ShaftFromSpeed(const korvex::DataSet& d, const EnvelopeArgs& a, double& hz,
     hz = v.empty() ? 0.0 : sum / static_cast<double>(v.size());
     const std::string unit = plat::FoldCase(s->unit);
     if (unit.find("rpm") != std::string::npos || unit.find("/min") != std::string::npos ||
-        unit.find("мин") != std::string::npos) hz /= 60.0;
+        unit.find("мин") != std::string::npos)
+        hz /= 60.0;
     if (hz > 0.0 && std::isfinite(hz)) return true;
     error = "speed channel \"" + a.speed + "\" gives no shaft speed over the range";
     return false;
@@ -382,36 +389,40 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
 }
 
-int Fail(Console& c, int code, const std::string& text) {
-    c.err << "vantrel: " << text << (code == kExitUsage ? " (see vantrel envelope --help)" : "")
-          << '\n'
-          << std::flush;
-    return code;
+int EnvelopeFail(Console& c, int code, const std::string& text) {
+    return Fail(c, code, code == kExitUsage ? text + " (see vantrel envelope --help)" : text);
 }
 
 }  // namespace
 
-int CommandEnvelope(const std::vector<std::string>& args, const char* /*usage*/, Console& c) {
+const char* EnvelopeHelp() {
+    static const std::string text = std::string(kEnvelopeUsage) + kEnvelopeHelp;
+    return text.c_str();
+}
+
+int CommandEnvelope(const std::vector<std::string>& args, const char* usage, Console& c) {
     EnvelopeArgs a;
     std::string error;
-    if (!ParseEnvelopeArgs(args, a, error)) return Fail(c, kExitUsage, error);
+    if (!ParseEnvelopeArgs(args, a, error)) return EnvelopeFail(c, kExitUsage, error);
     if (a.help) {
-        c.out << "Usage:\n" << kEnvelopeUsage << kEnvelopeHelp << "\n" << kReadOptionsUsage;
+        c.out << usage;
         return kExitOk;
     }
     std::string plotter;
     if (!a.png.empty() && (plotter = PlotterPath()).empty())
-        return Fail(c, kExitOutput,
-                    std::string("the PNG is drawn by ") + kPlotter +
-                        ", which is not beside vantrel (a build without the user interface)");
+        return EnvelopeFail(
+            c, kExitOutput,
+            std::string("the PNG is drawn by ") + kPlotter +
+                ", which is not beside vantrel (a build without the user interface)");
     if (!a.quiet) a.read.progress = CopyProgress(c.err, a.data);
     EnvelopeAnalysis r;
-    if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk) return Fail(c, code, error);
+    if (const int code = AnalyseEnvelope(a, r, error); code != kExitOk)
+        return EnvelopeFail(c, code, error);
     c.out << EnvelopeTable(r) << std::flush;
     for (const auto& [path, text] : {std::pair{a.json, EnvelopeJson(r)}, {a.csv, EnvelopeCsv(r)}}) {
         if (path.empty()) continue;
         if (!plat::WriteFileAtomic(path, text, &error))
-            return Fail(c, kExitOutput, "cannot write " + path + ": " + error);
+            return EnvelopeFail(c, kExitOutput, "cannot write " + path + ": " + error);
         c.out << "Written: " << path << '\n';
     }
     return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);

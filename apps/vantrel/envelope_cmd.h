@@ -16,8 +16,9 @@
 
 namespace vantrel {
 
-// The command's lines of the usage text.
+// The command's usage lines, and its whole help text (usage and options).
 extern const char kEnvelopeUsage[];
+const char* EnvelopeHelp();
 
 struct EnvelopeArgs {
     std::string data, channel, speed, json, csv, png;

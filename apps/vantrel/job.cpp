@@ -3,9 +3,7 @@
 #include "apps/vantrel/job.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include <limits>
 #include <set>
 
+#include "apps/vantrel/interrupt.h"
 #include "apps/vantrel/outdir.h"
 #include "apps/vantrel/progress.h"
 #include "apps/vantrel/read_options.h"
@@ -34,46 +33,6 @@ namespace vantrel {
 
 namespace {
 
-// Ctrl+C during a calculation asks the engine to stop, as the progress
-// window's button does; the run then ends cleanly with its own code. The
-// handler sets the engine's stop flag itself, so that an interrupt is never
-// outrun by a calculation that ends before anyone looks at a flag.
-std::atomic<bool> g_interrupted{false};
-std::atomic<COrdProcessing*> g_engine{nullptr};
-static_assert(std::atomic<bool>::is_always_lock_free &&
-              std::atomic<COrdProcessing*>::is_always_lock_free);
-extern "C" void OnInterrupt(int) {
-    g_interrupted.store(true);
-    if (COrdProcessing* engine = g_engine.load()) engine->RequestStop();
-}
-
-class InterruptGuard {
-  public:
-    InterruptGuard() {
-        g_interrupted.store(false);
-        previous_ = std::signal(SIGINT, OnInterrupt);
-        // A process started with Ctrl+C ignored (a background job) keeps
-        // ignoring it.
-        if (previous_ == SIG_IGN) std::signal(SIGINT, SIG_IGN);
-    }
-    ~InterruptGuard() {
-        g_engine.store(nullptr);
-        std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-    // From here on an interrupt stops the engine at once; one that came
-    // before (while the run was being started) stops it now.
-    void Watch(COrdProcessing& engine) {
-        g_engine.store(&engine);
-        if (g_interrupted.load()) engine.RequestStop();
-    }
-
-  private:
-    void (*previous_)(int) = SIG_DFL;
-};
-
 // Reads a file for the encoding checks; a file that is not a plain file or
 // is larger than any configuration counts as unreadable here.
 bool ReadSmallFile(const std::string& path, std::string& bytes) {
@@ -83,12 +42,6 @@ bool ReadSmallFile(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
-}
-
-int Fail(Console& c, int code, const std::string& message) {
-    c.err << "vantrel: " << message << '\n' << std::flush;
-    c.lastError = message;
-    return code;
 }
 
 // With --strict a warning is an error: the job ends before it writes.
@@ -189,10 +142,10 @@ bool ReadConfiguration(CCfgProc& cfg, const JobOptions& o, Console& c, std::stri
     plat::ProfileFile settings;
     if (!o.settingsPath.empty()) {
         if (!settings.Load(o.settingsPath, &error)) return false;
-        cfg.settingsPath = o.settingsPath;
-        cfg.bCloseProgrDlg =
-            std::atoi(settings.GetString("general", "bCloseProgrDlg").c_str()) != 0;
-        cfg.report.LoadDialogKeys(settings);
+        // The "general" and "reportDlg" keys as the plug-in reads them; the
+        // configuration is read again below, its paths taken relative to
+        // the files that hold them.
+        LoadSettings(cfg, o.settingsPath);
         sourcePath = o.settingsPath;
         if (std::string named = settings.GetString("general", "cfgFile"); !named.empty()) {
             if (fs::path(named).is_relative())
@@ -236,14 +189,15 @@ void WarnMissingChannels(const CCfgProc& cfg, Console& c) {
     }
 }
 
-// Runs the engine on its worker thread; Ctrl+C meanwhile stops it.
+// Runs the engine on its worker thread; Ctrl+C meanwhile stops it before
+// its next block.
 int Calculate(COrdProcessing& engine, Console& c) {
     ProgressPrinter progress(c.err, c.errTty);
     if (c.progress) engine.SetNotify(&progress);
-    InterruptGuard guard;
     if (!engine.Start()) return -1;
-    guard.Watch(engine);
+    WatchEngine(&engine);
     engine.Wait();
+    WatchEngine(nullptr);
     engine.SetNotify(nullptr);
     progress.Finish();
     return engine.ResultCode();
@@ -308,9 +262,27 @@ std::string Number(double v) {
 
 }  // namespace
 
+std::string AsLine(const std::string& message) {
+    std::string line = message;
+    if (line.size() > 1 && line[0] >= 'A' && line[0] <= 'Z' && line[1] >= 'a' && line[1] <= 'z')
+        line[0] = static_cast<char>(line[0] - 'A' + 'a');
+    if (!line.empty() && line.back() == '.') line.pop_back();
+    return line;
+}
+
+int Fail(Console& c, int code, const std::string& message) {
+    c.lastError = AsLine(message);
+    c.err << "vantrel: " << c.lastError << '\n' << std::flush;
+    return code;
+}
+
 void Warn(Console& c, const std::string& text) {
-    c.err << "vantrel: warning: " << text << '\n' << std::flush;
+    c.err << "vantrel: warning: " << AsLine(text) << '\n' << std::flush;
     ++c.warnings;
+}
+
+void Note(Console& c, const std::string& text) {
+    c.err << "vantrel: note: " << AsLine(text) << '\n' << std::flush;
 }
 
 void PrintResultTable(std::ostream& out, const std::vector<ResultRow>& rows) {
@@ -375,11 +347,11 @@ int WriteSummaries(const korvex::Host& host, const CCfgProc& cfg, const std::str
     std::string error;
     if (!nothing) {
         if (!WriteSummary(beside, rows, error))
-            return Fail(c, kExitOutput, "cannot write the summary: " + error);
+            return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
         written.summaryPath = beside;
     }
     if (!o.summaryPath.empty() && !WriteSummaryFile(o.summaryPath, rows, error))
-        return Fail(c, kExitOutput, "cannot write the summary: " + error);
+        return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
     return kExitOk;
 }
 
@@ -391,11 +363,12 @@ int RunJob(const JobOptions& given, Console& c, JobOutputs* outputs) {
     c.lastError.clear();
     const int code = RunJobOnce(given, c, outputs);
     // A survey merges what each run left: a failed run's summary says why.
-    if (code != kExitOk && code != kExitUsage && !given.summaryPath.empty()) {
+    // A run stopped by the user is no finding of the survey.
+    if (code != kExitOk && code != kExitUsage && !given.summaryPath.empty() && !Interrupted()) {
         std::string error;
         if (!WriteSummaryFile(given.summaryPath,
                               FailedSummary(Absolute(given.dataPath), c.lastError), error))
-            c.err << "vantrel: cannot write the summary: " << error << '\n' << std::flush;
+            c.err << "vantrel: cannot write the summary: " << AsLine(error) << '\n' << std::flush;
     }
     return code;
 }
@@ -421,12 +394,17 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     if (std::error_code ec;
         !o.outDir.empty() && fs::exists(o.outDir, ec) && !fs::is_directory(o.outDir, ec))
         return Fail(c, kExitOutput, "output folder " + Quoted(o.outDir) + " is a file");
+    if (!o.outDir.empty() && !CanWriteIn(o.outDir, why))
+        return Fail(c, kExitOutput, "output folder " + Quoted(o.outDir) + ": " + why);
+    if (!o.summaryPath.empty() && !CanWriteIn(fs::path(Absolute(o.summaryPath)).parent_path(), why))
+        return Fail(c, kExitOutput, "summary " + Quoted(o.summaryPath) + ": " + why);
 
     plat::ObjPtr<korvex::Host> host = korvex::CreateHost();
     std::string message;
     korvex::ReadOptions read = o.read;
-    if (c.progress) read.progress = CopyProgress(c.err, o.dataPath);
+    read.progress = CopyProgress(c.err, o.dataPath, !c.progress);
     plat::ObjPtr<korvex::FolderObj> dataFolder = host->LoadDataFile(o.dataPath, read, &message);
+    if (!dataFolder && Interrupted()) return StoppedByUser(c);
     if (!dataFolder)
         return Fail(c, kExitInput,
                     message.empty() ? "cannot read data file " + Quoted(o.dataPath)
@@ -462,7 +440,7 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
                                                  "calculate one group's file"
                                                : " holds no signals"));
         cfg.srcFileKorvex += "/" + groups[0];
-        c.err << "vantrel: note: the signals of group " << Quoted(groups[0]) << " are calculated\n";
+        Note(c, "the signals of group " + Quoted(groups[0]) + " are calculated");
     }
     WarnMissingChannels(cfg, c);
     if (const int stop = StrictStop(o, c); stop != kExitOk) return stop;
@@ -475,8 +453,7 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
         o.jobs > 0 ? o.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     const int code = Calculate(engine, c);
     // What the host's operators repaired on the way (tacho pulses, ...).
-    for (const std::string& note : host->TakeOperatorNotes())
-        c.err << "vantrel: note: " << note << '\n';
+    for (const std::string& note : host->TakeOperatorNotes()) Note(c, note);
     c.warnings += WarnTachoWithoutEdges(*host, cfg, c.err);
     // A recording read where it lies that was cut shorter meanwhile read
     // zeros: nothing computed from it may be written.
@@ -484,14 +461,13 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
         return Fail(c, kExitInput,
                     "data file " + Quoted(file) +
                         " was cut shorter on disk while it was read; nothing was written");
-    c.out << OrdResultText(code) << '\n';
+    if (code == OrdResultStopped || Interrupted()) return StoppedByUser(c);
     if (code != OrdResultOk || cfg.lastResultFolder.empty()) {
-        c.out << std::flush;
-        c.lastError = OrdResultText(code);
+        Fail(c, kExitCalcFailed, OrdResultText(code));
         return kExitCalcFailed;
     }
     const std::string resultFolder = cfg.lastResultFolder;
-    c.out << "Result folder: " << resultFolder << "\n\n";
+    c.out << OrdResultText(code) << '\n' << "Result folder: " << resultFolder << "\n\n";
 
     std::vector<ResultRow> rows;
     if (plat::ObjPtr<korvex::FolderObj> f = host->FindFolder(resultFolder))
@@ -512,10 +488,11 @@ int RunJobOnce(const JobOptions& given, Console& c, JobOutputs* outputs) {
     if (ec) return Fail(c, kExitOutput, "cannot create " + Quoted(o.outDir) + ": " + ec.message());
     JobOutputs written;
     if (!WriteResultGeneration(*host, resultFolder, !rows.empty(), o.outDir, written, message))
-        return Fail(c, kExitOutput, "cannot write results: " + message);
+        return Interrupted() ? StoppedByUser(c)
+                             : Fail(c, kExitOutput, "cannot write results: " + message);
     if (const int s = WriteSummaries(*host, cfg, resultFolder, o, rows.empty(), written, c);
         s != kExitOk)
-        return s;
+        return Interrupted() ? StoppedByUser(c) : s;
 
     if (rows.empty()) {
         c.out << "\nWritten: nothing (" << o.outDir << " holds no results)\n" << std::flush;

@@ -41,6 +41,15 @@ struct Console {
 // One "vantrel: warning: " line on err, counted for --strict.
 void Warn(Console& console, const std::string& text);
 
+// A message as one line of the command's own style: a library's sentence
+// ("Cannot write "x": the disk is full.") loses its capital and its full
+// stop; "NI TDMS ..." and the Parts' Russian texts stay as they are.
+std::string AsLine(const std::string& message);
+// One "vantrel: note: " line on err, in that style.
+void Note(Console& console, const std::string& text);
+// "vantrel: " and the message on err (kept in lastError); returns code.
+int Fail(Console& console, int code, const std::string& message);
+
 // A step of a job with the host and the configuration it loaded; returns an
 // exit code, and anything but kExitOk ends the job with it.
 using JobStep = std::function<int(korvex::Host& host, CCfgProc& cfg, Console& console)>;

@@ -24,27 +24,32 @@ namespace fs = std::filesystem;
 namespace vantrel {
 
 const char kOrdersUsage[] =
-    "Usage:\n"
-    "  vantrel orders --data FILE [--rate HZ] --channel NAME (--tacho NAME [--pulses K] |\n"
-    "                 --speed NAME) [--orders K1,K2,...] [--max-order M] [--revs R]\n"
-    "                 [--overlap PCT] [--window W] [--width ORDERS] [--out CUTS.csv]\n"
-    "                 [--map MAP.csv] [--tsa FILE.csv [--shaft-ratio X]] [--png FILE]\n"
-    "                 [--quiet] [READING]\n"
+    "Usage: vantrel orders --data FILE [--rate HZ] --channel NAME (--tacho NAME [--pulses K] |\n"
+    "                      --speed NAME) [--orders K1,K2,...] [--max-order M] [--revs R]\n"
+    "                      [--overlap PCT] [--window W] [--width ORDERS] [--out CUTS.csv]\n"
+    "                      [--map MAP.csv] [--tsa FILE.csv [--shaft-ratio X]] [--png FILE]\n"
+    "                      [--quiet] [READING]\n"
     "\n"
     "Resamples the channel at equal angles of the shaft (from the tacho's pulses or by\n"
     "integrating the speed signal, Hz or rpm), makes order spectra over R whole\n"
     "revolutions (resolution 1/R orders, RMS in the channel's unit) and writes:\n"
     "  --out CUTS.csv     a header line, then per order spectrum: time [s], speed [Hz],\n"
-    "                     the RMS of each --orders value, then each one's phase [deg]\n"
+    "                     the RMS of each chosen order, then each one's phase [deg]\n"
     "                     against the tacho's first pulse, or the record's start when a\n"
-    "                     pulse is up there (with --speed: the speed signal's start),\n"
+    "                     pulse is up there (from a speed signal: its start),\n"
     "                     phi of a cos(2 pi K theta + phi)\n"
     "  --map MAP.csv      the order map: time [s], speed [Hz], one column per order line\n"
-    "  --tsa FILE.csv     the synchronous average of the shaft turning X times as fast as\n"
-    "                     the tacho's (--shaft-ratio X, default 1): angle [deg], average,\n"
+    "  --tsa FILE.csv     the synchronous average of the shaft: angle [deg], average,\n"
     "                     and the RMS per angle of the revolutions less the average\n"
+    "  --shaft-ratio X    that shaft turns X times as fast as the tacho's (default 1)\n"
     "  --png FILE         the order map with the cuts beneath it\n"
     "Options:\n"
+    "  --data FILE        the data file (any the host reads)\n"
+    "  --rate HZ          the sample rate, for files that do not hold it\n"
+    "  --channel NAME     the vibration channel (folder/name where names repeat)\n"
+    "  --tacho NAME       the tacho channel\n"
+    "  --speed NAME       or a speed channel (Hz or rpm), integrated to the angle\n"
+    "  --orders K1,K2,... the orders cut into --out\n"
     "  --pulses K         tacho pulses per revolution (default 1)\n"
     "  --max-order M      highest order (default from --orders, at most what the sample\n"
     "                     rate holds at the top speed: 0.4 x rate / speed)\n"
@@ -53,6 +58,7 @@ const char kOrdersUsage[] =
     "  --window W         1 rectangular, 2 triangular, 3 Hanning (default), 4 Blackman,\n"
     "                     5 flat top\n"
     "  --width ORDERS     band of each cut in orders (default one line, 1/R)\n"
+    "  -q, --quiet        no progress output\n"
     "\n"
     "Exit codes: 0 success, 2 bad arguments (a --max-order or order above what the\n"
     "sample rate holds), 3 unreadable data, no pulses, or fewer revolutions than R,\n"
@@ -406,13 +412,13 @@ int Write(const std::string& path, const std::string& text, const std::string& w
 
 }  // namespace
 
-int CommandOrders(const std::vector<std::string>& args, Console& c) {
+int CommandOrders(const std::vector<std::string>& args, const char* usage, Console& c) {
     OrdersArgs a;
     std::string error;
     if (!ParseOrdersArgs(args, a, error))
         return Message(c, kExitUsage, error + " (see vantrel orders --help)");
     if (a.help) {
-        c.out << kOrdersUsage << '\n' << kReadOptionsUsage;
+        c.out << usage;
         return kExitOk;
     }
     std::string plotter;

@@ -52,6 +52,6 @@ std::string OrderCutsCsv(const OrdersRun& run);
 std::string OrderMapCsv(const OrdersRun& run);
 std::string SyncAverageCsv(const OrdersRun& run);
 
-int CommandOrders(const std::vector<std::string>& args, Console& c);
+int CommandOrders(const std::vector<std::string>& args, const char* usage, Console& c);
 
 }  // namespace vantrel

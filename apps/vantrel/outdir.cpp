@@ -2,6 +2,10 @@
 
 #include "apps/vantrel/outdir.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -94,6 +98,24 @@ bool Swap(const fs::path& dir, std::string& message) {
 }
 
 }  // namespace
+
+bool CanWriteIn(const std::string& folder, std::string& error) {
+    std::error_code ec;
+    fs::path p = fs::absolute(folder, ec).lexically_normal();
+    if (ec) p = folder;
+    if (!p.has_filename()) p = p.parent_path();  // a trailing "/"
+    while (!Exists(p) && p.has_parent_path() && p.parent_path() != p) p = p.parent_path();
+    if (!fs::is_directory(p, ec)) {
+        error = Quoted(p) + " is not a folder";
+        return false;
+    }
+    // access() also reports a disk mounted read-only.
+    if (::access(p.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write in " + Quoted(p) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 bool WriteResultGeneration(const korvex::Host& host, const std::string& folder, bool hasSignals,
                            const std::string& outDir, JobOutputs& written, std::string& message) {

@@ -18,6 +18,11 @@ struct JobOutputs;
 // leaves the previous results whole and no temporary file behind. With
 // hasSignals false the new generation is empty: the previous run's files go,
 // as they are not results of this run. outDir must exist.
+// Whether files can be written in folder, found before a long calculation: it
+// is a folder and writable, or it can be made (its nearest existing parent
+// is). False with error saying why.
+bool CanWriteIn(const std::string& folder, std::string& error);
+
 bool WriteResultGeneration(const korvex::Host& host, const std::string& folder, bool hasSignals,
                            const std::string& outDir, JobOutputs& written, std::string& message);
 

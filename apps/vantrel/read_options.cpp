@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "apps/vantrel/interrupt.h"
+
 namespace vantrel {
 
 const char kReadOptionsUsage[] =
@@ -85,15 +87,15 @@ bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o) {
     return true;
 }
 
-std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path) {
-    return [&err, path, told = -1](double share) mutable {
+std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path, bool quiet) {
+    return [&err, path, quiet, told = -1](double share) mutable {
         const int quarter = static_cast<int>(std::clamp(share, 0.0, 1.0) * 4.0);
-        if (quarter > told) {
+        if (quarter > told && !quiet) {
             told = quarter;
             err << "copying " << path << " to read it from the disk: " << 25 * quarter << " %\n"
                 << std::flush;
         }
-        return true;
+        return !Interrupted();  // Ctrl+C stops the copy, which leaves no file
     };
 }
 

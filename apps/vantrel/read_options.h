@@ -24,8 +24,9 @@ bool SetReadFlag(const std::string& arg, korvex::ReadOptions& o);
 
 // For ReadOptions::progress: lines on err while a long recording is copied to
 // be read from the disk (only then is it called), when it starts and at each
-// quarter.
-std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path);
+// quarter, none when quiet. Ctrl+C stops the copy.
+std::function<bool(double)> CopyProgress(std::ostream& err, const std::string& path,
+                                         bool quiet = false);
 
 // A reader's message, with what to do when it wants a rate.
 std::string ReadFailure(const std::string& message, bool needsRate);

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "apps/vantrel/options.h"
+#include "apps/vantrel/outdir.h"
 #include "apps/vantrel/read_options.h"
 #include "config/cfgproc.h"
 #include "korvex/host.h"
@@ -32,13 +33,7 @@ struct ReportArgs {
 };
 
 int Usage(Console& c, const std::string& message) {
-    c.err << "vantrel: " << message << " (see vantrel --help)\n" << std::flush;
-    return kExitUsage;
-}
-
-int Fail(Console& c, int code, const std::string& message) {
-    c.err << "vantrel: " << message << '\n' << std::flush;
-    return code;
+    return Fail(c, kExitUsage, message + " (see vantrel report --help)");
 }
 
 std::string Quoted(const std::string& s) {
@@ -161,6 +156,11 @@ bool CheckTarget(const std::string& path, std::string& why) {
     const fs::path dir = fs::path(path).parent_path();
     if (!dir.empty() && !fs::is_directory(dir, ec)) {
         why = "is in a folder that does not exist";
+        return false;
+    }
+    std::string cause;
+    if (!dir.empty() && !CanWriteIn(dir.string(), cause)) {
+        why = "cannot be written: " + cause;
         return false;
     }
     return true;

@@ -22,8 +22,7 @@ namespace vantrel {
 namespace {
 
 int Message(Console& c, int code, const std::string& text) {
-    c.err << "vantrel: " << text << '\n' << std::flush;
-    return code;
+    return Fail(c, code, text);
 }
 
 bool Number(const std::string& text, double& v) {
@@ -100,7 +99,8 @@ std::string Params(const SpeedArgs& a, korvex::SpeedTrackParams& p) {
     if (!p.hasStart && !p.hasRange) return "speed needs --start T,HZ or --range LO,HI";
     double v = 0;
     if (const std::string n = get("--block"); !n.empty()) {
-        if (!Number(n, v) || v < korvex::kMinBlock || v > korvex::kMaxBlock)
+        if (!Number(n, v) || v < korvex::kMinBlock || v > korvex::kMaxBlock ||
+            (static_cast<int>(v) & (static_cast<int>(v) - 1)) != 0 || v != static_cast<int>(v))
             return "--block takes a power of two from 8, not " + n;
         p.spectrum.n = static_cast<int>(v);
     }
@@ -179,14 +179,15 @@ bool ArgumentFault(int status) {
 int CommandSpeed(const std::vector<std::string>& args, const char* usage, Console& c) {
     SpeedArgs a;
     std::string error;
-    if (!Parse(args, a, error)) return Message(c, kExitUsage, error + " (see vantrel --help)");
+    if (!Parse(args, a, error))
+        return Message(c, kExitUsage, error + " (see vantrel speed --help)");
     if (a.help) {
         c.out << usage;
         return kExitOk;
     }
     korvex::SpeedTrackParams p;
     if (error = Params(a, p); !error.empty())
-        return Message(c, kExitUsage, error + " (see vantrel --help)");
+        return Message(c, kExitUsage, error + " (see vantrel speed --help)");
     const std::string data = a.values["--data"], name = a.values["--channel"],
                       out = a.values["--out"];
 

@@ -180,27 +180,19 @@ int CommandSummary(const std::vector<std::string>& args, const char* usage, Cons
     }
     if (error.empty() && out.empty()) error = "summary needs --out FILE.csv";
     if (error.empty() && paths.empty()) error = "summary needs one or more PATH";
-    if (!error.empty()) {
-        c.err << "vantrel: " << error << " (see vantrel --help)\n";
-        return kExitUsage;
-    }
+    if (!error.empty()) return Fail(c, kExitUsage, error + " (see vantrel summary --help)");
     if (log.empty()) log = fs::path(out).replace_extension(".log").string();
-    // A path that is not there is a mistyped argument, not a failed run of a survey.
-    for (const std::string& p : paths) {
-        std::error_code ec;
-        if (fs::exists(p, ec)) continue;
-        c.err << "vantrel: " << p << ": "
-              << (ec ? ec.message() : std::string("no such file or folder")) << '\n';
-        return kExitInput;
-    }
+    // A mistyped PATH would merge nothing from it, quietly.
+    for (const std::string& path : paths)
+        if (std::error_code ec; !fs::exists(path, ec))
+            return Fail(c, kExitInput, "summary PATH \"" + path + "\" does not exist");
 
     MergeResult m;
     const bool merged = MergeSummaries(paths, out, m, error);
     std::string logText;
     for (const std::string& line : m.log) logText += line + "\n";
     if (!merged || !plat::WriteFileAtomic(log, logText, &error)) {
-        c.err << "vantrel: cannot write the summary: " << error << '\n';
-        return kExitOutput;
+        return Fail(c, kExitOutput, "cannot write the summary: " + AsLine(error));
     }
     c.out << "Merged: " << out << " (" << m.rows << " rows from " << m.files << " summary files)\n";
     c.out << "Log:    " << log << " (" << m.failed << " failed or unreadable)\n" << std::flush;

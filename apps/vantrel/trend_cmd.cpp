@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
+#include "apps/vantrel/interrupt.h"
 #include "apps/vantrel/options.h"
 #include "platform/profile.h"
 
@@ -32,7 +35,8 @@ std::string PlotterPath() {
     return fs::is_regular_file(p, ec) ? p.string() : std::string();
 }
 
-int RunPlotter(const std::string& plotter, const std::vector<std::string>& args, Console& c) {
+int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
+               const std::string& png, Console& c) {
     std::vector<std::string> words{plotter};
     words.insert(words.end(), args.begin() + 1, args.end());
     std::vector<char*> argv;
@@ -41,12 +45,17 @@ int RunPlotter(const std::string& plotter, const std::vector<std::string>& args,
     c.out << std::flush;
     pid_t pid = 0;
     if (posix_spawn(&pid, plotter.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        c.err << "vantrel: cannot start " << plotter << '\n';
-        return kExitOutput;
+        return Fail(c, kExitOutput, "cannot start \"" + plotter + "\"");
     }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0)
         if (errno != EINTR) return kExitOutput;
+    if (Interrupted() ||
+        (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGTERM))) {
+        // Ctrl+C reached the plotter too: what it had begun goes.
+        std::remove((png + ".tmp.png").c_str());
+        return StoppedByUser(c);
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : kExitOutput;
 }
 
@@ -76,7 +85,10 @@ bool ParseTrendArgs(const std::vector<std::string>& args, TrendArgs& a, std::str
     }
     if (a.help) return true;
     if (!a.lang.empty() && a.lang != "ru" && a.lang != "en")
-        error = "--lang is ru or en";
+        error = "--lang is ru or en, not " + a.lang;
+    else if (const std::string& v = a.query.value;
+             v != "max" && v != "mean" && v != "min" && v != "last")
+        error = "--value takes max, mean, min or last, not " + a.query.value;
     else if (a.summary.empty() || a.query.channel.empty() || a.query.item.empty())
         error = "trend needs --summary FILE, --channel C and --item I";
     else if (a.png.empty() && a.csv.empty())
@@ -92,34 +104,26 @@ bool LoadTrend(const TrendArgs& a, Trend& trend, std::string& error) {
 int CommandTrend(const std::vector<std::string>& args, const char* usage, Console& c) {
     TrendArgs a;
     std::string error;
-    if (!ParseTrendArgs(args, a, error)) {
-        c.err << "vantrel: " << error << " (see vantrel --help)\n";
-        return kExitUsage;
-    }
+    if (!ParseTrendArgs(args, a, error))
+        return Fail(c, kExitUsage, error + " (see vantrel trend --help)");
     if (a.help) {
         c.out << usage;
         return kExitOk;
     }
     Trend trend;
-    if (!LoadTrend(a, trend, error)) {
-        c.err << "vantrel: " << error << '\n';
-        return kExitInput;
-    }
+    if (!LoadTrend(a, trend, error)) return Fail(c, kExitInput, error);
     std::string plotter;
-    if (!a.png.empty() && (plotter = PlotterPath()).empty()) {
-        c.err << "vantrel: the PNG is drawn by " << kPlotter
-              << ", which is not beside vantrel (a build without the user interface); --csv "
-                 "works without it\n";
-        return kExitOutput;
-    }
+    if (!a.png.empty() && (plotter = PlotterPath()).empty())
+        return Fail(c, kExitOutput,
+                    std::string("the PNG is drawn by ") + kPlotter +
+                        ", which is not beside vantrel (a build without the user interface); "
+                        "--csv works without it");
     if (!a.csv.empty()) {
-        if (!plat::WriteFileAtomic(a.csv, TrendCsv(trend), &error)) {
-            c.err << "vantrel: cannot write " << a.csv << ": " << error << '\n';
-            return kExitOutput;
-        }
+        if (!plat::WriteFileAtomic(a.csv, TrendCsv(trend), &error))
+            return Fail(c, kExitOutput, "cannot write \"" + a.csv + "\": " + error);
         c.out << "Written: " << a.csv << " (" << trend.points.size() << " points)\n";
     }
-    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, c);
+    return a.png.empty() ? kExitOk : RunPlotter(plotter, args, a.png, c);
 }
 
 }  // namespace vantrel

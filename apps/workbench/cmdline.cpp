@@ -167,6 +167,9 @@ const OptionRow kRows[] = {
          o.help = true;
          return true;
      }},
+    // Answered by main before the command line is read.
+    {"--version", nullptr, "the version, the commit and the libraries' versions",
+     [](Options&, std::string_view, std::string&) { return true; }},
 };
 
 const OptionRow* FindRow(std::string_view name) {

@@ -13,7 +13,10 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 
+#include "apps/common/qt_quiet.h"
+#include "apps/common/version.h"
 #include "apps/workbench/cmdline.h"
 #include "apps/workbench/language.h"
 #include "apps/workbench/mainwindow.h"
@@ -32,9 +35,24 @@ class ConsoleDialogs : public workbench::Dialogs {
     }
 };
 
+// --version and --help are answered before Qt starts, so that they need no
+// display.
+bool AnswerInfo(int argc, char** argv) {
+    bool help = false;
+    for (int i = 1; i < argc; ++i) help = help || std::strcmp(argv[i], "--help") == 0;
+    if (!help && !appversion::AsksVersion(argc, argv)) return false;
+    const std::string text = appversion::VersionText(
+        "korvex-workbench",
+        {appversion::FftwVersion(), appversion::MatioVersion(), appversion::QtVersion()});
+    std::fputs(text.c_str(), stdout);
+    if (help) std::fputs(workbench::Usage().c_str(), stdout);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (AnswerInfo(argc, argv)) return 0;
     QApplication app(argc, argv);
     std::vector<std::string> args;
     for (const QString& a : app.arguments().mid(1)) args.push_back(a.toStdString());

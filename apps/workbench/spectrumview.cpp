@@ -12,10 +12,10 @@
 #include <cmath>
 #include <fstream>
 
-#include "korvex/dsp/envelope.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/texts.h"
+#include "korvex/dsp/envelope.h"
 #include "platform/profile.h"
 
 namespace workbench {

@@ -50,6 +50,7 @@ enum DspCode : int {
     kDspFftFailed = 8,         // the transform could not be set up (out of memory)
     kDspBadRepair = 9,         // a pulse-repair key is out of its range
     kDspBadEnvelopeBand = 10,  // "envLo"/"envHi" not 0 <= envLo < envHi <= Nyquist
+    kDspStopped = 11,          // the program's stop was asked (korvex/stop.h); no result
     kDspNoEdges = 100,         // success: no edge found, every value is 0
     kDspOneEdge = 101,         // success: a single edge gives no speed, every value is 0
     kDspShortRecord = 102,     // success: record shorter than one block, one point for all of it

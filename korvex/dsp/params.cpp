@@ -98,6 +98,8 @@ const char* DspCodeText(int code) {
             return "a pulse-repair setting is out of its range";
         case kDspBadEnvelopeBand:
             return "envelope band not within 0 .. Nyquist";
+        case kDspStopped:
+            return "stopped";
         case kDspNoEdges:
             return "no pulse found: the speed reads 0";
         case kDspOneEdge:

@@ -9,6 +9,7 @@
 
 #include "korvex/dsp/dsp.h"
 #include "korvex/dsp/tacho_pulses.h"
+#include "korvex/stop.h"
 
 namespace korvex {
 
@@ -341,8 +342,10 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
 
     const bool relative = params.Number("flagAbsOtn", 1.0) != 0.0;
     double lo = params.Number("LevelLo", 30.0), hi = params.Number("LevelHi", 70.0);
-    for (double v : x)
-        if (!std::isfinite(v)) return fail(kDspBadSample);
+    for (size_t i = 0; i < n; ++i) {
+        if (!std::isfinite(x[i])) return fail(kDspBadSample);
+        if ((i & 0xFFFF) == 0 && StopAsked()) return fail(kDspStopped);
+    }
     if (relative && !repair) {
         // Without the repair the levels span the raw range, as they always did.
         auto [mn, mx] = std::minmax_element(x.begin(), x.end());
@@ -371,6 +374,7 @@ int Tacho(std::span<const double> x, double startX, double dt, const OperatorPar
         train.edges = tacho::FindEdges(x, startX, dt, tacho::TriggerLevels(lo, hi), falling);
         train.found = train.edges.size();
     }
+    if (StopAsked()) return fail(kDspStopped);
     const std::vector<double>& edges = train.edges;
     Report(train, out);
     if (train.verdict != kDspOk) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "korvex/stop.h"
+
 namespace korvex::tacho {
 
 namespace {
@@ -93,6 +95,7 @@ double SelectInPasses(std::span<const double> x, Keep keep, size_t k) {
     std::vector<size_t> count(size_t{1} << 16);
     uint64_t prefix = 0;
     for (int known = 0; known < 64; known += 16) {
+        if (StopAsked()) return 0.0;  // the run is stopped: no result is used
         auto inside = [&](uint64_t key) { return known == 0 || key >> (64 - known) == prefix; };
         const int shift = 48 - known;
         std::fill(count.begin(), count.end(), 0);
@@ -161,7 +164,7 @@ TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
     const size_t windows = std::max<size_t>(1, n / w);
     std::vector<double> lo(windows), hi(windows);
     std::vector<char> ok(windows, 0);
-    for (size_t k = 0; k < windows; ++k) {
+    for (size_t k = 0; k < windows && !StopAsked(); ++k) {
         const size_t end = k + 1 == windows ? n : (k + 1) * w;
         const auto [l, h] = StateLevels(x.subspan(k * w, end - k * w));
         lo[k] = l;
@@ -222,6 +225,7 @@ std::vector<double> FindEdges(std::span<const double> x, double t0, double dt,
     bool armed = false;
     size_t lastBelow = 0, lastArm = 0;
     for (size_t i = 0; i < x.size(); ++i) {
+        if ((i & 0xFFFF) == 0 && StopAsked()) break;  // the run is stopped: no result is used
         const double v = s * x[i];
         const double arm = falling ? -levels.Hi(i) : levels.Lo(i);
         const double fire = falling ? -levels.Lo(i) : levels.Hi(i);

@@ -17,6 +17,7 @@
 
 #include "korvex/formats/file_io.h"
 #include "korvex/formats/formats.h"
+#include "korvex/stop.h"
 
 namespace korvex {
 
@@ -178,8 +179,67 @@ class ProgressSink final : public SampleSink {
     bool stopped_ = false;
 };
 
+// Keeps each signal's header and length and lets its values pass.
+class ListSink final : public SampleSink {
+  public:
+    ListSink(DataSet& out, std::vector<uint64_t>& counts) : out_(out), counts_(counts) {}
+    size_t Declare(const SignalData& header, uint64_t samples) override {
+        SignalData s = header;
+        s.samples.clear();
+        out_.signals.push_back(std::move(s));
+        counts_.push_back(samples);
+        return counts_.size() - 1;
+    }
+    void Put(size_t, const double*, size_t) override {}
+    bool Failed() const override { return false; }
+
+  private:
+    DataSet& out_;
+    std::vector<uint64_t>& counts_;
+};
+
 std::string Megabytes(uint64_t bytes) {
     return std::to_string((bytes + (1u << 19)) >> 20) + " MB";
+}
+
+// A copy being written changes every few seconds; one idle this long was cut off.
+constexpr auto kIdle = std::chrono::minutes(10);
+
+bool IsIdle(const fs::path& path) {
+    std::error_code ec;
+    const auto changed = fs::last_write_time(path, ec);
+    return !ec && fs::file_time_type::clock::now() - changed > kIdle;
+}
+
+// The temporary files of copies to be made at copyPath: being written, or
+// left by a process that was killed.
+std::vector<CacheCopy> UnfinishedCopies(const std::string& copyPath) {
+    std::vector<CacheCopy> found;
+    const fs::path copy(copyPath);
+    const std::string prefix = copy.filename().string() + ".tmp~";
+    std::error_code ec;
+    for (fs::directory_iterator it(copy.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (it->path().filename().string().rfind(prefix, 0) != 0) continue;
+        CacheCopy c;
+        c.path = it->path().string();
+        std::error_code sizeError;
+        c.bytes = fs::file_size(it->path(), sizeError);
+        c.unfinished = true;
+        c.idle = IsIdle(it->path());
+        found.push_back(c);
+    }
+    return found;
+}
+
+// What a killed copy left is removed by the next read that meets it.
+void RemoveCutOffCopies(const std::vector<std::string>& candidates) {
+    for (const std::string& c : candidates)
+        for (const CacheCopy& left : UnfinishedCopies(c))
+            if (left.idle) {
+                std::error_code ec;
+                fs::remove(left.path, ec);
+            }
 }
 
 }  // namespace
@@ -199,11 +259,14 @@ std::vector<CacheCopy> FindCacheCopies(const std::string& source, const std::str
         copy.current = ReadCopy(c, st, d, notes);
         found.push_back(copy);
     }
+    for (const std::string& c : Candidates(st, cacheDir))
+        for (const CacheCopy& left : UnfinishedCopies(c)) found.push_back(left);
     return found;
 }
 
 bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, std::string& error) {
     for (const CacheCopy& c : FindCacheCopies(source, cacheDir)) {
+        if (c.unfinished && !c.idle) continue;  // another process is writing it
         std::error_code ec;
         if (!fs::remove(c.path, ec) || ec) {
             error = "Cannot remove \"" + c.path + "\": " + ec.message() + ".";
@@ -214,8 +277,6 @@ bool RemoveCacheCopies(const std::string& source, const std::string& cacheDir, s
 }
 
 std::vector<CacheCopy> FolderCacheCopies(const std::string& folder) {
-    // A copy being written changes every few seconds; one idle this long was cut off.
-    constexpr auto kIdle = std::chrono::minutes(10);
     std::vector<CacheCopy> found;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -229,8 +290,7 @@ std::vector<CacheCopy> FolderCacheCopies(const std::string& folder) {
         if (name.compare(tail, std::string::npos, ".cache.quor") != 0) {
             if (name.compare(tail, 16, ".cache.quor.tmp~") != 0) continue;
             copy.unfinished = true;
-            const auto changed = fs::last_write_time(it->path(), statError);
-            copy.idle = !statError && fs::file_time_type::clock::now() - changed > kIdle;
+            copy.idle = IsIdle(it->path());
             found.push_back(copy);
             continue;
         }
@@ -253,6 +313,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
     Stamp st;
     if (!StampOf(path, st) || st.size < options.cacheMinBytes) return read.whole(out);
     const std::vector<std::string> candidates = Candidates(st, options.cacheDir);
+    if (!options.listOnly) RemoveCutOffCopies(candidates);
     for (const std::string& c : candidates) {
         FileResult r;
         if (ReadCopy(c, st, out, r.notes)) {
@@ -260,6 +321,19 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
             r.ok = true;
             return r;
         }
+    }
+    if (options.listOnly) {
+        const std::function<bool(double)> none = [](double) { return true; };
+        DataSet listed;
+        std::vector<uint64_t> counts;
+        ListSink list(listed, counts);
+        ProgressSink sink(list, options.progress ? options.progress : none);
+        FileResult r = read.stream(sink);
+        r.stopped = r.stopped || sink.Stopped();
+        if (!r.ok) return r;
+        out.signals.swap(listed.signals);
+        r.sampleCounts = std::move(counts);
+        return r;
     }
     std::string cause;
     for (const std::string& c : candidates) {
@@ -273,7 +347,7 @@ FileResult ReadThroughCache(const std::string& path, DataSet& out, const ReadOpt
             const std::function<bool(double)> none = [](double) { return true; };
             ProgressSink sink(spill, options.progress ? options.progress : none);
             FileResult r = read.stream(sink);
-            if (sink.Stopped()) {
+            if (sink.Stopped() || StopAsked()) {
                 FileResult stopped;
                 stopped.stopped = true;
                 stopped.message = "Reading \"" + path + "\" was stopped.";

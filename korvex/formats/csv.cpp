@@ -86,7 +86,7 @@ FileResult WriteCsv(const std::string& dir, const DataSet& data) {
         if (!file.Open(path, result.message)) return result;
         std::string text = "time_s,value\n";
         const std::span<const double> values = Values(s);
-        for (size_t i = 0; i < values.size(); ++i) {
+        for (size_t i = 0; i < values.size() && !file.Failed(); ++i) {
             double t = s.startX + static_cast<double>(i) * s.stepX;
             plat::AppendGeneral(text, t, 17);
             text += ',';

@@ -43,6 +43,8 @@ std::string Cause(int err) {
             return "permission denied";
         case EROFS:
             return "the disk is read-only";
+        case ECANCELED:
+            return "stopped";
         default:
             return std::strerror(err);
     }
@@ -103,14 +105,25 @@ bool AtomicFile::Open(const std::string& path, std::string& error) {
     return false;
 }
 
+std::atomic<uint64_t> g_bytesWritten{0};
+
 void AtomicFile::Write(const void* data, size_t size) {
     if (!file_ || errno_ != 0 || size == 0) return;
+    if (StopAsked()) {
+        errno_ = ECANCELED;
+        return;
+    }
     errno = 0;
     if (std::fwrite(data, 1, size, file_) != size) errno_ = errno ? errno : EIO;
+    g_bytesWritten.fetch_add(size, std::memory_order_relaxed);
 }
 
 void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size) {
     if (!file_ || errno_ != 0 || size == 0) return;
+    if (StopAsked()) {
+        errno_ = ECANCELED;
+        return;
+    }
     if (std::fflush(file_) != 0) {
         errno_ = errno ? errno : EIO;
         return;
@@ -125,6 +138,7 @@ void AtomicFile::WriteAt(uint64_t offset, const void* data, size_t size) {
             return;
         }
         p += n;
+        g_bytesWritten.fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
         size -= static_cast<size_t>(n);
         offset += static_cast<uint64_t>(n);
     }

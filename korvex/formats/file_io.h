@@ -7,16 +7,22 @@
 #include <cstdio>
 #include <string>
 
+#include "korvex/stop.h"
+
 namespace korvex {
 
 // Reads the whole file. On failure returns false and sets error to a line
 // naming the file and the cause.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& error);
 
+// Bytes the writers have written so far in this process, for a progress
+// line while a long file is written.
+extern std::atomic<uint64_t> g_bytesWritten;
+
 // Writes a file through a temporary file in the same folder, renamed over the
 // target on Commit, so readers never see half a file and a failed write
 // leaves the old file as it was. The temporary file is removed unless
-// committed.
+// committed. A stop (korvex/stop.h) fails the writes under way.
 class AtomicFile {
   public:
     AtomicFile() = default;

@@ -134,11 +134,13 @@ FileResult WriteMat(const std::string& path, const DataSet& data) {
     if (!mat) return fail(errno);
     std::set<std::string> taken;
     for (const SignalData& s : data.signals) {
+        if (StopAsked()) return fail(ECANCELED);
         VarPtr var{SignalVar(VariableName(s.name, taken), s)};
         errno = 0;
         if (!var || Mat_VarWrite(mat.get(), var.get(), MAT_COMPRESSION_NONE) != 0)
             return fail(errno);
         s.mapped.DoneWithAll();  // a signal read from the disk gives its pages back
+        g_bytesWritten.fetch_add(Values(s).size() * sizeof(double));
     }
     mat.reset();  // closes the file
     if (const int fd = ::open(temp.c_str(), O_RDONLY); fd >= 0) {

@@ -57,6 +57,11 @@ struct ReadOptions {
     // cache folder. Smaller files are read into memory.
     std::string cacheDir;
     uint64_t cacheMinBytes = uint64_t{32} << 20;
+    // With mapSamples, to list a file rather than use it: no copy is made.
+    // A file with a current copy is read from it; a longer one without is
+    // read past, its signals given without values and their lengths in
+    // FileResult::sampleCounts.
+    bool listOnly = false;
     // Told the share done (0 to 1) while such a copy is made, on the reading
     // thread; false stops the read, which then fails with stopped set.
     std::function<bool(double)> progress;

@@ -499,7 +499,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
         std::string body;
         constexpr size_t kBlock = 4096;
         if (options.binary) {
-            for (size_t k = 0; k < n; k += kBlock) {
+            for (size_t k = 0; k < n && !file.Failed(); k += kBlock) {
                 body.clear();
                 for (size_t j = k; j < std::min(n, k + kBlock); ++j) {
                     unsigned char b[8];
@@ -518,7 +518,7 @@ FileResult WriteUff58(const std::string& path, const DataSet& data, const Uff58O
         } else {
             // 4E20.12 for double, 6E13.5 for single precision.
             const size_t perLine = dbl ? 4 : 6;
-            for (size_t k = 0; k < n; k += kBlock) {
+            for (size_t k = 0; k < n && !file.Failed(); k += kBlock) {
                 body.clear();
                 for (size_t j = k; j < std::min(n, k + kBlock); ++j) {
                     body += dbl ? FormatE(values[j], 20, 12) : FormatE(values[j], 13, 5);

@@ -13,12 +13,11 @@ except ImportError:
     sys.exit(77)
 
 tool, shared = sys.argv[1], sys.argv[2]
-# The other writers' files sit beside the repository in a workplace; a bare
-# clone has none.
+# The other writers' files are part of the repository: missing is a fault.
 import os
 if not os.path.isdir(shared):
     print(f"{shared} is not there")
-    sys.exit(77)
+    sys.exit(1)
 
 
 def dump(path, rate=None):

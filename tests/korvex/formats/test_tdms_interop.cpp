@@ -1,4 +1,4 @@
-// TDMS files of other writers (../shared/interop/tdms, see its README): each
+// TDMS files of other writers (tests/data/interop/tdms, see its README): each
 // loads with the values, steps, units and start times its writer put there.
 
 #include <gtest/gtest.h>
@@ -15,14 +15,13 @@ using namespace korvex;
 namespace {
 
 std::string Sample(const std::string& name) {
-    return std::string(VANTREL_SHARED_DIR) + "/interop/tdms/" + name;
+    return std::string(VANTREL_SOURCE_DIR) + "/tests/data/interop/tdms/" + name;
 }
 
 class TdmsInterop : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!std::filesystem::is_directory(Sample("")))
-            GTEST_SKIP() << "no interop files at " << Sample("");
+        ASSERT_TRUE(std::filesystem::is_directory(Sample(""))) << "no interop files at " << Sample("");
     }
     static DataSet Load(const std::string& name, FileResult* result = nullptr) {
         DataSet d;
