@@ -174,3 +174,7 @@ const CfgFftOpt& CfgChannel::EffectiveFftOpt() const {
 const CfgTahoOpt& CfgChannel::EffectiveTahoOpt() const {
     return bDefOptTaho ? DefaultTahoOpt() : tahoOpt;
 }
+
+bool IsEnvelopeBand(double lo, double hi) {
+    return lo >= 0.0 && hi > lo && std::isfinite(hi);
+}

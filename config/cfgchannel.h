@@ -101,6 +101,9 @@ CfgSignalOpt ParseSignalOpt(const std::string& text, int32_t itemId);
 void ParseFftOpt(const std::string& text, CfgFftOpt& o);
 void ParseTahoOpt(const std::string& text, CfgTahoOpt& o);
 
+// An envelope band the configuration keeps: finite, 0 <= lo < hi (Hz).
+bool IsEnvelopeBand(double lo, double hi);
+
 // The process-wide default records.
 CfgFftOpt& DefaultFftOpt();
 CfgTahoOpt& DefaultTahoOpt();

@@ -69,7 +69,7 @@ void ReadEnvelopeBand(const std::string& text, CfgChannel& c) {
     const char* b = text.data() + comma;
     const char* e = text.data() + text.size();
     if (plat::ReadDecimal(a, b, lo) != b || plat::ReadDecimal(b + 1, e, hi) != e) return;
-    if (!(lo >= 0.0) || !(hi > lo) || !std::isfinite(hi)) return;
+    if (!IsEnvelopeBand(lo, hi)) return;
     c.envLo = lo;
     c.envHi = hi;
 }

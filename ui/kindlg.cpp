@@ -2,6 +2,7 @@
 
 #include "ui/kindlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -92,6 +93,8 @@ void CKinDlg::ConnectInput() {
         connect(e, &QLineEdit::textChanged, this, [this] { Refresh(); });
     for (QRadioButton* b : findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
         connect(b, &QRadioButton::toggled, this, [this] { Refresh(); });
+    if (auto* envelope = ui::Ctl<QCheckBox>(this, IDC_KIN_ENVELOPE))
+        connect(envelope, &QCheckBox::toggled, this, [this] { Refresh(); });
     if (auto* list = ui::Ctl<QComboBox>(this, IDC_KIN_TACHO))
         connect(list, &QComboBox::currentIndexChanged, this, [this] { Refresh(); });
     // The width rule acts on its record as the band-width panel does.
@@ -163,6 +166,8 @@ kinrules::Target CKinDlg::CurrentTarget() const {
         t.tachoName = tacho_[i].second;
     }
     t.prefix = std::string(plat::Trim(Text(IDC_KIN_PREFIX)));
+    const auto* envelope = ui::Ctl<QCheckBox>(this, IDC_KIN_ENVELOPE);
+    t.envelope = envelope && envelope->isChecked();
     return t;
 }
 

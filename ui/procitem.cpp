@@ -10,6 +10,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/limitsdlg.h"
+#include "ui/msgbox.h"
 #include "ui/res/ids.h"
 #include "ui/values.h"
 
@@ -122,7 +123,34 @@ void CProcItemSignal::ShowRecords() {
         ShowGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),
                         Common<int32_t>(records_, [](const CfgChannel& c) { return c.grNum; }));
     }
+    ShowEnvelopeBand();
     Enable();
+}
+
+void CProcItemSignal::ShowEnvelopeBand() {
+    // Both borders empty unless every record has the same band.
+    const auto band = Common<std::pair<double, double>>(
+        records_, [](const CfgChannel& c) { return std::pair(c.envLo, c.envHi); });
+    const CfgChannel* first = band ? records_.front() : nullptr;
+    ui::ShowText(Edit(IDC_ENV_LO), first ? procrules::EnvelopeBorderText(*first, false) : "");
+    ui::ShowText(Edit(IDC_ENV_HI), first ? procrules::EnvelopeBorderText(*first, true) : "");
+}
+
+void CProcItemSignal::ApplyEnvelopeBand() {
+    QLineEdit* lo = Edit(IDC_ENV_LO);
+    QLineEdit* hi = Edit(IDC_ENV_HI);
+    if (!ui::Edited(lo) && !ui::Edited(hi)) return;
+    const auto band = procrules::ReadEnvelopeBand(ui::StdStr(lo->text()), ui::StdStr(hi->text()));
+    if (!band) {
+        ui::MessageBox(this, IDS_ENV_BAND_BAD, IDS_ERROR, ui::MbIcon::Warning);
+        ShowEnvelopeBand();
+        return;
+    }
+    for (CfgChannel* r : records_) {
+        r->envLo = band->lo;
+        r->envHi = band->hi;
+    }
+    ShowEnvelopeBand();
 }
 
 void CProcItemSignal::Enable() {
@@ -132,6 +160,9 @@ void CProcItemSignal::Enable() {
     Check(IDC_SHOW)->setEnabled(has);
     EnableGraphNumber(Edit(IDC_GRNUM), Spin(IDC_GRNUM_SPIN),
                       has && Check(IDC_SHOW)->checkState() == Qt::Checked);
+    const bool measuring = AllOfType(CfgChannelMeasuring);
+    Edit(IDC_ENV_LO)->setEnabled(measuring);
+    Edit(IDC_ENV_HI)->setEnabled(measuring);
 }
 
 void CProcItemSignal::RefreshCheck() {
@@ -153,6 +184,7 @@ void CProcItemSignal::Apply() {
         if (show) r->show = *show;
         if (number) r->grNum = Spin(IDC_GRNUM_SPIN)->Pos();
     }
+    if (AllOfType(CfgChannelMeasuring)) ApplyEnvelopeBand();
 }
 
 // ---- band panel

@@ -77,7 +77,8 @@ class CProcItem : public QWidget {
     bool created_ = false;
 };
 
-// Channel panel: processed, type, graph and graph number.
+// Channel panel: processed, type, graph and graph number, and the envelope
+// band of measuring channels.
 class CProcItemSignal : public CProcItem {
   public:
     using CProcItem::CProcItem;
@@ -92,6 +93,8 @@ class CProcItemSignal : public CProcItem {
 
   private:
     void Enable();
+    void ShowEnvelopeBand();
+    void ApplyEnvelopeBand();
 };
 
 // Band panel: how the current item is evaluated on the records.

@@ -4,6 +4,7 @@
 
 #include "apps/uishots/freqshots.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -134,6 +135,9 @@ void ShootCalculators(Grabber& g, const CCfgProc& demo) {
                    {IDC_KIN_HARMONICS, "2"},
                    {IDC_KIN_SIDEBANDS, "1"}});
     g.Shoot(&bearing, "dialog-bearing");
+    ui::Ctl<QCheckBox>(&bearing, IDC_KIN_ENVELOPE)->setChecked(true);
+    g.Shoot(&bearing, "dialog-bearing-envelope");
+    ui::Ctl<QCheckBox>(&bearing, IDC_KIN_ENVELOPE)->setChecked(false);
     Fill(bearing, {{IDC_KIN_BALLS, "9"}, {IDC_KIN_BALL_D, "40"}, {IDC_KIN_PITCH_D, "39.04"}});
     g.Shoot(&bearing, "dialog-bearing-bad-input");
     CKinDlg gear(CKinDlg::kGear, &cfg, d.gears);

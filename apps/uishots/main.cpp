@@ -1,6 +1,6 @@
 // Renders every window of the user interface built so far to PNG files, in
 // the states a reviewer needs to see, filled from the demo configuration and
-// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]... (--help)
+// a short demo data set. Usage: vantrel-shots OUTDIR [--dpi N]... [--english] (--help)
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +34,7 @@
 #include "ui/procitem.h"
 #include "ui/procpage.h"
 #include "ui/repairdlg.h"
+#include "ui/res/en/english.h"
 #include "ui/res/ids.h"
 
 namespace fs = std::filesystem;
@@ -137,6 +138,12 @@ void ShootPanels(Shooter& shot, Scene& s) {
     shot.Shoot(&signal, "panel-channel-none");
     signal.SetChannels(kAcc1Name, Records(s.cfg, {kAcc1Name}));
     shot.Shoot(&signal, "panel-channel-one");
+    // A channel read in the envelope of its resonance band, on a copy.
+    CfgChannel envelope = *Records(s.cfg, {kAcc1Name}).front();
+    envelope.envLo = 2000;
+    envelope.envHi = 4500.5;
+    signal.SetChannels(kAcc1Name, {&envelope});
+    shot.Shoot(&signal, "panel-channel-envelope");
     signal.SetChannels("", Records(s.cfg, {kAcc1Name, kAcc2Name}));
     shot.Shoot(&signal, "panel-channel-several");
 
@@ -270,16 +277,17 @@ void ShootImages(const QDir& dir, int& written) {
 }
 
 constexpr char kUsage[] =
-    "Usage: vantrel-shots OUTDIR [--dpi N]...\n"
+    "Usage: vantrel-shots OUTDIR [--dpi N]... [--english]\n"
     "Renders every window of the user interface to PNG files below OUTDIR (created\n"
     "when missing), from the demo configuration and a short demo data set.\n"
     "\n"
     "  --dpi N            the screen resolution drawn for, repeatable (default 96 and 144)\n"
+    "  --english          with the English resource set instead of the own texts\n"
     "  --help, --version  this text; the version alone\n";
 
 // The command line before Qt starts: --help and --version need no display.
 // Returns an exit code, or -1 to go on.
-int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis) {
+int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis, bool& english) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h" || a == "--version") {
@@ -299,6 +307,8 @@ int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis) {
                 return 2;
             }
             dpis.push_back(static_cast<int>(dpi));
+        } else if (a == "--english") {
+            english = true;
         } else if (!a.empty() && a[0] == '-') {
             std::fprintf(stderr, "vantrel-shots: unknown option %s (see vantrel-shots --help)\n",
                          a.c_str());
@@ -320,11 +330,14 @@ int ReadArguments(int argc, char** argv, QString& out, std::vector<int>& dpis) {
 int main(int argc, char** argv) {
     std::vector<int> dpis;
     QString out;
-    if (const int code = ReadArguments(argc, argv, out, dpis); code >= 0) return code;
+    bool english = false;
+    if (const int code = ReadArguments(argc, argv, out, dpis, english); code >= 0) return code;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     appversion::QuietQtRuntimeNoise();
     QApplication app(argc, argv);
     std::setlocale(LC_ALL, "");
+    static const res::TableModule englishModule = res::EnglishModule();
+    if (english) res::InstallModule(&englishModule);
     if (dpis.empty()) dpis = {96, 144};
     QDir dir;
     if (!dir.mkpath(out)) {

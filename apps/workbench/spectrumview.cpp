@@ -84,6 +84,7 @@ void SpectrumView::DataChanged() {
 
 void SpectrumView::CursorMoved() {
     Recompute();
+    RefreshKurtogram();
 }
 
 void SpectrumView::Recompute() {
@@ -99,7 +100,8 @@ void SpectrumView::Recompute() {
     }
     time_ = owner_->CursorTime();
     const double oldNyquist = spectrum_.df * static_cast<double>(spectrum_.values.size());
-    spectrum_ = korvex::SpectrumAt(snap_, time_, spec_.spectrum.params);
+    spectrum_ = envelope_.On() ? EnvelopeSpectrumAt(snap_, time_, envelope_, spec_.spectrum.params)
+                               : korvex::SpectrumAt(snap_, time_, spec_.spectrum.params);
     const double nyquist = spectrum_.df * static_cast<double>(spectrum_.values.size());
     if (autoX_ && nyquist > 0 && nyquist != oldNyquist) {
         fLo_ = 0;
@@ -285,9 +287,14 @@ void SpectrumView::RenderBase(QPainter& p) {
         korvex::Lock lock = host_.LockTree();
         if (auto s = SignalObj()) head = QString::fromStdString(s->NameLocked());
     }
-    head +=
-        tr("   t = %1 s   ").arg(Num(spectrum_.middleX)) +
-        QString::fromStdString(ResolutionText(spectrum_.resolution, spec_.spectrum.params.window));
+    head += tr("   t = %1 s   ").arg(Num(spectrum_.middleX));
+    if (envelope_.On())
+        head += QString(wbtext::kEnvelopeHead)
+                    .arg(Num(envelope_.lo), Num(envelope_.hi), Num(spectrum_.df))
+                    .arg(spectrum_.blocks);
+    else
+        head += QString::fromStdString(
+            ResolutionText(spectrum_.resolution, spec_.spectrum.params.window));
     if (!spectrum_.note.empty()) head += "   (" + QString::fromStdString(spectrum_.note) + ")";
     QFont f = font();
     f.setPointSizeF(8.5);
@@ -489,11 +496,13 @@ void SpectrumView::DrawCursors(QPainter& p, const QRectF& r) {
 }
 
 void SpectrumView::PaintTop(QPainter& p) {
-    if (!Message().isEmpty() || !std::isfinite(xCursor_)) return;
+    if (!Message().isEmpty()) return;
     const QRectF r = PlotRect();
     p.save();
     p.setClipRect(r.adjusted(0, 0, 1, 1));
-    DrawCursors(p, r);
+    DrawFaultLines(p, r);
+    DrawBandDrag(p, r);
+    if (std::isfinite(xCursor_)) DrawCursors(p, r);
     p.restore();
 }
 
@@ -501,6 +510,7 @@ void SpectrumView::PaintTop(QPainter& p) {
 // Mouse and keys
 
 void SpectrumView::mousePressEvent(QMouseEvent* e) {
+    if (PressForBand(e)) return;
     const double px = e->position().x();
     if (e->button() == Qt::LeftButton) {
         if ((e->modifiers() & Qt::ShiftModifier) && std::isfinite(xCursor_)) {
@@ -527,6 +537,9 @@ void SpectrumView::mouseMoveEvent(QMouseEvent* e) {
     } else if (drag_ == Drag::Pan) {
         const double d = (px - dragPx_) / PlotRect().width() * (dragHi_ - dragLo_);
         SetRange(dragLo_ - d, dragHi_ - d);
+    } else if (drag_ == Drag::Band) {
+        bandTo_ = FreqOf(px);
+        update();
     }
 }
 
@@ -539,6 +552,7 @@ void SpectrumView::mouseReleaseEvent(QMouseEvent* e) {
         contextMenuEvent(&ce);
         return;
     }
+    if (ReleaseBand()) return;
     drag_ = Drag::None;
 }
 
@@ -613,6 +627,12 @@ void SpectrumView::contextMenuEvent(QContextMenuEvent* e) {
     menu.addAction(wbtext::kCopyMarks, this, [this] { CopyMarks(); })->setEnabled(!marks_.empty());
     menu.addAction(wbtext::kClearMarks, this, [this] { ClearMarks(); })
         ->setEnabled(!marks_.empty());
+    menu.addAction(wbtext::kFaultLines, this, [this] { EditFaultBearing(); });
+    menu.addAction(wbtext::kEnvelopeBand, this, [this] { EditEnvelope(); });
+    menu.addAction(wbtext::kEnvelopeKurtogram, this, [this] { EnvelopeFromKurtogram(); });
+    menu.addAction(wbtext::kKurtogramShow, this, [this] { ShowKurtogram(); });
+    menu.addAction(wbtext::kEnvelopeOff, this, [this] { SetEnvelope({}); })
+        ->setEnabled(envelope_.On());
     menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });
     menu.addSeparator();
     AddCommonActions(menu);

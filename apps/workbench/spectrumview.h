@@ -9,11 +9,14 @@
 // to the clipboard. Overlay signals stand as markers at their value at the
 // cursor time, strips as shaded regions.
 
+#include <optional>
 #include <vector>
 
-#include "korvex/dsp/spectral.h"
+#include "apps/workbench/envelopemode.h"
+#include "apps/workbench/faultlines.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/spectralview.h"
+#include "korvex/dsp/spectral.h"
 
 namespace workbench {
 
@@ -68,6 +71,26 @@ class SpectrumView : public SpectralView {
     // The marked values as the clipboard gets them.
     QString MarksText() const;
     void CopyMarks() const;
+    // The fault-line families of the bearing entered for the graph's signal
+    // (faultlines.h): one bearing per signal, none removes it. The marks
+    // drawn, within the spectrum, at the shaft frequency of the cursor time.
+    void SetFaultBearing(const std::optional<FaultBearing>& b);
+    std::vector<FaultMark> FaultMarksShown() const;
+    // Asks for the bearing in a dialog (spectrumview_faults.cpp).
+    void EditFaultBearing();
+    // Envelope mode (envelopemode.h, spectrumview_envelope.cpp): the band
+    // typed, dragged with Ctrl over the ordinary spectrum or taken from the
+    // kurtogram of the range at the cursor; a band that is not on turns the
+    // ordinary spectrum back.
+    const EnvelopeBand& Envelope() const { return envelope_; }
+    void SetEnvelope(const EnvelopeBand& band);
+    // False, and the mode unchanged, when the kurtogram cannot be had.
+    bool EnvelopeFromKurtogram();
+    void EditEnvelope();
+    // The kurtogram of the range at the cursor, and its window (kurtogramview.h),
+    // made on first use and kept following the cursor while shown.
+    korvex::Kurtogram KurtogramAtCursor(double* middle = nullptr);
+    class KurtogramView* ShowKurtogram();
 
   protected:
     void mousePressEvent(QMouseEvent*) override;
@@ -89,6 +112,11 @@ class SpectrumView : public SpectralView {
     void DrawCursors(QPainter& p, const QRectF& r);
     void DrawMarks(QPainter& p);
     void DrawOrderAxis(QPainter& p, const QRectF& r);
+    void DrawFaultLines(QPainter& p, const QRectF& r);
+    void DrawBandDrag(QPainter& p, const QRectF& r);
+    bool PressForBand(QMouseEvent* e);
+    void RefreshKurtogram();
+    bool ReleaseBand();
     // The shaft frequency at the cursor time, Hz; NaN without a speed.
     double ShaftHz() const;
     QString ValueText(double v) const;
@@ -104,7 +132,10 @@ class SpectrumView : public SpectralView {
     bool harmonics_ = false, sidebands_ = false;
     double spacing_ = 0.0;
     std::vector<MarkedValue> marks_;
-    enum class Drag { None, Cursor, Spacing, Pan } drag_ = Drag::None;
+    EnvelopeBand envelope_;
+    double bandFrom_ = NAN, bandTo_ = NAN;      // a band being dragged
+    class KurtogramView* kurtogram_ = nullptr;  // a child: goes with the view
+    enum class Drag { None, Cursor, Spacing, Pan, Band } drag_ = Drag::None;
     double dragPx_ = 0.0, dragLo_ = 0.0, dragHi_ = 0.0;
 };
 

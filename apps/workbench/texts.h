@@ -102,6 +102,40 @@ inline constexpr Text kExportThisCsv = QT_TRANSLATE_NOOP("Workbench", "Export as
 inline constexpr Text kRemoveOverlays = QT_TRANSLATE_NOOP("Workbench", "Remove the overlays");
 inline constexpr Text kHarmonics = QT_TRANSLATE_NOOP("Workbench", "&Harmonic cursor (H)");
 inline constexpr Text kSidebands = QT_TRANSLATE_NOOP("Workbench", "&Sideband cursor (S)");
+inline constexpr Text kFaultLines = QT_TRANSLATE_NOOP("Workbench", "Bearing &fault lines...");
+inline constexpr Text kFaultTitle = QT_TRANSLATE_NOOP("Workbench", "Bearing fault lines");
+inline constexpr Text kFaultBalls = QT_TRANSLATE_NOOP("Workbench", "Rolling elements n");
+inline constexpr Text kFaultBallD = QT_TRANSLATE_NOOP("Workbench", "Element diameter d");
+inline constexpr Text kFaultPitchD = QT_TRANSLATE_NOOP("Workbench", "Pitch diameter D");
+inline constexpr Text kFaultAngle = QT_TRANSLATE_NOOP("Workbench", "Contact angle, degrees");
+inline constexpr Text kFaultOuter = QT_TRANSLATE_NOOP("Workbench", "The outer ring turns");
+inline constexpr Text kFaultShaft =
+    QT_TRANSLATE_NOOP("Workbench", "Shaft frequency, Hz (without a speed signal)");
+inline constexpr Text kFaultHarmonics = QT_TRANSLATE_NOOP("Workbench", "Harmonics");
+inline constexpr Text kFaultSidebands = QT_TRANSLATE_NOOP("Workbench", "Sidebands");
+inline constexpr Text kFaultRemove = QT_TRANSLATE_NOOP("Workbench", "Remove the lines");
+inline constexpr Text kFaultBad = QT_TRANSLATE_NOOP(
+    "Workbench", "Not a bearing: d must be above 0 and below D, the angle below 90 degrees.");
+inline constexpr Text kEnvelopeBand = QT_TRANSLATE_NOOP("Workbench", "&Envelope band...");
+inline constexpr Text kEnvelopeKurtogram =
+    QT_TRANSLATE_NOOP("Workbench", "Envelope band from the &kurtogram");
+inline constexpr Text kEnvelopeOff = QT_TRANSLATE_NOOP("Workbench", "&Ordinary spectrum");
+inline constexpr Text kEnvelopeTitle = QT_TRANSLATE_NOOP("Workbench", "Envelope band");
+inline constexpr Text kEnvelopeLo = QT_TRANSLATE_NOOP("Workbench", "From, Hz");
+inline constexpr Text kEnvelopeHi = QT_TRANSLATE_NOOP("Workbench", "To, Hz");
+inline constexpr Text kEnvelopeSeconds = QT_TRANSLATE_NOOP("Workbench", "Range around cursor A, s");
+inline constexpr Text kEnvelopeHead =
+    QT_TRANSLATE_NOOP("Workbench", "envelope of %1-%2 Hz   df %3 Hz   %4 blocks");
+inline constexpr Text kEnvelopeBad =
+    QT_TRANSLATE_NOOP("Workbench", "The band needs 0 <= from < to.");
+inline constexpr Text kKurtogramShow = QT_TRANSLATE_NOOP("Workbench", "Kurto&gram at cursor A...");
+inline constexpr Text kKurtogramTitle = QT_TRANSLATE_NOOP("Workbench", "Kurtogram");
+inline constexpr Text kKurtogramHead = QT_TRANSLATE_NOOP(
+    "Workbench", "t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)");
+inline constexpr Text kKurtogramFreq = QT_TRANSLATE_NOOP("Workbench", "f [Hz]");
+inline constexpr Text kKurtogramLevel = QT_TRANSLATE_NOOP("Workbench", "level");
+inline constexpr Text kFaultNoShaft =
+    QT_TRANSLATE_NOOP("Workbench", "Fault lines: no shaft frequency (a speed signal or one typed)");
 inline constexpr Text kMarkPeak = QT_TRANSLATE_NOOP("Workbench", "&Mark the peak (M)");
 inline constexpr Text kCopyMarks =
     QT_TRANSLATE_NOOP("Workbench", "&Copy the marked values (Ctrl+C)");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,6 +126,29 @@ TEST_F(Calculators, BearingPreviewsTheTableFactorsAndAddsThemToTheFolder) {
     EXPECT_EQ(page.CurrentItem(), base.gears);  // the selection stays
     Select(bpfo);
     EXPECT_EQ(ui::Ctl<QLineEdit>(page.TrackPanel(), IDC_FI_FORMULA)->text(), "3.585*Обороты");
+}
+
+// For the envelope: the same bands, marked in name and description, so that
+// the levels a channel with an envelope band gives are told from others.
+TEST_F(Calculators, BearingBandsForTheEnvelopeCarryItsMark) {
+    Select(base.gears);
+    Modal modal([](CKinDlg& d) {
+        EXPECT_EQ(ui::Ctl<QCheckBox>(&d, IDC_KIN_ENVELOPE)->isChecked(), false);
+        Type(d, IDC_KIN_BALLS, "9");
+        Type(d, IDC_KIN_BALL_D, "7.94");
+        Type(d, IDC_KIN_PITCH_D, "39.04");
+        QTest::mouseClick(ui::Ctl<QCheckBox>(&d, IDC_KIN_ENVELOPE), Qt::LeftButton);
+        ASSERT_EQ(d.Preview()->rowCount(), 5);  // FTF, BPFO, BPFI, BSF, 2xBSF
+        EXPECT_EQ(d.Preview()->item(1, 0)->text(), "Подшипник огиб. BPFO");
+        Ok(d);
+    });
+    page.BearingButton()->click();
+    ASSERT_EQ(base.gears->children.size(), 7u);
+    const auto* bpfo = static_cast<const CCfgProcBandTrack*>(base.gears->children[3].get());
+    EXPECT_EQ(bpfo->name, "Подшипник огиб. BPFO");
+    EXPECT_NEAR(bpfo->components[0].factor, 3.585, 5e-4);
+    EXPECT_TRUE(bpfo->info.ends_with("; в спектре огибающей: канал с полосой огибающей"))
+        << bpfo->info;
 }
 
 TEST_F(Calculators, BadInputIsNamedAndNothingIsAdded) {

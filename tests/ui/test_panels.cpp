@@ -12,6 +12,8 @@
 #include <cmath>
 #include <vector>
 
+#include "config/cfgfile.h"
+#include "platform/profile.h"
 #include "ui/dialogs.h"
 #include "ui/limitsdlg.h"
 #include "ui/msgbox.h"
@@ -116,6 +118,67 @@ TEST(ChannelPanel, GraphNumberFollowsTheGraphBoxAndAnEmptyNumberKeepsTheRecords)
     Type(&panel, IDC_GRNUM, "9");
     panel.Apply();
     EXPECT_EQ(a.grNum, 4);
+}
+
+// The envelope band, typed with a point or a comma whatever the locale, goes
+// into every record and the configuration file as numbers; a band the
+// configuration would not keep is refused with a message and left as it was.
+TEST(ChannelPanel, EnvelopeBandIsTypedReadLocaleFreeAndRefusedWhenNoBand) {
+    CCfgProc cfg;
+    CfgChannel& a = uitest::AddChannel(cfg, "Acc1", CfgChannelMeasuring);
+    CfgChannel& b = uitest::AddChannel(cfg, "Acc2", CfgChannelMeasuring);
+    b.envLo = 1000;
+    b.envHi = 4000;
+    std::vector<std::string> messages;
+    const auto old = ui::SetMessageBoxHook([&](const ui::MbRequest& r) {
+        messages.push_back(r.text);
+        return ui::MbOk;
+    });
+    CProcItemSignal panel;
+    panel.Create(nullptr, nullptr);
+    panel.SetChannels("", {&a, &b});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_ENV_LO)->text(), "");  // the records differ
+    EXPECT_TRUE(C<QLineEdit>(&panel, IDC_ENV_LO)->isEnabled());
+    Type(&panel, IDC_ENV_LO, "2000,5");
+    Type(&panel, IDC_ENV_HI, " 6000.25 ");
+    panel.Apply();
+    EXPECT_TRUE(messages.empty());
+    for (const CfgChannel* r : {&a, &b}) {
+        EXPECT_EQ(r->envLo, 2000.5);
+        EXPECT_EQ(r->envHi, 6000.25);
+    }
+    plat::ProfileFile ini;
+    WriteConfig(cfg, ini);
+    std::string v;
+    ASSERT_TRUE(ini.GetNonEmpty("channels", "cnl1_envBand", v));
+    EXPECT_EQ(v, "2000.5,6000.25");
+
+    // Shown back with a point; refused: reversed, one border, not a number.
+    panel.SetChannels("Acc1", {&a});
+    EXPECT_EQ(C<QLineEdit>(&panel, IDC_ENV_LO)->text(), "2000.5");
+    for (auto [lo, hi] : {std::pair{"6000", "2000"}, {"", "3000"}, {"1 kHz", "3000"}}) {
+        Type(&panel, IDC_ENV_LO, lo);
+        Type(&panel, IDC_ENV_HI, hi);
+        panel.Apply();
+        EXPECT_EQ(a.envLo, 2000.5) << lo << "," << hi;
+        EXPECT_EQ(C<QLineEdit>(&panel, IDC_ENV_HI)->text(), "6000.25");
+    }
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[0].find("Полоса огибающей"), std::string::npos);
+
+    // Both borders emptied: no envelope band, and no key in the file.
+    Type(&panel, IDC_ENV_LO, "");
+    Type(&panel, IDC_ENV_HI, "");
+    panel.Apply();
+    EXPECT_EQ(a.envHi, 0.0);
+    WriteConfig(cfg, ini);
+    EXPECT_FALSE(ini.GetNonEmpty("channels", "cnl0_envBand", v));
+
+    // Only measuring channels have the band.
+    a.type = CfgChannelTacho;
+    panel.SetChannels("Acc1", {&a});
+    EXPECT_FALSE(C<QLineEdit>(&panel, IDC_ENV_LO)->isEnabled());
+    ui::SetMessageBoxHook(old);
 }
 
 TEST(BandPanel, ShowsTheCurrentItemOnTheRecordsAndSwitchesItsProcessing) {

@@ -249,6 +249,7 @@ enum KinControlId : int {
     IDC_KIN_SIDEBANDS = 1114,
     IDC_KIN_PREVIEW = 1115,
     IDC_KIN_STATUS = 1116,
+    IDC_KIN_ENVELOPE = 1117,  // bearing: the bands are for the envelope spectrum
 };
 enum KinStringId : int {
     IDS_KIN_PREFIX_BEARING = 2200,
@@ -304,6 +305,8 @@ enum KinStringId : int {
     IDS_KIN_DEF_HUNTING = 2273,
     IDS_KIN_GEAR_PARAMS = 2274,
     IDS_KIN_INFO = 2275,
+    IDS_KIN_ENV_MARK = 2276,  // after the designation in an envelope band's name
+    IDS_KIN_ENV_INFO = 2277,  // after an envelope band's description
 };
 
 // The limits dialog: the fields its messages name, and the messages.
@@ -312,6 +315,14 @@ enum LimitsStringId : int {
     IDS_LIMITS_FIELD_DANGER = 2401,
     IDS_LIMITS_NOT_NUMBER = 2402,
     IDS_LIMITS_ALERT_ABOVE_DANGER = 2403,
+};
+
+// The channel panel's envelope band: its borders and the message on a band
+// it cannot take.
+enum EnvelopeId : int {
+    IDS_ENV_BAND_BAD = 2410,
+    IDC_ENV_LO = 1140,
+    IDC_ENV_HI = 1141,
 };
 
 // The trend window: one band of a merged summary over the recordings.

@@ -127,6 +127,9 @@ std::map<int, std::string> OwnStrings() {
         {IDS_LIMITS_FIELD_DANGER, "Авария"},
         {IDS_LIMITS_NOT_NUMBER, "Поле '%s': нужно число."},
         {IDS_LIMITS_ALERT_ABOVE_DANGER, "Поле '%s' не может быть больше поля '%s'."},
+        {IDS_ENV_BAND_BAD,
+         "Полоса огибающей не принята: нужны обе границы в Гц, нижняя от 0 и меньше "
+         "верхней. Пустые поля: полосы меряются в обычном спектре."},
         {IDS_KIN_COL_BAND, "Полоса"},
         {IDS_KIN_COL_FACTOR, "Коэф."},
         {IDS_KIN_COL_INFO, "Описание"},
@@ -154,6 +157,8 @@ std::map<int, std::string> OwnStrings() {
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/НОК(z1, z2), НОК(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
+        {IDS_KIN_ENV_MARK, "огиб."},
+        {IDS_KIN_ENV_INFO, "в спектре огибающей: канал с полосой огибающей"},
         {IDS_BUTTON_TREND, "Тренд по сводке\nПоказать тренд полосы по сводной таблице замеров"},
         {IDS_FILTER_SUMMARY, "Сводные таблицы|*.csv||"},
         {IDS_TREND_READ_FAILED, "Не удалось прочитать сводную таблицу:\n%s"},

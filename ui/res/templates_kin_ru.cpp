@@ -45,8 +45,11 @@ void TachoRow(std::vector<Control>& c, int y) {
 
 // The group of what every calculator adds, from y down, the preview beside
 // both groups, the status line and the buttons; the dialog's height follows.
-DialogTemplate Finish(int id, std::string caption, std::vector<Control> c, int y) {
-    c.push_back(Ctl(kStatic, Kind::GroupBox, 0, "Добавляемые полосы", 7, y, 200, 73));
+// The bearing's group ends with the box that makes its bands envelope bands.
+DialogTemplate Finish(int id, std::string caption, std::vector<Control> c, int y,
+                      bool envelope = false) {
+    const int extra = envelope ? 14 : 0;
+    c.push_back(Ctl(kStatic, Kind::GroupBox, 0, "Добавляемые полосы", 7, y, 200, 73 + extra));
     Row(c, IDS_KIN_FIELD_HARMONICS, IDC_KIN_HARMONICS, y + 11);
     Row(c, IDS_KIN_FIELD_SIDEBANDS, IDC_KIN_SIDEBANDS, y + 26);
     c.push_back(FieldLabel(IDS_KIN_FIELD_WIDTH, 14, y + 43, 64));
@@ -55,7 +58,10 @@ DialogTemplate Finish(int id, std::string caption, std::vector<Control> c, int y
     c.push_back(FieldLabel(IDS_KIN_FIELD_MIN_WIDTH, 14, y + 58, 64));
     c.push_back(Ctl(IDC_FI_BW_MIN_MODE, Kind::DropList, 0, "", 80, y + 56, 70, 12));
     c.push_back(Ctl(IDC_FI_BW_MIN_VALUE, Kind::Edit, 0, "", 154, y + 56, 46, 12));
-    const int bottom = y + 73;
+    if (envelope)
+        c.push_back(
+            Ctl(IDC_KIN_ENVELOPE, Kind::CheckBox, 0, "Для спектра огибающей", 14, y + 71, 186, 10));
+    const int bottom = y + 73 + extra;
     c.push_back(Ctl(IDC_KIN_PREVIEW, Kind::ReportView, 0, "", 214, 7, kWidth - 221, bottom - 7));
     c.push_back(Ctl(IDC_KIN_STATUS, Kind::Label, 0, "", 7, bottom + 9, 340, 8));
     c.push_back(Ctl(IDOK, Kind::DefButton, 0, "Добавить", kWidth - 112, bottom + 6, 50, 14));
@@ -80,7 +86,7 @@ DialogTemplate BearingDialog() {
     c.push_back(Ctl(IDC_KIN_INNER, Kind::Radio, kGroupStart, "внутреннее", 24, 103, 84, 10));
     c.push_back(Ctl(IDC_KIN_OUTER, Kind::Radio, 0, "наружное", 112, 103, 84, 10));
     TachoRow(c, 118);
-    return Finish(IDD_KIN_BEARING, "Подшипник качения", std::move(c), 141);
+    return Finish(IDD_KIN_BEARING, "Подшипник качения", std::move(c), 141, true);
 }
 
 DialogTemplate GearDialog() {

@@ -78,33 +78,38 @@ DialogTemplate ProcPage() {
 }
 
 DialogTemplate SignalPanel() {
-    return T(IDD_ITEM_SIGNAL, "", 165, 62,
+    return T(IDD_ITEM_SIGNAL, "", 165, 72,
              {
-                 C(kStatic, Kind::GroupBox, 0, "Настройка канала", 3, 2, 159, 58),
-                 L("Название", 9, 16, 40),
-                 C(IDC_NAME, Kind::Edit, kReadOnly, "", 52, 14, 104, 12),
-                 L("Тип", 9, 31, 40),
-                 C(IDC_TYPE, Kind::DropList, 0, "", 52, 29, 104, 12),
-                 C(IDC_CHECK, Kind::CheckBox, 0, "Вкл.", 9, 46, 40, 10),
-                 C(IDC_SHOW, Kind::CheckBox, 0, "График", 52, 46, 50, 10),
-                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 110, 45, 34, 12),
-                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 144, 45, 12, 12),
+                 C(kStatic, Kind::GroupBox, 0, "Настройка канала", 3, 2, 159, 68),
+                 L("Название", 9, 15, 40),
+                 C(IDC_NAME, Kind::Edit, kReadOnly, "", 52, 13, 104, 12),
+                 L("Тип", 9, 29, 40),
+                 C(IDC_TYPE, Kind::DropList, 0, "", 52, 27, 104, 12),
+                 C(IDC_CHECK, Kind::CheckBox, 0, "Вкл.", 9, 41, 40, 10),
+                 C(IDC_SHOW, Kind::CheckBox, 0, "График", 52, 41, 50, 10),
+                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 110, 40, 34, 12),
+                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 144, 40, 12, 12),
+                 // Measuring channels only: bands read in this band's envelope.
+                 L("Огибающая, Гц", 9, 56, 62),
+                 C(IDC_ENV_LO, Kind::Edit, 0, "", 74, 54, 37, 12),
+                 L("-", 113, 56, 5),
+                 C(IDC_ENV_HI, Kind::Edit, 0, "", 119, 54, 37, 12),
              });
 }
 
 DialogTemplate BandPanel() {
-    return T(IDD_ITEM_BASE, "", 165, 72,
+    return T(IDD_ITEM_BASE, "", 165, 66,
              {
-                 C(kStatic, Kind::GroupBox, 0, "", 3, 5, 159, 65),
+                 C(kStatic, Kind::GroupBox, 0, "", 3, 5, 159, 59),
                  C(IDC_PROCESSED, Kind::CheckBox, 0, "Обработка включена", 9, 1, 100, 10),
-                 L("Интегрирование", 9, 19, 62),
-                 C(IDC_INTEGR, Kind::DropList, 0, "", 74, 17, 82, 12),
-                 L("Оценка", 9, 35, 62),
-                 C(IDC_VALTYPE, Kind::DropList, 0, "", 74, 33, 82, 12),
-                 C(IDC_SHOW, Kind::CheckBox, 0, "График", 9, 51, 50, 10),
-                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 74, 50, 22, 12),
-                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 96, 50, 12, 12),
-                 C(IDC_LIMITS, Kind::Button, 0, "Пределы...", 110, 49, 46, 14),
+                 L("Интегрирование", 9, 18, 62),
+                 C(IDC_INTEGR, Kind::DropList, 0, "", 74, 16, 82, 12),
+                 L("Оценка", 9, 32, 62),
+                 C(IDC_VALTYPE, Kind::DropList, 0, "", 74, 30, 82, 12),
+                 C(IDC_SHOW, Kind::CheckBox, 0, "График", 9, 45, 50, 10),
+                 C(IDC_GRNUM, Kind::Edit, kNumber, "", 74, 44, 22, 12),
+                 C(IDC_GRNUM_SPIN, Kind::UpDown, 0, "", 96, 44, 12, 12),
+                 C(IDC_LIMITS, Kind::Button, 0, "Пределы...", 110, 43, 46, 14),
              });
 }
 
@@ -164,47 +169,47 @@ DialogTemplate TrendWindow() {
 
 DialogTemplate FftPanel() {
     return T(
-        IDD_ITEM_FFT, "", 165, 97,
+        IDD_ITEM_FFT, "", 165, 93,
         {
-            C(kStatic, Kind::GroupBox, 0, "Настройка БПФ", 3, 2, 159, 93),
-            C(IDC_DEF_FFT, Kind::CheckBox, 0, "Исп. настройку БПФ по умолчанию", 9, 13, 148, 10),
-            L("Размер блока", 9, 28, 66),
-            C(IDC_BLOCK, Kind::DropList, 0, "", 80, 26, 76, 12),
-            L("Смещение блока", 9, 43, 66),
-            C(IDC_OFFSET, Kind::DropList, 0, "", 80, 41, 76, 12),
-            L("Весовое окно", 9, 58, 66),
-            C(IDC_WINDOW, Kind::DropList, 0, "", 80, 56, 76, 12),
-            L("Разр.по частоте", 9, 73, 66),
-            C(IDC_RESOLUTION, Kind::Edit, kReadOnly, "", 80, 71, 76, 12),
-            C(IDC_CENTRE, Kind::CheckBox, 0, "Центрирование", 9, 84, 90, 10),
+            C(kStatic, Kind::GroupBox, 0, "Настройка БПФ", 3, 2, 159, 89),
+            C(IDC_DEF_FFT, Kind::CheckBox, 0, "Исп. настройку БПФ по умолчанию", 9, 12, 148, 10),
+            L("Размер блока", 9, 26, 66),
+            C(IDC_BLOCK, Kind::DropList, 0, "", 80, 24, 76, 12),
+            L("Смещение блока", 9, 40, 66),
+            C(IDC_OFFSET, Kind::DropList, 0, "", 80, 38, 76, 12),
+            L("Весовое окно", 9, 54, 66),
+            C(IDC_WINDOW, Kind::DropList, 0, "", 80, 52, 76, 12),
+            L("Разр.по частоте", 9, 68, 66),
+            C(IDC_RESOLUTION, Kind::Edit, kReadOnly, "", 80, 66, 76, 12),
+            C(IDC_CENTRE, Kind::CheckBox, 0, "Центрирование", 9, 80, 90, 10),
         });
 }
 
 DialogTemplate TahoPanel() {
     return T(
-        IDD_ITEM_TAHO, "", 165, 169,
+        IDD_ITEM_TAHO, "", 165, 159,
         {
-            C(kStatic, Kind::GroupBox, 0, "Настройка тахо", 3, 2, 159, 165),
-            C(IDC_DEF_TAHO, Kind::CheckBox, 0, "Исп. настройку тахо по умолчанию", 9, 13, 148, 10),
-            L("Единицы измерения", 9, 28, 74),
-            C(IDC_UNITS, Kind::DropList, 0, "", 86, 26, 70, 12),
-            L("Размер блока", 9, 43, 74),
-            C(IDC_POINTS, Kind::Edit, 0, "", 86, 41, 70, 12),
-            C(IDC_SECONDS, Kind::Edit, 0, "", 86, 56, 70, 12),
-            C(IDC_REPAIR_OPEN, Kind::Button, 0, "Импульсы...", 9, 55, 66, 13),
-            C(kStatic, Kind::GroupBox, 0, "Настройка уровней ", 9, 70, 147, 44),
-            L("Верхняя граница", 15, 83, 68),
-            C(IDC_LEVEL_HI, Kind::Edit, 0, "", 86, 81, 64, 12),
-            L("Нижняя граница", 15, 98, 68),
-            C(IDC_LEVEL_LO, Kind::Edit, 0, "", 86, 96, 64, 12),
-            C(kStatic, Kind::GroupBox, 0, "Величины", 9, 116, 72, 31),
-            C(IDC_ABS, Kind::Radio, kGroupStart, "Абсолют.", 15, 125, 62, 10),
-            C(IDC_REL, Kind::Radio, 0, "Относит.", 15, 135, 62, 10),
-            C(kStatic, Kind::GroupBox, 0, "Фронт", 84, 116, 72, 31),
-            C(IDC_FRONT_POS, Kind::Radio, kGroupStart, "Положит.", 90, 125, 62, 10),
-            C(IDC_FRONT_NEG, Kind::Radio, 0, "Отрицат.", 90, 135, 62, 10),
-            L("Множитель", 9, 153, 74),
-            C(IDC_COEF, Kind::Edit, 0, "", 86, 151, 70, 12),
+            C(kStatic, Kind::GroupBox, 0, "Настройка тахо", 3, 2, 159, 155),
+            C(IDC_DEF_TAHO, Kind::CheckBox, 0, "Исп. настройку тахо по умолчанию", 9, 12, 148, 10),
+            L("Единицы измерения", 9, 26, 74),
+            C(IDC_UNITS, Kind::DropList, 0, "", 86, 24, 70, 12),
+            L("Размер блока", 9, 40, 74),
+            C(IDC_POINTS, Kind::Edit, 0, "", 86, 38, 70, 12),
+            C(IDC_SECONDS, Kind::Edit, 0, "", 86, 52, 70, 12),
+            C(IDC_REPAIR_OPEN, Kind::Button, 0, "Импульсы...", 9, 52, 66, 12),
+            C(kStatic, Kind::GroupBox, 0, "Настройка уровней ", 9, 65, 147, 42),
+            L("Верхняя граница", 15, 77, 68),
+            C(IDC_LEVEL_HI, Kind::Edit, 0, "", 86, 75, 64, 12),
+            L("Нижняя граница", 15, 91, 68),
+            C(IDC_LEVEL_LO, Kind::Edit, 0, "", 86, 89, 64, 12),
+            C(kStatic, Kind::GroupBox, 0, "Величины", 9, 108, 72, 31),
+            C(IDC_ABS, Kind::Radio, kGroupStart, "Абсолют.", 15, 117, 62, 10),
+            C(IDC_REL, Kind::Radio, 0, "Относит.", 15, 127, 62, 10),
+            C(kStatic, Kind::GroupBox, 0, "Фронт", 84, 108, 72, 31),
+            C(IDC_FRONT_POS, Kind::Radio, kGroupStart, "Положит.", 90, 117, 62, 10),
+            C(IDC_FRONT_NEG, Kind::Radio, 0, "Отрицат.", 90, 127, 62, 10),
+            L("Множитель", 9, 144, 74),
+            C(IDC_COEF, Kind::Edit, 0, "", 86, 142, 70, 12),
         });
 }
 
@@ -224,11 +229,11 @@ DialogTemplate ProgressDialog() {
 // The placeholder has the spectrum panel's size; the tacho panel makes the
 // dialog grow downwards.
 DialogTemplate DefaultsDialog() {
-    return T(IDD_DEFAULTS, "Настройки по умолчанию", 179, 131,
+    return T(IDD_DEFAULTS, "Настройки по умолчанию", 179, 127,
              {
-                 C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 7, 7, 165, 97),
-                 C(IDOK, Kind::DefButton, 0, "OK", 37, 110, 50, 14),
-                 C(IDCANCEL, Kind::Button, 0, "Отмена", 92, 110, 50, 14),
+                 C(IDC_PLACEHOLDER, Kind::Frame, kHidden, "", 7, 7, 165, 93),
+                 C(IDOK, Kind::DefButton, 0, "OK", 37, 106, 50, 14),
+                 C(IDCANCEL, Kind::Button, 0, "Отмена", 92, 106, 50, 14),
              });
 }
 

@@ -72,9 +72,12 @@ class Builder {
     void Push(const std::string& name, const std::string& expr, const std::string& def,
               double factor) {
         PlannedBand b;
-        b.name = t_.prefix.empty() ? name : t_.prefix + " " + name;
+        std::string head = t_.prefix;
+        if (t_.envelope) head += (head.empty() ? "" : " ") + Str(IDS_KIN_ENV_MARK);
+        b.name = head.empty() ? name : head + " " + name;
         b.info =
             Format(IDS_KIN_INFO, {expr, FactorText(factor) + "*" + t_.tachoName, def, params_});
+        if (t_.envelope) b.info += "; " + Str(IDS_KIN_ENV_INFO);
         b.factor = factor;
         out_.push_back(std::move(b));
     }

@@ -117,6 +117,9 @@ struct Target {
     int tachoId = -1;
     std::string tachoName;
     std::string prefix;  // put before every name, with a space
+    // Bands for the envelope spectrum: the names carry its mark after the
+    // prefix and the descriptions say where the level is read.
+    bool envelope = false;
 };
 // Cage, outer race, inner race and rolling-element bands with their
 // harmonics; sidebands of the turning race at the shaft frequency and of the

@@ -80,6 +80,21 @@ bool ParseCount(const std::string& text, int& v) {
     return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
 }
 
+std::optional<EnvelopeBand> ReadEnvelopeBand(const std::string& lo, const std::string& hi) {
+    const bool noLo = plat::Trim(lo).empty();
+    const bool noHi = plat::Trim(hi).empty();
+    if (noLo && noHi) return EnvelopeBand{};
+    EnvelopeBand b;
+    if (noLo || noHi || !ParseNumber(lo, b.lo) || !ParseNumber(hi, b.hi)) return std::nullopt;
+    if (!IsEnvelopeBand(b.lo, b.hi)) return std::nullopt;
+    return b;
+}
+
+std::string EnvelopeBorderText(const CfgChannel& c, bool upper) {
+    if (!(c.envHi > 0.0)) return {};
+    return plat::ShortestText(upper ? c.envHi : c.envLo);
+}
+
 std::optional<std::string> LimitsFault(const Records& records, const CCfgProcItem& item,
                                        const TypedLimit& alert, const TypedLimit& danger) {
     using namespace res;

@@ -59,6 +59,18 @@ struct TypedLimit {
 std::optional<std::string> LimitsFault(const Records& records, const CCfgProcItem& item,
                                        const TypedLimit& alert, const TypedLimit& danger);
 
+// The channel panel's envelope band, its borders typed in hertz (a comma for
+// the point as above). Both empty: none (0, 0), the bands measured in the
+// ordinary spectrum. Otherwise two numbers the configuration keeps
+// (cfg IsEnvelopeBand: 0 <= lo < hi); none at anything else.
+struct EnvelopeBand {
+    double lo = 0.0;
+    double hi = 0.0;
+};
+std::optional<EnvelopeBand> ReadEnvelopeBand(const std::string& lo, const std::string& hi);
+// A border as shown: the shortest exact text, empty while no band is set.
+std::string EnvelopeBorderText(const CfgChannel& c, bool upper);
+
 // Frequency resolution of a block of n points, "%.4f" plus the hertz unit text; empty without a
 // usable sampling step.
 std::string ResolutionText(double sampleStep, int n);

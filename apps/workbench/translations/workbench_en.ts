@@ -647,6 +647,114 @@
         <source>orders, angle domain</source>
         <translation>orders, angle domain</translation>
     </message>
+    <message>
+        <source>Bearing &amp;fault lines...</source>
+        <translation>Bearing &amp;fault lines...</translation>
+    </message>
+    <message>
+        <source>Bearing fault lines</source>
+        <translation>Bearing fault lines</translation>
+    </message>
+    <message>
+        <source>Rolling elements n</source>
+        <translation>Rolling elements n</translation>
+    </message>
+    <message>
+        <source>Element diameter d</source>
+        <translation>Element diameter d</translation>
+    </message>
+    <message>
+        <source>Pitch diameter D</source>
+        <translation>Pitch diameter D</translation>
+    </message>
+    <message>
+        <source>Contact angle, degrees</source>
+        <translation>Contact angle, degrees</translation>
+    </message>
+    <message>
+        <source>The outer ring turns</source>
+        <translation>The outer ring turns</translation>
+    </message>
+    <message>
+        <source>Shaft frequency, Hz (without a speed signal)</source>
+        <translation>Shaft frequency, Hz (without a speed signal)</translation>
+    </message>
+    <message>
+        <source>Harmonics</source>
+        <translation>Harmonics</translation>
+    </message>
+    <message>
+        <source>Sidebands</source>
+        <translation>Sidebands</translation>
+    </message>
+    <message>
+        <source>Remove the lines</source>
+        <translation>Remove the lines</translation>
+    </message>
+    <message>
+        <source>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</source>
+        <translation>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</translation>
+    </message>
+    <message>
+        <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
+        <translation>Fault lines: no shaft frequency (a speed signal or one typed)</translation>
+    </message>
+    <message>
+        <source>&amp;Envelope band...</source>
+        <translation>&amp;Envelope band...</translation>
+    </message>
+    <message>
+        <source>Envelope band from the &amp;kurtogram</source>
+        <translation>Envelope band from the &amp;kurtogram</translation>
+    </message>
+    <message>
+        <source>&amp;Ordinary spectrum</source>
+        <translation>&amp;Ordinary spectrum</translation>
+    </message>
+    <message>
+        <source>Envelope band</source>
+        <translation>Envelope band</translation>
+    </message>
+    <message>
+        <source>From, Hz</source>
+        <translation>From, Hz</translation>
+    </message>
+    <message>
+        <source>To, Hz</source>
+        <translation>To, Hz</translation>
+    </message>
+    <message>
+        <source>Range around cursor A, s</source>
+        <translation>Range around cursor A, s</translation>
+    </message>
+    <message>
+        <source>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</source>
+        <translation>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</translation>
+    </message>
+    <message>
+        <source>The band needs 0 &lt;= from &lt; to.</source>
+        <translation>The band needs 0 &lt;= from &lt; to.</translation>
+    </message>
+    <message>
+        <source>Kurto&amp;gram at cursor A...</source>
+        <translation>Kurto&amp;gram at cursor A...</translation>
+    </message>
+    <message>
+        <source>Kurtogram</source>
+        <translation>Kurtogram</translation>
+    </message>
+    <message>
+        <source>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</source>
+        <translation>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</translation>
+    </message>
+    <message>
+        <source>f [Hz]</source>
+        <translation>f [Hz]</translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation>level</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

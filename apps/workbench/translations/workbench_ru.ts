@@ -647,6 +647,114 @@
         <source>orders, angle domain</source>
         <translation>порядки, угловая область</translation>
     </message>
+    <message>
+        <source>Bearing &amp;fault lines...</source>
+        <translation>&amp;Линии дефектов подшипника...</translation>
+    </message>
+    <message>
+        <source>Bearing fault lines</source>
+        <translation>Линии дефектов подшипника</translation>
+    </message>
+    <message>
+        <source>Rolling elements n</source>
+        <translation>Число тел качения n</translation>
+    </message>
+    <message>
+        <source>Element diameter d</source>
+        <translation>Диаметр тела качения d</translation>
+    </message>
+    <message>
+        <source>Pitch diameter D</source>
+        <translation>Средний диаметр D</translation>
+    </message>
+    <message>
+        <source>Contact angle, degrees</source>
+        <translation>Угол контакта, градусы</translation>
+    </message>
+    <message>
+        <source>The outer ring turns</source>
+        <translation>Вращается наружное кольцо</translation>
+    </message>
+    <message>
+        <source>Shaft frequency, Hz (without a speed signal)</source>
+        <translation>Частота вала, Гц (без сигнала оборотов)</translation>
+    </message>
+    <message>
+        <source>Harmonics</source>
+        <translation>Гармоники</translation>
+    </message>
+    <message>
+        <source>Sidebands</source>
+        <translation>Боковые</translation>
+    </message>
+    <message>
+        <source>Remove the lines</source>
+        <translation>Убрать линии</translation>
+    </message>
+    <message>
+        <source>Not a bearing: d must be above 0 and below D, the angle below 90 degrees.</source>
+        <translation>Это не подшипник: d должен быть больше 0 и меньше D, угол меньше 90 градусов.</translation>
+    </message>
+    <message>
+        <source>Fault lines: no shaft frequency (a speed signal or one typed)</source>
+        <translation>Линии дефектов: нет частоты вала (сигнала оборотов или введенной)</translation>
+    </message>
+    <message>
+        <source>&amp;Envelope band...</source>
+        <translation>&amp;Полоса огибающей...</translation>
+    </message>
+    <message>
+        <source>Envelope band from the &amp;kurtogram</source>
+        <translation>Полоса огибающей по &amp;куртограмме</translation>
+    </message>
+    <message>
+        <source>&amp;Ordinary spectrum</source>
+        <translation>&amp;Обычный спектр</translation>
+    </message>
+    <message>
+        <source>Envelope band</source>
+        <translation>Полоса огибающей</translation>
+    </message>
+    <message>
+        <source>From, Hz</source>
+        <translation>От, Гц</translation>
+    </message>
+    <message>
+        <source>To, Hz</source>
+        <translation>До, Гц</translation>
+    </message>
+    <message>
+        <source>Range around cursor A, s</source>
+        <translation>Участок вокруг курсора A, с</translation>
+    </message>
+    <message>
+        <source>envelope of %1-%2 Hz   df %3 Hz   %4 blocks</source>
+        <translation>огибающая %1-%2 Гц   df %3 Гц   блоков: %4</translation>
+    </message>
+    <message>
+        <source>The band needs 0 &lt;= from &lt; to.</source>
+        <translation>Нужна полоса 0 &lt;= от &lt; до.</translation>
+    </message>
+    <message>
+        <source>Kurto&amp;gram at cursor A...</source>
+        <translation>&amp;Куртограмма у курсора A...</translation>
+    </message>
+    <message>
+        <source>Kurtogram</source>
+        <translation>Куртограмма</translation>
+    </message>
+    <message>
+        <source>t = %1 s   most impulsive %2-%3 Hz, kurtosis %4   (click: envelope band)</source>
+        <translation>t = %1 с   самая импульсная %2-%3 Гц, эксцесс %4   (щелчок: полоса огибающей)</translation>
+    </message>
+    <message>
+        <source>f [Hz]</source>
+        <translation>f [Гц]</translation>
+    </message>
+    <message>
+        <source>level</source>
+        <translation>уровень</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>

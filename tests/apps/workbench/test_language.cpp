@@ -22,6 +22,7 @@
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/importdialog.h"
+#include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/language.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
@@ -35,9 +36,9 @@ namespace {
 
 // Words of the data (signal, folder, unit and the host's own names) and the
 // names that stay as they are in either language.
-const QStringList kLatinAllowed = {"Tone",      "Speed",      "rpm",   "set",    "Signals",
-                                   "Operators", "VibroOpers", "Tacho", "Korvex", "PNG",
-                                   "CSV",       "Ctrl",       "NI",    "LVM",    "txt"};
+const QStringList kLatinAllowed = {
+    "Tone", "Speed", "rpm", "set", "Signals", "Operators", "VibroOpers", "Tacho", "Korvex", "PNG",
+    "CSV",  "Ctrl",  "NI",  "LVM", "txt",     "FTF",       "BPFO",       "BPFI",  "BSF"};
 
 // The texts of the dialog that opens modally next, then cancelled.
 QStringList ModalTexts(const std::function<void()>& open) {
@@ -121,6 +122,9 @@ class Language : public ::testing::TestWithParam<const char*> {
         s->SetHarmonics(true);
         s->SetSidebands(true, 10);
         s->MarkPeak();
+        FaultBearing b;
+        b.geometry = {9, 7.94, 39.04, 0.0, false};
+        s->SetFaultBearing(b);
         for (int i = 0; i < 500 && (m->Running() || !m->Map()); ++i) QTest::qWait(10);
         ASSERT_TRUE(m->Map());
         QApplication::processEvents();
@@ -163,9 +167,22 @@ TEST_P(Language, WindowsViewsAndMenusSpeakOneLanguage) {
         ++menus;
     }
     for (SpectralView* v : w_->findChildren<SpectralView*>()) {
-        layers(v, [v](QPainter& p) { v->RenderBase(p); });
+        layers(v, [v](QPainter& p) {
+            v->RenderBase(p);
+            v->PaintTop(p);
+        });
         texts << MenuTexts(v);
         ++menus;
+        if (auto* s = qobject_cast<SpectrumView*>(v)) {
+            texts << ModalTexts([s] { s->EditFaultBearing(); })
+                  << ModalTexts([s] { s->EditEnvelope(); });
+            KurtogramView* k = s->ShowKurtogram();
+            texts << k->windowTitle();
+            testutil::TextRecorder drawn(k->size());
+            k->render(&drawn);
+            texts << drawn.texts;
+            k->close();
+        }
     }
     EXPECT_EQ(menus, 3);
     for (QPlainTextEdit* log : w_->findChildren<QPlainTextEdit*>()) {

@@ -11,10 +11,13 @@
 #include <QTest>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <numbers>
+#include <random>
 
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/graphwindow.h"
+#include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mime.h"
@@ -490,4 +493,141 @@ TEST_F(SpectralViews, StripsLeaveTheMapsColoursAndTheSpectrumIntegrates) {
     ASSERT_TRUE(pk.found);
     EXPECT_NEAR(pk.value / (1000 / std::sqrt(2.0) / (2 * std::numbers::pi * ToneHz(2.0))), 1.0,
                 0.03);
+}
+
+// A bearing entered once for the signal: its fault families stand at their
+// orders of the speed signal's shaft frequency at the cursor time, in every
+// spectrum graph of the signal, harmonics labelled and sidebands where the
+// fault has them.
+TEST_F(SpectralViews, BearingFaultLinesStandAtTheirOrdersOfTheShaft) {
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    spec.spectrum.params.n = 1024;
+    SpectrumView* v = Open<SpectrumView>(spec);
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    gw->MoveCursor(2.0, gw->Views().front()->GraphId());
+    const double shaft = ToneHz(gw->CursorTime()) / 10;  // the tone is order 10
+    FaultBearing b;
+    b.geometry = {9, 7.94, 39.04, 0.0, false};
+    b.harmonics = 2;
+    b.sidebands = 1;
+    v->SetFaultBearing(b);
+    v->SetRange(0, 1000);
+    std::map<std::string, double> at;
+    int sidebands = 0;
+    for (const FaultMark& m : v->FaultMarksShown()) {
+        if (!m.label.empty()) at[m.label] = m.hz;
+        sidebands += m.sideband != 0;
+    }
+    EXPECT_NEAR(at["FTF"], 0.3983 * shaft, 0.01);
+    EXPECT_NEAR(at["BPFO"], 3.5848 * shaft, 0.01);
+    EXPECT_NEAR(at["2\u00d7BPFI"], 2 * 5.4152 * shaft, 0.02);
+    EXPECT_NEAR(at["4\u00d7BSF"], 4 * 2.3567 * shaft, 0.02);
+    EXPECT_EQ(sidebands, 2 * 2 + 2 * 2);  // BPFI +-fr, 2xBSF +-FTF, two harmonics each
+
+    // Drawn where the marks say: BPFO's colour in its column of the plot.
+    v->repaint();
+    const QImage img = v->grab().toImage();
+    const QRectF pr = v->PlotRect();
+    const double px = pr.left() + (at["BPFO"] - v->Lo()) / (v->Hi() - v->Lo()) * pr.width();
+    int found = -1;
+    for (int x = static_cast<int>(px) - 2; x <= static_cast<int>(px) + 2; ++x)
+        for (int y = static_cast<int>(pr.center().y()); y < pr.center().y() + 12; ++y)
+            if (QColor(img.pixel(x, y)) == QColor(214, 39, 40)) found = x;
+    EXPECT_NEAR(found, px, 1.5);
+    Keep(v, "spectrum-fault-lines.png");
+
+    // Another graph of the signal shows the same bearing, at the shaft
+    // frequency typed with it while it has no speed signal; removed, none.
+    b.shaftHz = shaft;
+    v->SetFaultBearing(b);
+    const int second = w_->AddSpectralGraph(tone_, spec);
+    QApplication::processEvents();
+    auto* other = qobject_cast<SpectrumView*>(w_->SpectralViewOf(second));
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->FaultMarksShown().size(), v->FaultMarksShown().size());
+    v->SetFaultBearing(std::nullopt);
+    EXPECT_TRUE(other->FaultMarksShown().empty());
+}
+
+// Envelope mode on impacts at 37 Hz ringing a 2.5 kHz resonance under a
+// strong 300 Hz tone: a band dragged with Ctrl over the ordinary spectrum, or
+// the kurtogram's band, gives the envelope spectrum with the impact rate's
+// line, which the ordinary spectrum does not show.
+TEST_F(SpectralViews, EnvelopeModeFromADraggedBandOrTheKurtogram) {
+    std::vector<double> y(static_cast<size_t>(4 * kRate));
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    for (size_t i = 0; i < y.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        const double since = std::fmod(t, 1.0 / 37);
+        y[i] = 2 * std::sin(2 * std::numbers::pi * 300 * t) +
+               std::exp(-since / 0.002) * std::sin(2 * std::numbers::pi * 2500 * since) +
+               noise(rng);
+    }
+    const int impacts = Add("/Signals/set", "Impacts", "m/s^2", std::move(y), 1 / kRate);
+    ASSERT_TRUE(w_->ShowSignal(impacts));
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    const int g = w_->AddSpectralGraph(impacts, spec);
+    QApplication::processEvents();
+    auto* v = qobject_cast<SpectrumView*>(w_->SpectralViewOf(g));
+    ASSERT_TRUE(v);
+    v->repaint();
+    const QRectF r = v->PlotRect();
+    auto px = [&](double f) {
+        return QPoint(static_cast<int>(r.left() + (f - v->Lo()) / (v->Hi() - v->Lo()) * r.width()),
+                      static_cast<int>(r.center().y()));
+    };
+    QTest::mousePress(v, Qt::LeftButton, Qt::ControlModifier, px(1800));
+    QTest::mouseMove(v, px(3300));
+    QTest::mouseRelease(v, Qt::LeftButton, Qt::ControlModifier, px(3300));
+    ASSERT_TRUE(v->Envelope().On());
+    EXPECT_NEAR(v->Envelope().lo, 1800, 2 * (v->Hi() - v->Lo()) / r.width());
+    EXPECT_NEAR(v->Envelope().hi, 3300, 2 * (v->Hi() - v->Lo()) / r.width());
+    auto lineAt37 = [&] {
+        v->SetXCursor(37);
+        const Peak pk = v->CursorPeak();
+        EXPECT_TRUE(pk.found);
+        return pk.frequency;
+    };
+    EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
+    EXPECT_NEAR(lineAt37(), 37, 0.5);
+    v->repaint();
+    Keep(v, "spectrum-envelope.png");
+
+    // The kurtogram's band holds the resonance; the ordinary spectrum comes back.
+    v->SetEnvelope({});
+    EXPECT_FALSE(v->Envelope().On());
+    ASSERT_TRUE(v->EnvelopeFromKurtogram());
+    EXPECT_LT(v->Envelope().lo, 2500);
+    EXPECT_GT(v->Envelope().hi, 2500) << v->Envelope().lo;
+    const EnvelopeBand fromMenu = v->Envelope();
+
+    // The kurtogram window: each band where its frequencies lie, the best the
+    // menu's; a click on another band makes that the envelope band.
+    KurtogramView* k = v->ShowKurtogram();
+    ASSERT_TRUE(k && k->Current().error.empty());
+    const korvex::KurtogramBand best = k->Current().best;
+    EXPECT_EQ(best.lo, fromMenu.lo);
+    EXPECT_EQ(best.hi, fromMenu.hi);
+    const QRectF kr = k->PlotRect();
+    const double nyquist = kRate / 2;
+    size_t row = 0;
+    while (std::fabs(k->Current().rows[row].level - best.level) > 1e-9) ++row;
+    const size_t cell = static_cast<size_t>(std::lround(best.lo / k->Current().rows[row].width));
+    const QRectF c = k->CellRect(row, cell);
+    EXPECT_NEAR(c.left(), kr.left() + best.lo / nyquist * kr.width(), 0.01);
+    EXPECT_NEAR(c.right(), kr.left() + best.hi / nyquist * kr.width(), 0.01);
+    EXPECT_EQ(k->BandAt(c.center()).lo, best.lo);
+    k->repaint();
+    Keep(k, "kurtogram.png");
+    const QRectF top = k->CellRect(1, 1);  // level 1, the upper half
+    QTest::mouseClick(k, Qt::LeftButton, {}, top.center().toPoint());
+    EXPECT_EQ(v->Envelope().lo, nyquist / 2);
+    EXPECT_EQ(v->Envelope().hi, nyquist);
+    v->SetEnvelope(fromMenu);
+    EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
+    EXPECT_NEAR(lineAt37(), 37, 0.5);
 }

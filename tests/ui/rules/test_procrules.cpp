@@ -108,3 +108,26 @@ TEST(Limits, AlertAboveDangerOrNoNumberIsRefusedNamingTheFields) {
               "Поле 'Предупреждение': нужно число.");
     EXPECT_EQ(LimitsFault(both, band, untouched, typed("x")), "Поле 'Авария': нужно число.");
 }
+
+TEST(EnvelopeBand, BordersReadWholeWithPointOrCommaAndKeptOnlyAsTheFileWould) {
+    auto band = [](const char* lo, const char* hi) { return ReadEnvelopeBand(lo, hi); };
+    ASSERT_TRUE(band("", " "));
+    EXPECT_EQ(band("", " ")->hi, 0.0);  // none
+    ASSERT_TRUE(band("0", "1500,5"));
+    EXPECT_EQ(band("0", "1500,5")->hi, 1500.5);
+    EXPECT_EQ(band(" 2000.25", "6000 ")->lo, 2000.25);
+    for (auto [lo, hi] : {std::pair{"3000", "2000"},
+                          {"2000", "2000"},
+                          {"-1", "2000"},
+                          {"2000", ""},
+                          {"2 kHz", "6000"},
+                          {"2000", "inf"},
+                          {"1,5,3", "9"}})
+        EXPECT_FALSE(band(lo, hi)) << lo << " " << hi;
+    CfgChannel c;
+    EXPECT_EQ(EnvelopeBorderText(c, true), "");
+    c.envLo = 0;
+    c.envHi = 12000;
+    EXPECT_EQ(EnvelopeBorderText(c, false), "0");
+    EXPECT_EQ(EnvelopeBorderText(c, true), "12000");
+}

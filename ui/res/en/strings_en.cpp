@@ -116,6 +116,9 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_LIMITS_FIELD_DANGER, "Danger"},
         {IDS_LIMITS_NOT_NUMBER, "Field '%s': a number is needed."},
         {IDS_LIMITS_ALERT_ABOVE_DANGER, "Field '%s' cannot be above field '%s'."},
+        {IDS_ENV_BAND_BAD,
+         "The envelope band was not taken: both borders in Hz are needed, the lower from 0 "
+         "and below the upper. Empty fields: the bands are measured in the ordinary spectrum."},
         {IDS_KIN_COL_BAND, "Band"},
         {IDS_KIN_COL_FACTOR, "Factor"},
         {IDS_KIN_COL_INFO, "Description"},
@@ -143,6 +146,8 @@ std::map<int, std::string> EnglishStrings() {
         {IDS_KIN_DEF_SHAFT1, "f1 = f2*z2/z1"},
         {IDS_KIN_DEF_HUNTING, "HTF = GMF/LCM(z1, z2), LCM(z1, z2) = %s"},
         {IDS_KIN_GEAR_PARAMS, "z1 = %s, z2 = %s, %s = %s"},
+        {IDS_KIN_ENV_MARK, "env"},
+        {IDS_KIN_ENV_INFO, "in the envelope spectrum: a channel with an envelope band"},
         {IDS_KIN_INFO, "%s = %s; %s; %s"},
         {IDS_BUTTON_TREND, "Trend from summary\nShow a band's trend from a summary of recordings"},
         {IDS_FILTER_SUMMARY, "Summary tables|*.csv||"},
