@@ -109,7 +109,9 @@ void DrawKurtogram(QPainter& g, const vantrel::EnvelopeAnalysis& r, const QRectF
                    Heat(i / 99.0));
     g.setPen(Qt::black);
     g.drawRect(bar);
-    g.drawText(QPointF(bar.right() + 4, bar.top() + fm.ascent()), Num(std::round(top * 100) / 100));
+    // Whole numbers from 100 up, so a large kurtosis keeps to the margin.
+    const double shown = top < 100 ? std::round(top * 100) / 100 : std::round(top);
+    g.drawText(QPointF(bar.right() + 4, bar.top() + fm.ascent()), Num(shown));
     g.drawText(QPointF(bar.right() + 4, bar.bottom()), "0");
 }
 
