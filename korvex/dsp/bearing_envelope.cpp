@@ -162,6 +162,9 @@ int BlockEnvelope(std::span<const double> x, double dt, double lo, double hi,
 
 double DefaultEnvelopeResolution(double seconds) {
     double r = 0.5;
+    // A short record takes coarser lines, so that it still holds two blocks
+    // (with room for the block's rounding to a fast FFT size).
+    while (r < 64.0 && 2.0 / r > 0.9 * seconds) r *= 2.0;
     while (r > 0.125 + 1e-12 && seconds >= 8.0 / (0.5 * r)) r *= 0.5;
     return r;
 }
