@@ -8,11 +8,13 @@
 #include <system_error>
 
 #include "apps/vantrel/channel.h"
+#include "apps/vantrel/interrupt.h"
 #include "apps/vantrel/options.h"
 #include "apps/vantrel/read_options.h"
 #include "korvex/dsp/speedtrack.h"
 #include "korvex/formats/formats.h"
 #include "korvex/operators.h"
+#include "korvex/stop.h"
 #include "platform/numtext.h"
 #include "platform/text.h"
 
@@ -159,11 +161,14 @@ int CommandSpeed(const std::vector<std::string>& args, const char* usage, Consol
     snap.unit = ch->unit;
     int quarter = 0;
     const bool show = !a.quiet;
-    const korvex::SpeedTrackResult r =
-        korvex::TrackSpeed(snap, p, [&c, &quarter, show](double part) {
+    const korvex::SpeedTrackResult r = korvex::TrackSpeed(
+        snap, p,
+        [&c, &quarter, show](double part) {
             for (; show && quarter < 4 && part >= 0.25 * (quarter + 1); ++quarter)
                 c.err << "spectral map " << 25 * (quarter + 1) << " %\n" << std::flush;
-        });
+        },
+        &korvex::g_stop);
+    if (Interrupted()) return StoppedByUser(c);
     if (r.status != 0)
         return Message(c, ArgumentFault(r.status) ? kExitUsage : kExitCalcFailed,
                        data + ", channel \"" + name + "\": no speed: " + r.error);

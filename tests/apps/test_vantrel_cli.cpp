@@ -263,6 +263,13 @@ TEST_F(VantrelCliDemo, LongRecordingReadCopiedAndStopped) {
     EXPECT_FALSE(fs::exists(left));
     EXPECT_TRUE(TempFiles(dir).empty());
 
+    // The speed's spectral map sees the stop too, and writes nothing.
+    o = VantrelPressed({"speed", "--data", Sample().string(), "--channel", "Acc1", "--order", "23",
+                        "--range", "200,1300", "--out", (dir / "speed.csv").string(), "--quiet"});
+    EXPECT_EQ(o.code, vantrel::kExitCalcFailed) << o.err;
+    EXPECT_EQ(o.err, "vantrel: Расчет прерван пользователем\n");
+    EXPECT_FALSE(fs::exists(dir / "speed.csv"));
+
     for (const std::string out : {"stopped.uff", "stopped.mat", "stopped/"}) {
         SCOPED_TRACE(out);
         o = VantrelPressed({"convert", Sample().string(), (dir / out).string(), "--quiet"});
