@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     if (!parsed.Ok()) {
         std::fprintf(stderr, "korvex-workbench: %s\n%s", parsed.error.c_str(),
                      workbench::Usage().c_str());
-        return 1;
+        return 2;
     }
     const workbench::Options& o = parsed.options;
     if (o.help) {
@@ -92,6 +92,6 @@ int main(int argc, char** argv) {
     const bool ok = w.grab().save(QString::fromStdString(o.screenshot), "PNG");
     w.UnloadPlugins();
     if (!ok) std::fprintf(stderr, "korvex-workbench: cannot write %s\n", o.screenshot.c_str());
-    if (!ok) return 2;
+    if (!ok) return 4;
     return opened && error.empty() && failed.empty() ? 0 : 3;
 }

@@ -597,7 +597,7 @@ TEST_F(Workbench, CommandLineRendersTheRequestedViewOffscreen) {
     EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 3);
     EXPECT_NE(testutil::ReadBytes(err).find("no signal /Signals/set/Nope"), std::string::npos);
     const std::string usage = std::string("'") + KVX_WORKBENCH + "' --cursor 1,5 2>'" + err + "'";
-    EXPECT_EQ(WEXITSTATUS(std::system(usage.c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(std::system(usage.c_str())), 2);
     EXPECT_NE(testutil::ReadBytes(err).find("--cursor 1,5: not a number"), std::string::npos);
 }
 
