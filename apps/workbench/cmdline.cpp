@@ -137,7 +137,7 @@ const OptionRow kRows[] = {
      "a graph of these host signals; repeated: stacked graphs of one window", GraphOption},
     {"--spectrum", "PATH[,KEY=V...]",
      "a spectrum graph of a signal at the cursor; keys n, window, avg, overlap, amp, scale, ref, "
-     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands",
+     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands, orders=R",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Spectrum, why);
      }},
