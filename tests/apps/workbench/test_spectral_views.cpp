@@ -631,3 +631,49 @@ TEST_F(SpectralViews, EnvelopeModeFromADraggedBandOrTheKurtogram) {
     EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
     EXPECT_NEAR(lineAt37(), 37, 0.5);
 }
+
+// orders=R: the R revolutions around the cursor resampled at equal angles.
+// A tone at order 4.5 of a shaft running up from 10 Hz by 10 Hz/s stands at
+// order 4.5 of the x axis, drawn there, and reads its RMS.
+TEST_F(SpectralViews, OrderSpectrumShowsAHalfOrderWhereItIs) {
+    std::vector<double> x(static_cast<size_t>(4 * kRate)), hz;
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double t = static_cast<double>(i) / kRate;
+        x[i] = 0.7 * std::sqrt(2.0) * std::cos(2 * std::numbers::pi * 4.5 * (10 * t + 5 * t * t));
+    }
+    for (int i = 0; i <= 400; ++i) hz.push_back(10 + 10 * (i / 100.0));
+    const int run = Add("/Signals/run", "Acc", "m/s^2", std::move(x), 1 / kRate);
+    const int shaft = Add("/Signals/run", "Shaft", "Hz", std::move(hz), 0.01);
+    ASSERT_TRUE(w_->ShowSignal(run));
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    std::string why;
+    ASSERT_TRUE(ParseSpectrumKeys("orders=16", spec.spectrum, why)) << why;
+    spec.speedId = shaft;
+    const int graph = w_->AddSpectralGraph(run, spec);
+    QApplication::processEvents();
+    auto* v = qobject_cast<SpectrumView*>(w_->SpectralViewOf(graph));
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    gw->MoveCursor(2.0, gw->Views().front()->GraphId());
+    ASSERT_TRUE(v->Orders());
+    const korvex::Spectrum& s = v->Current();
+    ASSERT_TRUE(s.error.empty()) << s.error;
+    EXPECT_DOUBLE_EQ(s.df, 1.0 / 16);
+    const auto top = std::max_element(s.values.begin() + 1, s.values.end()) - s.values.begin();
+    EXPECT_EQ(top, 72);  // 4.5 orders at 16 lines an order
+    EXPECT_NEAR(s.values[72], 0.7, 0.7 * 0.06);  // within 0.5 dB
+    v->SetRange(0, 10);
+    v->repaint();
+    const QImage img = v->grab().toImage();
+    const QRectF pr = v->PlotRect();
+    int highest = -1, atX = -1;
+    for (int px = static_cast<int>(pr.left()) + 1; px < pr.right(); ++px)
+        for (int py = static_cast<int>(pr.top()) + 1; py < pr.bottom(); ++py)
+            if (QColor(img.pixel(px, py)) == QColor(31, 119, 180) && (highest < 0 || py < highest)) {
+                highest = py;
+                atX = px;
+            }
+    EXPECT_NEAR(atX, pr.left() + 4.5 / 10 * pr.width(), 2.0);
+    Keep(v, "order-spectrum.png");
+}
