@@ -112,14 +112,14 @@ korvex::Spectrum OrderSpectrumAt(const korvex::SignalSnapshot& x,
 }
 
 std::string OrderResolutionText(int revs, int window) {
-    auto tr = [](const char* text, const std::string& arg) {
+    auto say = [](const char* text, const std::string& arg) {
         return QCoreApplication::translate("Workbench", text)
             .arg(QString::fromStdString(arg))
             .toStdString();
     };
-    return tr(QT_TRANSLATE_NOOP("Workbench", "R %1 revolutions"), std::to_string(revs)) + "   " +
+    return say(QT_TRANSLATE_NOOP("Workbench", "R %1 revolutions"), std::to_string(revs)) + "   " +
            WindowName(window) + "   " +
-           tr(QT_TRANSLATE_NOOP("Workbench", "order step %1"), FormatNumber(1.0 / revs));
+           say(QT_TRANSLATE_NOOP("Workbench", "order step %1"), FormatNumber(1.0 / revs));
 }
 
 }  // namespace workbench

@@ -755,6 +755,18 @@
         <source>level</source>
         <translation>level</translation>
     </message>
+    <message>
+        <source>Order spectrum, revolutions (0: off)</source>
+        <translation>Order spectrum, revolutions (0: off)</translation>
+    </message>
+    <message>
+        <source>R %1 revolutions</source>
+        <translation>R %1 revolutions</translation>
+    </message>
+    <message>
+        <source>order step %1</source>
+        <translation>order step %1</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -854,6 +866,18 @@
     <message>
         <source>peak %1 Hz   %2</source>
         <translation>peak %1 Hz   %2</translation>
+    </message>
+    <message>
+        <source>An order spectrum needs a speed signal.</source>
+        <translation>An order spectrum needs a speed signal.</translation>
+    </message>
+    <message>
+        <source>order %1   %2</source>
+        <translation>order %1   %2</translation>
+    </message>
+    <message>
+        <source>peak at order %1   %2</source>
+        <translation>peak at order %1   %2</translation>
     </message>
 </context>
 <context>

@@ -755,6 +755,18 @@
         <source>level</source>
         <translation>уровень</translation>
     </message>
+    <message>
+        <source>Order spectrum, revolutions (0: off)</source>
+        <translation>Порядковый спектр, оборотов (0: выкл.)</translation>
+    </message>
+    <message>
+        <source>R %1 revolutions</source>
+        <translation>R %1 оборотов</translation>
+    </message>
+    <message>
+        <source>order step %1</source>
+        <translation>шаг по порядку %1</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -854,6 +866,18 @@
     <message>
         <source>peak %1 Hz   %2</source>
         <translation>пик %1 Гц   %2</translation>
+    </message>
+    <message>
+        <source>An order spectrum needs a speed signal.</source>
+        <translation>Порядковому спектру нужен сигнал оборотов.</translation>
+    </message>
+    <message>
+        <source>order %1   %2</source>
+        <translation>порядок %1   %2</translation>
+    </message>
+    <message>
+        <source>peak at order %1   %2</source>
+        <translation>пик на порядке %1   %2</translation>
     </message>
 </context>
 <context>
