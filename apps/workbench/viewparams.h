@@ -13,7 +13,7 @@
 
 namespace workbench {
 
-enum class ViewKind { Time, Spectrum, Map };
+enum class ViewKind { Time, Spectrum, Map, OrderCut };
 
 struct SpectrumSettings {
     korvex::SpectrumParams params;  // N 4096, Hanning, RMS, linear
@@ -56,6 +56,9 @@ struct ViewSpec {
     // whose strips (overlays.h) are drawn.
     std::vector<int> overlaySignals;
     std::vector<std::string> overlayFolders;
+    // An order-cut graph (OrderCut): the order, with the map's parameters
+    // of the map it was picked on (ordercutview.h).
+    double cutOrder = 0.0;
 };
 
 // "n=4096,window=hanning,..." after the signal path of --spectrum / --map.
