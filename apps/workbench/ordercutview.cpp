@@ -105,7 +105,7 @@ void OrderCutView::DataChanged() {
     double top = 0;
     for (double v : cut_.rms)
         if (std::isfinite(v)) top = std::max(top, v);
-    rmsHi_ = top > 0 ? top * 1.1 : 1.0;
+    rmsHi_ = top > 0 ? top * 1.35 : 1.0;  // room for the cursor's readout
     Invalidate();
 }
 
@@ -130,6 +130,11 @@ static QPainterPath CurvePath(const std::vector<double>& t, const std::vector<do
 }
 
 void OrderCutView::RenderBase(QPainter& p) {
+    p.fillRect(rect(), Qt::white);
+    if (const QString msg = Message(); !msg.isEmpty()) {
+        DrawMessage(p, msg);
+        return;
+    }
     const QRectF a = RmsRect(), b = PhaseRect();
     QFont f = font();
     f.setPointSizeF(8.5);
