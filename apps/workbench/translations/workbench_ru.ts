@@ -821,6 +821,37 @@
         <source>f [Hz]</source>
         <translation>f [Гц]</translation>
     </message>
+    <message>
+        <source>Order cut at order %1</source>
+        <translation>Срез порядка %1</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::OrderCutView</name>
+    <message>
+        <source>An order cut needs a speed signal.</source>
+        <translation>Срезу порядка нужен сигнал оборотов.</translation>
+    </message>
+    <message>
+        <source>%1   order %2   %3 revolutions a spectrum</source>
+        <translation>%1   порядок %2   %3 оборотов на спектр</translation>
+    </message>
+    <message>
+        <source>RMS [%1]</source>
+        <translation>СКЗ [%1]</translation>
+    </message>
+    <message>
+        <source>t [s]</source>
+        <translation>t [с]</translation>
+    </message>
+    <message>
+        <source>phase [°]</source>
+        <translation>фаза [°]</translation>
+    </message>
+    <message>
+        <source>t %1 s   RMS %2   phase %3°</source>
+        <translation>t %1 с   СКЗ %2   фаза %3°</translation>
+    </message>
 </context>
 <context>
     <name>workbench::SpectralView</name>
