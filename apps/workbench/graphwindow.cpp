@@ -76,8 +76,7 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
                 connect(v, &SpectralView::ParamsRequested, this, &GraphWindow::ParamsRequested);
                 connect(v, &SpectralView::ExportCsvRequested, this,
                         &GraphWindow::ExportCsvRequested);
-                connect(v, &SpectralView::OrderCutRequested, this,
-                        &GraphWindow::OrderCutRequested);
+                connect(v, &SpectralView::OrderCutRequested, this, &GraphWindow::OrderCutRequested);
             }
             v->SetSignals(g.signalIds);
             nextSpectral.push_back(v);

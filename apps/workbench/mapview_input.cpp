@@ -139,12 +139,12 @@ void MapView::contextMenuEvent(QContextMenuEvent* e) {
     menu.addAction(wbtext::kResetColours, this, [this] { ResetColourRange(); });
     menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });
     const auto& whole = full_ ? full_ : map_;
-    if (whole && spec_.map.params.y == korvex::MapAxisY::Order &&
-        PlotRect().contains(e->pos())) {
+    if (whole && spec_.map.params.y == korvex::MapAxisY::Order && PlotRect().contains(e->pos())) {
         const double order = OrderAtClick(MapAt(e->pos()).y(), whole->dy);
         if (order > 0)
-            menu.addAction(tr("Order cut at order %1").arg(QString::fromStdString(FormatNumber(order))),
-                           this, [this, order] { Q_EMIT OrderCutRequested(graphId_, order); });
+            menu.addAction(
+                tr("Order cut at order %1").arg(QString::fromStdString(FormatNumber(order))), this,
+                [this, order] { Q_EMIT OrderCutRequested(graphId_, order); });
     }
     menu.addSeparator();
     AddCommonActions(menu);

@@ -29,9 +29,8 @@ double TopSpeed(const korvex::AngleTrack& t) {
 
 }  // namespace
 
-OrderCutCurves ComputeOrderCut(const korvex::SignalSnapshot& x,
-                               const korvex::SignalSnapshot& speed, double toHz,
-                               const korvex::MapParams& p, double order) {
+OrderCutCurves ComputeOrderCut(const korvex::SignalSnapshot& x, const korvex::SignalSnapshot& speed,
+                               double toHz, const korvex::MapParams& p, double order) {
     if (!(order > 0)) return Failed("an order cut needs an order above 0");
     const korvex::AngleTrackResult tr =
         korvex::SpeedAngle(speed.samples.Span(), speed.startX, speed.stepX, toHz);
@@ -41,11 +40,10 @@ OrderCutCurves ComputeOrderCut(const korvex::SignalSnapshot& x,
     const double mapMax = std::min(held, p.maxOrder > 0 ? p.maxOrder : kMaxOrder);
     const int revs = std::max(1, p.spectrum.n / korvex::SamplesPerRev(mapMax));
     const double maxOrder = std::min(held, std::max(mapMax, order + 1.0));
-    if (order > maxOrder)
-        return Failed("order above what the sample rate holds at the top speed");
+    if (order > maxOrder) return Failed("order above what the sample rate holds at the top speed");
     const int perRev = korvex::SamplesPerRev(maxOrder);
-    const korvex::AngleSignal a = korvex::ResampleToAngle(x.samples.Span(), x.startX, x.stepX,
-                                                          tr.track, perRev, maxOrder);
+    const korvex::AngleSignal a =
+        korvex::ResampleToAngle(x.samples.Span(), x.startX, x.stepX, tr.track, perRev, maxOrder);
     if (!a.error.empty()) return Failed(a.error);
     korvex::OrderSpectrumParams op;
     op.revs = revs;

@@ -17,19 +17,18 @@ namespace workbench {
 struct OrderCutCurves {
     std::string error;  // "" on success
     double order = 0.0;
-    int revs = 0;                   // revolutions per spectrum
-    std::vector<double> time;       // per spectrum, its middle (s)
-    std::vector<double> rms;        // signal units
-    std::vector<double> phase;      // degrees in (-180, 180]
-    std::string unit;               // of rms
+    int revs = 0;               // revolutions per spectrum
+    std::vector<double> time;   // per spectrum, its middle (s)
+    std::vector<double> rms;    // signal units
+    std::vector<double> phase;  // degrees in (-180, 180]
+    std::string unit;           // of rms
 };
 
 // The cut of `order` from x, the shaft's angle integrated from speed (toHz
 // turns its values into hertz). p: the map's parameters (N over the samples
 // per revolution gives the revolutions, window, overlap, maxorder).
-OrderCutCurves ComputeOrderCut(const korvex::SignalSnapshot& x,
-                               const korvex::SignalSnapshot& speed, double toHz,
-                               const korvex::MapParams& p, double order);
+OrderCutCurves ComputeOrderCut(const korvex::SignalSnapshot& x, const korvex::SignalSnapshot& speed,
+                               double toHz, const korvex::MapParams& p, double order);
 
 // The order of a click at y on an order map whose lines are dy apart: the
 // nearest line's (y itself without a line spacing); NaN below order 0.

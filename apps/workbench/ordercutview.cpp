@@ -145,9 +145,8 @@ void OrderCutView::RenderBase(QPainter& p) {
         korvex::Lock lock = host_.LockTree();
         name = QString::fromStdString(s->NameLocked());
     }
-    const QString head = tr("%1   order %2   %3 revolutions a spectrum")
-                             .arg(name, Num(cut_.order))
-                             .arg(cut_.revs);
+    const QString head =
+        tr("%1   order %2   %3 revolutions a spectrum").arg(name, Num(cut_.order)).arg(cut_.revs);
     p.drawText(QRectF(kAxis, 2, width() - kAxis - 4, kHeader), Qt::AlignLeft | Qt::AlignVCenter,
                QFontMetricsF(f).elidedText(head, Qt::ElideRight, width() - kAxis - 4));
     const double lo = TimeLo(), hi = TimeHi();
@@ -158,9 +157,8 @@ void OrderCutView::RenderBase(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setClipRect(a);
     p.setPen(QPen(kRms, 1.5));
-    p.drawPath(CurvePath(cut_.time, cut_.rms, [&](double t, double v) {
-        return QPointF(PixelOfTime(t), RmsPixel(v));
-    }));
+    p.drawPath(CurvePath(cut_.time, cut_.rms,
+                         [&](double t, double v) { return QPointF(PixelOfTime(t), RmsPixel(v)); }));
     p.setClipRect(b);
     p.setPen(Qt::NoPen);
     p.setBrush(kPhase);
@@ -188,8 +186,7 @@ void OrderCutView::PaintTop(QPainter& p) {
     const QString text = tr("t %1 s   RMS %2   phase %3°")
                              .arg(Num(cut_.time[k]), Num(cut_.rms[k]), Num(cut_.phase[k]));
     const double w = QFontMetricsF(f).horizontalAdvance(text) + 8;
-    DrawLabel(p, RmsRect(), QPointF(RmsRect().right() - w - 2, RmsRect().top() + 2), text,
-              kCursor);
+    DrawLabel(p, RmsRect(), QPointF(RmsRect().right() - w - 2, RmsRect().top() + 2), text, kCursor);
 }
 
 void OrderCutView::mousePressEvent(QMouseEvent* e) {

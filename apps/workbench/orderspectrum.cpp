@@ -55,8 +55,8 @@ korvex::Spectrum OrderSpectrumAt(const korvex::SignalSnapshot& x,
     const double lastRev = std::floor(RevAt(track, x.XOf(static_cast<double>(n - 1))));
     if (lastRev - firstRev < revs)
         return Failed("the signal holds fewer than " + std::to_string(revs) + " revolutions");
-    const double r0 = std::clamp(std::round(RevAt(track, t) - 0.5 * revs), firstRev,
-                                 lastRev - revs);
+    const double r0 =
+        std::clamp(std::round(RevAt(track, t) - 0.5 * revs), firstRev, lastRev - revs);
     // Samples from a revolution before to one after, for the anti-alias cut.
     const double tFrom = track.TimeAt(std::max(track.FirstRev(), r0 - 1));
     const double tTo = track.TimeAt(std::min(track.LastRev(), r0 + revs + 1));
@@ -69,9 +69,9 @@ korvex::Spectrum OrderSpectrumAt(const korvex::SignalSnapshot& x,
     const double maxOrder = std::min(kMaxOrder, korvex::MaxOrderHeld(1.0 / x.stepX, top));
     if (!(maxOrder > 0.5)) return Failed("the shaft turns too fast for the sample rate");
     const int perRev = korvex::SamplesPerRev(maxOrder);
-    korvex::AngleSignal a = korvex::ResampleToAngle(x.samples.Span().subspan(i0, i1 - i0 + 1),
-                                                    x.XOf(static_cast<double>(i0)), x.stepX,
-                                                    track, perRev, maxOrder);
+    korvex::AngleSignal a =
+        korvex::ResampleToAngle(x.samples.Span().subspan(i0, i1 - i0 + 1),
+                                x.XOf(static_cast<double>(i0)), x.stepX, track, perRev, maxOrder);
     if (!a.error.empty()) return Failed(a.error);
     // Keep exactly the R revolutions from r0.
     const double skip = r0 - a.firstRev;

@@ -136,8 +136,7 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
         revs->setRange(0, 4096);
         revs->setValue(spec.spectrum.orderRevs);
         form->addRow(
-            QCoreApplication::translate("Workbench", "Order spectrum, revolutions (0: off)"),
-            revs);
+            QCoreApplication::translate("Workbench", "Order spectrum, revolutions (0: off)"), revs);
     }
     MapFields mf{};
     if (map) mf = AddMapFields(form, spec.map);

@@ -20,8 +20,8 @@
 #include "apps/workbench/kurtogramview.h"
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
-#include "apps/workbench/ordercutview.h"
 #include "apps/workbench/mime.h"
+#include "apps/workbench/ordercutview.h"
 #include "apps/workbench/spectrumview.h"
 #include "test_util.h"
 
@@ -105,8 +105,9 @@ class SpectralViews : public ::testing::Test {
         std::vector<double> x(static_cast<size_t>(4 * kRate)), hz;
         for (size_t i = 0; i < x.size(); ++i) {
             const double t = static_cast<double>(i) / kRate;
-            x[i] = 0.7 * std::sqrt(2.0) *
-                   std::cos(2 * std::numbers::pi * 4.5 * (10 * t + 5 * t * t) + std::numbers::pi / 6);
+            x[i] =
+                0.7 * std::sqrt(2.0) *
+                std::cos(2 * std::numbers::pi * 4.5 * (10 * t + 5 * t * t) + std::numbers::pi / 6);
         }
         for (int i = 0; i <= 400; ++i) hz.push_back(10 + 10 * (i / 100.0));
         return {Add("/Signals/run", "Acc", "m/s^2", std::move(x), 1 / kRate),
@@ -668,7 +669,7 @@ TEST_F(SpectralViews, OrderSpectrumShowsAHalfOrderWhereItIs) {
     ASSERT_TRUE(s.error.empty()) << s.error;
     EXPECT_DOUBLE_EQ(s.df, 1.0 / 16);
     const auto top = std::max_element(s.values.begin() + 1, s.values.end()) - s.values.begin();
-    EXPECT_EQ(top, 72);  // 4.5 orders at 16 lines an order
+    EXPECT_EQ(top, 72);                          // 4.5 orders at 16 lines an order
     EXPECT_NEAR(s.values[72], 0.7, 0.7 * 0.06);  // within 0.5 dB
     v->SetRange(0, 10);
     v->repaint();
@@ -677,7 +678,8 @@ TEST_F(SpectralViews, OrderSpectrumShowsAHalfOrderWhereItIs) {
     int highest = -1, atX = -1;
     for (int px = static_cast<int>(pr.left()) + 1; px < pr.right(); ++px)
         for (int py = static_cast<int>(pr.top()) + 1; py < pr.bottom(); ++py)
-            if (QColor(img.pixel(px, py)) == QColor(31, 119, 180) && (highest < 0 || py < highest)) {
+            if (QColor(img.pixel(px, py)) == QColor(31, 119, 180) &&
+                (highest < 0 || py < highest)) {
                 highest = py;
                 atX = px;
             }
