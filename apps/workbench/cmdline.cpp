@@ -122,6 +122,26 @@ bool OverlayOption(Options& o, std::string_view v, std::string& why) {
     return true;
 }
 
+// An order-cut graph of the map before it (or before the cuts after it): its
+// signal, speed and parameters.
+bool OrderCutOption(Options& o, std::string_view v, std::string& why) {
+    if (o.graphs.empty() ||
+        (o.graphs.back().kind != ViewKind::Map && o.graphs.back().kind != ViewKind::OrderCut) ||
+        o.graphs.back().map.params.y != korvex::MapAxisY::Order) {
+        why = "goes after a --map with y=order or y=angle";
+        return false;
+    }
+    GraphRequest g = o.graphs.back();
+    if (!Number(v, g.cutOrder) || !(g.cutOrder > 0)) {
+        why = "an order above 0";
+        return false;
+    }
+    g.kind = ViewKind::OrderCut;
+    g.overlays.clear();
+    o.graphs.push_back(std::move(g));
+    return true;
+}
+
 const OptionRow kRows[] = {
     {"--registry", "FILE", "plug-in registry file (default: the data folder's)",
      [](Options& o, std::string_view v, std::string&) {
@@ -137,7 +157,7 @@ const OptionRow kRows[] = {
      "a graph of these host signals; repeated: stacked graphs of one window", GraphOption},
     {"--spectrum", "PATH[,KEY=V...]",
      "a spectrum graph of a signal at the cursor; keys n, window, avg, overlap, amp, scale, ref, "
-     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands",
+     "integrate=0|1|2, centre=on, speed, f, fmax, harmonics=on, sidebands, orders=R",
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Spectrum, why);
      }},
@@ -148,6 +168,8 @@ const OptionRow kRows[] = {
      [](Options& o, std::string_view v, std::string& why) {
          return SpectralOption(o, v, ViewKind::Map, why);
      }},
+    {"--order-cut", "K",
+     "a graph of order K's RMS and phase against time, from the --map before it", OrderCutOption},
     {"--overlay", "PATH", "a signal or folder (its strips) drawn over the last spectrum or map",
      OverlayOption},
     {"--cursor", "T", "cursor A at time T (s)",
@@ -235,7 +257,9 @@ bool ResolveSpec(korvex::Host& host, const GraphRequest& g, ViewSpec& spec, std:
     spec.kind = g.kind;
     spec.spectrum = g.spectrum;
     spec.map = g.map;
-    const std::string& speed = g.kind == ViewKind::Map ? g.map.speedPath : g.spectrum.speedPath;
+    spec.cutOrder = g.cutOrder;
+    const std::string& speed =
+        g.kind == ViewKind::Spectrum ? g.spectrum.speedPath : g.map.speedPath;
     if (!speed.empty()) {
         auto s = host.FindSignal(speed);
         if (!s) {
@@ -260,7 +284,10 @@ bool ResolveSpec(korvex::Host& host, const GraphRequest& g, ViewSpec& spec, std:
 }  // namespace
 
 const char* ViewOption(ViewKind kind) {
-    return kind == ViewKind::Map ? "--map" : kind == ViewKind::Spectrum ? "--spectrum" : "--graph";
+    return kind == ViewKind::Map        ? "--map"
+           : kind == ViewKind::Spectrum ? "--spectrum"
+           : kind == ViewKind::OrderCut ? "--order-cut"
+                                        : "--graph";
 }
 
 int OpenGraphWindow(korvex::Host& host, std::span<const GraphRequest> graphs, std::string& error,

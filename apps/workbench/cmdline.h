@@ -26,6 +26,7 @@ struct GraphRequest {
     SpectrumSettings spectrum{};
     MapSettings map{};
     std::vector<std::string> overlays{};
+    double cutOrder = 0.0;  // an order-cut graph (--order-cut)
 };
 
 struct Options {

@@ -8,6 +8,7 @@
 #include "apps/workbench/graphlayout.h"
 #include "apps/workbench/graphview.h"
 #include "apps/workbench/mapview.h"
+#include "apps/workbench/ordercutview.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/spectrumview.h"
 #include "apps/workbench/texts.h"
@@ -68,11 +69,14 @@ void GraphWindow::Sync(const korvex::GraphService::WindowInfo& info) {
             if (!v) {
                 if (spec->second.kind == ViewKind::Map)
                     v = new MapView(host_, g.id, this, spec->second);
+                else if (spec->second.kind == ViewKind::OrderCut)
+                    v = new OrderCutView(host_, g.id, this, spec->second);
                 else
                     v = new SpectrumView(host_, g.id, this, spec->second);
                 connect(v, &SpectralView::ParamsRequested, this, &GraphWindow::ParamsRequested);
                 connect(v, &SpectralView::ExportCsvRequested, this,
                         &GraphWindow::ExportCsvRequested);
+                connect(v, &SpectralView::OrderCutRequested, this, &GraphWindow::OrderCutRequested);
             }
             v->SetSignals(g.signalIds);
             nextSpectral.push_back(v);

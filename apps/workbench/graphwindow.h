@@ -121,6 +121,7 @@ class GraphWindow : public QWidget {
     // A spectrum or map graph asks for its parameter dialog or its CSV.
     void ParamsRequested(int graph);
     void ExportCsvRequested(int graph);
+    void OrderCutRequested(int graph, double order);
 
   protected:
     void resizeEvent(QResizeEvent*) override;

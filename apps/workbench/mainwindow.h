@@ -116,6 +116,10 @@ class MainWindow : public QMainWindow {
     bool NewMapOfSelection();
     // The parameter dialog of a spectrum or map graph, applied when taken.
     bool EditSpectralParams(int graph);
+    // A graph of the RMS and phase of an order against time, from the
+    // signal, speed and parameters of the order map mapGraph; 0 when that
+    // is no map.
+    int AddOrderCut(int mapGraph, double order);
     // One graph's data as CSV: a time graph's signals, a spectrum's lines,
     // a map's cells.
     bool ExportGraphCsv(int graph, const QString& path);

@@ -65,6 +65,7 @@ QMdiSubWindow* MainWindow::AddWindow(int windowId) {
     connect(gw, &GraphWindow::ViewStateChanged, this, &MainWindow::UpdateGraphActions);
     connect(gw, &GraphWindow::ExportGraphRequested, this, &MainWindow::ExportGraphDialog);
     connect(gw, &GraphWindow::ParamsRequested, this, &MainWindow::EditSpectralParams);
+    connect(gw, &GraphWindow::OrderCutRequested, this, &MainWindow::AddOrderCut);
     connect(gw, &GraphWindow::ExportCsvRequested, this, [this](int graph) {
         const QString f = dialogs_->SaveFile(this, wbtext::kCsvFilter);
         if (!f.isEmpty()) ExportGraphCsv(graph, f);

@@ -114,6 +114,17 @@ bool MainWindow::NewMapOfSelection() {
     return AddSpectralGraph(signal, spec) != 0;
 }
 
+int MainWindow::AddOrderCut(int mapGraph, double order) {
+    SpectralView* v = SpectralViewOf(mapGraph);
+    if (!v || v->Spec().kind != ViewKind::Map || !(order > 0)) return 0;
+    ViewSpec spec = v->Spec();
+    spec.kind = ViewKind::OrderCut;
+    spec.cutOrder = order;
+    spec.overlaySignals.clear();
+    spec.overlayFolders.clear();
+    return AddSpectralGraph(v->SignalId(), spec);
+}
+
 bool MainWindow::EditSpectralParams(int graph) {
     SpectralView* v = SpectralViewOf(graph);
     auto it = specs_.find(graph);

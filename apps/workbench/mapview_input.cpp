@@ -11,6 +11,8 @@
 #include "apps/workbench/graphwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mapview_parts.h"
+#include "apps/workbench/ordercut.h"
+#include "apps/workbench/readout.h"
 #include "apps/workbench/spectrallogic.h"
 #include "apps/workbench/texts.h"
 #include "korvex/dsp/envelope.h"
@@ -136,6 +138,14 @@ void MapView::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     menu.addAction(wbtext::kResetColours, this, [this] { ResetColourRange(); });
     menu.addAction(wbtext::kAutoscale, this, [this] { Autoscale(); });
+    const auto& whole = full_ ? full_ : map_;
+    if (whole && spec_.map.params.y == korvex::MapAxisY::Order && PlotRect().contains(e->pos())) {
+        const double order = OrderAtClick(MapAt(e->pos()).y(), whole->dy);
+        if (order > 0)
+            menu.addAction(
+                tr("Order cut at order %1").arg(QString::fromStdString(FormatNumber(order))), this,
+                [this, order] { Q_EMIT OrderCutRequested(graphId_, order); });
+    }
     menu.addSeparator();
     AddCommonActions(menu);
     menu.exec(e->globalPos());

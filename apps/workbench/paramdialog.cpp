@@ -130,6 +130,14 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     form->addRow(QCoreApplication::translate("Workbench", "Centring"), centre);
     form->addRow(QCoreApplication::translate("Workbench", "Scale"), scale);
     form->addRow(QCoreApplication::translate("Workbench", "Speed signal"), speed);
+    QSpinBox* revs = nullptr;
+    if (!map) {
+        revs = new QSpinBox;
+        revs->setRange(0, 4096);
+        revs->setValue(spec.spectrum.orderRevs);
+        form->addRow(
+            QCoreApplication::translate("Workbench", "Order spectrum, revolutions (0: off)"), revs);
+    }
     MapFields mf{};
     if (map) mf = AddMapFields(form, spec.map);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -147,6 +155,7 @@ bool Dialogs::EditSpectral(QWidget* parent, ViewSpec& spec,
     p.scale = scale->currentIndex() ? korvex::SpectrumScale::Db : korvex::SpectrumScale::Linear;
     spec.speedId = speed->currentData().toInt();
     if (map) ReadMapFields(mf, spec.map);
+    if (revs) spec.spectrum.orderRevs = revs->value();
     return true;
 }
 

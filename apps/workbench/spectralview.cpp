@@ -39,6 +39,7 @@ void SpectralView::SetSpec(const ViewSpec& spec) {
     spec_.spectrum = spec.spectrum;
     spec_.map = spec.map;
     spec_.speedId = spec.speedId;
+    spec_.cutOrder = spec.cutOrder;
     DataChanged();
 }
 

@@ -63,6 +63,8 @@ class SpectralView : public QWidget {
   Q_SIGNALS:
     void ParamsRequested(int graph);
     void ExportCsvRequested(int graph);
+    // A map asks for the cut of an order picked on it (ordercutview.h).
+    void OrderCutRequested(int graph, double order);
 
   protected:
     void paintEvent(QPaintEvent*) override;

@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "apps/workbench/graphwindow.h"
+#include "apps/workbench/orderspectrum.h"
 #include "apps/workbench/readout.h"
 #include "apps/workbench/texts.h"
 #include "korvex/dsp/envelope.h"
@@ -52,7 +53,7 @@ Margins SpectrumView::WantedMargins() const {
 
 QRectF SpectrumView::PlotRect() const {
     const Margins m = owner_->PlotMargins();
-    const double top = kHeader + 4 + (spec_.speedId ? kOrderAxis : 0);
+    const double top = kHeader + 4 + (spec_.speedId && !Orders() ? kOrderAxis : 0);
     return QRectF(m.left, top, std::max(1.0, width() - m.left - m.right),
                   std::max(1.0, height() - top - kBottom));
 }
@@ -101,6 +102,7 @@ void SpectrumView::Recompute() {
     time_ = owner_->CursorTime();
     const double oldNyquist = spectrum_.df * static_cast<double>(spectrum_.values.size());
     spectrum_ = envelope_.On() ? EnvelopeSpectrumAt(snap_, time_, envelope_, spec_.spectrum.params)
+                : Orders()     ? OrderSpectrum()
                                : korvex::SpectrumAt(snap_, time_, spec_.spectrum.params);
     const double nyquist = spectrum_.df * static_cast<double>(spectrum_.values.size());
     if (autoX_ && nyquist > 0 && nyquist != oldNyquist) {
@@ -109,6 +111,22 @@ void SpectrumView::Recompute() {
     }
     if (spectrum_.error.empty()) AutoY();
     Invalidate();
+}
+
+korvex::Spectrum SpectrumView::OrderSpectrum() {
+    auto speed = SpeedObj();
+    if (!speed) {
+        korvex::Spectrum none;
+        none.error = tr("An order spectrum needs a speed signal.").toStdString();
+        return none;
+    }
+    double toHz = 1.0;
+    {
+        korvex::Lock lock = host_.LockTree();
+        toHz = HertzPerUnit(speed->UnitLocked());
+    }
+    return OrderSpectrumAt(snap_, korvex::SignalSnapshot::Of(*speed), toHz, time_,
+                           spec_.spectrum.orderRevs, spec_.spectrum.params);
 }
 
 void SpectrumView::AutoY() {
@@ -170,7 +188,7 @@ Peak SpectrumView::CursorPeak() const {
 
 double SpectrumView::ShaftHz() const {
     auto speed = SpeedObj();
-    if (!speed) return NAN;
+    if (!speed || Orders()) return NAN;
     korvex::Lock lock = host_.LockTree();
     const double shaft = SeriesOf(*speed, HertzPerUnit(speed->UnitLocked())).At(time_);
     return shaft > 0 ? shaft : NAN;
@@ -292,6 +310,9 @@ void SpectrumView::RenderBase(QPainter& p) {
         head += QString(wbtext::kEnvelopeHead)
                     .arg(Num(envelope_.lo), Num(envelope_.hi), Num(spectrum_.df))
                     .arg(spectrum_.blocks);
+    else if (Orders())
+        head += QString::fromStdString(
+            OrderResolutionText(spec_.spectrum.orderRevs, spec_.spectrum.params.window));
     else
         head += QString::fromStdString(
             ResolutionText(spectrum_.resolution, spec_.spectrum.params.window));
@@ -304,7 +325,7 @@ void SpectrumView::RenderBase(QPainter& p) {
                QFontMetricsF(f).elidedText(head, Qt::ElideRight, width() - kAxis - 4));
     const QString yName = QString::fromStdString(AmplitudeText(spec_.spectrum.params.amplitude) +
                                                  " [" + UnitText(spectrum_.unit) + "]");
-    DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, tr("f [Hz]"), yName);
+    DrawAxes(p, r, fLo_, fHi_, yLo_, yHi_, Orders() ? tr("order") : tr("f [Hz]"), yName);
     DrawOrderAxis(p, r);
     p.save();
     p.setClipRect(r);
@@ -475,14 +496,16 @@ void SpectrumView::DrawCursors(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kCursor, 1.0));
     if (x >= r.left() && x <= r.right()) p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
     const double value = korvex::SampleAt(spectrum_.values, 0.0, spectrum_.df, xCursor_);
-    QString text = tr("f %1 Hz   %2").arg(Num(xCursor_), ValueText(value));
+    QString text = Orders() ? tr("order %1   %2").arg(Num(xCursor_), ValueText(value))
+                            : tr("f %1 Hz   %2").arg(Num(xCursor_), ValueText(value));
     const double order = OrderAt(xCursor_);
     if (std::isfinite(order)) text += tr("   order %1").arg(Num(order));
     if (sidebands_) text += QString("   \u0394") + tr("f %1 Hz").arg(Num(spacing_));
     const Peak pk = CursorPeak();
     QString peak;
     if (pk.found) {
-        peak = tr("peak %1 Hz   %2").arg(Num(pk.frequency), ValueText(pk.value));
+        peak = Orders() ? tr("peak at order %1   %2").arg(Num(pk.frequency), ValueText(pk.value))
+                        : tr("peak %1 Hz   %2").arg(Num(pk.frequency), ValueText(pk.value));
         const double po = OrderAt(pk.frequency);
         if (std::isfinite(po)) peak += tr("   order %1").arg(Num(po));
         p.setPen(QPen(kCursor, 1.0));

@@ -33,6 +33,9 @@ class SpectrumView : public SpectralView {
     void PaintTop(QPainter& p) override;
 
     const korvex::Spectrum& Current() const { return spectrum_; }
+    // Whether the view shows the order spectrum of R revolutions around the
+    // cursor (orderspectrum.h): its x axis is then in orders, not hertz.
+    bool Orders() const { return spec_.spectrum.orderRevs > 0 && !envelope_.On(); }
     // The time the spectrum was taken at (the window's cursor).
     double SpectrumTime() const { return time_; }
     Margins WantedMargins() const override;
@@ -103,6 +106,7 @@ class SpectrumView : public SpectralView {
 
   private:
     void Recompute();
+    korvex::Spectrum OrderSpectrum();
     void AutoY();
     double PixelOf(double f) const;
     double FreqOf(double px) const;

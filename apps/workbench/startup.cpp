@@ -67,9 +67,11 @@ std::string ViewFailures(MainWindow& w) {
     std::string failures;
     for (SpectralView* v : w.findChildren<SpectralView*>()) {
         if (v->Message().isEmpty()) continue;
-        const bool map = v->Spec().kind == ViewKind::Map;
-        failures += std::string(failures.empty() ? "" : "\n") + ViewOption(v->Spec().kind) +
-                    (map ? ": the map" : ": the spectrum") +
+        const ViewKind kind = v->Spec().kind;
+        failures += std::string(failures.empty() ? "" : "\n") + ViewOption(kind) +
+                    (kind == ViewKind::Map        ? ": the map"
+                     : kind == ViewKind::OrderCut ? ": the order cut"
+                                                  : ": the spectrum") +
                     " was not made: " + v->Message().toStdString();
     }
     return failures;

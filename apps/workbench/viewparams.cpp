@@ -157,6 +157,11 @@ bool ParseSpectrumKeys(std::string_view keys, SpectrumSettings& s, std::string& 
             s.cursorHz = x;
             return true;
         }
+        if (k == "orders") {
+            if (!Number(v, x) || x != std::floor(x) || x < 0 || x > 4096) return false;
+            s.orderRevs = static_cast<int>(x);
+            return true;
+        }
         if (k == "fmax") return Number(v, s.maxHz) && s.maxHz > 0;
         if (k == "sidebands") return Number(v, s.sidebandHz) && s.sidebandHz >= 0;
         if (k == "harmonics") {

@@ -13,7 +13,7 @@
 
 namespace workbench {
 
-enum class ViewKind { Time, Spectrum, Map };
+enum class ViewKind { Time, Spectrum, Map, OrderCut };
 
 struct SpectrumSettings {
     korvex::SpectrumParams params;  // N 4096, Hanning, RMS, linear
@@ -24,6 +24,10 @@ struct SpectrumSettings {
     double maxHz = 0.0;
     bool harmonics = false;
     double sidebandHz = 0.0;
+    // Above 0: the order spectrum of this many revolutions around the
+    // cursor, from the speed signal (orderspectrum.h), in place of the
+    // frequency spectrum.
+    int orderRevs = 0;
 };
 
 struct MapSettings {
@@ -52,6 +56,9 @@ struct ViewSpec {
     // whose strips (overlays.h) are drawn.
     std::vector<int> overlaySignals;
     std::vector<std::string> overlayFolders;
+    // An order-cut graph (OrderCut): the order, with the map's parameters
+    // of the map it was picked on (ordercutview.h).
+    double cutOrder = 0.0;
 };
 
 // "n=4096,window=hanning,..." after the signal path of --spectrum / --map.
@@ -60,7 +67,7 @@ struct ViewSpec {
 // integrate (0, 1, 2: as the engine integrates a band) and centre (on, off:
 // each block less its windowed mean, as the engine's block centring).
 // A spectrum also takes f (its cursor, Hz), fmax, harmonics (on, off) and
-// sidebands (spacing, Hz).
+// sidebands (spacing, Hz) and orders (R revolutions: an order spectrum).
 // A map also takes x (time, speed), y (freq, order), db=LO:HI (colour
 // range), bin (speed bin width), dir (up, down, both), from, to, maxorder,
 // res (display, full), ymax (the top of the view).

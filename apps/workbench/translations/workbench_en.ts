@@ -755,6 +755,18 @@
         <source>level</source>
         <translation>level</translation>
     </message>
+    <message>
+        <source>Order spectrum, revolutions (0: off)</source>
+        <translation>Order spectrum, revolutions (0: off)</translation>
+    </message>
+    <message>
+        <source>R %1 revolutions</source>
+        <translation>R %1 revolutions</translation>
+    </message>
+    <message>
+        <source>order step %1</source>
+        <translation>order step %1</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -809,6 +821,37 @@
         <source>f [Hz]</source>
         <translation>f [Hz]</translation>
     </message>
+    <message>
+        <source>Order cut at order %1</source>
+        <translation>Order cut at order %1</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::OrderCutView</name>
+    <message>
+        <source>An order cut needs a speed signal.</source>
+        <translation>An order cut needs a speed signal.</translation>
+    </message>
+    <message>
+        <source>%1   order %2   %3 revolutions a spectrum</source>
+        <translation>%1   order %2   %3 revolutions a spectrum</translation>
+    </message>
+    <message>
+        <source>RMS [%1]</source>
+        <translation>RMS [%1]</translation>
+    </message>
+    <message>
+        <source>t [s]</source>
+        <translation>t [s]</translation>
+    </message>
+    <message>
+        <source>phase [°]</source>
+        <translation>phase [°]</translation>
+    </message>
+    <message>
+        <source>t %1 s   RMS %2   phase %3°</source>
+        <translation>t %1 s   RMS %2   phase %3°</translation>
+    </message>
 </context>
 <context>
     <name>workbench::SpectralView</name>
@@ -854,6 +897,18 @@
     <message>
         <source>peak %1 Hz   %2</source>
         <translation>peak %1 Hz   %2</translation>
+    </message>
+    <message>
+        <source>An order spectrum needs a speed signal.</source>
+        <translation>An order spectrum needs a speed signal.</translation>
+    </message>
+    <message>
+        <source>order %1   %2</source>
+        <translation>order %1   %2</translation>
+    </message>
+    <message>
+        <source>peak at order %1   %2</source>
+        <translation>peak at order %1   %2</translation>
     </message>
 </context>
 <context>

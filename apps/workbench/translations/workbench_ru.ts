@@ -755,6 +755,18 @@
         <source>level</source>
         <translation>уровень</translation>
     </message>
+    <message>
+        <source>Order spectrum, revolutions (0: off)</source>
+        <translation>Порядковый спектр, оборотов (0: выкл.)</translation>
+    </message>
+    <message>
+        <source>R %1 revolutions</source>
+        <translation>R %1 оборотов</translation>
+    </message>
+    <message>
+        <source>order step %1</source>
+        <translation>шаг по порядку %1</translation>
+    </message>
 </context>
 <context>
     <name>workbench::GraphWindow</name>
@@ -809,6 +821,37 @@
         <source>f [Hz]</source>
         <translation>f [Гц]</translation>
     </message>
+    <message>
+        <source>Order cut at order %1</source>
+        <translation>Срез порядка %1</translation>
+    </message>
+</context>
+<context>
+    <name>workbench::OrderCutView</name>
+    <message>
+        <source>An order cut needs a speed signal.</source>
+        <translation>Срезу порядка нужен сигнал оборотов.</translation>
+    </message>
+    <message>
+        <source>%1   order %2   %3 revolutions a spectrum</source>
+        <translation>%1   порядок %2   %3 оборотов на спектр</translation>
+    </message>
+    <message>
+        <source>RMS [%1]</source>
+        <translation>СКЗ [%1]</translation>
+    </message>
+    <message>
+        <source>t [s]</source>
+        <translation>t [с]</translation>
+    </message>
+    <message>
+        <source>phase [°]</source>
+        <translation>фаза [°]</translation>
+    </message>
+    <message>
+        <source>t %1 s   RMS %2   phase %3°</source>
+        <translation>t %1 с   СКЗ %2   фаза %3°</translation>
+    </message>
 </context>
 <context>
     <name>workbench::SpectralView</name>
@@ -854,6 +897,18 @@
     <message>
         <source>peak %1 Hz   %2</source>
         <translation>пик %1 Гц   %2</translation>
+    </message>
+    <message>
+        <source>An order spectrum needs a speed signal.</source>
+        <translation>Порядковому спектру нужен сигнал оборотов.</translation>
+    </message>
+    <message>
+        <source>order %1   %2</source>
+        <translation>порядок %1   %2</translation>
+    </message>
+    <message>
+        <source>peak at order %1   %2</source>
+        <translation>пик на порядке %1   %2</translation>
     </message>
 </context>
 <context>

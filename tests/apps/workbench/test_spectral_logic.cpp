@@ -9,6 +9,7 @@
 
 #include "apps/workbench/cmdline.h"
 #include "apps/workbench/colormap.h"
+#include "apps/workbench/ordercut.h"
 #include "apps/workbench/overlays.h"
 #include "apps/workbench/spectrallogic.h"
 #include "test_util.h"
@@ -258,11 +259,34 @@ TEST(CommandLine, ReadsSpectrumAndMapViewsWithTheirOverlays) {
         {{"--map", "/S/a,db=0:-10"}, "--map /S/a,db=0:-10: bad value for db"},
         {{"--map", "/S/a,y=rpm"}, "--map /S/a,y=rpm: bad value for y"},
         {{"--map", "/S/a,overlap=7,5"}, "--map /S/a,overlap=7,5: expected key=value"},
+        {{"--map", "/S/a", "--order-cut", "4"}, "--order-cut 4: goes after a --map with y=order"},
+        {{"--map", "/S/a,y=angle", "--order-cut", "-1"}, "--order-cut -1: an order above 0"},
+        {{"--spectrum", "/S/a,orders=2.5"}, "--spectrum /S/a,orders=2.5: bad value for orders"},
     };
     for (const auto& [a, error] : bad) {
         const ParseResult e = ParseCommandLine(a);
         EXPECT_EQ(e.error.rfind(error, 0), 0u) << e.error;
     }
+}
+
+// Each --order-cut takes the map before it, its signal, speed and parameters.
+TEST(CommandLine, OrderCutsFollowTheirMap) {
+    const ParseResult r = ParseCommandLine(std::vector<std::string>{
+        "--map", "/S/a,speed=/S/rpm,y=angle,n=8192", "--order-cut", "23", "--order-cut", "23.5"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    ASSERT_EQ(r.options.graphs.size(), 3u);
+    for (size_t k : {1u, 2u}) {
+        const GraphRequest& g = r.options.graphs[k];
+        EXPECT_EQ(g.kind, ViewKind::OrderCut);
+        EXPECT_EQ(g.signalPaths, std::vector<std::string>{"/S/a"});
+        EXPECT_EQ(g.map.speedPath, "/S/rpm");
+        EXPECT_EQ(g.map.params.spectrum.n, 8192);
+    }
+    EXPECT_EQ(r.options.graphs[2].cutOrder, 23.5);
+    EXPECT_DOUBLE_EQ(OrderAtClick(4.47, 0.0625), 4.5);
+    EXPECT_TRUE(std::isnan(OrderAtClick(-0.2, 0.0625)));
+    EXPECT_EQ(NearestIndex({1, 2, 3}, 2.4), 1u);
+    EXPECT_EQ(NearestIndex({1, 2, 3}, 9), 2u);
 }
 
 TEST(CommandLine, OpensSpectralGraphsWithTheirSpecsOrNamesWhatIsMissing) {

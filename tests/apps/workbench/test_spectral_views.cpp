@@ -21,6 +21,7 @@
 #include "apps/workbench/mainwindow.h"
 #include "apps/workbench/mapview.h"
 #include "apps/workbench/mime.h"
+#include "apps/workbench/ordercutview.h"
 #include "apps/workbench/spectrumview.h"
 #include "test_util.h"
 
@@ -97,6 +98,20 @@ class SpectralViews : public ::testing::Test {
         s->Assign(std::move(d));
         EXPECT_TRUE(w_->Host().AddSignal(folder, name, s));
         return s->Id();
+    }
+    // A shaft running up from 10 Hz by 10 Hz/s for 4 s and a tone of 0.7 RMS
+    // at its order 4.5, phase 30 degrees: the signal's id and the speed's.
+    std::pair<int, int> AddRunUp() {
+        std::vector<double> x(static_cast<size_t>(4 * kRate)), hz;
+        for (size_t i = 0; i < x.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            x[i] =
+                0.7 * std::sqrt(2.0) *
+                std::cos(2 * std::numbers::pi * 4.5 * (10 * t + 5 * t * t) + std::numbers::pi / 6);
+        }
+        for (int i = 0; i <= 400; ++i) hz.push_back(10 + 10 * (i / 100.0));
+        return {Add("/Signals/run", "Acc", "m/s^2", std::move(x), 1 / kRate),
+                Add("/Signals/run", "Shaft", "Hz", std::move(hz), 0.01)};
     }
     std::unique_ptr<QMimeData> StripFolder() {
         auto mime = std::make_unique<QMimeData>();
@@ -630,4 +645,97 @@ TEST_F(SpectralViews, EnvelopeModeFromADraggedBandOrTheKurtogram) {
     v->SetEnvelope(fromMenu);
     EXPECT_TRUE(v->Message().isEmpty()) << v->Message().toStdString();
     EXPECT_NEAR(lineAt37(), 37, 0.5);
+}
+
+// orders=R: the R revolutions around the cursor resampled at equal angles.
+// A tone at order 4.5 of a shaft running up from 10 Hz by 10 Hz/s stands at
+// order 4.5 of the x axis, drawn there, and reads its RMS.
+TEST_F(SpectralViews, OrderSpectrumShowsAHalfOrderWhereItIs) {
+    const auto [run, shaft] = AddRunUp();
+    ASSERT_TRUE(w_->ShowSignal(run));
+    ViewSpec spec;
+    spec.kind = ViewKind::Spectrum;
+    std::string why;
+    ASSERT_TRUE(ParseSpectrumKeys("orders=16", spec.spectrum, why)) << why;
+    spec.speedId = shaft;
+    const int graph = w_->AddSpectralGraph(run, spec);
+    QApplication::processEvents();
+    auto* v = qobject_cast<SpectrumView*>(w_->SpectralViewOf(graph));
+    ASSERT_TRUE(v);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    gw->MoveCursor(2.0, gw->Views().front()->GraphId());
+    ASSERT_TRUE(v->Orders());
+    const korvex::Spectrum& s = v->Current();
+    ASSERT_TRUE(s.error.empty()) << s.error;
+    EXPECT_DOUBLE_EQ(s.df, 1.0 / 16);
+    const auto top = std::max_element(s.values.begin() + 1, s.values.end()) - s.values.begin();
+    EXPECT_EQ(top, 72);                          // 4.5 orders at 16 lines an order
+    EXPECT_NEAR(s.values[72], 0.7, 0.7 * 0.06);  // within 0.5 dB
+    v->SetRange(0, 10);
+    v->repaint();
+    const QImage img = v->grab().toImage();
+    const QRectF pr = v->PlotRect();
+    int highest = -1, atX = -1;
+    for (int px = static_cast<int>(pr.left()) + 1; px < pr.right(); ++px)
+        for (int py = static_cast<int>(pr.top()) + 1; py < pr.bottom(); ++py)
+            if (QColor(img.pixel(px, py)) == QColor(31, 119, 180) &&
+                (highest < 0 || py < highest)) {
+                highest = py;
+                atX = px;
+            }
+    EXPECT_NEAR(atX, pr.left() + 4.5 / 10 * pr.width(), 2.0);
+    Keep(v, "order-spectrum.png");
+}
+
+// An order picked on an angle-domain map: the map's line under the click,
+// and a graph of its RMS (0.7 within 0.5 dB) and phase (30 degrees within
+// 5) over the run-up, drawn on the window's time axis.
+TEST_F(SpectralViews, OrderCutOfAMapReadsTheOrdersRmsAndPhase) {
+    const auto [run, shaft] = AddRunUp();
+    ASSERT_TRUE(w_->ShowSignal(run));
+    ViewSpec spec;
+    spec.kind = ViewKind::Map;
+    std::string why;
+    ASSERT_TRUE(ParseMapKeys("n=4096,y=angle", spec.map, why)) << why;
+    spec.speedId = shaft;
+    const int mapGraph = w_->AddSpectralGraph(run, spec);
+    QApplication::processEvents();
+    auto* map = qobject_cast<MapView*>(w_->SpectralViewOf(mapGraph));
+    ASSERT_TRUE(map);
+    for (int i = 0; i < 500 && (map->Running() || !map->Map()); ++i) {
+        QApplication::processEvents();
+        QTest::qWait(10);
+    }
+    ASSERT_TRUE(map->Map()) << map->Message().toStdString();
+    map->repaint();
+    const double y = map->MapAt(map->PixelAt(2.0, 4.52)).y();
+    EXPECT_DOUBLE_EQ(OrderAtClick(y, map->Map()->dy), 4.5);
+
+    auto* cut = qobject_cast<OrderCutView*>(w_->SpectralViewOf(w_->AddOrderCut(mapGraph, 4.5)));
+    ASSERT_TRUE(cut);
+    const OrderCutCurves& c = cut->Curves();
+    ASSERT_TRUE(c.error.empty()) << c.error;
+    EXPECT_EQ(c.revs, 16);
+    ASSERT_GT(c.time.size(), 10u);
+    size_t good = 0;
+    for (size_t k = 0; k < c.time.size(); ++k)
+        good += std::abs(20 * std::log10(c.rms[k] / 0.7)) <= 0.5 && std::abs(c.phase[k] - 30) <= 5;
+    EXPECT_GE(good, c.time.size() * 95 / 100);
+    GraphWindow* gw = w_->ActiveGraphWindow();
+    EXPECT_DOUBLE_EQ(cut->TimeLo(), gw->Lo());
+    EXPECT_DOUBLE_EQ(cut->TimeHi(), gw->Hi());
+    cut->repaint();
+    const QImage img = cut->grab().toImage();
+    const size_t k = c.time.size() / 2;
+    const int px = static_cast<int>(std::lround(cut->PixelOfTime(c.time[k])));
+    int row = -1, reddest = 256;  // the curve's core: its least red pixel in the column
+    for (int py = static_cast<int>(cut->RmsRect().top()) + 1; py < cut->RmsRect().bottom(); ++py) {
+        const QColor c(img.pixel(px, py));
+        if (c.blue() > c.red() + 60 && c.red() < reddest) {
+            reddest = c.red();
+            row = py;
+        }
+    }
+    EXPECT_NEAR(row, cut->RmsPixel(c.rms[k]), 2.0);
+    Keep(cut, "order-cut.png");
 }
