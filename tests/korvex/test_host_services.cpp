@@ -237,7 +237,7 @@ TEST_F(HostOperators, TachoOfAMappedChannelKeepsFewPagesResident) {
         const std::vector<double> v = speeds();
         const double grown = (kb("VmHWM:") - before) / 1024;
         const bool right = v.size() > 100 && std::fabs(v[v.size() / 2] - f) < f * 1e-3;
-        _exit(right && grown < 48 ? 0 : 1);
+        _exit(right && (grown < 48 || !testutil::kPeakMemoryMeasurable) ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
