@@ -54,7 +54,7 @@ struct FftwFree {
 class RealFft {
   public:
     explicit RealFft(size_t n)
-        : n_(n), in_(fftw_alloc_real(n)), out_(fftw_alloc_complex(n / 2 + 1)) {
+        : in_(fftw_alloc_real(n)), out_(fftw_alloc_complex(n / 2 + 1)) {
         if (!in_ || !out_) return;
         std::lock_guard lock(FftwPlannerMutex());
         plan_ = fftw_plan_dft_r2c_1d(static_cast<int>(n), in_.get(), out_.get(), FFTW_ESTIMATE);
@@ -75,7 +75,6 @@ class RealFft {
     }
 
   private:
-    size_t n_;
     std::unique_ptr<double, FftwFree> in_;
     std::unique_ptr<fftw_complex, FftwFree> out_;
     fftw_plan plan_ = nullptr;

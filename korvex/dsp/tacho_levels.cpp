@@ -335,7 +335,7 @@ std::pair<double, double> StateLevels(std::span<const double> x, int threads) {
 
 TriggerLevels LocalLevels(std::span<const double> x, double loPct, double hiPct,
                           double periodSamples, std::pair<double, double> whole, int threads) {
-    const auto [l0, h0] = whole;
+    const double l0 = whole.first, h0 = whole.second;
     const size_t n = x.size();
     const size_t w = std::clamp<size_t>(static_cast<size_t>(10.0 * periodSamples), 64, n);
     const size_t windows = std::max<size_t>(1, n / w);
