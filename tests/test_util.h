@@ -17,10 +17,10 @@
 
 namespace testutil {
 
-// AddressSanitizer's shadow memory and quarantine make a process's peak
-// resident size say nothing of the code's own: memory bounds are checked in
-// the plain build only.
-#if defined(__SANITIZE_ADDRESS__)
+// The sanitizers' shadow memory (and AddressSanitizer's quarantine) make a
+// process's peak resident size say nothing of the code's own: memory bounds
+// are checked in the plain build only.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 inline constexpr bool kPeakMemoryMeasurable = false;
 #else
 inline constexpr bool kPeakMemoryMeasurable = true;
